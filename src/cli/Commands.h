@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QStringList>
+
+// One function per norla-cli command; each gets the arguments after its name
+// and returns the process exit status.
+int runIndexCommand(const QStringList& args);
+int runSearchCommand(const QStringList& args);
+int runConvertCommand(const QStringList& args);

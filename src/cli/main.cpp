@@ -1,0 +1,45 @@
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "record/NorlaError.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+const char* const kUsage = R"(Usage: norla-cli COMMAND [OPTIONS]
+
+Works on the current directory as the working folder, like the editor.
+
+Commands:
+  index    build the index file set from database files
+  search   search the index file set
+  convert  convert a dBase table, zdb file or Director export into a database
+
+Run "norla-cli COMMAND --help" for the options of a command.
+)";
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h") {
+        (args.isEmpty() ? cliErr() : cliOut()) << kUsage << Qt::flush;
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString command = args.takeFirst();
+    try {
+        if (command == u"index")
+            return runIndexCommand(args);
+        if (command == u"search")
+            return runSearchCommand(args);
+        if (command == u"convert")
+            return runConvertCommand(args);
+    } catch (const NorlaError& error) {
+        cliErr() << "norla-cli: " << error.message() << Qt::endl;
+        return 1;
+    }
+    cliErr() << "norla-cli: unknown command \"" << command << "\"\n" << kUsage << Qt::flush;
+    return 2;
+}

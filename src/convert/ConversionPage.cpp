@@ -1,0 +1,6 @@
+#include "convert/ConversionPage.h"
+
+ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("lap_konvertal"));
+}

@@ -1,0 +1,7 @@
+#include "index/IndexDialog.h"
+
+Tindexform::Tindexform(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("indexform"));
+    setWindowTitle(QStringLiteral("Adatbázis indexelése"));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Everything that asks the user something or tells them something goes
+// through here: the program installs the real Qt dialogs, tests install a
+// scripted stand-in. Filters use the "Description|*.ext|Other|*.*" form.
+class UserDialogs
+{
+public:
+    virtual ~UserDialogs() = default;
+
+    // Yes/No confirmation; true for Yes.
+    virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // A message box with an OK button (errors and notices).
+    virtual void inform(QWidget* parent, const QString& text) = 0;
+    // Empty when cancelled.
+    virtual QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& startPath) = 0;
+    virtual QString chooseSaveFile(QWidget* parent, const QString& title, const QString& filter,
+                                   const QString& startPath) = 0;
+
+    static UserDialogs& instance();
+    // Takes no ownership; nullptr restores the Qt dialogs.
+    static void install(UserDialogs* dialogs);
+
+    // "RTF|*.rtf|TXT|*.txt" -> "RTF (*.rtf);;TXT (*.txt)"; empty stays empty.
+    static QString toQtFilter(const QString& pipeFilter);
+};
+
+// Runs one user action; a NorlaError (or any other exception) it throws ends
+// the action and is shown in a message box. Returns false when it failed.
+bool runGuarded(QWidget* parent, const std::function<void()>& action);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// A temporary working folder that is the process's current directory while
+// the object lives (the program takes its start directory from there).
+class TempWorkDir
+{
+public:
+    TempWorkDir();
+    ~TempWorkDir();
+    TempWorkDir(const TempWorkDir&) = delete;
+    TempWorkDir& operator=(const TempWorkDir&) = delete;
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.path() + u'/' + name; }
+
+    // Copies every file of the sample working folder (data/) in.
+    void seedFromSample() const;
+    void writeBytes(const QString& name, const QByteArray& bytes) const;
+    QByteArray readBytes(const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
+
+QString testDataPath(const QString& name);
+// Unicode text file bytes (FF FE, UTF-16LE, CR LF after every line).
+QByteArray unicodeFileBytes(const QStringList& lines);
