@@ -4,3 +4,7 @@ ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("lap_konvertal"));
 }
+
+void ConversionPage::resetForMenuEntry()
+{
+}

@@ -10,4 +10,7 @@ class ConversionPage final : public QWidget
 
 public:
     explicit ConversionPage(QWidget* parent = nullptr);
+
+    // Entering the page through "Műveletek" > "Konvertálás" resets its controls.
+    void resetForMenuEntry();
 };

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class HitsPage;
+
 // "Összetett keresés" (filled in by its own change).
 class Tkeresform final : public QDialog
 {
@@ -10,4 +12,12 @@ class Tkeresform final : public QDialog
 
 public:
     explicit Tkeresform(QWidget* parent = nullptr);
+
+    // Where the hit list and the results text live (the main window's page).
+    void setHitsPage(HitsPage* page);
+    void setStartDir(const QString& startDir);
+
+Q_SIGNALS:
+    // "Találatok": the main window switches to its hits page.
+    void showHitsRequested();
 };

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class TForm1;
+
 // "Beállítások" (filled in by its own change).
 class Tconfigform final : public QDialog
 {
@@ -9,5 +11,12 @@ class Tconfigform final : public QDialog
     Q_DISABLE_COPY_MOVE(Tconfigform)
 
 public:
+    enum Page { DataFieldsPage = 0, SubjectTreePage = 1, GeneralPage = 2 };
+
     explicit Tconfigform(QWidget* parent = nullptr);
+
+    // The window whose settings and controls the dialog reads and changes.
+    void setMainWindow(TForm1* mainWindow);
+    // Shows the dialog modally on the given page.
+    void openOnPage(Page page);
 };
