@@ -8,8 +8,11 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QStackedWidget>
 #include <QTabBar>
+#include <QTextEdit>
 #include <QVBoxLayout>
 
 namespace {
@@ -47,6 +50,15 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     } catch (const NorlaError&) {
     }
 
+    m_sourceWindow = new QTextEdit(this);
+    m_sourceWindow->setObjectName(QStringLiteral("re1"));
+    m_rawView = new QPlainTextEdit(this);
+    m_rawView->setObjectName(QStringLiteral("re_forras"));
+    for (int k = 2; k <= 14; ++k) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(k));
+        m_dataFields.append(edit);
+    }
     buildPages();
     setGeometry(m_settings.left, m_settings.top, m_settings.width, m_settings.height);
 }
@@ -114,6 +126,16 @@ void TForm1::showPage(int index)
 int TForm1::currentPage() const
 {
     return m_soklap->currentIndex();
+}
+
+bool TForm1::sourceEditable() const
+{
+    return !m_sourceWindow->isReadOnly();
+}
+
+void TForm1::setSourceEditable(bool editable)
+{
+    m_sourceWindow->setReadOnly(!editable);
 }
 
 void TForm1::changeEvent(QEvent* event)

@@ -4,7 +4,10 @@
 
 #include <QMainWindow>
 
+class QLineEdit;
+class QPlainTextEdit;
 class QStackedWidget;
+class QTextEdit;
 class QTabBar;
 class Tbetoltform;
 class Tconfigform;
@@ -52,6 +55,14 @@ public:
     HitsPage* hitsPage() const { return m_hitsPage; }
     BrowsePage* browsePage() const { return m_browsePage; }
 
+    // The controls the settings dialog changes: the data fields Edit2 … Edit14
+    // (never Edit1), the raw database view re_forras and the source window re1.
+    const QList<QLineEdit*>& dataFieldEditors() const { return m_dataFields; }
+    QPlainTextEdit* rawDatabaseView() const { return m_rawView; }
+    QTextEdit* sourceWindow() const { return m_sourceWindow; }
+    bool sourceEditable() const;
+    void setSourceEditable(bool editable);
+
 protected:
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -71,4 +82,8 @@ private:
     ConversionPage* m_conversionPage = nullptr;
     HitsPage* m_hitsPage = nullptr;
     BrowsePage* m_browsePage = nullptr;
+
+    QList<QLineEdit*> m_dataFields; // Edit2 … Edit14
+    QPlainTextEdit* m_rawView = nullptr;
+    QTextEdit* m_sourceWindow = nullptr;
 };
