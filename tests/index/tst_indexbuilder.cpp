@@ -14,7 +14,8 @@ namespace {
 // A plausible record line whose name tells where it came from.
 QString recordLine(int database, int k)
 {
-    const QString name = QStringLiteral("Ka%1").arg(database * 10000 + k, 6, 10, QLatin1Char('0')) + QStringLiteral("00");
+    const QString name =
+        QStringLiteral("Ka%1").arg(database * 10000 + k, 6, 10, QLatin1Char('0')) + QStringLiteral("00");
     return name +
            QStringLiteral("**könyv**Irodalomtörténet**01Kovács Ödön**02**03**04**Cím %1/%2 – ő ű**Sorozat"
                           "**Akadémiai Kiadó**3**1998**123 p.**Budapest**megjegyzés****0**magyar**papír")
