@@ -2,6 +2,7 @@
 
 #include "record/NorlaError.h"
 #include "shell/UserDialogs.h"
+#include "shell/WindowPlacement.h"
 #include "workspace/MainWindow.h"
 
 #include <QCheckBox>
@@ -12,7 +13,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -211,17 +211,8 @@ void Tconfigform::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
-        centreOnScreen();
+        centreOnScreen(this);
         fillFromSettings();
-    }
-}
-
-void Tconfigform::centreOnScreen()
-{
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
     }
 }
 

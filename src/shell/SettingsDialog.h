@@ -44,7 +44,6 @@ private:
     QWidget* buildSubjectTreePage();
     QWidget* buildGeneralPage();
     void buildButtons();
-    void centreOnScreen();
 
     void fillFromSettings();
     void enableApply();
