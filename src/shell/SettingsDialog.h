@@ -11,7 +11,12 @@ class Tconfigform final : public QDialog
     Q_DISABLE_COPY_MOVE(Tconfigform)
 
 public:
-    enum Page { DataFieldsPage = 0, SubjectTreePage = 1, GeneralPage = 2 };
+    enum Page
+    {
+        DataFieldsPage = 0,
+        SubjectTreePage = 1,
+        GeneralPage = 2
+    };
 
     explicit Tconfigform(QWidget* parent = nullptr);
 

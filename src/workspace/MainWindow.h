@@ -37,7 +37,15 @@ class TForm1 final : public QMainWindow
 
 public:
     // Page indices of the page control `soklap`.
-    enum Page { ConvertPage = 0, EntryPage = 1, HitsPageIndex = 3, RawPage = 4, BrowsePageIndex = 7, PageCount = 8 };
+    enum Page
+    {
+        ConvertPage = 0,
+        EntryPage = 1,
+        HitsPageIndex = 3,
+        RawPage = 4,
+        BrowsePageIndex = 7,
+        PageCount = 8
+    };
 
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
