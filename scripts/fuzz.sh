@@ -23,8 +23,9 @@ for target in "${targets[@]}"; do
   corpus=build-fuzz/corpus/$target
   findings=build-fuzz/findings/$target
   mkdir -p "$corpus" "$findings"
-  # Seeds: the sample folder, the test fixtures and the kept regression inputs.
-  find data tests/data -type f -size -2M -exec cp -n {} "$corpus/" \; 2>/dev/null || true
+  # Seeds: the sample folder, the test fixtures, the target's own seeds
+  # (fuzz/make-seeds.py) and the kept regression inputs.
+  find data tests/data fuzz/seeds/"$target" -type f -size -2M -exec cp -n {} "$corpus/" \; 2>/dev/null || true
   echo "== $target for ${seconds}s"
   if ! build-fuzz/fuzz/"$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
       -artifact_prefix="$findings/" -print_final_stats=1 2>"build-fuzz/$target.log"; then

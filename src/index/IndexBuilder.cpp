@@ -112,8 +112,7 @@ public:
         if (!m_file)
             open();
         flush();
-        if (!m_file->commit())
-            throw NorlaError::cannotCreate(path());
+        TextFile::commit(*m_file, path());
         m_file.reset();
         ++m_number;
     }

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <unistd.h>
+
 namespace {
 
 QString absolute(const QString& path)
@@ -53,7 +55,19 @@ void writeBytes(const QString& path, const QByteArray& bytes)
     QSaveFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly))
         throw NorlaError::cannotCreate(absolute(path));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size())
+        throw NorlaError::cannotCreate(absolute(path));
+    commit(file, path);
+}
+
+void commit(QSaveFile& file, const QString& path)
+{
+    // QSaveFile::commit() alone reports success when the data still in its
+    // buffer cannot be written (a full disk) and then renames the short
+    // temporary file over the earlier one. So the data is flushed and synced
+    // first; on failure the QSaveFile is left uncommitted, and its destructor
+    // removes the temporary file.
+    if (!file.flush() || ::fsync(file.handle()) != 0 || !file.commit())
         throw NorlaError::cannotCreate(absolute(path));
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QSaveFile;
+
 // The two text file kinds of the program.
 //
 // Unicode text file (databases, chunk files, name lists): written as UTF-16LE
@@ -39,5 +41,10 @@ void write8Bit(const QString& path, const QStringList& lines);
 QByteArray readBytes(const QString& path);
 // Atomic replace through a temporary file beside the target; throws "Cannot create file".
 void writeBytes(const QString& path, const QByteArray& bytes);
+// Finishes a write through a QSaveFile opened on `path` so that the earlier
+// file is replaced only when every byte reached the disk; throws "Cannot
+// create file" (the earlier file untouched) otherwise. Use it instead of
+// QSaveFile::commit(), which misses a failure to write its last buffer.
+void commit(QSaveFile& file, const QString& path);
 
 } // namespace TextFile

@@ -1,0 +1,176 @@
+// Every writer of the program against the ways a write fails: a read-only
+// folder, a full device, a target name taken by a folder and a locked file.
+// Each must show "Cannot create file <full path>", leave what was there byte
+// for byte (no temporary file left either), and leave the program working.
+#include "FaultSite.h"
+#include "ScriptedDialogs.h"
+#include "TestSupport.h"
+
+#include "convert/ConversionSession.h"
+#include "index/IndexDialog.h"
+#include "record/NorlaError.h"
+#include "record/TextFile.h"
+#include "shell/NorlaProgram.h"
+#include "workspace/MainWindow.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(Fault)
+
+namespace {
+
+const QByteArray kEarlierSettings = "szelesseg=700\r\nmagassag=500\r\ntop=10\r\nleft=20\r\nfonttipus=DejaVu Sans\r\n"
+                                    "fontnagysag=9\r\ntargymenu=/nincs/menu0.zda\r\nforrastorles=1\r\n";
+
+QStringList recordLines(int count)
+{
+    QStringList out;
+    for (int k = 1; k <= count; ++k)
+        out.append(QStringLiteral("Ka%1**könyv**tárgy**01Kovács Ödön**02**03**04**cím**sor**Gondolat**1**1990**9 p."
+                                  "**Budapest**jegyzet****0**magyar**papír")
+                       .arg(k * 100, 8, 10, QLatin1Char('0')));
+    return out;
+}
+
+void addFaultRows(std::initializer_list<Fault> faults)
+{
+    QTest::addColumn<Fault>("fault");
+    for (const Fault fault : faults)
+        QTest::newRow(faultName(fault)) << fault;
+}
+
+#define ARM_OR_SKIP(site)                                                                                         \
+    if (!(site).arm())                                                                                            \
+        QSKIP(qPrintable((site).unavailable()));
+
+} // namespace
+
+class TestWriterFaults : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Leaving the program writes config.kzs into the start folder.
+    void settingsOnLeave_data()
+    {
+        addFaultRows({Fault::ImmutableFolder, Fault::FullDevice, Fault::TargetIsDirectory, Fault::LockedTarget});
+    }
+    void settingsOnLeave()
+    {
+        QFETCH(Fault, fault);
+        TempWorkDir base;
+        ScriptedDialogs dialogs;
+        FaultSite site(fault, base.path(), QStringLiteral("config.kzs"), kEarlierSettings);
+        ARM_OR_SKIP(site);
+        QDir::setCurrent(site.folder());
+        {
+            NorlaProgram program;
+            TForm1& window = program.mainWindow();
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            dialogs.messages.clear();
+            QVERIFY(window.close());
+            QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+            QCOMPARE(site.changes(), QString());
+
+            // Still working: with the fault gone the next leave writes the file.
+            site.lift();
+            dialogs.messages.clear();
+            window.show();
+            QVERIFY(window.close());
+            QVERIFY(dialogs.messages.isEmpty());
+        }
+        QCOMPARE(TextFile::read8Bit(site.target()).value(4), QStringLiteral("fonttipus=DejaVu Sans"));
+    }
+
+    // An indexing run writes the chunk files and the five list files into the
+    // start folder; the first that cannot be written stops the run.
+    void indexFileSet_data()
+    {
+        QTest::addColumn<Fault>("fault");
+        QTest::addColumn<QString>("failing");     // the file the fault sits on
+        QTest::addColumn<QStringList>("written"); // files the run replaces before it gets there
+        const QStringList chunksAndNames = {QStringLiteral("adatb*.ztf"), QStringLiteral("alkoto.zda"),
+                                            QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda")};
+        QTest::newRow("immutable folder") << Fault::ImmutableFolder << QStringLiteral("fsz0.zda") << QStringList();
+        QTest::newRow("full device") << Fault::FullDevice << QStringLiteral("fsz0.zda") << QStringList();
+        QTest::newRow("chunk is a folder") << Fault::TargetIsDirectory << QStringLiteral("adatb1.ztf")
+                                           << QStringList();
+        QTest::newRow("fsz0.zda is a folder") << Fault::TargetIsDirectory << QStringLiteral("fsz0.zda")
+                                              << chunksAndNames;
+        QTest::newRow("locked fsz1.zda") << Fault::LockedTarget << QStringLiteral("fsz1.zda")
+                                         << chunksAndNames + QStringList{QStringLiteral("fsz0.zda")};
+    }
+    void indexFileSet()
+    {
+        QFETCH(Fault, fault);
+        QFETCH(QString, failing);
+        QFETCH(QStringList, written);
+        TempWorkDir base;
+        ScriptedDialogs dialogs;
+        FaultSite site(fault, base.path(), failing, "earlier\r\n");
+        // The earlier index file set and one database, made before the fault is in place.
+        for (const QString& name : {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                                    QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+                                    QStringLiteral("fsz1.zda")})
+            if (name != failing)
+                TextFile::writeBytes(site.folder() + u'/' + name, "earlier " + name.toUtf8() + "\r\n");
+        TextFile::writeUnicode(site.folder() + QStringLiteral("/a.rtf"), recordLines(5));
+        ARM_OR_SKIP(site);
+
+        Tindexform dialog;
+        dialog.setStartDir(site.folder());
+        dialog.setIndexingFinished(false);
+        dialog.show();
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("gomb_mindbe")), Qt::LeftButton);
+        auto* run = dialog.findChild<QPushButton*>(QStringLiteral("gomb_index"));
+        QTest::mouseClick(run, Qt::LeftButton);
+
+        const QString firstFailing =
+            written.isEmpty() ? site.folder() + QStringLiteral("/adatb1.ztf") : site.target();
+        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(firstFailing)});
+        QCOMPARE(site.changes(written), QString());
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.indexingFinished());
+
+        // Still working: with the fault gone the same run completes.
+        site.lift();
+        dialogs.messages.clear();
+        QTest::mouseClick(run, Qt::LeftButton);
+        QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(dialog.indexingFinished());
+        QCOMPARE(TextFile::read8Bit(site.folder() + QStringLiteral("/fsz0.zda")).size(), 5);
+    }
+
+    // The conversion's step 3 writes its result as a database file.
+    void conversionResult_data()
+    {
+        addFaultRows({Fault::ImmutableFolder, Fault::ParentIsFile, Fault::FullDevice, Fault::TargetIsDirectory,
+                      Fault::LockedTarget});
+    }
+    void conversionResult()
+    {
+        QFETCH(Fault, fault);
+        TempWorkDir base;
+        FaultSite site(fault, base.path(), QStringLiteral("eredmeny.rtf"), TextFile::encodeUnicode(recordLines(2)));
+        ARM_OR_SKIP(site);
+        try {
+            ConversionSession::saveResult(site.target(), recordLines(3));
+            QFAIL("the write did not fail");
+        } catch (const NorlaError& error) {
+            QCOMPARE(error.message(), QStringLiteral("Cannot create file %1").arg(site.target()));
+        }
+        QCOMPARE(site.changes(), QString());
+        site.lift();
+        QCOMPARE(ConversionSession::saveResult(site.target(), recordLines(3)), site.target());
+        QCOMPARE(TextFile::readUnicode(site.target()), recordLines(3));
+    }
+};
+
+QTEST_MAIN(TestWriterFaults)
+#include "tst_writerfaults.moc"
