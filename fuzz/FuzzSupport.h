@@ -30,7 +30,8 @@ inline QString writeScratchFile(const QString& name, QByteArrayView bytes)
 {
     const QString path = scratchDir().filePath(name);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes.data(), bytes.size()) != bytes.size())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes.data(), bytes.size()) != bytes.size())
         std::abort();
     return path;
 }

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArrayView bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     FuzzSupport::writeScratchFile(QStringLiteral("fsz1.zda"), FuzzSupport::part(bytes, 0));
     FuzzSupport::writeScratchFile(QStringLiteral("fsz0.zda"), FuzzSupport::part(bytes, 1));
-    const QString chunk = FuzzSupport::writeScratchFile(QStringLiteral("adatb1.ztf"), FuzzSupport::part(bytes, 2));
+    const QString chunk =
+        FuzzSupport::writeScratchFile(QStringLiteral("adatb1.ztf"), FuzzSupport::part(bytes, 2));
 
     BrowseList list;
     try {
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (found < 0 || found > i)
             std::abort();
         QByteArray line;
-        if (BrowseList::findRecordLine(chunk, name, line) && !line.startsWith(name.first(qMin<qsizetype>(10, name.size()))))
+        if (BrowseList::findRecordLine(chunk, name, line) &&
+            !line.startsWith(name.first(qMin<qsizetype>(10, name.size()))))
             std::abort();
     }
     try {

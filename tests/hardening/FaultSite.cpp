@@ -10,6 +10,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,6 +54,16 @@ void fillUp(const QString& folder)
     ::close(fd);
 }
 
+qint64 freeBytes(const QString& folder)
+{
+    struct statvfs info
+    {
+    };
+    if (::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return -1;
+    return qint64(info.f_bavail) * qint64(info.f_frsize);
+}
+
 } // namespace
 
 const char* faultName(Fault fault)
@@ -83,8 +94,8 @@ FaultSite::FaultSite(Fault fault, const QString& base, const QString& name, cons
         writeFile(m_folder, earlier);
         break;
     case Fault::FullDevice:
-        if (::mount("norla-test", QFile::encodeName(m_folder).constData(), "tmpfs", MS_NOSUID | MS_NODEV | MS_NOEXEC,
-                    "size=64k,mode=0755") != 0) {
+        if (::mount("norla-test", QFile::encodeName(m_folder).constData(), "tmpfs",
+                    MS_NOSUID | MS_NODEV | MS_NOEXEC, "size=64k,mode=0755") != 0) {
             m_unavailable = QStringLiteral("cannot mount a small file system here: %1")
                                 .arg(QString::fromLocal8Bit(std::strerror(errno)));
             break;
@@ -127,6 +138,9 @@ bool FaultSite::arm()
             break;
         case Fault::FullDevice:
             fillUp(m_folder);
+            if (freeBytes(m_folder) != 0)
+                m_unavailable = QStringLiteral("the small file system did not fill up (%1 bytes free)")
+                                    .arg(freeBytes(m_folder));
             break;
         case Fault::ParentIsFile:
         case Fault::TargetIsDirectory:
@@ -197,7 +211,9 @@ QString FaultSite::changes(const QStringList& mayChange) const
     const auto ignored = [&mayChange](const QString& path) {
         const QString name = QFileInfo(path).fileName();
         for (const QString& pattern : mayChange)
-            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch())
+            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                    .match(name)
+                    .hasMatch())
                 return true;
         return false;
     };

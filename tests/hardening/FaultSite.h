@@ -10,7 +10,8 @@
 // that holds for root too.
 enum class Fault
 {
-    ImmutableFolder,   // the folder has the immutable attribute: nothing in it can be created, replaced or removed
+    ImmutableFolder,   // the folder has the immutable attribute: nothing in it can be created, replaced or
+                       // removed
     ParentIsFile,      // the path's folder is a regular file
     FullDevice,        // the folder is a small file system with no space left
     TargetIsDirectory, // the target name is taken by a folder

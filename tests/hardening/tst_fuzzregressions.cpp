@@ -9,16 +9,16 @@
 
 #include <cstdint>
 
-#define NORLA_FUZZ_TARGETS(X)                                                                                     \
-    X(fuzz_textfile)                                                                                              \
-    X(fuzz_recordline)                                                                                            \
-    X(fuzz_settings)                                                                                              \
-    X(fuzz_lookuplist)                                                                                            \
-    X(fuzz_rtf)                                                                                                   \
-    X(fuzz_zdb)                                                                                                   \
-    X(fuzz_director)                                                                                              \
-    X(fuzz_dbf)                                                                                                   \
-    X(fuzz_browselist)                                                                                            \
+#define NORLA_FUZZ_TARGETS(X)                                                                                \
+    X(fuzz_textfile)                                                                                         \
+    X(fuzz_recordline)                                                                                       \
+    X(fuzz_settings)                                                                                         \
+    X(fuzz_lookuplist)                                                                                       \
+    X(fuzz_rtf)                                                                                              \
+    X(fuzz_zdb)                                                                                              \
+    X(fuzz_director)                                                                                         \
+    X(fuzz_dbf)                                                                                              \
+    X(fuzz_browselist)                                                                                       \
     X(fuzz_chunks)
 
 #define NORLA_DECLARE_ENTRY(name) extern "C" int name##_testOneInput(const uint8_t* data, size_t size);
@@ -68,8 +68,9 @@ private Q_SLOTS:
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(path));
             bytes = file.readAll();
         }
-        QCOMPARE(kTargets[target].entry(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
-                 0);
+        QCOMPARE(
+            kTargets[target].entry(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
+            0);
     }
 };
 
