@@ -45,6 +45,18 @@ int byteCommonness(unsigned char low, unsigned char high)
     return 25; // accented Latin-1 letters: common in Hungarian text
 }
 
+// Win1250::fromUnicodeChar for every UTF-16 unit, as one flat table.
+const std::array<char, 0x10000>& toCodePage()
+{
+    static const std::array<char, 0x10000> table = [] {
+        std::array<char, 0x10000> t{};
+        for (int c = 0; c < 0x10000; ++c)
+            t[size_t(c)] = Win1250::fromUnicodeChar(char16_t(c));
+        return t;
+    }();
+    return table;
+}
+
 const unsigned char* asBytes(const char* p)
 {
     return reinterpret_cast<const unsigned char*>(p);
@@ -116,48 +128,47 @@ void LineBuffer::append(QByteArrayView bytes)
 
 qsizetype LineReader::convertLine(qsizetype start, LineBuffer& out) const
 {
+    const char* const table = toCodePage().data();
     out.clear();
     qsizetype i = start;
-    for (;;) {
-        out.reserveMore(64);
+#if defined(__SSE2__)
+    // Eight units at a time: packed to bytes as they are, then the units
+    // outside printable ASCII are looked up one by one. Subtracting 0x20 and
+    // saturating-subtracting 0x5F leaves zero exactly for 0x20 … 0x7F.
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i span = _mm_set1_epi16(0x5F);
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 8 <= m_units) {
+        out.reserveMore(256);
         char* dst = out.m_data.get() + out.m_size;
         char* const limit = out.m_data.get() + out.m_capacity;
-#if defined(__SSE2__)
-        // Eight printable ASCII units at a time: subtracting 0x20 and then
-        // saturating-subtracting 0x5F leaves zero exactly for 0x20 … 0x7F.
-        const __m128i space = _mm_set1_epi16(0x20);
-        const __m128i span = _mm_set1_epi16(0x5F);
-        const __m128i zero = _mm_setzero_si128();
-        while (i + 8 <= m_units && dst + 8 <= limit) {
+        for (; i + 8 <= m_units && dst + 8 <= limit; dst += 8, i += 8) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
             const __m128i over = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)) != 0xFFFF)
-                break;
             _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
-            dst += 8;
-            i += 8;
-        }
-#endif
-        bool lineEnded = false;
-        // Up to the next exception (or a few units when the fast path is not built).
-        while (dst < limit) {
-            if (i >= m_units) {
-                lineEnded = true;
-                break;
+            unsigned others = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero))) & 0x5555u;
+            while (others) {
+                const int k = __builtin_ctz(others) / 2;
+                const char16_t c = unit(i + k);
+                if (isLineBreak(c)) {
+                    out.m_size = dst + k - out.m_data.get();
+                    return i + k;
+                }
+                dst[k] = table[c];
+                others &= others - 1;
             }
-            const char16_t c = unit(i);
-            if (isLineBreak(c)) {
-                lineEnded = true;
-                break;
-            }
-            *dst++ = Win1250::fromUnicodeChar(c);
-            ++i;
-            if (c < 0x20 || c >= 0x80)
-                break; // try eight at a time again
         }
         out.m_size = dst - out.m_data.get();
-        if (lineEnded)
+    }
+#endif
+    // The rest one unit at a time.
+    for (; i < m_units; ++i) {
+        const char16_t c = unit(i);
+        if (isLineBreak(c))
             break;
+        if (out.m_size == out.m_capacity)
+            out.reserveMore(256);
+        out.m_data[size_t(out.m_size++)] = table[c];
     }
     return i;
 }
