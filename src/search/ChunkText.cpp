@@ -46,7 +46,7 @@ int byteCommonness(unsigned char low, unsigned char high)
 }
 
 // Win1250::fromUnicodeChar for every UTF-16 unit, as one flat table.
-const std::array<char, 0x10000>& toCodePage()
+const std::array<char, 0x10000>& codePageTable()
 {
     static const std::array<char, 0x10000> table = [] {
         std::array<char, 0x10000> t{};
@@ -128,7 +128,7 @@ void LineBuffer::append(QByteArrayView bytes)
 
 qsizetype LineReader::convertLine(qsizetype start, LineBuffer& out) const
 {
-    const char* const table = toCodePage().data();
+    const char* const table = codePageTable().data();
     out.clear();
     qsizetype i = start;
 #if defined(__SSE2__)
@@ -173,6 +173,31 @@ qsizetype LineReader::convertLine(qsizetype start, LineBuffer& out) const
     return i;
 }
 
+char LineReader::toCodePage(char16_t unit)
+{
+    return codePageTable()[unit];
+}
+
+qsizetype LineReader::lineEnd(qsizetype start) const
+{
+    qsizetype i = start;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i ls = _mm_set1_epi16(short(0x2028));
+    for (; i + 8 <= m_units; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
+        const __m128i breaks = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                                            _mm_cmpeq_epi16(v, ls));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(breaks)))
+            return i + __builtin_ctz(mask) / 2;
+    }
+#endif
+    while (i < m_units && !isLineBreak(unit(i)))
+        ++i;
+    return i;
+}
+
 qsizetype LineReader::nextLineStart(qsizetype end) const
 {
     if (end < m_units && unit(end) == u'\r' && end + 1 < m_units && unit(end + 1) == u'\n')
@@ -182,6 +207,20 @@ qsizetype LineReader::nextLineStart(qsizetype end) const
 
 qsizetype LineReader::lineStartBefore(qsizetype at, qsizetype floor) const
 {
+#if defined(__SSE2__)
+    // Eight units at a time, looking for CR, LF or U+2028 from the right.
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i ls = _mm_set1_epi16(short(0x2028));
+    while (at - 8 >= floor) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * (at - 8)));
+        const __m128i breaks = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                                            _mm_cmpeq_epi16(v, ls));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(breaks)))
+            return at - 8 + (31 - __builtin_clz(mask)) / 2 + 1;
+        at -= 8;
+    }
+#endif
     while (at > floor && !isLineBreak(unit(at - 1)))
         --at;
     return at;

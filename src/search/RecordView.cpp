@@ -128,9 +128,21 @@ qsizetype find(QByteArrayView haystack, QByteArrayView needle, qsizetype from)
         return from;
     if (needle.size() > haystack.size() - from)
         return -1;
-    const void* at = ::memmem(haystack.data() + from, size_t(haystack.size() - from), needle.data(),
-                              size_t(needle.size()));
-    return at ? static_cast<const char*>(at) - haystack.data() : -1;
+    // Fields are short: look for the first byte, then compare the rest.
+    const char* const begin = haystack.data();
+    const char* p = begin + from;
+    const char* const last = begin + haystack.size() - needle.size(); // the last possible start
+    const char first = needle[0];
+    const size_t rest = size_t(needle.size() - 1);
+    while (p <= last) {
+        p = static_cast<const char*>(std::memchr(p, first, size_t(last - p + 1)));
+        if (!p)
+            return -1;
+        if (std::memcmp(p + 1, needle.data() + 1, rest) == 0)
+            return p - begin;
+        ++p;
+    }
+    return -1;
 }
 
 } // namespace Bytes
