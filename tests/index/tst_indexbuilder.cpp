@@ -274,7 +274,8 @@ private Q_SLOTS:
             QVERIFY2(dir.readBytes(name).startsWith("\xFF\xFE"), qPrintable(name));
         for (const QString& name : untouched)
             QCOMPARE(dir.readBytes(name), QByteArray("previous"));
-        // No half-written chunk is left under a chunk name.
+        // Nothing half-written is left, under a real name or a temporary one.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*.ztf")}, QDir::Files, QDir::Name),
                  written.filter(QStringLiteral(".ztf")));
     }
