@@ -154,8 +154,6 @@ public:
     {
         m_target = target;
         m_buffer.clear();
-        if (QFileInfo(target).isDir())
-            throw NorlaError::cannotCreate(target);
         m_file.setFileName(target + suffix());
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             throw NorlaError::cannotCreate(target);

@@ -240,6 +240,12 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
                            QStringLiteral("alkoto.zda")}
             << lists.mid(2);
+        QTest::newRow("record directory cannot be created")
+            << QStringLiteral("fsz0.zda") << QString() << QStringLiteral("Cannot create file %1/fsz0.zda")
+            << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
+                           QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                           QStringLiteral("megjhely.zda")}
+            << lists.mid(4);
     }
 
     void failureKeepsEarlierLists()
