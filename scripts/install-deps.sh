@@ -11,9 +11,10 @@ packages=(
   libc-bin
   fonts-dejavu-core
 )
-if [[ "${1:-test}" == "run" ]]; then
-  packages+=(gucharmap xdg-utils)
-fi
+case "${1:-test}" in
+  run) packages+=(gucharmap xdg-utils) ;;
+  fuzz) packages+=(clang libclang-rt-14-dev) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -121,7 +121,8 @@ const QStringList& suffixes()
 
 const QStringList& media()
 {
-    static const QStringList list{QStringLiteral("papír"), QStringLiteral("CD-ROM"), QStringLiteral("mikrofilm")};
+    static const QStringList list{QStringLiteral("papír"), QStringLiteral("CD-ROM"),
+                                  QStringLiteral("mikrofilm")};
     return list;
 }
 

@@ -32,7 +32,8 @@ FieldGrid FieldGrid::decode(QByteArrayView line)
     QByteArray padded = line.toByteArray() + "**";
     QByteArrayView rest(padded);
     grid.rows[Name] = rest.first(qMin<qsizetype>(10, rest.size())).toByteArray();
-    const int volume = CodeTables::volumePosition(Win1250::toUnicode(rest.first(qMin<qsizetype>(2, rest.size()))));
+    const int volume =
+        CodeTables::volumePosition(Win1250::toUnicode(rest.first(qMin<qsizetype>(2, rest.size()))));
     if (volume >= 0)
         grid.rows[VolumeName] = Win1250::fromUnicode(CodeTables::volumeName(volume));
 
@@ -57,15 +58,15 @@ FieldGrid FieldGrid::decodeUnicode(QStringView line)
 const std::array<QString, FieldGrid::RowCount>& FieldGrid::titles()
 {
     static const std::array<QString, RowCount> list = {
-        QStringLiteral("  0.   Rekordnév"),   QStringLiteral("  1.   Rekord típus"),
-        QStringLiteral("  2.   Tárgykör"),    QStringLiteral("  3.   Alkotó"),
-        QStringLiteral("  4.   Cím"),         QStringLiteral("  5.   Kiadvány"),
-        QStringLiteral("  6.   Kiadó"),       QStringLiteral("  7.   Évfolyam"),
-        QStringLiteral("  8.   Év"),          QStringLiteral("  9.   Oldalszám"),
-        QStringLiteral("10.   Megj. helye"),  QStringLiteral("11.   Megjegyzés"),
-        QStringLiteral("12.   Link"),         QStringLiteral("13.   Fordítás"),
-        QStringLiteral("14.   Nyelv"),        QStringLiteral("15.   Adathordozó"),
-        QStringLiteral("16.   Kötet"),        QStringLiteral("17.   Közreműködés"),
+        QStringLiteral("  0.   Rekordnév"),  QStringLiteral("  1.   Rekord típus"),
+        QStringLiteral("  2.   Tárgykör"),   QStringLiteral("  3.   Alkotó"),
+        QStringLiteral("  4.   Cím"),        QStringLiteral("  5.   Kiadvány"),
+        QStringLiteral("  6.   Kiadó"),      QStringLiteral("  7.   Évfolyam"),
+        QStringLiteral("  8.   Év"),         QStringLiteral("  9.   Oldalszám"),
+        QStringLiteral("10.   Megj. helye"), QStringLiteral("11.   Megjegyzés"),
+        QStringLiteral("12.   Link"),        QStringLiteral("13.   Fordítás"),
+        QStringLiteral("14.   Nyelv"),       QStringLiteral("15.   Adathordozó"),
+        QStringLiteral("16.   Kötet"),       QStringLiteral("17.   Közreműködés"),
     };
     return list;
 }

@@ -10,7 +10,8 @@
 // Search and the browse view read records through it.
 struct FieldGrid
 {
-    enum Row {
+    enum Row
+    {
         Name = 0,
         RecordType = 1,
         Subject = 2,

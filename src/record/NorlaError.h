@@ -11,7 +11,10 @@ class NorlaError : public std::exception
 public:
     explicit NorlaError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
 
-    static NorlaError cannotOpen(const QString& path) { return NorlaError(QStringLiteral("Cannot open file %1").arg(path)); }
+    static NorlaError cannotOpen(const QString& path)
+    {
+        return NorlaError(QStringLiteral("Cannot open file %1").arg(path));
+    }
     static NorlaError cannotCreate(const QString& path)
     {
         return NorlaError(QStringLiteral("Cannot create file %1").arg(path));

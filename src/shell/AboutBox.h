@@ -2,7 +2,8 @@
 
 #include <QDialog>
 
-// "Névjegy" (filled in by its own change).
+// "Névjegy": the picture, title, description, the project's web page and the
+// version. Modal, closed with the window's close box; it has no buttons.
 class Tnevjform final : public QDialog
 {
     Q_OBJECT
@@ -10,4 +11,18 @@ class Tnevjform final : public QDialog
 
 public:
     explicit Tnevjform(QWidget* parent = nullptr);
+
+    // The address the link label shows and opens.
+    static QString webPage();
+    // The picture beside the texts (a resource of the program).
+    static QString picturePath();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildPicturePanel();
+    void buildTexts();
+    void TntLabel5Click();
 };

@@ -12,8 +12,8 @@ struct AppSettings
     int left = 90;
     QString fontName = QStringLiteral("Arial Unicode MS");
     int fontSize = 8;
-    QString subjectTreePath;   // default: StartDir + "/menu0.zda"
-    int sourceDeletion = 0;    // any value but 0: the source window is editable
+    QString subjectTreePath; // default: StartDir + "/menu0.zda"
+    int sourceDeletion = 0;  // any value but 0: the source window is editable
 
     static inline const QString FileName = QStringLiteral("config.kzs");
     static constexpr int MaxValueLength = 500;

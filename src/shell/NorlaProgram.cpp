@@ -11,6 +11,7 @@ NorlaProgram::NorlaProgram() : m_main(std::make_unique<TForm1>())
 {
     m_loading = new Tbetoltform(m_main.get());
     m_settings = new Tconfigform(m_main.get());
+    m_settings->setMainWindow(m_main.get());
     m_about = new Tnevjform(m_main.get());
     m_search = new Tkeresform(m_main.get());
     m_index = new Tindexform(m_main.get());

@@ -13,8 +13,9 @@ private:
     static QByteArray iconv(const QByteArray& input, const char* from, const char* to)
     {
         QProcess process;
-        process.start(QStringLiteral("iconv"), {QStringLiteral("-c"), QStringLiteral("-f"), QString::fromLatin1(from),
-                                                QStringLiteral("-t"), QString::fromLatin1(to)});
+        process.start(QStringLiteral("iconv"),
+                      {QStringLiteral("-c"), QStringLiteral("-f"), QString::fromLatin1(from),
+                       QStringLiteral("-t"), QString::fromLatin1(to)});
         if (!process.waitForStarted())
             return {};
         process.write(input);

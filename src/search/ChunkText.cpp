@@ -1,0 +1,206 @@
+#include "search/ChunkText.h"
+
+#include "record/TextFile.h"
+#include "record/Win1250.h"
+
+#include <array>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace ChunkText {
+
+namespace {
+
+// Rough share of each byte in the low half of a record's UTF-16 units; the
+// rarest byte of a needle is the one searched for with memchr.
+int byteCommonness(unsigned char low, unsigned char high)
+{
+    if (high != 0)
+        return 12; // accented letters beyond Latin-1, sharing their low byte with rare ASCII
+    if (low == 0)
+        return 1000;
+    static const std::array<int, 128> ascii = [] {
+        std::array<int, 128> table{};
+        table.fill(3);
+        const auto set = [&table](const char* chars, int value) {
+            for (const char* c = chars; *c; ++c)
+                table[static_cast<unsigned char>(*c)] = value;
+        };
+        set("ABCDEFGHIJKLMNOPQRSTUVWXYZ", 6);
+        set("23456789", 15);
+        set("fcupjhwxq", 9);
+        set("vbdy", 20);
+        set("gm1.", 28);
+        set("ioz", 40);
+        set("tlnskr", 50);
+        set("ea0", 85);
+        set(" *", 150);
+        return table;
+    }();
+    if (low < 0x80)
+        return ascii[low];
+    return 25; // accented Latin-1 letters: common in Hungarian text
+}
+
+const unsigned char* asBytes(const char* p)
+{
+    return reinterpret_cast<const unsigned char*>(p);
+}
+
+} // namespace
+
+QByteArrayView utf16Body(QByteArrayView fileBytes, QByteArray& storage)
+{
+    const unsigned char* b = asBytes(fileBytes.data());
+    if (fileBytes.size() >= 2 && b[0] == 0xFF && b[1] == 0xFE && fileBytes.size() % 2 == 0)
+        return fileBytes.sliced(2);
+    // Big-endian, UTF-8, no mark, or a dangling odd byte: rare, so decode the
+    // general way and re-encode.
+    const QString text = TextFile::decodeUnicodeToString(fileBytes);
+    storage.resize(text.size() * 2);
+    char* out = storage.data();
+    for (const QChar c : text) {
+        *out++ = char(c.unicode() & 0xFF);
+        *out++ = char(c.unicode() >> 8);
+    }
+    return storage;
+}
+
+Needle::Needle(QByteArrayView text8)
+{
+    m_units = text8.size();
+    m_utf16le.resize(m_units * 2);
+    int best = 1 << 30;
+    for (qsizetype i = 0; i < m_units; ++i) {
+        const char16_t c = Win1250::toUnicodeChar(static_cast<unsigned char>(text8[i]));
+        const auto low = static_cast<unsigned char>(c & 0xFF);
+        const auto high = static_cast<unsigned char>(c >> 8);
+        m_utf16le[2 * i] = char(low);
+        m_utf16le[2 * i + 1] = char(high);
+        const int commonness = byteCommonness(low, high);
+        if (commonness < best) {
+            best = commonness;
+            m_rareUnit = i;
+            m_rareLow = low;
+            m_rareHigh = high;
+        }
+    }
+}
+
+LineReader::LineReader(QByteArrayView utf16le) : m_bytes(asBytes(utf16le.data())), m_units(utf16le.size() / 2)
+{
+}
+
+void LineBuffer::reserveMore(qsizetype more)
+{
+    if (m_size + more <= m_capacity)
+        return;
+    const qsizetype capacity = qMax(m_size + more, qMax<qsizetype>(1024, m_capacity * 2));
+    auto grown = std::make_unique<char[]>(size_t(capacity));
+    if (m_size)
+        std::memcpy(grown.get(), m_data.get(), size_t(m_size));
+    m_data = std::move(grown);
+    m_capacity = capacity;
+}
+
+void LineBuffer::append(QByteArrayView bytes)
+{
+    reserveMore(bytes.size());
+    if (!bytes.isEmpty())
+        std::memcpy(m_data.get() + m_size, bytes.data(), size_t(bytes.size()));
+    m_size += bytes.size();
+}
+
+qsizetype LineReader::convertLine(qsizetype start, LineBuffer& out) const
+{
+    out.clear();
+    qsizetype i = start;
+    for (;;) {
+        out.reserveMore(64);
+        char* dst = out.m_data.get() + out.m_size;
+        char* const limit = out.m_data.get() + out.m_capacity;
+#if defined(__SSE2__)
+        // Eight printable ASCII units at a time: subtracting 0x20 and then
+        // saturating-subtracting 0x5F leaves zero exactly for 0x20 … 0x7F.
+        const __m128i space = _mm_set1_epi16(0x20);
+        const __m128i span = _mm_set1_epi16(0x5F);
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 8 <= m_units && dst + 8 <= limit) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
+            const __m128i over = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)) != 0xFFFF)
+                break;
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
+            dst += 8;
+            i += 8;
+        }
+#endif
+        bool lineEnded = false;
+        // Up to the next exception (or a few units when the fast path is not built).
+        while (dst < limit) {
+            if (i >= m_units) {
+                lineEnded = true;
+                break;
+            }
+            const char16_t c = unit(i);
+            if (isLineBreak(c)) {
+                lineEnded = true;
+                break;
+            }
+            *dst++ = Win1250::fromUnicodeChar(c);
+            ++i;
+            if (c < 0x20 || c >= 0x80)
+                break; // try eight at a time again
+        }
+        out.m_size = dst - out.m_data.get();
+        if (lineEnded)
+            break;
+    }
+    return i;
+}
+
+qsizetype LineReader::nextLineStart(qsizetype end) const
+{
+    if (end < m_units && unit(end) == u'\r' && end + 1 < m_units && unit(end + 1) == u'\n')
+        return end + 2;
+    return end + 1;
+}
+
+qsizetype LineReader::lineStartBefore(qsizetype at, qsizetype floor) const
+{
+    while (at > floor && !isLineBreak(unit(at - 1)))
+        --at;
+    return at;
+}
+
+qsizetype LineReader::find(const Needle& needle, qsizetype from) const
+{
+    if (needle.m_units == 0)
+        return from <= m_units ? from : -1;
+    const size_t total = size_t(m_units) * 2;
+    size_t pos = size_t(from + needle.m_rareUnit) * 2;
+    while (pos < total) {
+        const void* hit = std::memchr(m_bytes + pos, needle.m_rareLow, total - pos);
+        if (!hit)
+            return -1;
+        const size_t off = size_t(static_cast<const unsigned char*>(hit) - m_bytes);
+        if (off % 2 != 0) {
+            pos = off + 1;
+            continue;
+        }
+        pos = off + 2;
+        if (m_bytes[off + 1] != needle.m_rareHigh)
+            continue;
+        const qsizetype start = qsizetype(off / 2) - needle.m_rareUnit;
+        if (start + needle.m_units > m_units)
+            return -1;
+        if (std::memcmp(m_bytes + 2 * start, needle.m_utf16le.constData(), size_t(needle.m_units) * 2) == 0)
+            return start;
+    }
+    return -1;
+}
+
+} // namespace ChunkText

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <memory>
+
+// Reading the lines of a chunk file (a Unicode text file) as 8-bit text
+// without building a QString per line: the UTF-16LE bytes go straight through
+// the Windows-1250 table, giving exactly Win1250::fromUnicode of each line that
+// TextFile::decodeUnicode yields.
+namespace ChunkText {
+
+// The file's text as UTF-16LE bytes: the file's own bytes after the mark FF FE,
+// or, for the other encodings the byte-order mark rules allow, the text
+// decoded and re-encoded into `storage`.
+QByteArrayView utf16Body(QByteArrayView fileBytes, QByteArray& storage);
+
+// An 8-bit text prepared for searching the UTF-16 lines it came from. Each of
+// its bytes stands for exactly one character, so a line's 8-bit form holds the
+// text exactly where the line holds these characters; that is why the text
+// must not hold "?", which stands for every character the code page lacks.
+class Needle final
+{
+public:
+    explicit Needle(QByteArrayView text8);
+
+    bool isEmpty() const { return m_units == 0; }
+
+private:
+    friend class LineReader;
+    QByteArray m_utf16le;
+    qsizetype m_units = 0;
+    qsizetype m_rareUnit = 0; // searched for first: the character least common in records
+    unsigned char m_rareLow = 0;
+    unsigned char m_rareHigh = 0;
+};
+
+// A growing byte buffer reused from line to line, so converting a line
+// allocates only when a line is longer than every one before it.
+class LineBuffer final
+{
+public:
+    QByteArrayView view() const { return QByteArrayView(m_data.get(), m_size); }
+    qsizetype size() const { return m_size; }
+    void clear() { m_size = 0; }
+    void append(QByteArrayView bytes);
+
+private:
+    friend class LineReader;
+    // Makes room for at least `more` further bytes.
+    void reserveMore(qsizetype more);
+
+    std::unique_ptr<char[]> m_data;
+    qsizetype m_capacity = 0;
+    qsizetype m_size = 0;
+};
+
+// Lines of a UTF-16LE body. Line ends are CR LF, CR, LF and U+2028; a final
+// line end adds no empty line.
+class LineReader final
+{
+public:
+    explicit LineReader(QByteArrayView utf16le);
+
+    qsizetype unitCount() const { return m_units; }
+    char16_t unit(qsizetype i) const { return char16_t(m_bytes[2 * i] | (m_bytes[2 * i + 1] << 8)); }
+
+    // Converts the line starting at unit `start` into `out` (replacing its
+    // content); returns the unit index of its end (its line break, or the end).
+    qsizetype convertLine(qsizetype start, LineBuffer& out) const;
+    // The unit index where the line after the one ending at `end` starts;
+    // unitCount() or more when there is none.
+    qsizetype nextLineStart(qsizetype end) const;
+    // The start of the line that holds unit `at`, searching back no further than `floor`.
+    qsizetype lineStartBefore(qsizetype at, qsizetype floor) const;
+    // First occurrence of the needle at or after unit `from`, or -1.
+    qsizetype find(const Needle& needle, qsizetype from) const;
+
+private:
+    const unsigned char* m_bytes;
+    qsizetype m_units;
+};
+
+inline bool isLineBreak(char16_t c)
+{
+    return c == u'\n' || c == u'\r' || c == 0x2028;
+}
+
+} // namespace ChunkText

@@ -1,0 +1,216 @@
+#include "record/CodeTables.h"
+#include "record/FieldGrid.h"
+#include "record/RecordLine.h"
+#include "record/RecordNumber.h"
+#include "record/Win1250.h"
+
+#include <QtTest>
+
+namespace {
+
+const QString kExample = QStringLiteral("Ka00012300**könyv**Példa tárgykör**01Példa Szerző**02**03**04**A "
+                                        "példa címe**Példa sorozat**Példa Kiadó**3**"
+                                        "1998**123 p.**Budapest**Példa megjegyzés****0**latin**papír");
+
+QString row(const FieldGrid& grid, int r)
+{
+    return Win1250::toUnicode(grid[r]);
+}
+
+} // namespace
+
+class TestRecordCore : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitsAndJoinsLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("example name") << kExample << 1 << "Ka00012300";
+        QTest::newRow("example empty link") << kExample << 16 << "";
+        QTest::newRow("example medium") << kExample << 19 << "papír";
+        QTest::newRow("too few separators: present field") << "a**b" << 2 << "b";
+        QTest::newRow("too few separators: missing field") << "a**b" << 3 << "";
+        QTest::newRow("value ending in * moves it on: field") << "a***b" << 1 << "a";
+        QTest::newRow("value ending in * moves it on: next") << "a***b" << 2 << "*b";
+        QTest::newRow("text after a 19th separator is dropped")
+            << QString("x**").repeated(18) + "last**extra" << 19 << "last";
+    }
+    void splitsAndJoinsLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(int, field);
+        QFETCH(QString, value);
+        const QStringList fields = RecordLine::split(line);
+        QCOMPARE(fields.size(), RecordLine::FieldCount);
+        QCOMPARE(fields[field - 1], value);
+    }
+
+    void joinRoundTripsAWholeLine()
+    {
+        QCOMPARE(RecordLine::join(RecordLine::split(kExample)), kExample);
+        // A "**" typed into a field shifts every later field by one.
+        QStringList fields = RecordLine::split(kExample);
+        fields[7] = QStringLiteral("Cím**alcím");
+        const QStringList back = RecordLine::split(RecordLine::join(fields));
+        QCOMPARE(back[7], QStringLiteral("Cím"));
+        QCOMPARE(back[8], QStringLiteral("alcím"));
+        QCOMPARE(back[18], QStringLiteral("latin"));
+    }
+
+    void dottedNames()
+    {
+        QCOMPARE(RecordLine::dottedName(u"Ka00012300"), QStringLiteral("Ka.000123.00"));
+        QCOMPARE(RecordLine::undottedName(u"Ka.000123.00"), QStringLiteral("Ka00012300"));
+        QCOMPARE(RecordLine::dottedName(u"Ka0"), QStringLiteral("Ka.0."));
+    }
+
+    void volumeTable()
+    {
+        const QStringList codes{"Ka", "Lu", "No", "Si", "Vu", "Ze", "Go", "Ma"};
+        for (int i = 0; i < codes.size(); ++i) {
+            QCOMPARE(CodeTables::volumeCode(i), codes[i]);
+            QCOMPARE(CodeTables::volumePosition(codes[i]), i);
+        }
+        QCOMPARE(CodeTables::volumePosition(u"ka"), -1);
+        QCOMPARE(CodeTables::volumeName(7), QStringLiteral("Mai adatok"));
+        QCOMPARE(CodeTables::volumeCaption(7), QStringLiteral("Ma (új adatok)"));
+    }
+
+    void roleCodes_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("listSize");
+        QTest::addColumn<int>("comboIndex"); // editor: -1 = no selection
+        QTest::addColumn<int>("nameIndex");  // browse view
+        QTest::newRow("01") << "01" << 30 << 0 << 0;
+        QTest::newRow("12") << "12" << 30 << 11 << 11;
+        QTest::newRow("0c equals 12") << "0c" << 30 << 11 << 11;
+        QTest::newRow("0n is 23") << "0n" << 30 << 22 << 22;
+        QTest::newRow("39 beyond a list of 30") << "39" << 30 << -1 << 0;
+        QTest::newRow("35 in a list of 40") << "35" << 40 << 34 << 34;
+        QTest::newRow("40") << "40" << 40 << -1 << 0;
+        QTest::newRow("a1") << "a1" << 30 << -1 << 0;
+        QTest::newRow("one character") << "1" << 30 << -1 << 0;
+        QTest::newRow("empty") << "" << 30 << -1 << 0;
+        QTest::newRow("00") << "00" << 30 << -1 << 0;
+        QTest::newRow("0o after 0n") << "0o" << 30 << -1 << 0;
+        QTest::newRow("07 with five roles") << "07" << 5 << -1 << 0;
+    }
+    void roleCodes()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, listSize);
+        QFETCH(int, comboIndex);
+        QFETCH(int, nameIndex);
+        QCOMPARE(CodeTables::roleComboIndex(code, listSize), comboIndex);
+        QCOMPARE(CodeTables::roleNameIndex(code, listSize), nameIndex);
+    }
+
+    void roleCodeOfPosition()
+    {
+        QCOMPARE(CodeTables::roleCode(1), QStringLiteral("01"));
+        QCOMPARE(CodeTables::roleCode(30), QStringLiteral("30"));
+        QCOMPARE(CodeTables::roleCode(31), QStringLiteral("01"));
+        QCOMPARE(CodeTables::roleCode(0), QStringLiteral("01"));
+        QCOMPARE(CodeTables::roleName(u"02", {"Szerző", "Szerkesztő"}), QStringLiteral("Szerkesztő"));
+        QCOMPARE(CodeTables::roleName(u"xx", {"Szerző", "Szerkesztő"}), QStringLiteral("Szerző"));
+    }
+
+    void suffixesAndMedia()
+    {
+        const QStringList& suffixes = CodeTables::suffixes();
+        QCOMPARE(suffixes.size(), 261);
+        QCOMPARE(suffixes.first(), QStringLiteral("00"));
+        QCOMPARE(suffixes[1], QStringLiteral("0a"));
+        QCOMPARE(suffixes[27], QStringLiteral("1a"));
+        QCOMPARE(suffixes.last(), QStringLiteral("9z"));
+        QCOMPARE(CodeTables::media(), (QStringList{"papír", "CD-ROM", "mikrofilm"}));
+    }
+
+    void captionsFollowTheRecordType()
+    {
+        QCOMPARE(CodeTables::typeCaptions(u"könyv").publicationLabel, QStringLiteral("Könyvsorozat:"));
+        QCOMPARE(CodeTables::typeCaptions(u"könyv").volumeMenu, QStringLiteral("Kötetszám"));
+        QCOMPARE(CodeTables::typeCaptions(u"külön lenyomat").publicationMenu, QStringLiteral("Sorozat"));
+        QCOMPARE(CodeTables::typeCaptions(u"cikk gyűjt. kötetben").publicationLabel,
+                 QStringLiteral("Kötetcím:"));
+        QCOMPARE(CodeTables::typeCaptions(u"Könyv").publicationLabel, QStringLiteral("Kiadvány:"));
+        QCOMPARE(CodeTables::typeCaptions(u"").volumeLabel, QStringLiteral("Évfolyam:"));
+    }
+
+    void fieldGridOfTheExample()
+    {
+        const FieldGrid grid = FieldGrid::decodeUnicode(kExample);
+        QCOMPARE(row(grid, FieldGrid::Name), QStringLiteral("Ka00012300"));
+        QCOMPARE(row(grid, FieldGrid::RecordType), QStringLiteral("könyv"));
+        QCOMPARE(row(grid, FieldGrid::Creators), QStringLiteral("01Példa Szerző**"));
+        QCOMPARE(row(grid, FieldGrid::Title), QStringLiteral("A példa címe"));
+        QCOMPARE(row(grid, FieldGrid::Link), QString());
+        QCOMPARE(row(grid, FieldGrid::Translation), QStringLiteral("0"));
+        QCOMPARE(row(grid, FieldGrid::Medium), QStringLiteral("papír"));
+        QCOMPARE(row(grid, FieldGrid::VolumeName), QStringLiteral("Kardel"));
+        QCOMPARE(row(grid, FieldGrid::Contribution), QString());
+    }
+
+    void fieldGridEdgeCases()
+    {
+        QCOMPARE(row(FieldGrid::decodeUnicode(u"Ka1**t**s**02**03Más Fordító**04**xyz"), FieldGrid::Creators),
+                 QStringLiteral("03Más Fordító**xyz**"));
+        // A short name field: row 0 holds the first 10 characters of the line.
+        QCOMPARE(row(FieldGrid::decodeUnicode(u"Ka1**könyv"), FieldGrid::Name), QStringLiteral("Ka1**könyv"));
+
+        const FieldGrid nameAndType = FieldGrid::decodeUnicode(u"Ka00000100**könyv");
+        for (int r = 0; r < FieldGrid::RowCount; ++r) {
+            const bool set = r == FieldGrid::Name || r == FieldGrid::RecordType || r == FieldGrid::VolumeName;
+            QCOMPARE(nameAndType[r].isEmpty(), !set);
+        }
+        QCOMPARE(row(FieldGrid::decodeUnicode(u"Xx00000100**a**b**c**d**e**f**Görög αβγ"), FieldGrid::Title),
+                 QStringLiteral("Görög ???"));
+        QCOMPARE(row(FieldGrid::decodeUnicode(u"Xx00000100"), FieldGrid::VolumeName), QString());
+        QCOMPARE(FieldGrid::titles()[10], QStringLiteral("10.   Megj. helye"));
+        QCOMPARE(FieldGrid::titles()[0], QStringLiteral("  0.   Rekordnév"));
+    }
+
+    void recordNumbers_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("fitted");
+        QTest::addColumn<QString>("next");
+        QTest::newRow("123") << "123"
+                             << "000123"
+                             << "124";
+        QTest::newRow("1234567") << "1234567"
+                                 << "123456"
+                                 << "123457";
+        QTest::newRow("000999") << "000999"
+                                << "000999"
+                                << "1000";
+        QTest::newRow("12a") << "12a"
+                             << "00012a"
+                             << "13";
+        QTest::newRow("abcdef") << "abcdef"
+                                << "abcdef"
+                                << "";
+        QTest::newRow("empty") << ""
+                               << "000000"
+                               << "1";
+        QTest::newRow("999999") << "999999"
+                                << "999999"
+                                << "1000000";
+    }
+    void recordNumbers()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, fitted);
+        QFETCH(QString, next);
+        QCOMPARE(RecordNumber::fixWidth(typed, 6), fitted);
+        QCOMPARE(RecordNumber::next(fitted), next);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordCore)
+#include "tst_recordcore.moc"
