@@ -7,6 +7,7 @@
 #include "workspace/DataEntryPage.h"
 #include "workspace/DropBox.h"
 #include "workspace/MainWindow.h"
+#include "workspace/RtfReader.h"
 #include "workspace/SourceText.h"
 
 #include <QEvent>
@@ -28,7 +29,10 @@ void TForm1::loadSourceDocument()
         const QByteArray bytes = TextFile::readBytes(path);
         QTextEdit* source = sourceWindow();
         source->clear();
-        source->setPlainText(SourceText::decodePlain(bytes));
+        if (Rtf::looksLikeRtf(bytes))
+            Rtf::loadInto(bytes, *source->document());
+        else
+            source->setPlainText(SourceText::decodePlain(bytes));
         setStatus(1, QStringLiteral(" Forrásfájl: ") + path);
     });
 }
