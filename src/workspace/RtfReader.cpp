@@ -14,6 +14,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -39,6 +40,8 @@ constexpr int kDefaultHalfPoints = 24;
 constexpr int kMaxTwips = 31680;
 // Sentinel code page for fonts with the symbol character set.
 constexpr int kSymbolCodePage = -2;
+constexpr size_t kFormatCacheSize = 16;
+constexpr size_t kMaxDecoders = 32;
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -136,29 +139,42 @@ int codePageForCharset(int charset)
 class CodePageDecoder final
 {
 public:
-    QString decode(int codePage, unsigned char byte)
+    // The text of one byte: usually one character, none for the first byte
+    // of a double-byte character, sometimes more when a pending byte was invalid.
+    QStringView decode(int codePage, unsigned char byte)
     {
-        // Symbol fonts are mapped when their text is added, by the font's name.
-        if (byte < 0x80 || codePage == kSymbolCodePage)
-            return QString(QChar(byte));
-        switch (codePage) {
-        case 1250:
-            return QString(QChar(Win1250::toUnicodeChar(byte)));
-        case 1253:
-            return QString(QChar(kCp1253High[byte - 0x80]));
-        case 1252:
-            return QString(QChar(cp1252(byte)));
-        default:
-            break;
-        }
+        m_single = tableChar(codePage, byte);
+        if (m_single != 0)
+            return QStringView(&m_single, 1);
         QStringDecoder* decoder = decoderFor(codePage);
-        if (!decoder)
-            return QString(QChar(cp1252(byte)));
+        if (!decoder) {
+            m_single = cp1252(byte);
+            return QStringView(&m_single, 1);
+        }
         const char raw = static_cast<char>(byte);
-        return decoder->decode(QByteArrayView(&raw, 1));
+        m_decoded = decoder->decode(QByteArrayView(&raw, 1));
+        return m_decoded;
     }
 
 private:
+    // 0 when the code page has no table here.
+    static char16_t tableChar(int codePage, unsigned char byte)
+    {
+        // Symbol fonts are mapped when their text is added, by the font's name.
+        if (byte < 0x80 || codePage == kSymbolCodePage)
+            return byte;
+        switch (codePage) {
+        case 1250:
+            return Win1250::toUnicodeChar(byte);
+        case 1253:
+            return kCp1253High[byte - 0x80];
+        case 1252:
+            return cp1252(byte);
+        default:
+            return 0;
+        }
+    }
+
     static char16_t cp1252(unsigned char byte)
     {
         return byte >= 0x80 && byte < 0xa0 ? kCp1252Controls[byte - 0x80] : char16_t(byte);
@@ -169,6 +185,8 @@ private:
         auto found = m_decoders.find(codePage);
         if (found != m_decoders.end())
             return found->second.get();
+        if (m_decoders.size() >= kMaxDecoders) // a file naming thousands of code pages gets no more look-ups
+            return nullptr;
         std::unique_ptr<QStringDecoder> decoder;
         const QByteArray number = QByteArray::number(codePage);
         const QByteArray names[] = {codePage == 10000 ? QByteArray("macintosh") : "windows-" + number,
@@ -186,6 +204,8 @@ private:
     }
 
     std::map<int, std::unique_ptr<QStringDecoder>> m_decoders;
+    char16_t m_single = 0;
+    QString m_decoded;
 };
 
 // ---------------------------------------------------------------------------
@@ -235,6 +255,8 @@ enum class Word
     Superscript,
     Subscript,
     NoSuperSub,
+    Raised,
+    Lowered,
     Hidden,
     Font,
     FontSize,
@@ -242,6 +264,7 @@ enum class Word
     Background,
     // paragraph formatting
     ParagraphDefault,
+    InTable,
     AlignLeft,
     AlignCenter,
     AlignRight,
@@ -400,6 +423,8 @@ const std::unordered_map<std::string_view, WordInfo>& knownWords()
         w["super"] = {Word::Superscript};
         w["sub"] = {Word::Subscript};
         w["nosupersub"] = {Word::NoSuperSub};
+        w["up"] = {Word::Raised};
+        w["dn"] = {Word::Lowered};
         w["v"] = {Word::Hidden};
         w["f"] = {Word::Font};
         w["fs"] = {Word::FontSize};
@@ -408,6 +433,7 @@ const std::unordered_map<std::string_view, WordInfo>& knownWords()
         w["highlight"] = {Word::Background};
         w["chcbpat"] = {Word::Background};
         w["pard"] = {Word::ParagraphDefault};
+        w["intbl"] = {Word::InTable};
         w["ql"] = {Word::AlignLeft};
         w["qc"] = {Word::AlignCenter};
         w["qr"] = {Word::AlignRight};
@@ -459,6 +485,7 @@ struct ParagraphProps
     int firstLineTwips = 0;
     int beforeTwips = 0;
     int afterTwips = 0;
+    bool inTable = false;
 };
 
 struct GroupState
@@ -473,6 +500,7 @@ struct FontEntry
 {
     QString name;
     int codePage = 0; // 0: the document's code page
+    bool symbol = false;
 };
 
 bool isLetter(char c)
@@ -607,7 +635,11 @@ private:
                 break;
             ++m_pos;
         }
-        emitText(QString::fromLatin1(m_in.sliced(start, m_pos - start)));
+        const QByteArrayView span = m_in.sliced(start, m_pos - start);
+        if (m_state.destination == Destination::Text)
+            appendToRun(QLatin1StringView(span.data(), span.size()));
+        else
+            emitText(QString::fromLatin1(span));
     }
 
     void readControl()
@@ -873,7 +905,7 @@ private:
             applyColorTableWord(info.word, parameter);
             break;
         case Destination::Text:
-            applyTextWord(info, on, parameter);
+            applyTextWord(info, on, hasParameter, parameter);
             break;
         }
     }
@@ -934,7 +966,7 @@ private:
             m_colorComponents[2] = component;
     }
 
-    void applyTextWord(const WordInfo& info, bool on, int parameter)
+    void applyTextWord(const WordInfo& info, bool on, bool hasParameter, int parameter)
     {
         CharProps& chars = m_state.chars;
         ParagraphProps& paragraph = m_state.paragraph;
@@ -949,6 +981,9 @@ private:
             emitText(u"\t");
             break;
         case Word::Cell:
+            // A cell's own last paragraph mark (pandoc writes one) is the cell's end, not a line.
+            if (m_pendingParagraph && m_pendingParagraphInTable)
+                m_pendingParagraph = false;
             materializeBreaks();
             m_pendingCellSeparator = true;
             break;
@@ -1001,6 +1036,14 @@ private:
         case Word::NoSuperSub:
             chars.verticalAlignment = QTextCharFormat::AlignNormal;
             break;
+        case Word::Raised: // a raised or lowered baseline is shown as super- or subscript
+        case Word::Lowered:
+            if (!hasParameter || parameter > 0)
+                chars.verticalAlignment = info.word == Word::Raised ? QTextCharFormat::AlignSuperScript
+                                                                    : QTextCharFormat::AlignSubScript;
+            else
+                chars.verticalAlignment = QTextCharFormat::AlignNormal;
+            break;
         case Word::Hidden:
             chars.hidden = on;
             break;
@@ -1019,6 +1062,9 @@ private:
             break;
         case Word::ParagraphDefault:
             paragraph = ParagraphProps{};
+            break;
+        case Word::InTable:
+            paragraph.inTable = true;
             break;
         case Word::AlignLeft:
             paragraph.alignment = Qt::AlignLeft;
@@ -1070,7 +1116,12 @@ private:
 
     int effectiveFont() const { return m_state.chars.font >= 0 ? m_state.chars.font : m_defaultFont; }
 
-    void emitByte(unsigned char byte) { emitText(m_decoder.decode(currentCodePage(), byte)); }
+    void emitByte(unsigned char byte)
+    {
+        if (byte < 0x20 && byte != '\t')
+            return; // control characters are noise, as in plain text
+        emitText(m_decoder.decode(currentCodePage(), byte));
+    }
 
     void emitUnicode(int value)
     {
@@ -1115,8 +1166,14 @@ private:
 
     void commitFont()
     {
-        if (m_fontBeingRead >= 0 && !m_fontName.trimmed().isEmpty())
-            m_fonts[m_fontBeingRead].name = m_fontName.trimmed();
+        if (m_fontBeingRead >= 0 && !m_fontName.trimmed().isEmpty()) {
+            FontEntry& font = m_fonts[m_fontBeingRead];
+            font.name = m_fontName.trimmed();
+            // Only the Symbol font itself; other symbol fonts (Wingdings) have no text mapping.
+            font.symbol =
+                font.codePage == kSymbolCodePage && font.name.startsWith(u"Symbol", Qt::CaseInsensitive);
+        }
+        m_formatCache.clear();
         m_fontName.clear();
         m_fontBeingRead = -1;
     }
@@ -1128,30 +1185,36 @@ private:
         m_colors.push_back(automatic ? QColor()
                                      : QColor(std::max(red, 0), std::max(green, 0), std::max(blue, 0)));
         m_colorComponents = {-1, -1, -1};
+        m_formatCache.clear();
     }
 
-    void appendToRun(QStringView text)
+    void appendToRun(QStringView text) { appendViewToRun(text); }
+    void appendToRun(QLatin1StringView text) { appendViewToRun(text); }
+
+    template <typename View> void appendViewToRun(View text)
     {
         if (text.isEmpty() || m_state.chars.hidden)
             return;
         materializeBreaks();
         if (!m_run.isEmpty() && !(m_runProps == m_state.chars))
             flushRun();
-        if (m_run.isEmpty())
+        m_lastParagraph = m_state.paragraph;
+        if (m_run.isEmpty()) {
             m_runProps = m_state.chars;
-        if (effectiveFontIsSymbol() && !text.isEmpty()) {
-            for (const QChar c : text)
-                m_run += QChar(symbolFontChar(c.unicode()));
+            m_runInSymbolFont = isSymbolFont(m_runProps.font >= 0 ? m_runProps.font : m_defaultFont);
+        }
+        if (m_runInSymbolFont) {
+            for (qsizetype i = 0; i < text.size(); ++i)
+                m_run += QChar(symbolFontChar(QChar(text[i]).unicode()));
             return;
         }
         m_run += text;
     }
 
-    bool effectiveFontIsSymbol() const
+    bool isSymbolFont(int font) const
     {
-        const auto found = m_fonts.find(effectiveFont());
-        return found != m_fonts.end() && found->second.codePage == kSymbolCodePage &&
-               found->second.name.startsWith(u"Symbol", Qt::CaseInsensitive);
+        const auto found = m_fonts.find(font);
+        return found != m_fonts.end() && found->second.symbol;
     }
 
     // A paragraph mark or cell end becomes part of the document only when more
@@ -1174,6 +1237,8 @@ private:
         flushRun();
         m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
         m_pendingParagraph = true;
+        m_pendingParagraphInTable = m_state.paragraph.inTable;
+        m_lastParagraph.reset();
     }
 
     void flushRun()
@@ -1181,16 +1246,31 @@ private:
         if (m_run.isEmpty())
             return;
         sanitize(m_run);
-        m_cursor.insertText(m_run, charFormat(m_runProps));
-        m_run.clear();
+        m_cursor.insertText(m_run, cachedCharFormat(m_runProps));
+        m_run.resize(0); // keeps the buffer for the next run
     }
 
     void finish()
     {
         m_pendingCellSeparator = false;
         flushRun();
+        // A last paragraph without its mark takes the properties its text had;
+        // the groups that set them may have closed since.
         if (!m_pendingParagraph)
-            m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
+            m_cursor.setBlockFormat(blockFormat(m_lastParagraph ? *m_lastParagraph : m_state.paragraph));
+    }
+
+    // Runs mostly alternate between a handful of formats; reusing the format
+    // objects spares rebuilding them and their hash for every run.
+    const QTextCharFormat& cachedCharFormat(const CharProps& props)
+    {
+        for (const auto& [cachedProps, format] : m_formatCache)
+            if (cachedProps == props)
+                return format;
+        if (m_formatCache.size() >= kFormatCacheSize)
+            m_formatCache.erase(m_formatCache.begin());
+        m_formatCache.emplace_back(props, charFormat(props));
+        return m_formatCache.back().second;
     }
 
     QTextCharFormat charFormat(const CharProps& props) const
@@ -1255,7 +1335,11 @@ private:
     QTextCursor m_cursor;
     QString m_run;
     CharProps m_runProps;
+    bool m_runInSymbolFont = false;
+    std::optional<ParagraphProps> m_lastParagraph; // of the text since the last paragraph mark
+    std::vector<std::pair<CharProps, QTextCharFormat>> m_formatCache;
     bool m_pendingParagraph = false;
+    bool m_pendingParagraphInTable = false;
     bool m_pendingCellSeparator = false;
 };
 

@@ -1,0 +1,23 @@
+#include "convert/DirectorFile.h"
+
+#include "record/Win1250.h"
+
+namespace DirectorFile {
+
+void forEachBlock(const QStringList& lines, const std::function<void(const QStringList& block)>& visit)
+{
+    if (lines.size() <= 1)
+        return;
+    QStringList block;
+    block.reserve(BlockLines);
+    for (const QString& line : lines) {
+        block.append(Win1250::roundTrip(line));
+        if (block.size() < BlockLines)
+            continue;
+        if (!block.first().isEmpty())
+            visit(block);
+        block.clear();
+    }
+}
+
+} // namespace DirectorFile

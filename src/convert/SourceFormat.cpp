@@ -1,0 +1,84 @@
+#include "convert/SourceFormat.h"
+
+#include "convert/DbfTable.h"
+#include "convert/DirectorFile.h"
+#include "convert/RecordMapping.h"
+#include "convert/ZdbTable.h"
+
+namespace {
+
+class DbaseFormat final : public SourceFormat
+{
+public:
+    SourceKind kind() const override { return SourceKind::DBase; }
+    QString shortName() const override { return QStringLiteral("dbf"); }
+    QString nameFilter() const override { return QStringLiteral("Dbase fájl|*.dbf"); }
+    QString fileSuffix() const override { return QStringLiteral("dbf"); }
+    bool isTable() const override { return true; }
+    void convert(const ConversionInput& input, const RecordLineSink& sink) const override
+    {
+        input.table.forEachRecord(
+            [&](const DbfTable::Record& record) { sink(RecordMapping::fromDbase(record)); });
+    }
+};
+
+class ZdbFormat final : public SourceFormat
+{
+public:
+    SourceKind kind() const override { return SourceKind::Zdb; }
+    QString shortName() const override { return QStringLiteral("zdb"); }
+    QString nameFilter() const override { return QStringLiteral("Zdb fájl|*.zdb"); }
+    QString fileSuffix() const override { return QStringLiteral("zdb"); }
+    void convert(const ConversionInput& input, const RecordLineSink& sink) const override
+    {
+        // The whole file is read before the first line is built: a bad line
+        // anywhere stops the conversion with nothing produced.
+        ZdbTable table;
+        table.read(input.lines);
+        for (int row = 0; row < table.rowCount(); ++row)
+            sink(RecordMapping::fromZdb(table, row));
+    }
+};
+
+class DirectorFormat final : public SourceFormat
+{
+public:
+    SourceKind kind() const override { return SourceKind::Director; }
+    QString shortName() const override { return QStringLiteral("director"); }
+    QString nameFilter() const override { return QStringLiteral("Director fájl|*.txt"); }
+    QString fileSuffix() const override { return QStringLiteral("txt"); }
+    void convert(const ConversionInput& input, const RecordLineSink& sink) const override
+    {
+        const QString volumeCode = RecordMapping::directorVolumeCode(input.volume);
+        DirectorFile::forEachBlock(input.lines, [&](const QStringList& block) {
+            sink(RecordMapping::fromDirector(block, volumeCode));
+        });
+    }
+};
+
+} // namespace
+
+const QList<const SourceFormat*>& SourceFormat::all()
+{
+    static const DbaseFormat dbase;
+    static const ZdbFormat zdb;
+    static const DirectorFormat director;
+    static const QList<const SourceFormat*> formats = {&dbase, &zdb, &director};
+    return formats;
+}
+
+const SourceFormat* SourceFormat::forKind(SourceKind kind)
+{
+    for (const SourceFormat* format : all())
+        if (format->kind() == kind)
+            return format;
+    return nullptr;
+}
+
+const SourceFormat* SourceFormat::forShortName(QStringView name)
+{
+    for (const SourceFormat* format : all())
+        if (format->shortName() == name)
+            return format;
+    return nullptr;
+}

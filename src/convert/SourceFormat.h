@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+
+class DbfTable;
+
+enum class SourceKind
+{
+    None,
+    DBase,
+    Zdb,
+    Director
+};
+
+// What a conversion reads: the dBase table opened in step 1, or the lines of
+// the text file loaded in step 1, and the volume chosen for Director records.
+struct ConversionInput
+{
+    const DbfTable& table;
+    const QStringList& lines;
+    int volume = -1; // 0..7, -1 when none is chosen
+};
+
+// Receives each record line as soon as it is built (Unicode).
+using RecordLineSink = std::function<void(const QString& line)>;
+
+// One older form that records are converted from: what it is called, which
+// files it reads, and how its records become record lines.
+class SourceFormat
+{
+public:
+    virtual ~SourceFormat() = default;
+
+    virtual SourceKind kind() const = 0;
+    // The command line's name: "dbf", "zdb", "director".
+    virtual QString shortName() const = 0;
+    // The open dialog's filter ("Description|*.ext").
+    virtual QString nameFilter() const = 0;
+    // Extension of its files, without the dot (for converting a folder).
+    virtual QString fileSuffix() const = 0;
+    // Opened as a table rather than loaded as text lines.
+    virtual bool isTable() const { return false; }
+    // Builds the lines. Throws NorlaError; lines handed on before stay handed on.
+    virtual void convert(const ConversionInput& input, const RecordLineSink& sink) const = 0;
+
+    static const QList<const SourceFormat*>& all();
+    // nullptr for SourceKind::None and unknown names.
+    static const SourceFormat* forKind(SourceKind kind);
+    static const SourceFormat* forShortName(QStringView name);
+};

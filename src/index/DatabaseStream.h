@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringView>
+
+#include <string>
+
+// Reads a database file block by block, with the same rules as reading a whole
+// Unicode text file (byte-order-mark detection; CR LF, CR, LF and U+2028 end a
+// line; a final line break adds no empty line), so that a file of any size is
+// read with a small, fixed amount of memory.
+class DatabaseStream final
+{
+    Q_DISABLE_COPY_MOVE(DatabaseStream)
+
+public:
+    // Throws NorlaError "Cannot open file <absolute path>".
+    explicit DatabaseStream(const QString& path);
+
+    // The next line, valid until the next call; false after the last line.
+    // A read error throws "Cannot open file".
+    bool next(QStringView* line);
+    // Back to the first line.
+    void restart();
+    // Counts the lines from the current position to the end.
+    qint64 countRemaining();
+
+private:
+    enum class Encoding
+    {
+        Utf16LE,
+        Utf16BE,
+        Utf8,
+        Win1250
+    };
+
+    bool fill();
+    void readBlock();
+    void detectEncoding();
+    void decodeBlock();
+    void decodeUtf16(bool littleEndian);
+    void decodeUtf8();
+    [[noreturn]] void fail() const;
+
+    QFile m_file;
+    Encoding m_encoding = Encoding::Win1250;
+    QByteArray m_block;
+    QByteArray m_carry;
+    bool m_hasOddByte = false;
+    char m_oddByte = 0;
+    bool m_atEnd = false;
+    std::u16string m_units;
+    std::size_t m_pos = 0;
+    std::size_t m_scanned = 0;
+};

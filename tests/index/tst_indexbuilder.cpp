@@ -1,0 +1,291 @@
+#include "TestSupport.h"
+
+#include "index/IndexBuilder.h"
+#include "record/NorlaError.h"
+#include "record/TextFile.h"
+#include "record/Win1250.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+namespace {
+
+// A plausible record line whose name tells where it came from.
+QString recordLine(int database, int k)
+{
+    const QString name =
+        QStringLiteral("Ka%1").arg(database * 10000 + k, 6, 10, QLatin1Char('0')) + QStringLiteral("00");
+    return name +
+           QStringLiteral("**könyv**Irodalomtörténet**01Kovács Ödön**02**03**04**Cím %1/%2 – ő ű**Sorozat"
+                          "**Akadémiai Kiadó**3**1998**123 p.**Budapest**megjegyzés****0**magyar**papír")
+               .arg(database)
+               .arg(k);
+}
+
+QStringList databaseLines(int database, int count)
+{
+    QStringList lines;
+    for (int k = 1; k <= count; ++k)
+        lines.append(recordLine(database, k));
+    return lines;
+}
+
+QString dbName(int d)
+{
+    return QStringLiteral("db%1.rtf").arg(d);
+}
+
+QByteArray eightBitLines(const QStringList& lines)
+{
+    QByteArray out;
+    for (const QString& line : lines)
+        out.append(Win1250::fromUnicode(line)).append("\r\n");
+    return out;
+}
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const NorlaError& error) {
+        return error.message();
+    }
+    return {};
+}
+
+} // namespace
+
+class TestIndexBuilder : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void chunksAndRecordDirectory_data()
+    {
+        QTest::addColumn<QList<int>>("databaseSizes");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QList<int>>("chunkSizes");
+
+        QTest::newRow("2500 by 1000") << QList<int>{2500} << 1000 << QList<int>{1000, 1000, 500};
+        QTest::newRow("2000 by 1000: empty last chunk")
+            << QList<int>{2000} << 1000 << QList<int>{1000, 1000, 0};
+        QTest::newRow("Végtelen") << QList<int>{2500} << IndexBuilder::InfiniteRecordsPerFile
+                                  << QList<int>{2500};
+        QTest::newRow("two of 600 across the boundary")
+            << QList<int>{600, 600} << 1000 << QList<int>{1000, 200};
+        QTest::newRow("empty databases") << QList<int>{0, 0} << 1000 << QList<int>{0};
+        QTest::newRow("empty one in between") << QList<int>{150, 0, 60} << 100 << QList<int>{100, 100, 10};
+    }
+
+    void chunksAndRecordDirectory()
+    {
+        QFETCH(QList<int>, databaseSizes);
+        QFETCH(int, limit);
+        QFETCH(QList<int>, chunkSizes);
+
+        TempWorkDir dir;
+        QStringList names;
+        QStringList all;
+        for (int d = 0; d < databaseSizes.size(); ++d) {
+            const QStringList lines = databaseLines(d + 1, databaseSizes[d]);
+            TextFile::writeUnicode(dir.file(dbName(d + 1)), lines);
+            names.append(dbName(d + 1));
+            all += lines;
+        }
+
+        IndexBuilder builder(dir.path());
+        builder.setRecordsPerFile(limit);
+        builder.build(names);
+
+        QStringList expectedChunkNumbers;
+        QStringList expectedNames;
+        qsizetype next = 0;
+        for (int n = 1; n <= chunkSizes.size(); ++n) {
+            const QStringList chunk = all.mid(next, chunkSizes[n - 1]);
+            next += chunk.size();
+            QCOMPARE(dir.readBytes(QStringLiteral("adatb%1.ztf").arg(n)), TextFile::encodeUnicode(chunk));
+            for (const QString& line : chunk) {
+                expectedChunkNumbers.append(QString::number(n));
+                expectedNames.append(line.left(10));
+            }
+        }
+        QCOMPARE(next, all.size());
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("adatb%1.ztf").arg(chunkSizes.size() + 1))));
+        QCOMPARE(dir.readBytes(QStringLiteral("fsz0.zda")), eightBitLines(expectedChunkNumbers));
+        QCOMPARE(dir.readBytes(QStringLiteral("fsz1.zda")), eightBitLines(expectedNames));
+        QCOMPARE(builder.recordCount(), all.size());
+        QCOMPARE(builder.chunkCount(), chunkSizes.size());
+    }
+
+    void earlierChunksAreDeleted()
+    {
+        TempWorkDir dir;
+        for (int n = 1; n <= 9; ++n)
+            dir.writeBytes(QStringLiteral("adatb%1.ztf").arg(n), "old");
+        dir.writeBytes(QStringLiteral("adatb_regi.ztf"), "old");
+        dir.writeBytes(QStringLiteral("adatb1.ztf.bak"), "kept");
+        TextFile::writeUnicode(dir.file(dbName(1)), databaseLines(1, 250));
+
+        IndexBuilder builder(dir.path());
+        builder.setRecordsPerFile(100);
+        builder.build({dbName(1)});
+
+        const QStringList left =
+            QDir(dir.path()).entryList({QStringLiteral("adatb*")}, QDir::Files, QDir::Name);
+        QCOMPARE(left, (QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb1.ztf.bak"),
+                                    QStringLiteral("adatb2.ztf"), QStringLiteral("adatb3.ztf")}));
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb3.ztf"))).size(), 50);
+    }
+
+    void nameLists()
+    {
+        TempWorkDir dir;
+        const QStringList lines = {
+            // slots: role code only; a name; a one-character name; a name with Greek letters
+            QStringLiteral(
+                "Ka00000100**könyv**t**02**01Kovács**03X**04Ἀθ Lajos**cím**sorozat**Kalligram**1**2000"
+                "**12 p.**Pozsony"),
+            // a later KOVÁCS is the same name; a one-character publisher adds nothing
+            QStringLiteral(
+                "Ka00000200**könyv**t**01KOVÁCS**05ady endre**03**04**cím**sor**K**1**2000**1**Budapest"),
+            // a line with too few fields still counts and adds what it has
+            QStringLiteral("Lu00000300**cikk**t**01Babits Mihály"),
+            // a name holding "***" is cut at the leftmost "**", shifting every later field
+            QStringLiteral(
+                "Ze00000400**rec.**t**01Bíró***Ágnes**02**03**04**c**p**Európa**1**2000**1**Szeged"),
+            // a later lower-case form of a place adds nothing
+            QStringLiteral("Go00000500**rec.**t**********************budapest"),
+        };
+        TextFile::writeUnicode(dir.file(dbName(1)), lines);
+
+        IndexBuilder builder(dir.path());
+        builder.build({dbName(1)});
+
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("alkoto.zda"))),
+                 (QStringList{QStringLiteral("?? Lajos"), QStringLiteral("ady endre"),
+                              QStringLiteral("Babits Mihály"), QStringLiteral("Bíró"), QStringLiteral("gnes"),
+                              QStringLiteral("Kovács")}));
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("kiado.zda"))),
+                 QStringList{QStringLiteral("Kalligram")});
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("megjhely.zda"))),
+                 (QStringList{QStringLiteral("Budapest"), QStringLiteral("Pozsony")}));
+        QCOMPARE(dir.readBytes(QStringLiteral("fsz1.zda")),
+                 QByteArray("Ka00000100\r\nKa00000200\r\nLu00000300\r\nZe00000400\r\nGo00000500\r\n"));
+        // The chunk keeps the Greek letters that the lists lose.
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb1.ztf"))), lines);
+    }
+
+    void offeredDatabases()
+    {
+        TempWorkDir dir;
+        for (const char* name : {"b.rtf", "Adatbazis.rtf", "adatbazis.rtf", "C.RTF", "a.txt", "adatb1.ztf"})
+            dir.writeBytes(QString::fromLatin1(name), "\xFF\xFE");
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("d.rtf")));
+
+        QCOMPARE(
+            IndexBuilder::offeredDatabases(dir.path()),
+            (QStringList{QStringLiteral("Adatbazis.rtf"), QStringLiteral("b.rtf"), QStringLiteral("C.RTF")}));
+    }
+
+    void offeredNameInCapitalsIsRead()
+    {
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(QStringLiteral("NAGY.RTF")), databaseLines(1, 3));
+        TextFile::writeUnicode(dir.file(QStringLiteral("kicsi.rtf")), databaseLines(2, 2));
+
+        IndexBuilder builder(dir.path());
+        builder.build({QStringLiteral("kicsi"), QStringLiteral("NAGY.RTF")});
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb1.ztf"))),
+                 databaseLines(2, 2) + databaseLines(1, 3));
+    }
+
+    void recordsPerFileChoices()
+    {
+        QStringList captions;
+        QList<int> limits;
+        for (const RecordsPerFileChoice& choice : IndexBuilder::recordsPerFileChoices()) {
+            captions.append(choice.caption);
+            limits.append(choice.limit);
+        }
+        QCOMPARE(captions,
+                 QStringList({QStringLiteral("Automatikus"), QStringLiteral("100"), QStringLiteral("500"),
+                              QStringLiteral("1000"), QStringLiteral("1500"), QStringLiteral("2000"),
+                              QStringLiteral("3000"), QStringLiteral("4000"), QStringLiteral("5000"),
+                              QStringLiteral("6000"), QStringLiteral("8000"), QStringLiteral("9000"),
+                              QStringLiteral("10000"), QStringLiteral("Végtelen")}));
+        QCOMPARE(limits, (QList<int>{1000, 100, 500, 1000, 1500, 2000, 3000, 4000, 5000, 6000, 8000, 9000,
+                                     10000, 99999999}));
+    }
+
+    void failureKeepsEarlierLists_data()
+    {
+        QTest::addColumn<QString>("obstacle");      // a folder standing where a file must go
+        QTest::addColumn<QString>("missing");       // a database that is not there
+        QTest::addColumn<QString>("message");       // file name in the message
+        QTest::addColumn<QStringList>("written");   // files the run replaced before it stopped
+        QTest::addColumn<QStringList>("untouched"); // list files that keep their old content
+
+        const QStringList lists = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                                   QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+                                   QStringLiteral("fsz1.zda")};
+        QTest::newRow("database cannot be opened")
+            << QString() << QStringLiteral("nincs.rtf") << QStringLiteral("Cannot open file %1/nincs.rtf")
+            << QStringList{QStringLiteral("adatb1.ztf")} << lists;
+        QTest::newRow("chunk cannot be created")
+            << QStringLiteral("adatb2.ztf") << QString() << QStringLiteral("Cannot create file %1/adatb2.ztf")
+            << QStringList{QStringLiteral("adatb1.ztf")} << lists;
+        QTest::newRow("list file cannot be created")
+            << QStringLiteral("kiado.zda") << QString() << QStringLiteral("Cannot create file %1/kiado.zda")
+            << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
+                           QStringLiteral("alkoto.zda")}
+            << lists.mid(2);
+        QTest::newRow("record directory cannot be created")
+            << QStringLiteral("fsz0.zda") << QString() << QStringLiteral("Cannot create file %1/fsz0.zda")
+            << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
+                           QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                           QStringLiteral("megjhely.zda")}
+            << lists.mid(4);
+    }
+
+    void failureKeepsEarlierLists()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, missing);
+        QFETCH(QString, message);
+        QFETCH(QStringList, written);
+        QFETCH(QStringList, untouched);
+
+        TempWorkDir dir;
+        for (const QString& name :
+             {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda"),
+              QStringLiteral("fsz0.zda"), QStringLiteral("fsz1.zda"), QStringLiteral("adatb7.ztf")}) {
+            if (name != obstacle)
+                dir.writeBytes(name, "previous");
+        }
+        if (!obstacle.isEmpty())
+            QVERIFY(QDir(dir.path()).mkdir(obstacle));
+        TextFile::writeUnicode(dir.file(dbName(1)), databaseLines(1, 1500));
+        QStringList names{dbName(1)};
+        if (!missing.isEmpty())
+            names.append(missing);
+
+        IndexBuilder builder(dir.path());
+        QCOMPARE(errorOf([&] { builder.build(names); }), message.arg(dir.path()));
+
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("adatb7.ztf"))));
+        QCOMPARE(dir.readBytes(QStringLiteral("adatb1.ztf")),
+                 TextFile::encodeUnicode(databaseLines(1, 1000)));
+        for (const QString& name : written)
+            QVERIFY2(dir.readBytes(name).startsWith("\xFF\xFE"), qPrintable(name));
+        for (const QString& name : untouched)
+            QCOMPARE(dir.readBytes(name), QByteArray("previous"));
+        // Nothing half-written is left, under a real name or a temporary one.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*.ztf")}, QDir::Files, QDir::Name),
+                 written.filter(QStringLiteral(".ztf")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIndexBuilder)
+#include "tst_indexbuilder.moc"

@@ -1,0 +1,186 @@
+#include "ScriptedDialogs.h"
+#include "TestSupport.h"
+
+#include "index/IndexDialog.h"
+#include "record/TextFile.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+QStringList lines(const QString& volume, int count)
+{
+    QStringList out;
+    for (int k = 1; k <= count; ++k)
+        out.append(
+            QStringLiteral("%1%2**könyv**tárgy**01Kovács Ödön**02**03**04**cím**sor**Gondolat**1**1990**9 p."
+                           "**Budapest**jegyzet****0**magyar**papír")
+                .arg(volume)
+                .arg(k * 100, 8, 10, QLatin1Char('0')));
+    return out;
+}
+
+struct Controls
+{
+    explicit Controls(Tindexform& dialog)
+        : list(dialog.findChild<QListWidget*>(QStringLiteral("clbox1"))),
+          all(dialog.findChild<QPushButton*>(QStringLiteral("gomb_mindbe"))),
+          none(dialog.findChild<QPushButton*>(QStringLiteral("gomb_mindki"))),
+          limit(dialog.findChild<QComboBox*>(QStringLiteral("cb_maxrekordszam"))),
+          databases(dialog.findChild<QProgressBar*>(QStringLiteral("csik1"))),
+          records(dialog.findChild<QProgressBar*>(QStringLiteral("csik2"))),
+          index(dialog.findChild<QPushButton*>(QStringLiteral("gomb_index"))),
+          cancel(dialog.findChild<QPushButton*>(QStringLiteral("gomb_bezar")))
+    {
+    }
+
+    QStringList entries() const
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out.append(list->item(i)->text());
+        return out;
+    }
+    int checked() const
+    {
+        int n = 0;
+        for (int i = 0; i < list->count(); ++i)
+            n += list->item(i)->checkState() == Qt::Checked;
+        return n;
+    }
+
+    QListWidget* list;
+    QPushButton* all;
+    QPushButton* none;
+    QComboBox* limit;
+    QProgressBar* databases;
+    QProgressBar* records;
+    QPushButton* index;
+    QPushButton* cancel;
+};
+
+} // namespace
+
+class TestIndexDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void activationAndChecking()
+    {
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(QStringLiteral("masodik.rtf")), lines(QStringLiteral("Lu"), 3));
+        TextFile::writeUnicode(dir.file(QStringLiteral("Elso.rtf")), lines(QStringLiteral("Ka"), 3));
+        TextFile::writeUnicode(dir.file(QStringLiteral("adatbazis.rtf")), lines(QStringLiteral("Ma"), 3));
+        Tindexform dialog;
+        dialog.setStartDir(dir.path());
+        Controls c(dialog);
+        QVERIFY(c.list && c.all && c.none && c.limit && c.databases && c.records && c.index && c.cancel);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Adatbázis indexelése"));
+        QCOMPARE(dialog.size(), QSize(459, 304));
+        QCOMPARE(dialog.findChild<QGroupBox*>()->title(), QStringLiteral(" Indexelendő adatbázisok "));
+        QCOMPARE(c.limit->count(), 14);
+
+        // Whatever the last showing left, a new one starts afresh.
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(c.all, Qt::LeftButton);
+        c.limit->setCurrentIndex(5);
+        dialog.hide();
+        dialog.show();
+        QCOMPARE(c.entries(), (QStringList{QStringLiteral("Elso.rtf"), QStringLiteral("masodik.rtf")}));
+        QCOMPARE(c.checked(), 0);
+        QCOMPARE(c.limit->currentText(), QStringLiteral("Automatikus"));
+        QVERIFY(!c.index->isEnabled());
+
+        QTest::mouseClick(c.all, Qt::LeftButton);
+        QCOMPARE(c.checked(), 2);
+        QVERIFY(c.index->isEnabled());
+        QTest::mouseClick(c.none, Qt::LeftButton);
+        QCOMPARE(c.checked(), 0);
+        QVERIFY(!c.index->isEnabled());
+
+        // Ticking one entry's box is enough.
+        const QRect row = c.list->visualItemRect(c.list->item(1));
+        QTest::mouseClick(c.list->viewport(), Qt::LeftButton, {}, QPoint(row.left() + 10, row.center().y()));
+        QCOMPARE(c.checked(), 1);
+        QVERIFY(c.index->isEnabled());
+    }
+
+    void runWritesTheIndexAndCloses()
+    {
+        TempWorkDir dir;
+        ScriptedDialogs dialogs;
+        TextFile::writeUnicode(dir.file(QStringLiteral("b.rtf")), lines(QStringLiteral("Lu"), 150));
+        TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 120));
+        Tindexform dialog;
+        dialog.setStartDir(dir.path());
+        Controls c(dialog);
+        dialog.setIndexingFinished(false);
+        QTimer::singleShot(0, &dialog, [&] {
+            QTest::mouseClick(c.all, Qt::LeftButton);
+            c.limit->setCurrentIndex(c.limit->findText(QStringLiteral("100")));
+            QTest::mouseClick(c.index, Qt::LeftButton);
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+
+        QVERIFY(dialog.indexingFinished());
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb1.ztf"))),
+                 lines(QStringLiteral("Ka"), 100));
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb3.ztf"))),
+                 lines(QStringLiteral("Lu"), 150).mid(80));
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("adatb4.ztf"))));
+        QCOMPARE(TextFile::read8Bit(dir.file(QStringLiteral("fsz0.zda"))).size(), 270);
+        QCOMPARE(c.databases->value(), 2);
+        QCOMPARE(c.databases->maximum(), 2);
+        QCOMPARE(c.records->value(), 150);
+    }
+
+    void failureKeepsTheDialogOpen()
+    {
+        TempWorkDir dir;
+        ScriptedDialogs dialogs;
+        TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 5));
+        TextFile::writeUnicode(dir.file(QStringLiteral("b.rtf")), lines(QStringLiteral("Lu"), 5));
+        Tindexform dialog;
+        dialog.setStartDir(dir.path());
+        Controls c(dialog);
+        dialog.show();
+        QTest::mouseClick(c.all, Qt::LeftButton);
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("b.rtf"))));
+        QTest::mouseClick(c.index, Qt::LeftButton);
+
+        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot open file %1/b.rtf").arg(dir.path())});
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.indexingFinished());
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("fsz0.zda"))));
+    }
+
+    void cancelWritesNothing()
+    {
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 5));
+        Tindexform dialog;
+        dialog.setStartDir(dir.path());
+        Controls c(dialog);
+        dialog.setIndexingFinished(false);
+        QTimer::singleShot(0, &dialog, [&] {
+            QTest::mouseClick(c.all, Qt::LeftButton);
+            QTest::mouseClick(c.cancel, Qt::LeftButton);
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Rejected));
+        QVERIFY(!dialog.indexingFinished());
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("adatb1.ztf"))));
+    }
+};
+
+QTEST_MAIN(TestIndexDialog)
+#include "tst_indexdialog.moc"
