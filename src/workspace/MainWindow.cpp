@@ -410,6 +410,13 @@ void TForm1::buildPages()
     m_conversionPage = new ConversionPage;
     m_hitsPage = new HitsPage;
     m_browsePage = new BrowsePage;
+    // lb_talalatClick: a hit is shown on the browse page.
+    connect(m_hitsPage, &HitsPage::openHitRequested, this, [this](const QString& recordName) {
+        if (m_browsePage->openRecord(recordName)) {
+            repaint();
+            showPage(BrowsePageIndex);
+        }
+    });
     m_entry = new DataEntryPage(createToolBar());
 
     // The field grid: the decoded view of the shown record, never shown itself.
