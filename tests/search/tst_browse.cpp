@@ -6,6 +6,8 @@
 #include "search/BrowseList.h"
 #include "search/BrowsePage.h"
 #include "search/HitsPage.h"
+#include "shell/NorlaProgram.h"
+#include "workspace/MainWindow.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -185,6 +187,27 @@ private Q_SLOTS:
         clickRow(view, 1);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("Lu00000300"));
+    }
+
+    void hitClickSwitchesTheMainWindowToTheBrowsePage()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        TForm1& main = program.mainWindow();
+        main.browsePage()->loadBrowseList(dir.path(), false);
+        main.showPage(TForm1::HitsPageIndex);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        HitsPage* hits = main.hitsPage();
+        hits->appendHit("Ka00000100");
+        hits->appendHit("LU00000300"); // the browse list holds it as Lu00000300
+        hits->showAppendedHits();
+        main.showPage(TForm1::HitsPageIndex);
+        clickRow(hits->findChild<QListView*>(QStringLiteral("lb_talalat")), 1);
+        QCOMPARE(main.currentPage(), int(TForm1::BrowsePageIndex));
+        QCOMPARE(field(*main.browsePage(), "edit_talrekord"), QStringLiteral("Lu00000300"));
     }
 
     void nameNotFoundInItsChunkLeavesTheView()
