@@ -3,13 +3,82 @@
 #include "record/TextFile.h"
 #include "record/Win1250.h"
 
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+bool isLineEnd(char16_t c)
+{
+    return c == u'\r' || c == u'\n' || c == 0x2028;
+}
+
+bool isUtf16LittleEndianWithMark(QByteArrayView bytes)
+{
+    return bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE;
+}
+
+} // namespace
+
 void DatabaseDocument::load(const QString& path)
 {
-    QStringList lines = TextFile::readUnicode(path);
+    QByteArray bytes = TextFile::readBytes(path);
+    QString text;
+    // A UTF-16LE file of whole code units is already the text a QString
+    // holds; it is read in place instead of being copied.
+    const bool inPlace =
+        Q_BYTE_ORDER == Q_LITTLE_ENDIAN && isUtf16LittleEndianWithMark(bytes) && bytes.size() % 2 == 0;
+    if (inPlace)
+        text = QString::fromRawData(reinterpret_cast<const QChar*>(bytes.constData() + 2),
+                                    (bytes.size() - 2) / 2);
+    else
+        text = TextFile::decodeUnicodeToString(bytes);
+
+    // Line ends as every Unicode text file is read: CR LF, CR, LF and U+2028;
+    // a final line end adds no empty line.
+    std::vector<LineRef> refs;
+    refs.reserve(size_t(text.size() / 128 + 16));
+    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (!isLineEnd(units[i]))
+            continue;
+        refs.push_back({start, i - start});
+        if (units[i] == u'\r' && i + 1 < n && units[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        refs.push_back({start, n - start});
+
     m_path = path;
-    m_lines = std::move(lines);
+    m_fileBytes = inPlace ? std::move(bytes) : QByteArray();
+    m_text = std::move(text);
+    m_lineRefs = std::move(refs);
+    m_edited.clear();
     m_modified = false;
     m_hasFile = true;
+}
+
+QStringView DatabaseDocument::line(int index) const
+{
+    if (index < 0 || size_t(index) >= m_lineRefs.size())
+        return {};
+    const LineRef& ref = m_lineRefs[size_t(index)];
+    if (ref.edited >= 0)
+        return m_edited[ref.edited];
+    return QStringView(m_text).sliced(ref.offset, ref.length);
+}
+
+QStringList DatabaseDocument::lines() const
+{
+    QStringList out;
+    out.reserve(lineCount());
+    for (int i = 0; i < lineCount(); ++i)
+        out.append(line(i).toString());
+    return out;
 }
 
 QString DatabaseDocument::withRtfExtension(const QString& path)
@@ -26,10 +95,29 @@ QString DatabaseDocument::createEmptyFile(const QString& chosenName)
     return name;
 }
 
+QByteArray DatabaseDocument::encode() const
+{
+    qsizetype units = 0;
+    for (int i = 0; i < lineCount(); ++i)
+        units += line(i).size() + 2;
+    QByteArray out(2 + units * 2, Qt::Uninitialized);
+    char* dst = out.data();
+    *dst++ = char(0xFF);
+    *dst++ = char(0xFE);
+    for (int i = 0; i < lineCount(); ++i) {
+        const QStringView text = line(i);
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), dst);
+        dst += text.size() * 2;
+        qToLittleEndian<char16_t>(u"\r\n", 2, dst);
+        dst += 4;
+    }
+    return out;
+}
+
 QString DatabaseDocument::saveAs(const QString& path)
 {
     const QString target = withRtfExtension(path);
-    TextFile::writeUnicode(target, m_lines);
+    TextFile::writeBytes(target, encode());
     m_modified = false;
     return target;
 }
@@ -41,38 +129,40 @@ QString DatabaseDocument::save()
 
 void DatabaseDocument::appendLine(const QString& line)
 {
-    m_lines.append(line);
+    m_edited.append(line);
+    m_lineRefs.push_back({0, line.size(), m_edited.size() - 1});
     m_modified = true;
 }
 
 void DatabaseDocument::replaceLine(int index, const QString& line)
 {
-    if (index < 0 || index >= m_lines.size())
+    if (index < 0 || size_t(index) >= m_lineRefs.size())
         return;
-    m_lines[index] = line;
+    m_edited.append(line);
+    m_lineRefs[size_t(index)] = {0, line.size(), m_edited.size() - 1};
     m_modified = true;
 }
 
 void DatabaseDocument::removeLine(int index)
 {
-    if (index < 0 || index >= m_lines.size())
+    if (index < 0 || size_t(index) >= m_lineRefs.size())
         return;
-    m_lines.removeAt(index);
+    m_lineRefs.erase(m_lineRefs.begin() + index);
     m_modified = true;
 }
 
 void DatabaseDocument::rebuildRecordNames()
 {
-    const qsizetype count = m_lines.size();
+    const qsizetype count = lineCount();
     m_names = QByteArray(count * RecordNameLength, Qt::Uninitialized);
     m_nameLengths = QByteArray(count, Qt::Uninitialized);
     char* names = m_names.data();
     for (qsizetype i = 0; i < count; ++i) {
-        const QStringView name =
-            QStringView(m_lines[i]).first(qMin<qsizetype>(RecordNameLength, m_lines[i].size()));
-        for (qsizetype c = 0; c < name.size(); ++c)
-            names[i * RecordNameLength + c] = Win1250::fromUnicodeChar(name[c].unicode());
-        m_nameLengths[i] = char(name.size());
+        const QStringView text = line(int(i));
+        const qsizetype length = qMin<qsizetype>(RecordNameLength, text.size());
+        for (qsizetype c = 0; c < length; ++c)
+            names[i * RecordNameLength + c] = Win1250::fromUnicodeChar(text[c].unicode());
+        m_nameLengths[i] = char(length);
     }
 }
 
@@ -85,5 +175,15 @@ QByteArrayView DatabaseDocument::recordName(int index) const
 
 QString DatabaseDocument::plainText() const
 {
-    return m_lines.join(u'\n');
+    qsizetype size = 0;
+    for (int i = 0; i < lineCount(); ++i)
+        size += line(i).size() + 1;
+    QString text;
+    text.reserve(size);
+    for (int i = 0; i < lineCount(); ++i) {
+        if (i > 0)
+            text.append(u'\n');
+        text.append(line(i));
+    }
+    return text;
 }

@@ -4,6 +4,9 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <vector>
 
 // The open database: its lines in file order, the path of its file, whether it
 // has unsaved changes, and the record-name list the workspace navigates by.
@@ -12,6 +15,11 @@
 // load that fails keeps the lines that were open, and a save writes through a
 // temporary file, so a failed save keeps the previous file whole and the
 // document stays modified.
+//
+// A database may hold a million lines. They are kept as one text (for a
+// UTF-16LE file, the file's own bytes) with a table of where each line lies,
+// so loading costs one read and one scan rather than a million allocations;
+// lines appended or replaced since the load live beside it.
 class DatabaseDocument final
 {
     Q_DISABLE_COPY_MOVE(DatabaseDocument)
@@ -26,8 +34,11 @@ public:
     DatabaseDocument() = default;
 
     const QString& path() const { return m_path; }
-    const QStringList& lines() const { return m_lines; }
-    int lineCount() const { return int(m_lines.size()); }
+    int lineCount() const { return int(m_lineRefs.size()); }
+    // Valid until the document next changes.
+    QStringView line(int index) const;
+    // All lines as a list (a copy; meant for small documents and checks).
+    QStringList lines() const;
     bool isModified() const { return m_modified; }
     // True once a file has been loaded; the window caption names it from then on.
     bool hasFile() const { return m_hasFile; }
@@ -43,6 +54,8 @@ public:
     // ".rtf" rule gives and returns that name. Throws "Cannot create file".
     static QString createEmptyFile(const QString& chosenName);
 
+    // The database file's bytes: FF FE, then every line in UTF-16LE followed by CR LF.
+    QByteArray encode() const;
     // Writes the lines to `path` (after the ".rtf" rule) and clears the
     // modified state; returns the name written. Throws "Cannot create file"
     // and stays modified when the write fails.
@@ -66,8 +79,19 @@ public:
     QString plainText() const;
 
 private:
+    // Where a line lies: in the loaded text, or (edited >= 0) in m_edited.
+    struct LineRef
+    {
+        qsizetype offset = 0;
+        qsizetype length = 0;
+        qsizetype edited = -1;
+    };
+
     QString m_path = InitialPath;
-    QStringList m_lines;
+    QByteArray m_fileBytes; // the loaded file, when m_text reads it in place
+    QString m_text;
+    std::vector<LineRef> m_lineRefs;
+    QStringList m_edited;
     bool m_modified = false;
     bool m_hasFile = false;
     // All names in one block of RecordNameLength bytes each, so a list of a

@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -91,6 +92,21 @@ QAction* makeAction(QObject* owner, const QString& name, const QString& caption,
         action->setShortcut(shortcut);
     return action;
 }
+
+// The record-name list opens as a plain drop-down below the box. The style's
+// other kind of popup measures every item before it opens, which a list of a
+// million names makes the user wait for.
+class DropDownListStyle final : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // Captions from record data may hold "&", which a menu would take for a mnemonic.
 QString menuText(const QString& caption)
@@ -368,6 +384,9 @@ QToolBar* TForm1::createToolBar()
     // Sizing by contents would measure every name of a large database.
     m_recordNames->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_recordNames->setMinimumContentsLength(DatabaseDocument::RecordNameLength);
+    auto* listStyle = new DropDownListStyle;
+    listStyle->setParent(m_recordNames);
+    m_recordNames->setStyle(listStyle);
     if (auto* list = qobject_cast<QListView*>(m_recordNames->view()))
         list->setUniformItemSizes(true);
     m_recordNameModel = new RecordNameModel(m_document, m_recordNames);

@@ -31,8 +31,8 @@ const QColor SelectedFieldColour(255, 255, 0);
 void TForm1::showRecord(int index)
 {
     DataEntryPage& p = *m_entry;
-    const bool exists = index >= 0 && index < m_document.lineCount();
-    const QString line = exists ? m_document.lines()[index].left(RecordLine::MaxReadLength) : QString();
+    const QStringView whole = m_document.line(index);
+    const QString line = whole.first(qMin<qsizetype>(RecordLine::MaxReadLength, whole.size())).toString();
     fillFieldGrid(line);
     const RecordForm form = RecordForm::fromLine(line);
 
@@ -311,9 +311,9 @@ void TForm1::deleteRecord()
     int index = m_currentIndex;
     if (index < 0 || index >= m_document.lineCount())
         return;
-    const QString name = Win1250::roundTrip(
-        QStringView(m_document.lines()[index])
-            .first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, m_document.lines()[index].size())));
+    const QStringView line = m_document.line(index);
+    const QString name =
+        Win1250::roundTrip(line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())));
     const QString question = QStringLiteral("Biztos, hogy törli a következő számú rekordot:  \"") +
                              RecordLine::dottedName(name) + QStringLiteral("  ?");
     if (!UserDialogs::instance().askYesNo(this, question))

@@ -4,6 +4,7 @@
 
 #include "WorkspaceFixture.h"
 
+#include "index/IndexDialog.h"
 #include "record/RecordLine.h"
 #include "shell/LoadingWindow.h"
 #include "workspace/DataEntryPage.h"
@@ -15,7 +16,9 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -64,6 +67,10 @@ private Q_SLOTS:
     void leaveAsksOnceWhenModified_data();
     void leaveAsksOnceWhenModified();
     void rawPageShowsTheLines();
+    void menuEntriesReachTheOtherWindows_data();
+    void menuEntriesReachTheOtherWindows();
+    void indexingReopensTheDatabase_data();
+    void indexingReopensTheDatabase();
 };
 
 void tst_Workspace::openingSelectsTheMode_data()
@@ -805,6 +812,88 @@ void tst_Workspace::rawPageShowsTheLines()
     QCOMPARE(f.window().mode(), TForm1::Mode::Browse);
     f.action("menu3_felvitel")->trigger();
     QCOMPARE(f.window().currentPage(), int(TForm1::EntryPage));
+}
+
+// Each entry opens its window modally (closed here at once) or switches page.
+void tst_Workspace::menuEntriesReachTheOtherWindows_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("dialog"); // empty: no dialog
+    QTest::addColumn<int>("page");       // the page shown afterwards; -1: unchanged
+
+    QTest::newRow("Beállítások...") << "Belltsok1"
+                                    << "configform" << -1;
+    QTest::newRow("Névjegy...") << "Nvjegy1"
+                                << "nevjform" << -1;
+    QTest::newRow("Keresés") << "Keress1"
+                             << "keresform" << -1;
+    QTest::newRow("Indexelés") << "Indexels1"
+                               << "indexform" << int(TForm1::EntryPage);
+    QTest::newRow("Konvertálás") << "Konvertls1"
+                                 << "" << int(TForm1::ConvertPage);
+    QTest::newRow("Tallózás") << "allzs1"
+                              << "" << int(TForm1::BrowsePageIndex);
+    QTest::newRow("Adatrögzítés") << "Adatrgzts1"
+                                  << "" << int(TForm1::EntryPage);
+}
+
+void tst_Workspace::menuEntriesReachTheOtherWindows()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, dialog);
+    QFETCH(int, page);
+
+    WorkspaceFixture f;
+    f.window().showPage(TForm1::HitsPageIndex);
+    QString shown;
+    int settingsPage = -1;
+    QTimer::singleShot(0, [&] {
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            shown = modal->objectName();
+            if (auto* pages = modal->findChild<QTabWidget*>("soklap2"))
+                settingsPage = pages->currentIndex();
+            modal->reject();
+        }
+    });
+    f.action(entry)->trigger();
+    QCOMPARE(shown, dialog);
+    if (entry == "Belltsok1")
+        QCOMPARE(settingsPage, 0);
+    QCOMPARE(f.window().currentPage(), page < 0 ? int(TForm1::HitsPageIndex) : page);
+}
+
+void tst_Workspace::indexingReopensTheDatabase_data()
+{
+    QTest::addColumn<bool>("databaseExists");
+    QTest::newRow("adatbazis.rtf present") << true;
+    QTest::newRow("adatbazis.rtf missing") << false;
+}
+
+void tst_Workspace::indexingReopensTheDatabase()
+{
+    QFETCH(bool, databaseExists);
+
+    WorkspaceFixture f;
+    f.openSample();
+    if (databaseExists)
+        f.writeDatabase("adatbazis.rtf", {WorkspaceFixture::sampleLines()[2]});
+    f.dialogs.messages.clear();
+    QTimer::singleShot(0, [&] {
+        if (auto* index = f.window().findChild<Tindexform*>()) {
+            index->setIndexingFinished(true); // as a completed run leaves it
+            index->reject();
+        }
+    });
+    f.action("Indexels1")->trigger();
+    QCOMPARE(f.window().currentPage(), int(TForm1::EntryPage));
+    if (databaseExists) {
+        QCOMPARE(f.window().document().path(), f.dir.file("adatbazis.rtf"));
+        QCOMPARE(f.window().document().lineCount(), 1);
+    } else {
+        QCOMPARE(f.window().document().path(), f.dir.file("minta.rtf"));
+        QCOMPARE(f.window().document().lineCount(), 3);
+        QVERIFY(!f.dialogs.messages.filter("adatbazis.rtf").isEmpty());
+    }
 }
 
 QTEST_MAIN(tst_Workspace)
