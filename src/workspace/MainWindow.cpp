@@ -630,7 +630,6 @@ void TForm1::initialiseWorkspace()
     p.pan102->show();
     p.recordCount->clear();
     m_browseMode->setChecked(true);
-    setRoleMenuCaptions();
     setRecordTypeMenuCaptions();
     m_lastPressedTag = 0;
     showPage(EntryPage);
