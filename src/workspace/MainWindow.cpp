@@ -639,8 +639,6 @@ void TForm1::showPage(int index)
 {
     if (index < 0 || index >= PageCount)
         return;
-    if (index == RawPage)
-        m_rawViewStale = true;
     m_soklap->setCurrentIndex(index);
     refreshRawViewIfShown();
     const QSignalBlocker blocker(m_tabs);
