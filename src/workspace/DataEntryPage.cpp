@@ -163,6 +163,7 @@ QWidget* DataEntryPage::buildFieldPanel()
         ++gridRow;
     }
     grid->setColumnStretch(4, 1);
+    grid->setRowStretch(gridRow, 1); // the rows keep together at the top
     return panel;
 }
 

@@ -637,7 +637,6 @@ void TForm1::initialiseWorkspace()
     p.pan102->show();
     p.recordCount->clear();
     m_browseMode->setChecked(true);
-    setRoleMenuCaptions();
     setRecordTypeMenuCaptions();
     m_lastPressedTag = 0;
     showPage(EntryPage);
@@ -647,8 +646,6 @@ void TForm1::showPage(int index)
 {
     if (index < 0 || index >= PageCount)
         return;
-    if (index == RawPage)
-        m_rawViewStale = true;
     m_soklap->setCurrentIndex(index);
     refreshRawViewIfShown();
     const QSignalBlocker blocker(m_tabs);

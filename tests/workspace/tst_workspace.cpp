@@ -13,12 +13,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 namespace {
@@ -35,6 +37,7 @@ class tst_Workspace : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void menusAndToolBar();
     void openingSelectsTheMode_data();
     void openingSelectsTheMode();
     void enabledStatesFollowTheMode_data();
@@ -72,6 +75,68 @@ private Q_SLOTS:
     void indexingReopensTheDatabase_data();
     void indexingReopensTheDatabase();
 };
+
+void tst_Workspace::menusAndToolBar()
+{
+    WorkspaceFixture f;
+    QStringList menus;
+    for (QAction* top : f.window().menuBar()->actions()) {
+        QStringList entries;
+        for (QAction* entry : top->menu()->actions())
+            entries.append(entry->isSeparator()
+                               ? "-"
+                               : entry->text() + (entry->shortcut().isEmpty()
+                                                      ? QString()
+                                                      : " (" + entry->shortcut().toString() + ")"));
+        menus.append(top->text() + ": " + entries.join(", "));
+    }
+    QCOMPARE(menus.size(), 8);
+    QCOMPARE(menus[0],
+             "Fájl: Új adatbázis létrehozása... (Ctrl+N), Adatbázis betöltése..., Adatbázis mentése, "
+             "Adatbázis mentése másként..., -, Forrásadatok betöltése... (Ctrl+O), Tárgykörök "
+             "betöltése..., -, Beállítások..., -, Kilépés");
+    QCOMPARE(menus[1], "Műveletek: Adatrögzítés, Tallózás, Keresés, Konvertálás, Indexelés");
+    QCOMPARE(menus[2],
+             "Szerkesztés: Kijelőlt adatmezők tartalmának cseréje, Adatmezők törlése, mentés nélkül");
+    QCOMPARE(menus[3],
+             "Beszúrás: Szerző, Szerkesztő, Fordító, Bevezetést írta, Cím, Kiadvány, Kiadó, Évfolyam, Év, "
+             "Oldalszám, Megjelenés helye, Megjegyzés");
+    QCOMPARE(menus[4],
+             "Hozzáfűzés: Szerző, Szerkesztő, Fordító, Bevezetést írta, Cím, Kiadvány, Kiadó, Évfolyam, "
+             "Év, Oldalszám, Megjelenés helye, Megjegyzés");
+    QCOMPARE(menus[5], "Rekordok: Aktuális rekord mentése (F2), Rekord törlése (Ctrl+D), -, Tallózás a "
+                       "rekordokban, Új rekordok felvitele, -, Rekord keresése... (Ctrl+F)");
+    QCOMPARE(menus[6], "Tárgykörök: ");
+    QCOMPARE(f.window().menuBar()->actions()[6]->menu()->objectName(), "menu4_0");
+    QCOMPARE(menus[7], "Súgó: Névjegy...");
+    for (int i = 0; i < 12; ++i) {
+        QCOMPARE(f.action(QStringLiteral("menu1_%1").arg(i + 1))->data().toInt(), 101 + i);
+        QCOMPARE(f.action(QStringLiteral("menu2_%1").arg(i + 1))->data().toInt(), 201 + i);
+    }
+
+    QStringList buttons;
+    auto* bar = f.find<QToolBar>("ToolBar1");
+    for (QAction* action : bar->actions()) {
+        QWidget* button = bar->widgetForAction(action);
+        buttons.append(action->isSeparator() ? "|" : button->objectName() + "=" + button->toolTip());
+    }
+    QCOMPARE(
+        buttons.join(' '),
+        "sb_uj=Új adatbázis létrehozása sb_forras=Forrásadatok betöltése sb_adatbe=Adatbázis betöltése "
+        "sb_save=Adatbázis mentése | sb_tallozas=Tallózás a rekordokban sb_felvitel=Új rekordok felvitele | "
+        "gnyil1= gnyil2= gnyil3= gnyil4= | sb_torol=Rekord törlése | sb_ment=Rekord mentése (F2) | "
+        "sb_csere=Adatmezők cseréje sb_alapba=Adatmezők törlése, mentés nélkül | cb_rekordok0= | "
+        "sb_monitor= | SpeedButton1=Karaktertábla megnyítása");
+    QCOMPARE(f.combo("cb_rekordok0")->width(), 145);
+
+    QStringList panels;
+    for (int i = 0; i < 3; ++i)
+        panels.append(QString::number(f.find<QLabel>(QStringLiteral("statusz1_panel%1").arg(i))->width()) +
+                      ":" + f.window().statusText(i));
+    QCOMPARE(panels, (QStringList{"200: Várakozás az adatbázis megnyitására",
+                                  "580: Nincs forrásfájl betöltve", "50:"}));
+    QCOMPARE(f.window().windowTitle(), "Norla 7.2");
+}
 
 void tst_Workspace::openingSelectsTheMode_data()
 {
