@@ -14,6 +14,7 @@
     X(fuzz_recordline)                                                                                       \
     X(fuzz_settings)                                                                                         \
     X(fuzz_lookuplist)                                                                                       \
+    X(fuzz_subjecttree)                                                                                      \
     X(fuzz_rtf)                                                                                              \
     X(fuzz_zdb)                                                                                              \
     X(fuzz_director)                                                                                         \

@@ -2,6 +2,7 @@
 // folder, a full device, a target name taken by a folder and a locked file.
 // Each must show "Cannot create file <full path>", leave what was there byte
 // for byte (no temporary file left either), and leave the program working.
+#include "../workspace/WorkspaceFixture.h"
 #include "FaultSite.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
@@ -37,6 +38,28 @@ QStringList recordLines(int count)
                            "**Budapest**jegyzet****0**magyar**papír")
                 .arg(k * 100, 8, 10, QLatin1Char('0')));
     return out;
+}
+
+constexpr std::initializer_list<Fault> kAllFaults = {Fault::ImmutableFolder, Fault::ParentIsFile,
+                                                     Fault::FullDevice, Fault::TargetIsDirectory,
+                                                     Fault::LockedTarget};
+
+// Changes the title of the shown record and saves the record, so the
+// document is modified.
+void editAndSaveRecord(WorkspaceFixture& f)
+{
+    f.edit(7)->setText(QStringLiteral("Javított cím"));
+    f.action(QStringLiteral("menu3_mentes"))->trigger();
+    QVERIFY(f.action(QStringLiteral("menu0_save"))->isEnabled());
+}
+
+// A failed save keeps the document modified, so the user can try elsewhere.
+void expectStillModified(WorkspaceFixture& f)
+{
+    QVERIFY(f.action(QStringLiteral("menu0_save"))->isEnabled());
+    QVERIFY(f.window().windowTitle().endsWith(QStringLiteral(" *")));
+    QVERIFY(f.window().document().isModified());
+    QVERIFY(f.window().document().lines().first().contains(QStringLiteral("Javított cím")));
 }
 
 void addFaultRows(std::initializer_list<Fault> faults)
@@ -152,6 +175,93 @@ private Q_SLOTS:
         QVERIFY(dialogs.messages.isEmpty());
         QVERIFY(dialog.indexingFinished());
         QCOMPARE(TextFile::read8Bit(site.folder() + QStringLiteral("/fsz0.zda")).size(), 5);
+    }
+
+    // "Adatbázis mentése" writes the document back to the file it came from.
+    void databaseSave_data()
+    {
+        addFaultRows({Fault::ImmutableFolder, Fault::FullDevice, Fault::LockedTarget});
+    }
+    void databaseSave()
+    {
+        QFETCH(Fault, fault);
+        WorkspaceFixture f;
+        const QByteArray earlier = TextFile::encodeUnicode(WorkspaceFixture::sampleLines());
+        FaultSite site(fault, f.dir.path(), QStringLiteral("adatok.rtf"), earlier);
+        f.open(site.target());
+        QCOMPARE(f.window().document().lineCount(), 3);
+        ARM_OR_SKIP(site);
+        editAndSaveRecord(f);
+
+        f.action(QStringLiteral("menu0_save"))->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(site.changes(), QString());
+        expectStillModified(f);
+
+        site.lift();
+        f.dialogs.messages.clear();
+        f.action(QStringLiteral("menu0_save"))->trigger();
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(TextFile::readUnicode(site.target()), f.window().document().lines());
+        QVERIFY(!f.action(QStringLiteral("menu0_save"))->isEnabled());
+    }
+
+    // "Adatbázis mentése másként..." writes the document to a chosen file.
+    void databaseSaveAs_data() { addFaultRows(kAllFaults); }
+    void databaseSaveAs()
+    {
+        QFETCH(Fault, fault);
+        WorkspaceFixture f;
+        f.openSample();
+        FaultSite site(fault, f.dir.path(), QStringLiteral("masolat.rtf"), "earlier copy");
+        ARM_OR_SKIP(site);
+        editAndSaveRecord(f);
+
+        f.dialogs.saveFileAnswers.enqueue(site.target());
+        f.action(QStringLiteral("menu0_saveas"))->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(site.changes(), QString());
+        expectStillModified(f);
+
+        site.lift();
+        f.dialogs.messages.clear();
+        f.dialogs.saveFileAnswers.enqueue(site.target());
+        f.action(QStringLiteral("menu0_saveas"))->trigger();
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(TextFile::readUnicode(site.target()), f.window().document().lines());
+    }
+
+    // "Új adatbázis létrehozása..." writes an empty database, then opens it.
+    void newDatabase_data() { addFaultRows(kAllFaults); }
+    void newDatabase()
+    {
+        QFETCH(Fault, fault);
+        WorkspaceFixture f;
+        f.openSample();
+        const QString title = f.window().windowTitle();
+        FaultSite site(fault, f.dir.path(), QStringLiteral("uj.rtf"), "earlier database");
+        ARM_OR_SKIP(site);
+
+        // Replacing an existing file (or a folder of that name) is asked first.
+        f.dialogs.yesNoAnswers.clear();
+        f.dialogs.yesNoAnswers.enqueue(true);
+        f.dialogs.saveFileAnswers.enqueue(site.target());
+        f.action(QStringLiteral("menu0_uj"))->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(site.changes(), QString());
+        // The open database stays open and untouched.
+        QCOMPARE(f.window().windowTitle(), title);
+        QCOMPARE(f.window().document().lines(), WorkspaceFixture::sampleLines());
+
+        site.lift();
+        f.dialogs.messages.clear();
+        f.dialogs.yesNoAnswers.clear();
+        f.dialogs.yesNoAnswers.enqueue(true);
+        f.dialogs.saveFileAnswers.enqueue(site.target());
+        f.action(QStringLiteral("menu0_uj"))->trigger();
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(f.window().document().lineCount(), 0);
+        QVERIFY(f.window().windowTitle().contains(site.target()));
     }
 
     // The conversion's step 3 writes its result as a database file.
