@@ -39,6 +39,8 @@ constexpr int kDefaultHalfPoints = 24;
 constexpr int kMaxTwips = 31680;
 // Sentinel code page for fonts with the symbol character set.
 constexpr int kSymbolCodePage = -2;
+constexpr size_t kFormatCacheSize = 16;
+constexpr size_t kMaxDecoders = 32;
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -169,6 +171,8 @@ private:
         auto found = m_decoders.find(codePage);
         if (found != m_decoders.end())
             return found->second.get();
+        if (m_decoders.size() >= kMaxDecoders) // a file naming thousands of code pages gets no more look-ups
+            return nullptr;
         std::unique_ptr<QStringDecoder> decoder;
         const QByteArray number = QByteArray::number(codePage);
         const QByteArray names[] = {codePage == 10000 ? QByteArray("macintosh") : "windows-" + number,
@@ -473,6 +477,7 @@ struct FontEntry
 {
     QString name;
     int codePage = 0; // 0: the document's code page
+    bool symbol = false;
 };
 
 bool isLetter(char c)
@@ -607,7 +612,11 @@ private:
                 break;
             ++m_pos;
         }
-        emitText(QString::fromLatin1(m_in.sliced(start, m_pos - start)));
+        const QByteArrayView span = m_in.sliced(start, m_pos - start);
+        if (m_state.destination == Destination::Text)
+            appendToRun(QLatin1StringView(span.data(), span.size()));
+        else
+            emitText(QString::fromLatin1(span));
     }
 
     void readControl()
@@ -1115,8 +1124,14 @@ private:
 
     void commitFont()
     {
-        if (m_fontBeingRead >= 0 && !m_fontName.trimmed().isEmpty())
-            m_fonts[m_fontBeingRead].name = m_fontName.trimmed();
+        if (m_fontBeingRead >= 0 && !m_fontName.trimmed().isEmpty()) {
+            FontEntry& font = m_fonts[m_fontBeingRead];
+            font.name = m_fontName.trimmed();
+            // Only the Symbol font itself; other symbol fonts (Wingdings) have no text mapping.
+            font.symbol =
+                font.codePage == kSymbolCodePage && font.name.startsWith(u"Symbol", Qt::CaseInsensitive);
+        }
+        m_formatCache.clear();
         m_fontName.clear();
         m_fontBeingRead = -1;
     }
@@ -1128,30 +1143,35 @@ private:
         m_colors.push_back(automatic ? QColor()
                                      : QColor(std::max(red, 0), std::max(green, 0), std::max(blue, 0)));
         m_colorComponents = {-1, -1, -1};
+        m_formatCache.clear();
     }
 
-    void appendToRun(QStringView text)
+    void appendToRun(QStringView text) { appendViewToRun(text); }
+    void appendToRun(QLatin1StringView text) { appendViewToRun(text); }
+
+    template <typename View> void appendViewToRun(View text)
     {
         if (text.isEmpty() || m_state.chars.hidden)
             return;
         materializeBreaks();
         if (!m_run.isEmpty() && !(m_runProps == m_state.chars))
             flushRun();
-        if (m_run.isEmpty())
+        if (m_run.isEmpty()) {
             m_runProps = m_state.chars;
-        if (effectiveFontIsSymbol() && !text.isEmpty()) {
-            for (const QChar c : text)
-                m_run += QChar(symbolFontChar(c.unicode()));
+            m_runInSymbolFont = isSymbolFont(m_runProps.font >= 0 ? m_runProps.font : m_defaultFont);
+        }
+        if (m_runInSymbolFont) {
+            for (qsizetype i = 0; i < text.size(); ++i)
+                m_run += QChar(symbolFontChar(QChar(text[i]).unicode()));
             return;
         }
         m_run += text;
     }
 
-    bool effectiveFontIsSymbol() const
+    bool isSymbolFont(int font) const
     {
-        const auto found = m_fonts.find(effectiveFont());
-        return found != m_fonts.end() && found->second.codePage == kSymbolCodePage &&
-               found->second.name.startsWith(u"Symbol", Qt::CaseInsensitive);
+        const auto found = m_fonts.find(font);
+        return found != m_fonts.end() && found->second.symbol;
     }
 
     // A paragraph mark or cell end becomes part of the document only when more
@@ -1181,8 +1201,8 @@ private:
         if (m_run.isEmpty())
             return;
         sanitize(m_run);
-        m_cursor.insertText(m_run, charFormat(m_runProps));
-        m_run.clear();
+        m_cursor.insertText(m_run, cachedCharFormat(m_runProps));
+        m_run.resize(0); // keeps the buffer for the next run
     }
 
     void finish()
@@ -1191,6 +1211,19 @@ private:
         flushRun();
         if (!m_pendingParagraph)
             m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
+    }
+
+    // Runs mostly alternate between a handful of formats; reusing the format
+    // objects spares rebuilding them and their hash for every run.
+    const QTextCharFormat& cachedCharFormat(const CharProps& props)
+    {
+        for (const auto& [cachedProps, format] : m_formatCache)
+            if (cachedProps == props)
+                return format;
+        if (m_formatCache.size() >= kFormatCacheSize)
+            m_formatCache.erase(m_formatCache.begin());
+        m_formatCache.emplace_back(props, charFormat(props));
+        return m_formatCache.back().second;
     }
 
     QTextCharFormat charFormat(const CharProps& props) const
@@ -1255,6 +1288,8 @@ private:
     QTextCursor m_cursor;
     QString m_run;
     CharProps m_runProps;
+    bool m_runInSymbolFont = false;
+    std::vector<std::pair<CharProps, QTextCharFormat>> m_formatCache;
     bool m_pendingParagraph = false;
     bool m_pendingCellSeparator = false;
 };

@@ -183,6 +183,10 @@ private Q_SLOTS:
             << QByteArray("{\\rtf1\\ansi\\ansicpg1252 \\'e9\\'93\\'80\\'94}") << QStringLiteral("é“€”");
         QTest::newRow("code page 1253")
             << QByteArray("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2\\'d9}") << QStringLiteral("αβΩ");
+        QTest::newRow("Cyrillic through the system converters")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1}") << QStringLiteral("Аб");
+        QTest::newRow("double-byte code page")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0x}") << QStringLiteral("あx");
         QTest::newRow("font character sets decide")
             << QByteArray(
                    "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset238 Arial "
