@@ -1,5 +1,6 @@
 #include "convert/ConversionPage.h"
 
+#include "convert/LinePane.h"
 #include "record/CodeTables.h"
 #include "shell/UserDialogs.h"
 
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -32,6 +32,7 @@ QGroupBox* radioGroup(const QString& name, const QString& caption, const QString
     box->setObjectName(name);
     box->setFixedWidth(kControlWidth);
     auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(2, 2, 0, 2);
     buttons = new QButtonGroup(box);
     for (int i = 0; i < items.size(); ++i) {
         auto* item = new QRadioButton(items[i], box);
@@ -50,14 +51,10 @@ void selectNone(QButtonGroup* buttons)
     buttons->setExclusive(true);
 }
 
-QPlainTextEdit* textPane(const QString& name, QWidget* parent)
+LinePane* textPane(const QString& name, QWidget* parent)
 {
-    auto* pane = new QPlainTextEdit(parent);
+    auto* pane = new LinePane(parent);
     pane->setObjectName(name);
-    pane->setReadOnly(true);
-    pane->setLineWrapMode(QPlainTextEdit::NoWrap);
-    pane->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), 8));
     return pane;
 }
@@ -91,6 +88,10 @@ void ConversionPage::buildControls()
 
     auto* panel5 = new QWidget(splitter);
     panel5->setObjectName(QStringLiteral("Panel5"));
+    // The captions were made for 145 pixels at 8 points.
+    QFont panelFont = panel5->font();
+    panelFont.setPointSize(8);
+    panel5->setFont(panelFont);
     auto* column = new QVBoxLayout(panel5);
     m_kindGroup = radioGroup(QStringLiteral("rg_konvtipus"), QStringLiteral(" Konvertálandó fájl típusa "),
                              {QStringLiteral("*.dbf fájlból"), QStringLiteral("*.zdb fájlból"),
@@ -178,7 +179,7 @@ void ConversionPage::gkonv2Click()
 {
     m_saveButton->setEnabled(true);
     m_resultPane->setEnabled(true);
-    m_resultPane->clear();
+    m_resultPane->clear(); // first, so the list below is not shared while it grows
     m_resultLines.clear();
     m_session.setVolume(m_volumeItems->checkedId());
     runGuarded(this, [&] {
@@ -206,16 +207,15 @@ void ConversionPage::gkonv3Click()
     });
 }
 
-// The panes get their text in one piece: line by line, 100,000 lines would
-// take a long time to lay out.
+// The panes share the lists: nothing is copied, however long the file.
 void ConversionPage::showSourceLines()
 {
-    m_sourcePane->setPlainText(m_session.sourceLines().join(u'\n'));
+    m_sourcePane->setLines(m_session.sourceLines());
 }
 
 void ConversionPage::showResultLines()
 {
-    m_resultPane->setPlainText(m_resultLines.join(u'\n'));
+    m_resultPane->setLines(m_resultLines);
 }
 
 // Beside the source, under its name with ".rtf", until something was saved.

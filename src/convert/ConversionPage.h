@@ -7,7 +7,7 @@
 
 class QButtonGroup;
 class QGroupBox;
-class QPlainTextEdit;
+class LinePane;
 class QPushButton;
 
 // The page `lap_konvertal` "Konvertálás": choose the kind of the older file
@@ -52,6 +52,6 @@ private:
     QPushButton* m_openButton = nullptr;    // gkonv1
     QPushButton* m_convertButton = nullptr; // gkonv2
     QPushButton* m_saveButton = nullptr;    // gkonv3
-    QPlainTextEdit* m_sourcePane = nullptr; // re103
-    QPlainTextEdit* m_resultPane = nullptr; // re104
+    LinePane* m_sourcePane = nullptr;       // re103
+    LinePane* m_resultPane = nullptr;       // re104
 };

@@ -49,9 +49,12 @@ void convertOnPage(int kind, int volume, const QString& source, const QString& t
         QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("gkonv%1").arg(number)),
                           Qt::LeftButton);
     };
-    QTest::mouseClick(item("rg_konvtipus", kind), Qt::LeftButton);
+    const auto choose = [](QRadioButton* radio) {
+        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(8, radio->height() / 2));
+    };
+    choose(item("rg_konvtipus", kind));
     if (volume >= 0)
-        QTest::mouseClick(item("rg_kotet2", volume), Qt::LeftButton);
+        choose(item("rg_kotet2", volume));
     dialogs.openFileAnswers.enqueue(source);
     dialogs.saveFileAnswers.enqueue(target);
     step(1);
