@@ -11,7 +11,7 @@ const char* const kUsage = R"(Usage: norla-cli COMMAND [OPTIONS]
 Works on the current directory as the working folder, like the editor.
 
 Commands:
-  index    build the index file set from database files
+  index    build the index file set: index [--per-file auto|infinite|N] (--all | NAME...)
   search   search the index file set
   convert  convert a dBase table, zdb file or Director export into a database
 

@@ -1,5 +1,6 @@
 #include "index/DatabaseStream.h"
 
+#include "index/TextScan.h"
 #include "record/NorlaError.h"
 #include "record/Win1250.h"
 
@@ -10,11 +11,6 @@
 namespace {
 
 constexpr qint64 kBlockSize = 1 << 20;
-
-bool isLineEnd(char16_t c)
-{
-    return c == u'\n' || c == u'\r' || c == 0x2028;
-}
 
 } // namespace
 
@@ -179,9 +175,7 @@ bool DatabaseStream::next(QStringView* line)
     for (;;) {
         const char16_t* data = m_units.data();
         const std::size_t size = m_units.size();
-        std::size_t i = std::max(m_scanned, m_pos);
-        while (i < size && !isLineEnd(data[i]))
-            ++i;
+        const std::size_t i = TextScan::findLineEnd(data, std::max(m_scanned, m_pos), size);
         if (i < size) {
             // A CR at the very end of the decoded text may be the first half of CR LF.
             if (data[i] == u'\r' && i + 1 == size && !m_atEnd) {

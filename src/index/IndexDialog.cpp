@@ -100,10 +100,11 @@ void Tindexform::buildControls()
 
     auto* label = new QLabel(QStringLiteral("Fájlonkénti rekordok száma:"), this);
     label->setObjectName(QStringLiteral("Label1"));
-    label->setGeometry(300, 14, 151, 18);
+    label->setGeometry(298, 8, 153, 38);
+    label->setWordWrap(true);
     m_cb_maxrekordszam = new QComboBox(this);
     m_cb_maxrekordszam->setObjectName(QStringLiteral("cb_maxrekordszam"));
-    m_cb_maxrekordszam->setGeometry(300, 34, 151, 26);
+    m_cb_maxrekordszam->setGeometry(298, 48, 153, 26);
     m_cb_maxrekordszam->setMaxVisibleItems(14);
     for (const RecordsPerFileChoice& choice : IndexBuilder::recordsPerFileChoices())
         m_cb_maxrekordszam->addItem(choice.caption, choice.limit);
@@ -111,13 +112,13 @@ void Tindexform::buildControls()
 
     m_gomb_index = new QPushButton(QStringLiteral("Indexelés"), this);
     m_gomb_index->setObjectName(QStringLiteral("gomb_index"));
-    m_gomb_index->setGeometry(300, 162, 151, 28);
+    m_gomb_index->setGeometry(298, 162, 153, 28);
     m_gomb_index->setAutoDefault(false);
     connect(m_gomb_index, &QPushButton::clicked, this, &Tindexform::gomb_indexClick);
 
     m_gomb_bezar = new QPushButton(QStringLiteral("Mégsem"), this);
     m_gomb_bezar->setObjectName(QStringLiteral("gomb_bezar"));
-    m_gomb_bezar->setGeometry(300, 198, 151, 28);
+    m_gomb_bezar->setGeometry(298, 198, 153, 28);
     m_gomb_bezar->setAutoDefault(false);
     connect(m_gomb_bezar, &QPushButton::clicked, this, &QDialog::reject);
 

@@ -45,6 +45,18 @@ int byteCommonness(unsigned char low, unsigned char high)
     return 25; // accented Latin-1 letters: common in Hungarian text
 }
 
+// Win1250::fromUnicodeChar for every UTF-16 unit, as one flat table.
+const std::array<char, 0x10000>& codePageTable()
+{
+    static const std::array<char, 0x10000> table = [] {
+        std::array<char, 0x10000> t{};
+        for (int c = 0; c < 0x10000; ++c)
+            t[size_t(c)] = Win1250::fromUnicodeChar(char16_t(c));
+        return t;
+    }();
+    return table;
+}
+
 const unsigned char* asBytes(const char* p)
 {
     return reinterpret_cast<const unsigned char*>(p);
@@ -116,49 +128,73 @@ void LineBuffer::append(QByteArrayView bytes)
 
 qsizetype LineReader::convertLine(qsizetype start, LineBuffer& out) const
 {
+    const char* const table = codePageTable().data();
     out.clear();
     qsizetype i = start;
-    for (;;) {
-        out.reserveMore(64);
+#if defined(__SSE2__)
+    // Eight units at a time: packed to bytes as they are, then the units
+    // outside printable ASCII are looked up one by one. Subtracting 0x20 and
+    // saturating-subtracting 0x5F leaves zero exactly for 0x20 … 0x7F.
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i span = _mm_set1_epi16(0x5F);
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 8 <= m_units) {
+        out.reserveMore(256);
         char* dst = out.m_data.get() + out.m_size;
         char* const limit = out.m_data.get() + out.m_capacity;
-#if defined(__SSE2__)
-        // Eight printable ASCII units at a time: subtracting 0x20 and then
-        // saturating-subtracting 0x5F leaves zero exactly for 0x20 … 0x7F.
-        const __m128i space = _mm_set1_epi16(0x20);
-        const __m128i span = _mm_set1_epi16(0x5F);
-        const __m128i zero = _mm_setzero_si128();
-        while (i + 8 <= m_units && dst + 8 <= limit) {
+        for (; i + 8 <= m_units && dst + 8 <= limit; dst += 8, i += 8) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
             const __m128i over = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)) != 0xFFFF)
-                break;
             _mm_storel_epi64(reinterpret_cast<__m128i*>(dst), _mm_packus_epi16(v, v));
-            dst += 8;
-            i += 8;
-        }
-#endif
-        bool lineEnded = false;
-        // Up to the next exception (or a few units when the fast path is not built).
-        while (dst < limit) {
-            if (i >= m_units) {
-                lineEnded = true;
-                break;
+            unsigned others = ~unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero))) & 0x5555u;
+            while (others) {
+                const int k = __builtin_ctz(others) / 2;
+                const char16_t c = unit(i + k);
+                if (isLineBreak(c)) {
+                    out.m_size = dst + k - out.m_data.get();
+                    return i + k;
+                }
+                dst[k] = table[c];
+                others &= others - 1;
             }
-            const char16_t c = unit(i);
-            if (isLineBreak(c)) {
-                lineEnded = true;
-                break;
-            }
-            *dst++ = Win1250::fromUnicodeChar(c);
-            ++i;
-            if (c < 0x20 || c >= 0x80)
-                break; // try eight at a time again
         }
         out.m_size = dst - out.m_data.get();
-        if (lineEnded)
-            break;
     }
+#endif
+    // The rest one unit at a time.
+    for (; i < m_units; ++i) {
+        const char16_t c = unit(i);
+        if (isLineBreak(c))
+            break;
+        if (out.m_size == out.m_capacity)
+            out.reserveMore(256);
+        out.m_data[size_t(out.m_size++)] = table[c];
+    }
+    return i;
+}
+
+char LineReader::toCodePage(char16_t unit)
+{
+    return codePageTable()[unit];
+}
+
+qsizetype LineReader::lineEnd(qsizetype start) const
+{
+    qsizetype i = start;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i ls = _mm_set1_epi16(short(0x2028));
+    for (; i + 8 <= m_units; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
+        const __m128i breaks = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                                            _mm_cmpeq_epi16(v, ls));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(breaks)))
+            return i + __builtin_ctz(mask) / 2;
+    }
+#endif
+    while (i < m_units && !isLineBreak(unit(i)))
+        ++i;
     return i;
 }
 
@@ -171,6 +207,20 @@ qsizetype LineReader::nextLineStart(qsizetype end) const
 
 qsizetype LineReader::lineStartBefore(qsizetype at, qsizetype floor) const
 {
+#if defined(__SSE2__)
+    // Eight units at a time, looking for CR, LF or U+2028 from the right.
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i ls = _mm_set1_epi16(short(0x2028));
+    while (at - 8 >= floor) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * (at - 8)));
+        const __m128i breaks = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                                            _mm_cmpeq_epi16(v, ls));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(breaks)))
+            return at - 8 + (31 - __builtin_clz(mask)) / 2 + 1;
+        at -= 8;
+    }
+#endif
     while (at > floor && !isLineBreak(unit(at - 1)))
         --at;
     return at;

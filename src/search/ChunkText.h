@@ -69,6 +69,11 @@ public:
     // Converts the line starting at unit `start` into `out` (replacing its
     // content); returns the unit index of its end (its line break, or the end).
     qsizetype convertLine(qsizetype start, LineBuffer& out) const;
+    // The unit index of the end of the line starting at `start` (its line
+    // break, or the end of the text).
+    qsizetype lineEnd(qsizetype start) const;
+    // The 8-bit form of one unit.
+    static char toCodePage(char16_t unit);
     // The unit index where the line after the one ending at `end` starts;
     // unitCount() or more when there is none.
     qsizetype nextLineStart(qsizetype end) const;

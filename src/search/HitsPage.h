@@ -1,8 +1,16 @@
 #pragma once
 
+#include "search/BrowseList.h"
+#include "search/HitEntry.h"
+
 #include <QWidget>
 
-// A page of the main window's page control (filled in by its own change).
+class NameListModel;
+class QListView;
+class QTextEdit;
+
+// "Találatok" (lap_talalatok, page 3): the hit list lb_talalat and the
+// results text re_tal of the last composite search.
 class HitsPage final : public QWidget
 {
     Q_OBJECT
@@ -10,4 +18,25 @@ class HitsPage final : public QWidget
 
 public:
     explicit HitsPage(QWidget* parent = nullptr);
+
+    void clearHitList();
+    void clearResultsText();
+    // Appended names appear in lb_talalat at the next showAppendedHits().
+    void appendHit(QByteArrayView recordName);
+    void showAppendedHits();
+    void appendEntry(const QList<HitRun>& entry);
+
+    const ByteStringList& hitNames() const { return m_names; }
+
+Q_SIGNALS:
+    // A hit was clicked: the main window opens it on its browse page.
+    void openHitRequested(const QString& recordName);
+
+private:
+    void lb_talalatClick(const QModelIndex& index);
+
+    ByteStringList m_names;
+    NameListModel* m_model = nullptr;
+    QListView* m_list = nullptr;
+    QTextEdit* m_text = nullptr;
 };

@@ -76,6 +76,23 @@ RecordMatcher::RecordMatcher(const SearchCriteria& criteria, const QList<QByteAr
     }
     std::sort(m_termRows.begin(), m_termRows.end());
     chooseRequiredText(criteria);
+
+    const SearchCriteria::TextRestriction& volume = criteria.restrictions[SearchCriteria::Volume];
+    if (volume.active()) {
+        m_volumeGate = true;
+        const QByteArray text = Win1250::fromUnicode(volume.text);
+        for (int i = 0; i < CodeTables::VolumeCount; ++i) {
+            const QByteArray code = Win1250::fromUnicode(CodeTables::volumeCode(i));
+            if (Bytes::contains(Win1250::fromUnicode(CodeTables::volumeName(i)), text))
+                m_volumeCodes.push_back(quint16(quint8(code[0]) << 8 | quint8(code[1])));
+        }
+    }
+}
+
+bool RecordMatcher::volumeGatePasses(char first, char second) const
+{
+    const quint16 code = quint16(quint8(first) << 8 | quint8(second));
+    return std::find(m_volumeCodes.begin(), m_volumeCodes.end(), code) != m_volumeCodes.end();
 }
 
 void RecordMatcher::chooseRequiredText(const SearchCriteria& criteria)

@@ -24,6 +24,12 @@ public:
     // scanner may skip lines without it; empty when no such text is known.
     const QByteArray& requiredText() const { return m_requiredText; }
 
+    // When the volume restriction takes part, the record name codes (first two
+    // 8-bit characters of a line) whose volume can pass it; a line starting
+    // otherwise cannot match. Empty when any line may match.
+    bool hasVolumeGate() const { return m_volumeGate; }
+    bool volumeGatePasses(char first, char second) const;
+
     // Letters and digits of the code page (accented letters included): what
     // may not touch a word match on either side.
     static bool isWordByte(char byte);
@@ -50,6 +56,8 @@ private:
     std::vector<int> m_termRows; // distinct rows of the checked term fields
     QList<QByteArray> m_roles;
     QByteArray m_requiredText;
+    bool m_volumeGate = false;
+    std::vector<quint16> m_volumeCodes;
 };
 
 // Whole-word occurrence: neither neighbour of the occurrence is a letter or digit.

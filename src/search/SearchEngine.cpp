@@ -93,12 +93,27 @@ private:
         const qsizetype units = reader.unitCount();
         qint64 lines = 0;
         for (qsizetype start = 0; start < units;) {
+            if (m_matcher.hasVolumeGate() && !volumeMayMatch(reader, start)) {
+                start = reader.nextLineStart(reader.lineEnd(start));
+                continue;
+            }
             const qsizetype end = reader.convertLine(start, m_line);
             test(out);
             if (progress && ++lines % 4096 == 0)
                 progress(end, units);
             start = reader.nextLineStart(end);
         }
+    }
+
+    // The volume comes from the first two characters of the record name, so
+    // a line of another volume is passed over without being converted.
+    bool volumeMayMatch(const ChunkText::LineReader& reader, qsizetype start) const
+    {
+        if (start + 2 > reader.unitCount() || ChunkText::isLineBreak(reader.unit(start)) ||
+            ChunkText::isLineBreak(reader.unit(start + 1)))
+            return false;
+        return m_matcher.volumeGatePasses(ChunkText::LineReader::toCodePage(reader.unit(start)),
+                                          ChunkText::LineReader::toCodePage(reader.unit(start + 1)));
     }
 
     // Only lines that hold the required text can match: find it, then test

@@ -14,6 +14,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -138,29 +139,42 @@ int codePageForCharset(int charset)
 class CodePageDecoder final
 {
 public:
-    QString decode(int codePage, unsigned char byte)
+    // The text of one byte: usually one character, none for the first byte
+    // of a double-byte character, sometimes more when a pending byte was invalid.
+    QStringView decode(int codePage, unsigned char byte)
     {
-        // Symbol fonts are mapped when their text is added, by the font's name.
-        if (byte < 0x80 || codePage == kSymbolCodePage)
-            return QString(QChar(byte));
-        switch (codePage) {
-        case 1250:
-            return QString(QChar(Win1250::toUnicodeChar(byte)));
-        case 1253:
-            return QString(QChar(kCp1253High[byte - 0x80]));
-        case 1252:
-            return QString(QChar(cp1252(byte)));
-        default:
-            break;
-        }
+        m_single = tableChar(codePage, byte);
+        if (m_single != 0)
+            return QStringView(&m_single, 1);
         QStringDecoder* decoder = decoderFor(codePage);
-        if (!decoder)
-            return QString(QChar(cp1252(byte)));
+        if (!decoder) {
+            m_single = cp1252(byte);
+            return QStringView(&m_single, 1);
+        }
         const char raw = static_cast<char>(byte);
-        return decoder->decode(QByteArrayView(&raw, 1));
+        m_decoded = decoder->decode(QByteArrayView(&raw, 1));
+        return m_decoded;
     }
 
 private:
+    // 0 when the code page has no table here.
+    static char16_t tableChar(int codePage, unsigned char byte)
+    {
+        // Symbol fonts are mapped when their text is added, by the font's name.
+        if (byte < 0x80 || codePage == kSymbolCodePage)
+            return byte;
+        switch (codePage) {
+        case 1250:
+            return Win1250::toUnicodeChar(byte);
+        case 1253:
+            return kCp1253High[byte - 0x80];
+        case 1252:
+            return cp1252(byte);
+        default:
+            return 0;
+        }
+    }
+
     static char16_t cp1252(unsigned char byte)
     {
         return byte >= 0x80 && byte < 0xa0 ? kCp1252Controls[byte - 0x80] : char16_t(byte);
@@ -190,6 +204,8 @@ private:
     }
 
     std::map<int, std::unique_ptr<QStringDecoder>> m_decoders;
+    char16_t m_single = 0;
+    QString m_decoded;
 };
 
 // ---------------------------------------------------------------------------
@@ -239,6 +255,8 @@ enum class Word
     Superscript,
     Subscript,
     NoSuperSub,
+    Raised,
+    Lowered,
     Hidden,
     Font,
     FontSize,
@@ -246,6 +264,7 @@ enum class Word
     Background,
     // paragraph formatting
     ParagraphDefault,
+    InTable,
     AlignLeft,
     AlignCenter,
     AlignRight,
@@ -404,6 +423,8 @@ const std::unordered_map<std::string_view, WordInfo>& knownWords()
         w["super"] = {Word::Superscript};
         w["sub"] = {Word::Subscript};
         w["nosupersub"] = {Word::NoSuperSub};
+        w["up"] = {Word::Raised};
+        w["dn"] = {Word::Lowered};
         w["v"] = {Word::Hidden};
         w["f"] = {Word::Font};
         w["fs"] = {Word::FontSize};
@@ -412,6 +433,7 @@ const std::unordered_map<std::string_view, WordInfo>& knownWords()
         w["highlight"] = {Word::Background};
         w["chcbpat"] = {Word::Background};
         w["pard"] = {Word::ParagraphDefault};
+        w["intbl"] = {Word::InTable};
         w["ql"] = {Word::AlignLeft};
         w["qc"] = {Word::AlignCenter};
         w["qr"] = {Word::AlignRight};
@@ -463,6 +485,7 @@ struct ParagraphProps
     int firstLineTwips = 0;
     int beforeTwips = 0;
     int afterTwips = 0;
+    bool inTable = false;
 };
 
 struct GroupState
@@ -882,7 +905,7 @@ private:
             applyColorTableWord(info.word, parameter);
             break;
         case Destination::Text:
-            applyTextWord(info, on, parameter);
+            applyTextWord(info, on, hasParameter, parameter);
             break;
         }
     }
@@ -943,7 +966,7 @@ private:
             m_colorComponents[2] = component;
     }
 
-    void applyTextWord(const WordInfo& info, bool on, int parameter)
+    void applyTextWord(const WordInfo& info, bool on, bool hasParameter, int parameter)
     {
         CharProps& chars = m_state.chars;
         ParagraphProps& paragraph = m_state.paragraph;
@@ -958,6 +981,9 @@ private:
             emitText(u"\t");
             break;
         case Word::Cell:
+            // A cell's own last paragraph mark (pandoc writes one) is the cell's end, not a line.
+            if (m_pendingParagraph && m_pendingParagraphInTable)
+                m_pendingParagraph = false;
             materializeBreaks();
             m_pendingCellSeparator = true;
             break;
@@ -1010,6 +1036,14 @@ private:
         case Word::NoSuperSub:
             chars.verticalAlignment = QTextCharFormat::AlignNormal;
             break;
+        case Word::Raised: // a raised or lowered baseline is shown as super- or subscript
+        case Word::Lowered:
+            if (!hasParameter || parameter > 0)
+                chars.verticalAlignment = info.word == Word::Raised ? QTextCharFormat::AlignSuperScript
+                                                                    : QTextCharFormat::AlignSubScript;
+            else
+                chars.verticalAlignment = QTextCharFormat::AlignNormal;
+            break;
         case Word::Hidden:
             chars.hidden = on;
             break;
@@ -1028,6 +1062,9 @@ private:
             break;
         case Word::ParagraphDefault:
             paragraph = ParagraphProps{};
+            break;
+        case Word::InTable:
+            paragraph.inTable = true;
             break;
         case Word::AlignLeft:
             paragraph.alignment = Qt::AlignLeft;
@@ -1079,7 +1116,12 @@ private:
 
     int effectiveFont() const { return m_state.chars.font >= 0 ? m_state.chars.font : m_defaultFont; }
 
-    void emitByte(unsigned char byte) { emitText(m_decoder.decode(currentCodePage(), byte)); }
+    void emitByte(unsigned char byte)
+    {
+        if (byte < 0x20 && byte != '\t')
+            return; // control characters are noise, as in plain text
+        emitText(m_decoder.decode(currentCodePage(), byte));
+    }
 
     void emitUnicode(int value)
     {
@@ -1156,6 +1198,7 @@ private:
         materializeBreaks();
         if (!m_run.isEmpty() && !(m_runProps == m_state.chars))
             flushRun();
+        m_lastParagraph = m_state.paragraph;
         if (m_run.isEmpty()) {
             m_runProps = m_state.chars;
             m_runInSymbolFont = isSymbolFont(m_runProps.font >= 0 ? m_runProps.font : m_defaultFont);
@@ -1194,6 +1237,8 @@ private:
         flushRun();
         m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
         m_pendingParagraph = true;
+        m_pendingParagraphInTable = m_state.paragraph.inTable;
+        m_lastParagraph.reset();
     }
 
     void flushRun()
@@ -1209,8 +1254,10 @@ private:
     {
         m_pendingCellSeparator = false;
         flushRun();
+        // A last paragraph without its mark takes the properties its text had;
+        // the groups that set them may have closed since.
         if (!m_pendingParagraph)
-            m_cursor.setBlockFormat(blockFormat(m_state.paragraph));
+            m_cursor.setBlockFormat(blockFormat(m_lastParagraph ? *m_lastParagraph : m_state.paragraph));
     }
 
     // Runs mostly alternate between a handful of formats; reusing the format
@@ -1289,8 +1336,10 @@ private:
     QString m_run;
     CharProps m_runProps;
     bool m_runInSymbolFont = false;
+    std::optional<ParagraphProps> m_lastParagraph; // of the text since the last paragraph mark
     std::vector<std::pair<CharProps, QTextCharFormat>> m_formatCache;
     bool m_pendingParagraph = false;
+    bool m_pendingParagraphInTable = false;
     bool m_pendingCellSeparator = false;
 };
 

@@ -240,6 +240,12 @@ private Q_SLOTS:
             << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
                            QStringLiteral("alkoto.zda")}
             << lists.mid(2);
+        QTest::newRow("record directory cannot be created")
+            << QStringLiteral("fsz0.zda") << QString() << QStringLiteral("Cannot create file %1/fsz0.zda")
+            << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
+                           QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                           QStringLiteral("megjhely.zda")}
+            << lists.mid(4);
     }
 
     void failureKeepsEarlierLists()
@@ -274,7 +280,8 @@ private Q_SLOTS:
             QVERIFY2(dir.readBytes(name).startsWith("\xFF\xFE"), qPrintable(name));
         for (const QString& name : untouched)
             QCOMPARE(dir.readBytes(name), QByteArray("previous"));
-        // No half-written chunk is left under a chunk name.
+        // Nothing half-written is left, under a real name or a temporary one.
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*.ztf")}, QDir::Files, QDir::Name),
                  written.filter(QStringLiteral(".ztf")));
     }

@@ -164,6 +164,19 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("fsz0.zda"))));
     }
 
+    void onlyAdatbazisOffersNothing()
+    {
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(QStringLiteral("adatbazis.rtf")), lines(QStringLiteral("Ma"), 3));
+        Tindexform dialog;
+        dialog.setStartDir(dir.path());
+        Controls c(dialog);
+        dialog.show();
+        QCOMPARE(c.list->count(), 0);
+        QTest::mouseClick(c.all, Qt::LeftButton);
+        QVERIFY(!c.index->isEnabled());
+    }
+
     void cancelWritesNothing()
     {
         TempWorkDir dir;

@@ -74,3 +74,4 @@ public:
 private:
     QStringList m_roleNames;
 };
+Q_DECLARE_METATYPE(SearchCriteria)

@@ -119,6 +119,23 @@ private Q_SLOTS:
             QCOMPARE(lines.size(), expected.size());
             for (int i = 0; i < lines.size(); ++i)
                 QCOMPARE(lines[i], Win1250::fromUnicode(expected[i]));
+
+            // Every unit finds the start of its own line.
+            qsizetype lineStart = 0;
+            for (qsizetype at = 0; at < reader.unitCount(); ++at) {
+                QCOMPARE(reader.lineStartBefore(at, 0), lineStart);
+                if (ChunkText::isLineBreak(reader.unit(at)))
+                    lineStart = at + 1;
+            }
+            // The needle search finds what a plain search of the text finds.
+            const QString body = TextFile::decodeUnicodeToString(file);
+            const QString wanted = body.mid(int(random.bounded(qMax(1, int(body.size())))), 3);
+            const QByteArray wanted8 = Win1250::fromUnicode(wanted);
+            if (!wanted8.contains('?') && !wanted.isEmpty()) {
+                const ChunkText::Needle needle(wanted8);
+                for (qsizetype from = 0; from < body.size(); from += 7)
+                    QCOMPARE(reader.find(needle, from), qsizetype(body.indexOf(wanted, from)));
+            }
         }
     }
 
@@ -397,9 +414,11 @@ private Q_SLOTS:
             QStringList lines;
             for (int i = 0; i < 150; ++i) {
                 Rec r;
-                r.name = QStringLiteral("Ka%1%2")
+                r.name = QStringLiteral("%1%2%3")
+                             .arg(i % 3 ? QStringLiteral("Ka") : QStringLiteral("Lu"))
                              .arg(file * 1000 + i, 6, 10, QLatin1Char('0'))
                              .arg(QStringLiteral("00"));
+                r.translated = i % 4 ? QStringLiteral("0") : QStringLiteral("1");
                 r.title = words[random.bounded(int(words.size()))];
                 r.note = words[random.bounded(int(words.size()))];
                 r.creators[1] = QStringLiteral("02") + words[random.bounded(int(words.size()))];
@@ -418,6 +437,11 @@ private Q_SLOTS:
             place.restrictions[SearchCriteria::Place] = {true, QStringLiteral("Szeged")};
             place.term = QStringLiteral("?"); // the character the code page lacks
             list << place;
+            SearchCriteria volume;
+            volume.restrictions[SearchCriteria::Volume] = {true, QStringLiteral("Lunvek")};
+            volume.translationChecked = true;
+            volume.translationYes = false;
+            list << volume;
             return list;
         }();
         for (const SearchCriteria& criteria : cases) {

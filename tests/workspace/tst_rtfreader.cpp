@@ -90,6 +90,14 @@ private Q_SLOTS:
                                        "Új sor ugyanabban a bekezdésben; „idézőjel” – gondolatjel.\n"
                                        "•\telső tétel\n"
                                        "•\tmásodik tétel");
+        QTest::newRow("LibreOffice lists, link, table")
+            << QStringLiteral("libreoffice-lists.rtf")
+            << QStringLiteral("Címsor\n•\telső\n•\tmásodik\n 1.\tegy\n 2.\tkettő\n"
+                              "Lábjegyzet1 és hivatkozás, áthúzott.\nA1\tB1\nA2\tB2\nVége");
+        QTest::newRow("pandoc lists, link, table")
+            << QStringLiteral("pandoc-lists.rtf")
+            << QStringLiteral("Címsor\n•\telső\n•\tmásodik\n1.\tegy\n2.\tkettő\n"
+                              "Lábjegyzet1 és hivatkozás, áthúzott.\nA1\tB1\nA2\tB2\n\nVége");
     }
     void readsProducersText()
     {
@@ -162,6 +170,27 @@ private Q_SLOTS:
             QVERIFY(!format.hasProperty(QTextFormat::ForegroundBrush));
     }
 
+    void readsRaisedAndStruckText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("LibreOffice") << QStringLiteral("libreoffice-lists.rtf");
+        QTest::newRow("pandoc") << QStringLiteral("pandoc-lists.rtf");
+    }
+    void readsRaisedAndStruckText()
+    {
+        QFETCH(QString, file);
+        QTextDocument document;
+        Rtf::loadInto(fixture(file), document);
+        QCOMPARE(formatOf(document, QStringLiteral("Lábjegyzet1")).verticalAlignment(),
+                 QTextCharFormat::AlignNormal);
+        const QTextCursor footnote = document.find(QStringLiteral("Lábjegyzet1"));
+        QTextCursor cursor(&document);
+        cursor.setPosition(footnote.selectionEnd());
+        QCOMPARE(cursor.charFormat().verticalAlignment(), QTextCharFormat::AlignSuperScript);
+        QVERIFY(formatOf(document, QStringLiteral("áthúzott")).fontStrikeOut());
+        QVERIFY(!formatOf(document, QStringLiteral("hivatkozás")).fontStrikeOut());
+    }
+
     void readsParagraphFormatting()
     {
         QTextDocument document;
@@ -169,6 +198,10 @@ private Q_SLOTS:
         QCOMPARE(document.blockCount(), 5);
         QCOMPARE(document.lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
         QCOMPARE(document.firstBlock().blockFormat().alignment(), Qt::AlignLeft);
+
+        Rtf::loadInto("{\\rtf1 {\\pard\\qr right\\par}{\\pard\\qc centred}}", document);
+        QCOMPARE(document.firstBlock().blockFormat().alignment(), Qt::AlignRight);
+        QCOMPARE(document.lastBlock().blockFormat().alignment(), Qt::AlignHCenter);
     }
 
     void readsHandWrittenRtf_data()
@@ -286,7 +319,7 @@ private Q_SLOTS:
                    "b\\par}")
             << QStringLiteral("\ufffdab");
         QTest::newRow("control characters")
-            << QByteArray("{\\rtf1 a\0b\x01 c}", 14) << QStringLiteral("ab c");
+            << QByteArray("{\\rtf1 a\0b\x01 c\\'00\\'0a\\'09}", 26) << QStringLiteral("ab c\t");
     }
     void survivesBrokenInput()
     {

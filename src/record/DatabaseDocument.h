@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+// The open database: its lines in file order, the path of its file, whether it
+// has unsaved changes, and the record-name list the workspace navigates by.
+//
+// Reading and writing never leave the document or the file half changed: a
+// load that fails keeps the lines that were open, and a save writes through a
+// temporary file, so a failed save keeps the previous file whole and the
+// document stays modified.
+//
+// A database may hold a million lines. They are kept as one text (for a
+// UTF-16LE file, the file's own bytes) with a table of where each line lies,
+// so loading costs one read and one scan rather than a million allocations;
+// lines appended or replaced since the load live beside it.
+class DatabaseDocument final
+{
+    Q_DISABLE_COPY_MOVE(DatabaseDocument)
+
+public:
+    // The path before any file was opened.
+    static inline const QString InitialPath = QStringLiteral("Adatbazis");
+    // Where Save writes when the path is empty.
+    static inline const QString FallbackSavePath = QStringLiteral("adatbazis");
+    static constexpr int RecordNameLength = 10;
+
+    DatabaseDocument() = default;
+
+    const QString& path() const { return m_path; }
+    int lineCount() const { return int(m_lineRefs.size()); }
+    // Valid until the document next changes.
+    QStringView line(int index) const;
+    // All lines as a list (a copy; meant for small documents and checks).
+    QStringList lines() const;
+    bool isModified() const { return m_modified; }
+    // True once a file has been loaded; the window caption names it from then on.
+    bool hasFile() const { return m_hasFile; }
+
+    // Reads the whole file before touching anything; throws NorlaError
+    // "Cannot open file" and leaves the document as it was on failure.
+    void load(const QString& path);
+
+    // The ".rtf" rule of every database save: appended unless the name
+    // contains ".rtf" anywhere (case-sensitive).
+    static QString withRtfExtension(const QString& path);
+    // Writes an empty database (the byte-order mark alone) under the name the
+    // ".rtf" rule gives and returns that name. Throws "Cannot create file".
+    static QString createEmptyFile(const QString& chosenName);
+
+    // The database file's bytes: FF FE, then every line in UTF-16LE followed by CR LF.
+    QByteArray encode() const;
+    // Writes the lines to `path` (after the ".rtf" rule) and clears the
+    // modified state; returns the name written. Throws "Cannot create file"
+    // and stays modified when the write fails.
+    QString saveAs(const QString& path);
+    // Save to the document's own path ("adatbazis" when it is empty).
+    QString save();
+
+    void markModified() { m_modified = true; }
+    void appendLine(const QString& line);
+    void replaceLine(int index, const QString& line);
+    void removeLine(int index);
+
+    // The record-name list: item i is the first 10 characters of line i as
+    // Windows-1250 text. It is a snapshot, taken by rebuildRecordNames(), so
+    // a line replaced in place keeps the name the list showed.
+    void rebuildRecordNames();
+    int recordNameCount() const { return int(m_nameLengths.size()); }
+    QByteArrayView recordName(int index) const;
+
+    // The lines one per row, for the raw database view.
+    QString plainText() const;
+
+private:
+    // Where a line lies: in the loaded text, or (edited >= 0) in m_edited.
+    struct LineRef
+    {
+        qsizetype offset = 0;
+        qsizetype length = 0;
+        qsizetype edited = -1;
+    };
+
+    QString m_path = InitialPath;
+    QByteArray m_fileBytes; // the loaded file, when m_text reads it in place
+    QString m_text;
+    std::vector<LineRef> m_lineRefs;
+    QStringList m_edited;
+    bool m_modified = false;
+    bool m_hasFile = false;
+    // All names in one block of RecordNameLength bytes each, so a list of a
+    // million records costs two allocations instead of a million.
+    QByteArray m_names;
+    QByteArray m_nameLengths;
+};

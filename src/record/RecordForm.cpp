@@ -1,0 +1,114 @@
+#include "record/RecordForm.h"
+
+#include "record/CodeTables.h"
+#include "record/RecordLine.h"
+#include "record/RecordNumber.h"
+#include "record/Win1250.h"
+
+namespace {
+
+constexpr qsizetype MaxMediumLength = 1000;
+
+// Takes the text before the first "**" off the front of `rest`; the rest keeps
+// at most 5000 characters, as every reader of the editor does.
+QStringView takeField(QStringView& rest)
+{
+    const qsizetype at = rest.indexOf(RecordLine::Separator);
+    QStringView value;
+    if (at < 0) {
+        value = rest;
+        rest = {};
+    } else {
+        value = rest.first(at);
+        rest = rest.sliced(at + RecordLine::Separator.size());
+    }
+    if (rest.size() > RecordLine::MaxReadLength)
+        rest = rest.first(RecordLine::MaxReadLength);
+    return value;
+}
+
+} // namespace
+
+QString RecordForm::recordName() const
+{
+    return Win1250::roundTrip(name);
+}
+
+QString RecordForm::volumeCode() const
+{
+    return recordName().first(qMin<qsizetype>(2, name.size()));
+}
+
+QString RecordForm::suffix() const
+{
+    return recordName().mid(8, 2);
+}
+
+QString RecordForm::dottedName() const
+{
+    return RecordLine::dottedName(recordName());
+}
+
+RecordForm RecordForm::fromLine(QStringView line)
+{
+    RecordForm form;
+    const QString padded = line.first(qMin<qsizetype>(RecordLine::MaxReadLength, line.size())).toString() +
+                           RecordLine::Separator.toString();
+    form.name = QStringView(padded).first(qMin<qsizetype>(10, line.size())).toString();
+
+    QStringView rest(padded);
+    takeField(rest); // field 1: the name is taken above, from the line itself
+    form.recordType = Win1250::roundTrip(takeField(rest));
+    form.subject = takeField(rest).toString();
+    for (int slot = 0; slot < CreatorSlots; ++slot) {
+        const QStringView value = takeField(rest);
+        form.roleCodes[slot] = value.first(qMin<qsizetype>(2, value.size())).toString();
+        form.creatorNames[slot] = value.size() > 2 ? value.sliced(2).toString() : QString();
+    }
+    for (QString& text : form.texts)
+        text = takeField(rest).toString();
+    form.link = Win1250::roundTrip(takeField(rest));
+    form.translation = takeField(rest) != u"0";
+    const bool languageStartsWithAsterisk = rest.startsWith(u'*');
+    const QStringView language = takeField(rest);
+    form.language = languageStartsWithAsterisk ? QString() : Win1250::roundTrip(language);
+    QStringView medium = rest.first(qMin(MaxMediumLength, rest.size()));
+    const qsizetype end = medium.indexOf(RecordLine::Separator);
+    if (end >= 0)
+        medium = medium.first(end);
+    form.medium = Win1250::roundTrip(medium);
+    return form;
+}
+
+QString RecordForm::toLine(const QString& nameField) const
+{
+    QStringList fields;
+    fields.reserve(RecordLine::FieldCount);
+    fields.append(Win1250::roundTrip(nameField));
+    fields.append(Win1250::roundTrip(recordType));
+    fields.append(subject);
+    for (int slot = 0; slot < CreatorSlots; ++slot)
+        fields.append(roleCodes[slot] + creatorNames[slot]);
+    for (const QString& text : texts)
+        fields.append(text);
+    fields.append(Win1250::roundTrip(link));
+    fields.append(translation ? QStringLiteral("1") : QStringLiteral("0"));
+    fields.append(Win1250::roundTrip(language));
+    fields.append(Win1250::roundTrip(medium));
+    return RecordLine::join(fields);
+}
+
+namespace RecordNaming {
+
+QString newRecordName(int volumePosition, QStringView typedNumber, QStringView suffix)
+{
+    return CodeTables::volumeCode(volumePosition) +
+           RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), 6) + suffix.toString();
+}
+
+QString nextTypedNumber(QStringView typedNumber)
+{
+    return RecordNumber::next(RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), 6));
+}
+
+} // namespace RecordNaming

@@ -1,0 +1,184 @@
+// The database document commands of the main window: new, open, save, save
+// as, the save question on leaving, the caption and the record-name list.
+
+#include "record/LookupList.h"
+#include "shell/LoadingWindow.h"
+#include "shell/UserDialogs.h"
+#include "workspace/DataEntryPage.h"
+#include "workspace/MainWindow.h"
+#include "workspace/RecordNameModel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+
+namespace {
+
+const QString DatabaseFilter = QStringLiteral("RTF|*.rtf");
+const QString OpenFilter = QStringLiteral("RTF|*.rtf|TXT|*.txt|Egyéb|*.*");
+
+void fillList(QComboBox* combo, const QStringList& entries)
+{
+    combo->clear();
+    combo->addItems(entries);
+    // A freshly filled list has no selection until a record or a mode picks one.
+    combo->setCurrentIndex(-1);
+}
+
+} // namespace
+
+void TForm1::newDatabase()
+{
+    const QString chosen = UserDialogs::instance().chooseSaveFile(
+        this, QStringLiteral("Új adatbázis létrehozása"), DatabaseFilter, QString());
+    if (chosen.isEmpty())
+        return;
+    const QString name = DatabaseDocument::withRtfExtension(chosen);
+    // An empty database written over an existing one would lose all its
+    // records, so that one case asks first.
+    if (QFileInfo::exists(name) &&
+        !UserDialogs::instance().askYesNo(
+            this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem egy üres adatbázisra? "
+                                 "A benne lévő rekordok elvesznek.")
+                      .arg(name)))
+        return;
+    if (runGuarded(this, [&] { DatabaseDocument::createEmptyFile(name); }))
+        loadDatabase(name);
+}
+
+void TForm1::openDatabase()
+{
+    const QString chosen = UserDialogs::instance().chooseOpenFile(
+        this, QStringLiteral("Adatbázis megnyitása"), OpenFilter, m_lastOpenPath);
+    if (chosen.isEmpty())
+        return;
+    m_lastOpenPath = chosen;
+    loadDatabase(chosen);
+}
+
+void TForm1::saveDatabase()
+{
+    runDocumentSave(QString());
+}
+
+void TForm1::saveDatabaseAs()
+{
+    const QString chosen = UserDialogs::instance().chooseSaveFile(this, QStringLiteral("Adatbázis mentése"),
+                                                                  DatabaseFilter, m_document.path());
+    if (!chosen.isEmpty())
+        runDocumentSave(chosen);
+}
+
+// An empty path saves to the document's own path. A failed write is reported
+// and keeps the document modified, with its save actions enabled.
+bool TForm1::runDocumentSave(const QString& path)
+{
+    const bool saved = runGuarded(this, [&] {
+        if (path.isEmpty())
+            m_document.save();
+        else
+            m_document.saveAs(path);
+    });
+    updateDocumentState();
+    return saved;
+}
+
+bool TForm1::answerSaveQuestion()
+{
+    if (!m_saveDatabase->isEnabled())
+        return true;
+    if (!UserDialogs::instance().askYesNo(this,
+                                          QStringLiteral("Mentsem az adatbázisban történt módosításokat ?")))
+        return true;
+    if (runDocumentSave(QString()))
+        return true;
+    // Leaving now would throw the unsaved records away.
+    UserDialogs::instance().inform(
+        this,
+        QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el másik "
+                       "helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a kérdésre "
+                       "válaszoljon nemmel."));
+    return false;
+}
+
+bool TForm1::loadDatabase(const QString& path)
+{
+    repaint();
+    return runGuarded(this, [&] {
+        if (m_companions.loading)
+            m_companions.loading->showFor(path);
+        // Closed before any message about a failure is shown.
+        const auto closeLoading = qScopeGuard([this] {
+            if (!m_companions.loading)
+                return;
+            m_companions.loading->closeWindow();
+            // The keyboard goes back to the editor, not to wherever the
+            // window system sends it after the loading window.
+            if (isVisible())
+                activateWindow();
+        });
+        m_document.load(path);
+        reloadLookupLists();
+        updateDocumentState();
+        m_rawViewStale = true;
+        rebuildRecordNameList();
+        applyStateColumn(WorkspaceStates::DatabaseOpen);
+        m_currentIndex = m_document.lineCount() > 0 ? 0 : -1;
+        if (m_document.lineCount() < 2)
+            enterNewRecords();
+        else
+            enterBrowse();
+        setSaveCommandEnabled(false);
+        refreshRawViewIfShown();
+    });
+}
+
+void TForm1::reloadLookupLists()
+{
+    DataEntryPage& p = *m_entry;
+    auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
+    fillList(p.language, listFile(LookupList::LanguagesFile));
+    const QStringList roles = listFile(LookupList::RolesFile);
+    for (QComboBox* combo : p.roleLists)
+        fillList(combo, roles);
+    fillList(p.recordType, listFile(LookupList::RecordTypesFile));
+}
+
+void TForm1::updateDocumentState()
+{
+    m_saveDatabase->setEnabled(m_document.isModified());
+    updateCaption();
+}
+
+void TForm1::updateCaption()
+{
+    QString caption = QStringLiteral("Norla 7.2");
+    if (m_document.hasFile())
+        caption += QStringLiteral("   -   [ ") + m_document.path() + QStringLiteral(" ]");
+    if (m_document.isModified())
+        caption += QStringLiteral(" *");
+    setWindowTitle(caption);
+}
+
+void TForm1::rebuildRecordNameList()
+{
+    m_recordNameModel->rebuild();
+    if (m_document.recordNameCount() > 0) {
+        m_recordNames->setCurrentIndex(0);
+        if (m_mode != Mode::NewRecords)
+            m_recordNames->setEnabled(true);
+    }
+    m_rawViewStale = true;
+}
+
+// The raw view of a large database is a big text; it is built only when its
+// page is on the screen.
+void TForm1::refreshRawViewIfShown()
+{
+    if (!m_rawViewStale || currentPage() != RawPage)
+        return;
+    m_rawView->setPlainText(m_document.plainText());
+    m_rawViewStale = false;
+}

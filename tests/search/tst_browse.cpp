@@ -1,0 +1,381 @@
+#include "ScriptedDialogs.h"
+#include "SearchFixtures.h"
+#include "TestSupport.h"
+
+#include "record/NorlaError.h"
+#include "search/BrowseList.h"
+#include "search/BrowsePage.h"
+#include "search/HitsPage.h"
+#include "shell/NorlaProgram.h"
+#include "workspace/MainWindow.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QString cannotOpen(const TempWorkDir& dir, const QString& name)
+{
+    return QStringLiteral("Cannot open file ") + dir.file(name);
+}
+
+void writeDirectory(const TempWorkDir& dir, const QStringList& names, const QStringList& chunks)
+{
+    TextFile::write8Bit(dir.file(QStringLiteral("fsz1.zda")), names);
+    TextFile::write8Bit(dir.file(QStringLiteral("fsz0.zda")), chunks);
+}
+
+// Two chunks: chunk 1 holds a book and, twice, Ka00000200 (the later line
+// is the one shown); chunk 2 holds an article with two creators.
+void writeIndex(const TempWorkDir& dir)
+{
+    Rec book;
+    book.name = QStringLiteral("Ka00000100");
+    book.subject = QStringLiteral("Tárgy");
+    book.title = QStringLiteral("Könyv címe");
+    book.publication = QStringLiteral("Sorozat");
+    book.volumeRun = QStringLiteral("3");
+    book.translated = QStringLiteral("1");
+    Rec early;
+    early.name = QStringLiteral("Ka00000200");
+    early.title = QStringLiteral("korábbi");
+    Rec later = early;
+    later.title = QStringLiteral("későbbi");
+    Rec article;
+    article.name = QStringLiteral("Lu00000300");
+    article.type = QStringLiteral("folyóiratcikk");
+    article.creators = {QStringLiteral("01Kovács Ödön"), QStringLiteral("02"), QStringLiteral("0cNagy Ilona"),
+                        QString()};
+    article.translated = QStringLiteral("x");
+    writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), {book.line(), early.line(), later.line()});
+    writeChunk(dir.path(), QStringLiteral("adatb2.ztf"), {article.line()});
+    writeDirectory(dir,
+                   {QStringLiteral("Ka00000100"), QStringLiteral("Ka00000200"), QStringLiteral("Lu00000300"),
+                    QStringLiteral("ka00000200")},
+                   {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("1")});
+    QStringList roles;
+    for (int i = 1; i <= 12; ++i)
+        roles.append(QStringLiteral("Szerep %1").arg(i));
+    TextFile::write8Bit(dir.file(QStringLiteral("szerep.zda")), roles);
+}
+
+} // namespace
+
+class TestBrowse : public QObject
+{
+    Q_OBJECT
+
+    static QString field(const BrowsePage& page, const char* name)
+    {
+        auto* edit = page.findChild<QLineEdit*>(QString::fromLatin1(name));
+        return edit ? edit->text() : QStringLiteral("<missing>");
+    }
+
+    static QListView* list(const BrowsePage& page)
+    {
+        return page.findChild<QListView*>(QStringLiteral("lb_talloz1"));
+    }
+
+    static void clickRow(QListView* view, int row)
+    {
+        const QRect rect = view->visualRect(view->model()->index(row, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+private Q_SLOTS:
+    void loadShowsTheFirstRecord()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        QVERIFY(page.loadBrowseList(dir.path(), false));
+        QCOMPARE(list(page)->model()->rowCount(), 4);
+        QCOMPARE(list(page)->currentIndex().row(), 0);
+        QCOMPARE(field(page, "edit_talrekord"), QStringLiteral("Ka00000100"));
+        QCOMPARE(field(page, "edit_talkotet"), QStringLiteral("Kardel"));
+        QCOMPARE(field(page, "edit_talrektip"), QStringLiteral("könyv"));
+        QCOMPARE(field(page, "edit_talforditas"), QStringLiteral("igen"));
+        QCOMPARE(field(page, "edit_taltargykor"), QStringLiteral("Tárgy"));
+        QCOMPARE(field(page, "edit_talcim"), QStringLiteral("Könyv címe"));
+        QCOMPARE(field(page, "edit_talkiadvany"), QStringLiteral("Sorozat"));
+        QCOMPARE(field(page, "edit_talevfolyam"), QStringLiteral("3"));
+        QCOMPARE(field(page, "edit_talnyelv"), QStringLiteral("magyar"));
+        QCOMPARE(field(page, "edit_taladath"), QStringLiteral("papír"));
+        QCOMPARE(page.findChild<QLabel*>(QStringLiteral("lab_talkiadvany"))->text(),
+                 QStringLiteral("Könyvsorozat:"));
+        QCOMPARE(page.findChild<QLabel*>(QStringLiteral("lab_talevfolyam"))->text(),
+                 QStringLiteral("Kötetszám:"));
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void clickShowsTheRecordWithCreators()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.resize(800, 600);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        page.loadBrowseList(dir.path(), false);
+        clickRow(list(page), 2);
+        QCOMPARE(field(page, "edit_talrekord"), QStringLiteral("Lu00000300"));
+        QCOMPARE(field(page, "edit_talforditas"), QStringLiteral("nem"));
+        // A type outside the caption table brings the general captions back.
+        QCOMPARE(page.findChild<QLabel*>(QStringLiteral("lab_talkiadvany"))->text(),
+                 QStringLiteral("Kiadvány:"));
+        QCOMPARE(page.findChild<QLabel*>(QStringLiteral("lab_talevfolyam"))->text(),
+                 QStringLiteral("Évfolyam:"));
+        auto* group = page.findChild<QGroupBox*>(QStringLiteral("gb_talalkoto"));
+        QCOMPARE(group->title(), QStringLiteral(" Alkotók "));
+        const QStringList labels = {QStringLiteral("Szerep 1:"), QStringLiteral("Szerep 12:")};
+        const QStringList names = {QStringLiteral("Kovács Ödön"), QStringLiteral("Nagy Ilona")};
+        for (int i = 0; i < 4; ++i) {
+            auto* label = page.findChild<QLabel*>(QStringLiteral("lab_talszerz%1").arg(i + 1));
+            auto* edit = page.findChild<QLineEdit*>(QStringLiteral("edit_talszerz%1").arg(i + 1));
+            QCOMPARE(edit->isVisibleTo(&page), i < 2);
+            QCOMPARE(label->isVisibleTo(&page), i < 2);
+            QCOMPARE(edit->text(), i < 2 ? names[i] : QString());
+            if (i < 2)
+                QCOMPARE(label->text(), labels[i]);
+        }
+        // Back to the book: every creator pair hides again.
+        clickRow(list(page), 0);
+        QVERIFY(!page.findChild<QLineEdit*>(QStringLiteral("edit_talszerz1"))->isVisibleTo(&page));
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void laterOfTwoEqualLinesIsShown()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.loadBrowseList(dir.path(), false);
+        QVERIFY(page.openRecord(QStringLiteral("Ka00000200")));
+        QCOMPARE(field(page, "edit_talcim"), QStringLiteral("későbbi"));
+    }
+
+    void hitOpensTheFirstEqualNameIgnoringCase()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.loadBrowseList(dir.path(), false);
+        QVERIFY(page.openRecord(QStringLiteral("KA00000200")));
+        QCOMPARE(list(page)->currentIndex().row(), 1);
+        QVERIFY(!page.openRecord(QStringLiteral("Ka99999900")));
+        QCOMPARE(list(page)->currentIndex().row(), 1);
+    }
+
+    void hitClickAsksToOpenTheRecord()
+    {
+        HitsPage hits;
+        hits.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&hits));
+        hits.appendHit("Ka00000100");
+        hits.appendHit("Lu00000300");
+        hits.showAppendedHits();
+        QSignalSpy spy(&hits, &HitsPage::openHitRequested);
+        auto* view = hits.findChild<QListView*>(QStringLiteral("lb_talalat"));
+        clickRow(view, 1);
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("Lu00000300"));
+    }
+
+    void hitClickSwitchesTheMainWindowToTheBrowsePage()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        TForm1& main = program.mainWindow();
+        main.browsePage()->loadBrowseList(dir.path(), false);
+        main.showPage(TForm1::HitsPageIndex);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        HitsPage* hits = main.hitsPage();
+        hits->appendHit("Ka00000100");
+        hits->appendHit("LU00000300"); // the browse list holds it as Lu00000300
+        hits->showAppendedHits();
+        main.showPage(TForm1::HitsPageIndex);
+        clickRow(hits->findChild<QListView*>(QStringLiteral("lb_talalat")), 1);
+        QCOMPARE(main.currentPage(), int(TForm1::BrowsePageIndex));
+        QCOMPARE(field(*main.browsePage(), "edit_talrekord"), QStringLiteral("Lu00000300"));
+    }
+
+    void nameNotFoundInItsChunkLeavesTheView()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        writeDirectory(
+            dir, {QStringLiteral("Ka00000100"), QStringLiteral("Ka000001"), QStringLiteral("Ka00000101")},
+            {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("1")});
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.loadBrowseList(dir.path(), false);
+        QVERIFY(page.openRecord(QStringLiteral("Ka000001")));
+        QVERIFY(page.openRecord(QStringLiteral("Ka00000101")));
+        QCOMPARE(field(page, "edit_talrekord"), QStringLiteral("Ka00000100"));
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void brokenDirectoryMessages_data()
+    {
+        QTest::addColumn<QStringList>("chunks");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("message");
+        const QStringList ok = {QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("2"),
+                                QStringLiteral("1")};
+        QTest::newRow("not a number") << QStringList{ok[0], QStringLiteral("x1"), ok[2], ok[3]} << 1
+                                      << QStringLiteral("'x1' is not a valid integer value");
+        QTest::newRow("empty entry") << QStringList{ok[0], QString(), ok[2], ok[3]} << 1
+                                     << QStringLiteral("'' is not a valid integer value");
+        QTest::newRow("too big") << QStringList{ok[0], QStringLiteral("99999999999"), ok[2], ok[3]} << 1
+                                 << QStringLiteral("'99999999999' is not a valid integer value");
+        QTest::newRow("fsz0 too short")
+            << ok.mid(0, 2) << 2 << QStringLiteral("List index out of bounds (2)");
+        QTest::newRow("missing chunk") << QStringList{ok[0], ok[1], QStringLiteral("7"), ok[3]} << 2
+                                       << QStringLiteral("Cannot open file %1");
+    }
+    void brokenDirectoryMessages()
+    {
+        QFETCH(QStringList, chunks);
+        QFETCH(int, row);
+        QFETCH(QString, message);
+        TempWorkDir dir;
+        writeIndex(dir);
+        writeDirectory(dir,
+                       {QStringLiteral("Ka00000100"), QStringLiteral("Ka00000200"),
+                        QStringLiteral("Lu00000300"), QStringLiteral("ka00000200")},
+                       chunks);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        QVERIFY(page.loadBrowseList(dir.path(), false));
+        clickRow(list(page), row);
+        if (message.contains(u'%'))
+            message = message.arg(dir.file(QStringLiteral("adatb7.ztf")));
+        QCOMPARE(dialogs.messages, QStringList{message});
+        // The view keeps the record shown before.
+        QCOMPARE(field(page, "edit_talrekord"), QStringLiteral("Ka00000100"));
+    }
+
+    void missingDirectoryFiles_data()
+    {
+        QTest::addColumn<bool>("names");
+        QTest::addColumn<bool>("chunkNumbers");
+        QTest::addColumn<bool>("quiet");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("listed");
+        QTest::newRow("no index at start-up") << false << false << true << QString() << 0;
+        QTest::newRow("no index after indexing")
+            << false << false << false << QStringLiteral("fsz1.zda") << 0;
+        QTest::newRow("no names") << false << true << true << QStringLiteral("fsz1.zda") << 0;
+        QTest::newRow("no chunk numbers") << true << false << true << QStringLiteral("fsz0.zda") << 4;
+    }
+    void missingDirectoryFiles()
+    {
+        QFETCH(bool, names);
+        QFETCH(bool, chunkNumbers);
+        QFETCH(bool, quiet);
+        QFETCH(QString, message);
+        QFETCH(int, listed);
+        TempWorkDir dir;
+        writeIndex(dir);
+        if (!names)
+            QFile::remove(dir.file(QStringLiteral("fsz1.zda")));
+        if (!chunkNumbers)
+            QFile::remove(dir.file(QStringLiteral("fsz0.zda")));
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        QCOMPARE(page.loadBrowseList(dir.path(), quiet), message.isEmpty());
+        QCOMPARE(dialogs.messages, message.isEmpty() ? QStringList() : QStringList{cannotOpen(dir, message)});
+        QCOMPARE(list(page)->model()->rowCount(), listed);
+        QVERIFY(field(page, "edit_talrekord").isEmpty());
+    }
+
+    void emptyIndexShowsNothing()
+    {
+        TempWorkDir dir;
+        writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), {});
+        writeDirectory(dir, {}, {});
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        QVERIFY(page.loadBrowseList(dir.path(), false));
+        QCOMPARE(list(page)->model()->rowCount(), 0);
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void reloadReadsTheFilesAgain()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.loadBrowseList(dir.path(), false);
+        Rec changed;
+        changed.name = QStringLiteral("Ka00000100");
+        changed.title = QStringLiteral("Új cím");
+        writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), {changed.line()});
+        QVERIFY(page.openRecord(QStringLiteral("Ka00000100")));
+        QCOMPARE(field(page, "edit_talcim"), QStringLiteral("Új cím"));
+    }
+
+    void widerPanelWidensTheLongBoxes()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        BrowsePage page;
+        page.resize(900, 600);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        auto* panel = page.findChild<QWidget*>(QStringLiteral("Panel14"));
+        const int width = panel->width();
+        const auto widthOf = [&page](const char* name) {
+            return page.findChild<QWidget*>(QString::fromLatin1(name))->width();
+        };
+        QCOMPARE(widthOf("gb_talalkoto"), width - 16);
+        QCOMPARE(widthOf("edit_talcim"), width - 128);
+        QCOMPARE(widthOf("edit_talszerz1"), width - 128);
+        QCOMPARE(widthOf("edit_talrekord"), 193);
+        QCOMPARE(widthOf("edit_talforditas"), 65);
+        page.resize(1000, 600);
+        QTRY_COMPARE(panel->width(), width + 100);
+        QCOMPARE(widthOf("gb_talalkoto"), width + 100 - 16);
+        QCOMPARE(widthOf("edit_talmegj"), width + 100 - 128);
+        QCOMPARE(widthOf("edit_talnyelv"), 193);
+    }
+
+    void directoryCore_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QList<QByteArray>{"a", "b"};
+        QTest::newRow("no final break") << QByteArray("a\nb") << QList<QByteArray>{"a", "b"};
+        QTest::newRow("lone cr and empty line") << QByteArray("a\r\rb\n") << QList<QByteArray>{"a", "", "b"};
+        QTest::newRow("nul ends the text") << QByteArray("a\nb\0c\n", 6) << QList<QByteArray>{"a", "b"};
+    }
+    void directoryCore()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<QByteArray>, lines);
+        const ByteStringList list = ByteStringList::fromLines(bytes);
+        QList<QByteArray> got;
+        for (qsizetype i = 0; i < list.size(); ++i)
+            got.append(list.at(i).toByteArray());
+        QCOMPARE(got, lines);
+        QCOMPARE(got, TextFile::split8BitLines(bytes));
+    }
+};
+
+QTEST_MAIN(TestBrowse)
+#include "tst_browse.moc"
