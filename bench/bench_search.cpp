@@ -1,13 +1,14 @@
 // bench_search [--sizes 10000,100000,1000000] [--dir DIR] [--cli PATH] [--runs N]
 //
-// Times `norla-cli search` on generated index file sets (chunks of 1000
-// records, as the index builder writes them by default) for a rare term, a
+// Times `norla-cli search` on generated index file sets (built by
+// `norla-cli index` with its default 1000 records per chunk) for a rare term, a
 // common term and a restriction-only query, next to `rg -c` over the same
 // chunk files in the same run, and reports the peak memory (VmHWM) of each.
 #include "Corpus.h"
 
 #include "record/NorlaError.h"
 #include "record/TextFile.h"
+#include "search/SearchEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,8 +27,6 @@
 extern char** environ;
 
 namespace {
-
-constexpr int kRecordsPerChunk = 1000;
 
 QTextStream& out()
 {
@@ -116,29 +115,29 @@ qint64 rgTotal(const QString& path)
     return total;
 }
 
-// Writes the chunk files of `count` generated records once; a marker file
-// tells a later run that the set is complete.
-QStringList ensureIndex(const QString& dir, int count)
+// Builds the index file set of `count` generated records once, the way a
+// user does: a database from the corpus generator, then `norla-cli index`
+// with the default 1000 records per chunk file. A marker file tells a later
+// run that the set is complete.
+QStringList ensureIndex(const QString& dir, int count, const QString& cli)
 {
     QDir().mkpath(dir);
     const QString marker = QDir(dir).filePath(QStringLiteral("complete"));
-    const int chunks = count / kRecordsPerChunk + 1; // the last one may be empty, as the builder writes it
     if (!QFile::exists(marker)) {
-        QTextStream(stderr) << "generating " << count << " records in " << dir << Qt::endl;
-        for (int c = 0; c < chunks; ++c) {
-            QStringList lines;
-            for (int i = c * kRecordsPerChunk; i < qMin(count, (c + 1) * kRecordsPerChunk); ++i)
-                lines.append(Corpus::record(i, 1));
-            TextFile::writeUnicode(QDir(dir).filePath(QStringLiteral("adatb%1.ztf").arg(c + 1)), lines);
-        }
+        QTextStream(stderr) << "generating and indexing " << count << " records in " << dir << Qt::endl;
+        Corpus::writeDatabase(QDir(dir).filePath(QStringLiteral("korpusz.rtf")), count, 1, 0);
         TextFile::write8Bit(QDir(dir).filePath(QStringLiteral("szerep.zda")),
                             {QStringLiteral("Szerző"), QStringLiteral("Szerkesztő"),
                              QStringLiteral("Fordító"), QStringLiteral("Bevezetést írta")});
+        const RunResult indexed = runProgram({cli, QStringLiteral("index"), QStringLiteral("--all")}, dir,
+                                             QStringLiteral("/dev/null"));
+        if (indexed.exitCode != 0)
+            throw NorlaError(QStringLiteral("norla-cli index failed in %1").arg(dir));
         QFile(marker).open(QIODevice::WriteOnly);
     }
     QStringList files;
-    for (int c = 0; c < chunks; ++c)
-        files.append(QStringLiteral("adatb%1.ztf").arg(c + 1));
+    for (const QString& path : SearchEngine::chunkFiles(dir))
+        files.append(QFileInfo(path).fileName());
     return files;
 }
 
@@ -205,7 +204,7 @@ int main(int argc, char* argv[])
     try {
         for (const int size : sizes) {
             const QString dir = QDir(root).filePath(QString::number(size));
-            const QStringList files = ensureIndex(dir, size);
+            const QStringList files = ensureIndex(dir, size, cli);
             const QString output = QDir(root).filePath(QStringLiteral("output.txt"));
             for (const Query& query : queries) {
                 const RunResult ours =

@@ -81,12 +81,21 @@ int BrowseList::chunkNumberAt(qsizetype position) const
 
 qsizetype BrowseList::findName(const QString& name) const
 {
-    for (qsizetype i = 0; i < m_names.size(); ++i) {
-        const QByteArrayView candidate = m_names.at(i);
-        if (candidate.size() == name.size() &&
-            Win1250::toUnicode(candidate).compare(name, Qt::CaseInsensitive) == 0)
+    // Letter case ignored the way QString::compare does it, character by
+    // character, without building a string per entry.
+    const auto sameIgnoringCase = [&name](QByteArrayView candidate) {
+        if (candidate.size() != name.size())
+            return false;
+        for (qsizetype k = 0; k < candidate.size(); ++k) {
+            const QChar c(Win1250::toUnicodeChar(static_cast<unsigned char>(candidate[k])));
+            if (c != name[k] && c.toCaseFolded() != name[k].toCaseFolded())
+                return false;
+        }
+        return true;
+    };
+    for (qsizetype i = 0; i < m_names.size(); ++i)
+        if (sameIgnoringCase(m_names.at(i)))
             return i;
-    }
     return -1;
 }
 
