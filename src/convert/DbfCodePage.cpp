@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QMutex>
 
+#include <cstring>
+
 #include <iconv.h>
 
 namespace DbfCodePage {
@@ -113,6 +115,8 @@ Table toWin1250RoundTripTable(const QByteArray& codePage)
 
 QString decode(QByteArrayView bytes, const Table& table)
 {
+    if (bytes.isEmpty())
+        return {};
     QString out(bytes.size(), Qt::Uninitialized);
     QChar* dst = out.data();
     for (const char b : bytes)
@@ -123,8 +127,20 @@ QString decode(QByteArrayView bytes, const Table& table)
 void Detector::feed(QByteArrayView bytes)
 {
     static const std::array<int, 256> weights = detectionWeights();
-    for (const char b : bytes)
-        m_score += weights[static_cast<unsigned char>(b)];
+    // Table data is mostly blanks and ASCII: eight bytes without a high bit
+    // at once are skipped in one test.
+    const char* data = bytes.data();
+    qsizetype i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        quint64 word;
+        std::memcpy(&word, data + i, sizeof word);
+        if ((word & 0x8080808080808080ULL) == 0)
+            continue;
+        for (qsizetype j = i; j < i + 8; ++j)
+            m_score += weights[static_cast<unsigned char>(data[j])];
+    }
+    for (; i < bytes.size(); ++i)
+        m_score += weights[static_cast<unsigned char>(data[i])];
 }
 
 QByteArray Detector::verdict() const

@@ -1,6 +1,6 @@
 #include "convert/DirectorFile.h"
 
-#include "record/Win1250.h"
+#include "convert/EightBitText.h"
 
 namespace DirectorFile {
 
@@ -11,7 +11,7 @@ void forEachBlock(const QStringList& lines, const std::function<void(const QStri
     QStringList block;
     block.reserve(BlockLines);
     for (const QString& line : lines) {
-        block.append(Win1250::roundTrip(line));
+        block.append(EightBitText::fromSourceLine(line));
         if (block.size() < BlockLines)
             continue;
         if (!block.first().isEmpty())

@@ -1,7 +1,7 @@
 #include "convert/ZdbTable.h"
 
+#include "convert/EightBitText.h"
 #include "record/NorlaError.h"
-#include "record/Win1250.h"
 
 #include <algorithm>
 
@@ -38,36 +38,68 @@ void ZdbTable::read(const QStringList& lines)
 {
     clear();
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = Win1250::roundTrip(lines[i]);
+        const QString line = EightBitText::fromSourceLine(lines[i]);
         const QStringView text(line);
         const int field = fieldNumber(text.mid(kKeyLength, kFieldNumberLength));
         if (field < 0)
             throw NorlaError(QStringLiteral("A zdb fájl %1. sorában a 9–11. karakter nem mezőszám: \"%2\".")
                                  .arg(i + 1)
                                  .arg(text.mid(kKeyLength, kFieldNumberLength)));
-        setValue(text.first(kKeyLength).toString(), field, text.mid(kValueStart).toString());
+        const QStringView key = text.first(kKeyLength);
+        int row = lastRowWithKey(key);
+        if (row < 0) {
+            row = int(m_rows.size());
+            m_rows.append(Row{key.toString(), {}});
+            m_rows.last().cells.reserve(16);
+            indexRow(key, row);
+        }
+        setValueAt(row, field, text.mid(kValueStart).toString());
     }
 }
 
-int ZdbTable::lastRowWithKey(const QString& key) const
+std::size_t ZdbTable::PackedKeyHash::operator()(const PackedKey& key) const noexcept
 {
-    const auto it = m_rowsByKey.constFind(key);
-    return it == m_rowsByKey.cend() || it->isEmpty() ? -1 : it->last();
+    return qHash(QStringView(key.data(), KeyLength));
 }
 
-void ZdbTable::indexRow(const QString& key, int row)
+ZdbTable::PackedKey ZdbTable::pack(QStringView key)
 {
-    QList<int>& rows = m_rowsByKey[key];
+    PackedKey packed{};
+    std::copy(key.utf16(), key.utf16() + KeyLength, packed.begin());
+    return packed;
+}
+
+int ZdbTable::lastRowWithKey(QStringView key) const
+{
+    if (!packs(key)) {
+        // Not from a line; the plain scan is right for any key.
+        for (int row = int(m_rows.size()) - 1; row >= 0; --row)
+            if (m_rows[row].key == key)
+                return row;
+        return -1;
+    }
+    const auto it = m_rowsByKey.find(pack(key));
+    return it == m_rowsByKey.end() || it->second.empty() ? -1 : it->second.back();
+}
+
+void ZdbTable::indexRow(QStringView key, int row)
+{
+    if (!packs(key))
+        return;
+    std::vector<int>& rows = m_rowsByKey[pack(key)];
     rows.insert(std::lower_bound(rows.begin(), rows.end(), row), row);
 }
 
-void ZdbTable::unindexRow(const QString& key, int row)
+void ZdbTable::unindexRow(QStringView key, int row)
 {
-    const auto it = m_rowsByKey.find(key);
+    if (!packs(key))
+        return;
+    const auto it = m_rowsByKey.find(pack(key));
     if (it == m_rowsByKey.end())
         return;
-    it->removeOne(row);
-    if (it->isEmpty())
+    std::vector<int>& rows = it->second;
+    rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
+    if (rows.empty())
         m_rowsByKey.erase(it);
 }
 
@@ -79,6 +111,11 @@ void ZdbTable::setValue(const QString& key, int field, const QString& value)
         m_rows.append(Row{key, {}});
         indexRow(key, row);
     }
+    setValueAt(row, field, value);
+}
+
+void ZdbTable::setValueAt(int row, int field, const QString& value)
+{
     Row& target = m_rows[row];
     if (field == 0) {
         unindexRow(target.key, row);

@@ -1,10 +1,12 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
+#include <array>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -41,13 +43,26 @@ private:
         QString key;
         std::vector<std::pair<int, QString>> cells; // few per row, so a short scan beats a map
     };
-    int lastRowWithKey(const QString& key) const;
-    void indexRow(const QString& key, int row);
-    void unindexRow(const QString& key, int row);
+    // Lines look rows up by their eight key characters, so the index holds
+    // the rows whose key has exactly eight (a 000 line may give any key),
+    // packed so that a look-up needs no allocation.
+    static constexpr qsizetype KeyLength = 8;
+    using PackedKey = std::array<char16_t, KeyLength>;
+    struct PackedKeyHash
+    {
+        std::size_t operator()(const PackedKey& key) const noexcept;
+    };
+    static bool packs(QStringView key) { return key.size() == KeyLength; }
+    static PackedKey pack(QStringView key);
+
+    int lastRowWithKey(QStringView key) const;
+    void indexRow(QStringView key, int row);
+    void unindexRow(QStringView key, int row);
+    void setValueAt(int row, int field, const QString& value);
 
     QList<Row> m_rows;
     // Every row carrying a key, in ascending order: the lookup the format asks
     // for ("scan all rows, the last match wins") without scanning, and still
     // right when field 000 renames rows so that several share a key.
-    QHash<QString, QList<int>> m_rowsByKey;
+    std::unordered_map<PackedKey, std::vector<int>, PackedKeyHash> m_rowsByKey;
 };

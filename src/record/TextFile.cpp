@@ -117,10 +117,16 @@ QByteArray encodeUnicode(const QStringList& lines)
     qsizetype units = 0;
     for (const QString& line : lines)
         units += line.size() + 2;
-    QByteArray out;
-    out.reserve(2 + units * 2);
-    out.append(char(0xFF)).append(char(0xFE));
-    auto put = [&out](char16_t c) { out.append(char(c & 0xFF)).append(char(c >> 8)); };
+    // Written straight into the buffer: a database of 100,000 records is tens
+    // of millions of code units, too many for an append per byte.
+    QByteArray out(2 + units * 2, Qt::Uninitialized);
+    auto* dst = reinterpret_cast<unsigned char*>(out.data());
+    *dst++ = 0xFF;
+    *dst++ = 0xFE;
+    const auto put = [&dst](char16_t c) {
+        *dst++ = static_cast<unsigned char>(c & 0xFF);
+        *dst++ = static_cast<unsigned char>(c >> 8);
+    };
     for (const QString& line : lines) {
         for (const QChar ch : line)
             put(ch.unicode());

@@ -42,6 +42,7 @@ private slots:
     void unreadableTextSourceLeavesNoLines();
     void dbaseTableStaysOpenUntilTheNextOne();
     void noKindConvertsNothing();
+    void fileNamesAreUsedAsTheyAre();
     void hungarianTableReachesTheDatabaseIntact();
 
 private:
@@ -153,6 +154,22 @@ void TestConversionSession::noKindConvertsNothing()
     session.openSource(m_dir.file(QStringLiteral("forras.zdb")));
     QCOMPARE(session.sourceLines().size(), 1);
     QCOMPARE(convertAll(session), QStringList());
+}
+
+void TestConversionSession::fileNamesAreUsedAsTheyAre()
+{
+    // Names the 8-bit code page cannot hold must still be opened and written.
+    const QString source = QStringLiteral("Señor ≈ Ωmega.txt");
+    m_dir.writeBytes(source, QByteArray(16, '\n').prepend("konyv"));
+    ConversionSession session;
+    session.setKind(SourceKind::Director);
+    session.setVolume(0);
+    session.openSource(m_dir.file(source));
+    QCOMPARE(convertAll(session).size(), 1);
+    const QString written =
+        ConversionSession::saveResult(m_dir.file(QStringLiteral("Ωmega")), convertAll(session));
+    QCOMPARE(written, m_dir.file(QStringLiteral("Ωmega.rtf")));
+    QVERIFY(QFile::exists(written));
 }
 
 void TestConversionSession::hungarianTableReachesTheDatabaseIntact()

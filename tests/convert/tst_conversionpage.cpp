@@ -1,0 +1,305 @@
+#include "ConvertFixtures.h"
+#include "ScriptedDialogs.h"
+#include "TestSupport.h"
+
+#include "convert/ConversionPage.h"
+#include "convert/LinePane.h"
+#include "record/TextFile.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+enum Kind
+{
+    Dbf = 0,
+    Zdb = 1,
+    Director = 2
+};
+
+class PageDriver
+{
+public:
+    PageDriver()
+    {
+        page.resize(900, 600);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+    }
+
+    template <typename T> T* control(const char* name) const
+    {
+        T* found = page.findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qFatal("no control %s", name);
+        return found;
+    }
+    QRadioButton* item(const char* group, int index) const
+    {
+        return control<QGroupBox>(group)->findChildren<QRadioButton*>().value(index);
+    }
+    // On the radio indicator or the button's left edge: the middle of a wide
+    // radio button may lie beyond its caption, where it does not take clicks.
+    void click(QAbstractButton* button) const
+    {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+    }
+    void chooseKind(int kind) const { click(item("rg_konvtipus", kind)); }
+    void chooseVolume(int volume) const { click(item("rg_kotet2", volume)); }
+    void step(int number) const
+    {
+        click(control<QPushButton>(QByteArray("gkonv" + QByteArray::number(number))));
+    }
+    QString text(const char* pane) const { return control<LinePane>(pane)->toPlainText(); }
+    bool enabled(const char* name) const { return control<QWidget>(name)->isEnabled(); }
+    QList<bool> states() const
+    {
+        QList<bool> result;
+        for (const char* name : {"rg_kotet2", "gkonv1", "gkonv2", "gkonv3", "re103", "re104"})
+            result.append(enabled(name));
+        return result;
+    }
+    int checkedItem(const char* group) const
+    {
+        const QList<QRadioButton*> items = control<QGroupBox>(group)->findChildren<QRadioButton*>();
+        for (int i = 0; i < items.size(); ++i)
+            if (items[i]->isChecked())
+                return i;
+        return -1;
+    }
+
+    ConversionPage page;
+};
+
+using States = QList<bool>; // rg_kotet2, gkonv1, gkonv2, gkonv3, re103, re104
+
+} // namespace
+
+class TestConversionPage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void controlsAsBuilt();
+    void enabledStatesFollowTheSteps();
+    void fullRun_data();
+    void fullRun();
+    void stepTwoWithoutAKindSavesAnEmptyDatabase();
+    void errorsEndTheStepAndKeepWhatWasDone();
+    void failedOpenKeepsStepTwoEnabled();
+};
+
+void TestConversionPage::controlsAsBuilt()
+{
+    PageDriver ui;
+    QCOMPARE(ui.page.objectName(), QStringLiteral("lap_konvertal"));
+    QCOMPARE(ui.control<QGroupBox>("rg_konvtipus")->title(), QStringLiteral(" Konvertálandó fájl típusa "));
+    QCOMPARE(ui.control<QGroupBox>("rg_kotet2")->title(), QStringLiteral(" Kötet "));
+    QStringList volumes;
+    for (QRadioButton* item : ui.control<QGroupBox>("rg_kotet2")->findChildren<QRadioButton*>())
+        volumes.append(item->text());
+    QCOMPARE(volumes,
+             (QStringList{QStringLiteral("Kardel"), QStringLiteral("Lunvek"), QStringLiteral("Nosvair"),
+                          QStringLiteral("Sivarnholdt"), QStringLiteral("Vuranek"), QStringLiteral("Zelnar"),
+                          QStringLiteral("Gorval"), QStringLiteral("Ma (új adatok)")}));
+    QCOMPARE(ui.item("rg_konvtipus", 2)->text(), QStringLiteral("Director állományból"));
+    QCOMPARE(ui.control<QPushButton>("gkonv1")->text(), QStringLiteral("1. Forrásfájl megnyitása"));
+    QCOMPARE(ui.control<QWidget>("Panel5")->width(), 175);
+    QCOMPARE(ui.control<QPushButton>("gkonv3")->width(), 145);
+    QCOMPARE(ui.control<QWidget>("re103")->height(), 89);
+    QCOMPARE(ui.control<LinePane>("re103")->font().family(), QStringLiteral("Lucida Sans Unicode"));
+    QCOMPARE(ui.control<LinePane>("re104")->font().pointSize(), 8);
+    // As built everything is enabled and nothing is selected.
+    QCOMPARE(ui.states(), (States{true, true, true, true, true, true}));
+    QCOMPARE(ui.checkedItem("rg_konvtipus"), -1);
+    QCOMPARE(ui.checkedItem("rg_kotet2"), -1);
+}
+
+void TestConversionPage::enabledStatesFollowTheSteps()
+{
+    TempWorkDir dir;
+    ScriptedDialogs dialogs;
+    dir.writeBytes(QStringLiteral("forras.txt"), QByteArray("konyv\r\n"));
+    PageDriver ui;
+    ui.chooseKind(Director);
+    ui.chooseVolume(3);
+    ui.page.resetForMenuEntry();
+    QCOMPARE(ui.states(), (States{false, false, false, false, false, false}));
+    QCOMPARE(ui.checkedItem("rg_konvtipus"), -1);
+    QCOMPARE(ui.checkedItem("rg_kotet2"), -1);
+
+    ui.step(1); // disabled: no dialog
+    QVERIFY(dialogs.fileDialogTitles.isEmpty());
+
+    ui.chooseKind(Director);
+    QCOMPARE(ui.states(), (States{true, true, false, false, false, false}));
+    ui.chooseVolume(5);
+    ui.chooseKind(Zdb);
+    QCOMPARE(ui.states(), (States{false, true, false, false, false, false}));
+    QCOMPARE(ui.checkedItem("rg_kotet2"), 5); // the selection stays
+    ui.chooseKind(Director);
+
+    dialogs.openFileAnswers.enqueue(QString()); // cancelled: nothing changes
+    ui.step(1);
+    QCOMPARE(ui.states(), (States{true, true, false, false, false, false}));
+
+    dialogs.openFileAnswers.enqueue(dir.file(QStringLiteral("forras.txt")));
+    ui.step(1);
+    QCOMPARE(ui.states(), (States{true, true, true, false, true, false}));
+    QCOMPARE(ui.text("re103"), QStringLiteral("konyv"));
+
+    ui.step(2);
+    QCOMPARE(ui.states(), (States{true, true, true, true, true, true}));
+
+    // Another kind later keeps steps 2 and 3 and the panes.
+    ui.chooseKind(Dbf);
+    QCOMPARE(ui.states(), (States{false, true, true, true, true, true}));
+    QCOMPARE(ui.text("re103"), QStringLiteral("konyv"));
+
+    ui.page.resetForMenuEntry();
+    QCOMPARE(ui.states(), (States{false, false, false, false, false, false}));
+    QCOMPARE(ui.text("re103"), QStringLiteral("konyv"));
+
+    QCOMPARE(dialogs.fileDialogTitles,
+             (QStringList{QStringLiteral("Forrásfájl megnyitása"), QStringLiteral("Forrásfájl megnyitása")}));
+    QVERIFY(dialogs.messages.isEmpty());
+}
+
+void TestConversionPage::fullRun_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("dBase") << int(Dbf) << QString() << QStringLiteral("Dbase fájl|*.dbf")
+                           << sampleTableLines();
+    QTest::newRow("zdb") << int(Zdb) << testDataPath(QStringLiteral("convert/minta.zdb"))
+                         << QStringLiteral("Zdb fájl|*.zdb") << sampleZdbLines();
+    QTest::newRow("Director") << int(Director) << testDataPath(QStringLiteral("convert/minta_director.txt"))
+                              << QStringLiteral("Director fájl|*.txt") << sampleDirectorLines();
+}
+
+void TestConversionPage::fullRun()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, source);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, lines);
+    TempWorkDir dir;
+    if (source.isEmpty())
+        source = writeSampleTable(dir);
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+    ui.page.resetForMenuEntry();
+    ui.chooseKind(kind);
+    if (kind == Director)
+        ui.chooseVolume(5);
+    dialogs.openFileAnswers.enqueue(source);
+    ui.step(1);
+    if (kind != Dbf)
+        QCOMPARE(ui.text("re103"), TextFile::readUnicode(source).join(u'\n'));
+    ui.step(2);
+    QCOMPARE(ui.text("re104"), lines.join(u'\n'));
+    dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("eredmeny")));
+    ui.step(3);
+    QCOMPARE(dir.readBytes(QStringLiteral("eredmeny.rtf")), unicodeFileBytes(lines));
+    QCOMPARE(dialogs.fileDialogFilters, (QStringList{filter, QStringLiteral("RTF|*.rtf")}));
+    QCOMPARE(dialogs.fileDialogTitles,
+             (QStringList{QStringLiteral("Forrásfájl megnyitása"), QStringLiteral("Adatok mentése")}));
+    QCOMPARE(dialogs.messages, QStringList());
+
+    // Step 3 again under a name with ".rtf" inside, step 2 again rebuilds the same lines.
+    ui.step(2);
+    dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("eredmeny.rtf.bak")));
+    ui.step(3);
+    QCOMPARE(dir.readBytes(QStringLiteral("eredmeny.rtf.bak")), unicodeFileBytes(lines));
+}
+
+void TestConversionPage::stepTwoWithoutAKindSavesAnEmptyDatabase()
+{
+    TempWorkDir dir;
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+    ui.step(2);
+    QCOMPARE(ui.text("re104"), QString());
+    QVERIFY(ui.enabled("gkonv3"));
+    dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("ures")));
+    ui.step(3);
+    QCOMPARE(dir.readBytes(QStringLiteral("ures.rtf")), QByteArray("\xff\xfe"));
+}
+
+void TestConversionPage::errorsEndTheStepAndKeepWhatWasDone()
+{
+    TempWorkDir dir;
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+
+    // A good conversion first, so the result pane has something to lose.
+    ui.chooseKind(Zdb);
+    dialogs.openFileAnswers.enqueue(testDataPath(QStringLiteral("convert/minta.zdb")));
+    ui.step(1);
+    ui.step(2);
+    QCOMPARE(ui.text("re104"), sampleZdbLines().join(u'\n'));
+
+    // Director without a volume: message, the pane cleared, step 3 enabled.
+    ui.chooseKind(Director);
+    dialogs.openFileAnswers.enqueue(testDataPath(QStringLiteral("convert/minta_director.txt")));
+    ui.step(1);
+    ui.step(2);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(ui.text("re104"), QString());
+    QVERIFY(ui.enabled("gkonv3"));
+
+    // A zdb line without a field number: nothing produced.
+    dir.writeBytes(QStringLiteral("hibas.zdb"), QByteArray("Ka000001001konyv\r\nKa000001xx1cim\r\n"));
+    ui.chooseKind(Zdb);
+    dialogs.openFileAnswers.enqueue(dir.file(QStringLiteral("hibas.zdb")));
+    ui.step(1);
+    ui.step(2);
+    QCOMPARE(dialogs.messages.size(), 2);
+    QVERIFY(dialogs.messages.last().contains(QStringLiteral("2. sor")));
+    QCOMPARE(ui.text("re104"), QString());
+
+    // dBase step 2 with no table open.
+    ui.chooseKind(Dbf);
+    ui.step(2);
+    QCOMPARE(dialogs.messages.size(), 3);
+
+    // A result that cannot be written.
+    dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("nincs/ilyen/mappa")));
+    ui.step(3);
+    QCOMPARE(dialogs.messages.last(),
+             QStringLiteral("Cannot create file %1").arg(dir.file(QStringLiteral("nincs/ilyen/mappa.rtf"))));
+}
+
+void TestConversionPage::failedOpenKeepsStepTwoEnabled()
+{
+    TempWorkDir dir;
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+    ui.page.resetForMenuEntry();
+
+    ui.chooseKind(Dbf);
+    dir.writeBytes(QStringLiteral("serult.dbf"), QByteArray("nem dBase"));
+    dialogs.openFileAnswers.enqueue(dir.file(QStringLiteral("serult.dbf")));
+    ui.step(1);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QVERIFY(ui.enabled("gkonv2"));
+    QVERIFY(!ui.enabled("re103"));
+
+    ui.chooseKind(Zdb);
+    dialogs.openFileAnswers.enqueue(dir.file(QStringLiteral("nincs.zdb")));
+    ui.step(1);
+    QCOMPARE(dialogs.messages.last(),
+             QStringLiteral("Cannot open file %1").arg(dir.file(QStringLiteral("nincs.zdb"))));
+    QVERIFY(ui.enabled("re103"));
+    QCOMPARE(ui.text("re103"), QString());
+}
+
+QTEST_MAIN(TestConversionPage)
+#include "tst_conversionpage.moc"

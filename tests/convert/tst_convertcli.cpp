@@ -1,0 +1,208 @@
+#include "ConvertFixtures.h"
+#include "ScriptedDialogs.h"
+#include "TestSupport.h"
+
+#include "convert/ConversionPage.h"
+
+#include <QDir>
+#include <QGroupBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run runCli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("convert")} + args);
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Steps 1-2-3 on the page, as a user does them.
+void convertOnPage(int kind, int volume, const QString& source, const QString& target)
+{
+    ScriptedDialogs dialogs;
+    ConversionPage page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    const auto item = [&](const char* group, int index) {
+        return page.findChild<QGroupBox*>(QString::fromLatin1(group))
+            ->findChildren<QRadioButton*>()
+            .value(index);
+    };
+    const auto step = [&](int number) {
+        QTest::mouseClick(page.findChild<QPushButton*>(QStringLiteral("gkonv%1").arg(number)),
+                          Qt::LeftButton);
+    };
+    const auto choose = [](QRadioButton* radio) {
+        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(8, radio->height() / 2));
+    };
+    choose(item("rg_konvtipus", kind));
+    if (volume >= 0)
+        choose(item("rg_kotet2", volume));
+    dialogs.openFileAnswers.enqueue(source);
+    dialogs.saveFileAnswers.enqueue(target);
+    step(1);
+    step(2);
+    step(3);
+    QCOMPARE(dialogs.messages, QStringList());
+}
+
+} // namespace
+
+class TestConvertCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesWhatThePageWrites_data();
+    void writesWhatThePageWrites();
+    void targetNaming_data();
+    void targetNaming();
+    void convertsAFolder();
+    void failuresAreReported_data();
+    void failuresAreReported();
+    void help();
+};
+
+void TestConvertCli::writesWhatThePageWrites_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QStringList>("cliKind");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("dbf") << 0 << QStringList{QStringLiteral("dbf")} << QString() << sampleTableLines();
+    QTest::newRow("zdb") << 1 << QStringList{QStringLiteral("zdb")}
+                         << testDataPath(QStringLiteral("convert/minta.zdb")) << sampleZdbLines();
+    QTest::newRow("director") << 2
+                              << QStringList{QStringLiteral("director"), QStringLiteral("--volume"),
+                                             QStringLiteral("6")}
+                              << testDataPath(QStringLiteral("convert/minta_director.txt"))
+                              << sampleDirectorLines();
+}
+
+void TestConvertCli::writesWhatThePageWrites()
+{
+    QFETCH(int, kind);
+    QFETCH(QStringList, cliKind);
+    QFETCH(QString, source);
+    QFETCH(QStringList, lines);
+    TempWorkDir dir;
+    if (source.isEmpty())
+        source = writeSampleTable(dir);
+    convertOnPage(kind, kind == 2 ? 5 : -1, source, dir.file(QStringLiteral("lapon")));
+    const Run run = runCli(cliKind + QStringList{source, dir.file(QStringLiteral("parancssorban"))});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(run.out.trimmed(), dir.file(QStringLiteral("parancssorban.rtf")));
+    const QByteArray fromPage = dir.readBytes(QStringLiteral("lapon.rtf"));
+    QCOMPARE(fromPage, unicodeFileBytes(lines));
+    QCOMPARE(dir.readBytes(QStringLiteral("parancssorban.rtf")), fromPage);
+}
+
+void TestConvertCli::targetNaming_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("lista") << QStringLiteral("lista") << QStringLiteral("lista.rtf");
+    QTest::newRow("lista.RTF") << QStringLiteral("lista.RTF") << QStringLiteral("lista.RTF.rtf");
+    QTest::newRow("lista.rtf.bak") << QStringLiteral("lista.rtf.bak") << QStringLiteral("lista.rtf.bak");
+    QTest::newRow("an existing folder") << QStringLiteral("kesz") << QStringLiteral("kesz/minta.rtf");
+}
+
+void TestConvertCli::targetNaming()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, written);
+    TempWorkDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kesz")));
+    const Run run =
+        runCli({QStringLiteral("zdb"), testDataPath(QStringLiteral("convert/minta.zdb")), target});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(dir.readBytes(written), unicodeFileBytes(sampleZdbLines()));
+}
+
+void TestConvertCli::convertsAFolder()
+{
+    TempWorkDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("regi")));
+    const QByteArray good = "Ka000001001konyv\r\n";
+    dir.writeBytes(QStringLiteral("regi/a.zdb"), good);
+    dir.writeBytes(QStringLiteral("regi/B.ZDB"), good);
+    dir.writeBytes(QStringLiteral("regi/hibas.zdb"), "Ka000001xyzkonyv\r\n");
+    dir.writeBytes(QStringLiteral("regi/mas.txt"), good);
+    const Run run = runCli({QStringLiteral("zdb"), QStringLiteral("regi"), QStringLiteral("uj/adatok")});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("1. sor")), qPrintable(run.err));
+    const QStringList expected = {
+        QStringLiteral("Ka00000100**konyv****01**02**03**04********************0****")};
+    QCOMPARE(dir.readBytes(QStringLiteral("uj/adatok/a.rtf")), unicodeFileBytes(expected));
+    QCOMPARE(dir.readBytes(QStringLiteral("uj/adatok/B.rtf")), unicodeFileBytes(expected));
+    QCOMPARE(QDir(dir.file(QStringLiteral("uj/adatok"))).entryList(QDir::Files, QDir::Name),
+             (QStringList{QStringLiteral("B.rtf"), QStringLiteral("a.rtf")}));
+    QCOMPARE(run.out.split(u'\n', Qt::SkipEmptyParts).size(), 2);
+}
+
+void TestConvertCli::failuresAreReported_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("director without a volume")
+        << QStringList{QStringLiteral("director"), QStringLiteral("x.txt"), QStringLiteral("y")} << 2
+        << QStringLiteral("--volume");
+    QTest::newRow("volume out of range")
+        << QStringList{QStringLiteral("director"), QStringLiteral("--volume=9"), QStringLiteral("x.txt"),
+                       QStringLiteral("y")}
+        << 2 << QStringLiteral("1..8");
+    QTest::newRow("unknown kind") << QStringList{QStringLiteral("csv"), QStringLiteral("x"),
+                                                 QStringLiteral("y")}
+                                  << 2 << QStringLiteral("csv");
+    QTest::newRow("missing source") << QStringList{QStringLiteral("zdb"), QStringLiteral("nincs.zdb"),
+                                                   QStringLiteral("y")}
+                                    << 1 << QStringLiteral("Cannot open file");
+    QTest::newRow("missing column") << QStringList{QStringLiteral("dbf"), QStringLiteral("hianyos.dbf"),
+                                                   QStringLiteral("y")}
+                                    << 1 << QStringLiteral("MEGJHELY");
+}
+
+void TestConvertCli::failuresAreReported()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    TempWorkDir dir;
+    QVERIFY(writeDbfFixture(dir.file(QStringLiteral("hianyos.dbf")), {dbfRow("Ka1"), dbfRow("Ka2")}, 0xC8,
+                            {QStringLiteral("MEGJHELY")}));
+    const Run run = runCli(args);
+    QCOMPARE(run.status, status);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QVERIFY(!QFile::exists(dir.file(QStringLiteral("y.rtf"))));
+}
+
+void TestConvertCli::help()
+{
+    const Run run = runCli({QStringLiteral("--help")});
+    QCOMPARE(run.status, 0);
+    QVERIFY(
+        run.out.contains(QStringLiteral("norla-cli convert dbf|zdb|director [--volume 1..8] SOURCE TARGET")));
+}
+
+QTEST_MAIN(TestConvertCli)
+#include "tst_convertcli.moc"
