@@ -7,7 +7,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "convert/ConversionSession.h"
+#include "convert/ConversionPage.h"
+#include "convert/LinePane.h"
 #include "index/IndexDialog.h"
 #include "record/NorlaError.h"
 #include "record/TextFile.h"
@@ -17,8 +18,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(Fault)
@@ -274,19 +277,41 @@ private Q_SLOTS:
     {
         QFETCH(Fault, fault);
         TempWorkDir base;
+        ScriptedDialogs dialogs;
         FaultSite site(fault, base.path(), QStringLiteral("eredmeny.rtf"),
                        TextFile::encodeUnicode(recordLines(2)));
         ARM_OR_SKIP(site);
-        try {
-            ConversionSession::saveResult(site.target(), recordLines(3));
-            QFAIL("the write did not fail");
-        } catch (const NorlaError& error) {
-            QCOMPARE(error.message(), QStringLiteral("Cannot create file %1").arg(site.target()));
-        }
+        ConversionPage page;
+        page.resize(900, 600);
+        page.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&page));
+        const auto click = [&page](const QString& name, int item = -1) {
+            QAbstractButton* button =
+                item < 0 ? page.findChild<QAbstractButton*>(name)
+                         : page.findChild<QGroupBox*>(name)->findChildren<QRadioButton*>().value(item);
+            QVERIFY2(button, qPrintable(name));
+            QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+        };
+        click(QStringLiteral("rg_konvtipus"), 1); // zdb
+        dialogs.openFileAnswers.enqueue(testDataPath(QStringLiteral("convert/minta.zdb")));
+        click(QStringLiteral("gkonv1"));
+        click(QStringLiteral("gkonv2"));
+        QVERIFY(dialogs.messages.isEmpty());
+
+        dialogs.saveFileAnswers.enqueue(site.target());
+        click(QStringLiteral("gkonv3"));
+        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
         QCOMPARE(site.changes(), QString());
+
+        // Still working: with the fault gone step 3 writes the same result.
         site.lift();
-        QCOMPARE(ConversionSession::saveResult(site.target(), recordLines(3)), site.target());
-        QCOMPARE(TextFile::readUnicode(site.target()), recordLines(3));
+        dialogs.messages.clear();
+        dialogs.saveFileAnswers.enqueue(site.target());
+        click(QStringLiteral("gkonv3"));
+        QVERIFY(dialogs.messages.isEmpty());
+        const QStringList written = TextFile::readUnicode(site.target());
+        QVERIFY(!written.isEmpty());
+        QCOMPARE(written.join(u'\n'), page.findChild<LinePane*>(QStringLiteral("re104"))->toPlainText());
     }
 };
 
