@@ -97,8 +97,12 @@ void ZdbTable::unindexRow(QStringView key, int row)
     const auto it = m_rowsByKey.find(pack(key));
     if (it == m_rowsByKey.end())
         return;
+    // Sorted, and the row renamed is mostly the last: a binary search keeps a
+    // file that renames many rows away from one key linear.
     std::vector<int>& rows = it->second;
-    rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
+    const auto at = std::lower_bound(rows.begin(), rows.end(), row);
+    if (at != rows.end() && *at == row)
+        rows.erase(at);
     if (rows.empty())
         m_rowsByKey.erase(it);
 }
