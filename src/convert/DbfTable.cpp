@@ -223,6 +223,22 @@ void DbfTable::readCodePage()
     m_toText = DbfCodePage::toWin1250RoundTripTable(m_codePage);
 }
 
+// A value as the table gives it: trailing blanks (and the NUL padding some
+// producers write) are not part of the text, so an all-blank value is empty.
+// Numbers are right-aligned, so their leading blanks go too; character data
+// keeps its leading blanks.
+QByteArrayView DbfTable::fieldText(QByteArrayView raw, char type)
+{
+    qsizetype end = raw.size();
+    while (end > 0 && (raw[end - 1] == ' ' || raw[end - 1] == '\0'))
+        --end;
+    qsizetype begin = 0;
+    if (type != 'C')
+        while (begin < end && raw[begin] == ' ')
+            ++begin;
+    return raw.sliced(begin, end - begin);
+}
+
 int DbfTable::firstLiveRow() const
 {
     const DBFHandle dbf = m_handle->dbf;
@@ -244,18 +260,21 @@ void DbfTable::forEachRecord(const std::function<void(const Record&)>& visit) co
     for (int row = firstLiveRow() + 1; row < rows; ++row) {
         if (DBFIsRecordDeleted(dbf, row))
             continue;
+        t_lastError.clear();
+        // One raw read of the row instead of one library call per column: the
+        // values are cut from the record by the field offsets shapelib keeps.
+        const char* tuple = DBFReadTuple(dbf, row);
+        if (!tuple)
+            throw NorlaError(QStringLiteral("A(z) %1 dBase tábla %2. rekordja nem olvasható: %3")
+                                 .arg(absolute(m_path))
+                                 .arg(row + 1)
+                                 .arg(QString::fromLocal8Bit(t_lastError)));
         for (int column = 0; column < ColumnCount; ++column) {
-            t_lastError.clear();
-            // The returned text lives in a buffer shapelib reuses on the next
-            // call, so it is decoded at once.
-            const char* value = DBFReadStringAttribute(dbf, row, m_columnIndex[column]);
-            if (!value)
-                throw NorlaError(QStringLiteral("A(z) %1 dBase tábla %2. rekordja nem olvasható: %3")
-                                     .arg(absolute(m_path))
-                                     .arg(row + 1)
-                                     .arg(QString::fromLocal8Bit(t_lastError)));
-            record[column] = withoutLineBreaks(
-                DbfCodePage::decode(QByteArrayView(value, qsizetype(std::strlen(value))), m_toText));
+            const int field = m_columnIndex[column];
+            const QByteArrayView value =
+                fieldText(QByteArrayView(tuple + dbf->panFieldOffset[field], dbf->panFieldSize[field]),
+                          dbf->pachFieldType[field]);
+            record[column] = withoutLineBreaks(DbfCodePage::decode(value, m_toText));
         }
         visit(record);
     }

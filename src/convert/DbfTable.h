@@ -69,6 +69,7 @@ public:
     void forEachRecord(const std::function<void(const Record&)>& visit) const;
 
 private:
+    static QByteArrayView fieldText(QByteArrayView raw, char type);
     struct Handle;
     void readCodePage();
     int firstLiveRow() const;

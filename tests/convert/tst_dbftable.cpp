@@ -97,8 +97,9 @@ void TestDbfTable::rowsFromTheSecondLiveOne()
 void TestDbfTable::blankAndNullValuesAreEmpty()
 {
     const QString path = m_dir.file(QStringLiteral("ures.dbf"));
-    DbfFixtureRow row =
-        dbfRow("Ka00000200", {{QStringLiteral("CIM"), "   "}, {QStringLiteral("EV"), "1998  "}});
+    DbfFixtureRow row = dbfRow("Ka00000200", {{QStringLiteral("CIM"), "   "},
+                                              {QStringLiteral("EV"), "1998  "},
+                                              {QStringLiteral("KIADO"), "  Kiado"}});
     row.nullColumns = {QStringLiteral("SZERZO"), QStringLiteral("REKORD")};
     QVERIFY(writeDbfFixture(path, {dbfRow("Ka00000100"), row}));
     DbfTable table;
@@ -106,10 +107,11 @@ void TestDbfTable::blankAndNullValuesAreEmpty()
     QStringList seen;
     table.forEachRecord([&](const DbfTable::Record& record) {
         seen << record[DbfTable::CIM] << record[DbfTable::SZERZO] << record[DbfTable::REKORD]
-             << record[DbfTable::EV] << record[DbfTable::N1];
+             << record[DbfTable::EV] << record[DbfTable::N1] << record[DbfTable::KIADO];
     });
-    QCOMPARE(seen,
-             (QStringList{QString(), QString(), QString(), QStringLiteral("1998"), QStringLiteral("2")}));
+    // Trailing blanks are padding; leading blanks of character data are part of the value.
+    QCOMPARE(seen, (QStringList{QString(), QString(), QString(), QStringLiteral("1998"), QStringLiteral("2"),
+                                QStringLiteral("  Kiado")}));
 }
 
 void TestDbfTable::lineBreaksInsideAValueBecomeBlanks()
