@@ -11,5 +11,9 @@ int main(int argc, char* argv[])
 
     NorlaProgram program;
     program.mainWindow().show();
+    // Without a window manager (or with one that does not focus new windows)
+    // the window would never become active, and the work of the first
+    // activation would never run.
+    program.mainWindow().activateWindow();
     return QApplication::exec();
 }

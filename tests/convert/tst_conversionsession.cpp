@@ -16,16 +16,6 @@ QStringList convertAll(const ConversionSession& session)
     return lines;
 }
 
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const NorlaError& error) {
-        return error.message();
-    }
-    return {};
-}
-
 } // namespace
 
 class TestConversionSession : public QObject

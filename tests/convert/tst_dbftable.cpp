@@ -25,16 +25,6 @@ const QString kHungarian = QStringLiteral("Árvíztűrő tükörfúrógép");
 const QByteArray kHungarian852 = "\xb5rv\xa1zt\xfbr\x8b t\x81k\x94rf\xa3r\xa2g\x82p";
 const QByteArray kHungarian1250 = "\xc1rv\xedzt\xfbr\xf5 t\xfck\xf6rf\xfar\xf3g\xe9p";
 
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const NorlaError& error) {
-        return error.message();
-    }
-    return {};
-}
-
 } // namespace
 
 class TestDbfTable : public QObject

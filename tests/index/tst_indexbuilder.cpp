@@ -44,16 +44,6 @@ QByteArray eightBitLines(const QStringList& lines)
     return out;
 }
 
-QString errorOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const NorlaError& error) {
-        return error.message();
-    }
-    return {};
-}
-
 } // namespace
 
 class TestIndexBuilder : public QObject

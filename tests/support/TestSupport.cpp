@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "record/NorlaError.h"
 #include "record/TextFile.h"
 
 #include <QDir>
@@ -47,4 +48,14 @@ QString testDataPath(const QString& name)
 QByteArray unicodeFileBytes(const QStringList& lines)
 {
     return TextFile::encodeUnicode(lines);
+}
+
+QString errorOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const NorlaError& error) {
+        return error.message();
+    }
+    return {};
 }

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
+
 // A temporary working folder that is the process's current directory while
 // the object lives (the program takes its start directory from there).
 class TempWorkDir
@@ -31,3 +33,6 @@ private:
 QString testDataPath(const QString& name);
 // Unicode text file bytes (FF FE, UTF-16LE, CR LF after every line).
 QByteArray unicodeFileBytes(const QStringList& lines);
+
+// The message of the NorlaError an action throws; empty when it throws none.
+QString errorOf(const std::function<void()>& action);
