@@ -110,10 +110,11 @@ void line1mb()
 {
     QTemporaryDir dir;
     QStringList lines = Corpus::records(10000, 3);
-    QString huge = lines[5000];
-    while (huge.size() < 1'000'000)
-        huge += QStringLiteral(" hosszú cím ");
-    lines[5000] = huge;
+    // A title of a million characters, and a line without any separator.
+    QStringList fields = RecordLine::split(lines[5000]);
+    while (fields[7].size() < 1'000'000)
+        fields[7] += QStringLiteral(" hosszú cím");
+    lines[5000] = RecordLine::join(fields);
     lines.append(QString(1'000'000, u'x')); // no separator at all
     const QString db = dir.filePath(QStringLiteral("hosszu.rtf"));
     TextFile::writeUnicode(db, lines);

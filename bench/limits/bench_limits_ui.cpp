@@ -70,7 +70,10 @@ struct Program
     std::unique_ptr<NorlaProgram> program;
 };
 
-constexpr qint64 kSourceBytes = 200'000'000;
+// NORLA_LIMIT_SOURCE_MB sets another size, to see how the time grows.
+const qint64 kSourceBytes = qEnvironmentVariableIntValue("NORLA_LIMIT_SOURCE_MB") > 0
+                                ? qEnvironmentVariableIntValue("NORLA_LIMIT_SOURCE_MB") * 1'000'000LL
+                                : 200'000'000LL;
 
 void writeFile(const QString& path, const QByteArray& bytes)
 {
