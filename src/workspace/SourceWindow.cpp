@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QTextDocument>
 #include <QTextEdit>
 
 void TForm1::loadSourceDocument()
@@ -29,10 +30,18 @@ void TForm1::loadSourceDocument()
         const QByteArray bytes = TextFile::readBytes(path);
         QTextEdit* source = sourceWindow();
         source->clear();
-        if (Rtf::looksLikeRtf(bytes))
-            Rtf::loadInto(bytes, *source->document());
-        else
+        if (Rtf::looksLikeRtf(bytes)) {
+            // Filled apart and then handed over: a document a text control
+            // shows is laid out whole when an edit ends, which takes minutes
+            // for a source of a few hundred megabytes; a document handed over
+            // is laid out as it is looked at. The control owns its child
+            // document and drops the one before.
+            auto* document = new QTextDocument(source);
+            Rtf::loadInto(bytes, *document);
+            source->setDocument(document);
+        } else {
             source->setPlainText(SourceText::decodePlain(bytes));
+        }
         setStatus(1, QStringLiteral(" Forrásfájl: ") + path);
     });
 }
