@@ -18,6 +18,10 @@ if ((${#targets[@]} == 0)); then
   mapfile -t targets < <(find build-fuzz/fuzz -maxdepth 1 -type f -executable -name "fuzz_*" -printf "%f\n" | sort)
 fi
 
+# Caches of system libraries that LeakSanitizer takes for leaks (see the file).
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export QT_QPA_PLATFORM=offscreen
+
 status=0
 for target in "${targets[@]}"; do
   corpus=build-fuzz/corpus/$target
