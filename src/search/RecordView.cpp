@@ -38,6 +38,9 @@ const VolumeTable& volumes()
 
 qsizetype findSeparator(QByteArrayView text)
 {
+    // Also keeps the pointer steps below off an empty view's null data.
+    if (text.size() < 2)
+        return -1;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     const char* p = begin;
