@@ -14,6 +14,26 @@ bool isLineEnd(char16_t c)
     return c == u'\r' || c == u'\n' || c == 0x2028;
 }
 
+// FF FE, then every line in UTF-16LE followed by CR LF.
+template <typename LineAt> QByteArray encodeLines(int count, LineAt lineAt)
+{
+    qsizetype units = 0;
+    for (int i = 0; i < count; ++i)
+        units += lineAt(i).size() + 2;
+    QByteArray out(2 + units * 2, Qt::Uninitialized);
+    char* dst = out.data();
+    *dst++ = char(0xFF);
+    *dst++ = char(0xFE);
+    for (int i = 0; i < count; ++i) {
+        const QStringView text = lineAt(i);
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), dst);
+        dst += text.size() * 2;
+        qToLittleEndian<char16_t>(u"\r\n", 2, dst);
+        dst += 4;
+    }
+    return out;
+}
+
 bool isUtf16LittleEndianWithMark(QByteArrayView bytes)
 {
     return bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE;
@@ -97,21 +117,39 @@ QString DatabaseDocument::createEmptyFile(const QString& chosenName)
 
 QByteArray DatabaseDocument::encode() const
 {
-    qsizetype units = 0;
-    for (int i = 0; i < lineCount(); ++i)
-        units += line(i).size() + 2;
-    QByteArray out(2 + units * 2, Qt::Uninitialized);
-    char* dst = out.data();
-    *dst++ = char(0xFF);
-    *dst++ = char(0xFE);
-    for (int i = 0; i < lineCount(); ++i) {
-        const QStringView text = line(i);
-        qToLittleEndian<char16_t>(text.utf16(), text.size(), dst);
-        dst += text.size() * 2;
-        qToLittleEndian<char16_t>(u"\r\n", 2, dst);
-        dst += 4;
-    }
-    return out;
+    return encodeLines(lineCount(), [this](int i) { return line(i); });
+}
+
+void DatabaseDocument::loadRecovered(const QString& databasePath, const QString& copyPath)
+{
+    load(copyPath);
+    m_path = databasePath;
+    m_modified = true;
+}
+
+DatabaseDocument::Snapshot DatabaseDocument::snapshot() const
+{
+    Snapshot snapshot;
+    snapshot.m_fileBytes = m_fileBytes;
+    snapshot.m_text = m_text;
+    snapshot.m_lineRefs = m_lineRefs;
+    snapshot.m_edited = m_edited;
+    return snapshot;
+}
+
+QStringView DatabaseDocument::Snapshot::line(int index) const
+{
+    if (index < 0 || size_t(index) >= m_lineRefs.size())
+        return {};
+    const LineRef& ref = m_lineRefs[size_t(index)];
+    if (ref.edited >= 0)
+        return m_edited[ref.edited];
+    return QStringView(m_text).sliced(ref.offset, ref.length);
+}
+
+QByteArray DatabaseDocument::Snapshot::encode() const
+{
+    return encodeLines(lineCount(), [this](int i) { return line(i); });
 }
 
 QString DatabaseDocument::saveAs(const QString& path)

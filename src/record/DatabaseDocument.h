@@ -24,7 +24,33 @@ class DatabaseDocument final
 {
     Q_DISABLE_COPY_MOVE(DatabaseDocument)
 
+    // Where a line lies: in the loaded text, or (edited >= 0) in the edited lines.
+    struct LineRef
+    {
+        qsizetype offset = 0;
+        qsizetype length = 0;
+        qsizetype edited = -1;
+    };
+
 public:
+    // The lines at one moment, cheap to take and safe to encode on another
+    // thread while the document goes on changing.
+    class Snapshot final
+    {
+    public:
+        int lineCount() const { return int(m_lineRefs.size()); }
+        QStringView line(int index) const;
+        // The bytes of a database file holding these lines.
+        QByteArray encode() const;
+
+    private:
+        friend class DatabaseDocument;
+        QByteArray m_fileBytes; // keeps alive the text read in place
+        QString m_text;
+        std::vector<LineRef> m_lineRefs;
+        QStringList m_edited;
+    };
+
     // The path before any file was opened.
     static inline const QString InitialPath = QStringLiteral("Adatbazis");
     // Where Save writes when the path is empty.
@@ -46,6 +72,11 @@ public:
     // Reads the whole file before touching anything; throws NorlaError
     // "Cannot open file" and leaves the document as it was on failure.
     void load(const QString& path);
+    // Takes the lines of a recovery copy as the unsaved state of the database
+    // at `databasePath`: the document is that database's, and modified.
+    void loadRecovered(const QString& databasePath, const QString& copyPath);
+
+    Snapshot snapshot() const;
 
     // The ".rtf" rule of every database save: appended unless the name
     // contains ".rtf" anywhere (case-sensitive).
@@ -79,14 +110,6 @@ public:
     QString plainText() const;
 
 private:
-    // Where a line lies: in the loaded text, or (edited >= 0) in m_edited.
-    struct LineRef
-    {
-        qsizetype offset = 0;
-        qsizetype length = 0;
-        qsizetype edited = -1;
-    };
-
     QString m_path = InitialPath;
     QByteArray m_fileBytes; // the loaded file, when m_text reads it in place
     QString m_text;

@@ -7,10 +7,7 @@
 
 namespace {
 
-constexpr qsizetype MaxMediumLength = 1000;
-
-// Takes the text before the first "**" off the front of `rest`; the rest keeps
-// at most 5000 characters, as every reader of the editor does.
+// Takes the text before the first "**" off the front of `rest`.
 QStringView takeField(QStringView& rest)
 {
     const qsizetype at = rest.indexOf(RecordLine::Separator);
@@ -22,8 +19,6 @@ QStringView takeField(QStringView& rest)
         value = rest.first(at);
         rest = rest.sliced(at + RecordLine::Separator.size());
     }
-    if (rest.size() > RecordLine::MaxReadLength)
-        rest = rest.first(RecordLine::MaxReadLength);
     return value;
 }
 
@@ -52,12 +47,11 @@ QString RecordForm::dottedName() const
 RecordForm RecordForm::fromLine(QStringView line)
 {
     RecordForm form;
-    const QString padded = line.first(qMin<qsizetype>(RecordLine::MaxReadLength, line.size())).toString() +
-                           RecordLine::Separator.toString();
+    const QString padded = line.toString() + RecordLine::Separator.toString();
     form.name = QStringView(padded).first(qMin<qsizetype>(10, line.size())).toString();
 
     QStringView rest(padded);
-    takeField(rest); // field 1: the name is taken above, from the line itself
+    form.nameField = takeField(rest).toString();
     form.recordType = Win1250::roundTrip(takeField(rest));
     form.subject = takeField(rest).toString();
     for (int slot = 0; slot < CreatorSlots; ++slot) {
@@ -71,8 +65,9 @@ RecordForm RecordForm::fromLine(QStringView line)
     form.translation = takeField(rest) != u"0";
     const bool languageStartsWithAsterisk = rest.startsWith(u'*');
     const QStringView language = takeField(rest);
-    form.language = languageStartsWithAsterisk ? QString() : Win1250::roundTrip(language);
-    QStringView medium = rest.first(qMin(MaxMediumLength, rest.size()));
+    form.languageAsStored = Win1250::roundTrip(language);
+    form.language = languageStartsWithAsterisk ? QString() : form.languageAsStored;
+    QStringView medium = rest;
     const qsizetype end = medium.indexOf(RecordLine::Separator);
     if (end >= 0)
         medium = medium.first(end);
@@ -80,7 +75,7 @@ RecordForm RecordForm::fromLine(QStringView line)
     return form;
 }
 
-QString RecordForm::toLine(const QString& nameField) const
+QStringList RecordForm::toFields(const QString& nameField) const
 {
     QStringList fields;
     fields.reserve(RecordLine::FieldCount);
@@ -95,7 +90,25 @@ QString RecordForm::toLine(const QString& nameField) const
     fields.append(translation ? QStringLiteral("1") : QStringLiteral("0"));
     fields.append(Win1250::roundTrip(language));
     fields.append(Win1250::roundTrip(medium));
-    return RecordLine::join(fields);
+    for (QString& field : fields)
+        field = RecordLine::singleLine(field);
+    return fields;
+}
+
+QString RecordForm::toLine(const QString& nameField) const
+{
+    return RecordLine::join(toFields(nameField));
+}
+
+QString RecordForm::separatorFault(const QStringList& fields)
+{
+    const int field = RecordLine::firstShiftingField(fields);
+    if (field < 0)
+        return {};
+    return QStringLiteral("A rekord nem menthető: a(z) „%1” mező „**” jelet tartalmaz vagy „*” jelre végződik, "
+                          "ami a mezőhatárt jelöli, így a mentés a további mezőket elcsúsztatná. Javítsa a "
+                          "mezőt, majd mentse újra a rekordot.")
+        .arg(RecordLine::fieldCaption(field));
 }
 
 namespace RecordNaming {

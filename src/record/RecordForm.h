@@ -20,6 +20,7 @@ struct RecordForm
     static constexpr int TextFields = 8;
 
     QString name;                                   // Edit1: the first 10 characters of the line
+    QString nameField;                              // field 1 as the line holds it, whatever its length
     QString recordType;                             // field 2
     QString subject;                                // field 3
     std::array<QString, CreatorSlots> roleCodes;    // first two characters of fields 4-7
@@ -28,7 +29,8 @@ struct RecordForm
     QString link;                                   // field 16
     bool translation = false;
     QString language; // field 18; empty also when the rest of the line starts with "*"
-    QString medium;   // field 19, at most 1000 characters
+    QString languageAsStored; // field 18 as the line holds it (8-bit), for keeping what the list lacks
+    QString medium;           // field 19
 
     // 8-bit name n (Windows-1250 round trip of `name`) and its parts.
     QString recordName() const;
@@ -36,12 +38,17 @@ struct RecordForm
     QString suffix() const;
     QString dottedName() const;
 
-    // Decodes a line for display: only its first 5000 characters are read.
+    // Decodes a whole line for display, however long it is.
     static RecordForm fromLine(QStringView line);
 
-    // Joins the 19 fields: `nameField` as field 1, the role codes as written
-    // (see CodeTables::roleCode), every other value from the form.
+    // The 19 fields: `nameField` as field 1, the role codes as given, every
+    // other value from the form, each on one line (see RecordLine::singleLine).
+    QStringList toFields(const QString& nameField) const;
+    // The fields joined.
     QString toLine(const QString& nameField) const;
+    // Why these fields cannot be saved: a message naming the first field that
+    // would shift the ones after it; empty when they can.
+    static QString separatorFault(const QStringList& fields);
 };
 
 namespace RecordNaming {

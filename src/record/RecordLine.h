@@ -17,6 +17,17 @@ inline constexpr QStringView Separator = u"**";
 QStringList split(QStringView line);
 QString join(const QStringList& fields);
 
+// A record is one line of its file, so every line break a text brings along
+// (CR LF, CR, LF, U+2028, U+2029) becomes one blank before it joins a line.
+QString singleLine(QStringView text);
+
+// The 0-based index of the first of `fields` (all but the last) whose text
+// would move the fields after it once joined: one that holds "**", or ends
+// with "*" (which joins the next separator). -1 when the fields are safe.
+int firstShiftingField(const QStringList& fields);
+// What users call field `index` (0-based) in messages.
+QString fieldCaption(int index);
+
 // "Ka00012300" -> "Ka.000123.00": characters 1-2, ".", 3-8, ".", 9-10.
 QString dottedName(QStringView name);
 // The reverse for a label text: characters 1-2, 4-9 and 11-12.

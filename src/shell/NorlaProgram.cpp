@@ -5,10 +5,14 @@
 #include "shell/AboutBox.h"
 #include "shell/LoadingWindow.h"
 #include "shell/SettingsDialog.h"
+#include "shell/WheelGuard.h"
 #include "workspace/MainWindow.h"
 
-NorlaProgram::NorlaProgram() : m_main(std::make_unique<TForm1>())
+NorlaProgram::NorlaProgram()
 {
+    // Before any window exists, so the guard sees every control polished.
+    WheelGuard::install();
+    m_main = std::make_unique<TForm1>();
     m_loading = new Tbetoltform(m_main.get());
     m_settings = new Tconfigform(m_main.get());
     m_settings->setMainWindow(m_main.get());

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWidget>
 
 namespace {
@@ -22,6 +23,22 @@ public:
     {
         return QMessageBox::question(parent, windowTitle(), text, QMessageBox::Yes | QMessageBox::No,
                                      QMessageBox::Yes) == QMessageBox::Yes;
+    }
+    Answer askYesNoCancel(QWidget* parent, const QString& text) override
+    {
+        QMessageBox box(QMessageBox::Question, windowTitle(), text,
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Mégse"));
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+        }
     }
     void inform(QWidget* parent, const QString& text) override
     {

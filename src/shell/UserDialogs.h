@@ -14,8 +14,17 @@ class UserDialogs
 public:
     virtual ~UserDialogs() = default;
 
+    enum class Answer
+    {
+        Yes,
+        No,
+        Cancel
+    };
+
     // Yes/No confirmation; true for Yes.
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
+    // Yes/No/Mégse; Esc and the close box mean Cancel.
+    virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
     // A message box with an OK button (errors and notices).
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // Empty when cancelled.

@@ -14,6 +14,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 constexpr int FieldPanelHeight = 360;
@@ -150,6 +152,9 @@ QWidget* DataEntryPage::buildFieldPanel()
         grid->addWidget(keepBoxes[n], gridRow, 1);
 
         auto* edit = named(new QLineEdit(panel), QStringLiteral("Edit%1").arg(n));
+        // A field holds whatever the record holds; a cut-off value would be
+        // saved cut off.
+        edit->setMaxLength(std::numeric_limits<int>::max());
         edits[n] = edit;
         if (n == 2) {
             edit->setFixedWidth(SubjectFieldWidth);

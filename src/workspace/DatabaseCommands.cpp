@@ -2,6 +2,7 @@
 // as, the save question on leaving, the caption and the record-name list.
 
 #include "record/LookupList.h"
+#include "record/RecoveryCopy.h"
 #include "shell/LoadingWindow.h"
 #include "shell/UserDialogs.h"
 #include "workspace/DataEntryPage.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
@@ -31,6 +33,8 @@ void fillList(QComboBox* combo, const QStringList& entries)
 
 void TForm1::newDatabase()
 {
+    if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
+        return;
     const QString chosen = UserDialogs::instance().chooseSaveFile(
         this, QStringLiteral("Új adatbázis létrehozása"), DatabaseFilter, QString());
     if (chosen.isEmpty())
@@ -50,6 +54,8 @@ void TForm1::newDatabase()
 
 void TForm1::openDatabase()
 {
+    if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
+        return;
     const QString chosen = UserDialogs::instance().chooseOpenFile(
         this, QStringLiteral("Adatbázis megnyitása"), OpenFilter, m_lastOpenPath);
     if (chosen.isEmpty())
@@ -81,26 +87,64 @@ bool TForm1::runDocumentSave(const QString& path)
         else
             m_document.saveAs(path);
     });
+    if (saved)
+        m_recovery->discard();
     updateDocumentState();
     return saved;
 }
 
-bool TForm1::answerSaveQuestion()
+// Asks what becomes of unsaved edits before the document is left: Yes saves
+// them, No throws them away, Mégse (also Esc and the close box) keeps
+// everything as it is and cancels the command. True when the command may go on.
+bool TForm1::settleUnsavedChanges(LeaveTo leaveTo)
 {
-    if (!m_saveDatabase->isEnabled())
+    if (!m_document.isModified())
         return true;
-    if (!UserDialogs::instance().askYesNo(this,
-                                          QStringLiteral("Mentsem az adatbázisban történt módosításokat ?")))
+    switch (UserDialogs::instance().askYesNoCancel(
+        this, QStringLiteral("Mentsem az adatbázisban történt módosításokat ?"))) {
+    case UserDialogs::Answer::Cancel:
+        return false;
+    case UserDialogs::Answer::No:
+        // Leaving another way, the copy goes once the other database is open.
+        if (leaveTo == LeaveTo::Quit)
+            m_recovery->discard();
         return true;
+    case UserDialogs::Answer::Yes:
+        break;
+    }
     if (runDocumentSave(QString()))
         return true;
-    // Leaving now would throw the unsaved records away.
+    // Going on now would throw the unsaved records away.
     UserDialogs::instance().inform(
-        this,
-        QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el másik "
-                       "helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a kérdésre "
-                       "válaszoljon nemmel."));
+        this, leaveTo == LeaveTo::Quit
+                  ? QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el "
+                                   "másik helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a "
+                                   "kérdésre válaszoljon nemmel.")
+                  : QStringLiteral("Az adatbázist nem sikerült menteni, ezért a megnyitott adatbázis marad. "
+                                   "Mentse el másik helyre (Adatbázis mentése másként...), vagy válaszoljon "
+                                   "a kérdésre nemmel."));
     return false;
+}
+
+// A recovery copy newer than the database means edits that never reached it;
+// the user decides whether the document takes them. Declined, the copy
+// stays, so the question comes again next time.
+void TForm1::offerRecovery(const QString& path)
+{
+    if (!RecoveryCopy::newerCopyExists(path))
+        return;
+    const QString copy = RecoveryCopy::pathFor(path);
+    const QString question =
+        QStringLiteral("A(z) %1 adatbázishoz tartozik egy helyreállítási másolat (%2), amely újabb az "
+                       "adatbázisnál: olyan módosításokat őriz, amelyek mentése elmaradt, például mert a "
+                       "program váratlanul leállt.\n\nVisszaállítsam a módosításokat a másolatból? Igen: "
+                       "a másolat tartalma töltődik be, még mentetlenül. Nem: az adatbázis töltődik be a "
+                       "fájlból, a másolat megmarad.")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
+    if (!UserDialogs::instance().askYesNo(this, question))
+        return;
+    m_document.loadRecovered(path, copy);
+    m_recovery->adopt(path);
 }
 
 bool TForm1::loadDatabase(const QString& path)
@@ -120,6 +164,10 @@ bool TForm1::loadDatabase(const QString& path)
                 activateWindow();
         });
         m_document.load(path);
+        // The edits of the document before were saved or thrown away at the
+        // question; its copy goes with them.
+        m_recovery->discard();
+        offerRecovery(path);
         reloadLookupLists();
         updateDocumentState();
         m_rawViewStale = true;
@@ -133,6 +181,12 @@ bool TForm1::loadDatabase(const QString& path)
         setSaveCommandEnabled(false);
         refreshRawViewIfShown();
     });
+}
+
+void TForm1::documentEdited()
+{
+    updateDocumentState();
+    m_recovery->documentChanged(m_document);
 }
 
 void TForm1::reloadLookupLists()

@@ -4,6 +4,7 @@
 #include "index/IndexDialog.h"
 #include "record/FieldGrid.h"
 #include "record/NorlaError.h"
+#include "record/RecoveryCopy.h"
 #include "search/BrowsePage.h"
 #include "search/HitsPage.h"
 #include "search/SearchDialog.h"
@@ -134,6 +135,18 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
         m_settings.write(m_startDir);
     } catch (const NorlaError&) {
     }
+
+    m_recovery = new RecoveryCopy(this);
+    connect(m_recovery, &RecoveryCopy::writeFailed, this, [this](const QString& message) {
+        // Said once: the edits themselves are fine, only their safety net is missing.
+        if (std::exchange(m_recoveryFailureShown, true))
+            return;
+        UserDialogs::instance().inform(
+            this, QStringLiteral("A mentetlen módosítások helyreállítási másolata nem írható (%1). A "
+                                 "módosítások megvannak, de egy váratlan leállás után elvesznének: mentse "
+                                 "az adatbázist.")
+                      .arg(message));
+    });
 
     createActions();
     createMenus();
@@ -721,8 +734,11 @@ void TForm1::Indexels1Click()
     if (m_companions.index->indexingFinished()) {
         runGuarded(this, [this] { m_browsePage->loadBrowseList(m_startDir, false); });
         const QString database = m_startDir + QStringLiteral("/adatbazis.rtf");
-        if (QFileInfo(database).isFile())
-            loadDatabase(database);
+        if (QFileInfo(database).isFile()) {
+            // Unsaved edits are settled first, as for any other opening.
+            if (settleUnsavedChanges(LeaveTo::OtherDatabase))
+                loadDatabase(database);
+        }
         else
             UserDialogs::instance().inform(
                 this,
@@ -758,7 +774,7 @@ void TForm1::writeSettingsOnLeave()
 void TForm1::closeEvent(QCloseEvent* event)
 {
     writeSettingsOnLeave();
-    if (answerSaveQuestion())
+    if (settleUnsavedChanges(LeaveTo::Quit))
         event->accept();
     else
         event->ignore();

@@ -25,6 +25,7 @@ class QTextEdit;
 class QToolBar;
 class QToolButton;
 class RecordNameModel;
+class RecoveryCopy;
 class Tbetoltform;
 class Tconfigform;
 class Tnevjform;
@@ -127,7 +128,14 @@ private:
     void initialiseWorkspace();
     void firstActivation();
     void writeSettingsOnLeave();
-    bool answerSaveQuestion();
+    enum class LeaveTo
+    {
+        Quit,
+        OtherDatabase
+    };
+    bool settleUnsavedChanges(LeaveTo leaveTo);
+    void offerRecovery(const QString& path);
+    void documentEdited();
 
     // Other windows reached from the menu (MainWindow.cpp)
     void openConversion();
@@ -164,9 +172,11 @@ private:
     void showRecord(int index);
     void fillFieldGrid(const QString& line);
     void saveRecord();
-    void appendRecord();
-    void replaceRecord();
-    QString encodeForm(const QString& nameField) const;
+    void appendRecord(const QString& line);
+    void replaceRecord(const QString& line);
+    QStringList encodeForm(const QString& nameField) const;
+    void keepUnlisted(QComboBox* combo, QString& kept, const QString& value);
+    void forgetUnlistedValues();
     void handlerA(QObject* sender);
     void handlerB(QObject* sender);
     void applySavableRule();
@@ -209,6 +219,15 @@ private:
     // The medium of the shown record when it is none of the listed ones; a
     // replaced record keeps it rather than taking another record's medium.
     QString m_unlistedMedium;
+    // The same for the type, the language and the role codes of the shown
+    // record that their lists cannot show.
+    QString m_unlistedType;
+    QString m_unlistedLanguage;
+    std::array<QString, 4> m_unlistedRoles;
+    // Field 1 of the shown record as stored, which a replaced record keeps.
+    QString m_shownNameField;
+    RecoveryCopy* m_recovery = nullptr;
+    bool m_recoveryFailureShown = false;
     bool m_emptyingDropBoxes = false;
     bool m_rawViewStale = true;
     QString m_lastOpenPath;           // the open dialog starts at the file chosen last

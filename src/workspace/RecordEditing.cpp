@@ -31,10 +31,12 @@ const QColor SelectedFieldColour(255, 255, 0);
 void TForm1::showRecord(int index)
 {
     DataEntryPage& p = *m_entry;
-    const QStringView whole = m_document.line(index);
-    const QString line = whole.first(qMin<qsizetype>(RecordLine::MaxReadLength, whole.size())).toString();
+    // The whole line, however long: what the form does not hold, the next
+    // save would drop.
+    const QString line = m_document.line(index).toString();
     fillFieldGrid(line);
     const RecordForm form = RecordForm::fromLine(line);
+    m_shownNameField = form.nameField;
 
     p.edits[1]->setText(form.name);
     selectRecordType(form.recordType);
@@ -43,12 +45,17 @@ void TForm1::showRecord(int index)
         p.edits[3 + slot]->setText(form.creatorNames[slot]);
         QComboBox* roles = p.roleLists[slot];
         roles->setCurrentIndex(CodeTables::roleComboIndex(form.roleCodes[slot], roles->count()));
+        // Only a whole code is kept: a shorter one is no code at all.
+        keepUnlisted(roles, m_unlistedRoles[slot],
+                     form.roleCodes[slot].size() == 2 ? form.roleCodes[slot] : QString());
     }
     for (int i = 0; i < RecordForm::TextFields; ++i)
         p.edits[7 + i]->setText(form.texts[i]);
     p.link->setText(form.link);
     p.translation->setChecked(form.translation);
     selectLanguage(form.language);
+    keepUnlisted(p.language, m_unlistedLanguage, form.languageAsStored);
+    keepUnlisted(p.recordType, m_unlistedType, form.recordType);
 
     // A medium the group does not list is shown as no choice (not as the
     // previous record's), and kept as it is when the record is saved.
@@ -56,14 +63,33 @@ void TForm1::showRecord(int index)
     p.medium->setItemIndex(medium);
     m_unlistedMedium = medium < 0 ? form.medium : QString();
 
-    p.suffixList->setCurrentIndex(
-        p.suffixList->findText(form.suffix(), Qt::MatchExactly | Qt::MatchCaseSensitive));
+    // List look-ups ignore letter case.
+    p.suffixList->setCurrentIndex(p.suffixList->findText(form.suffix(), Qt::MatchFixedString));
     const int volume = CodeTables::volumePosition(form.volumeCode());
     if (volume >= 0)
         p.volume->setItemIndex(volume);
     p.recordNameLabel->setText(form.dottedName());
     setSaveCommandEnabled(false);
     setRoleMenuCaptions();
+}
+
+// A value the list cannot show leaves the list without a choice; the value is
+// kept for the next save and shown greyed in the empty box, so nothing is
+// lost or changed unseen. Choosing an entry replaces it.
+void TForm1::keepUnlisted(QComboBox* combo, QString& kept, const QString& value)
+{
+    kept = combo->currentIndex() < 0 ? value : QString();
+    combo->setPlaceholderText(kept);
+}
+
+void TForm1::forgetUnlistedValues()
+{
+    DataEntryPage& p = *m_entry;
+    for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot)
+        keepUnlisted(p.roleLists[slot], m_unlistedRoles[slot], QString());
+    keepUnlisted(p.language, m_unlistedLanguage, QString());
+    keepUnlisted(p.recordType, m_unlistedType, QString());
+    m_unlistedMedium.clear();
 }
 
 void TForm1::fillFieldGrid(const QString& line)
@@ -100,44 +126,55 @@ void TForm1::saveRecord()
 {
     if (!recordIsSavable())
         return;
-    m_document.markModified();
-    updateDocumentState();
-    if (m_mode == Mode::NewRecords)
-        appendRecord();
+    DataEntryPage& p = *m_entry;
+    const bool appending = m_mode == Mode::NewRecords;
+    if (appending && p.suffixList->currentIndex() < 0)
+        p.suffixList->setCurrentIndex(0);
+    const QString name = appending ? RecordNaming::newRecordName(p.volume->itemIndex(), p.edits[1]->text(),
+                                                                 p.suffixList->currentText())
+                                   : m_shownNameField;
+    const QStringList fields = encodeForm(name);
+    // A field that would shift the ones after it is refused before anything
+    // changes: saved, the record would come back with its fields moved.
+    const QString fault = RecordForm::separatorFault(fields);
+    if (!fault.isEmpty()) {
+        UserDialogs::instance().inform(this, fault);
+        return;
+    }
+    const QString line = RecordLine::join(fields);
+    if (appending)
+        appendRecord(line);
     else
-        replaceRecord();
-    updateDocumentState();
+        replaceRecord(line);
+    documentEdited();
 }
 
-QString TForm1::encodeForm(const QString& nameField) const
+QStringList TForm1::encodeForm(const QString& nameField) const
 {
     const DataEntryPage& p = *m_entry;
     RecordForm form;
-    form.recordType = p.recordType->currentIndex() >= 0 ? p.recordType->currentText() : QString();
+    form.recordType = p.recordType->currentIndex() >= 0 ? p.recordType->currentText() : m_unlistedType;
     form.subject = p.edits[2]->text();
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
-        form.roleCodes[slot] = CodeTables::roleCode(p.roleLists[slot]->currentIndex() + 1);
+        const int role = p.roleLists[slot]->currentIndex();
+        form.roleCodes[slot] = role < 0 && !m_unlistedRoles[slot].isEmpty() ? m_unlistedRoles[slot]
+                                                                            : CodeTables::roleCode(role + 1);
         form.creatorNames[slot] = p.edits[3 + slot]->text();
     }
     for (int i = 0; i < RecordForm::TextFields; ++i)
         form.texts[i] = p.edits[7 + i]->text();
     form.link = p.link->text();
     form.translation = p.translation->isChecked();
-    form.language = p.language->currentIndex() >= 0 ? p.language->currentText() : QString();
+    form.language = p.language->currentIndex() >= 0 ? p.language->currentText() : m_unlistedLanguage;
     form.medium = p.medium->itemIndex() >= 0 ? p.medium->itemText(p.medium->itemIndex()) : m_unlistedMedium;
-    return form.toLine(nameField);
+    return form.toFields(nameField);
 }
 
-void TForm1::appendRecord()
+void TForm1::appendRecord(const QString& line)
 {
     DataEntryPage& p = *m_entry;
-    if (p.suffixList->currentIndex() < 0)
-        p.suffixList->setCurrentIndex(0);
-    const QString typed = p.edits[1]->text();
-    const QString name =
-        RecordNaming::newRecordName(p.volume->itemIndex(), typed, p.suffixList->currentText());
-    m_document.appendLine(encodeForm(name));
-    p.edits[1]->setText(RecordNaming::nextTypedNumber(typed));
+    m_document.appendLine(line);
+    p.edits[1]->setText(RecordNaming::nextTypedNumber(p.edits[1]->text()));
     for (int k = 2; k <= 14; ++k)
         if (!p.keepBoxes[k]->isChecked())
             p.edits[k]->clear();
@@ -147,16 +184,12 @@ void TForm1::appendRecord()
     updateRecordCountLabel();
 }
 
-void TForm1::replaceRecord()
+void TForm1::replaceRecord(const QString& line)
 {
     if (m_currentIndex < 0 || m_currentIndex >= m_document.lineCount())
         return;
-    // The label shows the name of the record as it was shown, so a corrected
-    // record keeps its name whatever the volume and suffix controls hold.
-    const QString name = RecordLine::undottedName(m_entry->recordNameLabel->text());
-    m_document.replaceLine(m_currentIndex, encodeForm(name));
+    m_document.replaceLine(m_currentIndex, line);
     m_rawViewStale = true;
-    updateDocumentState();
     setSaveCommandEnabled(false);
     updateRecordCountLabel();
 }
@@ -188,7 +221,8 @@ bool TForm1::recordIsSavable() const
         return false;
     if (p.edits[1]->text().isEmpty())
         return false;
-    return p.recordType->currentIndex() >= 0 && p.volume->itemIndex() >= 0;
+    const bool hasType = p.recordType->currentIndex() >= 0 || !m_unlistedType.isEmpty();
+    return hasType && p.volume->itemIndex() >= 0;
 }
 
 void TForm1::applySavableRule()
@@ -269,7 +303,7 @@ void TForm1::exchangeFields()
         if (!m_fieldSelection[field])
             continue;
         const bool hasEdit = field <= DataEntryPage::LastField;
-        const QString text = hasEdit ? Win1250::roundTrip(m_entry->edits[field]->text()) : NotTaken;
+        const QString text = hasEdit ? m_entry->edits[field]->text() : NotTaken;
         if (a < 0) {
             a = field;
             textA = text;
@@ -292,7 +326,7 @@ void TForm1::clearFields()
     DataEntryPage& p = *m_entry;
     p.recordType->setCurrentIndex(-1);
     p.medium->setItemIndex(0);
-    m_unlistedMedium.clear();
+    forgetUnlistedValues();
     p.language->setCurrentIndex(p.language->count() > 0 ? 0 : -1);
     p.volume->setItemIndex(-1);
     p.translation->setChecked(false);
@@ -327,8 +361,7 @@ void TForm1::deleteRecord()
     m_currentIndex = index;
     m_recordNames->setCurrentIndex(index);
     updateRecordCountLabel();
-    m_document.markModified();
-    updateDocumentState();
+    documentEdited();
     showRecord(m_currentIndex);
     // With the last record gone there is nothing left to delete.
     setGroupEnabled(WorkspaceStates::Group::DeleteCommand, count > 0);

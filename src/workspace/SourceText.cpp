@@ -22,7 +22,7 @@ QString decodePlain(QByteArrayView bytes)
     return Win1250::toUnicode(bytes);
 }
 
-QString firstLineFor8Bit(QStringView selection)
+QString firstLine(QStringView selection)
 {
     // A rich-text selection ends its lines with U+2029 (paragraph) or U+2028
     // (line break) where a plain one has CR or LF.
@@ -33,7 +33,7 @@ QString firstLineFor8Bit(QStringView selection)
             break;
         ++end;
     }
-    return Win1250::roundTrip(selection.first(end));
+    return selection.first(end).toString();
 }
 
 } // namespace SourceText

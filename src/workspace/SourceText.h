@@ -14,7 +14,7 @@ namespace SourceText {
 QString decodePlain(QByteArrayView bytes);
 
 // What the extraction menus take from a selection: the part before the first
-// line end, as 8-bit text ("?" for what Windows-1250 lacks).
-QString firstLineFor8Bit(QStringView selection);
+// line end, every character kept (the fields and the database hold Unicode).
+QString firstLine(QStringView selection);
 
 } // namespace SourceText

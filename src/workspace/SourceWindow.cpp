@@ -48,7 +48,7 @@ void TForm1::loadSourceDocument()
 
 void TForm1::extractInto(int tag)
 {
-    const QString text = SourceText::firstLineFor8Bit(sourceWindow()->textCursor().selectedText());
+    const QString text = SourceText::firstLine(sourceWindow()->textCursor().selectedText());
     QLineEdit* field = m_entry->edits[tag % 100 + 2];
     if (tag < 200)
         field->setText(text);

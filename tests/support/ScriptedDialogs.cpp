@@ -22,6 +22,16 @@ bool ScriptedDialogs::askYesNo(QWidget*, const QString& text)
     return yesNoAnswers.dequeue();
 }
 
+UserDialogs::Answer ScriptedDialogs::askYesNoCancel(QWidget*, const QString& text)
+{
+    questions.append(text);
+    if (yesNoCancelAnswers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unscripted question: ") + text), __FILE__, __LINE__);
+        return Answer::Cancel;
+    }
+    return yesNoCancelAnswers.dequeue();
+}
+
 void ScriptedDialogs::inform(QWidget*, const QString& text)
 {
     messages.append(text);

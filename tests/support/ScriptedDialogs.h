@@ -15,15 +15,17 @@ public:
     ~ScriptedDialogs() override;
 
     QQueue<bool> yesNoAnswers;
+    QQueue<Answer> yesNoCancelAnswers;
     QQueue<QString> openFileAnswers; // empty string = cancel
     QQueue<QString> saveFileAnswers; // empty string = cancel
 
-    QStringList questions;  // texts of askYesNo
+    QStringList questions;  // texts of askYesNo and askYesNoCancel
     QStringList messages;   // texts of inform
     QStringList fileDialogTitles;
     QStringList fileDialogFilters;
 
     bool askYesNo(QWidget* parent, const QString& text) override;
+    Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     void inform(QWidget* parent, const QString& text) override;
     QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter,
                            const QString& startPath) override;
