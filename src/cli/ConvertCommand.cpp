@@ -11,7 +11,8 @@
 
 namespace {
 
-const char* const kConvertUsage = R"(Usage: norla-cli convert dbf|zdb|director [--volume 1..8] SOURCE TARGET
+const char* const kConvertUsage =
+    R"(Usage: norla-cli convert dbf|zdb|director [--volume 1..8] [--force] SOURCE TARGET
 
 Converts records kept in an older form into a database file, exactly as the
 conversion page of the editor does (open, convert, save):
@@ -24,27 +25,32 @@ Options:
   --volume N  the volume of Director records, 1..8 in the order of the
               editor's volume list (1 Kardel ... 8 Ma); required for director,
               ignored for the other kinds
+  --force     replace a database file that is already there
   -h, --help  this text
 
 TARGET is the database file to write; ".rtf" is appended when the name does
-not contain ".rtf", and an existing file is replaced. When TARGET is an
-existing folder, the database is written into it under the source's name
-with ".rtf".
+not contain ".rtf". An existing file of that name is left as it is and the
+conversion is refused, unless --force is given. When TARGET is an existing
+folder, the database is written into it under the source's name with ".rtf".
 
 When SOURCE is a folder, every file of the kind in it (*.dbf, *.zdb or *.txt,
 any letter case, not in subfolders) is converted into the folder TARGET
 (created when missing), each under its own name with ".rtf". A file that
-fails is reported and the others are still converted.
+fails, or whose database is already there while --force is not given, is
+reported and the others are still converted.
 
 The written files are listed on standard output, the records converted on
-standard error. Exit status: 0 when everything was written, 1 when a
-conversion failed, 2 for wrong arguments.
+standard error, together with what of the source was passed over (the first
+row of a dBase table, the lines after the last whole Director record).
+Exit status: 0 when everything was written, 1 when a conversion failed or a
+file was not replaced, 2 for wrong arguments.
 )";
 
 struct Options
 {
     const SourceFormat* format = nullptr;
     int volume = -1; // 0..7
+    bool force = false;
     QString source;
     QString target;
 };
@@ -79,6 +85,10 @@ int parse(QStringList args, Options& options)
             options.volume = volume - 1;
             continue;
         }
+        if (arg == u"--force") {
+            options.force = true;
+            continue;
+        }
         if (arg.startsWith(u"-") && arg.size() > 1)
             return usageError(QStringLiteral("unknown option \"%1\"").arg(arg));
         positional.append(arg);
@@ -100,9 +110,19 @@ QString targetInFolder(const QString& folder, const QString& source)
     return QDir(folder).filePath(QFileInfo(source).completeBaseName() + QStringLiteral(".rtf"));
 }
 
+// A script run twice, or a TARGET mistyped as the name of a database, must
+// not lose that database: replacing is asked for explicitly.
+void refuseToReplace(const Options& options, const QString& fileName)
+{
+    if (!options.force && ConversionSession::replacesExistingFile(fileName))
+        throw NorlaError(QStringLiteral("%1 already exists and was left as it is; give --force to replace it")
+                             .arg(QFileInfo(fileName).absoluteFilePath()));
+}
+
 // The page's three steps on one file; returns the name written.
 QString convertFile(const Options& options, const QString& source, const QString& target)
 {
+    refuseToReplace(options, ConversionSession::resultFileName(target));
     ConversionSession session;
     session.setKind(options.format->kind());
     session.setVolume(options.volume);
@@ -111,6 +131,8 @@ QString convertFile(const Options& options, const QString& source, const QString
     session.convert([&](const QString& line) { lines.append(line); });
     const QString written = ConversionSession::saveResult(target, lines);
     cliErr() << lines.size() << " records: " << source << " -> " << written << Qt::endl;
+    for (const QString& note : session.leftOutNotes())
+        cliErr() << source << ": " << note << Qt::endl;
     cliOut() << written << Qt::endl;
     return written;
 }

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -111,6 +112,13 @@ void ConversionPage::buildControls()
         control->setFixedWidth(kControlWidth);
         column->addWidget(control);
     }
+    m_status = new QLabel(panel5);
+    m_status->setObjectName(QStringLiteral("konv_allapot"));
+    m_status->setFixedWidth(kControlWidth);
+    m_status->setTextFormat(Qt::PlainText); // record names are not markup
+    m_status->setWordWrap(true);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_status);
     column->addStretch(1);
 
     auto* panel6 = new QWidget(splitter);
@@ -161,6 +169,7 @@ void ConversionPage::gkonv1Click()
         UserDialogs::instance().chooseOpenFile(this, kOpenTitle, m_openFilter, m_session.sourcePath());
     if (path.isEmpty())
         return;
+    m_status->clear(); // it spoke of the previous source
     m_convertButton->setEnabled(true);
     const bool textSource = m_session.kind() != SourceKind::DBase;
     if (textSource) {
@@ -189,22 +198,56 @@ void ConversionPage::gkonv2Click()
         } catch (...) {
             // The lines built before the error stay, and are shown before the message.
             showResultLines();
+            reportConversion(false);
             throw;
         }
         showResultLines();
+        reportConversion(true);
     });
 }
 
 void ConversionPage::gkonv3Click()
 {
-    const QString path =
+    const QString chosen =
         UserDialogs::instance().chooseSaveFile(this, kSaveTitle, kSaveFilter, suggestedResultPath());
-    if (path.isEmpty())
+    if (chosen.isEmpty())
+        return;
+    const QString fileName = ConversionSession::resultFileName(chosen);
+    if (!mayWrite(fileName))
         return;
     runGuarded(this, [&] {
         const WaitCursor wait;
-        m_lastResultPath = ConversionSession::saveResult(path, m_resultLines);
+        m_lastResultPath = ConversionSession::saveResult(fileName, m_resultLines);
     });
+}
+
+// The dialog is pre-filled with the source's name and ".rtf", often the name
+// of a database beside it, and Enter would replace that database. The dialog
+// cannot ask: ".rtf" is appended after it, so only here is the name known
+// that will really be written.
+bool ConversionPage::mayWrite(const QString& fileName)
+{
+    if (!ConversionSession::replacesExistingFile(fileName))
+        return true;
+    return UserDialogs::instance().askYesNo(
+        this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a konvertált adatokra? "
+                             "A benne lévő adatok elvesznek.")
+                  .arg(fileName));
+}
+
+// The count, and whatever of the source the conversion passes over by design,
+// so that no record goes missing unnoticed.
+void ConversionPage::reportConversion(bool finished)
+{
+    if (!finished) {
+        m_status->setText(QStringLiteral("A konvertálás hiba miatt megszakadt; %1 rekord készült el.")
+                              .arg(m_resultLines.size()));
+        return;
+    }
+    const QStringList lines =
+        QStringList{QStringLiteral("%1 rekord konvertálva.").arg(m_resultLines.size())} +
+        m_session.leftOutNotes();
+    m_status->setText(lines.join(u'\n'));
 }
 
 // The panes share the lists: nothing is copied, however long the file.

@@ -7,6 +7,7 @@
 
 class QButtonGroup;
 class QGroupBox;
+class QLabel;
 class LinePane;
 class QPushButton;
 
@@ -38,6 +39,8 @@ private:
     void gkonv3Click();
     void showSourceLines();
     void showResultLines();
+    void reportConversion(bool finished);
+    bool mayWrite(const QString& fileName);
     QString suggestedResultPath() const;
 
     ConversionSession m_session;
@@ -54,4 +57,5 @@ private:
     QPushButton* m_saveButton = nullptr;    // gkonv3
     LinePane* m_sourcePane = nullptr;       // re103
     LinePane* m_resultPane = nullptr;       // re104
+    QLabel* m_status = nullptr;
 };

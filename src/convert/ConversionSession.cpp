@@ -2,6 +2,8 @@
 
 #include "record/TextFile.h"
 
+#include <QFileInfo>
+
 void ConversionSession::openSource(const QString& path)
 {
     m_sourcePath = path;
@@ -20,9 +22,22 @@ void ConversionSession::convert(const RecordLineSink& sink) const
         source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, sink);
 }
 
+QStringList ConversionSession::leftOutNotes() const
+{
+    if (const SourceFormat* source = format())
+        return source->leftOutNotes(ConversionInput{m_table, m_sourceLines, m_volume});
+    return {};
+}
+
 QString ConversionSession::resultFileName(const QString& chosen)
 {
     return chosen.contains(u".rtf") ? chosen : chosen + QStringLiteral(".rtf");
+}
+
+bool ConversionSession::replacesExistingFile(const QString& fileName)
+{
+    const QFileInfo file(fileName);
+    return file.exists() && !file.isDir();
 }
 
 QString ConversionSession::saveResult(const QString& chosen, const QStringList& lines)

@@ -36,11 +36,20 @@ public:
 
     // Step 2: builds the record lines of the current kind; nothing for none.
     void convert(const RecordLineSink& sink) const;
+    // What step 2 passes over in the current source by design (the first
+    // dBase row, the lines after the last whole Director record), as
+    // Hungarian sentences for the page and the command line.
+    QStringList leftOutNotes() const;
 
     // Step 3: ".rtf" is appended to a name that does not contain it
     // (case-sensitive); the lines are written as a database file, atomically,
-    // replacing what was there. Returns the name written.
+    // replacing what was there. Returns the name written. Callers ask (or
+    // need --force) first when replacesExistingFile() holds for that name.
     static QString resultFileName(const QString& chosen);
+    // True when writing `fileName` would replace a file that is there. A
+    // folder of that name is not replaced but fails the write, so it is no
+    // reason to ask.
+    static bool replacesExistingFile(const QString& fileName);
     static QString saveResult(const QString& chosen, const QStringList& lines);
 
 private:

@@ -249,6 +249,26 @@ int DbfTable::firstLiveRow() const
     return row;
 }
 
+// Cuts the values from one raw read of the row instead of one library call
+// per column, by the field offsets shapelib keeps. False when the row cannot
+// be read; t_lastError says why.
+bool DbfTable::readRow(int row, Record& record) const
+{
+    const DBFHandle dbf = m_handle->dbf;
+    t_lastError.clear();
+    const char* tuple = DBFReadTuple(dbf, row);
+    if (!tuple)
+        return false;
+    for (int column = 0; column < ColumnCount; ++column) {
+        const int field = m_columnIndex[column];
+        const QByteArrayView value =
+            fieldText(QByteArrayView(tuple + dbf->panFieldOffset[field], dbf->panFieldSize[field]),
+                      dbf->pachFieldType[field]);
+        record[column] = withoutLineBreaks(DbfCodePage::decode(value, m_toText));
+    }
+    return true;
+}
+
 void DbfTable::forEachRecord(const std::function<void(const Record&)>& visit) const
 {
     if (!m_handle)
@@ -260,22 +280,24 @@ void DbfTable::forEachRecord(const std::function<void(const Record&)>& visit) co
     for (int row = firstLiveRow() + 1; row < rows; ++row) {
         if (DBFIsRecordDeleted(dbf, row))
             continue;
-        t_lastError.clear();
-        // One raw read of the row instead of one library call per column: the
-        // values are cut from the record by the field offsets shapelib keeps.
-        const char* tuple = DBFReadTuple(dbf, row);
-        if (!tuple)
+        if (!readRow(row, record))
             throw NorlaError(QStringLiteral("A(z) %1 dBase tábla %2. rekordja nem olvasható: %3")
                                  .arg(absolute(m_path))
                                  .arg(row + 1)
                                  .arg(QString::fromLocal8Bit(t_lastError)));
-        for (int column = 0; column < ColumnCount; ++column) {
-            const int field = m_columnIndex[column];
-            const QByteArrayView value =
-                fieldText(QByteArrayView(tuple + dbf->panFieldOffset[field], dbf->panFieldSize[field]),
-                          dbf->pachFieldType[field]);
-            record[column] = withoutLineBreaks(DbfCodePage::decode(value, m_toText));
-        }
         visit(record);
     }
+}
+
+std::optional<DbfTable::Record> DbfTable::leftOutRecord() const
+{
+    if (!m_handle)
+        return std::nullopt;
+    const int row = firstLiveRow();
+    if (row >= DBFGetRecordCount(m_handle->dbf))
+        return std::nullopt;
+    Record record;
+    if (!readRow(row, record))
+        record = Record{};
+    return record;
 }

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 // The dBase table of a conversion (`tabla1`), read through shapelib: opened
 // read-only by its exact path, its 21 columns bound by name, each value handed
@@ -67,12 +68,17 @@ public:
     // blanks around a value are not kept. Throws NorlaError when the table is
     // closed or a row cannot be read.
     void forEachRecord(const std::function<void(const Record&)>& visit) const;
+    // The row forEachRecord leaves out, so that the user can be told which
+    // one it was; nullopt when the table is closed or has no live row. Its
+    // values are empty when it cannot be read: it is only reported.
+    std::optional<Record> leftOutRecord() const;
 
 private:
     static QByteArrayView fieldText(QByteArrayView raw, char type);
     struct Handle;
     void readCodePage();
     int firstLiveRow() const;
+    bool readRow(int row, Record& record) const;
 
     Handle* m_handle = nullptr;
     QString m_path;

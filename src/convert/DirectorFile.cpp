@@ -20,4 +20,9 @@ void forEachBlock(const QStringList& lines, const std::function<void(const QStri
     }
 }
 
+qsizetype trailingLineCount(const QStringList& lines)
+{
+    return lines.size() <= 1 ? lines.size() : lines.size() % BlockLines;
+}
+
 } // namespace DirectorFile

@@ -14,4 +14,8 @@ inline constexpr int BlockLines = 16;
 // block are ignored; a file of one line or none gives nothing.
 void forEachBlock(const QStringList& lines, const std::function<void(const QStringList& block)>& visit);
 
+// How many lines forEachBlock ignores at the end of the file because they do
+// not fill a block: the whole file when it has a single line.
+qsizetype trailingLineCount(const QStringList& lines);
+
 } // namespace DirectorFile

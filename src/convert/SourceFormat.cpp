@@ -20,6 +20,17 @@ public:
         input.table.forEachRecord(
             [&](const DbfTable::Record& record) { sink(RecordMapping::fromDbase(record)); });
     }
+    QStringList leftOutNotes(const ConversionInput& input) const override
+    {
+        const std::optional<DbfTable::Record> first = input.table.leftOutRecord();
+        if (!first)
+            return {};
+        const QString& name = (*first)[DbfTable::REKORD];
+        const QString which = name.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(name);
+        return {QStringLiteral("A tábla első rekordja%1 nem került át: a konvertálás a második rekordtól "
+                               "indul.")
+                    .arg(which)};
+    }
 };
 
 class ZdbFormat final : public SourceFormat
@@ -53,6 +64,16 @@ public:
         DirectorFile::forEachBlock(input.lines, [&](const QStringList& block) {
             sink(RecordMapping::fromDirector(block, volumeCode));
         });
+    }
+    QStringList leftOutNotes(const ConversionInput& input) const override
+    {
+        const qsizetype trailing = DirectorFile::trailingLineCount(input.lines);
+        if (trailing == 0)
+            return {};
+        return {QStringLiteral("A fájl végéről %1 sor nem került át: nem tesz ki egy teljes, %2 soros "
+                               "rekordot.")
+                    .arg(trailing)
+                    .arg(DirectorFile::BlockLines)};
     }
 };
 

@@ -47,6 +47,13 @@ public:
     virtual bool isTable() const { return false; }
     // Builds the lines. Throws NorlaError; lines handed on before stay handed on.
     virtual void convert(const ConversionInput& input, const RecordLineSink& sink) const = 0;
+    // What convert() passes over in the source by design, one Hungarian
+    // sentence each, so that nothing goes missing without the user knowing.
+    virtual QStringList leftOutNotes(const ConversionInput& input) const
+    {
+        Q_UNUSED(input);
+        return {};
+    }
 
     static const QList<const SourceFormat*>& all();
     // nullptr for SourceKind::None and unknown names.

@@ -7,7 +7,9 @@
 #include "record/TextFile.h"
 
 #include <QButtonGroup>
+#include <QDir>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -91,6 +93,10 @@ private slots:
     void stepTwoWithoutAKindSavesAnEmptyDatabase();
     void errorsEndTheStepAndKeepWhatWasDone();
     void failedOpenKeepsStepTwoEnabled();
+    void replacingAFileIsAskedAboutTheNameWritten_data();
+    void replacingAFileIsAskedAboutTheNameWritten();
+    void statusTellsWhatWasLeftOut_data();
+    void statusTellsWhatWasLeftOut();
 };
 
 void TestConversionPage::controlsAsBuilt()
@@ -299,6 +305,125 @@ void TestConversionPage::failedOpenKeepsStepTwoEnabled()
              QStringLiteral("Cannot open file %1").arg(dir.file(QStringLiteral("nincs.zdb"))));
     QVERIFY(ui.enabled("re103"));
     QCOMPARE(ui.text("re103"), QString());
+}
+
+void TestConversionPage::replacingAFileIsAskedAboutTheNameWritten_data()
+{
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("answer"); // -1: no question expected, 0: No, 1: Yes
+
+    // The suggested name is the source's with ".rtf": often a database beside it.
+    QTest::newRow("No keeps the database")
+        << QStringLiteral("minta.rtf") << QStringLiteral("minta.rtf") << QStringLiteral("minta.rtf") << 0;
+    QTest::newRow("Yes replaces it") << QStringLiteral("minta.rtf") << QStringLiteral("minta.rtf")
+                                     << QStringLiteral("minta.rtf") << 1;
+    // The name gets ".rtf" after the dialog: the question is about that file.
+    QTest::newRow("No about the name with .rtf")
+        << QStringLiteral("minta.rtf") << QStringLiteral("minta") << QStringLiteral("minta.rtf") << 0;
+    QTest::newRow("Yes about the name with .rtf")
+        << QStringLiteral("minta.rtf") << QStringLiteral("minta") << QStringLiteral("minta.rtf") << 1;
+    QTest::newRow("the chosen name is there, the name written is not")
+        << QStringLiteral("minta") << QStringLiteral("minta") << QStringLiteral("minta.rtf") << -1;
+    QTest::newRow("lista.RTF becomes lista.RTF.rtf")
+        << QStringLiteral("lista.RTF.rtf") << QStringLiteral("lista.RTF") << QStringLiteral("lista.RTF.rtf")
+        << 0;
+}
+
+void TestConversionPage::replacingAFileIsAskedAboutTheNameWritten()
+{
+    QFETCH(QString, existing);
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QFETCH(int, answer);
+    TempWorkDir dir;
+    const QByteArray earlier = unicodeFileBytes({QStringLiteral("Ka00000100**korábbi rekord")});
+    dir.writeBytes(existing, earlier);
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+    ui.chooseKind(Zdb);
+    dialogs.openFileAnswers.enqueue(testDataPath(QStringLiteral("convert/minta.zdb")));
+    ui.step(1);
+    ui.step(2);
+    if (answer >= 0)
+        dialogs.yesNoAnswers.enqueue(answer == 1);
+    dialogs.saveFileAnswers.enqueue(dir.file(chosen));
+    ui.step(3);
+
+    const QStringList expectedQuestions =
+        answer < 0
+            ? QStringList{}
+            : QStringList{QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a konvertált adatokra? "
+                                         "A benne lévő adatok elvesznek.")
+                              .arg(dir.file(written))};
+    QCOMPARE(dialogs.questions, expectedQuestions);
+    QCOMPARE(dialogs.messages, QStringList());
+    if (answer == 0) {
+        QCOMPARE(dir.readBytes(written), earlier);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{existing});
+    } else {
+        QCOMPARE(dir.readBytes(written), unicodeFileBytes(sampleZdbLines()));
+        if (existing != written)
+            QCOMPARE(dir.readBytes(existing), earlier);
+    }
+}
+
+void TestConversionPage::statusTellsWhatWasLeftOut_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QByteArray>("source"); // empty: the sample table
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("dBase") << int(Dbf) << QByteArray()
+                           << QStringLiteral("2 rekord konvertálva.\nA tábla első rekordja (Ka00000000) nem "
+                                             "került át: a konvertálás a második rekordtól indul.");
+    QTest::newRow("Director with a line over")
+        << int(Director) << QByteArray("konyv\r\n").repeated(17)
+        << QStringLiteral("1 rekord konvertálva.\nA fájl végéről 1 sor nem került át: nem tesz ki egy "
+                          "teljes, 16 soros rekordot.");
+    QTest::newRow("Director of a single line")
+        << int(Director) << QByteArray("konyv\r\n")
+        << QStringLiteral("0 rekord konvertálva.\nA fájl végéről 1 sor nem került át: nem tesz ki egy "
+                          "teljes, 16 soros rekordot.");
+    QTest::newRow("Director of whole records")
+        << int(Director) << QByteArray("konyv\r\n").repeated(32) << QStringLiteral("2 rekord konvertálva.");
+    QTest::newRow("zdb") << int(Zdb) << QByteArray("Ka000001001konyv\r\nKa000002001cikk\r\n")
+                         << QStringLiteral("2 rekord konvertálva.");
+}
+
+void TestConversionPage::statusTellsWhatWasLeftOut()
+{
+    QFETCH(int, kind);
+    QFETCH(QByteArray, source);
+    QFETCH(QString, status);
+    TempWorkDir dir;
+    QString path = dir.file(QStringLiteral("forras"));
+    if (source.isEmpty())
+        path = writeSampleTable(dir);
+    else
+        dir.writeBytes(QStringLiteral("forras"), source);
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+    ui.chooseKind(kind);
+    if (kind == Director)
+        ui.chooseVolume(0);
+    dialogs.openFileAnswers.enqueue(path);
+    ui.step(1);
+    ui.step(2);
+    const auto* shown = ui.control<QLabel>("konv_allapot");
+    QVERIFY(shown->isVisible());
+    QCOMPARE(shown->text(), status);
+
+    // A new source clears what was said of the old one; a failed step 2 says so.
+    ui.page.resetForMenuEntry(); // no volume either
+    ui.chooseKind(Director);
+    dialogs.openFileAnswers.enqueue(path);
+    ui.step(1);
+    QCOMPARE(shown->text(), QString());
+    ui.step(2);
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(shown->text(), QStringLiteral("A konvertálás hiba miatt megszakadt; 0 rekord készült el."));
 }
 
 QTEST_MAIN(TestConversionPage)

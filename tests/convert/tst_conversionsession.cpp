@@ -34,6 +34,11 @@ private slots:
     void noKindConvertsNothing();
     void fileNamesAreUsedAsTheyAre();
     void hungarianTableReachesTheDatabaseIntact();
+    void firstTableRowIsReported_data();
+    void firstTableRowIsReported();
+    void linesAfterTheLastDirectorRecordAreCounted_data();
+    void linesAfterTheLastDirectorRecordAreCounted();
+    void existingFilesAreToldApart();
 
 private:
     TempWorkDir m_dir;
@@ -184,6 +189,86 @@ void TestConversionSession::hungarianTableReachesTheDatabaseIntact()
     QCOMPARE(lines, QStringList{expected});
     const QString written = ConversionSession::saveResult(m_dir.file(QStringLiteral("magyar")), lines);
     QCOMPARE(TextFile::readUnicode(written), QStringList{expected});
+}
+
+void TestConversionSession::firstTableRowIsReported_data()
+{
+    QTest::addColumn<QList<DbfFixtureRow>>("rows");
+    QTest::addColumn<QStringList>("notes");
+    const QString named =
+        QStringLiteral("A tábla első rekordja (%1) nem került át: a konvertálás a második rekordtól indul.");
+    DbfFixtureRow deleted = dbfRow("Ka00000100");
+    deleted.deleted = true;
+
+    QTest::newRow("three rows") << QList<DbfFixtureRow>{dbfRow("Ka00000100"), dbfRow("Ka00000200"),
+                                                        dbfRow("Ka00000300")}
+                                << QStringList{named.arg(QStringLiteral("Ka00000100"))};
+    QTest::newRow("a single row") << QList<DbfFixtureRow>{dbfRow("Ka00000100")}
+                                  << QStringList{named.arg(QStringLiteral("Ka00000100"))};
+    QTest::newRow("the first live row is the one left out")
+        << QList<DbfFixtureRow>{deleted, dbfRow("Ka00000200"), dbfRow("Ka00000300")}
+        << QStringList{named.arg(QStringLiteral("Ka00000200"))};
+    QTest::newRow("without a record name")
+        << QList<DbfFixtureRow>{dbfRow(""), dbfRow("Ka00000200")}
+        << QStringList{QStringLiteral(
+               "A tábla első rekordja nem került át: a konvertálás a második rekordtól indul.")};
+    QTest::newRow("no rows") << QList<DbfFixtureRow>{} << QStringList{};
+}
+
+void TestConversionSession::firstTableRowIsReported()
+{
+    QFETCH(QList<DbfFixtureRow>, rows);
+    QFETCH(QStringList, notes);
+    const QString path = m_dir.file(QStringLiteral("tabla.dbf"));
+    QVERIFY(writeDbfFixture(path, rows));
+    ConversionSession session;
+    session.setKind(SourceKind::DBase);
+    session.openSource(path);
+    QCOMPARE(session.leftOutNotes(), notes);
+}
+
+void TestConversionSession::linesAfterTheLastDirectorRecordAreCounted_data()
+{
+    QTest::addColumn<int>("lineCount");
+    QTest::addColumn<int>("leftOut");
+    QTest::newRow("empty file") << 0 << 0;
+    QTest::newRow("a single line") << 1 << 1;
+    QTest::newRow("one whole record") << 16 << 0;
+    QTest::newRow("two records and a line") << 33 << 1;
+    QTest::newRow("two records and 15 lines") << 47 << 15;
+}
+
+void TestConversionSession::linesAfterTheLastDirectorRecordAreCounted()
+{
+    QFETCH(int, lineCount);
+    QFETCH(int, leftOut);
+    QByteArray bytes;
+    for (int line = 0; line < lineCount; ++line)
+        bytes += "konyv\r\n";
+    m_dir.writeBytes(QStringLiteral("director.txt"), bytes);
+    ConversionSession session;
+    session.setKind(SourceKind::Director);
+    session.setVolume(0);
+    session.openSource(m_dir.file(QStringLiteral("director.txt")));
+    const QStringList expected =
+        leftOut == 0 ? QStringList{}
+                     : QStringList{QStringLiteral("A fájl végéről %1 sor nem került át: nem tesz ki egy "
+                                                  "teljes, 16 soros rekordot.")
+                                       .arg(leftOut)};
+    QCOMPARE(session.leftOutNotes(), expected);
+    // The other kinds pass nothing over in the same lines.
+    session.setKind(SourceKind::Zdb);
+    QCOMPARE(session.leftOutNotes(), QStringList());
+}
+
+void TestConversionSession::existingFilesAreToldApart()
+{
+    m_dir.writeBytes(QStringLiteral("van.rtf"), QByteArray("x"));
+    QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("mappa.rtf")));
+    QVERIFY(ConversionSession::replacesExistingFile(m_dir.file(QStringLiteral("van.rtf"))));
+    QVERIFY(!ConversionSession::replacesExistingFile(m_dir.file(QStringLiteral("nincs.rtf"))));
+    // A folder is not replaced: writing there fails with its own message.
+    QVERIFY(!ConversionSession::replacesExistingFile(m_dir.file(QStringLiteral("mappa.rtf"))));
 }
 
 QTEST_GUILESS_MAIN(TestConversionSession)

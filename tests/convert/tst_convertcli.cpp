@@ -5,6 +5,7 @@
 #include "convert/ConversionPage.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QProcess>
 #include <QPushButton>
@@ -78,6 +79,11 @@ private slots:
     void failuresAreReported_data();
     void failuresAreReported();
     void help();
+    void existingFileNeedsForce_data();
+    void existingFileNeedsForce();
+    void folderConversionKeepsExistingFiles();
+    void leftOutSourceIsReported_data();
+    void leftOutSourceIsReported();
 };
 
 void TestConvertCli::writesWhatThePageWrites_data()
@@ -200,8 +206,119 @@ void TestConvertCli::help()
 {
     const Run run = runCli({QStringLiteral("--help")});
     QCOMPARE(run.status, 0);
-    QVERIFY(
-        run.out.contains(QStringLiteral("norla-cli convert dbf|zdb|director [--volume 1..8] SOURCE TARGET")));
+    QVERIFY(run.out.contains(
+        QStringLiteral("norla-cli convert dbf|zdb|director [--volume 1..8] [--force] SOURCE TARGET")));
+    QVERIFY(run.out.contains(QStringLiteral("--force     replace a database file that is already there")));
+}
+
+void TestConvertCli::existingFileNeedsForce_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("existing");
+    QTest::addColumn<bool>("replaced");
+
+    QTest::newRow("without --force") << QStringList{} << QStringLiteral("lista.rtf")
+                                     << QStringLiteral("lista.rtf") << false;
+    QTest::newRow("with --force") << QStringList{QStringLiteral("--force")} << QStringLiteral("lista.rtf")
+                                  << QStringLiteral("lista.rtf") << true;
+    // ".rtf" is appended before the check: the file that would be written counts.
+    QTest::newRow("the name written, without --force")
+        << QStringList{} << QStringLiteral("lista") << QStringLiteral("lista.rtf") << false;
+    QTest::newRow("into a folder, without --force")
+        << QStringList{} << QStringLiteral("kesz") << QStringLiteral("kesz/minta.rtf") << false;
+    QTest::newRow("into a folder, with --force")
+        << QStringList{QStringLiteral("--force")} << QStringLiteral("kesz")
+        << QStringLiteral("kesz/minta.rtf") << true;
+}
+
+void TestConvertCli::existingFileNeedsForce()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, target);
+    QFETCH(QString, existing);
+    QFETCH(bool, replaced);
+    TempWorkDir dir;
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kesz")));
+    const QByteArray earlier = unicodeFileBytes({QStringLiteral("Ka00000100**korábbi rekord")});
+    dir.writeBytes(existing, earlier);
+    const Run run = runCli(options + QStringList{QStringLiteral("zdb"),
+                                                 testDataPath(QStringLiteral("convert/minta.zdb")), target});
+    if (replaced) {
+        QCOMPARE(run.status, 0);
+        QCOMPARE(dir.readBytes(existing), unicodeFileBytes(sampleZdbLines()));
+        return;
+    }
+    QCOMPARE(run.status, 1);
+    QCOMPARE(run.out, QString());
+    QVERIFY2(run.err.contains(QStringLiteral("%1 already exists").arg(dir.file(existing))),
+             qPrintable(run.err));
+    QVERIFY2(run.err.contains(QStringLiteral("--force")), qPrintable(run.err));
+    QCOMPARE(dir.readBytes(existing), earlier);
+    QCOMPARE(QDir(QFileInfo(dir.file(existing)).path()).entryList(QDir::Files),
+             QStringList{QFileInfo(existing).fileName()});
+}
+
+void TestConvertCli::folderConversionKeepsExistingFiles()
+{
+    TempWorkDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("regi")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("uj")));
+    dir.writeBytes(QStringLiteral("regi/a.zdb"), "Ka000001001konyv\r\n");
+    dir.writeBytes(QStringLiteral("regi/b.zdb"), "Ka000002001konyv\r\n");
+    dir.writeBytes(QStringLiteral("uj/a.rtf"), "korabbi");
+    const Run run = runCli({QStringLiteral("zdb"), QStringLiteral("regi"), QStringLiteral("uj")});
+    QCOMPARE(run.status, 1);
+    QVERIFY2(run.err.contains(QStringLiteral("a.rtf already exists")), qPrintable(run.err));
+    QCOMPARE(dir.readBytes(QStringLiteral("uj/a.rtf")), QByteArray("korabbi"));
+    QCOMPARE(
+        dir.readBytes(QStringLiteral("uj/b.rtf")),
+        unicodeFileBytes({QStringLiteral("Ka00000200**konyv****01**02**03**04********************0****")}));
+
+    const Run forced = runCli(
+        {QStringLiteral("zdb"), QStringLiteral("--force"), QStringLiteral("regi"), QStringLiteral("uj")});
+    QCOMPARE(forced.status, 0);
+    QCOMPARE(
+        dir.readBytes(QStringLiteral("uj/a.rtf")),
+        unicodeFileBytes({QStringLiteral("Ka00000100**konyv****01**02**03**04********************0****")}));
+}
+
+void TestConvertCli::leftOutSourceIsReported_data()
+{
+    QTest::addColumn<QStringList>("kind");
+    QTest::addColumn<QByteArray>("source"); // empty: the sample table
+    QTest::addColumn<QString>("note");      // empty: none expected
+
+    QTest::newRow("dbf") << QStringList{QStringLiteral("dbf")} << QByteArray()
+                         << QStringLiteral(
+                                "A tábla első rekordja (Ka00000000) nem került át: a konvertálás a "
+                                "második rekordtól indul.");
+    QTest::newRow("director with lines over")
+        << QStringList{QStringLiteral("director"), QStringLiteral("--volume"), QStringLiteral("1")}
+        << QByteArray("konyv\r\n").repeated(16 + 3)
+        << QStringLiteral("A fájl végéről 3 sor nem került át: nem tesz ki egy teljes, 16 soros rekordot.");
+    QTest::newRow("director of whole records")
+        << QStringList{QStringLiteral("director"), QStringLiteral("--volume"), QStringLiteral("1")}
+        << QByteArray("konyv\r\n").repeated(16) << QString();
+}
+
+void TestConvertCli::leftOutSourceIsReported()
+{
+    QFETCH(QStringList, kind);
+    QFETCH(QByteArray, source);
+    QFETCH(QString, note);
+    TempWorkDir dir;
+    QString path = dir.file(QStringLiteral("forras.txt"));
+    if (source.isEmpty())
+        path = writeSampleTable(dir);
+    else
+        dir.writeBytes(QStringLiteral("forras.txt"), source);
+    const Run run = runCli(kind + QStringList{path, QStringLiteral("eredmeny")});
+    QCOMPARE(run.status, 0);
+    const QStringList errLines = run.err.split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(errLines.size(), note.isEmpty() ? 1 : 2);
+    if (!note.isEmpty())
+        QCOMPARE(errLines.last(), path + QStringLiteral(": ") + note);
 }
 
 QTEST_MAIN(TestConvertCli)

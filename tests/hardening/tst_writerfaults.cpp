@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
@@ -298,6 +299,12 @@ private Q_SLOTS:
         click(QStringLiteral("gkonv2"));
         QVERIFY(dialogs.messages.isEmpty());
 
+        // Replacing an earlier result is asked first; the answer Yes lets the write meet the fault.
+        const auto answerReplace = [&] {
+            if (QFileInfo(site.target()).isFile())
+                dialogs.yesNoAnswers.enqueue(true);
+        };
+        answerReplace();
         dialogs.saveFileAnswers.enqueue(site.target());
         click(QStringLiteral("gkonv3"));
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
@@ -306,9 +313,11 @@ private Q_SLOTS:
         // Still working: with the fault gone step 3 writes the same result.
         site.lift();
         dialogs.messages.clear();
+        answerReplace();
         dialogs.saveFileAnswers.enqueue(site.target());
         click(QStringLiteral("gkonv3"));
         QVERIFY(dialogs.messages.isEmpty());
+        QVERIFY(dialogs.yesNoAnswers.isEmpty());
         const QStringList written = TextFile::readUnicode(site.target());
         QVERIFY(!written.isEmpty());
         QCOMPARE(written.join(u'\n'), page.findChild<LinePane*>(QStringLiteral("re104"))->toPlainText());
