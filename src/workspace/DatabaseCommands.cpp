@@ -73,8 +73,18 @@ void TForm1::saveDatabaseAs()
 {
     const QString chosen = UserDialogs::instance().chooseSaveFile(this, QStringLiteral("Adatbázis mentése"),
                                                                   DatabaseFilter, m_document.path());
-    if (!chosen.isEmpty())
-        runDocumentSave(chosen);
+    if (chosen.isEmpty())
+        return;
+    // The dialog cannot know the ".rtf" the name gets afterwards, so the
+    // question about another database of that name is asked here.
+    const QString target = DatabaseDocument::withRtfExtension(chosen);
+    if (QFileInfo(target).isFile() && QFileInfo(target) != QFileInfo(m_document.path()) &&
+        !UserDialogs::instance().askYesNo(
+            this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a megnyitott adatbázisra? A benne "
+                                 "lévő rekordok elvesznek.")
+                      .arg(target)))
+        return;
+    runDocumentSave(chosen);
 }
 
 // An empty path saves to the document's own path. A failed write is reported

@@ -221,6 +221,9 @@ private Q_SLOTS:
         ARM_OR_SKIP(site);
         editAndSaveRecord(f);
 
+        // Replacing an earlier file of that name is asked first.
+        if (QFileInfo(site.target()).isFile())
+            f.dialogs.yesNoAnswers.enqueue(true);
         f.dialogs.saveFileAnswers.enqueue(site.target());
         f.action(QStringLiteral("menu0_saveas"))->trigger();
         QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
@@ -229,6 +232,8 @@ private Q_SLOTS:
 
         site.lift();
         f.dialogs.messages.clear();
+        if (QFileInfo(site.target()).isFile())
+            f.dialogs.yesNoAnswers.enqueue(true);
         f.dialogs.saveFileAnswers.enqueue(site.target());
         f.action(QStringLiteral("menu0_saveas"))->trigger();
         QVERIFY(f.dialogs.messages.isEmpty());
