@@ -275,7 +275,18 @@ struct ListFields
             }
         }
         if (k <= Count)
-            field[k] = QStringView(data + std::min(start, n), qsizetype(n - std::min(start, n)));
+            field[k] = lastField(data + std::min(start, n), n - std::min(start, n));
+    }
+
+    // The rest of a line with fewer separators than fields; it holds no "**".
+    // With "**" appended, a "*" at its end pairs with the first appended one,
+    // so the cut falls before it: a short line whose last field is "Kovács*"
+    // gives "Kovács".
+    static QStringView lastField(const char16_t* rest, std::size_t size)
+    {
+        if (size > 0 && rest[size - 1] == u'*')
+            --size;
+        return QStringView(rest, qsizetype(size));
     }
 };
 

@@ -275,6 +275,49 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*.ztf")}, QDir::Files, QDir::Name),
                  written.filter(QStringLiteral(".ztf")));
     }
+
+    // The lists cut a short line as if "**" were appended, so a "*" ending
+    // its last field is no part of that field. The chunk keeps the line.
+    void shortLineLosesTrailingStar_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("entries");
+
+        QTest::newRow("creator") << QStringLiteral("Ka00000100**könyv**t**01Kovács*")
+                                 << QStringLiteral("alkoto.zda") << QStringList{QStringLiteral("Kovács")};
+        QTest::newRow("creator in the last slot")
+            << QStringLiteral("Ka00000100**könyv**t**01**02**03**04Ady Endre*")
+            << QStringLiteral("alkoto.zda") << QStringList{QStringLiteral("Ady Endre")};
+        QTest::newRow("publisher") << QStringLiteral("Ka00000100**könyv**t**01**02**03**04**c**s**Európa*")
+                                   << QStringLiteral("kiado.zda") << QStringList{QStringLiteral("Európa")};
+        QTest::newRow("place") << QStringLiteral(
+                                      "Ka00000100**könyv**t**01**02**03**04**c**s**k**1**2000**9 p.**Szeged*")
+                               << QStringLiteral("megjhely.zda") << QStringList{QStringLiteral("Szeged")};
+        QTest::newRow("name of a one-field line")
+            << QStringLiteral("Ka00000100*") << QStringLiteral("fsz1.zda")
+            << QStringList{QStringLiteral("Ka00000100")};
+        QTest::newRow("a \"*\" inside stays")
+            << QStringLiteral("Ka00000100**könyv**t**01Kovács*Ödön") << QStringLiteral("alkoto.zda")
+            << QStringList{QStringLiteral("Kovács*Ödön")};
+    }
+
+    void shortLineLosesTrailingStar()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, file);
+        QFETCH(QStringList, entries);
+
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(dbName(1)), {line});
+        IndexBuilder builder(dir.path());
+        builder.build({dbName(1)});
+
+        const QStringList written =
+            file == u"fsz1.zda" ? TextFile::read8Bit(dir.file(file)) : TextFile::readUnicode(dir.file(file));
+        QCOMPARE(written, entries);
+        QCOMPARE(dir.readBytes(QStringLiteral("adatb1.ztf")), TextFile::encodeUnicode({line}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestIndexBuilder)
