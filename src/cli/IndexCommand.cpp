@@ -11,9 +11,10 @@ const char* const kIndexUsage = R"(Usage: norla-cli index [--per-file auto|infin
        norla-cli index --list
 
 Builds the index file set of the current folder from its databases, exactly
-as "Műveletek" > "Indexelés" does: deletes every adatb*.ztf, writes the chunk
-files adatb1.ztf, adatb2.ztf, ... and the lists alkoto.zda, kiado.zda,
-megjhely.zda, fsz0.zda and fsz1.zda.
+as "Műveletek" > "Indexelés" does: the chunk files adatb1.ztf, adatb2.ztf, ...
+and the lists alkoto.zda, kiado.zda, megjhely.zda, fsz0.zda and fsz1.zda
+replace the earlier set, every earlier adatb*.ztf included, once all of them
+are written.
 
   --all            index every database the dialog offers: the *.rtf files of
                    the folder except adatbazis.rtf
@@ -28,7 +29,7 @@ megjhely.zda, fsz0.zda and fsz1.zda.
 
 Progress goes to standard error; a failure ("Cannot open file ...",
 "Cannot create file ...") stops the run with exit status 1, as the dialog
-stops, leaving the earlier list files in place.
+stops, leaving the earlier index file set as it was.
 )";
 
 class ConsoleProgress final : public IndexProgress

@@ -130,11 +130,11 @@ private:
     QStringList m_forms;
 };
 
-// An index file written as it grows: the bytes go to "<name>.part" and the
-// finished file is renamed over "<name>" in one step, so a run that stops
-// leaves neither a half file under the real name nor a lost earlier one.
-// The index is derived data that a new run rebuilds, so it is not forced to
-// disk file by file; a run writes a thousand chunk files or more.
+// One file of the new index set, written as it grows into the run's staging
+// folder (see IndexFolder); a failure names the file of the working folder it
+// is meant to become, the one the user knows. The index is derived data that
+// a new run rebuilds, so it is not forced to disk file by file; a run writes a
+// thousand chunk files or more.
 class PartFile final
 {
     Q_DISABLE_COPY_MOVE(PartFile)
@@ -143,20 +143,16 @@ public:
     static constexpr qsizetype FlushSize = 1 << 18;
 
     PartFile() = default;
-    ~PartFile() { discard(); }
-
-    static QString suffix() { return QStringLiteral(".part"); }
 
     bool isOpen() const { return m_file.isOpen(); }
-    const QString& target() const { return m_target; }
 
-    void open(const QString& target)
+    void open(const QString& path, const QString& shownPath)
     {
-        m_target = target;
+        m_shownPath = shownPath;
         m_buffer.clear();
-        m_file.setFileName(target + suffix());
+        m_file.setFileName(path);
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw NorlaError::cannotCreate(target);
+            throw NorlaError::cannotCreate(m_shownPath);
     }
 
     // Where the caller appends; written out once it has grown large.
@@ -171,37 +167,278 @@ public:
     {
         flush();
         m_file.close();
-        const bool ok = m_file.error() == QFileDevice::NoError && !QFileInfo(m_target).isDir() &&
-                        std::rename(QFile::encodeName(m_file.fileName()).constData(),
-                                    QFile::encodeName(m_target).constData()) == 0;
-        if (!ok) {
-            discard();
-            throw NorlaError::cannotCreate(m_target);
-        }
+        if (m_file.error() != QFileDevice::NoError)
+            throw NorlaError::cannotCreate(m_shownPath);
     }
 
 private:
     void flush()
     {
-        if (m_file.write(m_buffer) != m_buffer.size()) {
-            discard();
-            throw NorlaError::cannotCreate(m_target);
-        }
+        if (m_file.write(m_buffer) != m_buffer.size())
+            throw NorlaError::cannotCreate(m_shownPath);
         m_buffer.clear();
     }
 
-    void discard()
+    QString m_shownPath;
+    QFile m_file;
+    QByteArray m_buffer;
+};
+
+QString chunkFileName(int number)
+{
+    return QStringLiteral("adatb%1.ztf").arg(number);
+}
+
+// The list files of the set, in the order a run writes them.
+const QStringList& listFileNames()
+{
+    static const QStringList names = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                                      QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+                                      QStringLiteral("fsz1.zda")};
+    return names;
+}
+
+NorlaError cannotDelete(const QString& path)
+{
+    return NorlaError(QStringLiteral("Cannot delete file %1").arg(QFileInfo(path).absoluteFilePath()));
+}
+
+// An entry that belongs to an index file set: a file, or a link that leads
+// nowhere, which readers meet under the file's name just the same.
+bool isSetEntry(const QFileInfo& entry)
+{
+    return entry.isFile() || (entry.isSymLink() && !entry.exists());
+}
+
+bool renameEntry(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+// Removes a folder of the run with what it holds; a link of that name is
+// removed itself, never followed.
+void removeRunFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    const bool removed =
+        info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+    if (!removed)
+        throw cannotDelete(path);
+}
+
+// The index file set is replaced as a whole, so that a run that fails, or a
+// process that is killed, never leaves a mix of two sets that the search and
+// the browse view would read as one. A run writes the new set into a staging
+// folder inside the working folder; only when every file is complete does it
+// move the previous set aside into a second folder, move the new set in and
+// drop the previous one. Every step is a rename within one file system, and
+// readers look only at adatb*.ztf and the list files of the working folder
+// itself, so the content of these folders is never read as part of an index.
+//
+// Which folders exist tells how far a run got, so a run cut short is undone
+// the same way by the run itself or at the start of the next one:
+//   building            the new set is being written; the live set is whole
+//   building, previous  the live set is being moved aside, entry by entry
+//   moving, previous    the whole previous set is aside; live entries are new
+//   discarded           the new set is in place; the rest is rubbish
+class IndexFolder final
+{
+    Q_DISABLE_COPY_MOVE(IndexFolder)
+
+public:
+    explicit IndexFolder(QString startDir) : m_startDir(std::move(startDir)) {}
+
+    // Where a file of the set lives, and where the run writes it first.
+    QString live(const QString& name) const { return m_startDir + u'/' + name; }
+    QString staged(const QString& name) const { return runFolder(Building) + u'/' + name; }
+
+    // Makes the working folder hold one whole set again after an earlier run
+    // that was cut short, drops what only stands in the way, and makes an
+    // empty staging folder.
+    void prepare()
     {
-        if (m_file.isOpen() || m_file.exists()) {
-            m_file.close();
-            if (!m_file.fileName().isEmpty())
-                m_file.remove();
+        restore();
+        removeDanglingChunkLinks();
+        removeUnfinishedChunks();
+        if (!QDir().mkdir(runFolder(Building)))
+            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+    }
+
+    // Replaces the live set by the staged one of `chunkCount` chunks. On
+    // failure the previous set is put back and the error thrown.
+    void swapIn(int chunkCount)
+    {
+        if (!QDir().mkdir(runFolder(Previous)))
+            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+        setPreviousAside();
+        if (!renameEntry(runFolder(Building), runFolder(Moving)))
+            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+        for (int n = 1; n <= chunkCount; ++n)
+            moveIn(chunkFileName(n));
+        for (const QString& name : listFileNames())
+            moveIn(name);
+        // From here on the new set stands: a run cut short is not undone any more.
+        if (!renameEntry(runFolder(Previous), runFolder(Discarded)))
+            throw cannotDelete(runFolder(Previous));
+        // What is left holds nothing of either set; should it resist, the next run clears it.
+        try {
+            removeRunFolder(runFolder(Moving));
+            removeRunFolder(runFolder(Discarded));
+        } catch (const NorlaError&) {
         }
     }
 
-    QString m_target;
-    QFile m_file;
-    QByteArray m_buffer;
+    // Undoes a run that failed; false when the previous set could not be put
+    // back whole (it stays aside, and the next run puts it back first).
+    bool rollBack() noexcept
+    {
+        try {
+            putPreviousBack();
+        } catch (...) {
+            return false;
+        }
+        // Folders left over hold nothing a reader sees; the next run clears them.
+        try {
+            removeRunFolders();
+        } catch (...) {
+        }
+        return true;
+    }
+
+private:
+    enum Folder
+    {
+        Building,
+        Moving,
+        Previous,
+        Discarded
+    };
+
+    QString runFolder(Folder folder) const
+    {
+        static const std::array<QString, 4> names = {
+            QStringLiteral(".norla-index-building"), QStringLiteral(".norla-index-moving"),
+            QStringLiteral(".norla-index-previous"), QStringLiteral(".norla-index-discarded")};
+        return live(names[folder]);
+    }
+
+    bool isRunFolder(Folder folder) const
+    {
+        const QFileInfo info(runFolder(folder));
+        return info.isDir() && !info.isSymLink();
+    }
+
+    // The chunk files as the search finds them: adatb*.ztf, letter case ignored.
+    QFileInfoList liveChunks() const
+    {
+        QFileInfoList chunks = QDir(m_startDir)
+                                   .entryInfoList({QStringLiteral("adatb*.ztf")},
+                                                  QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+        chunks.removeIf([](const QFileInfo& entry) { return !isSetEntry(entry); });
+        return chunks;
+    }
+
+    QFileInfoList liveLists() const
+    {
+        QFileInfoList lists;
+        for (const QString& name : listFileNames()) {
+            const QFileInfo entry(live(name));
+            if (isSetEntry(entry))
+                lists.append(entry);
+        }
+        return lists;
+    }
+
+    // Every entry of the live set goes into the previous folder. A chunk that
+    // cannot go is one that could not be deleted; a list file that cannot go
+    // is one the new set cannot replace.
+    void setPreviousAside()
+    {
+        const QString previous = runFolder(Previous) + u'/';
+        for (const QFileInfo& chunk : liveChunks()) {
+            if (!renameEntry(chunk.filePath(), previous + chunk.fileName()))
+                throw cannotDelete(chunk.filePath());
+        }
+        for (const QFileInfo& list : liveLists()) {
+            if (!renameEntry(list.filePath(), previous + list.fileName()))
+                throw NorlaError::cannotCreate(list.filePath());
+        }
+    }
+
+    void moveIn(const QString& name)
+    {
+        if (!renameEntry(runFolder(Moving) + u'/' + name, live(name)))
+            throw NorlaError::cannotCreate(live(name));
+    }
+
+    // Back to one whole set, whichever step a run stopped at (see the class
+    // comment), then every folder of the run removed.
+    void restore()
+    {
+        putPreviousBack();
+        removeRunFolders();
+    }
+
+    void putPreviousBack()
+    {
+        if (isRunFolder(Previous)) {
+            if (isRunFolder(Moving))
+                removeNewEntries();
+            const QDir previous(runFolder(Previous));
+            const QStringList names =
+                previous.entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+            for (const QString& name : names) {
+                if (!renameEntry(previous.filePath(name), live(name)))
+                    throw NorlaError::cannotCreate(live(name));
+            }
+        }
+    }
+
+    // Called only once the previous set is back in place (or was never set
+    // aside), so that a run stopped while putting it back can still finish
+    // the job later.
+    void removeRunFolders()
+    {
+        for (const Folder folder : {Moving, Previous, Building, Discarded})
+            removeRunFolder(runFolder(folder));
+    }
+
+    // With the whole previous set aside, every live entry is one the cut-short
+    // run moved in; they go before the previous set comes back.
+    void removeNewEntries()
+    {
+        for (const QFileInfo& entry : liveChunks() + liveLists()) {
+            if (!QFile::remove(entry.filePath()))
+                throw cannotDelete(entry.filePath());
+        }
+        removeRunFolder(runFolder(Moving));
+    }
+
+    // A dangling chunk link holds no record, yet the search would report it
+    // as unreadable on every run.
+    void removeDanglingChunkLinks()
+    {
+        for (const QFileInfo& chunk : liveChunks()) {
+            if (!chunk.exists() && !QFile::remove(chunk.filePath()))
+                throw cannotDelete(chunk.filePath());
+        }
+    }
+
+    // Chunk files an older build of the program left half-written beside the
+    // real ones when it was stopped.
+    void removeUnfinishedChunks()
+    {
+        const QDir dir(m_startDir);
+        for (const QString& name :
+             dir.entryList({QStringLiteral("adatb*.ztf.part")}, QDir::Files | QDir::Hidden)) {
+            if (!QFile::remove(dir.filePath(name)))
+                throw cannotDelete(dir.filePath(name));
+        }
+    }
+
+    QString m_startDir;
 };
 
 // The chunk being filled, streamed into its file so that even "Végtelen"
@@ -211,7 +448,7 @@ class ChunkWriter final
     Q_DISABLE_COPY_MOVE(ChunkWriter)
 
 public:
-    explicit ChunkWriter(QString startDir) : m_startDir(std::move(startDir)) {}
+    explicit ChunkWriter(const IndexFolder& folder) : m_folder(folder) {}
 
     int number() const { return m_number; }
 
@@ -242,11 +479,12 @@ public:
 private:
     void open()
     {
-        m_file.open(m_startDir + QStringLiteral("/adatb%1.ztf").arg(m_number));
+        const QString name = chunkFileName(m_number);
+        m_file.open(m_folder.staged(name), m_folder.live(name));
         m_file.buffer().append("\xFF\xFE", 2);
     }
 
-    QString m_startDir;
+    const IndexFolder& m_folder;
     int m_number = 1;
     PartFile m_file;
 };
@@ -275,22 +513,29 @@ struct ListFields
             }
         }
         if (k <= Count)
-            field[k] = QStringView(data + std::min(start, n), qsizetype(n - std::min(start, n)));
+            field[k] = lastField(data + std::min(start, n), n - std::min(start, n));
+    }
+
+    // The rest of a line with fewer separators than fields; it holds no "**".
+    // With "**" appended, a "*" at its end pairs with the first appended one,
+    // so the cut falls before it: a short line whose last field is "Kovács*"
+    // gives "Kovács".
+    static QStringView lastField(const char16_t* rest, std::size_t size)
+    {
+        if (size > 0 && rest[size - 1] == u'*')
+            --size;
+        return QStringView(rest, qsizetype(size));
     }
 };
 
 // fsz0.zda and fsz1.zda, streamed as their 8-bit lines while the run goes
-// and put in place when the run gets to them.
+// and finished when the run gets to them.
 class RecordDirectory final
 {
     Q_DISABLE_COPY_MOVE(RecordDirectory)
 
 public:
-    explicit RecordDirectory(const QString& startDir)
-        : m_chunkNumbersPath(startDir + QStringLiteral("/fsz0.zda")),
-          m_recordNamesPath(startDir + QStringLiteral("/fsz1.zda"))
-    {
-    }
+    explicit RecordDirectory(const IndexFolder& folder) : m_folder(folder) {}
 
     void add(int chunk, QStringView name)
     {
@@ -331,28 +576,86 @@ public:
 private:
     void open()
     {
-        m_chunkNumbers.open(m_chunkNumbersPath);
-        m_recordNames.open(m_recordNamesPath);
+        openFile(m_chunkNumbers, QStringLiteral("fsz0.zda"));
+        openFile(m_recordNames, QStringLiteral("fsz1.zda"));
+    }
+    void openFile(PartFile& file, const QString& name)
+    {
+        file.open(m_folder.staged(name), m_folder.live(name));
     }
 
-    QString m_chunkNumbersPath;
-    QString m_recordNamesPath;
+    const IndexFolder& m_folder;
     PartFile m_chunkNumbers;
     PartFile m_recordNames;
     int m_chunk = 0;
     QByteArray m_chunkLine;
 };
 
-void deleteEarlierChunks(const QString& startDir)
+// A name list goes in whole; a failure names the file of the working folder.
+void writeList(const IndexFolder& folder, const QString& name, const QStringList& entries)
 {
-    const QDir dir(startDir);
-    const QStringList chunks =
-        dir.entryList({QStringLiteral("adatb*.ztf"), QStringLiteral("adatb*.ztf") + PartFile::suffix()},
-                      QDir::Files | QDir::Hidden);
-    for (const QString& name : chunks) {
-        if (!QFile::remove(dir.filePath(name)))
-            throw NorlaError(QStringLiteral("Cannot delete file %1").arg(dir.absoluteFilePath(name)));
+    try {
+        TextFile::writeUnicode(folder.staged(name), entries);
+    } catch (const NorlaError&) {
+        throw NorlaError::cannotCreate(folder.live(name));
     }
+}
+
+struct StagedSet
+{
+    qint64 records = 0;
+    int chunks = 0;
+};
+
+// The new set, written into the staging folder in one pass over the databases.
+StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseNames, int recordsPerFile,
+                      IndexProgress* progress)
+{
+    ChunkWriter chunk(folder);
+    qint64 inChunk = 0;
+    NameList creators, publishers, places;
+    RecordDirectory directory(folder);
+    qint64 records = 0;
+    if (progress)
+        progress->runStarted(int(databaseNames.size()));
+
+    for (int d = 0; d < databaseNames.size(); ++d) {
+        const QString path = folder.live(IndexBuilder::databaseFileName(databaseNames.at(d)));
+        if (progress)
+            progress->databaseStarted(d + 1, path);
+        DatabaseStream database(path);
+        const qint64 lineCount = database.countRemaining();
+        if (lineCount == 0)
+            continue;
+        if (progress)
+            progress->databaseSized(lineCount);
+        database.restart();
+        QStringView line;
+        for (qint64 k = 1; database.next(&line); ++k) {
+            if (progress)
+                progress->recordIndexed(k);
+            const ListFields fields(line);
+            publishers.offer(fields.field[10]);
+            for (int slot = 4; slot <= 7; ++slot)
+                creators.offer(fields.field[slot].mid(2));
+            places.offer(fields.field[14]);
+            chunk.append(line);
+            directory.add(chunk.number(), fields.field[1]);
+            ++records;
+            if (++inChunk == recordsPerFile) {
+                chunk.finish();
+                inChunk = 0;
+            }
+        }
+    }
+    chunk.finish();
+
+    writeList(folder, QStringLiteral("alkoto.zda"), creators.sorted());
+    writeList(folder, QStringLiteral("kiado.zda"), publishers.sorted());
+    writeList(folder, QStringLiteral("megjhely.zda"), places.sorted());
+    directory.commitChunkNumbers();
+    directory.commitRecordNames();
+    return {records, chunk.number() - 1};
 }
 
 } // namespace
@@ -398,52 +701,21 @@ void IndexBuilder::build(const QStringList& databaseNames)
 {
     m_recordCount = 0;
     m_chunkCount = 0;
-    deleteEarlierChunks(m_startDir);
-
-    ChunkWriter chunk(m_startDir);
-    qint64 inChunk = 0;
-    NameList creators, publishers, places;
-    RecordDirectory directory(m_startDir);
-    qint64 records = 0;
-    if (m_progress)
-        m_progress->runStarted(int(databaseNames.size()));
-
-    for (int d = 0; d < databaseNames.size(); ++d) {
-        const QString path = m_startDir + u'/' + databaseFileName(databaseNames.at(d));
-        if (m_progress)
-            m_progress->databaseStarted(d + 1, path);
-        DatabaseStream database(path);
-        const qint64 lineCount = database.countRemaining();
-        if (lineCount == 0)
-            continue;
-        if (m_progress)
-            m_progress->databaseSized(lineCount);
-        database.restart();
-        QStringView line;
-        for (qint64 k = 1; database.next(&line); ++k) {
-            if (m_progress)
-                m_progress->recordIndexed(k);
-            const ListFields fields(line);
-            publishers.offer(fields.field[10]);
-            for (int slot = 4; slot <= 7; ++slot)
-                creators.offer(fields.field[slot].mid(2));
-            places.offer(fields.field[14]);
-            chunk.append(line);
-            directory.add(chunk.number(), fields.field[1]);
-            ++records;
-            if (++inChunk == m_recordsPerFile) {
-                chunk.finish();
-                inChunk = 0;
-            }
-        }
+    IndexFolder folder(m_startDir);
+    folder.prepare();
+    try {
+        const StagedSet staged = writeNewSet(folder, databaseNames, m_recordsPerFile, m_progress);
+        folder.swapIn(staged.chunks);
+        m_recordCount = staged.records;
+        m_chunkCount = staged.chunks;
+    } catch (const NorlaError& error) {
+        if (folder.rollBack())
+            throw;
+        throw NorlaError(error.message() + u'\n' +
+                         QStringLiteral("Az előző index fájljait nem sikerült visszatenni a helyükre; "
+                                        "a következő indexelés elsőként visszateszi őket."));
+    } catch (...) {
+        folder.rollBack();
+        throw;
     }
-    chunk.finish();
-
-    TextFile::writeUnicode(m_startDir + QStringLiteral("/alkoto.zda"), creators.sorted());
-    TextFile::writeUnicode(m_startDir + QStringLiteral("/kiado.zda"), publishers.sorted());
-    TextFile::writeUnicode(m_startDir + QStringLiteral("/megjhely.zda"), places.sorted());
-    directory.commitChunkNumbers();
-    directory.commitRecordNames();
-    m_recordCount = records;
-    m_chunkCount = chunk.number() - 1;
 }

@@ -40,9 +40,10 @@ public:
 //
 // One pass: each database is streamed, a chunk is written as soon as it is
 // full, so memory stays bounded by one chunk plus the name lists and the
-// record directory. The first failure throws NorlaError and ends the run;
-// what was written up to then stays, the five list files are only replaced
-// by a run that got that far.
+// record directory. The set is replaced as a whole: the new files are written
+// aside and take the place of the previous set only once every one of them
+// is complete. The first failure throws NorlaError and ends the run with the
+// previous set as it was.
 class IndexBuilder final
 {
     Q_DISABLE_COPY_MOVE(IndexBuilder)

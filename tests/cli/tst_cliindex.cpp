@@ -152,7 +152,7 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(dir.path() + QStringLiteral("/adatb9.ztf")));
     }
 
-    void failureReportsAndKeepsEarlierLists()
+    void failureReportsAndKeepsEarlierSet()
     {
         QTemporaryDir dir;
         seed(dir.path());
@@ -164,6 +164,10 @@ private Q_SLOTS:
         QVERIFY2(run.err.contains(QStringLiteral("Cannot create file %1/fsz0.zda").arg(dir.path())),
                  qPrintable(run.err));
         QCOMPARE(TextFile::readUnicode(dir.path() + QStringLiteral("/fsz1.zda")),
+                 QStringList{QStringLiteral("régi")});
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*.ztf")}),
+                 QStringList{QStringLiteral("adatb9.ztf")});
+        QCOMPARE(TextFile::readUnicode(dir.path() + QStringLiteral("/adatb9.ztf")),
                  QStringList{QStringLiteral("régi")});
     }
 

@@ -121,37 +121,39 @@ private Q_SLOTS:
         QVERIFY(written.first().startsWith(QStringLiteral("szelesseg=")));
     }
 
-    // An indexing run writes the chunk files and the five list files into the
-    // start folder; the first that cannot be written stops the run.
+    // An indexing run replaces the chunk files and the five list files of the
+    // start folder as a whole; a file of the new set that cannot be written
+    // or put in place stops the run with the earlier set as it was.
     void indexFileSet_data()
     {
         QTest::addColumn<Fault>("fault");
-        QTest::addColumn<QString>("failing");     // the file the fault sits on
-        QTest::addColumn<QStringList>("written"); // files the run replaces before it gets there
-        const QStringList chunksAndNames = {QStringLiteral("adatb*.ztf"), QStringLiteral("alkoto.zda"),
-                                            QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda")};
+        QTest::addColumn<QString>("failing"); // the file the fault sits on
+        QTest::addColumn<QString>("named");   // the file the message names
         QTest::newRow("immutable folder")
-            << Fault::ImmutableFolder << QStringLiteral("fsz0.zda") << QStringList();
-        QTest::newRow("full device") << Fault::FullDevice << QStringLiteral("fsz0.zda") << QStringList();
+            << Fault::ImmutableFolder << QStringLiteral("fsz0.zda") << QStringLiteral("adatb1.ztf");
+        QTest::newRow("full device") << Fault::FullDevice << QStringLiteral("fsz0.zda")
+                                     << QStringLiteral("adatb1.ztf");
         QTest::newRow("chunk is a folder")
-            << Fault::TargetIsDirectory << QStringLiteral("adatb1.ztf") << QStringList();
+            << Fault::TargetIsDirectory << QStringLiteral("adatb1.ztf") << QStringLiteral("adatb1.ztf");
         QTest::newRow("fsz0.zda is a folder")
-            << Fault::TargetIsDirectory << QStringLiteral("fsz0.zda") << chunksAndNames;
-        QTest::newRow("locked fsz1.zda") << Fault::LockedTarget << QStringLiteral("fsz1.zda")
-                                         << chunksAndNames + QStringList{QStringLiteral("fsz0.zda")};
+            << Fault::TargetIsDirectory << QStringLiteral("fsz0.zda") << QStringLiteral("fsz0.zda");
+        QTest::newRow("locked fsz1.zda")
+            << Fault::LockedTarget << QStringLiteral("fsz1.zda") << QStringLiteral("fsz1.zda");
     }
     void indexFileSet()
     {
         QFETCH(Fault, fault);
         QFETCH(QString, failing);
-        QFETCH(QStringList, written);
+        QFETCH(QString, named);
         TempWorkDir base;
         ScriptedDialogs dialogs;
         FaultSite site(fault, base.path(), failing, "earlier\r\n");
-        // The earlier index file set and one database, made before the fault is in place.
+        // The earlier index file set, with more chunks than the new one, and one
+        // database, made before the fault is in place.
         for (const QString& name :
-             {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda"),
-              QStringLiteral("fsz0.zda"), QStringLiteral("fsz1.zda")})
+             {QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"), QStringLiteral("alkoto.zda"),
+              QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+              QStringLiteral("fsz1.zda")})
             if (name != failing)
                 TextFile::writeBytes(site.folder() + u'/' + name, "earlier " + name.toUtf8() + "\r\n");
         TextFile::writeUnicode(site.folder() + QStringLiteral("/a.rtf"), recordLines(5));
@@ -165,20 +167,21 @@ private Q_SLOTS:
         auto* run = dialog.findChild<QPushButton*>(QStringLiteral("gomb_index"));
         QTest::mouseClick(run, Qt::LeftButton);
 
-        const QString firstFailing =
-            written.isEmpty() ? site.folder() + QStringLiteral("/adatb1.ztf") : site.target();
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(firstFailing)});
-        QCOMPARE(site.changes(written), QString());
+        QCOMPARE(dialogs.messages,
+                 QStringList{QStringLiteral("Cannot create file %1/%2").arg(site.folder(), named)});
+        QCOMPARE(site.changes(), QString());
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.indexingFinished());
 
-        // Still working: with the fault gone the same run completes.
+        // Still working: with the fault gone the same run completes and
+        // leaves only the new set.
         site.lift();
         dialogs.messages.clear();
         QTest::mouseClick(run, Qt::LeftButton);
         QVERIFY(dialogs.messages.isEmpty());
         QVERIFY(dialog.indexingFinished());
         QCOMPARE(TextFile::read8Bit(site.folder() + QStringLiteral("/fsz0.zda")).size(), 5);
+        QVERIFY(!QFile::exists(site.folder() + QStringLiteral("/adatb2.ztf")));
     }
 
     // "Adatbázis mentése" writes the document back to the file it came from.

@@ -4,8 +4,10 @@
 #include "record/NorlaError.h"
 #include "record/TextFile.h"
 #include "record/Win1250.h"
+#include "search/SearchEngine.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
 
@@ -35,6 +37,55 @@ QString dbName(int d)
 {
     return QStringLiteral("db%1.rtf").arg(d);
 }
+
+// Every entry under a folder, hidden ones and folders too, with the bytes
+// of each file; a link is shown by where it leads.
+QMap<QString, QByteArray> folderContents(const QString& path)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString name = QDir(path).relativeFilePath(info.filePath());
+        QFile file(info.filePath());
+        if (info.isSymLink())
+            entries.insert(name, "-> " + QFile::encodeName(info.symLinkTarget()));
+        else if (info.isDir())
+            entries.insert(name, "<folder>");
+        else
+            entries.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
+    }
+    return entries;
+}
+
+const QStringList kListFiles = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
+                                QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+                                QStringLiteral("fsz1.zda")};
+
+// An index file set of `chunks` chunk files and the five lists, each file
+// telling what it is, except the names in `except`.
+void writePreviousSet(const TempWorkDir& dir, int chunks, const QStringList& except = {})
+{
+    QStringList names = kListFiles;
+    for (int n = 1; n <= chunks; ++n)
+        names.append(QStringLiteral("adatb%1.ztf").arg(n));
+    for (const QString& name : names)
+        if (!except.contains(name))
+            dir.writeBytes(name, "previous " + name.toUtf8());
+}
+
+// What the search visits while a run goes, each time a database is started.
+class SearchWatch final : public IndexProgress
+{
+public:
+    explicit SearchWatch(QString startDir) : m_startDir(std::move(startDir)) {}
+    void databaseStarted(int, const QString&) override { seen.append(SearchEngine::chunkFiles(m_startDir)); }
+    QList<QStringList> seen;
+
+private:
+    QString m_startDir;
+};
 
 QByteArray eightBitLines(const QStringList& lines)
 {
@@ -108,24 +159,57 @@ private Q_SLOTS:
         QCOMPARE(builder.chunkCount(), chunkSizes.size());
     }
 
-    void earlierChunksAreDeleted()
+    // A run leaves exactly the new set: the earlier chunks beyond its count,
+    // dangling chunk links and whatever a killed run left are gone, files that
+    // only look like chunks stay.
+    void runLeavesOnlyTheNewSet()
     {
         TempWorkDir dir;
-        for (int n = 1; n <= 9; ++n)
-            dir.writeBytes(QStringLiteral("adatb%1.ztf").arg(n), "old");
+        writePreviousSet(dir, 9);
         dir.writeBytes(QStringLiteral("adatb_regi.ztf"), "old");
         dir.writeBytes(QStringLiteral("adatb1.ztf.bak"), "kept");
+        dir.writeBytes(QStringLiteral("adatb3.ztf.part"), "half");
+        QVERIFY(QFile::link(dir.file(QStringLiteral("nincs.ztf")), dir.file(QStringLiteral("adatb12.ztf"))));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral(".norla-index-building")));
+        dir.writeBytes(QStringLiteral(".norla-index-building/adatb1.ztf"), "killed run");
         TextFile::writeUnicode(dir.file(dbName(1)), databaseLines(1, 250));
 
         IndexBuilder builder(dir.path());
         builder.setRecordsPerFile(100);
         builder.build({dbName(1)});
 
-        const QStringList left =
-            QDir(dir.path()).entryList({QStringLiteral("adatb*")}, QDir::Files, QDir::Name);
+        const QStringList left = folderContents(dir.path()).keys();
         QCOMPARE(left, (QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb1.ztf.bak"),
-                                    QStringLiteral("adatb2.ztf"), QStringLiteral("adatb3.ztf")}));
-        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb3.ztf"))).size(), 50);
+                                    QStringLiteral("adatb2.ztf"), QStringLiteral("adatb3.ztf"),
+                                    QStringLiteral("alkoto.zda"), dbName(1), QStringLiteral("fsz0.zda"),
+                                    QStringLiteral("fsz1.zda"), QStringLiteral("kiado.zda"),
+                                    QStringLiteral("megjhely.zda")}));
+        QCOMPARE(dir.readBytes(QStringLiteral("adatb3.ztf")),
+                 TextFile::encodeUnicode(databaseLines(1, 250).mid(200)));
+        QCOMPARE(TextFile::read8Bit(dir.file(QStringLiteral("fsz0.zda"))).size(), 250);
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("kiado.zda"))),
+                 QStringList{QStringLiteral("Akadémiai Kiadó")});
+    }
+
+    // While a run writes, the search sees the previous set whole.
+    void searchSeesThePreviousSetDuringARun()
+    {
+        TempWorkDir dir;
+        writePreviousSet(dir, 4);
+        for (int d = 1; d <= 3; ++d)
+            TextFile::writeUnicode(dir.file(dbName(d)), databaseLines(d, 150));
+        QStringList previousChunks;
+        for (int n = 1; n <= 4; ++n)
+            previousChunks.append(dir.file(QStringLiteral("adatb%1.ztf").arg(n)));
+
+        IndexBuilder builder(dir.path());
+        builder.setRecordsPerFile(100);
+        SearchWatch watch(dir.path());
+        builder.setProgress(&watch);
+        builder.build({dbName(1), dbName(2), dbName(3)});
+
+        QCOMPARE(watch.seen, QList<QStringList>(3, previousChunks));
+        QCOMPARE(SearchEngine::chunkFiles(dir.path()).size(), 5);
     }
 
     void nameLists()
@@ -208,72 +292,163 @@ private Q_SLOTS:
                                      10000, 99999999}));
     }
 
-    void failureKeepsEarlierLists_data()
+    // A run that stops anywhere leaves the previous set byte for byte, its
+    // chunks beyond the new count included, and nothing of its own.
+    void failureKeepsThePreviousSet_data()
     {
-        QTest::addColumn<QString>("obstacle");      // a folder standing where a file must go
-        QTest::addColumn<QString>("missing");       // a database that is not there
-        QTest::addColumn<QString>("message");       // file name in the message
-        QTest::addColumn<QStringList>("written");   // files the run replaced before it stopped
-        QTest::addColumn<QStringList>("untouched"); // list files that keep their old content
+        QTest::addColumn<QString>("obstacle"); // a folder standing where a file of the new set must go
+        QTest::addColumn<QString>("missing");  // a database that is not there
+        QTest::addColumn<QString>("message");  // file name in the message
 
-        const QStringList lists = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
-                                   QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
-                                   QStringLiteral("fsz1.zda")};
-        QTest::newRow("database cannot be opened")
-            << QString() << QStringLiteral("nincs.rtf") << QStringLiteral("Cannot open file %1/nincs.rtf")
-            << QStringList{QStringLiteral("adatb1.ztf")} << lists;
-        QTest::newRow("chunk cannot be created")
-            << QStringLiteral("adatb2.ztf") << QString() << QStringLiteral("Cannot create file %1/adatb2.ztf")
-            << QStringList{QStringLiteral("adatb1.ztf")} << lists;
-        QTest::newRow("list file cannot be created")
-            << QStringLiteral("kiado.zda") << QString() << QStringLiteral("Cannot create file %1/kiado.zda")
-            << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
-                           QStringLiteral("alkoto.zda")}
-            << lists.mid(2);
-        QTest::newRow("record directory cannot be created")
-            << QStringLiteral("fsz0.zda") << QString() << QStringLiteral("Cannot create file %1/fsz0.zda")
-            << QStringList{QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"),
-                           QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
-                           QStringLiteral("megjhely.zda")}
-            << lists.mid(4);
+        QTest::newRow("second of three databases cannot be read")
+            << QString() << dbName(2) << QStringLiteral("Cannot open file %1/db2.rtf");
+        QTest::newRow("chunk cannot be put in place") << QStringLiteral("adatb2.ztf") << QString()
+                                                      << QStringLiteral("Cannot create file %1/adatb2.ztf");
+        QTest::newRow("name list cannot be put in place")
+            << QStringLiteral("kiado.zda") << QString() << QStringLiteral("Cannot create file %1/kiado.zda");
+        QTest::newRow("last file of the set cannot be put in place")
+            << QStringLiteral("fsz1.zda") << QString() << QStringLiteral("Cannot create file %1/fsz1.zda");
     }
 
-    void failureKeepsEarlierLists()
+    void failureKeepsThePreviousSet()
     {
         QFETCH(QString, obstacle);
         QFETCH(QString, missing);
         QFETCH(QString, message);
-        QFETCH(QStringList, written);
-        QFETCH(QStringList, untouched);
 
         TempWorkDir dir;
-        for (const QString& name :
-             {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda"),
-              QStringLiteral("fsz0.zda"), QStringLiteral("fsz1.zda"), QStringLiteral("adatb7.ztf")}) {
-            if (name != obstacle)
-                dir.writeBytes(name, "previous");
-        }
+        writePreviousSet(dir, 4, {obstacle});
         if (!obstacle.isEmpty())
             QVERIFY(QDir(dir.path()).mkdir(obstacle));
-        TextFile::writeUnicode(dir.file(dbName(1)), databaseLines(1, 1500));
-        QStringList names{dbName(1)};
-        if (!missing.isEmpty())
-            names.append(missing);
+        QStringList names;
+        for (int d = 1; d <= 3; ++d) {
+            names.append(dbName(d));
+            if (names.last() != missing)
+                TextFile::writeUnicode(dir.file(dbName(d)), databaseLines(d, 750));
+        }
+        const QMap<QString, QByteArray> before = folderContents(dir.path());
 
         IndexBuilder builder(dir.path());
         QCOMPARE(errorOf([&] { builder.build(names); }), message.arg(dir.path()));
+        QCOMPARE(folderContents(dir.path()), before);
 
-        QVERIFY(!QFile::exists(dir.file(QStringLiteral("adatb7.ztf"))));
-        QCOMPARE(dir.readBytes(QStringLiteral("adatb1.ztf")),
-                 TextFile::encodeUnicode(databaseLines(1, 1000)));
-        for (const QString& name : written)
-            QVERIFY2(dir.readBytes(name).startsWith("\xFF\xFE"), qPrintable(name));
-        for (const QString& name : untouched)
-            QCOMPARE(dir.readBytes(name), QByteArray("previous"));
-        // Nothing half-written is left, under a real name or a temporary one.
-        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.part")}, QDir::Files), QStringList());
-        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*.ztf")}, QDir::Files, QDir::Name),
-                 written.filter(QStringLiteral(".ztf")));
+        // The same run, once nothing is in its way, replaces the set.
+        if (!obstacle.isEmpty())
+            QVERIFY(QDir(dir.path()).rmdir(obstacle));
+        else
+            TextFile::writeUnicode(dir.file(missing), databaseLines(2, 750));
+        builder.build(names);
+        QCOMPARE(SearchEngine::chunkFiles(dir.path()).size(), 3);
+        QCOMPARE(TextFile::read8Bit(dir.file(QStringLiteral("fsz0.zda"))).size(), 2250);
+    }
+
+    // A run killed at any step leaves folders that tell how far it got; the
+    // next run first makes the set whole again, so even when it fails itself
+    // the whole set is there afterwards.
+    void killedRunIsUndoneByTheNext_data()
+    {
+        QTest::addColumn<QStringList>("live");      // entries of the live set as the kill left them
+        QTest::addColumn<QStringList>("building");  // in the staging folder
+        QTest::addColumn<QStringList>("moving");    // in the staging folder once it is being moved in
+        QTest::addColumn<QStringList>("previous");  // set aside
+        QTest::addColumn<QStringList>("discarded"); // set aside, after the new set was in place
+        QTest::addColumn<QString>("whole");         // "previous" or "new": the set that is back
+
+        const QStringList set = {QStringLiteral("adatb1.ztf"),   QStringLiteral("adatb2.ztf"),
+                                 QStringLiteral("alkoto.zda"),   QStringLiteral("kiado.zda"),
+                                 QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+                                 QStringLiteral("fsz1.zda")};
+        QTest::newRow("while writing") << set << set.mid(0, 3) << QStringList() << QStringList()
+                                       << QStringList() << QStringLiteral("previous");
+        QTest::newRow("while setting the previous set aside")
+            << set.mid(3) << set << QStringList() << set.mid(0, 3) << QStringList()
+            << QStringLiteral("previous");
+        QTest::newRow("while moving the new set in")
+            << (set.mid(0, 2) + QStringList{QStringLiteral("adatb3.ztf")}) << QStringList() << set.mid(2)
+            << set << QStringList() << QStringLiteral("previous");
+        QTest::newRow("while dropping the previous set")
+            << set << QStringList() << QStringList() << QStringList() << set.mid(4) << QStringLiteral("new");
+    }
+
+    void killedRunIsUndoneByTheNext()
+    {
+        QFETCH(QStringList, live);
+        QFETCH(QStringList, building);
+        QFETCH(QStringList, moving);
+        QFETCH(QStringList, previous);
+        QFETCH(QStringList, discarded);
+        QFETCH(QString, whole);
+
+        TempWorkDir dir;
+        const auto place = [&dir](const QString& folder, const QStringList& names, const QByteArray& which) {
+            if (!folder.isEmpty() && !names.isEmpty())
+                QVERIFY(QDir(dir.path()).mkpath(folder));
+            for (const QString& name : names)
+                dir.writeBytes(folder.isEmpty() ? name : folder + u'/' + name, which + ' ' + name.toUtf8());
+        };
+        const QByteArray liveSet =
+            whole == u"new" || (!previous.isEmpty() && !moving.isEmpty()) ? "new" : "previous";
+        place(QString(), live, liveSet);
+        place(QStringLiteral(".norla-index-building"), building, "new");
+        place(QStringLiteral(".norla-index-moving"), moving, "new");
+        place(QStringLiteral(".norla-index-previous"), previous, "previous");
+        place(QStringLiteral(".norla-index-discarded"), discarded, "previous");
+
+        // A run that fails itself, so what is left is only what it undid.
+        IndexBuilder builder(dir.path());
+        QCOMPARE(errorOf([&] { builder.build({dbName(1)}); }),
+                 QStringLiteral("Cannot open file %1/db1.rtf").arg(dir.path()));
+
+        QMap<QString, QByteArray> expected;
+        for (const QString& name :
+             {QStringLiteral("adatb1.ztf"), QStringLiteral("adatb2.ztf"), QStringLiteral("alkoto.zda"),
+              QStringLiteral("kiado.zda"), QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+              QStringLiteral("fsz1.zda")})
+            expected.insert(name, whole.toUtf8() + ' ' + name.toUtf8());
+        QCOMPARE(folderContents(dir.path()), expected);
+    }
+
+    // The lists cut a short line as if "**" were appended, so a "*" ending
+    // its last field is no part of that field. The chunk keeps the line.
+    void shortLineLosesTrailingStar_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("entries");
+
+        QTest::newRow("creator") << QStringLiteral("Ka00000100**könyv**t**01Kovács*")
+                                 << QStringLiteral("alkoto.zda") << QStringList{QStringLiteral("Kovács")};
+        QTest::newRow("creator in the last slot")
+            << QStringLiteral("Ka00000100**könyv**t**01**02**03**04Ady Endre*")
+            << QStringLiteral("alkoto.zda") << QStringList{QStringLiteral("Ady Endre")};
+        QTest::newRow("publisher") << QStringLiteral("Ka00000100**könyv**t**01**02**03**04**c**s**Európa*")
+                                   << QStringLiteral("kiado.zda") << QStringList{QStringLiteral("Európa")};
+        QTest::newRow("place") << QStringLiteral(
+                                      "Ka00000100**könyv**t**01**02**03**04**c**s**k**1**2000**9 p.**Szeged*")
+                               << QStringLiteral("megjhely.zda") << QStringList{QStringLiteral("Szeged")};
+        QTest::newRow("name of a one-field line")
+            << QStringLiteral("Ka00000100*") << QStringLiteral("fsz1.zda")
+            << QStringList{QStringLiteral("Ka00000100")};
+        QTest::newRow("a \"*\" inside stays")
+            << QStringLiteral("Ka00000100**könyv**t**01Kovács*Ödön") << QStringLiteral("alkoto.zda")
+            << QStringList{QStringLiteral("Kovács*Ödön")};
+    }
+
+    void shortLineLosesTrailingStar()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, file);
+        QFETCH(QStringList, entries);
+
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(dbName(1)), {line});
+        IndexBuilder builder(dir.path());
+        builder.build({dbName(1)});
+
+        const QStringList written =
+            file == u"fsz1.zda" ? TextFile::read8Bit(dir.file(file)) : TextFile::readUnicode(dir.file(file));
+        QCOMPARE(written, entries);
+        QCOMPARE(dir.readBytes(QStringLiteral("adatb1.ztf")), TextFile::encodeUnicode({line}));
     }
 };
 

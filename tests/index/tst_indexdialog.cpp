@@ -5,6 +5,7 @@
 #include "record/TextFile.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QListWidget>
@@ -25,6 +26,27 @@ QStringList lines(const QString& volume, int count)
                 .arg(volume)
                 .arg(k * 100, 8, 10, QLatin1Char('0')));
     return out;
+}
+
+const QStringList kEarlierSet = {QStringLiteral("adatb1.ztf"),   QStringLiteral("adatb2.ztf"),
+                                 QStringLiteral("alkoto.zda"),   QStringLiteral("kiado.zda"),
+                                 QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
+                                 QStringLiteral("fsz1.zda")};
+
+// An index file set of an earlier run, two chunks and the lists.
+void writeEarlierSet(const TempWorkDir& dir)
+{
+    for (const QString& name : kEarlierSet)
+        dir.writeBytes(name, "earlier " + name.toUtf8());
+}
+
+// The earlier set is there byte for byte, and nothing else of an index.
+void expectEarlierSet(const TempWorkDir& dir)
+{
+    for (const QString& name : kEarlierSet)
+        QCOMPARE(dir.readBytes(name), "earlier " + name.toUtf8());
+    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*")}, QDir::AllEntries | QDir::Hidden),
+             kEarlierSet.mid(0, 2));
 }
 
 struct Controls
@@ -150,6 +172,7 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 5));
         TextFile::writeUnicode(dir.file(QStringLiteral("b.rtf")), lines(QStringLiteral("Lu"), 5));
+        writeEarlierSet(dir);
         Tindexform dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
@@ -161,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot open file %1/b.rtf").arg(dir.path())});
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.indexingFinished());
-        QVERIFY(!QFile::exists(dir.file(QStringLiteral("fsz0.zda"))));
+        expectEarlierSet(dir);
     }
 
     void onlyAdatbazisOffersNothing()
@@ -181,6 +204,7 @@ private Q_SLOTS:
     {
         TempWorkDir dir;
         TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 5));
+        writeEarlierSet(dir);
         Tindexform dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
@@ -191,7 +215,7 @@ private Q_SLOTS:
         });
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(!dialog.indexingFinished());
-        QVERIFY(!QFile::exists(dir.file(QStringLiteral("adatb1.ztf"))));
+        expectEarlierSet(dir);
     }
 };
 
