@@ -105,9 +105,10 @@ QString RecordForm::separatorFault(const QStringList& fields)
     const int field = RecordLine::firstShiftingField(fields);
     if (field < 0)
         return {};
-    return QStringLiteral("A rekord nem menthető: a(z) „%1” mező „**” jelet tartalmaz vagy „*” jelre végződik, "
-                          "ami a mezőhatárt jelöli, így a mentés a további mezőket elcsúsztatná. Javítsa a "
-                          "mezőt, majd mentse újra a rekordot.")
+    return QStringLiteral(
+               "A rekord nem menthető: a(z) „%1” mező „**” jelet tartalmaz vagy „*” jelre végződik, "
+               "ami a mezőhatárt jelöli, így a mentés a további mezőket elcsúsztatná. Javítsa a "
+               "mezőt, majd mentse újra a rekordot.")
         .arg(RecordLine::fieldCaption(field));
 }
 

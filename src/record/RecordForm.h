@@ -28,7 +28,7 @@ struct RecordForm
     std::array<QString, TextFields> texts;          // fields 8-15
     QString link;                                   // field 16
     bool translation = false;
-    QString language; // field 18; empty also when the rest of the line starts with "*"
+    QString language;         // field 18; empty also when the rest of the line starts with "*"
     QString languageAsStored; // field 18 as the line holds it (8-bit), for keeping what the list lacks
     QString medium;           // field 19
 

@@ -54,11 +54,16 @@ int firstShiftingField(const QStringList& fields)
 
 QString fieldCaption(int index)
 {
-    static const char16_t* const captions[FieldCount] = {
-        u"Rekordnév",    u"Rekord típusa", u"Tárgykör",   u"1. alkotó", u"2. alkotó",
-        u"3. alkotó",    u"4. alkotó",     u"Cím",        u"Kiadvány",  u"Kiadó",
-        u"Évfolyam",     u"Év",            u"Oldalszám",  u"Megjelenés helye",
-        u"Megjegyzés",   u"Link",          u"Fordítás",   u"Nyelv",     u"Adathordozó"};
+    static const char16_t* const captions[FieldCount] = {u"Rekordnév",  u"Rekord típusa",
+                                                         u"Tárgykör",   u"1. alkotó",
+                                                         u"2. alkotó",  u"3. alkotó",
+                                                         u"4. alkotó",  u"Cím",
+                                                         u"Kiadvány",   u"Kiadó",
+                                                         u"Évfolyam",   u"Év",
+                                                         u"Oldalszám",  u"Megjelenés helye",
+                                                         u"Megjegyzés", u"Link",
+                                                         u"Fordítás",   u"Nyelv",
+                                                         u"Adathordozó"};
     return index >= 0 && index < FieldCount ? QString::fromUtf16(captions[index]) : QString();
 }
 

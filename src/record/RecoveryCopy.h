@@ -58,7 +58,7 @@ private:
     QTimer m_timer;
     const DatabaseDocument* m_document = nullptr;
     QThread* m_writer = nullptr;
-    QString m_writerError;    // set by the writer thread, read after it finished
-    QString m_writtenPath;    // the copy this session wrote, removed by discard()
+    QString m_writerError; // set by the writer thread, read after it finished
+    QString m_writtenPath; // the copy this session wrote, removed by discard()
     bool m_changedWhileWriting = false;
 };

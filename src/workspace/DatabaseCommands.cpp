@@ -126,13 +126,14 @@ bool TForm1::settleUnsavedChanges(LeaveTo leaveTo)
         return true;
     // Going on now would throw the unsaved records away.
     UserDialogs::instance().inform(
-        this, leaveTo == LeaveTo::Quit
-                  ? QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el "
-                                   "másik helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a "
-                                   "kérdésre válaszoljon nemmel.")
-                  : QStringLiteral("Az adatbázist nem sikerült menteni, ezért a megnyitott adatbázis marad. "
-                                   "Mentse el másik helyre (Adatbázis mentése másként...), vagy válaszoljon "
-                                   "a kérdésre nemmel."));
+        this,
+        leaveTo == LeaveTo::Quit
+            ? QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el "
+                             "másik helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a "
+                             "kérdésre válaszoljon nemmel.")
+            : QStringLiteral("Az adatbázist nem sikerült menteni, ezért a megnyitott adatbázis marad. "
+                             "Mentse el másik helyre (Adatbázis mentése másként...), vagy válaszoljon "
+                             "a kérdésre nemmel."));
     return false;
 }
 
@@ -189,6 +190,8 @@ bool TForm1::loadDatabase(const QString& path)
         else
             enterBrowse();
         setSaveCommandEnabled(false);
+        // A restored document is modified from the start.
+        updateDocumentState();
         refreshRawViewIfShown();
     });
 }

@@ -738,8 +738,7 @@ void TForm1::Indexels1Click()
             // Unsaved edits are settled first, as for any other opening.
             if (settleUnsavedChanges(LeaveTo::OtherDatabase))
                 loadDatabase(database);
-        }
-        else
+        } else
             UserDialogs::instance().inform(
                 this,
                 QStringLiteral("Az indexelés elkészült, de a(z) %1 adatbázisfájl nem található, ezért nem "

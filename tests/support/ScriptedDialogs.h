@@ -19,8 +19,8 @@ public:
     QQueue<QString> openFileAnswers; // empty string = cancel
     QQueue<QString> saveFileAnswers; // empty string = cancel
 
-    QStringList questions;  // texts of askYesNo and askYesNoCancel
-    QStringList messages;   // texts of inform
+    QStringList questions; // texts of askYesNo and askYesNoCancel
+    QStringList messages;  // texts of inform
     QStringList fileDialogTitles;
     QStringList fileDialogFilters;
 
