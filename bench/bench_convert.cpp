@@ -5,11 +5,11 @@
 // The dBase table is timed twice: with its language driver byte set (1250)
 // and with the byte 0, when the code page is told from the data.
 #include "Corpus.h"
-#include "convert/ConversionSession.h"
-#include "convert/DbfTable.h"
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
-#include "record/Win1250.h"
+#include "core/convert/ConversionSession.h"
+#include "core/convert/DbfTable.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 //   NORLA_BENCH_DIR=/some/dir   where the corpora go (default: a temporary folder)
 #include "Corpus.h"
 
-#include "index/IndexBuilder.h"
-#include "record/NorlaError.h"
+#include "core/index/IndexBuilder.h"
+#include "core/record/NorlaError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -7,9 +7,9 @@
 // a record in the record-name list, and opening that list.
 #include "Corpus.h"
 
-#include "record/TextFile.h"
-#include "shell/NorlaProgram.h"
-#include "workspace/MainWindow.h"
+#include "core/record/TextFile.h"
+#include "app/NorlaProgram.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

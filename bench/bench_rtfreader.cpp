@@ -5,7 +5,7 @@
 // The baseline is QTextDocument::setPlainText of the same text, the least a
 // source window must spend to hold it.
 #include "Corpus.h"
-#include "workspace/RtfReader.h"
+#include "ui/workspace/RtfReader.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

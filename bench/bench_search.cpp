@@ -6,9 +6,9 @@
 // chunk files in the same run, and reports the peak memory (VmHWM) of each.
 #include "Corpus.h"
 
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
-#include "search/SearchEngine.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/search/SearchEngine.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // on from one file to the next. For benchmarks and trying the program out.
 #include "Corpus.h"
 
-#include "record/NorlaError.h"
+#include "core/record/NorlaError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 // does them. The input holds the three files separated by "\n==\n".
 #include "FuzzSupport.h"
 
-#include "record/NorlaError.h"
-#include "record/Win1250.h"
-#include "search/BrowseList.h"
+#include "core/record/NorlaError.h"
+#include "core/record/Win1250.h"
+#include "core/search/BrowseList.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,10 +4,10 @@
 // Input: one byte of options, a search term up to the first "\n", the chunk file.
 #include "FuzzSupport.h"
 
-#include "record/TextFile.h"
-#include "record/Win1250.h"
-#include "search/ChunkText.h"
-#include "search/SearchEngine.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
+#include "core/search/ChunkText.h"
+#include "core/search/SearchEngine.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,10 +2,10 @@
 // its path, every record read and mapped to a record line.
 #include "FuzzSupport.h"
 
-#include "convert/DbfTable.h"
-#include "convert/SourceFormat.h"
-#include "record/NorlaError.h"
-#include "record/RecordLine.h"
+#include "core/convert/DbfTable.h"
+#include "core/convert/SourceFormat.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordLine.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,10 +1,10 @@
 // A Director export as the conversion reads it: blocks of 16 lines, each
 // made into a record line of the chosen volume (taken from the first byte).
-#include "convert/DbfTable.h"
-#include "convert/SourceFormat.h"
-#include "record/NorlaError.h"
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
+#include "core/convert/DbfTable.h"
+#include "core/convert/SourceFormat.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
 
 #include <cstdint>
 #include <cstdlib>

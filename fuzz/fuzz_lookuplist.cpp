@@ -3,11 +3,11 @@
 // program does, and the role list put to the uses the editor and browse make of it.
 #include "FuzzSupport.h"
 
-#include "record/CodeTables.h"
-#include "record/LookupList.h"
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
-#include "search/SearchEngine.h"
+#include "core/record/CodeTables.h"
+#include "core/record/LookupList.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/search/SearchEngine.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 // Record line splitting and the field grid decoding, on any line.
-#include "record/FieldGrid.h"
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
+#include "core/record/FieldGrid.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // The RTF reader of the source window, on any bytes.
-#include "workspace/RtfReader.h"
+#include "ui/workspace/RtfReader.h"
 
 #include <QGuiApplication>
 #include <QTextDocument>

@@ -1,7 +1,7 @@
 // The settings file: any bytes must give usable settings that write back and
 // read again to the same values.
-#include "record/TextFile.h"
-#include "shell/AppSettings.h"
+#include "core/record/TextFile.h"
+#include "core/settings/AppSettings.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -4,9 +4,9 @@
 // level below the one before it.
 #include "FuzzSupport.h"
 
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
-#include "workspace/SubjectTree.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/source/SubjectTree.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,5 +1,5 @@
 // Both text file readers, on any bytes: Unicode (with mark detection) and 8-bit.
-#include "record/TextFile.h"
+#include "core/record/TextFile.h"
 
 #include <cstdint>
 #include <cstdlib>

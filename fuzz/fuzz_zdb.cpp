@@ -1,10 +1,10 @@
 // A zdb file as the conversion reads it: its lines (Unicode text file rules),
 // the key table, and a record line per row.
-#include "convert/DbfTable.h"
-#include "convert/SourceFormat.h"
-#include "record/NorlaError.h"
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
+#include "core/convert/DbfTable.h"
+#include "core/convert/SourceFormat.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
 
 #include <cstdint>
 #include <cstdlib>

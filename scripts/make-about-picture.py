@@ -6,7 +6,7 @@ muted colours. The drawing is written as ImageMagick drawing commands (MVG)
 with the standard library and rendered to JPEG by `convert`; a fixed seed keeps it reproducible.
 
 Usage: scripts/make-about-picture.py [OUTPUT.jpg]
-       (default: src/shell/resources/nevjegy.jpg beside scripts/)
+       (default: src/ui/about/resources/nevjegy.jpg beside scripts/)
 """
 
 import random

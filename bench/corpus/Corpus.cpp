@@ -1,7 +1,7 @@
 #include "Corpus.h"
 
-#include "record/CodeTables.h"
-#include "record/NorlaError.h"
+#include "core/record/CodeTables.h"
+#include "core/record/NorlaError.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

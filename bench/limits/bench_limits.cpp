@@ -13,14 +13,14 @@
 #include "Corpus.h"
 #include "LimitCase.h"
 
-#include "convert/DbfTable.h"
-#include "convert/SourceFormat.h"
-#include "index/IndexBuilder.h"
-#include "record/FieldGrid.h"
-#include "record/NorlaError.h"
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
-#include "search/SearchEngine.h"
+#include "core/convert/DbfTable.h"
+#include "core/convert/SourceFormat.h"
+#include "core/index/IndexBuilder.h"
+#include "core/record/FieldGrid.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
+#include "core/search/SearchEngine.h"
 
 #include <QDir>
 #include <QFile>

@@ -11,11 +11,11 @@
 #include "Corpus.h"
 #include "LimitCase.h"
 
-#include "record/TextFile.h"
-#include "shell/NorlaProgram.h"
-#include "shell/UserDialogs.h"
-#include "workspace/MainWindow.h"
-#include "workspace/SubjectTree.h"
+#include "core/record/TextFile.h"
+#include "app/NorlaProgram.h"
+#include "ui/common/UserDialogs.h"
+#include "ui/workspace/MainWindow.h"
+#include "core/source/SubjectTree.h"
 
 #include <QAction>
 #include <QApplication>

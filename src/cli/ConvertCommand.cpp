@@ -1,9 +1,9 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 
-#include "convert/ConversionSession.h"
-#include "record/CodeTables.h"
-#include "record/NorlaError.h"
+#include "core/convert/ConversionSession.h"
+#include "core/record/CodeTables.h"
+#include "core/record/NorlaError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
-#include "index/IndexBuilder.h"
+#include "core/index/IndexBuilder.h"
 
 #include <QDir>
 #include <QFileInfo>

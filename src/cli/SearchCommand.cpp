@@ -1,9 +1,9 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
-#include "record/NorlaError.h"
-#include "record/Win1250.h"
-#include "search/HitEntry.h"
-#include "search/SearchEngine.h"
+#include "core/record/NorlaError.h"
+#include "core/record/Win1250.h"
+#include "core/search/HitEntry.h"
+#include "core/search/SearchEngine.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
-#include "record/NorlaError.h"
+#include "core/record/NorlaError.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "index/IndexBuilder.h"
-#include "record/TextFile.h"
+#include "core/index/IndexBuilder.h"
+#include "core/record/TextFile.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "convert/DbfTable.h"
+#include "core/convert/DbfTable.h"
 
 #include <QByteArray>
 #include <QFile>

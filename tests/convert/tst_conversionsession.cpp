@@ -1,9 +1,9 @@
 #include "DbfFixture.h"
 #include "TestSupport.h"
 
-#include "convert/ConversionSession.h"
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
+#include "core/convert/ConversionSession.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
 
 #include <QtTest>
 

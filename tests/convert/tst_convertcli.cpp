@@ -2,7 +2,7 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "convert/ConversionPage.h"
+#include "ui/convert/ConversionPage.h"
 
 #include <QDir>
 #include <QFileInfo>

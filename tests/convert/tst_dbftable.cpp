@@ -1,9 +1,9 @@
 #include "DbfFixture.h"
 #include "TestSupport.h"
 
-#include "convert/DbfCodePage.h"
-#include "convert/DbfTable.h"
-#include "record/NorlaError.h"
+#include "core/convert/DbfCodePage.h"
+#include "core/convert/DbfTable.h"
+#include "core/record/NorlaError.h"
 
 #include <QDir>
 #include <QFile>

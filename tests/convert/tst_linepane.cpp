@@ -1,4 +1,4 @@
-#include "convert/LinePane.h"
+#include "ui/convert/LinePane.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
-#include "convert/DbfTable.h"
-#include "convert/RecordMapping.h"
-#include "convert/SourceFormat.h"
-#include "convert/ZdbTable.h"
-#include "record/NorlaError.h"
+#include "core/convert/DbfTable.h"
+#include "core/convert/RecordMapping.h"
+#include "core/convert/SourceFormat.h"
+#include "core/convert/ZdbTable.h"
+#include "core/record/NorlaError.h"
 
 #include <QtTest>
 

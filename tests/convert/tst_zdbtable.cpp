@@ -1,5 +1,5 @@
-#include "convert/ZdbTable.h"
-#include "record/NorlaError.h"
+#include "core/convert/ZdbTable.h"
+#include "core/record/NorlaError.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

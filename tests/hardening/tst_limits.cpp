@@ -3,17 +3,17 @@
 // come from bench/limits/run-limits.sh.
 #include "TestSupport.h"
 
-#include "convert/DbfTable.h"
-#include "convert/SourceFormat.h"
-#include "index/IndexBuilder.h"
-#include "record/FieldGrid.h"
-#include "record/NorlaError.h"
-#include "record/RecordLine.h"
-#include "record/RecordNumber.h"
-#include "record/TextFile.h"
-#include "search/BrowseList.h"
-#include "search/SearchEngine.h"
-#include "workspace/SubjectTree.h"
+#include "core/convert/DbfTable.h"
+#include "core/convert/SourceFormat.h"
+#include "core/index/IndexBuilder.h"
+#include "core/record/FieldGrid.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordLine.h"
+#include "core/record/RecordNumber.h"
+#include "core/record/TextFile.h"
+#include "core/search/BrowseList.h"
+#include "core/search/SearchEngine.h"
+#include "core/source/SubjectTree.h"
 
 #include <QFile>
 #include <QtTest>

@@ -7,13 +7,13 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "convert/ConversionPage.h"
-#include "convert/LinePane.h"
-#include "index/IndexDialog.h"
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
-#include "shell/NorlaProgram.h"
-#include "workspace/MainWindow.h"
+#include "ui/convert/ConversionPage.h"
+#include "ui/convert/LinePane.h"
+#include "ui/index/IndexDialog.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "app/NorlaProgram.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
-#include "index/DatabaseStream.h"
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
+#include "core/index/DatabaseStream.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

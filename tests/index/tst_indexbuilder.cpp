@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "index/IndexBuilder.h"
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
-#include "record/Win1250.h"
-#include "search/SearchEngine.h"
+#include "core/index/IndexBuilder.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
+#include "core/search/SearchEngine.h"
 
 #include <QDir>
 #include <QDirIterator>

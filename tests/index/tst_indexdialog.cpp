@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "index/IndexDialog.h"
-#include "record/TextFile.h"
+#include "ui/index/IndexDialog.h"
+#include "core/record/TextFile.h"
 
 #include <QComboBox>
 #include <QDir>

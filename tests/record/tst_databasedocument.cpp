@@ -3,11 +3,11 @@
 
 #include "TestSupport.h"
 
-#include "record/DatabaseDocument.h"
-#include "record/NorlaError.h"
-#include "record/RecordForm.h"
-#include "record/TextFile.h"
-#include "record/Win1250.h"
+#include "core/record/DatabaseDocument.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordForm.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
 
 #include <QDir>
 #include <QtTest>

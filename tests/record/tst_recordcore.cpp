@@ -1,8 +1,8 @@
-#include "record/CodeTables.h"
-#include "record/FieldGrid.h"
-#include "record/RecordLine.h"
-#include "record/RecordNumber.h"
-#include "record/Win1250.h"
+#include "core/record/CodeTables.h"
+#include "core/record/FieldGrid.h"
+#include "core/record/RecordLine.h"
+#include "core/record/RecordNumber.h"
+#include "core/record/Win1250.h"
 
 #include <QtTest>
 

@@ -1,4 +1,4 @@
-#include "record/Win1250.h"
+#include "core/record/Win1250.h"
 
 #include <QProcess>
 #include <QtTest>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
-#include "search/HitEntry.h"
-#include "search/SearchEngine.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
+#include "core/search/HitEntry.h"
+#include "core/search/SearchEngine.h"
 
 #include <QDir>
 #include <QStringList>

@@ -2,12 +2,12 @@
 #include "SearchFixtures.h"
 #include "TestSupport.h"
 
-#include "record/NorlaError.h"
-#include "search/BrowseList.h"
-#include "search/BrowsePage.h"
-#include "search/HitsPage.h"
-#include "shell/NorlaProgram.h"
-#include "workspace/MainWindow.h"
+#include "core/record/NorlaError.h"
+#include "core/search/BrowseList.h"
+#include "ui/search/BrowsePage.h"
+#include "ui/search/HitsPage.h"
+#include "app/NorlaProgram.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -2,9 +2,9 @@
 #include "SearchFixtures.h"
 #include "TestSupport.h"
 
-#include "record/Win1250.h"
-#include "search/HitsPage.h"
-#include "search/SearchDialog.h"
+#include "core/record/Win1250.h"
+#include "ui/search/HitsPage.h"
+#include "ui/search/SearchDialog.h"
 
 #include <QLineEdit>
 #include <QListView>

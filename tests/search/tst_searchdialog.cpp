@@ -2,8 +2,8 @@
 #include "SearchFixtures.h"
 #include "TestSupport.h"
 
-#include "search/HitsPage.h"
-#include "search/SearchDialog.h"
+#include "ui/search/HitsPage.h"
+#include "ui/search/SearchDialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

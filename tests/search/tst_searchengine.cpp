@@ -1,11 +1,11 @@
 #include "SearchFixtures.h"
 #include "TestSupport.h"
 
-#include "record/NorlaError.h"
-#include "record/Win1250.h"
-#include "search/ChunkText.h"
-#include "search/RecordMatcher.h"
-#include "search/RecordView.h"
+#include "core/record/NorlaError.h"
+#include "core/record/Win1250.h"
+#include "core/search/ChunkText.h"
+#include "core/search/RecordMatcher.h"
+#include "core/search/RecordView.h"
 
 #include <QFile>
 #include <QRandomGenerator>

@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "shell/AboutBox.h"
-#include "shell/NorlaProgram.h"
+#include "ui/about/AboutBox.h"
+#include "app/NorlaProgram.h"
 
 #include <QDesktopServices>
 #include <QLabel>

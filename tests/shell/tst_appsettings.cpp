@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "record/TextFile.h"
-#include "shell/AppSettings.h"
+#include "core/record/TextFile.h"
+#include "core/settings/AppSettings.h"
 
 #include <QtTest>
 

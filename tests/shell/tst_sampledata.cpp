@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
-#include "record/CodeTables.h"
-#include "record/LookupList.h"
-#include "record/RecordLine.h"
-#include "record/TextFile.h"
-#include "record/Win1250.h"
+#include "core/record/CodeTables.h"
+#include "core/record/LookupList.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
 
 #include <QDir>
 #include <QRegularExpression>

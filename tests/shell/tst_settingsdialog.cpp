@@ -1,9 +1,9 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "shell/NorlaProgram.h"
-#include "shell/SettingsDialog.h"
-#include "workspace/MainWindow.h"
+#include "app/NorlaProgram.h"
+#include "ui/settings/SettingsDialog.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/UserDialogs.h"
+#include "ui/common/UserDialogs.h"
 
 #include <QQueue>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "record/NorlaError.h"
-#include "record/TextFile.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,9 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "record/TextFile.h"
-#include "shell/NorlaProgram.h"
-#include "workspace/MainWindow.h"
+#include "core/record/TextFile.h"
+#include "app/NorlaProgram.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>

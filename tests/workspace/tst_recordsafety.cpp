@@ -6,10 +6,10 @@
 
 #include "WorkspaceFixture.h"
 
-#include "index/IndexDialog.h"
-#include "record/RecordLine.h"
-#include "record/RecoveryCopy.h"
-#include "workspace/RadioGroup.h"
+#include "ui/index/IndexDialog.h"
+#include "core/record/RecordLine.h"
+#include "core/session/RecoveryCopy.h"
+#include "ui/workspace/RadioGroup.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

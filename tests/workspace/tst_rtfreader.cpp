@@ -1,4 +1,4 @@
-#include "workspace/RtfReader.h"
+#include "ui/workspace/RtfReader.h"
 
 #include "TestSupport.h"
 

@@ -4,8 +4,8 @@
 
 #include "WorkspaceFixture.h"
 
-#include "record/Win1250.h"
-#include "workspace/DropBox.h"
+#include "core/record/Win1250.h"
+#include "ui/workspace/DropBox.h"
 
 #include <QDialog>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The subject tree file: depth, caption and subject text of a line, and where
 // the nesting breaks.
 
-#include "record/Win1250.h"
-#include "workspace/SubjectTree.h"
+#include "core/record/Win1250.h"
+#include "core/source/SubjectTree.h"
 
 #include <QtTest>
 

@@ -4,11 +4,11 @@
 
 #include "WorkspaceFixture.h"
 
-#include "index/IndexDialog.h"
-#include "record/RecordLine.h"
-#include "shell/LoadingWindow.h"
-#include "workspace/DataEntryPage.h"
-#include "workspace/RadioGroup.h"
+#include "ui/index/IndexDialog.h"
+#include "core/record/RecordLine.h"
+#include "ui/about/LoadingWindow.h"
+#include "ui/workspace/DataEntryPage.h"
+#include "ui/workspace/RadioGroup.h"
 
 #include <QCheckBox>
 #include <QDir>

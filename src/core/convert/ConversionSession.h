@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/convert/DbfTable.h"
+#include "core/convert/SourceFormat.h"
+
+#include <QString>
+#include <QStringList>
+
+// The state of a conversion and its three steps, shared by the conversion
+// page and the command line so both write the same bytes: the kind of
+// source, the chosen volume, the source path, the open dBase table and the
+// lines of a text source.
+class ConversionSession final
+{
+    Q_DISABLE_COPY_MOVE(ConversionSession)
+
+public:
+    ConversionSession() = default;
+
+    SourceKind kind() const { return m_kind; }
+    void setKind(SourceKind kind) { m_kind = kind; }
+    const SourceFormat* format() const { return SourceFormat::forKind(m_kind); }
+
+    int volume() const { return m_volume; }
+    void setVolume(int volume) { m_volume = volume; }
+
+    const QString& sourcePath() const { return m_sourcePath; }
+    const QStringList& sourceLines() const { return m_sourceLines; }
+    const DbfTable& table() const { return m_table; }
+
+    // Step 1 once a file is chosen: remembers the path; a dBase source closes
+    // the table and opens the new one, any other kind reads the file as text,
+    // like a database file. Throws NorlaError; the table stays closed or the
+    // lines empty then.
+    void openSource(const QString& path);
+
+    // Step 2: builds the record lines of the current kind; nothing for none.
+    void convert(const RecordLineSink& sink) const;
+    // What step 2 passes over in the current source by design (the first
+    // dBase row, the lines after the last whole Director record), as
+    // Hungarian sentences for the page and the command line.
+    QStringList leftOutNotes() const;
+
+    // Step 3: ".rtf" is appended to a name that does not contain it
+    // (case-sensitive); the lines are written as a database file, atomically,
+    // replacing what was there. Returns the name written. Callers ask (or
+    // need --force) first when replacesExistingFile() holds for that name.
+    static QString resultFileName(const QString& chosen);
+    // True when writing `fileName` would replace a file that is there. A
+    // folder of that name is not replaced but fails the write, so it is no
+    // reason to ask.
+    static bool replacesExistingFile(const QString& fileName);
+    static QString saveResult(const QString& chosen, const QStringList& lines);
+
+private:
+    SourceKind m_kind = SourceKind::None;
+    int m_volume = -1;
+    QString m_sourcePath;
+    QStringList m_sourceLines;
+    DbfTable m_table;
+};

@@ -1,0 +1,128 @@
+#include "core/record/RecordForm.h"
+
+#include "core/record/CodeTables.h"
+#include "core/record/RecordLine.h"
+#include "core/record/RecordNumber.h"
+#include "core/record/Win1250.h"
+
+namespace {
+
+// Takes the text before the first "**" off the front of `rest`.
+QStringView takeField(QStringView& rest)
+{
+    const qsizetype at = rest.indexOf(RecordLine::Separator);
+    QStringView value;
+    if (at < 0) {
+        value = rest;
+        rest = {};
+    } else {
+        value = rest.first(at);
+        rest = rest.sliced(at + RecordLine::Separator.size());
+    }
+    return value;
+}
+
+} // namespace
+
+QString RecordForm::recordName() const
+{
+    return Win1250::roundTrip(name);
+}
+
+QString RecordForm::volumeCode() const
+{
+    return recordName().first(qMin<qsizetype>(2, name.size()));
+}
+
+QString RecordForm::suffix() const
+{
+    return recordName().mid(8, 2);
+}
+
+QString RecordForm::dottedName() const
+{
+    return RecordLine::dottedName(recordName());
+}
+
+RecordForm RecordForm::fromLine(QStringView line)
+{
+    RecordForm form;
+    const QString padded = line.toString() + RecordLine::Separator.toString();
+    form.name = QStringView(padded).first(qMin<qsizetype>(10, line.size())).toString();
+
+    QStringView rest(padded);
+    form.nameField = takeField(rest).toString();
+    form.recordType = Win1250::roundTrip(takeField(rest));
+    form.subject = takeField(rest).toString();
+    for (int slot = 0; slot < CreatorSlots; ++slot) {
+        const QStringView value = takeField(rest);
+        form.roleCodes[slot] = value.first(qMin<qsizetype>(2, value.size())).toString();
+        form.creatorNames[slot] = value.size() > 2 ? value.sliced(2).toString() : QString();
+    }
+    for (QString& text : form.texts)
+        text = takeField(rest).toString();
+    form.link = Win1250::roundTrip(takeField(rest));
+    form.translation = takeField(rest) != u"0";
+    const bool languageStartsWithAsterisk = rest.startsWith(u'*');
+    const QStringView language = takeField(rest);
+    form.languageAsStored = Win1250::roundTrip(language);
+    form.language = languageStartsWithAsterisk ? QString() : form.languageAsStored;
+    QStringView medium = rest;
+    const qsizetype end = medium.indexOf(RecordLine::Separator);
+    if (end >= 0)
+        medium = medium.first(end);
+    form.medium = Win1250::roundTrip(medium);
+    return form;
+}
+
+QStringList RecordForm::toFields(const QString& nameField) const
+{
+    QStringList fields;
+    fields.reserve(RecordLine::FieldCount);
+    fields.append(Win1250::roundTrip(nameField));
+    fields.append(Win1250::roundTrip(recordType));
+    fields.append(subject);
+    for (int slot = 0; slot < CreatorSlots; ++slot)
+        fields.append(roleCodes[slot] + creatorNames[slot]);
+    for (const QString& text : texts)
+        fields.append(text);
+    fields.append(Win1250::roundTrip(link));
+    fields.append(translation ? QStringLiteral("1") : QStringLiteral("0"));
+    fields.append(Win1250::roundTrip(language));
+    fields.append(Win1250::roundTrip(medium));
+    for (QString& field : fields)
+        field = RecordLine::singleLine(field);
+    return fields;
+}
+
+QString RecordForm::toLine(const QString& nameField) const
+{
+    return RecordLine::join(toFields(nameField));
+}
+
+QString RecordForm::separatorFault(const QStringList& fields)
+{
+    const int field = RecordLine::firstShiftingField(fields);
+    if (field < 0)
+        return {};
+    return QStringLiteral(
+               "A rekord nem menthető: a(z) „%1” mező „**” jelet tartalmaz vagy „*” jelre végződik, "
+               "ami a mezőhatárt jelöli, így a mentés a további mezőket elcsúsztatná. Javítsa a "
+               "mezőt, majd mentse újra a rekordot.")
+        .arg(RecordLine::fieldCaption(field));
+}
+
+namespace RecordNaming {
+
+QString newRecordName(int volumePosition, QStringView typedNumber, QStringView suffix)
+{
+    return CodeTables::volumeCode(volumePosition) +
+           RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), 6) + suffix.toString();
+}
+
+QString nextTypedNumber(QStringView typedNumber)
+{
+    return RecordNumber::next(RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), 6));
+}
+
+} // namespace RecordNaming

@@ -1,0 +1,135 @@
+#include "core/search/BrowseList.h"
+
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
+#include "core/search/ChunkText.h"
+
+#include <QDir>
+
+ByteStringList ByteStringList::fromLines(QByteArray bytes)
+{
+    ByteStringList list;
+    qsizetype n = bytes.indexOf('\0');
+    if (n < 0)
+        n = bytes.size();
+    const char* data = bytes.constData();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        list.m_starts.push_back(start);
+        list.m_lengths.push_back(i - start);
+        if (c == '\r' && i + 1 < n && data[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n) {
+        list.m_starts.push_back(start);
+        list.m_lengths.push_back(n - start);
+    }
+    list.m_bytes = std::move(bytes);
+    return list;
+}
+
+void ByteStringList::append(QByteArrayView text)
+{
+    m_starts.push_back(m_bytes.size());
+    m_lengths.push_back(text.size());
+    m_bytes.append(text);
+}
+
+void ByteStringList::clear()
+{
+    m_bytes.clear();
+    m_starts.clear();
+    m_lengths.clear();
+}
+
+void BrowseList::clear()
+{
+    m_names.clear();
+    m_chunkNumbers.clear();
+}
+
+void BrowseList::load(const QString& startDir)
+{
+    clear();
+    const QDir dir(startDir);
+    m_names = ByteStringList::fromLines(TextFile::readBytes(dir.filePath(QStringLiteral("fsz1.zda"))));
+    m_chunkNumbers = ByteStringList::fromLines(TextFile::readBytes(dir.filePath(QStringLiteral("fsz0.zda"))));
+}
+
+int BrowseList::chunkNumberAt(qsizetype position) const
+{
+    if (position < 0 || position >= m_chunkNumbers.size())
+        throw NorlaError(QStringLiteral("List index out of bounds (%1)").arg(position));
+    const QByteArrayView entry = m_chunkNumbers.at(position);
+    // A decimal number, optionally signed, that fits an int; nothing else.
+    QByteArrayView digits = entry;
+    if (digits.startsWith('+') || digits.startsWith('-'))
+        digits = digits.sliced(1);
+    bool ok = !digits.isEmpty();
+    for (const char c : digits)
+        ok = ok && c >= '0' && c <= '9';
+    const int number = ok ? entry.toInt(&ok, 10) : 0;
+    if (!ok)
+        throw NorlaError(QStringLiteral("'%1' is not a valid integer value").arg(Win1250::toUnicode(entry)));
+    return number;
+}
+
+qsizetype BrowseList::findName(const QString& name) const
+{
+    // Letter case ignored the way QString::compare does it, character by
+    // character, without building a string per entry.
+    const auto sameIgnoringCase = [&name](QByteArrayView candidate) {
+        if (candidate.size() != name.size())
+            return false;
+        for (qsizetype k = 0; k < candidate.size(); ++k) {
+            const QChar c(Win1250::toUnicodeChar(static_cast<unsigned char>(candidate[k])));
+            if (c != name[k] && c.toCaseFolded() != name[k].toCaseFolded())
+                return false;
+        }
+        return true;
+    };
+    for (qsizetype i = 0; i < m_names.size(); ++i)
+        if (sameIgnoringCase(m_names.at(i)))
+            return i;
+    return -1;
+}
+
+QString BrowseList::chunkPath(const QString& startDir, int chunkNumber)
+{
+    return QDir(startDir).filePath(QStringLiteral("adatb%1.ztf").arg(chunkNumber));
+}
+
+bool BrowseList::findRecordLine(const QString& chunkPath, QByteArrayView recordName, QByteArray& line)
+{
+    const QByteArray bytes = TextFile::readBytes(chunkPath);
+    QByteArray storage;
+    const ChunkText::LineReader reader(ChunkText::utf16Body(bytes, storage));
+    const qsizetype units = reader.unitCount();
+    ChunkText::LineBuffer buffer;
+    qsizetype found = -1;
+    // Compare the first ten characters only; convert the whole line once found.
+    for (qsizetype start = 0; start < units;) {
+        qsizetype end = start;
+        while (end < units && !ChunkText::isLineBreak(reader.unit(end)))
+            ++end;
+        const qsizetype head = qMin<qsizetype>(10, end - start);
+        if (head == recordName.size()) {
+            bool same = true;
+            for (qsizetype k = 0; k < head && same; ++k)
+                same = Win1250::fromUnicodeChar(reader.unit(start + k)) == recordName[k];
+            if (same)
+                found = start;
+        }
+        start = reader.nextLineStart(end);
+    }
+    if (found < 0)
+        return false;
+    reader.convertLine(found, buffer);
+    line = buffer.view().toByteArray();
+    return true;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/search/RecordView.h"
+#include "core/search/SearchCriteria.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <array>
+#include <vector>
+
+// The test of one record against the criteria, on the 8-bit text of the
+// FieldGrid: the restrictions in Tag order (the first that fails ends the
+// test), then the translation flag, then the term or terms.
+class RecordMatcher final
+{
+public:
+    // `roles` is the role list (szerep.zda, 8-bit), which restriction 4 reads.
+    RecordMatcher(const SearchCriteria& criteria, const QList<QByteArray>& roles);
+
+    bool matches(const RecordView& record) const;
+
+    // A text that the 8-bit line of every matching record contains, so a
+    // scanner may skip lines without it; empty when no such text is known.
+    const QByteArray& requiredText() const { return m_requiredText; }
+
+    // When the volume restriction takes part, the record name codes (first two
+    // 8-bit characters of a line) whose volume can pass it; a line starting
+    // otherwise cannot match. Empty when any line may match.
+    bool hasVolumeGate() const { return m_volumeGate; }
+    bool volumeGatePasses(char first, char second) const;
+
+    // Letters and digits of the code page (accented letters included): what
+    // may not touch a word match on either side.
+    static bool isWordByte(char byte);
+
+private:
+    struct RowTest
+    {
+        int row = -1; // -1: the role names of the filled creator slots
+        QByteArray text;
+    };
+
+    bool holds(const RowTest& test, const RecordView& record) const;
+    bool roleMatches(const RecordView& record, const QByteArray& text) const;
+    bool termFound(const RecordView& record, const QByteArray& term) const;
+    bool rowHasTerm(QByteArrayView row, const QByteArray& term) const;
+    void chooseRequiredText(const SearchCriteria& criteria);
+
+    std::vector<RowTest> m_restrictions;
+    bool m_translationTest = false;
+    bool m_translationYes = true;
+    QList<QByteArray> m_terms;
+    bool m_allTerms = true;
+    bool m_wordMatch = false;
+    std::vector<int> m_termRows; // distinct rows of the checked term fields
+    QList<QByteArray> m_roles;
+    QByteArray m_requiredText;
+    bool m_volumeGate = false;
+    std::vector<quint16> m_volumeCodes;
+};
+
+// Whole-word occurrence: neither neighbour of the occurrence is a letter or digit.
+bool containsWord(QByteArrayView text, QByteArrayView word);

@@ -1,0 +1,333 @@
+#include "core/search/SearchEngine.h"
+
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/search/ChunkText.h"
+#include "core/search/RecordMatcher.h"
+#include "core/search/RecordView.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// What the search of one chunk file found, kept until the hits of every
+// earlier file have been delivered.
+struct ChunkHits
+{
+    QString failedPath; // set when the file could not be read
+    std::string names;  // the record names of the hits, one after the other
+    std::vector<quint8> nameLengths;
+    std::vector<QByteArray> entryLines; // 8-bit lines of the first hits, for the results text
+    qint64 units = 0;
+
+    qsizetype hitCount() const { return qsizetype(nameLengths.size()); }
+};
+
+// Searches one chunk file at a time; its buffers are reused from file to
+// file, so memory stays at one chunk per scanner.
+class ChunkScanner final
+{
+public:
+    using Progress = std::function<void(qint64 done, qint64 total)>;
+
+    explicit ChunkScanner(const RecordMatcher& matcher) : m_matcher(matcher), m_needle(matcher.requiredText())
+    {
+    }
+
+    void scan(const QString& path, ChunkHits& out, const Progress& progress)
+    {
+        try {
+            readFile(path);
+            m_storage.clear();
+            const QByteArrayView body =
+                ChunkText::utf16Body(QByteArrayView(m_file.data(), m_fileSize), m_storage);
+            const ChunkText::LineReader reader(body);
+            out.units = reader.unitCount();
+            if (m_needle.isEmpty())
+                scanEveryLine(reader, out, progress);
+            else
+                scanLinesWithNeedle(reader, out, progress);
+        } catch (...) {
+            // Unreadable, vanished or too large for memory: the search stops
+            // at this file with the message every unreadable file gives.
+            out.failedPath = QFileInfo(path).absoluteFilePath();
+        }
+    }
+
+private:
+    void readFile(const QString& path)
+    {
+        QFile file(path);
+        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+            throw NorlaError::cannotOpen(path);
+        const qint64 size = file.size();
+        if (size > qint64(m_file.size()))
+            m_file.resize(size_t(size));
+        qint64 got = 0;
+        while (got < size) {
+            const qint64 n = file.read(m_file.data() + got, size - got);
+            if (n < 0)
+                throw NorlaError::cannotOpen(path);
+            if (n == 0)
+                break; // shrunk while being read: take what is there
+            got += n;
+        }
+        m_fileSize = got;
+    }
+
+    void scanEveryLine(const ChunkText::LineReader& reader, ChunkHits& out, const Progress& progress)
+    {
+        const qsizetype units = reader.unitCount();
+        qint64 lines = 0;
+        for (qsizetype start = 0; start < units;) {
+            if (m_matcher.hasVolumeGate() && !volumeMayMatch(reader, start)) {
+                start = reader.nextLineStart(reader.lineEnd(start));
+                continue;
+            }
+            const qsizetype end = reader.convertLine(start, m_line);
+            test(out);
+            if (progress && ++lines % 4096 == 0)
+                progress(end, units);
+            start = reader.nextLineStart(end);
+        }
+    }
+
+    // The volume comes from the first two characters of the record name, so
+    // a line of another volume is passed over without being converted.
+    bool volumeMayMatch(const ChunkText::LineReader& reader, qsizetype start) const
+    {
+        if (start + 2 > reader.unitCount() || ChunkText::isLineBreak(reader.unit(start)) ||
+            ChunkText::isLineBreak(reader.unit(start + 1)))
+            return false;
+        return m_matcher.volumeGatePasses(ChunkText::LineReader::toCodePage(reader.unit(start)),
+                                          ChunkText::LineReader::toCodePage(reader.unit(start + 1)));
+    }
+
+    // Only lines that hold the required text can match: find it, then test
+    // the one line around it.
+    void scanLinesWithNeedle(const ChunkText::LineReader& reader, ChunkHits& out, const Progress& progress)
+    {
+        const qsizetype units = reader.unitCount();
+        qint64 lines = 0;
+        for (qsizetype floor = 0; floor < units;) {
+            const qsizetype at = reader.find(m_needle, floor);
+            if (at < 0)
+                break;
+            const qsizetype end = reader.convertLine(reader.lineStartBefore(at, floor), m_line);
+            test(out);
+            if (progress && ++lines % 4096 == 0)
+                progress(end, units);
+            floor = reader.nextLineStart(end);
+        }
+    }
+
+    void test(ChunkHits& out)
+    {
+        const qsizetype length = m_line.size();
+        m_line.append("**");
+        m_record.decode(m_line.view());
+        if (!m_matcher.matches(m_record))
+            return;
+        const QByteArrayView name = m_record.row(FieldGrid::Name);
+        out.names.append(name.data(), size_t(name.size()));
+        out.nameLengths.push_back(quint8(name.size()));
+        if (qint64(out.entryLines.size()) < SearchEngine::MaxResultEntries)
+            out.entryLines.push_back(m_line.view().first(length).toByteArray());
+    }
+
+    const RecordMatcher& m_matcher;
+    const ChunkText::Needle m_needle;
+    std::vector<char> m_file;
+    qint64 m_fileSize = 0;
+    QByteArray m_storage;
+    ChunkText::LineBuffer m_line;
+    RecordView m_record;
+};
+
+// Scans chunk files on worker threads, a bounded number ahead of the one
+// being delivered, and hands the results over strictly in file order.
+class Pipeline final
+{
+public:
+    Pipeline(const QStringList& files, const RecordMatcher& matcher, int threads)
+        : m_files(files), m_matcher(matcher), m_slots(std::make_unique<Slot[]>(size_t(files.size()))),
+          m_window(2 * threads)
+    {
+        for (int i = 0; i < threads; ++i)
+            m_workers.emplace_back([this] { work(); });
+    }
+
+    ~Pipeline()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        for (std::thread& worker : m_workers)
+            worker.join();
+    }
+
+    Q_DISABLE_COPY_MOVE(Pipeline)
+
+    std::unique_ptr<ChunkHits> take(int index, SearchSink& sink)
+    {
+        Slot& slot = m_slots[size_t(index)];
+        std::unique_lock lock(m_mutex);
+        while (!slot.result) {
+            if (m_changed.wait_for(lock, std::chrono::milliseconds(50)) == std::cv_status::timeout) {
+                lock.unlock();
+                sink.progress(slot.done.load(std::memory_order_relaxed),
+                              slot.total.load(std::memory_order_relaxed));
+                lock.lock();
+            }
+        }
+        std::unique_ptr<ChunkHits> result = std::move(slot.result);
+        m_consumed = index + 1;
+        lock.unlock();
+        m_changed.notify_all();
+        return result;
+    }
+
+private:
+    struct Slot
+    {
+        std::atomic<qint64> done{0};
+        std::atomic<qint64> total{0};
+        std::unique_ptr<ChunkHits> result;
+    };
+
+    void work()
+    {
+        ChunkScanner scanner(m_matcher);
+        for (;;) {
+            int index = 0;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] {
+                    return m_stop || m_next >= m_files.size() || m_next < m_consumed + m_window;
+                });
+                if (m_stop || m_next >= m_files.size())
+                    return;
+                index = m_next++;
+            }
+            Slot& slot = m_slots[size_t(index)];
+            auto result = std::make_unique<ChunkHits>();
+            scanner.scan(m_files.at(index), *result, [&slot](qint64 done, qint64 total) {
+                slot.total.store(total, std::memory_order_relaxed);
+                slot.done.store(done, std::memory_order_relaxed);
+            });
+            {
+                const std::lock_guard lock(m_mutex);
+                slot.result = std::move(result);
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    const QStringList& m_files;
+    const RecordMatcher& m_matcher;
+    std::unique_ptr<Slot[]> m_slots;
+    const int m_window;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    qsizetype m_next = 0;
+    qsizetype m_consumed = 0;
+    bool m_stop = false;
+    std::vector<std::thread> m_workers;
+};
+
+qint64 deliver(const ChunkHits& hits, qint64 count, SearchSink& sink)
+{
+    if (!hits.failedPath.isEmpty())
+        throw NorlaError::cannotOpen(hits.failedPath);
+    qsizetype offset = 0;
+    for (qsizetype i = 0; i < hits.hitCount(); ++i) {
+        const QByteArrayView name(hits.names.data() + offset, hits.nameLengths[size_t(i)]);
+        offset += name.size();
+        ++count;
+        if (count <= SearchEngine::MaxResultEntries && i < qsizetype(hits.entryLines.size())) {
+            const FieldGrid record = FieldGrid::decode(hits.entryLines[size_t(i)]);
+            sink.hit(name, &record);
+        } else {
+            sink.hit(name, nullptr);
+        }
+    }
+    sink.progress(hits.units, hits.units);
+    sink.chunkFinished();
+    return count;
+}
+
+int threadsFor(int requested, qsizetype files)
+{
+    const int wanted = requested > 0 ? requested : qBound(1, QThread::idealThreadCount(), 8);
+    return int(qMin<qsizetype>(wanted, files));
+}
+
+} // namespace
+
+SearchEngine::SearchEngine(const SearchCriteria& criteria, const QList<QByteArray>& roles)
+    : m_criteria(criteria), m_roles(roles)
+{
+}
+
+qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
+{
+    const QStringList files = chunkFiles(startDir);
+    const RecordMatcher matcher(m_criteria, m_roles);
+    const int threads = threadsFor(m_threads, files.size());
+    qint64 count = 0;
+    if (threads <= 1) {
+        ChunkScanner scanner(matcher);
+        for (const QString& file : files) {
+            ChunkHits hits;
+            scanner.scan(file, hits, [&sink](qint64 done, qint64 total) { sink.progress(done, total); });
+            count = deliver(hits, count, sink);
+        }
+        return count;
+    }
+    Pipeline pipeline(files, matcher, threads);
+    for (int i = 0; i < files.size(); ++i)
+        count = deliver(*pipeline.take(i, sink), count, sink);
+    return count;
+}
+
+QStringList SearchEngine::chunkFiles(const QString& startDir)
+{
+    const QDir dir(startDir);
+    // A dangling link is listed too, so its chunk is reported as unreadable
+    // instead of silently left out; pipes and devices are never read.
+    QStringList names;
+    const QFileInfoList entries = dir.entryInfoList({QStringLiteral("adatb*.ztf")},
+                                                    QDir::Files | QDir::System | QDir::Hidden, QDir::NoSort);
+    for (const QFileInfo& entry : entries)
+        if (entry.isFile() || (entry.isSymLink() && !entry.exists()))
+            names.append(entry.fileName());
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int order = a.compare(b, Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    QStringList paths;
+    paths.reserve(names.size());
+    for (const QString& name : std::as_const(names))
+        paths.append(dir.filePath(name));
+    return paths;
+}
+
+QList<QByteArray> readRoleList(const QString& path)
+{
+    return TextFile::split8BitLines(TextFile::readBytes(path));
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "core/record/FieldGrid.h"
+#include "core/search/SearchCriteria.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Where the search delivers its output, always on the calling thread and in
+// hit order.
+class SearchSink
+{
+public:
+    virtual ~SearchSink() = default;
+    // Every hit. `record` is the decoded record for the hits whose running
+    // number is below 500 (the ones the results text takes), nullptr after.
+    virtual void hit(QByteArrayView recordName, const FieldGrid* record) = 0;
+    // A chunk file has been searched to its end.
+    virtual void chunkFinished() {}
+    // Progress within the chunk file being searched (units of its text).
+    virtual void progress(qint64 done, qint64 total)
+    {
+        Q_UNUSED(done);
+        Q_UNUSED(total);
+    }
+};
+
+// The composite search over the chunk files adatb*.ztf of a working folder.
+class SearchEngine final
+{
+public:
+    // The results text takes the entries of the hits numbered 1 … 499.
+    static constexpr qint64 MaxResultEntries = 499;
+
+    // `roles`: the role list (szerep.zda, 8-bit lines).
+    SearchEngine(const SearchCriteria& criteria, const QList<QByteArray>& roles);
+
+    // Chunk files are read by this many threads at once (the output does not
+    // depend on it); 0 picks one per processor.
+    void setThreadCount(int threads) { m_threads = threads; }
+
+    // Visits the chunk files in order and reports every hit to the sink;
+    // returns the hit count. A chunk file that cannot be read throws
+    // NorlaError "Cannot open file" after the hits of the files before it.
+    qint64 run(const QString& startDir, SearchSink& sink) const;
+
+    // The chunk files of the folder in visiting order: names ascending as
+    // text with letter case ignored (adatb10.ztf before adatb2.ztf).
+    static QStringList chunkFiles(const QString& startDir);
+
+private:
+    SearchCriteria m_criteria;
+    QList<QByteArray> m_roles;
+    int m_threads = 0;
+};
+
+// The role list as the search reads it: the lines of szerep.zda as 8-bit text.
+// Throws NorlaError "Cannot open file" when the file cannot be read.
+QList<QByteArray> readRoleList(const QString& path);

@@ -1,0 +1,273 @@
+#include "ui/convert/ConversionPage.h"
+
+#include "ui/convert/LinePane.h"
+#include "core/record/CodeTables.h"
+#include "ui/common/UserDialogs.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kPanelWidth = 175;
+constexpr int kControlWidth = 145;
+constexpr int kSourcePaneHeight = 89;
+
+const QString kOpenTitle = QStringLiteral("Forrásfájl megnyitása");
+const QString kSaveTitle = QStringLiteral("Adatok mentése");
+const QString kSaveFilter = QStringLiteral("RTF|*.rtf");
+
+QGroupBox* radioGroup(const QString& name, const QString& caption, const QStringList& items,
+                      QButtonGroup*& buttons, QWidget* parent)
+{
+    auto* box = new QGroupBox(caption, parent);
+    box->setObjectName(name);
+    box->setFixedWidth(kControlWidth);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(2, 2, 0, 2);
+    buttons = new QButtonGroup(box);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* item = new QRadioButton(items[i], box);
+        item->setObjectName(QStringLiteral("%1_%2").arg(name).arg(i));
+        buttons->addButton(item, i);
+        layout->addWidget(item);
+    }
+    return box;
+}
+
+void selectNone(QButtonGroup* buttons)
+{
+    buttons->setExclusive(false);
+    for (QAbstractButton* button : buttons->buttons())
+        button->setChecked(false);
+    buttons->setExclusive(true);
+}
+
+LinePane* textPane(const QString& name, QWidget* parent)
+{
+    auto* pane = new LinePane(parent);
+    pane->setObjectName(name);
+    pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), 8));
+    return pane;
+}
+
+// Long conversions block the window; the cursor says so.
+class WaitCursor final
+{
+    Q_DISABLE_COPY_MOVE(WaitCursor)
+
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("lap_konvertal"));
+    buildControls();
+}
+
+ConversionPage::~ConversionPage() = default;
+
+void ConversionPage::buildControls()
+{
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    auto* panel5 = new QWidget(splitter);
+    panel5->setObjectName(QStringLiteral("Panel5"));
+    // The captions were made for 145 pixels at 8 points.
+    QFont panelFont = panel5->font();
+    panelFont.setPointSize(8);
+    panel5->setFont(panelFont);
+    auto* column = new QVBoxLayout(panel5);
+    m_kindGroup = radioGroup(QStringLiteral("rg_konvtipus"), QStringLiteral(" Konvertálandó fájl típusa "),
+                             {QStringLiteral("*.dbf fájlból"), QStringLiteral("*.zdb fájlból"),
+                              QStringLiteral("Director állományból")},
+                             m_kindItems, panel5);
+    m_volumeGroup = radioGroup(QStringLiteral("rg_kotet2"), QStringLiteral(" Kötet "),
+                               CodeTables::volumeCaptions(), m_volumeItems, panel5);
+    m_openButton = new QPushButton(QStringLiteral("1. Forrásfájl megnyitása"), panel5);
+    m_openButton->setObjectName(QStringLiteral("gkonv1"));
+    m_convertButton = new QPushButton(QStringLiteral("2. Konvertálás"), panel5);
+    m_convertButton->setObjectName(QStringLiteral("gkonv2"));
+    m_saveButton = new QPushButton(QStringLiteral("3. Adatok mentése"), panel5);
+    m_saveButton->setObjectName(QStringLiteral("gkonv3"));
+    for (QWidget* control : {static_cast<QWidget*>(m_kindGroup), static_cast<QWidget*>(m_volumeGroup),
+                             static_cast<QWidget*>(m_openButton), static_cast<QWidget*>(m_convertButton),
+                             static_cast<QWidget*>(m_saveButton)}) {
+        control->setFixedWidth(kControlWidth);
+        column->addWidget(control);
+    }
+    m_status = new QLabel(panel5);
+    m_status->setObjectName(QStringLiteral("konv_allapot"));
+    m_status->setFixedWidth(kControlWidth);
+    m_status->setTextFormat(Qt::PlainText); // record names are not markup
+    m_status->setWordWrap(true);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_status);
+    column->addStretch(1);
+
+    auto* panel6 = new QWidget(splitter);
+    panel6->setObjectName(QStringLiteral("Panel6"));
+    auto* right = new QVBoxLayout(panel6);
+    right->setContentsMargins(0, 0, 0, 0);
+    auto* panes = new QSplitter(Qt::Vertical, panel6);
+    right->addWidget(panes);
+    m_sourcePane = textPane(QStringLiteral("re103"), panes);
+    m_resultPane = textPane(QStringLiteral("re104"), panes);
+    panes->setStretchFactor(0, 0);
+    panes->setStretchFactor(1, 1);
+    panes->setSizes({kSourcePaneHeight, 10 * kSourcePaneHeight});
+
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({kPanelWidth, 4 * kPanelWidth});
+
+    connect(m_kindItems, &QButtonGroup::idClicked, this, &ConversionPage::rg_konvtipusClick);
+    connect(m_openButton, &QPushButton::clicked, this, &ConversionPage::gkonv1Click);
+    connect(m_convertButton, &QPushButton::clicked, this, &ConversionPage::gkonv2Click);
+    connect(m_saveButton, &QPushButton::clicked, this, &ConversionPage::gkonv3Click);
+}
+
+void ConversionPage::resetForMenuEntry()
+{
+    selectNone(m_kindItems);
+    selectNone(m_volumeItems);
+    for (QWidget* control : {static_cast<QWidget*>(m_volumeGroup), static_cast<QWidget*>(m_openButton),
+                             static_cast<QWidget*>(m_convertButton), static_cast<QWidget*>(m_saveButton),
+                             static_cast<QWidget*>(m_sourcePane), static_cast<QWidget*>(m_resultPane)})
+        control->setEnabled(false);
+}
+
+void ConversionPage::rg_konvtipusClick(int item)
+{
+    static constexpr SourceKind kinds[] = {SourceKind::DBase, SourceKind::Zdb, SourceKind::Director};
+    const SourceKind kind = kinds[item];
+    m_openFilter = SourceFormat::forKind(kind)->nameFilter();
+    m_volumeGroup->setEnabled(kind == SourceKind::Director);
+    m_openButton->setEnabled(true);
+    m_session.setKind(kind);
+}
+
+void ConversionPage::gkonv1Click()
+{
+    const QString path =
+        UserDialogs::instance().chooseOpenFile(this, kOpenTitle, m_openFilter, m_session.sourcePath());
+    if (path.isEmpty())
+        return;
+    m_status->clear(); // it spoke of the previous source
+    m_convertButton->setEnabled(true);
+    const bool textSource = m_session.kind() != SourceKind::DBase;
+    if (textSource) {
+        m_sourcePane->setEnabled(true);
+        m_sourcePane->clear();
+    }
+    runGuarded(this, [&] {
+        const WaitCursor wait;
+        m_session.openSource(path);
+    });
+    if (textSource)
+        showSourceLines();
+}
+
+void ConversionPage::gkonv2Click()
+{
+    m_saveButton->setEnabled(true);
+    m_resultPane->setEnabled(true);
+    m_resultPane->clear(); // first, so the list below is not shared while it grows
+    m_resultLines.clear();
+    m_session.setVolume(m_volumeItems->checkedId());
+    runGuarded(this, [&] {
+        const WaitCursor wait;
+        try {
+            m_session.convert([this](const QString& line) { m_resultLines.append(line); });
+        } catch (...) {
+            // The lines built before the error stay, and are shown before the message.
+            showResultLines();
+            reportConversion(false);
+            throw;
+        }
+        showResultLines();
+        reportConversion(true);
+    });
+}
+
+void ConversionPage::gkonv3Click()
+{
+    const QString chosen =
+        UserDialogs::instance().chooseSaveFile(this, kSaveTitle, kSaveFilter, suggestedResultPath());
+    if (chosen.isEmpty())
+        return;
+    const QString fileName = ConversionSession::resultFileName(chosen);
+    if (!mayWrite(fileName))
+        return;
+    runGuarded(this, [&] {
+        const WaitCursor wait;
+        m_lastResultPath = ConversionSession::saveResult(fileName, m_resultLines);
+    });
+}
+
+// The dialog is pre-filled with the source's name and ".rtf", often the name
+// of a database beside it, and Enter would replace that database. The dialog
+// cannot ask: ".rtf" is appended after it, so only here is the name known
+// that will really be written.
+bool ConversionPage::mayWrite(const QString& fileName)
+{
+    if (!ConversionSession::replacesExistingFile(fileName))
+        return true;
+    return UserDialogs::instance().askYesNo(
+        this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a konvertált adatokra? "
+                             "A benne lévő adatok elvesznek.")
+                  .arg(fileName));
+}
+
+// The count, and whatever of the source the conversion passes over by design,
+// so that no record goes missing unnoticed.
+void ConversionPage::reportConversion(bool finished)
+{
+    if (!finished) {
+        m_status->setText(QStringLiteral("A konvertálás hiba miatt megszakadt; %1 rekord készült el.")
+                              .arg(m_resultLines.size()));
+        return;
+    }
+    const QStringList lines =
+        QStringList{QStringLiteral("%1 rekord konvertálva.").arg(m_resultLines.size())} +
+        m_session.leftOutNotes();
+    m_status->setText(lines.join(u'\n'));
+}
+
+// The panes share the lists: nothing is copied, however long the file.
+void ConversionPage::showSourceLines()
+{
+    m_sourcePane->setLines(m_session.sourceLines());
+}
+
+void ConversionPage::showResultLines()
+{
+    m_resultPane->setLines(m_resultLines);
+}
+
+// Beside the source, under its name with ".rtf", until something was saved.
+QString ConversionPage::suggestedResultPath() const
+{
+    if (!m_lastResultPath.isEmpty())
+        return m_lastResultPath;
+    if (m_session.sourcePath().isEmpty())
+        return {};
+    const QFileInfo source(m_session.sourcePath());
+    return source.dir().filePath(source.completeBaseName() + QStringLiteral(".rtf"));
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/record/FieldGrid.h"
+#include "core/search/BrowseList.h"
+
+#include <QWidget>
+
+#include <array>
+
+class NameListModel;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListView;
+
+// "Tallózás" (lap_tallozas, page 7): every indexed record by name in
+// lb_talloz1, and the chosen record field by field in Panel14.
+class BrowsePage final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(BrowsePage)
+
+public:
+    explicit BrowsePage(QWidget* parent = nullptr);
+
+    // Loads the record directory (fsz1.zda, fsz0.zda) of the start directory and
+    // shows the first record. With quietWhenAbsent a folder without any index
+    // (neither file exists) leaves the page empty without a message. Failures
+    // are shown in a message box; false when one stopped the loading.
+    bool loadBrowseList(const QString& startDir, bool quietWhenAbsent);
+    // Selects the first entry equal to the name (letter case ignored) and shows
+    // it; false when there is none or showing it failed.
+    bool openRecord(const QString& recordName);
+
+    const BrowseList& browseList() const { return m_list; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildRecordView();
+    QLineEdit* addRow(const QString& caption, const QString& editName, int y, bool longEdit,
+                      QLabel** label = nullptr);
+    void selectRow(int row);
+    void lb_talloz1Click();
+    // Reads the selected record's chunk and fills the record view; throws
+    // NorlaError when the record directory or the chunk is broken.
+    void showSelectedRecord();
+    void fillRecordView(const FieldGrid& record);
+    void showCreators(QByteArrayView creators);
+    void Panel14Resize();
+
+    QString m_startDir;
+    BrowseList m_list;
+    NameListModel* m_model = nullptr;
+    QListView* m_names = nullptr;
+    QWidget* m_panel14 = nullptr;
+    QGroupBox* m_creatorGroup = nullptr;
+    std::array<QLabel*, 4> m_creatorLabels{};
+    std::array<QLineEdit*, 4> m_creatorEdits{};
+    QLabel* m_publicationLabel = nullptr;
+    QLabel* m_volumeLabel = nullptr;
+    std::array<QLineEdit*, FieldGrid::RowCount> m_rowEdits{}; // by FieldGrid row; null for rows not shown
+    QLineEdit* m_translation = nullptr;
+    QList<QWidget*> m_longEdits;
+    int m_changedByPress = -1; // the row whose selection a mouse press just showed
+    bool m_selecting = false;
+};

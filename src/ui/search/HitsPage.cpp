@@ -1,0 +1,107 @@
+#include "ui/search/HitsPage.h"
+
+#include "core/record/Win1250.h"
+#include "ui/search/NameListModel.h"
+
+#include <QHBoxLayout>
+#include <QListView>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+
+namespace {
+
+constexpr int kListPanelWidth = 185;
+
+QTextCharFormat runFormat(const HitRun& run)
+{
+    QTextCharFormat format;
+    format.setFontFamilies({QStringLiteral("Times New Roman")});
+    format.setFontPointSize(12);
+    format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(run.italic);
+    return format;
+}
+
+} // namespace
+
+HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("lap_talalatok"));
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    auto* panel = new QWidget(splitter);
+    panel->setObjectName(QStringLiteral("Panel_talalat"));
+    auto* panelLayout = new QHBoxLayout(panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    m_list = new QListView(panel);
+    m_list->setObjectName(QStringLiteral("lb_talalat"));
+    m_list->setUniformItemSizes(true);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_model = new NameListModel(&m_names, this);
+    m_list->setModel(m_model);
+    panelLayout->addWidget(m_list);
+
+    m_text = new QTextEdit(splitter);
+    m_text->setObjectName(QStringLiteral("re_tal"));
+    m_text->setReadOnly(true);
+    m_text->setUndoRedoEnabled(false);
+    m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_text->document()->setDefaultFont(QFont(QStringLiteral("Times New Roman"), 12));
+
+    splitter->addWidget(panel);
+    splitter->addWidget(m_text);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({kListPanelWidth, 600});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    connect(m_list, &QListView::clicked, this, &HitsPage::lb_talalatClick);
+}
+
+void HitsPage::clearHitList()
+{
+    m_names.clear();
+    m_model->reset();
+}
+
+void HitsPage::clearResultsText()
+{
+    m_text->clear();
+}
+
+void HitsPage::appendHit(QByteArrayView recordName)
+{
+    m_names.append(recordName);
+}
+
+void HitsPage::showAppendedHits()
+{
+    m_model->showAppended();
+}
+
+void HitsPage::appendEntry(const QList<HitRun>& entry)
+{
+    QTextCursor cursor(m_text->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (const HitRun& run : entry) {
+        if (run.lineBreak)
+            cursor.insertBlock();
+        else
+            cursor.insertText(run.text, runFormat(run));
+    }
+    cursor.endEditBlock();
+}
+
+void HitsPage::lb_talalatClick(const QModelIndex& index)
+{
+    if (!index.isValid() || !m_list->selectionModel()->isSelected(index))
+        return;
+    Q_EMIT openHitRequested(Win1250::toUnicode(m_names.at(index.row())));
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/search/BrowseList.h"
+#include "core/search/HitEntry.h"
+
+#include <QWidget>
+
+class NameListModel;
+class QListView;
+class QTextEdit;
+
+// "Találatok" (lap_talalatok, page 3): the hit list lb_talalat and the
+// results text re_tal of the last composite search.
+class HitsPage final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HitsPage)
+
+public:
+    explicit HitsPage(QWidget* parent = nullptr);
+
+    void clearHitList();
+    void clearResultsText();
+    // Appended names appear in lb_talalat at the next showAppendedHits().
+    void appendHit(QByteArrayView recordName);
+    void showAppendedHits();
+    void appendEntry(const QList<HitRun>& entry);
+
+    const ByteStringList& hitNames() const { return m_names; }
+
+Q_SIGNALS:
+    // A hit was clicked: the main window opens it on its browse page.
+    void openHitRequested(const QString& recordName);
+
+private:
+    void lb_talalatClick(const QModelIndex& index);
+
+    ByteStringList m_names;
+    NameListModel* m_model = nullptr;
+    QListView* m_list = nullptr;
+    QTextEdit* m_text = nullptr;
+};

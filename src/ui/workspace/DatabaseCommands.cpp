@@ -1,0 +1,251 @@
+// The database document commands of the main window: new, open, save, save
+// as, the save question on leaving, the caption and the record-name list.
+
+#include "core/record/LookupList.h"
+#include "core/session/RecoveryCopy.h"
+#include "ui/about/LoadingWindow.h"
+#include "ui/common/UserDialogs.h"
+#include "ui/workspace/DataEntryPage.h"
+#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordNameModel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QScopeGuard>
+
+namespace {
+
+const QString DatabaseFilter = QStringLiteral("RTF|*.rtf");
+const QString OpenFilter = QStringLiteral("RTF|*.rtf|TXT|*.txt|Egyéb|*.*");
+
+void fillList(QComboBox* combo, const QStringList& entries)
+{
+    combo->clear();
+    combo->addItems(entries);
+    // A freshly filled list has no selection until a record or a mode picks one.
+    combo->setCurrentIndex(-1);
+}
+
+} // namespace
+
+void TForm1::newDatabase()
+{
+    if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
+        return;
+    const QString chosen = UserDialogs::instance().chooseSaveFile(
+        this, QStringLiteral("Új adatbázis létrehozása"), DatabaseFilter, QString());
+    if (chosen.isEmpty())
+        return;
+    const QString name = DatabaseDocument::withRtfExtension(chosen);
+    // An empty database written over an existing one would lose all its
+    // records, so that one case asks first.
+    if (QFileInfo::exists(name) &&
+        !UserDialogs::instance().askYesNo(
+            this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem egy üres adatbázisra? "
+                                 "A benne lévő rekordok elvesznek.")
+                      .arg(name)))
+        return;
+    if (runGuarded(this, [&] { DatabaseDocument::createEmptyFile(name); }))
+        loadDatabase(name);
+}
+
+void TForm1::openDatabase()
+{
+    if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
+        return;
+    const QString chosen = UserDialogs::instance().chooseOpenFile(
+        this, QStringLiteral("Adatbázis megnyitása"), OpenFilter, m_lastOpenPath);
+    if (chosen.isEmpty())
+        return;
+    m_lastOpenPath = chosen;
+    loadDatabase(chosen);
+}
+
+void TForm1::saveDatabase()
+{
+    runDocumentSave(QString());
+}
+
+void TForm1::saveDatabaseAs()
+{
+    const QString chosen = UserDialogs::instance().chooseSaveFile(this, QStringLiteral("Adatbázis mentése"),
+                                                                  DatabaseFilter, m_document.path());
+    if (chosen.isEmpty())
+        return;
+    // The dialog cannot know the ".rtf" the name gets afterwards, so the
+    // question about another database of that name is asked here.
+    const QString target = DatabaseDocument::withRtfExtension(chosen);
+    if (QFileInfo(target).isFile() && QFileInfo(target) != QFileInfo(m_document.path()) &&
+        !UserDialogs::instance().askYesNo(
+            this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a megnyitott adatbázisra? A benne "
+                                 "lévő rekordok elvesznek.")
+                      .arg(target)))
+        return;
+    runDocumentSave(chosen);
+}
+
+// An empty path saves to the document's own path. A failed write is reported
+// and keeps the document modified, with its save actions enabled.
+bool TForm1::runDocumentSave(const QString& path)
+{
+    const bool saved = runGuarded(this, [&] {
+        if (path.isEmpty())
+            m_document.save();
+        else
+            m_document.saveAs(path);
+    });
+    if (saved)
+        m_recovery->discard();
+    updateDocumentState();
+    return saved;
+}
+
+// Asks what becomes of unsaved edits before the document is left: Yes saves
+// them, No throws them away, Mégse (also Esc and the close box) keeps
+// everything as it is and cancels the command. True when the command may go on.
+bool TForm1::settleUnsavedChanges(LeaveTo leaveTo)
+{
+    if (!m_document.isModified())
+        return true;
+    switch (UserDialogs::instance().askYesNoCancel(
+        this, QStringLiteral("Mentsem az adatbázisban történt módosításokat ?"))) {
+    case UserDialogs::Answer::Cancel:
+        return false;
+    case UserDialogs::Answer::No:
+        // Leaving another way, the copy goes once the other database is open.
+        if (leaveTo == LeaveTo::Quit)
+            m_recovery->discard();
+        return true;
+    case UserDialogs::Answer::Yes:
+        break;
+    }
+    if (runDocumentSave(QString()))
+        return true;
+    // Going on now would throw the unsaved records away.
+    UserDialogs::instance().inform(
+        this,
+        leaveTo == LeaveTo::Quit
+            ? QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el "
+                             "másik helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a "
+                             "kérdésre válaszoljon nemmel.")
+            : QStringLiteral("Az adatbázist nem sikerült menteni, ezért a megnyitott adatbázis marad. "
+                             "Mentse el másik helyre (Adatbázis mentése másként...), vagy válaszoljon "
+                             "a kérdésre nemmel."));
+    return false;
+}
+
+// A recovery copy newer than the database means edits that never reached it;
+// the user decides whether the document takes them. Declined, the copy
+// stays, so the question comes again next time.
+void TForm1::offerRecovery(const QString& path)
+{
+    if (!RecoveryCopy::newerCopyExists(path))
+        return;
+    const QString copy = RecoveryCopy::pathFor(path);
+    const QString question =
+        QStringLiteral("A(z) %1 adatbázishoz tartozik egy helyreállítási másolat (%2), amely újabb az "
+                       "adatbázisnál: olyan módosításokat őriz, amelyek mentése elmaradt, például mert a "
+                       "program váratlanul leállt.\n\nVisszaállítsam a módosításokat a másolatból? Igen: "
+                       "a másolat tartalma töltődik be, még mentetlenül. Nem: az adatbázis töltődik be a "
+                       "fájlból, a másolat megmarad.")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
+    if (!UserDialogs::instance().askYesNo(this, question))
+        return;
+    m_document.loadRecovered(path, copy);
+    m_recovery->adopt(path);
+}
+
+bool TForm1::loadDatabase(const QString& path)
+{
+    repaint();
+    return runGuarded(this, [&] {
+        if (m_companions.loading)
+            m_companions.loading->showFor(path);
+        // Closed before any message about a failure is shown.
+        const auto closeLoading = qScopeGuard([this] {
+            if (!m_companions.loading)
+                return;
+            m_companions.loading->closeWindow();
+            // The keyboard goes back to the editor, not to wherever the
+            // window system sends it after the loading window.
+            if (isVisible())
+                activateWindow();
+        });
+        m_document.load(path);
+        // The edits of the document before were saved or thrown away at the
+        // question; its copy goes with them.
+        m_recovery->discard();
+        offerRecovery(path);
+        reloadLookupLists();
+        updateDocumentState();
+        m_rawViewStale = true;
+        rebuildRecordNameList();
+        applyStateColumn(WorkspaceStates::DatabaseOpen);
+        m_currentIndex = m_document.lineCount() > 0 ? 0 : -1;
+        if (m_document.lineCount() < 2)
+            enterNewRecords();
+        else
+            enterBrowse();
+        setSaveCommandEnabled(false);
+        // A restored document is modified from the start.
+        updateDocumentState();
+        refreshRawViewIfShown();
+    });
+}
+
+void TForm1::documentEdited()
+{
+    updateDocumentState();
+    m_recovery->documentChanged(m_document);
+}
+
+void TForm1::reloadLookupLists()
+{
+    DataEntryPage& p = *m_entry;
+    auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
+    fillList(p.language, listFile(LookupList::LanguagesFile));
+    const QStringList roles = listFile(LookupList::RolesFile);
+    for (QComboBox* combo : p.roleLists)
+        fillList(combo, roles);
+    fillList(p.recordType, listFile(LookupList::RecordTypesFile));
+}
+
+void TForm1::updateDocumentState()
+{
+    m_saveDatabase->setEnabled(m_document.isModified());
+    updateCaption();
+}
+
+void TForm1::updateCaption()
+{
+    QString caption = QStringLiteral("Norla 7.2");
+    if (m_document.hasFile())
+        caption += QStringLiteral("   -   [ ") + m_document.path() + QStringLiteral(" ]");
+    if (m_document.isModified())
+        caption += QStringLiteral(" *");
+    setWindowTitle(caption);
+}
+
+void TForm1::rebuildRecordNameList()
+{
+    m_recordNameModel->rebuild();
+    if (m_document.recordNameCount() > 0) {
+        m_recordNames->setCurrentIndex(0);
+        if (m_mode != Mode::NewRecords)
+            m_recordNames->setEnabled(true);
+    }
+    m_rawViewStale = true;
+}
+
+// The raw view of a large database is a big text; it is built only when its
+// page is on the screen.
+void TForm1::refreshRawViewIfShown()
+{
+    if (!m_rawViewStale || currentPage() != RawPage)
+        return;
+    m_rawView->setPlainText(m_document.plainText());
+    m_rawViewStale = false;
+}

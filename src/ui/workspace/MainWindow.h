@@ -1,0 +1,289 @@
+#pragma once
+
+#include "core/record/DatabaseDocument.h"
+#include "core/settings/AppSettings.h"
+#include "ui/workspace/WorkspaceStates.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMainWindow>
+
+#include <array>
+
+class DataEntryPage;
+class QAction;
+class QActionGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QStackedWidget;
+class QTabBar;
+class QTableWidget;
+class QTextEdit;
+class QToolBar;
+class QToolButton;
+class RecordNameModel;
+class RecoveryCopy;
+class Tbetoltform;
+class Tconfigform;
+class Tnevjform;
+class Tkeresform;
+class Tindexform;
+class ConversionPage;
+class HitsPage;
+class BrowsePage;
+
+// The windows created after the main window, handed to it once they exist.
+struct Companions
+{
+    Tbetoltform* loading = nullptr;
+    Tconfigform* settings = nullptr;
+    Tnevjform* about = nullptr;
+    Tkeresform* search = nullptr;
+    Tindexform* index = nullptr;
+};
+
+// The main window. Its constructor is the create handler: it captures the
+// start directory, reads and rewrites config.kzs and builds the workspace.
+// It owns the open database and the data-entry page's state.
+class TForm1 final : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+public:
+    // Page indices of the page control `soklap`.
+    enum Page
+    {
+        ConvertPage = 0,
+        EntryPage = 1,
+        GridPage = 2,
+        HitsPageIndex = 3,
+        RawPage = 4,
+        BrowsePageIndex = 7,
+        PageCount = 8
+    };
+
+    enum class Mode
+    {
+        AwaitingDatabase,
+        Browse,
+        NewRecords
+    };
+
+    static constexpr int SourceWindowTag = 1000;
+    static constexpr int DropBoxTagBase = 100;
+
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    void setCompanions(const Companions& companions);
+
+    const QString& startDir() const { return m_startDir; }
+    AppSettings& settings() { return m_settings; }
+    const AppSettings& settings() const { return m_settings; }
+
+    void showPage(int index);
+    int currentPage() const;
+
+    ConversionPage* conversionPage() const { return m_conversionPage; }
+    HitsPage* hitsPage() const { return m_hitsPage; }
+    BrowsePage* browsePage() const { return m_browsePage; }
+
+    // The controls the settings dialog changes: the data fields Edit2 … Edit14
+    // (never Edit1), the raw database view re_forras and the source window re1.
+    const QList<QLineEdit*>& dataFieldEditors() const { return m_dataFields; }
+    QPlainTextEdit* rawDatabaseView() const { return m_rawView; }
+    QTextEdit* sourceWindow() const;
+    bool sourceEditable() const;
+    void setSourceEditable(bool editable);
+
+    // Opens a database as the document (loading window, lists, record names,
+    // mode). A file that cannot be read is reported and leaves the open
+    // document as it was; returns false then.
+    bool loadDatabase(const QString& path);
+    const DatabaseDocument& document() const { return m_document; }
+    Mode mode() const { return m_mode; }
+    int currentRecordIndex() const { return m_currentIndex; }
+    int lastPressedTag() const { return m_lastPressedTag; }
+    QString statusText(int panel) const;
+    DataEntryPage* entryPage() const { return m_entry; }
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Building (MainWindow.cpp)
+    void createActions();
+    void createMenus();
+    QToolBar* createToolBar();
+    void createStatusBar();
+    void buildPages();
+    void registerStateGroups();
+    void wireRecordControls();
+    void initialiseWorkspace();
+    void firstActivation();
+    void writeSettingsOnLeave();
+    enum class LeaveTo
+    {
+        Quit,
+        OtherDatabase
+    };
+    bool settleUnsavedChanges(LeaveTo leaveTo);
+    void offerRecovery(const QString& path);
+    void documentEdited();
+
+    // Other windows reached from the menu (MainWindow.cpp)
+    void openConversion();
+    void openSearch();
+    void Indexels1Click();
+    void openSettings(int page);
+    void openAbout();
+
+    // Database document (DatabaseCommands.cpp)
+    void newDatabase();
+    void openDatabase();
+    void saveDatabase();
+    void saveDatabaseAs();
+    bool runDocumentSave(const QString& path);
+    void updateDocumentState();
+    void updateCaption();
+    void rebuildRecordNameList();
+    void reloadLookupLists();
+    void refreshRawViewIfShown();
+
+    // Modes and navigation (WorkspaceModes.cpp)
+    void applyStateColumn(WorkspaceStates::Column column);
+    void setGroupEnabled(WorkspaceStates::Group group, bool enabled);
+    void enterMode(int tag);
+    void enterBrowse();
+    void enterNewRecords();
+    void position(int kind);
+    void selectInList(int index);
+    void setNavigationByPosition();
+    void setStatus(int panel, const QString& text);
+    void updateRecordCountLabel();
+
+    // Record display, saving and field editing (RecordEditing.cpp)
+    void showRecord(int index);
+    void fillFieldGrid(const QString& line);
+    void saveRecord();
+    void appendRecord(const QString& line);
+    void replaceRecord(const QString& line);
+    QStringList encodeForm(const QString& nameField) const;
+    void keepUnlisted(QComboBox* combo, QString& kept, const QString& value);
+    void forgetUnlistedValues();
+    void handlerA(QObject* sender);
+    void handlerB(QObject* sender);
+    void applySavableRule();
+    bool recordIsSavable() const;
+    void setSaveCommandEnabled(bool enabled);
+    void setRecordTypeLabels();
+    void setRecordTypeMenuCaptions();
+    void setRoleMenuCaptions();
+    void toggleFieldSelection(int field);
+    void paintField(int field, bool selected);
+    void updateExchangeCommand();
+    void exchangeFields();
+    void clearFields();
+    void deleteRecord();
+    void selectRecordType(const QString& type);
+    void selectLanguage(const QString& language);
+
+    // Source window, extraction and drop boxes (SourceWindow.cpp)
+    void loadSourceDocument();
+    void extractInto(int tag);
+    void mousePressed(int tag);
+    void dropBoxChanged(int field);
+    void startCharacterMap();
+
+    // Subject tree menu (SubjectMenu.cpp)
+    void loadSubjectTree();
+    void buildSubjectMenu(const QString& path);
+    void chooseSubject(int line);
+
+    QString m_startDir;
+    AppSettings m_settings;
+    Companions m_companions;
+    bool m_firstActivationDone = false;
+
+    DatabaseDocument m_document;
+    Mode m_mode = Mode::AwaitingDatabase;
+    int m_currentIndex = 0;
+    int m_lastPressedTag = 0;
+    std::array<bool, 21> m_fieldSelection{}; // field numbers 1 … 20
+    // The medium of the shown record when it is none of the listed ones; a
+    // replaced record keeps it rather than taking another record's medium.
+    QString m_unlistedMedium;
+    // The same for the type, the language and the role codes of the shown
+    // record that their lists cannot show.
+    QString m_unlistedType;
+    QString m_unlistedLanguage;
+    std::array<QString, 4> m_unlistedRoles;
+    // Field 1 of the shown record as stored, which a replaced record keeps.
+    QString m_shownNameField;
+    RecoveryCopy* m_recovery = nullptr;
+    bool m_recoveryFailureShown = false;
+    bool m_emptyingDropBoxes = false;
+    bool m_rawViewStale = true;
+    QString m_lastOpenPath;           // the open dialog starts at the file chosen last
+    QList<QByteArray> m_subjectLines; // the lines of the subject tree built last
+
+    QStackedWidget* m_soklap = nullptr;
+    QTabBar* m_tabs = nullptr;
+    ConversionPage* m_conversionPage = nullptr;
+    HitsPage* m_hitsPage = nullptr;
+    BrowsePage* m_browsePage = nullptr;
+    DataEntryPage* m_entry = nullptr;
+    QTableWidget* m_fieldGrid = nullptr; // racs0
+
+    QList<QLineEdit*> m_dataFields; // Edit2 … Edit14
+    QPlainTextEdit* m_rawView = nullptr;
+    QComboBox* m_recordNames = nullptr; // cb_rekordok0
+    RecordNameModel* m_recordNameModel = nullptr;
+    std::array<QLabel*, 3> m_statusPanels{};
+
+    std::array<QList<QObject*>, size_t(WorkspaceStates::Group::Count)> m_stateGroups;
+
+    // Commands: one action for each, shown in its menu and on its tool button.
+    QAction* m_newDatabase = nullptr;
+    QAction* m_openDatabase = nullptr;
+    QAction* m_saveDatabase = nullptr;
+    QAction* m_saveDatabaseAs = nullptr;
+    QAction* m_loadSource = nullptr;
+    QAction* m_loadSubjects = nullptr;
+    QAction* m_settingsCommand = nullptr;
+    QAction* m_leave = nullptr;
+    QAction* m_dataEntry = nullptr;
+    QAction* m_browsePageCommand = nullptr;
+    QAction* m_searchCommand = nullptr;
+    QAction* m_convertCommand = nullptr;
+    QAction* m_indexCommand = nullptr;
+    QAction* m_exchange = nullptr;
+    QAction* m_clear = nullptr;
+    QAction* m_saveRecord = nullptr;
+    QAction* m_deleteRecord = nullptr;
+    QAction* m_browseMode = nullptr;
+    QAction* m_newRecordsMode = nullptr;
+    QActionGroup* m_modeGroup = nullptr;
+    QAction* m_findRecord = nullptr;
+    QAction* m_about = nullptr;
+    std::array<QAction*, 4> m_navigation{};
+    QAction* m_monitor = nullptr;
+    QAction* m_characterMap = nullptr;
+    std::array<QAction*, 12> m_insertEntries{}; // menu1_1 … menu1_12
+    std::array<QAction*, 12> m_appendEntries{}; // menu2_1 … menu2_12
+
+    QMenu* m_fileMenu = nullptr;
+    QMenu* m_operationsMenu = nullptr;
+    QMenu* m_editMenu = nullptr;
+    QMenu* m_insertMenu = nullptr;
+    QMenu* m_appendMenu = nullptr;
+    QMenu* m_recordsMenu = nullptr;
+    QMenu* m_subjectMenu = nullptr; // menu4_0
+    QMenu* m_helpMenu = nullptr;
+};

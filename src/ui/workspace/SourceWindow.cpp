@@ -1,0 +1,100 @@
+// The source window: loading a source document, lifting its text into the
+// fields through the extraction menus and the drop boxes, and the mouse press
+// handling that tells a drag from the source apart from other input.
+
+#include "core/record/TextFile.h"
+#include "ui/common/UserDialogs.h"
+#include "ui/workspace/DataEntryPage.h"
+#include "ui/workspace/DropBox.h"
+#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RtfReader.h"
+#include "core/source/SourceText.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QTextDocument>
+#include <QTextEdit>
+
+void TForm1::loadSourceDocument()
+{
+    const QString path = UserDialogs::instance().chooseOpenFile(
+        this, QStringLiteral("Forrásadat megnyitása"), QStringLiteral("RTF|*.rtf|TXT|*.txt|Egyéb|*.*"),
+        m_lastOpenPath);
+    if (path.isEmpty())
+        return;
+    m_lastOpenPath = path;
+    runGuarded(this, [&] {
+        const QByteArray bytes = TextFile::readBytes(path);
+        QTextEdit* source = sourceWindow();
+        source->clear();
+        if (Rtf::looksLikeRtf(bytes)) {
+            // Filled apart and then handed over: a document a text control
+            // shows is laid out whole when an edit ends, which takes minutes
+            // for a source of a few hundred megabytes; a document handed over
+            // is laid out as it is looked at. The control owns its child
+            // document and drops the one before.
+            auto* document = new QTextDocument(source);
+            Rtf::loadInto(bytes, *document);
+            source->setDocument(document);
+        } else {
+            source->setPlainText(SourceText::decodePlain(bytes));
+        }
+        setStatus(1, QStringLiteral(" Forrásfájl: ") + path);
+    });
+}
+
+void TForm1::extractInto(int tag)
+{
+    const QString text = SourceText::firstLine(sourceWindow()->textCursor().selectedText());
+    QLineEdit* field = m_entry->edits[tag % 100 + 2];
+    if (tag < 200)
+        field->setText(text);
+    else
+        field->setText(field->text() + text);
+}
+
+void TForm1::mousePressed(int tag)
+{
+    // Emptying the boxes is no drop: it must not reach a field, whatever the
+    // last press was.
+    m_emptyingDropBoxes = true;
+    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
+        if (!m_entry->dropBoxes[k]->document()->isEmpty())
+            m_entry->dropBoxes[k]->clear();
+    m_emptyingDropBoxes = false;
+    m_lastPressedTag = tag;
+}
+
+void TForm1::dropBoxChanged(int field)
+{
+    if (m_emptyingDropBoxes)
+        return;
+    if (m_lastPressedTag == SourceWindowTag) {
+        m_entry->edits[field]->setText(m_entry->dropBoxes[field]->firstLine());
+        m_lastPressedTag = 0;
+    }
+    applySavableRule();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    const QVariant tag = watched->property("tag");
+    if (tag.isValid()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            mousePressed(tag.toInt());
+        } else if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched) &&
+                   tag.toInt() > 0 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            toggleFieldSelection(tag.toInt());
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::startCharacterMap()
+{
+    // Started on its own; a missing program is not worth a message.
+    QProcess::startDetached(QStringLiteral("gucharmap"), {});
+}

@@ -1,0 +1,164 @@
+// The workspace modes, the enabled states they apply, and moving between records.
+
+#include "ui/workspace/DataEntryPage.h"
+#include "ui/workspace/MainWindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+
+using WorkspaceStates::Cell;
+using WorkspaceStates::Group;
+
+void TForm1::applyStateColumn(WorkspaceStates::Column column)
+{
+    for (const WorkspaceStates::Row& row : WorkspaceStates::Table) {
+        switch (row.cells[column]) {
+        case Cell::Same:
+            break;
+        case Cell::On:
+            setGroupEnabled(row.group, true);
+            break;
+        case Cell::Off:
+            setGroupEnabled(row.group, false);
+            break;
+        case Cell::WhenRecords:
+            setGroupEnabled(row.group, m_document.recordNameCount() > 0);
+            break;
+        }
+    }
+}
+
+void TForm1::setGroupEnabled(Group group, bool enabled)
+{
+    for (QObject* object : m_stateGroups[size_t(group)]) {
+        if (auto* menu = qobject_cast<QMenu*>(object))
+            menu->menuAction()->setEnabled(enabled);
+        else if (auto* action = qobject_cast<QAction*>(object))
+            action->setEnabled(enabled);
+        else if (auto* widget = qobject_cast<QWidget*>(object))
+            widget->setEnabled(enabled);
+    }
+}
+
+// A mode command: "Tallózás a rekordokban" and "Adatrögzítés" (tag 0), "Új
+// rekordok felvitele" (tag 1).
+void TForm1::enterMode(int tag)
+{
+    showPage(EntryPage);
+    // Before a database is open there is nothing to browse and nowhere to
+    // append to; the page is shown and the workspace keeps waiting.
+    if (m_mode == Mode::AwaitingDatabase)
+        return;
+    if (tag == 0)
+        enterBrowse();
+    else
+        enterNewRecords();
+    setSaveCommandEnabled(false);
+}
+
+void TForm1::enterBrowse()
+{
+    DataEntryPage& p = *m_entry;
+    m_mode = Mode::Browse;
+    p.edits[1]->hide();
+    p.pan102->hide();
+    p.pan101->show();
+    applyStateColumn(WorkspaceStates::Browse);
+    setStatus(0, QStringLiteral(" Tallózás a rekordokban"));
+    m_browseMode->setChecked(true);
+
+    // Browsing needs a current record whenever there are records: after new
+    // records were added to an empty database the index still says "none".
+    const int count = m_document.recordNameCount();
+    if (count == 0)
+        m_currentIndex = -1;
+    else
+        m_currentIndex = qBound(0, m_currentIndex, count - 1);
+    // The list names the record that is shown.
+    m_recordNames->setCurrentIndex(m_currentIndex);
+    setNavigationByPosition();
+    showRecord(m_currentIndex);
+}
+
+void TForm1::enterNewRecords()
+{
+    DataEntryPage& p = *m_entry;
+    m_mode = Mode::NewRecords;
+    for (int slot = 0; slot < 4; ++slot)
+        p.roleLists[slot]->setCurrentIndex(slot < p.roleLists[slot]->count() ? slot : -1);
+    setRoleMenuCaptions();
+    p.pan101->hide();
+    p.pan102->show();
+    p.edits[1]->show();
+    applyStateColumn(WorkspaceStates::NewRecords);
+    setStatus(0, QStringLiteral(" Új rekordok felvitele"));
+    m_newRecordsMode->setChecked(true);
+    clearFields();
+    updateRecordCountLabel();
+    p.edits[1]->setFocus();
+}
+
+void TForm1::position(int kind)
+{
+    const int count = m_recordNames->count();
+    int i = m_recordNames->currentIndex();
+    switch (kind) {
+    case 1:
+        i = 0;
+        break;
+    case 2:
+        --i;
+        break;
+    case 3:
+        ++i;
+        break;
+    case 4:
+        i = count - 1;
+        break;
+    default:
+        return;
+    }
+    if (i <= 0)
+        i = 0;
+    if (i >= count - 1)
+        i = count - 1;
+    m_recordNames->setCurrentIndex(i);
+    m_currentIndex = m_recordNames->currentIndex();
+    showRecord(m_currentIndex);
+    setNavigationByPosition();
+}
+
+void TForm1::selectInList(int)
+{
+    setNavigationByPosition();
+    m_currentIndex = m_recordNames->currentIndex();
+    showRecord(m_currentIndex);
+}
+
+void TForm1::setNavigationByPosition()
+{
+    const int count = m_recordNames->count();
+    if (count == 0) {
+        setGroupEnabled(Group::Navigation, false);
+        return;
+    }
+    setGroupEnabled(Group::Navigation, true);
+    const int selected = m_recordNames->currentIndex();
+    if (selected == 0) {
+        m_navigation[0]->setEnabled(false);
+        m_navigation[1]->setEnabled(false);
+    }
+    if (selected == count - 1) {
+        m_navigation[2]->setEnabled(false);
+        m_navigation[3]->setEnabled(false);
+    }
+}
+
+void TForm1::updateRecordCountLabel()
+{
+    m_entry->recordCount->setText(QStringLiteral("rögzített rekordok száma: ") +
+                                  QString::number(m_recordNames->count()));
+}
