@@ -7,8 +7,8 @@
 // a record in the record-name list, and opening that list.
 #include "Corpus.h"
 
-#include "core/record/TextFile.h"
 #include "app/NorlaProgram.h"
+#include "core/record/TextFile.h"
 #include "ui/workspace/MainWindow.h"
 
 #include <QAction>
@@ -81,7 +81,7 @@ int main(int argc, char* argv[])
     writeLists(work.path());
 
     NorlaProgram program;
-    TForm1& window = program.mainWindow();
+    MainWindow& window = program.mainWindow();
     window.show();
     QCoreApplication::processEvents();
     QAction* next = window.findChild<QAction*>(QStringLiteral("gnyil3_action"));

@@ -11,11 +11,11 @@
 #include "Corpus.h"
 #include "LimitCase.h"
 
-#include "core/record/TextFile.h"
 #include "app/NorlaProgram.h"
+#include "core/record/TextFile.h"
+#include "core/source/SubjectTree.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/MainWindow.h"
-#include "core/source/SubjectTree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,7 +58,7 @@ struct Program
         QApplication::processEvents();
     }
     ~Program() { UserDialogs::install(nullptr); }
-    TForm1& window() const { return program->mainWindow(); }
+    MainWindow& window() const { return program->mainWindow(); }
     void trigger(const char* action)
     {
         window().findChild<QAction*>(QString::fromLatin1(action))->trigger();

@@ -2,12 +2,12 @@
 
 #include <memory>
 
-class TForm1;
-class Tbetoltform;
-class Tconfigform;
-class Tnevjform;
-class Tkeresform;
-class Tindexform;
+class MainWindow;
+class LoadingWindow;
+class SettingsDialog;
+class AboutBox;
+class SearchDialog;
+class IndexDialog;
 
 // The program's windows, created in their fixed order: the main window first
 // (its constructor is the create handler), then the loading window, the
@@ -20,19 +20,19 @@ public:
     NorlaProgram(const NorlaProgram&) = delete;
     NorlaProgram& operator=(const NorlaProgram&) = delete;
 
-    TForm1& mainWindow() const { return *m_main; }
-    Tbetoltform& loadingWindow() const { return *m_loading; }
-    Tconfigform& settingsDialog() const { return *m_settings; }
-    Tnevjform& aboutBox() const { return *m_about; }
-    Tkeresform& searchDialog() const { return *m_search; }
-    Tindexform& indexDialog() const { return *m_index; }
+    MainWindow& mainWindow() const { return *m_main; }
+    LoadingWindow& loadingWindow() const { return *m_loading; }
+    SettingsDialog& settingsDialog() const { return *m_settings; }
+    AboutBox& aboutBox() const { return *m_about; }
+    SearchDialog& searchDialog() const { return *m_search; }
+    IndexDialog& indexDialog() const { return *m_index; }
 
 private:
-    std::unique_ptr<TForm1> m_main;
+    std::unique_ptr<MainWindow> m_main;
     // The dialogs are children of the main window, which deletes them.
-    Tbetoltform* m_loading = nullptr;
-    Tconfigform* m_settings = nullptr;
-    Tnevjform* m_about = nullptr;
-    Tkeresform* m_search = nullptr;
-    Tindexform* m_index = nullptr;
+    LoadingWindow* m_loading = nullptr;
+    SettingsDialog* m_settings = nullptr;
+    AboutBox* m_about = nullptr;
+    SearchDialog* m_search = nullptr;
+    IndexDialog* m_index = nullptr;
 };

@@ -7,12 +7,12 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
+#include "app/NorlaProgram.h"
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
 #include "ui/convert/ConversionPage.h"
 #include "ui/convert/LinePane.h"
 #include "ui/index/IndexDialog.h"
-#include "core/record/NorlaError.h"
-#include "core/record/TextFile.h"
-#include "app/NorlaProgram.h"
 #include "ui/workspace/MainWindow.h"
 
 #include <QComboBox>
@@ -100,7 +100,7 @@ private Q_SLOTS:
         QDir::setCurrent(site.folder());
         {
             NorlaProgram program;
-            TForm1& window = program.mainWindow();
+            MainWindow& window = program.mainWindow();
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             dialogs.messages.clear();
@@ -159,7 +159,7 @@ private Q_SLOTS:
         TextFile::writeUnicode(site.folder() + QStringLiteral("/a.rtf"), recordLines(5));
         ARM_OR_SKIP(site);
 
-        Tindexform dialog;
+        IndexDialog dialog;
         dialog.setStartDir(site.folder());
         dialog.setIndexingFinished(false);
         dialog.show();

@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "ui/index/IndexDialog.h"
 #include "core/record/TextFile.h"
+#include "ui/index/IndexDialog.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -51,7 +51,7 @@ void expectEarlierSet(const TempWorkDir& dir)
 
 struct Controls
 {
-    explicit Controls(Tindexform& dialog)
+    explicit Controls(IndexDialog& dialog)
         : list(dialog.findChild<QListWidget*>(QStringLiteral("clbox1"))),
           all(dialog.findChild<QPushButton*>(QStringLiteral("gomb_mindbe"))),
           none(dialog.findChild<QPushButton*>(QStringLiteral("gomb_mindki"))),
@@ -101,7 +101,7 @@ private Q_SLOTS:
         TextFile::writeUnicode(dir.file(QStringLiteral("masodik.rtf")), lines(QStringLiteral("Lu"), 3));
         TextFile::writeUnicode(dir.file(QStringLiteral("Elso.rtf")), lines(QStringLiteral("Ka"), 3));
         TextFile::writeUnicode(dir.file(QStringLiteral("adatbazis.rtf")), lines(QStringLiteral("Ma"), 3));
-        Tindexform dialog;
+        IndexDialog dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
         QVERIFY(c.list && c.all && c.none && c.limit && c.databases && c.records && c.index && c.cancel);
@@ -142,7 +142,7 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         TextFile::writeUnicode(dir.file(QStringLiteral("b.rtf")), lines(QStringLiteral("Lu"), 150));
         TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 120));
-        Tindexform dialog;
+        IndexDialog dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
         dialog.setIndexingFinished(false);
@@ -173,7 +173,7 @@ private Q_SLOTS:
         TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 5));
         TextFile::writeUnicode(dir.file(QStringLiteral("b.rtf")), lines(QStringLiteral("Lu"), 5));
         writeEarlierSet(dir);
-        Tindexform dialog;
+        IndexDialog dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
         dialog.show();
@@ -191,7 +191,7 @@ private Q_SLOTS:
     {
         TempWorkDir dir;
         TextFile::writeUnicode(dir.file(QStringLiteral("adatbazis.rtf")), lines(QStringLiteral("Ma"), 3));
-        Tindexform dialog;
+        IndexDialog dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
         dialog.show();
@@ -205,7 +205,7 @@ private Q_SLOTS:
         TempWorkDir dir;
         TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 5));
         writeEarlierSet(dir);
-        Tindexform dialog;
+        IndexDialog dialog;
         dialog.setStartDir(dir.path());
         Controls c(dialog);
         dialog.setIndexingFinished(false);

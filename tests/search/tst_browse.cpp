@@ -2,11 +2,11 @@
 #include "SearchFixtures.h"
 #include "TestSupport.h"
 
+#include "app/NorlaProgram.h"
 #include "core/record/NorlaError.h"
 #include "core/search/BrowseList.h"
 #include "ui/search/BrowsePage.h"
 #include "ui/search/HitsPage.h"
-#include "app/NorlaProgram.h"
 #include "ui/workspace/MainWindow.h"
 
 #include <QGroupBox>
@@ -195,18 +195,18 @@ private Q_SLOTS:
         writeIndex(dir);
         ScriptedDialogs dialogs;
         NorlaProgram program;
-        TForm1& main = program.mainWindow();
+        MainWindow& main = program.mainWindow();
         main.browsePage()->loadBrowseList(dir.path(), false);
-        main.showPage(TForm1::HitsPageIndex);
+        main.showPage(MainWindow::HitsPageIndex);
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         HitsPage* hits = main.hitsPage();
         hits->appendHit("Ka00000100");
         hits->appendHit("LU00000300"); // the browse list holds it as Lu00000300
         hits->showAppendedHits();
-        main.showPage(TForm1::HitsPageIndex);
+        main.showPage(MainWindow::HitsPageIndex);
         clickRow(hits->findChild<QListView*>(QStringLiteral("lb_talalat")), 1);
-        QCOMPARE(main.currentPage(), int(TForm1::BrowsePageIndex));
+        QCOMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
         QCOMPARE(field(*main.browsePage(), "edit_talrekord"), QStringLiteral("Lu00000300"));
     }
 

@@ -148,7 +148,7 @@ private Q_SLOTS:
         writeIndex(dir);
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
         dialog.show();

@@ -79,7 +79,7 @@ class TestSearchDialog : public QObject
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    void verifyResetState(const Tkeresform& d)
+    void verifyResetState(const SearchDialog& d)
     {
         QVERIFY(get<QRadioButton>(d, QStringLiteral("rg_keres_0"))->isChecked());
         for (const char* name : {"rg_1", "lab1", "edit_1"})
@@ -116,7 +116,7 @@ class TestSearchDialog : public QObject
 private Q_SLOTS:
     void layoutAndCaptions()
     {
-        Tkeresform dialog;
+        SearchDialog dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Összetett keresés"));
         QCOMPARE(dialog.size(), QSize(765, 451));
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
@@ -146,7 +146,7 @@ private Q_SLOTS:
         TempWorkDir dir;
         writeFolder(dir);
         ScriptedDialogs dialogs;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         verifyResetState(dialog);
 
@@ -190,7 +190,7 @@ private Q_SLOTS:
         TempWorkDir dir;
         writeFolder(dir);
         ScriptedDialogs dialogs;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -229,7 +229,7 @@ private Q_SLOTS:
     void modeSwitchEnablesItsControls()
     {
         ScriptedDialogs dialogs;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         click(get<QRadioButton>(dialog, QStringLiteral("rg_keres_1")));
@@ -250,7 +250,7 @@ private Q_SLOTS:
         writeFolder(dir);
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
         dialog.show();
@@ -294,7 +294,7 @@ private Q_SLOTS:
         TempWorkDir dir;
         writeFolder(dir);
         ScriptedDialogs dialogs;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -316,7 +316,7 @@ private Q_SLOTS:
         writeFolder(dir);
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
         dialog.show();
@@ -360,10 +360,10 @@ private Q_SLOTS:
         writeFolder(dir);
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
-        QSignalSpy hitsRequested(&dialog, &Tkeresform::showHitsRequested);
+        QSignalSpy hitsRequested(&dialog, &SearchDialog::showHitsRequested);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         type(get<QLineEdit>(dialog, QStringLiteral("edit_1")), QStringLiteral("Ödön"));
@@ -392,7 +392,7 @@ private Q_SLOTS:
         QFile::remove(dir.file(QStringLiteral("szerep.zda")));
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
         dialog.show();
@@ -413,7 +413,7 @@ private Q_SLOTS:
         QVERIFY(QFile::link(dir.file(QStringLiteral("gone")), dir.file(QStringLiteral("adatb2.ztf"))));
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
         dialog.show();
@@ -440,7 +440,7 @@ private Q_SLOTS:
         writeRoles(dir.path());
         ScriptedDialogs dialogs;
         HitsPage page;
-        Tkeresform dialog;
+        SearchDialog dialog;
         dialog.setStartDir(dir.path());
         dialog.setHitsPage(&page);
         dialog.show();

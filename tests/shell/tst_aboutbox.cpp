@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "ui/about/AboutBox.h"
 #include "app/NorlaProgram.h"
+#include "ui/about/AboutBox.h"
 
 #include <QDesktopServices>
 #include <QLabel>
@@ -37,7 +37,7 @@ private slots:
     {
         TempWorkDir dir;
         NorlaProgram program;
-        Tnevjform& box = program.aboutBox();
+        AboutBox& box = program.aboutBox();
         QCOMPARE(box.windowTitle(), QStringLiteral("Névjegy"));
         QCOMPARE(box.size(), QSize(646, 417));
 
@@ -51,7 +51,7 @@ private slots:
         QVERIFY(!control<QLabel>(box, "TntLabel2")->text().isEmpty());
         QCOMPARE(control<QLabel>(box, "TntLabel1")->font().pixelSize(), 21);
         QCOMPARE(control<QLabel>(box, "TntLabel4")->text(), QStringLiteral("Az adatbázis a"));
-        QCOMPARE(control<QLabel>(box, "TntLabel5")->text(), Tnevjform::webPage());
+        QCOMPARE(control<QLabel>(box, "TntLabel5")->text(), AboutBox::webPage());
         QCOMPARE(control<QLabel>(box, "TntLabel6")->text(), QStringLiteral("honlapon hozzáférhető."));
         QCOMPARE(control<QLabel>(box, "TntLabel7")->text(), QStringLiteral("Verzió: 1.0"));
         QVERIFY(control<QLabel>(box, "TntLabel3")->text().contains(QStringLiteral("2026")));
@@ -65,7 +65,7 @@ private slots:
     {
         TempWorkDir dir;
         NorlaProgram program;
-        Tnevjform& box = program.aboutBox();
+        AboutBox& box = program.aboutBox();
         bool modal = false;
         QTimer::singleShot(0, &box, [&] {
             modal = box.isModal() && box.isVisible();
@@ -80,7 +80,7 @@ private slots:
     {
         TempWorkDir dir;
         NorlaProgram program;
-        Tnevjform& box = program.aboutBox();
+        AboutBox& box = program.aboutBox();
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
         box.show();
@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
         QTest::mouseClick(link, Qt::LeftButton);
         QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
-        QCOMPARE(catcher.opened, QList<QUrl>{QUrl(Tnevjform::webPage())});
+        QCOMPARE(catcher.opened, QList<QUrl>{QUrl(AboutBox::webPage())});
         box.close();
     }
 };

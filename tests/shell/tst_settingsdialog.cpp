@@ -23,8 +23,8 @@ struct Fixture
     TempWorkDir dir;
     ScriptedDialogs dialogs;
     NorlaProgram program;
-    Tconfigform& dialog = program.settingsDialog();
-    TForm1& main = program.mainWindow();
+    SettingsDialog& dialog = program.settingsDialog();
+    MainWindow& main = program.mainWindow();
 
     template <typename T> T* control(const char* name) const
     {
@@ -97,7 +97,7 @@ private slots:
         QVERIFY(fonts);
         // The choices below need at least two fonts (fonts-dejavu-core gives three).
         QVERIFY2(fonts->count() >= 2, "fewer than two fonts installed");
-        QCOMPARE(Tconfigform::fontSizes().size(), 11);
+        QCOMPARE(SettingsDialog::fontSizes().size(), 11);
     }
 
     void layout()
@@ -119,7 +119,7 @@ private slots:
         QStringList sizes;
         for (int i = 0; i < f.sizes()->count(); ++i)
             sizes << f.sizes()->itemText(i);
-        QCOMPARE(sizes, Tconfigform::fontSizes());
+        QCOMPARE(sizes, SettingsDialog::fontSizes());
         QCOMPARE(sizes.first(), QStringLiteral("6"));
         QCOMPARE(sizes.last(), QStringLiteral("16"));
     }
@@ -178,8 +178,8 @@ private slots:
     void openerChoosesPage_data()
     {
         QTest::addColumn<int>("page");
-        QTest::newRow("Beállítások...") << int(Tconfigform::DataFieldsPage);
-        QTest::newRow("subject menu entry") << int(Tconfigform::SubjectTreePage);
+        QTest::newRow("Beállítások...") << int(SettingsDialog::DataFieldsPage);
+        QTest::newRow("subject menu entry") << int(SettingsDialog::SubjectTreePage);
     }
 
     void openerChoosesPage()
@@ -188,7 +188,7 @@ private slots:
         Fixture f;
         // Opened once on the other page first: the opener must choose, not inherit.
         auto* pages = f.control<QTabWidget>("soklap2");
-        pages->setCurrentIndex(Tconfigform::GeneralPage);
+        pages->setCurrentIndex(SettingsDialog::GeneralPage);
         int shown = -1;
         bool modal = false;
         QTimer::singleShot(0, &f.dialog, [&] {
@@ -196,7 +196,7 @@ private slots:
             modal = f.dialog.isModal() && f.dialog.isVisible();
             f.click("g_megsem");
         });
-        f.dialog.openOnPage(Tconfigform::Page(page));
+        f.dialog.openOnPage(SettingsDialog::Page(page));
         QCOMPARE(shown, page);
         QVERIFY(modal);
         QVERIFY(!f.dialog.isVisible());
@@ -208,7 +208,7 @@ private slots:
         auto* entry = f.main.findChild<QAction*>(QStringLiteral("Belltsok1"));
         if (!entry)
             QSKIP("the main window has no \"Beállítások...\" entry yet");
-        f.control<QTabWidget>("soklap2")->setCurrentIndex(Tconfigform::GeneralPage);
+        f.control<QTabWidget>("soklap2")->setCurrentIndex(SettingsDialog::GeneralPage);
         int shown = -1;
         QTimer::singleShot(0, &f.dialog, [&] {
             shown = f.control<QTabWidget>("soklap2")->currentIndex();
@@ -216,7 +216,7 @@ private slots:
         });
         entry->setEnabled(true);
         entry->trigger();
-        QCOMPARE(shown, int(Tconfigform::DataFieldsPage));
+        QCOMPARE(shown, int(SettingsDialog::DataFieldsPage));
     }
 
     void changesEnableApply_data()
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(applyEnabled, touchedAnything);
 
         QTest::mouseClick(f.button(button.toLatin1().constData()), Qt::LeftButton);
-        QCOMPARE(f.dialogs.messages, QStringList{Tconfigform::noSizeMessage()});
+        QCOMPARE(f.dialogs.messages, QStringList{SettingsDialog::noSizeMessage()});
         QVERIFY(f.dialog.isVisible());
         verifyFamilyEverywhere(f, family);
         QList<int> sizesAfter;
@@ -377,7 +377,7 @@ private slots:
         const QString subjects = dir.file(QStringLiteral("sajat_targykor.zda"));
         {
             NorlaProgram program;
-            Tconfigform& dialog = program.settingsDialog();
+            SettingsDialog& dialog = program.settingsDialog();
             dialog.show();
             auto* fonts = dialog.findChild<QComboBox*>(QStringLiteral("fontc1"));
             fonts->setCurrentIndex(1);
@@ -402,7 +402,7 @@ private slots:
         QCOMPARE(settings.fontSize, 12);
         QCOMPARE(settings.subjectTreePath, subjects);
         QCOMPARE(settings.sourceDeletion, 1);
-        Tconfigform& dialog = program.settingsDialog();
+        SettingsDialog& dialog = program.settingsDialog();
         dialog.show();
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("fontc1"))->currentText(), family);
         QCOMPARE(dialog.findChild<QComboBox*>(QStringLiteral("cb_betumeret"))->currentText(),

@@ -1,8 +1,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "core/record/TextFile.h"
 #include "app/NorlaProgram.h"
+#include "core/record/TextFile.h"
 #include "ui/workspace/MainWindow.h"
 
 #include <QtTest>
@@ -22,7 +22,7 @@ private Q_SLOTS:
         dir.writeBytes(QStringLiteral("config.kzs"), "Top=100\r\nleft=12\r\nextra=1\r\n");
         {
             NorlaProgram program;
-            TForm1& window = program.mainWindow();
+            MainWindow& window = program.mainWindow();
             QCOMPARE(window.windowTitle(), QStringLiteral("Norla 7.2"));
             QCOMPARE(window.startDir(), dir.path());
             QCOMPARE(TextFile::read8Bit(dir.file(QStringLiteral("config.kzs"))),

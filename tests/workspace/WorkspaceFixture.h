@@ -3,8 +3,8 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
-#include "core/record/TextFile.h"
 #include "app/NorlaProgram.h"
+#include "core/record/TextFile.h"
 #include "ui/workspace/MainWindow.h"
 
 #include <QAction>
@@ -65,7 +65,7 @@ public:
         QVERIFY(QTest::qWaitForWindowActive(&window()));
     }
 
-    TForm1& window() const { return program->mainWindow(); }
+    MainWindow& window() const { return program->mainWindow(); }
 
     template <typename T = QWidget> T* find(const QString& name) const
     {

@@ -6,9 +6,9 @@
 
 #include "WorkspaceFixture.h"
 
-#include "ui/index/IndexDialog.h"
 #include "core/record/RecordLine.h"
 #include "core/session/RecoveryCopy.h"
+#include "ui/index/IndexDialog.h"
 #include "ui/workspace/RadioGroup.h"
 
 #include <QClipboard>
@@ -73,7 +73,7 @@ int runRecoveryChild(int argc, char** argv)
     QDir::setCurrent(qEnvironmentVariable("NORLA_RECOVERY_DIR"));
     ScriptedDialogs dialogs;
     NorlaProgram program;
-    TForm1& window = program.mainWindow();
+    MainWindow& window = program.mainWindow();
     window.show();
     dialogs.openFileAnswers.enqueue(QDir::current().filePath(QStringLiteral("minta.rtf")));
     window.findChild<QAction*>(QStringLiteral("menu0_open"))->trigger();
@@ -288,7 +288,7 @@ void tst_RecordSafety::questionBeforeLeavingTheDocument()
     f.dialogs.saveFileAnswers.enqueue(f.dir.file("friss"));
     if (command == "Indexels1")
         QTimer::singleShot(0, [&] {
-            auto* index = f.window().findChild<Tindexform*>();
+            auto* index = f.window().findChild<IndexDialog*>();
             index->setIndexingFinished(true); // as a completed run leaves it
             index->reject();
         });

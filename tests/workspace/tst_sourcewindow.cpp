@@ -188,7 +188,7 @@ void tst_SourceWindow::dropTransfersOnlyFromTheSource()
     press(f.window().sourceWindow());
     QCOMPARE(box->toPlainText(), QString());
     QCOMPARE(f.edit(field)->text(), after);
-    QCOMPARE(f.window().lastPressedTag(), int(TForm1::SourceWindowTag));
+    QCOMPARE(f.window().lastPressedTag(), int(MainWindow::SourceWindowTag));
 }
 
 void tst_SourceWindow::typingIntoADropBoxChangesNoField()

@@ -4,9 +4,9 @@
 
 #include "WorkspaceFixture.h"
 
-#include "ui/index/IndexDialog.h"
 #include "core/record/RecordLine.h"
 #include "ui/about/LoadingWindow.h"
+#include "ui/index/IndexDialog.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/RadioGroup.h"
 
@@ -170,8 +170,8 @@ void tst_Workspace::openingSelectsTheMode()
     f.dir.writeBytes("db.rtf", fileBytes);
     f.open(f.dir.file("db.rtf"));
 
-    TForm1& w = f.window();
-    QCOMPARE(w.mode(), browse ? TForm1::Mode::Browse : TForm1::Mode::NewRecords);
+    MainWindow& w = f.window();
+    QCOMPARE(w.mode(), browse ? MainWindow::Mode::Browse : MainWindow::Mode::NewRecords);
     QCOMPARE(w.statusText(0), browse ? " Tallózás a rekordokban" : " Új rekordok felvitele");
     QCOMPARE(w.windowTitle(), "Norla 7.2   -   [ " + f.dir.file("db.rtf") + " ]");
     QComboBox* list = f.combo("cb_rekordok0");
@@ -284,15 +284,15 @@ void tst_Workspace::dataEntryBeforeAnyDatabaseOffersNoRecord()
 {
     WorkspaceFixture f;
     f.action("Adatrgzts1")->trigger();
-    QCOMPARE(f.window().currentPage(), int(TForm1::EntryPage));
-    QCOMPARE(f.window().mode(), TForm1::Mode::AwaitingDatabase);
+    QCOMPARE(f.window().currentPage(), int(MainWindow::EntryPage));
+    QCOMPARE(f.window().mode(), MainWindow::Mode::AwaitingDatabase);
     QVERIFY(!f.action("menu3_torles")->isEnabled());
     QVERIFY(!f.action("menu3_mentes")->isEnabled());
 
     // An empty database browsed: nothing to delete or save.
     f.open(f.writeDatabase("ures.rtf", {}));
     f.action("Adatrgzts1")->trigger();
-    QCOMPARE(f.window().mode(), TForm1::Mode::Browse);
+    QCOMPARE(f.window().mode(), MainWindow::Mode::Browse);
     QCOMPARE(f.window().currentRecordIndex(), -1);
     QVERIFY(!f.action("menu3_torles")->isEnabled());
     f.find<RadioGroup>("rg_kotet")->setItemIndex(0);
@@ -829,7 +829,7 @@ void tst_Workspace::newDatabase()
     f.dialogs.saveFileAnswers.enqueue(f.dir.file("friss"));
     QTest::mouseClick(f.find<QToolButton>("sb_uj"), Qt::LeftButton);
     QCOMPARE(f.dir.readBytes("friss.rtf"), QByteArray("\xFF\xFE", 2));
-    QCOMPARE(f.window().mode(), TForm1::Mode::NewRecords);
+    QCOMPARE(f.window().mode(), MainWindow::Mode::NewRecords);
     QCOMPARE(f.dialogs.fileDialogTitles.last(), "Új adatbázis létrehozása");
     QCOMPARE(f.dialogs.fileDialogFilters.last(), "RTF|*.rtf");
 
@@ -872,11 +872,11 @@ void tst_Workspace::rawPageShowsTheLines()
     WorkspaceFixture f;
     f.openSample();
     QTest::mouseClick(f.find<QToolButton>("sb_monitor"), Qt::LeftButton);
-    QCOMPARE(f.window().currentPage(), int(TForm1::RawPage));
+    QCOMPARE(f.window().currentPage(), int(MainWindow::RawPage));
     QCOMPARE(f.window().rawDatabaseView()->toPlainText(), WorkspaceFixture::sampleLines().join('\n'));
-    QCOMPARE(f.window().mode(), TForm1::Mode::Browse);
+    QCOMPARE(f.window().mode(), MainWindow::Mode::Browse);
     f.action("menu3_felvitel")->trigger();
-    QCOMPARE(f.window().currentPage(), int(TForm1::EntryPage));
+    QCOMPARE(f.window().currentPage(), int(MainWindow::EntryPage));
 }
 
 // Each entry opens its window modally (closed here at once) or switches page.
@@ -893,13 +893,13 @@ void tst_Workspace::menuEntriesReachTheOtherWindows_data()
     QTest::newRow("Keresés") << "Keress1"
                              << "keresform" << -1;
     QTest::newRow("Indexelés") << "Indexels1"
-                               << "indexform" << int(TForm1::EntryPage);
+                               << "indexform" << int(MainWindow::EntryPage);
     QTest::newRow("Konvertálás") << "Konvertls1"
-                                 << "" << int(TForm1::ConvertPage);
+                                 << "" << int(MainWindow::ConvertPage);
     QTest::newRow("Tallózás") << "allzs1"
-                              << "" << int(TForm1::BrowsePageIndex);
+                              << "" << int(MainWindow::BrowsePageIndex);
     QTest::newRow("Adatrögzítés") << "Adatrgzts1"
-                                  << "" << int(TForm1::EntryPage);
+                                  << "" << int(MainWindow::EntryPage);
 }
 
 void tst_Workspace::menuEntriesReachTheOtherWindows()
@@ -909,7 +909,7 @@ void tst_Workspace::menuEntriesReachTheOtherWindows()
     QFETCH(int, page);
 
     WorkspaceFixture f;
-    f.window().showPage(TForm1::HitsPageIndex);
+    f.window().showPage(MainWindow::HitsPageIndex);
     QString shown;
     int settingsPage = -1;
     QTimer::singleShot(0, [&] {
@@ -924,7 +924,7 @@ void tst_Workspace::menuEntriesReachTheOtherWindows()
     QCOMPARE(shown, dialog);
     if (entry == "Belltsok1")
         QCOMPARE(settingsPage, 0);
-    QCOMPARE(f.window().currentPage(), page < 0 ? int(TForm1::HitsPageIndex) : page);
+    QCOMPARE(f.window().currentPage(), page < 0 ? int(MainWindow::HitsPageIndex) : page);
 }
 
 void tst_Workspace::indexingReopensTheDatabase_data()
@@ -944,13 +944,13 @@ void tst_Workspace::indexingReopensTheDatabase()
         f.writeDatabase("adatbazis.rtf", {WorkspaceFixture::sampleLines()[2]});
     f.dialogs.messages.clear();
     QTimer::singleShot(0, [&] {
-        if (auto* index = f.window().findChild<Tindexform*>()) {
+        if (auto* index = f.window().findChild<IndexDialog*>()) {
             index->setIndexingFinished(true); // as a completed run leaves it
             index->reject();
         }
     });
     f.action("Indexels1")->trigger();
-    QCOMPARE(f.window().currentPage(), int(TForm1::EntryPage));
+    QCOMPARE(f.window().currentPage(), int(MainWindow::EntryPage));
     if (databaseExists) {
         QCOMPARE(f.window().document().path(), f.dir.file("adatbazis.rtf"));
         QCOMPARE(f.window().document().lineCount(), 1);

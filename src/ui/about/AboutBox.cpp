@@ -70,7 +70,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 } // namespace
 
-Tnevjform::Tnevjform(QWidget* parent) : QDialog(parent)
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("nevjform"));
     setWindowTitle(QStringLiteral("Névjegy"));
@@ -80,17 +80,17 @@ Tnevjform::Tnevjform(QWidget* parent) : QDialog(parent)
     buildTexts();
 }
 
-QString Tnevjform::webPage()
+QString AboutBox::webPage()
 {
     return QStringLiteral("https://norla.example.org");
 }
 
-QString Tnevjform::picturePath()
+QString AboutBox::picturePath()
 {
     return QStringLiteral(":/shell/nevjegy.jpg");
 }
 
-void Tnevjform::buildPicturePanel()
+void AboutBox::buildPicturePanel()
 {
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -106,7 +106,7 @@ void Tnevjform::buildPicturePanel()
     picture->setPixmap(QPixmap(picturePath()));
 }
 
-void Tnevjform::buildTexts()
+void AboutBox::buildTexts()
 {
     const QFont font = columnFont();
     QFont large = font;
@@ -177,7 +177,7 @@ void Tnevjform::buildTexts()
     version->setGeometry(ColumnLeft, 392, ColumnWidth, 18);
 }
 
-bool Tnevjform::eventFilter(QObject* watched, QEvent* event)
+bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == u"TntLabel5") {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -192,13 +192,13 @@ bool Tnevjform::eventFilter(QObject* watched, QEvent* event)
 
 // The desktop decides how to open the page; when it cannot, there is nothing
 // useful to tell the user beyond the address they can already see.
-void Tnevjform::TntLabel5Click()
+void AboutBox::TntLabel5Click()
 {
     const auto* link = findChild<QLabel*>(QStringLiteral("TntLabel5"));
     QDesktopServices::openUrl(QUrl(link->text()));
 }
 
-void Tnevjform::showEvent(QShowEvent* event)
+void AboutBox::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous())

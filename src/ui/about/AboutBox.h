@@ -4,13 +4,13 @@
 
 // "Névjegy": the picture, title, description, the project's web page and the
 // version. Modal, closed with the window's close box; it has no buttons.
-class Tnevjform final : public QDialog
+class AboutBox final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Tnevjform)
+    Q_DISABLE_COPY_MOVE(AboutBox)
 
 public:
-    explicit Tnevjform(QWidget* parent = nullptr);
+    explicit AboutBox(QWidget* parent = nullptr);
 
     // The address the link label shows and opens.
     static QString webPage();

@@ -4,7 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 
-Tbetoltform::Tbetoltform(QWidget* parent) : QDialog(parent)
+LoadingWindow::LoadingWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("betoltform"));
     setWindowTitle(QStringLiteral("Adatbázis betöltése"));
@@ -28,7 +28,7 @@ Tbetoltform::Tbetoltform(QWidget* parent) : QDialog(parent)
     setFixedSize(583, 59);
 }
 
-void Tbetoltform::showFor(const QString& path)
+void LoadingWindow::showFor(const QString& path)
 {
     m_path->setText(path);
     show();
@@ -37,7 +37,7 @@ void Tbetoltform::showFor(const QString& path)
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void Tbetoltform::closeWindow()
+void LoadingWindow::closeWindow()
 {
     hide();
 }

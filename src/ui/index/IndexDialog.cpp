@@ -66,7 +66,7 @@ public:
 
 } // namespace
 
-Tindexform::Tindexform(QWidget* parent) : QDialog(parent), m_startDir(QDir::currentPath())
+IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::currentPath())
 {
     setObjectName(QStringLiteral("indexform"));
     setWindowTitle(QStringLiteral("Adatbázis indexelése"));
@@ -74,7 +74,7 @@ Tindexform::Tindexform(QWidget* parent) : QDialog(parent), m_startDir(QDir::curr
     buildControls();
 }
 
-void Tindexform::buildControls()
+void IndexDialog::buildControls()
 {
     m_group = new QGroupBox(QStringLiteral(" Indexelendő adatbázisok "), this);
     m_group->setObjectName(QStringLiteral("GroupBox1"));
@@ -83,7 +83,7 @@ void Tindexform::buildControls()
     m_clbox1 = new QListWidget(m_group);
     m_clbox1->setObjectName(QStringLiteral("clbox1"));
     m_clbox1->setGeometry(10, 22, 262, 158);
-    connect(m_clbox1, &QListWidget::itemChanged, this, &Tindexform::recount);
+    connect(m_clbox1, &QListWidget::itemChanged, this, &IndexDialog::recount);
 
     m_gomb_mindbe = new QPushButton(QStringLiteral("Összes be"), m_group);
     m_gomb_mindbe->setObjectName(QStringLiteral("gomb_mindbe"));
@@ -114,7 +114,7 @@ void Tindexform::buildControls()
     m_gomb_index->setObjectName(QStringLiteral("gomb_index"));
     m_gomb_index->setGeometry(298, 162, 153, 28);
     m_gomb_index->setAutoDefault(false);
-    connect(m_gomb_index, &QPushButton::clicked, this, &Tindexform::gomb_indexClick);
+    connect(m_gomb_index, &QPushButton::clicked, this, &IndexDialog::gomb_indexClick);
 
     m_gomb_bezar = new QPushButton(QStringLiteral("Mégsem"), this);
     m_gomb_bezar->setObjectName(QStringLiteral("gomb_bezar"));
@@ -132,7 +132,7 @@ void Tindexform::buildControls()
     m_csik2->setValue(0);
 }
 
-void Tindexform::showEvent(QShowEvent* event)
+void IndexDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Restoring a minimised window is no new showing: keep what the user set.
@@ -142,7 +142,7 @@ void Tindexform::showEvent(QShowEvent* event)
     }
 }
 
-void Tindexform::centreOnScreen()
+void IndexDialog::centreOnScreen()
 {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
@@ -152,7 +152,7 @@ void Tindexform::centreOnScreen()
     move(frame.topLeft());
 }
 
-void Tindexform::activate()
+void IndexDialog::activate()
 {
     m_cb_maxrekordszam->setCurrentIndex(0);
     {
@@ -167,7 +167,7 @@ void Tindexform::activate()
     recount();
 }
 
-int Tindexform::checkedCount() const
+int IndexDialog::checkedCount() const
 {
     int count = 0;
     for (int i = 0; i < m_clbox1->count(); ++i)
@@ -175,7 +175,7 @@ int Tindexform::checkedCount() const
     return count;
 }
 
-QStringList Tindexform::checkedNames() const
+QStringList IndexDialog::checkedNames() const
 {
     QStringList names;
     for (int i = 0; i < m_clbox1->count(); ++i) {
@@ -185,12 +185,12 @@ QStringList Tindexform::checkedNames() const
     return names;
 }
 
-void Tindexform::recount()
+void IndexDialog::recount()
 {
     m_gomb_index->setEnabled(checkedCount() > 0);
 }
 
-void Tindexform::gomb_mindbeClick(QPushButton* button)
+void IndexDialog::gomb_mindbeClick(QPushButton* button)
 {
     const Qt::CheckState state = button->property("tag").toInt() == 1 ? Qt::Checked : Qt::Unchecked;
     {
@@ -203,7 +203,7 @@ void Tindexform::gomb_mindbeClick(QPushButton* button)
     recount();
 }
 
-void Tindexform::gomb_indexClick()
+void IndexDialog::gomb_indexClick()
 {
     const QStringList names = checkedNames();
     if (names.isEmpty())

@@ -12,13 +12,13 @@ class QPushButton;
 // and the chunk size, and the run writes the index file set. The main window
 // clears IndexingFinished, shows the dialog modally and follows up only when
 // a run completed.
-class Tindexform final : public QDialog
+class IndexDialog final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Tindexform)
+    Q_DISABLE_COPY_MOVE(IndexDialog)
 
 public:
-    explicit Tindexform(QWidget* parent = nullptr);
+    explicit IndexDialog(QWidget* parent = nullptr);
 
     void setStartDir(const QString& startDir) { m_startDir = startDir; }
     // True only when the last showing ended with a completed run.

@@ -4,9 +4,9 @@
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/search/HitEntry.h"
-#include "ui/search/HitsPage.h"
 #include "core/search/SearchEngine.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/search/HitsPage.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -122,7 +122,7 @@ private:
 
 } // namespace
 
-Tkeresform::Tkeresform(QWidget* parent) : QDialog(parent)
+SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("keresform"));
     setWindowTitle(QStringLiteral("Összetett keresés"));
@@ -139,7 +139,7 @@ Tkeresform::Tkeresform(QWidget* parent) : QDialog(parent)
     reset();
 }
 
-void Tkeresform::buildSearchGroups()
+void SearchDialog::buildSearchGroups()
 {
     auto* rg_keres = named(new QGroupBox(QStringLiteral(" Keresés "), this), "rg_keres");
     rg_keres->setGeometry(8, 8, 180, 64);
@@ -151,7 +151,7 @@ void Tkeresform::buildSearchGroups()
         radio->setGeometry(10, 18 + i * 22, 160, 20);
         m_modeGroup->addButton(radio, i);
     }
-    connect(m_modeGroup, &QButtonGroup::idClicked, this, &Tkeresform::rg_keresClick);
+    connect(m_modeGroup, &QButtonGroup::idClicked, this, &SearchDialog::rg_keresClick);
 
     auto* rg_mod = named(new QGroupBox(QStringLiteral(" Keresés módja "), this), "rg_mod");
     rg_mod->setGeometry(196, 8, 181, 64);
@@ -170,7 +170,7 @@ void Tkeresform::buildSearchGroups()
     lab1->setGeometry(10, 22, 68, 17);
     edit_1 = named(new QLineEdit(rg_1), "edit_1");
     edit_1->setGeometry(80, 19, 279, 23);
-    connect(edit_1, &QLineEdit::textChanged, this, &Tkeresform::updateSearchButton);
+    connect(edit_1, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
 
     rg_2 = named(new QGroupBox(QStringLiteral(" Keresés több kifejezésre "), this), "rg_2");
     rg_2->setGeometry(8, 136, 369, 160);
@@ -190,13 +190,13 @@ void Tkeresform::buildSearchGroups()
     rb21->setGeometry(204, 130, 50, 20);
     rb22 = named(new QRadioButton(QStringLiteral("vagy"), rg_2), "rb22");
     rb22->setGeometry(258, 130, 60, 20);
-    connect(edit_2, &QLineEdit::textChanged, this, &Tkeresform::edit_2Change);
-    connect(gomb_hozza, &QPushButton::clicked, this, &Tkeresform::gomb_hozzaClick);
-    connect(lb_keres, &QListWidget::itemSelectionChanged, this, &Tkeresform::lb_keresClick);
-    connect(gomb_elvesz, &QPushButton::clicked, this, &Tkeresform::gomb_elveszClick);
+    connect(edit_2, &QLineEdit::textChanged, this, &SearchDialog::edit_2Change);
+    connect(gomb_hozza, &QPushButton::clicked, this, &SearchDialog::gomb_hozzaClick);
+    connect(lb_keres, &QListWidget::itemSelectionChanged, this, &SearchDialog::lb_keresClick);
+    connect(gomb_elvesz, &QPushButton::clicked, this, &SearchDialog::gomb_elveszClick);
 }
 
-void Tkeresform::buildTermFields()
+void SearchDialog::buildTermFields()
 {
     auto* rg_miben = named(new QGroupBox(QStringLiteral(" Miben keressen "), this), "rg_miben");
     rg_miben->setGeometry(8, 302, 369, 104);
@@ -207,7 +207,7 @@ void Tkeresform::buildTermFields()
     }
 }
 
-void Tkeresform::buildRestrictions()
+void SearchDialog::buildRestrictions()
 {
     auto* rg_lista = named(new QGroupBox(QStringLiteral(" Keresés szűkítése "), this), "rg_lista");
     rg_lista->setGeometry(385, 8, 372, 252);
@@ -227,7 +227,7 @@ void Tkeresform::buildRestrictions()
         edit->setProperty("Tag", tag);
         edit->setGeometry(150, 18 + i * 24, 100, 23);
         edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textChanged, this, &Tkeresform::updateSearchButton);
+        connect(edit, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
         m_restrictionEdits[i] = edit;
     }
     rb_lista1 = named(new QRadioButton(QStringLiteral("igen"), rg_lista), "rb_lista1");
@@ -243,10 +243,10 @@ void Tkeresform::buildRestrictions()
     lb_fo->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pickList = new QStringListModel(this);
     lb_fo->setModel(m_pickList);
-    connect(lb_fo, &QListView::clicked, this, &Tkeresform::lb_foDblClick);
+    connect(lb_fo, &QListView::clicked, this, &SearchDialog::lb_foDblClick);
 }
 
-void Tkeresform::buildResultArea()
+void SearchDialog::buildResultArea()
 {
     csikkeres = named(new QProgressBar(this), "csikkeres");
     csikkeres->setGeometry(385, 266, 372, 16);
@@ -269,23 +269,23 @@ void Tkeresform::buildResultArea()
     for (QPushButton* button : {gomb_alap, gomb_talalatok, gomb_keres, gomb_megsem})
         button->setAutoDefault(false);
 
-    connect(gomb_alap, &QPushButton::clicked, this, &Tkeresform::gomb_alapClick);
-    connect(gomb_talalatok, &QPushButton::clicked, this, &Tkeresform::gomb_talalatokClick);
-    connect(gomb_keres, &QPushButton::clicked, this, &Tkeresform::gomb_keresClick);
+    connect(gomb_alap, &QPushButton::clicked, this, &SearchDialog::gomb_alapClick);
+    connect(gomb_talalatok, &QPushButton::clicked, this, &SearchDialog::gomb_talalatokClick);
+    connect(gomb_keres, &QPushButton::clicked, this, &SearchDialog::gomb_keresClick);
     connect(gomb_megsem, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void Tkeresform::setHitsPage(HitsPage* page)
+void SearchDialog::setHitsPage(HitsPage* page)
 {
     m_hitsPage = page;
 }
 
-void Tkeresform::setStartDir(const QString& startDir)
+void SearchDialog::setStartDir(const QString& startDir)
 {
     m_startDir = startDir;
 }
 
-void Tkeresform::reset()
+void SearchDialog::reset()
 {
     m_modeGroup->button(0)->setChecked(true);
     for (QWidget* w : std::initializer_list<QWidget*>{rg_1, lab1, edit_1})
@@ -319,7 +319,7 @@ void Tkeresform::reset()
     gomb_talalatok->setEnabled(false);
 }
 
-void Tkeresform::showEvent(QShowEvent* event)
+void SearchDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (event->spontaneous())
@@ -329,7 +329,7 @@ void Tkeresform::showEvent(QShowEvent* event)
     FormActivate();
 }
 
-void Tkeresform::FormActivate()
+void SearchDialog::FormActivate()
 {
     m_roles.clear();
     const bool read = runGuarded(
@@ -339,7 +339,7 @@ void Tkeresform::FormActivate()
     (mode() == 0 ? edit_1 : edit_2)->setFocus();
 }
 
-bool Tkeresform::eventFilter(QObject* watched, QEvent* event)
+bool SearchDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         const int tag = watched->property("Tag").toInt();
@@ -349,12 +349,12 @@ bool Tkeresform::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-int Tkeresform::mode() const
+int SearchDialog::mode() const
 {
     return m_modeGroup->checkedId() == 1 ? 1 : 0;
 }
 
-void Tkeresform::rg_keresClick(int item)
+void SearchDialog::rg_keresClick(int item)
 {
     const bool several = item == 1;
     for (QWidget* w : std::initializer_list<QWidget*>{rg_2, lab2, edit_2, lb_keres, lab3, rb21, rb22})
@@ -367,7 +367,7 @@ void Tkeresform::rg_keresClick(int item)
     updateSearchButton();
 }
 
-void Tkeresform::cb1Click(int tag)
+void SearchDialog::cb1Click(int tag)
 {
     m_currentRestriction = tag;
     const bool checked = m_restrictionChecks[tag - 1]->isChecked();
@@ -389,7 +389,7 @@ void Tkeresform::cb1Click(int tag)
     });
 }
 
-void Tkeresform::lb_foDblClick()
+void SearchDialog::lb_foDblClick()
 {
     const QModelIndex current = lb_fo->currentIndex();
     if (m_currentRestriction < 1 || m_currentRestriction > SearchCriteria::TextRestrictionCount ||
@@ -399,12 +399,12 @@ void Tkeresform::lb_foDblClick()
     updateSearchButton();
 }
 
-void Tkeresform::edit_2Change()
+void SearchDialog::edit_2Change()
 {
     gomb_hozza->setEnabled(!edit_2->text().isEmpty());
 }
 
-void Tkeresform::gomb_hozzaClick()
+void SearchDialog::gomb_hozzaClick()
 {
     if (edit_2->text().isEmpty())
         return;
@@ -414,12 +414,12 @@ void Tkeresform::gomb_hozzaClick()
     updateSearchButton();
 }
 
-void Tkeresform::lb_keresClick()
+void SearchDialog::lb_keresClick()
 {
     gomb_elvesz->setEnabled(!lb_keres->selectedItems().isEmpty());
 }
 
-void Tkeresform::gomb_elveszClick()
+void SearchDialog::gomb_elveszClick()
 {
     const QList<QListWidgetItem*> selected = lb_keres->selectedItems();
     if (selected.isEmpty())
@@ -430,12 +430,12 @@ void Tkeresform::gomb_elveszClick()
     updateSearchButton();
 }
 
-void Tkeresform::updateSearchButton()
+void SearchDialog::updateSearchButton()
 {
     gomb_keres->setEnabled(criteria().canSearch());
 }
 
-SearchCriteria Tkeresform::criteria() const
+SearchCriteria SearchDialog::criteria() const
 {
     SearchCriteria c;
     c.mode = mode() == 1 ? SearchCriteria::Mode::SeveralTerms : SearchCriteria::Mode::OneTerm;
@@ -454,14 +454,14 @@ SearchCriteria Tkeresform::criteria() const
     return c;
 }
 
-void Tkeresform::gomb_keresClick()
+void SearchDialog::gomb_keresClick()
 {
     if (m_hitsPage)
         m_hitsPage->clearHitList();
     runGuarded(this, [this] { runSearch(); });
 }
 
-void Tkeresform::runSearch()
+void SearchDialog::runSearch()
 {
     if (m_hitsPage)
         m_hitsPage->clearResultsText();
@@ -482,7 +482,7 @@ void Tkeresform::runSearch()
     showMessage(hits);
 }
 
-void Tkeresform::showMessage(qint64 hits)
+void SearchDialog::showMessage(qint64 hits)
 {
     Memo_talalat->clear();
     QPalette palette = Memo_talalat->palette();
@@ -501,13 +501,13 @@ void Tkeresform::showMessage(qint64 hits)
     gomb_talalatok->setEnabled(hits > 0);
 }
 
-void Tkeresform::gomb_talalatokClick()
+void SearchDialog::gomb_talalatokClick()
 {
     accept();
     Q_EMIT showHitsRequested();
 }
 
-void Tkeresform::gomb_alapClick()
+void SearchDialog::gomb_alapClick()
 {
     reset();
     edit_1->setFocus();

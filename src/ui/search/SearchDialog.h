@@ -26,13 +26,13 @@ class QStringListModel;
 // "Összetett keresés": the composite search over the index file set. Its
 // controls hold the criteria, which survive closing and reopening until
 // "Alaphelyzet".
-class Tkeresform final : public QDialog
+class SearchDialog final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Tkeresform)
+    Q_DISABLE_COPY_MOVE(SearchDialog)
 
 public:
-    explicit Tkeresform(QWidget* parent = nullptr);
+    explicit SearchDialog(QWidget* parent = nullptr);
 
     // Where the hit list and the results text live (the main window's page).
     void setHitsPage(HitsPage* page);

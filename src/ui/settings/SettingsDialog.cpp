@@ -95,7 +95,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 } // namespace
 
-Tconfigform::Tconfigform(QWidget* parent) : QDialog(parent)
+SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("configform"));
     setWindowTitle(QStringLiteral("Beállítások"));
@@ -111,7 +111,7 @@ Tconfigform::Tconfigform(QWidget* parent) : QDialog(parent)
     buildButtons();
 }
 
-QWidget* Tconfigform::buildDataFieldsPage()
+QWidget* SettingsDialog::buildDataFieldsPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("lap_adatmezok"));
@@ -132,12 +132,12 @@ QWidget* Tconfigform::buildDataFieldsPage()
     m_cb_betumeret->setGeometry(324, 38, 56, 24);
     m_cb_betumeret->addItems(fontSizes());
 
-    connect(m_fontc1, &QComboBox::currentIndexChanged, this, &Tconfigform::enableApply);
-    connect(m_cb_betumeret, &QComboBox::currentIndexChanged, this, &Tconfigform::enableApply);
+    connect(m_fontc1, &QComboBox::currentIndexChanged, this, &SettingsDialog::enableApply);
+    connect(m_cb_betumeret, &QComboBox::currentIndexChanged, this, &SettingsDialog::enableApply);
     return page;
 }
 
-QWidget* Tconfigform::buildSubjectTreePage()
+QWidget* SettingsDialog::buildSubjectTreePage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("lap_targykor"));
@@ -150,12 +150,12 @@ QWidget* Tconfigform::buildSubjectTreePage()
 
     m_gomb_targykor = makeButton(page, "gomb_targykor", QStringLiteral("Tallózás"), {304, 37, 75, 26});
 
-    connect(m_edit_targykor, &QLineEdit::textChanged, this, &Tconfigform::enableApply);
-    connect(m_gomb_targykor, &QPushButton::clicked, this, &Tconfigform::browseSubjectTree);
+    connect(m_edit_targykor, &QLineEdit::textChanged, this, &SettingsDialog::enableApply);
+    connect(m_gomb_targykor, &QPushButton::clicked, this, &SettingsDialog::browseSubjectTree);
     return page;
 }
 
-QWidget* Tconfigform::buildGeneralPage()
+QWidget* SettingsDialog::buildGeneralPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("lap_altalanos"));
@@ -163,11 +163,11 @@ QWidget* Tconfigform::buildGeneralPage()
     m_cb91->setObjectName(QStringLiteral("cb91"));
     m_cb91->setGeometry(16, 16, 365, 24);
     // Only a user's click counts as a change; the activation sets it quietly.
-    connect(m_cb91, &QCheckBox::clicked, this, &Tconfigform::enableApply);
+    connect(m_cb91, &QCheckBox::clicked, this, &SettingsDialog::enableApply);
     return page;
 }
 
-void Tconfigform::buildButtons()
+void SettingsDialog::buildButtons()
 {
     const int top = ClientHeight - 34;
     m_g_ok = makeButton(this, "g_ok", QStringLiteral("Ok"), {ClientWidth - 255, top, 75, 25});
@@ -176,12 +176,12 @@ void Tconfigform::buildButtons()
         makeButton(this, "g_alkalmaz", QStringLiteral("Alkalmaz"), {ClientWidth - 85, top, 75, 25});
     m_g_alkalmaz->setEnabled(false);
 
-    connect(m_g_ok, &QPushButton::clicked, this, &Tconfigform::okClicked);
+    connect(m_g_ok, &QPushButton::clicked, this, &SettingsDialog::okClicked);
     connect(m_g_megsem, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_g_alkalmaz, &QPushButton::clicked, this, &Tconfigform::apply);
+    connect(m_g_alkalmaz, &QPushButton::clicked, this, &SettingsDialog::apply);
 }
 
-const QStringList& Tconfigform::fontSizes()
+const QStringList& SettingsDialog::fontSizes()
 {
     static const QStringList sizes{
         QStringLiteral("6"),  QStringLiteral("7"),  QStringLiteral("8"),  QStringLiteral("9"),
@@ -191,23 +191,23 @@ const QStringList& Tconfigform::fontSizes()
     return sizes;
 }
 
-QString Tconfigform::noSizeMessage()
+QString SettingsDialog::noSizeMessage()
 {
     return QStringLiteral("Nincs kiválasztott betűméret. Válasszon egy méretet a listából!");
 }
 
-void Tconfigform::setMainWindow(TForm1* mainWindow)
+void SettingsDialog::setMainWindow(MainWindow* mainWindow)
 {
     m_main = mainWindow;
 }
 
-void Tconfigform::openOnPage(Page page)
+void SettingsDialog::openOnPage(Page page)
 {
     m_soklap2->setCurrentIndex(page);
     exec();
 }
 
-void Tconfigform::showEvent(QShowEvent* event)
+void SettingsDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!event->spontaneous()) {
@@ -218,7 +218,7 @@ void Tconfigform::showEvent(QShowEvent* event)
 
 // The controls show the settings afresh at every showing, so a choice that
 // was cancelled last time is not offered again.
-void Tconfigform::fillFromSettings()
+void SettingsDialog::fillFromSettings()
 {
     if (!m_main)
         return;
@@ -232,12 +232,12 @@ void Tconfigform::fillFromSettings()
     m_g_alkalmaz->setEnabled(false);
 }
 
-void Tconfigform::enableApply()
+void SettingsDialog::enableApply()
 {
     m_g_alkalmaz->setEnabled(true);
 }
 
-void Tconfigform::browseSubjectTree()
+void SettingsDialog::browseSubjectTree()
 {
     const QString path = UserDialogs::instance().chooseOpenFile(
         this, QStringLiteral("Tárgykör fájl kiválasztása"), QString(), m_edit_targykor->text());
@@ -245,7 +245,7 @@ void Tconfigform::browseSubjectTree()
         m_edit_targykor->setText(path);
 }
 
-bool Tconfigform::apply()
+bool SettingsDialog::apply()
 {
     if (!m_main)
         return false;
@@ -274,7 +274,7 @@ bool Tconfigform::apply()
     });
 }
 
-void Tconfigform::applyFontName(const QString& family)
+void SettingsDialog::applyFontName(const QString& family)
 {
     const auto setFamily = [&family](QWidget* widget) {
         QFont font = widget->font();
@@ -286,7 +286,7 @@ void Tconfigform::applyFontName(const QString& family)
     setFamily(m_main->rawDatabaseView());
 }
 
-void Tconfigform::applyFontSize(int pointSize)
+void SettingsDialog::applyFontSize(int pointSize)
 {
     const auto setSize = [pointSize](QWidget* widget) {
         QFont font = widget->font();
@@ -298,7 +298,7 @@ void Tconfigform::applyFontSize(int pointSize)
     setSize(m_main->rawDatabaseView());
 }
 
-void Tconfigform::okClicked()
+void SettingsDialog::okClicked()
 {
     if (apply())
         accept();

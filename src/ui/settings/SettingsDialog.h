@@ -8,15 +8,15 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class TForm1;
+class MainWindow;
 
 // "Beállítások": the data-field font and size, the subject tree file and the
 // source-deletion flag. It changes the settings the main window holds and
 // applies them to its controls at once; the main window writes config.kzs.
-class Tconfigform final : public QDialog
+class SettingsDialog final : public QDialog
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(Tconfigform)
+    Q_DISABLE_COPY_MOVE(SettingsDialog)
 
 public:
     enum Page
@@ -26,10 +26,10 @@ public:
         GeneralPage = 2
     };
 
-    explicit Tconfigform(QWidget* parent = nullptr);
+    explicit SettingsDialog(QWidget* parent = nullptr);
 
     // The window whose settings and controls the dialog reads and changes.
-    void setMainWindow(TForm1* mainWindow);
+    void setMainWindow(MainWindow* mainWindow);
     // Shows the dialog modally on the given page.
     void openOnPage(Page page);
 
@@ -54,7 +54,7 @@ private:
     void applyFontSize(int pointSize);
     void okClicked();
 
-    TForm1* m_main = nullptr;
+    MainWindow* m_main = nullptr;
 
     QTabWidget* m_soklap2 = nullptr;
     QComboBox* m_fontc1 = nullptr;

@@ -31,7 +31,7 @@ void fillList(QComboBox* combo, const QStringList& entries)
 
 } // namespace
 
-void TForm1::newDatabase()
+void MainWindow::newDatabase()
 {
     if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
         return;
@@ -52,7 +52,7 @@ void TForm1::newDatabase()
         loadDatabase(name);
 }
 
-void TForm1::openDatabase()
+void MainWindow::openDatabase()
 {
     if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
         return;
@@ -64,12 +64,12 @@ void TForm1::openDatabase()
     loadDatabase(chosen);
 }
 
-void TForm1::saveDatabase()
+void MainWindow::saveDatabase()
 {
     runDocumentSave(QString());
 }
 
-void TForm1::saveDatabaseAs()
+void MainWindow::saveDatabaseAs()
 {
     const QString chosen = UserDialogs::instance().chooseSaveFile(this, QStringLiteral("Adatbázis mentése"),
                                                                   DatabaseFilter, m_document.path());
@@ -89,7 +89,7 @@ void TForm1::saveDatabaseAs()
 
 // An empty path saves to the document's own path. A failed write is reported
 // and keeps the document modified, with its save actions enabled.
-bool TForm1::runDocumentSave(const QString& path)
+bool MainWindow::runDocumentSave(const QString& path)
 {
     const bool saved = runGuarded(this, [&] {
         if (path.isEmpty())
@@ -106,7 +106,7 @@ bool TForm1::runDocumentSave(const QString& path)
 // Asks what becomes of unsaved edits before the document is left: Yes saves
 // them, No throws them away, Mégse (also Esc and the close box) keeps
 // everything as it is and cancels the command. True when the command may go on.
-bool TForm1::settleUnsavedChanges(LeaveTo leaveTo)
+bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
 {
     if (!m_document.isModified())
         return true;
@@ -140,7 +140,7 @@ bool TForm1::settleUnsavedChanges(LeaveTo leaveTo)
 // A recovery copy newer than the database means edits that never reached it;
 // the user decides whether the document takes them. Declined, the copy
 // stays, so the question comes again next time.
-void TForm1::offerRecovery(const QString& path)
+void MainWindow::offerRecovery(const QString& path)
 {
     if (!RecoveryCopy::newerCopyExists(path))
         return;
@@ -158,7 +158,7 @@ void TForm1::offerRecovery(const QString& path)
     m_recovery->adopt(path);
 }
 
-bool TForm1::loadDatabase(const QString& path)
+bool MainWindow::loadDatabase(const QString& path)
 {
     repaint();
     return runGuarded(this, [&] {
@@ -196,13 +196,13 @@ bool TForm1::loadDatabase(const QString& path)
     });
 }
 
-void TForm1::documentEdited()
+void MainWindow::documentEdited()
 {
     updateDocumentState();
     m_recovery->documentChanged(m_document);
 }
 
-void TForm1::reloadLookupLists()
+void MainWindow::reloadLookupLists()
 {
     DataEntryPage& p = *m_entry;
     auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
@@ -213,13 +213,13 @@ void TForm1::reloadLookupLists()
     fillList(p.recordType, listFile(LookupList::RecordTypesFile));
 }
 
-void TForm1::updateDocumentState()
+void MainWindow::updateDocumentState()
 {
     m_saveDatabase->setEnabled(m_document.isModified());
     updateCaption();
 }
 
-void TForm1::updateCaption()
+void MainWindow::updateCaption()
 {
     QString caption = QStringLiteral("Norla 7.2");
     if (m_document.hasFile())
@@ -229,7 +229,7 @@ void TForm1::updateCaption()
     setWindowTitle(caption);
 }
 
-void TForm1::rebuildRecordNameList()
+void MainWindow::rebuildRecordNameList()
 {
     m_recordNameModel->rebuild();
     if (m_document.recordNameCount() > 0) {
@@ -242,7 +242,7 @@ void TForm1::rebuildRecordNameList()
 
 // The raw view of a large database is a big text; it is built only when its
 // page is on the screen.
-void TForm1::refreshRawViewIfShown()
+void MainWindow::refreshRawViewIfShown()
 {
     if (!m_rawViewStale || currentPage() != RawPage)
         return;

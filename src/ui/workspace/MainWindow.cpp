@@ -1,16 +1,16 @@
 #include "ui/workspace/MainWindow.h"
 
-#include "ui/convert/ConversionPage.h"
-#include "ui/index/IndexDialog.h"
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
 #include "core/session/RecoveryCopy.h"
+#include "ui/about/AboutBox.h"
+#include "ui/common/UserDialogs.h"
+#include "ui/convert/ConversionPage.h"
+#include "ui/index/IndexDialog.h"
 #include "ui/search/BrowsePage.h"
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
-#include "ui/about/AboutBox.h"
 #include "ui/settings/SettingsDialog.h"
-#include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/DropBox.h"
 #include "ui/workspace/RadioGroup.h"
@@ -52,10 +52,10 @@ struct TabPage
     const char16_t* caption;
 };
 constexpr TabPage kTabs[] = {
-    {TForm1::ConvertPage, u"Konvertálás"},
-    {TForm1::EntryPage, u"Adatrögzítés"},
-    {TForm1::HitsPageIndex, u"Találatok"},
-    {TForm1::BrowsePageIndex, u"Tallózás"},
+    {MainWindow::ConvertPage, u"Konvertálás"},
+    {MainWindow::EntryPage, u"Adatrögzítés"},
+    {MainWindow::HitsPageIndex, u"Találatok"},
+    {MainWindow::BrowsePageIndex, u"Tallózás"},
 };
 
 constexpr int StatusPanelWidths[] = {200, 580, 50};
@@ -118,7 +118,7 @@ QString menuText(const QString& caption)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     m_startDir = QDir::currentPath();
@@ -157,56 +157,56 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent)
     initialiseWorkspace();
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::setCompanions(const Companions& companions)
+void MainWindow::setCompanions(const Companions& companions)
 {
     m_companions = companions;
     if (m_companions.search) {
         m_companions.search->setHitsPage(m_hitsPage);
         m_companions.search->setStartDir(m_startDir);
-        connect(m_companions.search, &Tkeresform::showHitsRequested, this,
+        connect(m_companions.search, &SearchDialog::showHitsRequested, this,
                 [this] { showPage(HitsPageIndex); });
     }
 }
 
-void TForm1::createActions()
+void MainWindow::createActions()
 {
     m_newDatabase =
         makeAction(this, QStringLiteral("menu0_uj"), QStringLiteral("Új adatbázis létrehozása..."),
                    QKeySequence(Qt::CTRL | Qt::Key_N));
     m_newDatabase->setToolTip(QStringLiteral("Új adatbázis létrehozása"));
     m_newDatabase->setIcon(toolIcon(QStringLiteral("document-new"), QStringLiteral("Ú")));
-    connect(m_newDatabase, &QAction::triggered, this, &TForm1::newDatabase);
+    connect(m_newDatabase, &QAction::triggered, this, &MainWindow::newDatabase);
 
     m_openDatabase = makeAction(this, QStringLiteral("menu0_open"), QStringLiteral("Adatbázis betöltése..."));
     m_openDatabase->setToolTip(QStringLiteral("Adatbázis betöltése"));
     m_openDatabase->setIcon(toolIcon(QStringLiteral("document-open"), QStringLiteral("A")));
-    connect(m_openDatabase, &QAction::triggered, this, &TForm1::openDatabase);
+    connect(m_openDatabase, &QAction::triggered, this, &MainWindow::openDatabase);
 
     m_saveDatabase = makeAction(this, QStringLiteral("menu0_save"), QStringLiteral("Adatbázis mentése"));
     m_saveDatabase->setToolTip(QStringLiteral("Adatbázis mentése"));
     m_saveDatabase->setIcon(toolIcon(QStringLiteral("document-save"), QStringLiteral("M")));
-    connect(m_saveDatabase, &QAction::triggered, this, &TForm1::saveDatabase);
+    connect(m_saveDatabase, &QAction::triggered, this, &MainWindow::saveDatabase);
 
     m_saveDatabaseAs =
         makeAction(this, QStringLiteral("menu0_saveas"), QStringLiteral("Adatbázis mentése másként..."));
-    connect(m_saveDatabaseAs, &QAction::triggered, this, &TForm1::saveDatabaseAs);
+    connect(m_saveDatabaseAs, &QAction::triggered, this, &MainWindow::saveDatabaseAs);
 
     m_loadSource =
         makeAction(this, QStringLiteral("Forrsadatokbetltse1"), QStringLiteral("Forrásadatok betöltése..."),
                    QKeySequence(Qt::CTRL | Qt::Key_O));
     m_loadSource->setToolTip(QStringLiteral("Forrásadatok betöltése"));
     m_loadSource->setIcon(toolIcon(QStringLiteral("document-import"), QStringLiteral("F")));
-    connect(m_loadSource, &QAction::triggered, this, &TForm1::loadSourceDocument);
+    connect(m_loadSource, &QAction::triggered, this, &MainWindow::loadSourceDocument);
 
     m_loadSubjects =
         makeAction(this, QStringLiteral("rgykrfjlbetltse1"), QStringLiteral("Tárgykörök betöltése..."));
-    connect(m_loadSubjects, &QAction::triggered, this, &TForm1::loadSubjectTree);
+    connect(m_loadSubjects, &QAction::triggered, this, &MainWindow::loadSubjectTree);
 
     m_settingsCommand = makeAction(this, QStringLiteral("Belltsok1"), QStringLiteral("Beállítások..."));
     connect(m_settingsCommand, &QAction::triggered, this,
-            [this] { openSettings(Tconfigform::DataFieldsPage); });
+            [this] { openSettings(SettingsDialog::DataFieldsPage); });
 
     m_leave = makeAction(this, QStringLiteral("Kilps1"), QStringLiteral("Kilépés"));
     connect(m_leave, &QAction::triggered, this, &QWidget::close);
@@ -220,38 +220,38 @@ void TForm1::createActions()
     connect(m_browsePageCommand, &QAction::triggered, this, [this] { showPage(BrowsePageIndex); });
 
     m_searchCommand = makeAction(this, QStringLiteral("Keress1"), QStringLiteral("Keresés"));
-    connect(m_searchCommand, &QAction::triggered, this, &TForm1::openSearch);
+    connect(m_searchCommand, &QAction::triggered, this, &MainWindow::openSearch);
 
     m_convertCommand = makeAction(this, QStringLiteral("Konvertls1"), QStringLiteral("Konvertálás"));
     m_convertCommand->setData(int(ConvertPage));
-    connect(m_convertCommand, &QAction::triggered, this, &TForm1::openConversion);
+    connect(m_convertCommand, &QAction::triggered, this, &MainWindow::openConversion);
 
     m_indexCommand = makeAction(this, QStringLiteral("Indexels1"), QStringLiteral("Indexelés"));
-    connect(m_indexCommand, &QAction::triggered, this, &TForm1::Indexels1Click);
+    connect(m_indexCommand, &QAction::triggered, this, &MainWindow::Indexels1Click);
 
     m_exchange = makeAction(this, QStringLiteral("menu6_csere"),
                             QStringLiteral("Kijelőlt adatmezők tartalmának cseréje"));
     m_exchange->setToolTip(QStringLiteral("Adatmezők cseréje"));
     m_exchange->setIcon(toolIcon(QStringLiteral("view-refresh"), QStringLiteral("⇅")));
-    connect(m_exchange, &QAction::triggered, this, &TForm1::exchangeFields);
+    connect(m_exchange, &QAction::triggered, this, &MainWindow::exchangeFields);
 
     m_clear =
         makeAction(this, QStringLiteral("menu6_urites"), QStringLiteral("Adatmezők törlése, mentés nélkül"));
     m_clear->setToolTip(QStringLiteral("Adatmezők törlése, mentés nélkül"));
     m_clear->setIcon(toolIcon(QStringLiteral("edit-clear"), QStringLiteral("Ü")));
-    connect(m_clear, &QAction::triggered, this, &TForm1::clearFields);
+    connect(m_clear, &QAction::triggered, this, &MainWindow::clearFields);
 
     m_saveRecord = makeAction(this, QStringLiteral("menu3_mentes"), QStringLiteral("Aktuális rekord mentése"),
                               QKeySequence(Qt::Key_F2));
     m_saveRecord->setToolTip(QStringLiteral("Rekord mentése (F2)"));
     m_saveRecord->setIcon(toolIcon(QStringLiteral("document-save-as"), QStringLiteral("R")));
-    connect(m_saveRecord, &QAction::triggered, this, &TForm1::saveRecord);
+    connect(m_saveRecord, &QAction::triggered, this, &MainWindow::saveRecord);
 
     m_deleteRecord = makeAction(this, QStringLiteral("menu3_torles"), QStringLiteral("Rekord törlése"),
                                 QKeySequence(Qt::CTRL | Qt::Key_D));
     m_deleteRecord->setToolTip(QStringLiteral("Rekord törlése"));
     m_deleteRecord->setIcon(toolIcon(QStringLiteral("edit-delete"), QStringLiteral("✕")));
-    connect(m_deleteRecord, &QAction::triggered, this, &TForm1::deleteRecord);
+    connect(m_deleteRecord, &QAction::triggered, this, &MainWindow::deleteRecord);
 
     // The two mode commands: exactly one of them is shown pressed.
     m_modeGroup = new QActionGroup(this);
@@ -277,7 +277,7 @@ void TForm1::createActions()
                               QKeySequence(Qt::CTRL | Qt::Key_F));
 
     m_about = makeAction(this, QStringLiteral("Nvjegy1"), QStringLiteral("Névjegy..."));
-    connect(m_about, &QAction::triggered, this, &TForm1::openAbout);
+    connect(m_about, &QAction::triggered, this, &MainWindow::openAbout);
 
     const std::array<std::pair<const char*, const char16_t*>, 4> navigation = {
         {{"go-first", u"|◀"}, {"go-previous", u"◀"}, {"go-next", u"▶"}, {"go-last", u"▶|"}}};
@@ -297,7 +297,7 @@ void TForm1::createActions()
     m_characterMap = makeAction(this, QStringLiteral("SpeedButton1_action"), QString());
     m_characterMap->setToolTip(QStringLiteral("Karaktertábla megnyítása"));
     m_characterMap->setIcon(toolIcon(QStringLiteral("accessories-character-map"), QStringLiteral("Ω")));
-    connect(m_characterMap, &QAction::triggered, this, &TForm1::startCharacterMap);
+    connect(m_characterMap, &QAction::triggered, this, &MainWindow::startCharacterMap);
 
     static constexpr const char16_t* extractionCaptions[12] = {
         u"Szerző",   u"Szerkesztő", u"Fordító",   u"Bevezetést írta",  u"Cím",       u"Kiadvány", u"Kiadó",
@@ -314,7 +314,7 @@ void TForm1::createActions()
     }
 }
 
-void TForm1::createMenus()
+void MainWindow::createMenus()
 {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
@@ -361,7 +361,7 @@ void TForm1::createMenus()
     m_helpMenu->addAction(m_about);
 }
 
-QToolBar* TForm1::createToolBar()
+QToolBar* MainWindow::createToolBar()
 {
     auto* bar = new QToolBar(this);
     bar->setObjectName(QStringLiteral("ToolBar1"));
@@ -414,7 +414,7 @@ QToolBar* TForm1::createToolBar()
     return bar;
 }
 
-void TForm1::createStatusBar()
+void MainWindow::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("statusz1"));
@@ -430,7 +430,7 @@ void TForm1::createStatusBar()
     }
 }
 
-void TForm1::buildPages()
+void MainWindow::buildPages()
 {
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -524,7 +524,7 @@ void TForm1::buildPages()
         m_dataFields.append(m_entry->edits[k]);
 }
 
-void TForm1::registerStateGroups()
+void MainWindow::registerStateGroups()
 {
     auto add = [this](Group group, std::initializer_list<QObject*> objects) {
         m_stateGroups[size_t(group)].append(objects);
@@ -567,7 +567,7 @@ void TForm1::registerStateGroups()
         add(Group::FreeControls, {p.dropBoxes[k]});
 }
 
-void TForm1::wireRecordControls()
+void MainWindow::wireRecordControls()
 {
     DataEntryPage& p = *m_entry;
     auto tagWidget = [this](QWidget* widget, int tag) {
@@ -605,7 +605,7 @@ void TForm1::wireRecordControls()
             setRoleMenuCaptions();
         });
 
-    connect(m_recordNames, &QComboBox::activated, this, &TForm1::selectInList);
+    connect(m_recordNames, &QComboBox::activated, this, &MainWindow::selectInList);
 
     // The mouse press handler and the drop transfer.
     tagWidget(p.sourceWindow->viewport(), SourceWindowTag);
@@ -627,7 +627,7 @@ void TForm1::wireRecordControls()
         tagWidget(widget, 0);
 }
 
-void TForm1::initialiseWorkspace()
+void MainWindow::initialiseWorkspace()
 {
     DataEntryPage& p = *m_entry;
     setGeometry(m_settings.left, m_settings.top, m_settings.width, m_settings.height);
@@ -655,7 +655,7 @@ void TForm1::initialiseWorkspace()
     showPage(EntryPage);
 }
 
-void TForm1::showPage(int index)
+void MainWindow::showPage(int index)
 {
     if (index < 0 || index >= PageCount)
         return;
@@ -667,44 +667,44 @@ void TForm1::showPage(int index)
             m_tabs->setCurrentIndex(tab);
 }
 
-int TForm1::currentPage() const
+int MainWindow::currentPage() const
 {
     return m_soklap->currentIndex();
 }
 
-QTextEdit* TForm1::sourceWindow() const
+QTextEdit* MainWindow::sourceWindow() const
 {
     return m_entry->sourceWindow;
 }
 
-bool TForm1::sourceEditable() const
+bool MainWindow::sourceEditable() const
 {
     return !sourceWindow()->isReadOnly();
 }
 
-void TForm1::setSourceEditable(bool editable)
+void MainWindow::setSourceEditable(bool editable)
 {
     sourceWindow()->setReadOnly(!editable);
 }
 
-QString TForm1::statusText(int panel) const
+QString MainWindow::statusText(int panel) const
 {
     return panel >= 0 && panel < int(m_statusPanels.size()) ? m_statusPanels[panel]->text() : QString();
 }
 
-void TForm1::setStatus(int panel, const QString& text)
+void MainWindow::setStatus(int panel, const QString& text)
 {
     m_statusPanels[panel]->setText(text);
 }
 
-void TForm1::changeEvent(QEvent* event)
+void MainWindow::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_firstActivationDone)
         firstActivation();
 }
 
-void TForm1::firstActivation()
+void MainWindow::firstActivation()
 {
     m_firstActivationDone = true;
     setSourceEditable(m_settings.sourceDeletion != 0);
@@ -712,19 +712,19 @@ void TForm1::firstActivation()
     showPage(BrowsePageIndex);
 }
 
-void TForm1::openConversion()
+void MainWindow::openConversion()
 {
     m_conversionPage->resetForMenuEntry();
     showPage(ConvertPage);
 }
 
-void TForm1::openSearch()
+void MainWindow::openSearch()
 {
     if (m_companions.search)
         m_companions.search->exec();
 }
 
-void TForm1::Indexels1Click()
+void MainWindow::Indexels1Click()
 {
     if (!m_companions.index)
         return;
@@ -748,19 +748,19 @@ void TForm1::Indexels1Click()
     showPage(EntryPage);
 }
 
-void TForm1::openSettings(int page)
+void MainWindow::openSettings(int page)
 {
     if (m_companions.settings)
-        m_companions.settings->openOnPage(Tconfigform::Page(page));
+        m_companions.settings->openOnPage(SettingsDialog::Page(page));
 }
 
-void TForm1::openAbout()
+void MainWindow::openAbout()
 {
     if (m_companions.about)
         m_companions.about->exec();
 }
 
-void TForm1::writeSettingsOnLeave()
+void MainWindow::writeSettingsOnLeave()
 {
     const QRect frame = geometry();
     m_settings.left = frame.x();
@@ -770,7 +770,7 @@ void TForm1::writeSettingsOnLeave()
     runGuarded(this, [this] { m_settings.write(m_startDir); });
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     writeSettingsOnLeave();
     if (settleUnsavedChanges(LeaveTo::Quit))

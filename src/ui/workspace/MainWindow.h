@@ -26,11 +26,11 @@ class QToolBar;
 class QToolButton;
 class RecordNameModel;
 class RecoveryCopy;
-class Tbetoltform;
-class Tconfigform;
-class Tnevjform;
-class Tkeresform;
-class Tindexform;
+class LoadingWindow;
+class SettingsDialog;
+class AboutBox;
+class SearchDialog;
+class IndexDialog;
 class ConversionPage;
 class HitsPage;
 class BrowsePage;
@@ -38,20 +38,20 @@ class BrowsePage;
 // The windows created after the main window, handed to it once they exist.
 struct Companions
 {
-    Tbetoltform* loading = nullptr;
-    Tconfigform* settings = nullptr;
-    Tnevjform* about = nullptr;
-    Tkeresform* search = nullptr;
-    Tindexform* index = nullptr;
+    LoadingWindow* loading = nullptr;
+    SettingsDialog* settings = nullptr;
+    AboutBox* about = nullptr;
+    SearchDialog* search = nullptr;
+    IndexDialog* index = nullptr;
 };
 
 // The main window. Its constructor is the create handler: it captures the
 // start directory, reads and rewrites config.kzs and builds the workspace.
 // It owns the open database and the data-entry page's state.
-class TForm1 final : public QMainWindow
+class MainWindow final : public QMainWindow
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(TForm1)
+    Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
     // Page indices of the page control `soklap`.
@@ -76,8 +76,8 @@ public:
     static constexpr int SourceWindowTag = 1000;
     static constexpr int DropBoxTagBase = 100;
 
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     void setCompanions(const Companions& companions);
 

@@ -28,7 +28,7 @@ const QColor SelectedFieldColour(255, 255, 0);
 
 } // namespace
 
-void TForm1::showRecord(int index)
+void MainWindow::showRecord(int index)
 {
     DataEntryPage& p = *m_entry;
     // The whole line, however long: what the form does not hold, the next
@@ -76,13 +76,13 @@ void TForm1::showRecord(int index)
 // A value the list cannot show leaves the list without a choice; the value is
 // kept for the next save and shown greyed in the empty box, so nothing is
 // lost or changed unseen. Choosing an entry replaces it.
-void TForm1::keepUnlisted(QComboBox* combo, QString& kept, const QString& value)
+void MainWindow::keepUnlisted(QComboBox* combo, QString& kept, const QString& value)
 {
     kept = combo->currentIndex() < 0 ? value : QString();
     combo->setPlaceholderText(kept);
 }
 
-void TForm1::forgetUnlistedValues()
+void MainWindow::forgetUnlistedValues()
 {
     DataEntryPage& p = *m_entry;
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot)
@@ -92,7 +92,7 @@ void TForm1::forgetUnlistedValues()
     m_unlistedMedium.clear();
 }
 
-void TForm1::fillFieldGrid(const QString& line)
+void MainWindow::fillFieldGrid(const QString& line)
 {
     const FieldGrid grid = FieldGrid::decodeUnicode(line);
     for (int row = 0; row < FieldGrid::RowCount; ++row)
@@ -102,7 +102,7 @@ void TForm1::fillFieldGrid(const QString& line)
 // The record type is matched exactly over the whole list (the last match
 // wins). A type the list lacks leaves no type chosen, so the record cannot be
 // saved with another record's type by mistake.
-void TForm1::selectRecordType(const QString& type)
+void MainWindow::selectRecordType(const QString& type)
 {
     QComboBox* combo = m_entry->recordType;
     int match = -1;
@@ -112,7 +112,7 @@ void TForm1::selectRecordType(const QString& type)
     combo->setCurrentIndex(match);
 }
 
-void TForm1::selectLanguage(const QString& language)
+void MainWindow::selectLanguage(const QString& language)
 {
     QComboBox* combo = m_entry->language;
     int match = -1;
@@ -122,7 +122,7 @@ void TForm1::selectLanguage(const QString& language)
     combo->setCurrentIndex(match);
 }
 
-void TForm1::saveRecord()
+void MainWindow::saveRecord()
 {
     if (!recordIsSavable())
         return;
@@ -149,7 +149,7 @@ void TForm1::saveRecord()
     documentEdited();
 }
 
-QStringList TForm1::encodeForm(const QString& nameField) const
+QStringList MainWindow::encodeForm(const QString& nameField) const
 {
     const DataEntryPage& p = *m_entry;
     RecordForm form;
@@ -170,7 +170,7 @@ QStringList TForm1::encodeForm(const QString& nameField) const
     return form.toFields(nameField);
 }
 
-void TForm1::appendRecord(const QString& line)
+void MainWindow::appendRecord(const QString& line)
 {
     DataEntryPage& p = *m_entry;
     m_document.appendLine(line);
@@ -184,7 +184,7 @@ void TForm1::appendRecord(const QString& line)
     updateRecordCountLabel();
 }
 
-void TForm1::replaceRecord(const QString& line)
+void MainWindow::replaceRecord(const QString& line)
 {
     if (m_currentIndex < 0 || m_currentIndex >= m_document.lineCount())
         return;
@@ -194,7 +194,7 @@ void TForm1::replaceRecord(const QString& line)
     updateRecordCountLabel();
 }
 
-void TForm1::handlerA(QObject*)
+void MainWindow::handlerA(QObject*)
 {
     // The controls of the record carry no tag of their own.
     m_lastPressedTag = 0;
@@ -202,7 +202,7 @@ void TForm1::handlerA(QObject*)
     applySavableRule();
 }
 
-void TForm1::handlerB(QObject*)
+void MainWindow::handlerB(QObject*)
 {
     m_lastPressedTag = 0;
     setRecordTypeLabels();
@@ -210,7 +210,7 @@ void TForm1::handlerB(QObject*)
     applySavableRule();
 }
 
-bool TForm1::recordIsSavable() const
+bool MainWindow::recordIsSavable() const
 {
     const DataEntryPage& p = *m_entry;
     // Nothing can be saved before a database is open, nor replaced when the
@@ -225,24 +225,24 @@ bool TForm1::recordIsSavable() const
     return hasType && p.volume->itemIndex() >= 0;
 }
 
-void TForm1::applySavableRule()
+void MainWindow::applySavableRule()
 {
     setSaveCommandEnabled(recordIsSavable());
 }
 
-void TForm1::setSaveCommandEnabled(bool enabled)
+void MainWindow::setSaveCommandEnabled(bool enabled)
 {
     m_saveRecord->setEnabled(enabled);
 }
 
-void TForm1::setRecordTypeLabels()
+void MainWindow::setRecordTypeLabels()
 {
     const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_entry->recordType->currentText());
     m_entry->fieldLabels[8]->setText(captions.publicationLabel);
     m_entry->fieldLabels[10]->setText(captions.volumeLabel);
 }
 
-void TForm1::setRecordTypeMenuCaptions()
+void MainWindow::setRecordTypeMenuCaptions()
 {
     const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_entry->recordType->currentText());
     m_insertEntries[5]->setText(captions.publicationMenu);
@@ -251,7 +251,7 @@ void TForm1::setRecordTypeMenuCaptions()
     m_appendEntries[7]->setText(captions.volumeMenu);
 }
 
-void TForm1::setRoleMenuCaptions()
+void MainWindow::setRoleMenuCaptions()
 {
     for (int slot = 0; slot < 4; ++slot) {
         const QComboBox* roles = m_entry->roleLists[slot];
@@ -262,7 +262,7 @@ void TForm1::setRoleMenuCaptions()
     }
 }
 
-void TForm1::toggleFieldSelection(int field)
+void MainWindow::toggleFieldSelection(int field)
 {
     if (m_fieldSelection[field]) {
         m_fieldSelection[field] = false;
@@ -277,7 +277,7 @@ void TForm1::toggleFieldSelection(int field)
     }
 }
 
-void TForm1::paintField(int field, bool selected)
+void MainWindow::paintField(int field, bool selected)
 {
     if (field < DataEntryPage::FirstField || field > DataEntryPage::LastField)
         return;
@@ -288,12 +288,12 @@ void TForm1::paintField(int field, bool selected)
     edit->setPalette(palette);
 }
 
-void TForm1::updateExchangeCommand()
+void MainWindow::updateExchangeCommand()
 {
     m_exchange->setEnabled(std::count(m_fieldSelection.begin(), m_fieldSelection.end(), true) >= 2);
 }
 
-void TForm1::exchangeFields()
+void MainWindow::exchangeFields()
 {
     int a = -1;
     int b = -1;
@@ -321,7 +321,7 @@ void TForm1::exchangeFields()
     m_exchange->setEnabled(false);
 }
 
-void TForm1::clearFields()
+void MainWindow::clearFields()
 {
     DataEntryPage& p = *m_entry;
     p.recordType->setCurrentIndex(-1);
@@ -340,7 +340,7 @@ void TForm1::clearFields()
     applySavableRule();
 }
 
-void TForm1::deleteRecord()
+void MainWindow::deleteRecord()
 {
     int index = m_currentIndex;
     if (index < 0 || index >= m_document.lineCount())

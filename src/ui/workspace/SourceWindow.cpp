@@ -3,12 +3,12 @@
 // handling that tells a drag from the source apart from other input.
 
 #include "core/record/TextFile.h"
+#include "core/source/SourceText.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/DropBox.h"
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/RtfReader.h"
-#include "core/source/SourceText.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -18,7 +18,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
-void TForm1::loadSourceDocument()
+void MainWindow::loadSourceDocument()
 {
     const QString path = UserDialogs::instance().chooseOpenFile(
         this, QStringLiteral("Forrásadat megnyitása"), QStringLiteral("RTF|*.rtf|TXT|*.txt|Egyéb|*.*"),
@@ -46,7 +46,7 @@ void TForm1::loadSourceDocument()
     });
 }
 
-void TForm1::extractInto(int tag)
+void MainWindow::extractInto(int tag)
 {
     const QString text = SourceText::firstLine(sourceWindow()->textCursor().selectedText());
     QLineEdit* field = m_entry->edits[tag % 100 + 2];
@@ -56,7 +56,7 @@ void TForm1::extractInto(int tag)
         field->setText(field->text() + text);
 }
 
-void TForm1::mousePressed(int tag)
+void MainWindow::mousePressed(int tag)
 {
     // Emptying the boxes is no drop: it must not reach a field, whatever the
     // last press was.
@@ -68,7 +68,7 @@ void TForm1::mousePressed(int tag)
     m_lastPressedTag = tag;
 }
 
-void TForm1::dropBoxChanged(int field)
+void MainWindow::dropBoxChanged(int field)
 {
     if (m_emptyingDropBoxes)
         return;
@@ -79,7 +79,7 @@ void TForm1::dropBoxChanged(int field)
     applySavableRule();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QVariant tag = watched->property("tag");
     if (tag.isValid()) {
@@ -93,7 +93,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::startCharacterMap()
+void MainWindow::startCharacterMap()
 {
     // Started on its own; a missing program is not worth a message.
     QProcess::startDetached(QStringLiteral("gucharmap"), {});

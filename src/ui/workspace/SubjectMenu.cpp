@@ -2,17 +2,17 @@
 // choice puts the entry's subject into the subject field.
 
 #include "core/record/NorlaError.h"
-#include "ui/settings/SettingsDialog.h"
+#include "core/source/SubjectTree.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
-#include "core/source/SubjectTree.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 
-void TForm1::loadSubjectTree()
+void MainWindow::loadSubjectTree()
 {
     const QString path = UserDialogs::instance().chooseOpenFile(this, QStringLiteral("Tárgykör betöltése"),
                                                                 QStringLiteral("ZDA|*.zda|Egyéb|*.*"),
@@ -23,7 +23,7 @@ void TForm1::loadSubjectTree()
     buildSubjectMenu(path);
 }
 
-void TForm1::buildSubjectMenu(const QString& path)
+void MainWindow::buildSubjectMenu(const QString& path)
 {
     // Every submenu and entry of the previous tree goes with its owner.
     for (QMenu* submenu : m_subjectMenu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
@@ -71,12 +71,13 @@ void TForm1::buildSubjectMenu(const QString& path)
     QAction* settingsEntry =
         m_subjectMenu->addAction(QStringLiteral("Tárgykör szerkezetet tartalmazó fájl beállítása"));
     settingsEntry->setObjectName(QStringLiteral("menu4_beallitas"));
-    connect(settingsEntry, &QAction::triggered, this, [this] { openSettings(Tconfigform::SubjectTreePage); });
+    connect(settingsEntry, &QAction::triggered, this,
+            [this] { openSettings(SettingsDialog::SubjectTreePage); });
     m_subjectMenu->menuAction()->setEnabled(true);
     setStatus(1, QStringLiteral(" Tárgykör fájl: ") + path);
 }
 
-void TForm1::chooseSubject(int line)
+void MainWindow::chooseSubject(int line)
 {
     if (line < 0 || line >= m_subjectLines.size())
         return;

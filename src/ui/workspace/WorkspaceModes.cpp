@@ -12,7 +12,7 @@
 using WorkspaceStates::Cell;
 using WorkspaceStates::Group;
 
-void TForm1::applyStateColumn(WorkspaceStates::Column column)
+void MainWindow::applyStateColumn(WorkspaceStates::Column column)
 {
     for (const WorkspaceStates::Row& row : WorkspaceStates::Table) {
         switch (row.cells[column]) {
@@ -31,7 +31,7 @@ void TForm1::applyStateColumn(WorkspaceStates::Column column)
     }
 }
 
-void TForm1::setGroupEnabled(Group group, bool enabled)
+void MainWindow::setGroupEnabled(Group group, bool enabled)
 {
     for (QObject* object : m_stateGroups[size_t(group)]) {
         if (auto* menu = qobject_cast<QMenu*>(object))
@@ -45,7 +45,7 @@ void TForm1::setGroupEnabled(Group group, bool enabled)
 
 // A mode command: "Tallózás a rekordokban" and "Adatrögzítés" (tag 0), "Új
 // rekordok felvitele" (tag 1).
-void TForm1::enterMode(int tag)
+void MainWindow::enterMode(int tag)
 {
     showPage(EntryPage);
     // Before a database is open there is nothing to browse and nowhere to
@@ -59,7 +59,7 @@ void TForm1::enterMode(int tag)
     setSaveCommandEnabled(false);
 }
 
-void TForm1::enterBrowse()
+void MainWindow::enterBrowse()
 {
     DataEntryPage& p = *m_entry;
     m_mode = Mode::Browse;
@@ -83,7 +83,7 @@ void TForm1::enterBrowse()
     showRecord(m_currentIndex);
 }
 
-void TForm1::enterNewRecords()
+void MainWindow::enterNewRecords()
 {
     DataEntryPage& p = *m_entry;
     m_mode = Mode::NewRecords;
@@ -101,7 +101,7 @@ void TForm1::enterNewRecords()
     p.edits[1]->setFocus();
 }
 
-void TForm1::position(int kind)
+void MainWindow::position(int kind)
 {
     const int count = m_recordNames->count();
     int i = m_recordNames->currentIndex();
@@ -131,14 +131,14 @@ void TForm1::position(int kind)
     setNavigationByPosition();
 }
 
-void TForm1::selectInList(int)
+void MainWindow::selectInList(int)
 {
     setNavigationByPosition();
     m_currentIndex = m_recordNames->currentIndex();
     showRecord(m_currentIndex);
 }
 
-void TForm1::setNavigationByPosition()
+void MainWindow::setNavigationByPosition()
 {
     const int count = m_recordNames->count();
     if (count == 0) {
@@ -157,7 +157,7 @@ void TForm1::setNavigationByPosition()
     }
 }
 
-void TForm1::updateRecordCountLabel()
+void MainWindow::updateRecordCountLabel()
 {
     m_entry->recordCount->setText(QStringLiteral("rögzített rekordok száma: ") +
                                   QString::number(m_recordNames->count()));
