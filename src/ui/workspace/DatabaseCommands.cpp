@@ -2,7 +2,6 @@
 // as, the save question on leaving, the caption and the record-name list.
 
 #include "core/record/LookupList.h"
-#include "core/session/RecoveryCopy.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
@@ -71,14 +70,14 @@ void MainWindow::saveDatabase()
 
 void MainWindow::saveDatabaseAs()
 {
-    const QString chosen = UserDialogs::instance().chooseSaveFile(this, QStringLiteral("Adatbázis mentése"),
-                                                                  DatabaseFilter, m_document.path());
+    const QString chosen = UserDialogs::instance().chooseSaveFile(
+        this, QStringLiteral("Adatbázis mentése"), DatabaseFilter, m_session.document().path());
     if (chosen.isEmpty())
         return;
     // The dialog cannot know the ".rtf" the name gets afterwards, so the
     // question about another database of that name is asked here.
     const QString target = DatabaseDocument::withRtfExtension(chosen);
-    if (QFileInfo(target).isFile() && QFileInfo(target) != QFileInfo(m_document.path()) &&
+    if (QFileInfo(target).isFile() && QFileInfo(target) != QFileInfo(m_session.document().path()) &&
         !UserDialogs::instance().askYesNo(
             this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a megnyitott adatbázisra? A benne "
                                  "lévő rekordok elvesznek.")
@@ -91,14 +90,7 @@ void MainWindow::saveDatabaseAs()
 // and keeps the document modified, with its save actions enabled.
 bool MainWindow::runDocumentSave(const QString& path)
 {
-    const bool saved = runGuarded(this, [&] {
-        if (path.isEmpty())
-            m_document.save();
-        else
-            m_document.saveAs(path);
-    });
-    if (saved)
-        m_recovery->discard();
+    const bool saved = runGuarded(this, [&] { m_session.saveDocument(path); });
     updateDocumentState();
     return saved;
 }
@@ -108,7 +100,7 @@ bool MainWindow::runDocumentSave(const QString& path)
 // everything as it is and cancels the command. True when the command may go on.
 bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
 {
-    if (!m_document.isModified())
+    if (!m_session.document().isModified())
         return true;
     switch (UserDialogs::instance().askYesNoCancel(
         this, QStringLiteral("Mentsem az adatbázisban történt módosításokat ?"))) {
@@ -117,7 +109,7 @@ bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
     case UserDialogs::Answer::No:
         // Leaving another way, the copy goes once the other database is open.
         if (leaveTo == LeaveTo::Quit)
-            m_recovery->discard();
+            m_session.discardEdits();
         return true;
     case UserDialogs::Answer::Yes:
         break;
@@ -142,7 +134,7 @@ bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
 // stays, so the question comes again next time.
 void MainWindow::offerRecovery(const QString& path)
 {
-    if (!RecoveryCopy::newerCopyExists(path))
+    if (!m_session.hasNewerRecoveryCopy())
         return;
     const QString copy = RecoveryCopy::pathFor(path);
     const QString question =
@@ -154,8 +146,7 @@ void MainWindow::offerRecovery(const QString& path)
             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
     if (!UserDialogs::instance().askYesNo(this, question))
         return;
-    m_document.loadRecovered(path, copy);
-    m_recovery->adopt(path);
+    m_session.restoreRecoveryCopy();
 }
 
 bool MainWindow::loadDatabase(const QString& path)
@@ -174,18 +165,15 @@ bool MainWindow::loadDatabase(const QString& path)
             if (isVisible())
                 activateWindow();
         });
-        m_document.load(path);
-        // The edits of the document before were saved or thrown away at the
-        // question; its copy goes with them.
-        m_recovery->discard();
+        m_session.open(path);
         offerRecovery(path);
         reloadLookupLists();
         updateDocumentState();
         m_rawViewStale = true;
         rebuildRecordNameList();
         applyStateColumn(WorkspaceStates::DatabaseOpen);
-        m_currentIndex = m_document.lineCount() > 0 ? 0 : -1;
-        if (m_document.lineCount() < 2)
+        m_session.setCurrentIndex(m_session.document().lineCount() > 0 ? 0 : -1);
+        if (m_session.document().lineCount() < 2)
             enterNewRecords();
         else
             enterBrowse();
@@ -196,35 +184,30 @@ bool MainWindow::loadDatabase(const QString& path)
     });
 }
 
-void MainWindow::documentEdited()
-{
-    updateDocumentState();
-    m_recovery->documentChanged(m_document);
-}
-
 void MainWindow::reloadLookupLists()
 {
     DataEntryPage& p = *m_entry;
     auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
-    fillList(p.language, listFile(LookupList::LanguagesFile));
-    const QStringList roles = listFile(LookupList::RolesFile);
+    m_session.setLists(listFile(LookupList::RecordTypesFile), listFile(LookupList::RolesFile),
+                       listFile(LookupList::LanguagesFile));
+    fillList(p.language, m_session.languages());
     for (QComboBox* combo : p.roleLists)
-        fillList(combo, roles);
-    fillList(p.recordType, listFile(LookupList::RecordTypesFile));
+        fillList(combo, m_session.roles());
+    fillList(p.recordType, m_session.recordTypes());
 }
 
 void MainWindow::updateDocumentState()
 {
-    m_saveDatabase->setEnabled(m_document.isModified());
+    m_saveDatabase->setEnabled(m_session.document().isModified());
     updateCaption();
 }
 
 void MainWindow::updateCaption()
 {
     QString caption = QStringLiteral("Norla 7.2");
-    if (m_document.hasFile())
-        caption += QStringLiteral("   -   [ ") + m_document.path() + QStringLiteral(" ]");
-    if (m_document.isModified())
+    if (m_session.document().hasFile())
+        caption += QStringLiteral("   -   [ ") + m_session.document().path() + QStringLiteral(" ]");
+    if (m_session.document().isModified())
         caption += QStringLiteral(" *");
     setWindowTitle(caption);
 }
@@ -232,9 +215,9 @@ void MainWindow::updateCaption()
 void MainWindow::rebuildRecordNameList()
 {
     m_recordNameModel->rebuild();
-    if (m_document.recordNameCount() > 0) {
+    if (m_session.document().recordNameCount() > 0) {
         m_recordNames->setCurrentIndex(0);
-        if (m_mode != Mode::NewRecords)
+        if (m_session.mode() != Mode::NewRecords)
             m_recordNames->setEnabled(true);
     }
     m_rawViewStale = true;
@@ -246,6 +229,6 @@ void MainWindow::refreshRawViewIfShown()
 {
     if (!m_rawViewStale || currentPage() != RawPage)
         return;
-    m_rawView->setPlainText(m_document.plainText());
+    m_rawView->setPlainText(m_session.document().plainText());
     m_rawViewStale = false;
 }

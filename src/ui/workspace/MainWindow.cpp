@@ -2,7 +2,6 @@
 
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
-#include "core/session/RecoveryCopy.h"
 #include "ui/about/AboutBox.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/ConversionPage.h"
@@ -136,8 +135,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     } catch (const NorlaError&) {
     }
 
-    m_recovery = new RecoveryCopy(this);
-    connect(m_recovery, &RecoveryCopy::writeFailed, this, [this](const QString& message) {
+    connect(&m_session, &EditingSession::documentChanged, this, &MainWindow::updateDocumentState);
+    connect(&m_session, &EditingSession::recoveryWriteFailed, this, [this](const QString& message) {
         // Said once: the edits themselves are fine, only their safety net is missing.
         if (std::exchange(m_recoveryFailureShown, true))
             return;
@@ -402,7 +401,7 @@ QToolBar* MainWindow::createToolBar()
     m_recordNames->setStyle(listStyle);
     if (auto* list = qobject_cast<QListView*>(m_recordNames->view()))
         list->setUniformItemSizes(true);
-    m_recordNameModel = new RecordNameModel(m_document, m_recordNames);
+    m_recordNameModel = new RecordNameModel(m_session.document(), m_recordNames);
     m_recordNames->setModel(m_recordNameModel);
     bar->addWidget(m_recordNames);
     bar->addSeparator();
@@ -580,10 +579,7 @@ void MainWindow::wireRecordControls()
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { handlerA(edit); });
     connect(p.translation, &QCheckBox::toggled, this, [this] { handlerA(m_entry->translation); });
     connect(p.language, &QComboBox::currentIndexChanged, this, [this] { handlerA(m_entry->language); });
-    connect(p.medium, &RadioGroup::itemIndexChanged, this, [this] {
-        m_unlistedMedium.clear();
-        handlerA(m_entry->medium);
-    });
+    connect(p.medium, &RadioGroup::itemIndexChanged, this, [this] { handlerA(m_entry->medium); });
     connect(p.volume, &RadioGroup::itemIndexChanged, this, [this] { handlerA(m_entry->volume); });
 
     // Handler B: the fields that the extraction menus fill, and the record type.
@@ -642,7 +638,7 @@ void MainWindow::initialiseWorkspace()
     p.translation->setChecked(false);
     setStatus(0, QStringLiteral(" Várakozás az adatbázis megnyitására"));
     setStatus(1, QStringLiteral(" Nincs forrásfájl betöltve"));
-    m_fieldSelection.fill(false);
+    m_session.clearSelection();
     for (int k = 1; k <= 14; ++k)
         paintField(k, false);
     p.pan101->hide();

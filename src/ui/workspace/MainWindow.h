@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/record/DatabaseDocument.h"
+#include "core/session/EditingSession.h"
 #include "core/settings/AppSettings.h"
 #include "ui/workspace/WorkspaceStates.h"
 
@@ -25,7 +26,6 @@ class QTextEdit;
 class QToolBar;
 class QToolButton;
 class RecordNameModel;
-class RecoveryCopy;
 class LoadingWindow;
 class SettingsDialog;
 class AboutBox;
@@ -66,12 +66,7 @@ public:
         PageCount = 8
     };
 
-    enum class Mode
-    {
-        AwaitingDatabase,
-        Browse,
-        NewRecords
-    };
+    using Mode = EditingSession::Mode;
 
     static constexpr int SourceWindowTag = 1000;
     static constexpr int DropBoxTagBase = 100;
@@ -104,9 +99,9 @@ public:
     // mode). A file that cannot be read is reported and leaves the open
     // document as it was; returns false then.
     bool loadDatabase(const QString& path);
-    const DatabaseDocument& document() const { return m_document; }
-    Mode mode() const { return m_mode; }
-    int currentRecordIndex() const { return m_currentIndex; }
+    const DatabaseDocument& document() const { return m_session.document(); }
+    Mode mode() const { return m_session.mode(); }
+    int currentRecordIndex() const { return m_session.currentIndex(); }
     int lastPressedTag() const { return m_lastPressedTag; }
     QString statusText(int panel) const;
     DataEntryPage* entryPage() const { return m_entry; }
@@ -135,7 +130,6 @@ private:
     };
     bool settleUnsavedChanges(LeaveTo leaveTo);
     void offerRecovery(const QString& path);
-    void documentEdited();
 
     // Other windows reached from the menu (MainWindow.cpp)
     void openConversion();
@@ -171,12 +165,10 @@ private:
     // Record display, saving and field editing (RecordEditing.cpp)
     void showRecord(int index);
     void fillFieldGrid(const QString& line);
+    void showKeptValues();
+    FormState formState() const;
     void saveRecord();
-    void appendRecord(const QString& line);
-    void replaceRecord(const QString& line);
-    QStringList encodeForm(const QString& nameField) const;
-    void keepUnlisted(QComboBox* combo, QString& kept, const QString& value);
-    void forgetUnlistedValues();
+    void prepareNextRecord(const FormState& saved);
     void handlerA(QObject* sender);
     void handlerB(QObject* sender);
     void applySavableRule();
@@ -191,8 +183,6 @@ private:
     void exchangeFields();
     void clearFields();
     void deleteRecord();
-    void selectRecordType(const QString& type);
-    void selectLanguage(const QString& language);
 
     // Source window, extraction and drop boxes (SourceWindow.cpp)
     void loadSourceDocument();
@@ -211,23 +201,9 @@ private:
     Companions m_companions;
     bool m_firstActivationDone = false;
 
-    DatabaseDocument m_document;
-    Mode m_mode = Mode::AwaitingDatabase;
-    int m_currentIndex = 0;
-    int m_lastPressedTag = 0;
-    std::array<bool, 21> m_fieldSelection{}; // field numbers 1 … 20
-    // The medium of the shown record when it is none of the listed ones; a
-    // replaced record keeps it rather than taking another record's medium.
-    QString m_unlistedMedium;
-    // The same for the type, the language and the role codes of the shown
-    // record that their lists cannot show.
-    QString m_unlistedType;
-    QString m_unlistedLanguage;
-    std::array<QString, 4> m_unlistedRoles;
-    // Field 1 of the shown record as stored, which a replaced record keeps.
-    QString m_shownNameField;
-    RecoveryCopy* m_recovery = nullptr;
+    EditingSession m_session;
     bool m_recoveryFailureShown = false;
+    int m_lastPressedTag = 0;
     bool m_emptyingDropBoxes = false;
     bool m_rawViewStale = true;
     QString m_lastOpenPath;           // the open dialog starts at the file chosen last

@@ -7,6 +7,7 @@
 #include "core/record/RecordForm.h"
 #include "core/record/RecordLine.h"
 #include "core/record/Win1250.h"
+#include "core/session/EditingSession.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
@@ -31,65 +32,44 @@ const QColor SelectedFieldColour(255, 255, 0);
 void MainWindow::showRecord(int index)
 {
     DataEntryPage& p = *m_entry;
-    // The whole line, however long: what the form does not hold, the next
-    // save would drop.
-    const QString line = m_document.line(index).toString();
-    fillFieldGrid(line);
-    const RecordForm form = RecordForm::fromLine(line);
-    m_shownNameField = form.nameField;
+    fillFieldGrid(m_session.document().line(index).toString());
+    const FormState form = m_session.showRecord(index);
 
-    p.edits[1]->setText(form.name);
-    selectRecordType(form.recordType);
+    p.edits[1]->setText(form.typedName);
+    p.recordType->setCurrentIndex(form.recordType);
     p.edits[2]->setText(form.subject);
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
         p.edits[3 + slot]->setText(form.creatorNames[slot]);
-        QComboBox* roles = p.roleLists[slot];
-        roles->setCurrentIndex(CodeTables::roleComboIndex(form.roleCodes[slot], roles->count()));
-        // Only a whole code is kept: a shorter one is no code at all.
-        keepUnlisted(roles, m_unlistedRoles[slot],
-                     form.roleCodes[slot].size() == 2 ? form.roleCodes[slot] : QString());
+        p.roleLists[slot]->setCurrentIndex(form.roles[slot]);
     }
     for (int i = 0; i < RecordForm::TextFields; ++i)
         p.edits[7 + i]->setText(form.texts[i]);
     p.link->setText(form.link);
     p.translation->setChecked(form.translation);
-    selectLanguage(form.language);
-    keepUnlisted(p.language, m_unlistedLanguage, form.languageAsStored);
-    keepUnlisted(p.recordType, m_unlistedType, form.recordType);
-
+    p.language->setCurrentIndex(form.language);
     // A medium the group does not list is shown as no choice (not as the
-    // previous record's), and kept as it is when the record is saved.
-    const int medium = CodeTables::media().indexOf(form.medium);
-    p.medium->setItemIndex(medium);
-    m_unlistedMedium = medium < 0 ? form.medium : QString();
+    // previous record's); the session keeps it for the save.
+    p.medium->setItemIndex(form.medium);
+    showKeptValues();
 
     // List look-ups ignore letter case.
-    p.suffixList->setCurrentIndex(p.suffixList->findText(form.suffix(), Qt::MatchFixedString));
-    const int volume = CodeTables::volumePosition(form.volumeCode());
-    if (volume >= 0)
-        p.volume->setItemIndex(volume);
-    p.recordNameLabel->setText(form.dottedName());
+    p.suffixList->setCurrentIndex(p.suffixList->findText(form.suffix, Qt::MatchFixedString));
+    if (form.volume >= 0)
+        p.volume->setItemIndex(form.volume);
+    p.recordNameLabel->setText(m_session.shownDottedName());
     setSaveCommandEnabled(false);
     setRoleMenuCaptions();
 }
 
-// A value the list cannot show leaves the list without a choice; the value is
-// kept for the next save and shown greyed in the empty box, so nothing is
-// lost or changed unseen. Choosing an entry replaces it.
-void MainWindow::keepUnlisted(QComboBox* combo, QString& kept, const QString& value)
-{
-    kept = combo->currentIndex() < 0 ? value : QString();
-    combo->setPlaceholderText(kept);
-}
-
-void MainWindow::forgetUnlistedValues()
+// A value the list cannot show leaves the list without a choice; it is shown
+// greyed in the empty box, so nothing is kept unseen.
+void MainWindow::showKeptValues()
 {
     DataEntryPage& p = *m_entry;
+    p.recordType->setPlaceholderText(m_session.keptType());
+    p.language->setPlaceholderText(m_session.keptLanguage());
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot)
-        keepUnlisted(p.roleLists[slot], m_unlistedRoles[slot], QString());
-    keepUnlisted(p.language, m_unlistedLanguage, QString());
-    keepUnlisted(p.recordType, m_unlistedType, QString());
-    m_unlistedMedium.clear();
+        p.roleLists[slot]->setPlaceholderText(m_session.keptRole(slot));
 }
 
 void MainWindow::fillFieldGrid(const QString& line)
@@ -99,99 +79,57 @@ void MainWindow::fillFieldGrid(const QString& line)
         m_fieldGrid->item(row, 1)->setText(Win1250::toUnicode(grid[row]));
 }
 
-// The record type is matched exactly over the whole list (the last match
-// wins). A type the list lacks leaves no type chosen, so the record cannot be
-// saved with another record's type by mistake.
-void MainWindow::selectRecordType(const QString& type)
-{
-    QComboBox* combo = m_entry->recordType;
-    int match = -1;
-    for (int i = 0; i < combo->count(); ++i)
-        if (combo->itemText(i) == type)
-            match = i;
-    combo->setCurrentIndex(match);
-}
-
-void MainWindow::selectLanguage(const QString& language)
-{
-    QComboBox* combo = m_entry->language;
-    int match = -1;
-    for (int i = 0; i < combo->count() && match < 0; ++i)
-        if (combo->itemText(i).compare(language, Qt::CaseInsensitive) == 0)
-            match = i;
-    combo->setCurrentIndex(match);
-}
-
-void MainWindow::saveRecord()
-{
-    if (!recordIsSavable())
-        return;
-    DataEntryPage& p = *m_entry;
-    const bool appending = m_mode == Mode::NewRecords;
-    if (appending && p.suffixList->currentIndex() < 0)
-        p.suffixList->setCurrentIndex(0);
-    const QString name = appending ? RecordNaming::newRecordName(p.volume->itemIndex(), p.edits[1]->text(),
-                                                                 p.suffixList->currentText())
-                                   : m_shownNameField;
-    const QStringList fields = encodeForm(name);
-    // A field that would shift the ones after it is refused before anything
-    // changes: saved, the record would come back with its fields moved.
-    const QString fault = RecordForm::separatorFault(fields);
-    if (!fault.isEmpty()) {
-        UserDialogs::instance().inform(this, fault);
-        return;
-    }
-    const QString line = RecordLine::join(fields);
-    if (appending)
-        appendRecord(line);
-    else
-        replaceRecord(line);
-    documentEdited();
-}
-
-QStringList MainWindow::encodeForm(const QString& nameField) const
+FormState MainWindow::formState() const
 {
     const DataEntryPage& p = *m_entry;
-    RecordForm form;
-    form.recordType = p.recordType->currentIndex() >= 0 ? p.recordType->currentText() : m_unlistedType;
+    FormState form;
+    form.typedName = p.edits[1]->text();
+    form.recordType = p.recordType->currentIndex();
     form.subject = p.edits[2]->text();
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
-        const int role = p.roleLists[slot]->currentIndex();
-        form.roleCodes[slot] = role < 0 && !m_unlistedRoles[slot].isEmpty() ? m_unlistedRoles[slot]
-                                                                            : CodeTables::roleCode(role + 1);
+        form.roles[slot] = p.roleLists[slot]->currentIndex();
         form.creatorNames[slot] = p.edits[3 + slot]->text();
     }
     for (int i = 0; i < RecordForm::TextFields; ++i)
         form.texts[i] = p.edits[7 + i]->text();
     form.link = p.link->text();
     form.translation = p.translation->isChecked();
-    form.language = p.language->currentIndex() >= 0 ? p.language->currentText() : m_unlistedLanguage;
-    form.medium = p.medium->itemIndex() >= 0 ? p.medium->itemText(p.medium->itemIndex()) : m_unlistedMedium;
-    return form.toFields(nameField);
+    form.language = p.language->currentIndex();
+    form.medium = p.medium->itemIndex();
+    form.volume = p.volume->itemIndex();
+    form.suffix = p.suffixList->currentIndex() >= 0 ? p.suffixList->currentText() : QString();
+    return form;
 }
 
-void MainWindow::appendRecord(const QString& line)
+void MainWindow::saveRecord()
+{
+    FormState form = formState();
+    if (!m_session.isSavable(form))
+        return;
+    const QString refusal = m_session.save(form);
+    if (!refusal.isEmpty()) {
+        UserDialogs::instance().inform(this, refusal);
+        return;
+    }
+    if (m_session.mode() == Mode::NewRecords)
+        prepareNextRecord(form);
+    else
+        m_rawViewStale = true;
+    setSaveCommandEnabled(false);
+    updateRecordCountLabel();
+}
+
+// After an append: the next number, the fields whose keep box is checked stay.
+void MainWindow::prepareNextRecord(const FormState& saved)
 {
     DataEntryPage& p = *m_entry;
-    m_document.appendLine(line);
-    p.edits[1]->setText(RecordNaming::nextTypedNumber(p.edits[1]->text()));
+    p.suffixList->setCurrentIndex(p.suffixList->findText(saved.suffix, Qt::MatchFixedString));
+    p.edits[1]->setText(saved.typedName);
     for (int k = 2; k <= 14; ++k)
         if (!p.keepBoxes[k]->isChecked())
             p.edits[k]->clear();
     p.link->clear();
-    setSaveCommandEnabled(false);
     rebuildRecordNameList();
-    updateRecordCountLabel();
-}
-
-void MainWindow::replaceRecord(const QString& line)
-{
-    if (m_currentIndex < 0 || m_currentIndex >= m_document.lineCount())
-        return;
-    m_document.replaceLine(m_currentIndex, line);
-    m_rawViewStale = true;
-    setSaveCommandEnabled(false);
-    updateRecordCountLabel();
 }
 
 void MainWindow::handlerA(QObject*)
@@ -212,17 +150,7 @@ void MainWindow::handlerB(QObject*)
 
 bool MainWindow::recordIsSavable() const
 {
-    const DataEntryPage& p = *m_entry;
-    // Nothing can be saved before a database is open, nor replaced when the
-    // database has no record to replace.
-    if (m_mode == Mode::AwaitingDatabase)
-        return false;
-    if (m_mode == Mode::Browse && (m_currentIndex < 0 || m_currentIndex >= m_document.lineCount()))
-        return false;
-    if (p.edits[1]->text().isEmpty())
-        return false;
-    const bool hasType = p.recordType->currentIndex() >= 0 || !m_unlistedType.isEmpty();
-    return hasType && p.volume->itemIndex() >= 0;
+    return m_session.isSavable(formState());
 }
 
 void MainWindow::applySavableRule()
@@ -264,15 +192,8 @@ void MainWindow::setRoleMenuCaptions()
 
 void MainWindow::toggleFieldSelection(int field)
 {
-    if (m_fieldSelection[field]) {
-        m_fieldSelection[field] = false;
-        paintField(field, false);
-        updateExchangeCommand();
-        return;
-    }
-    if (std::count(m_fieldSelection.begin(), m_fieldSelection.end(), true) < 2) {
-        m_fieldSelection[field] = true;
-        paintField(field, true);
+    if (m_session.toggleSelection(field)) {
+        paintField(field, m_session.isSelected(field));
         updateExchangeCommand();
     }
 }
@@ -290,31 +211,23 @@ void MainWindow::paintField(int field, bool selected)
 
 void MainWindow::updateExchangeCommand()
 {
-    m_exchange->setEnabled(std::count(m_fieldSelection.begin(), m_fieldSelection.end(), true) >= 2);
+    m_exchange->setEnabled(m_session.canExchange());
 }
 
 void MainWindow::exchangeFields()
 {
-    int a = -1;
-    int b = -1;
-    QString textA = NotTaken;
-    QString textB = NotTaken;
-    for (int field = 1; field < int(m_fieldSelection.size()); ++field) {
-        if (!m_fieldSelection[field])
-            continue;
-        const bool hasEdit = field <= DataEntryPage::LastField;
-        const QString text = hasEdit ? m_entry->edits[field]->text() : NotTaken;
-        if (a < 0) {
-            a = field;
-            textA = text;
-        } else {
-            b = field;
-            textB = text;
-        }
-        m_fieldSelection[field] = false;
+    const auto [a, b] = m_session.takeSelection();
+    for (int field : {a, b})
         paintField(field, false);
-    }
-    if (a >= 0 && b >= 0 && a != b && textA != NotTaken && textB != NotTaken) {
+    // A field without an editor, or one holding the mark, takes no part.
+    auto textOf = [this](int field) {
+        return field >= DataEntryPage::FirstField && field <= DataEntryPage::LastField
+                   ? m_entry->edits[field]->text()
+                   : NotTaken;
+    };
+    const QString textA = textOf(a);
+    const QString textB = textOf(b);
+    if (a > 0 && b > 0 && textA != NotTaken && textB != NotTaken) {
         m_entry->edits[a]->setText(textB);
         m_entry->edits[b]->setText(textA);
     }
@@ -326,7 +239,8 @@ void MainWindow::clearFields()
     DataEntryPage& p = *m_entry;
     p.recordType->setCurrentIndex(-1);
     p.medium->setItemIndex(0);
-    forgetUnlistedValues();
+    m_session.forgetKeptValues();
+    showKeptValues();
     p.language->setCurrentIndex(p.language->count() > 0 ? 0 : -1);
     p.volume->setItemIndex(-1);
     p.translation->setChecked(false);
@@ -342,10 +256,9 @@ void MainWindow::clearFields()
 
 void MainWindow::deleteRecord()
 {
-    int index = m_currentIndex;
-    if (index < 0 || index >= m_document.lineCount())
+    if (!m_session.hasCurrentRecord())
         return;
-    const QStringView line = m_document.line(index);
+    const QStringView line = m_session.document().line(m_session.currentIndex());
     const QString name =
         Win1250::roundTrip(line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())));
     const QString question = QStringLiteral("Biztos, hogy törli a következő számú rekordot:  \"") +
@@ -353,16 +266,12 @@ void MainWindow::deleteRecord()
     if (!UserDialogs::instance().askYesNo(this, question))
         return;
 
-    m_document.removeLine(index);
+    m_session.deleteCurrent();
     rebuildRecordNameList();
     const int count = m_recordNames->count();
-    if (index > count - 1)
-        index = count - 1;
-    m_currentIndex = index;
-    m_recordNames->setCurrentIndex(index);
+    m_recordNames->setCurrentIndex(m_session.currentIndex());
     updateRecordCountLabel();
-    documentEdited();
-    showRecord(m_currentIndex);
+    showRecord(m_session.currentIndex());
     // With the last record gone there is nothing left to delete.
     setGroupEnabled(WorkspaceStates::Group::DeleteCommand, count > 0);
 }

@@ -25,7 +25,7 @@ void MainWindow::applyStateColumn(WorkspaceStates::Column column)
             setGroupEnabled(row.group, false);
             break;
         case Cell::WhenRecords:
-            setGroupEnabled(row.group, m_document.recordNameCount() > 0);
+            setGroupEnabled(row.group, m_session.document().recordNameCount() > 0);
             break;
         }
     }
@@ -50,7 +50,7 @@ void MainWindow::enterMode(int tag)
     showPage(EntryPage);
     // Before a database is open there is nothing to browse and nowhere to
     // append to; the page is shown and the workspace keeps waiting.
-    if (m_mode == Mode::AwaitingDatabase)
+    if (m_session.mode() == Mode::AwaitingDatabase)
         return;
     if (tag == 0)
         enterBrowse();
@@ -62,7 +62,7 @@ void MainWindow::enterMode(int tag)
 void MainWindow::enterBrowse()
 {
     DataEntryPage& p = *m_entry;
-    m_mode = Mode::Browse;
+    m_session.setMode(Mode::Browse);
     p.edits[1]->hide();
     p.pan102->hide();
     p.pan101->show();
@@ -72,21 +72,18 @@ void MainWindow::enterBrowse()
 
     // Browsing needs a current record whenever there are records: after new
     // records were added to an empty database the index still says "none".
-    const int count = m_document.recordNameCount();
-    if (count == 0)
-        m_currentIndex = -1;
-    else
-        m_currentIndex = qBound(0, m_currentIndex, count - 1);
+    const int count = m_session.document().recordNameCount();
+    m_session.setCurrentIndex(count == 0 ? -1 : qBound(0, m_session.currentIndex(), count - 1));
     // The list names the record that is shown.
-    m_recordNames->setCurrentIndex(m_currentIndex);
+    m_recordNames->setCurrentIndex(m_session.currentIndex());
     setNavigationByPosition();
-    showRecord(m_currentIndex);
+    showRecord(m_session.currentIndex());
 }
 
 void MainWindow::enterNewRecords()
 {
     DataEntryPage& p = *m_entry;
-    m_mode = Mode::NewRecords;
+    m_session.setMode(Mode::NewRecords);
     for (int slot = 0; slot < 4; ++slot)
         p.roleLists[slot]->setCurrentIndex(slot < p.roleLists[slot]->count() ? slot : -1);
     setRoleMenuCaptions();
@@ -126,16 +123,16 @@ void MainWindow::position(int kind)
     if (i >= count - 1)
         i = count - 1;
     m_recordNames->setCurrentIndex(i);
-    m_currentIndex = m_recordNames->currentIndex();
-    showRecord(m_currentIndex);
+    m_session.setCurrentIndex(m_recordNames->currentIndex());
+    showRecord(m_session.currentIndex());
     setNavigationByPosition();
 }
 
 void MainWindow::selectInList(int)
 {
     setNavigationByPosition();
-    m_currentIndex = m_recordNames->currentIndex();
-    showRecord(m_currentIndex);
+    m_session.setCurrentIndex(m_recordNames->currentIndex());
+    showRecord(m_session.currentIndex());
 }
 
 void MainWindow::setNavigationByPosition()

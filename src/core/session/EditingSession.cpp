@@ -1,0 +1,225 @@
+#include "core/session/EditingSession.h"
+
+#include "core/record/CodeTables.h"
+#include "core/record/RecordLine.h"
+
+#include <algorithm>
+
+namespace {
+
+// The record type is matched exactly over the whole list, the last match winning.
+int typePosition(const QStringList& types, const QString& type)
+{
+    int match = -1;
+    for (int i = 0; i < types.size(); ++i)
+        if (types[i] == type)
+            match = i;
+    return match;
+}
+
+// Languages, like every list look-up, ignore letter case; the first match wins.
+int languagePosition(const QStringList& languages, const QString& language)
+{
+    for (int i = 0; i < languages.size(); ++i)
+        if (languages[i].compare(language, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QString entryAt(const QStringList& list, int position)
+{
+    return position >= 0 && position < list.size() ? list[position] : QString();
+}
+
+} // namespace
+
+EditingSession::EditingSession(QObject* parent) : QObject(parent)
+{
+    connect(&m_recovery, &RecoveryCopy::writeFailed, this, &EditingSession::recoveryWriteFailed);
+}
+
+void EditingSession::setLists(const QStringList& recordTypes, const QStringList& roles,
+                              const QStringList& languages)
+{
+    m_recordTypes = recordTypes;
+    m_roles = roles;
+    m_languages = languages;
+}
+
+void EditingSession::open(const QString& path)
+{
+    m_document.load(path);
+    m_recovery.discard();
+    Q_EMIT documentChanged();
+}
+
+bool EditingSession::hasNewerRecoveryCopy() const
+{
+    return m_document.hasFile() && RecoveryCopy::newerCopyExists(m_document.path());
+}
+
+void EditingSession::restoreRecoveryCopy()
+{
+    const QString path = m_document.path();
+    m_document.loadRecovered(path, RecoveryCopy::pathFor(path));
+    m_recovery.adopt(path);
+    Q_EMIT documentChanged();
+}
+
+QString EditingSession::saveDocument(const QString& path)
+{
+    const QString written = path.isEmpty() ? m_document.save() : m_document.saveAs(path);
+    m_recovery.discard();
+    Q_EMIT documentChanged();
+    return written;
+}
+
+void EditingSession::discardEdits()
+{
+    m_recovery.discard();
+}
+
+FormState EditingSession::showRecord(int index)
+{
+    const RecordForm record = RecordForm::fromLine(m_document.line(index));
+    m_shownNameField = record.nameField;
+    m_shownDottedName = record.dottedName();
+
+    FormState form;
+    form.typedName = record.name;
+    form.recordType = typePosition(m_recordTypes, record.recordType);
+    m_keptType = form.recordType < 0 ? record.recordType : QString();
+    form.subject = record.subject;
+    for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
+        const QString& code = record.roleCodes[size_t(slot)];
+        form.roles[size_t(slot)] = CodeTables::roleComboIndex(code, int(m_roles.size()));
+        // Only a whole code is kept: a shorter one is no code at all.
+        m_keptRoles[size_t(slot)] = form.roles[size_t(slot)] < 0 && code.size() == 2 ? code : QString();
+        form.creatorNames[size_t(slot)] = record.creatorNames[size_t(slot)];
+    }
+    form.texts = record.texts;
+    form.link = record.link;
+    form.translation = record.translation;
+    form.language = languagePosition(m_languages, record.language);
+    m_keptLanguage = form.language < 0 ? record.languageAsStored : QString();
+    form.medium = int(CodeTables::media().indexOf(record.medium));
+    m_keptMedium = form.medium < 0 ? record.medium : QString();
+    form.volume = CodeTables::volumePosition(record.volumeCode());
+    form.suffix = record.suffix();
+    return form;
+}
+
+void EditingSession::forgetKeptValues()
+{
+    m_keptType.clear();
+    m_keptLanguage.clear();
+    m_keptMedium.clear();
+    for (QString& role : m_keptRoles)
+        role.clear();
+}
+
+bool EditingSession::isSavable(const FormState& form) const
+{
+    if (m_mode == Mode::AwaitingDatabase)
+        return false;
+    if (m_mode == Mode::Browse && !hasCurrentRecord())
+        return false;
+    if (form.typedName.isEmpty())
+        return false;
+    const bool hasType = form.recordType >= 0 || !m_keptType.isEmpty();
+    return hasType && form.volume >= 0;
+}
+
+QStringList EditingSession::formFields(const FormState& form, const QString& nameField) const
+{
+    RecordForm record;
+    record.recordType = form.recordType >= 0 ? entryAt(m_recordTypes, form.recordType) : m_keptType;
+    record.subject = form.subject;
+    for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
+        const int role = form.roles[size_t(slot)];
+        const QString& kept = m_keptRoles[size_t(slot)];
+        record.roleCodes[size_t(slot)] = role < 0 && !kept.isEmpty() ? kept : CodeTables::roleCode(role + 1);
+        record.creatorNames[size_t(slot)] = form.creatorNames[size_t(slot)];
+    }
+    record.texts = form.texts;
+    record.link = form.link;
+    record.translation = form.translation;
+    record.language = form.language >= 0 ? entryAt(m_languages, form.language) : m_keptLanguage;
+    record.medium = form.medium >= 0 ? entryAt(CodeTables::media(), form.medium) : m_keptMedium;
+    return record.toFields(nameField);
+}
+
+QString EditingSession::save(FormState& form)
+{
+    if (!isSavable(form))
+        return {};
+    const bool appending = m_mode == Mode::NewRecords;
+    if (appending && form.suffix.isEmpty())
+        form.suffix = CodeTables::suffixes().first();
+    // A replaced record keeps its name as stored, whatever the volume and
+    // suffix controls hold.
+    const QString name =
+        appending ? RecordNaming::newRecordName(form.volume, form.typedName, form.suffix) : m_shownNameField;
+    const QStringList fields = formFields(form, name);
+    // Saved, such a record would come back with its fields moved.
+    const QString fault = RecordForm::separatorFault(fields);
+    if (!fault.isEmpty())
+        return fault;
+    const QString line = RecordLine::join(fields);
+    if (appending) {
+        m_document.appendLine(line);
+        form.typedName = RecordNaming::nextTypedNumber(form.typedName);
+    } else {
+        m_document.replaceLine(m_currentIndex, line);
+    }
+    edited();
+    return {};
+}
+
+void EditingSession::deleteCurrent()
+{
+    if (!hasCurrentRecord())
+        return;
+    m_document.removeLine(m_currentIndex);
+    m_currentIndex = std::min(m_currentIndex, m_document.lineCount() - 1);
+    edited();
+}
+
+void EditingSession::edited()
+{
+    m_recovery.documentChanged(m_document);
+    Q_EMIT documentChanged();
+}
+
+bool EditingSession::isSelected(int field) const
+{
+    return field > 0 && field < int(m_selection.size()) && m_selection[size_t(field)];
+}
+
+bool EditingSession::toggleSelection(int field)
+{
+    if (field <= 0 || field >= int(m_selection.size()))
+        return false;
+    bool& selected = m_selection[size_t(field)];
+    if (!selected && std::count(m_selection.begin(), m_selection.end(), true) >= SelectableFieldCount)
+        return false;
+    selected = !selected;
+    return true;
+}
+
+bool EditingSession::canExchange() const
+{
+    return std::count(m_selection.begin(), m_selection.end(), true) >= SelectableFieldCount;
+}
+
+std::pair<int, int> EditingSession::takeSelection()
+{
+    std::pair<int, int> fields{0, 0};
+    for (int field = 1; field < int(m_selection.size()); ++field) {
+        if (!m_selection[size_t(field)])
+            continue;
+        (fields.first == 0 ? fields.first : fields.second) = field;
+    }
+    clearSelection();
+    return fields;
+}
