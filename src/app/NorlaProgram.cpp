@@ -15,7 +15,9 @@ NorlaProgram::NorlaProgram()
     m_main = std::make_unique<MainWindow>();
     m_loading = new LoadingWindow(m_main.get());
     m_settings = new SettingsDialog(m_main.get());
-    m_settings->setMainWindow(m_main.get());
+    m_settings->setSettingsSource([main = m_main.get()] {
+        return SettingsDialog::Current{main->settings(), main->sourceEditable()};
+    });
     m_about = new AboutBox(m_main.get());
     m_search = new SearchDialog(m_main.get());
     m_index = new IndexDialog(m_main.get());

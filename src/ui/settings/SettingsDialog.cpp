@@ -3,7 +3,6 @@
 #include "core/record/NorlaError.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/common/WindowPlacement.h"
-#include "ui/workspace/MainWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -196,11 +195,6 @@ QString SettingsDialog::noSizeMessage()
     return QStringLiteral("Nincs kiválasztott betűméret. Válasszon egy méretet a listából!");
 }
 
-void SettingsDialog::setMainWindow(MainWindow* mainWindow)
-{
-    m_main = mainWindow;
-}
-
 void SettingsDialog::openOnPage(Page page)
 {
     m_soklap2->setCurrentIndex(page);
@@ -220,14 +214,17 @@ void SettingsDialog::showEvent(QShowEvent* event)
 // was cancelled last time is not offered again.
 void SettingsDialog::fillFromSettings()
 {
-    if (!m_main)
+    if (!m_source)
         return;
-    const AppSettings& settings = m_main->settings();
+    const Current current = m_source();
+    m_settings = current.settings;
+    m_sourceEditable = current.sourceEditable;
+    const AppSettings& settings = m_settings;
     m_cb_betumeret->setCurrentIndex(m_cb_betumeret->findText(QString::number(settings.fontSize)));
     m_edit_targykor->setText(settings.subjectTreePath);
     const int font = m_fontc1->findText(settings.fontName, Qt::MatchFixedString);
     m_fontc1->setCurrentIndex(font >= 0 ? font : 0);
-    m_cb91->setChecked(m_main->sourceEditable());
+    m_cb91->setChecked(m_sourceEditable);
     // Last, so the changes made above leave it disabled.
     m_g_alkalmaz->setEnabled(false);
 }
@@ -247,55 +244,28 @@ void SettingsDialog::browseSubjectTree()
 
 bool SettingsDialog::apply()
 {
-    if (!m_main)
+    if (!m_source)
         return false;
     return runGuarded(this, [this] {
         // With no font installed at all there is nothing to choose; the name
         // in the settings then stays as it is.
-        const QString family = m_fontc1->count() > 0 ? m_fontc1->currentText() : m_main->settings().fontName;
-        applyFontName(family);
+        const QString family = m_fontc1->count() > 0 ? m_fontc1->currentText() : m_settings.fontName;
+        Q_EMIT fontFamilyApplied(family);
         // The size fails after the name has been applied, as the user saw it
         // happen: the fields already show the new face at their old size.
         if (m_cb_betumeret->currentIndex() < 0)
             throw NorlaError(noSizeMessage());
         const int size = m_cb_betumeret->currentText().toInt();
-        applyFontSize(size);
+        Q_EMIT fontSizeApplied(size);
 
-        const bool editable = m_cb91->isChecked();
-        m_main->setSourceEditable(editable);
-        AppSettings& settings = m_main->settings();
-        settings.sourceDeletion = editable ? 1 : 0;
-
+        m_sourceEditable = m_cb91->isChecked();
+        m_settings.sourceDeletion = m_sourceEditable ? 1 : 0;
         m_g_alkalmaz->setEnabled(false);
-
-        settings.fontName = family;
-        settings.fontSize = size;
-        settings.subjectTreePath = m_edit_targykor->text();
+        m_settings.fontName = family;
+        m_settings.fontSize = size;
+        m_settings.subjectTreePath = m_edit_targykor->text();
+        Q_EMIT settingsApplied(m_settings, m_sourceEditable);
     });
-}
-
-void SettingsDialog::applyFontName(const QString& family)
-{
-    const auto setFamily = [&family](QWidget* widget) {
-        QFont font = widget->font();
-        font.setFamilies({family});
-        widget->setFont(font);
-    };
-    for (QLineEdit* edit : m_main->dataFieldEditors())
-        setFamily(edit);
-    setFamily(m_main->rawDatabaseView());
-}
-
-void SettingsDialog::applyFontSize(int pointSize)
-{
-    const auto setSize = [pointSize](QWidget* widget) {
-        QFont font = widget->font();
-        font.setPointSize(pointSize);
-        widget->setFont(font);
-    };
-    for (QLineEdit* edit : m_main->dataFieldEditors())
-        setSize(edit);
-    setSize(m_main->rawDatabaseView());
 }
 
 void SettingsDialog::okClicked()

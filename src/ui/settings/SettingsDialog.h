@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/settings/AppSettings.h"
+
 #include <QDialog>
+
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -8,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
-class MainWindow;
 
 // "Beállítások": the data-field font and size, the subject tree file and the
 // source-deletion flag. It changes the settings the main window holds and
@@ -29,7 +32,23 @@ public:
     explicit SettingsDialog(QWidget* parent = nullptr);
 
     // The window whose settings and controls the dialog reads and changes.
-    void setMainWindow(MainWindow* mainWindow);
+    // Where the dialog reads, at every showing, the settings in force and
+    // whether the source window is editable.
+    struct Current
+    {
+        AppSettings settings;
+        bool sourceEditable = false;
+    };
+    void setSettingsSource(std::function<Current()> source) { m_source = std::move(source); }
+
+Q_SIGNALS:
+    // "Alkalmaz" and "OK", in this order; a missing size stops after the
+    // family, as the user sees it happen.
+    void fontFamilyApplied(const QString& family);
+    void fontSizeApplied(int pointSize);
+    void settingsApplied(const AppSettings& settings, bool sourceEditable);
+
+public:
     // Shows the dialog modally on the given page.
     void openOnPage(Page page);
 
@@ -50,11 +69,11 @@ private:
     void browseSubjectTree();
     // Returns false when it stopped with a message (no size selected).
     bool apply();
-    void applyFontName(const QString& family);
-    void applyFontSize(int pointSize);
     void okClicked();
 
-    MainWindow* m_main = nullptr;
+    std::function<Current()> m_source;
+    AppSettings m_settings;
+    bool m_sourceEditable = false;
 
     QTabWidget* m_soklap2 = nullptr;
     QComboBox* m_fontc1 = nullptr;

@@ -161,6 +161,19 @@ MainWindow::~MainWindow() = default;
 void MainWindow::setCompanions(const Companions& companions)
 {
     m_companions = companions;
+    if (m_companions.settings) {
+        connect(m_companions.settings, &SettingsDialog::fontFamilyApplied, this,
+                [this](const QString& family) {
+                    applyFieldFont([&](QFont& font) { font.setFamilies({family}); });
+                });
+        connect(m_companions.settings, &SettingsDialog::fontSizeApplied, this,
+                [this](int size) { applyFieldFont([&](QFont& font) { font.setPointSize(size); }); });
+        connect(m_companions.settings, &SettingsDialog::settingsApplied, this,
+                [this](const AppSettings& settings, bool sourceEditable) {
+                    m_settings = settings;
+                    setSourceEditable(sourceEditable);
+                });
+    }
     if (m_companions.search) {
         m_companions.search->setHitsPage(m_hitsPage);
         m_companions.search->setStartDir(m_startDir);
@@ -746,8 +759,22 @@ void MainWindow::Indexels1Click()
 
 void MainWindow::openSettings(int page)
 {
-    if (m_companions.settings)
-        m_companions.settings->openOnPage(SettingsDialog::Page(page));
+    if (!m_companions.settings)
+        return;
+    m_companions.settings->openOnPage(SettingsDialog::Page(page));
+}
+
+// The settings dialog's choices reach the data fields (never Edit1), the raw
+// database view and the source window.
+void MainWindow::applyFieldFont(const std::function<void(QFont&)>& change)
+{
+    QList<QWidget*> widgets(m_dataFields.begin(), m_dataFields.end());
+    widgets.append(m_rawView);
+    for (QWidget* widget : widgets) {
+        QFont font = widget->font();
+        change(font);
+        widget->setFont(font);
+    }
 }
 
 void MainWindow::openAbout()

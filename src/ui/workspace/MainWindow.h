@@ -10,11 +10,13 @@
 #include <QMainWindow>
 
 #include <array>
+#include <functional>
 
 class DataEntryPage;
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QFont;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -136,6 +138,7 @@ private:
     void openSearch();
     void Indexels1Click();
     void openSettings(int page);
+    void applyFieldFont(const std::function<void(QFont&)>& change);
     void openAbout();
 
     // Database document (DatabaseCommands.cpp)
