@@ -1,10 +1,12 @@
 // bench_rtfreader [RECORDS]: builds an RTF source document of RECORDS generated
 // records (default 100000, about 30 MB) in the style LibreOffice writes, one
 // paragraph per record with bold, italic and font changes and every accented
-// letter as a \u escape, then times Rtf::loadInto on it and on its first half.
-// The baseline is QTextDocument::setPlainText of the same text, the least a
-// source window must spend to hold it.
+// letter as a \u escape, then times Rtf::loadInto on it and on its first half,
+// and the core's parser alone into a sink that only counts. The baseline is
+// QTextDocument::setPlainText of the same text, the least a source window
+// must spend to hold it.
 #include "Corpus.h"
+#include "core/source/RtfParser.h"
 #include "ui/workspace/RtfReader.h"
 
 #include <QElapsedTimer>
@@ -72,6 +74,27 @@ qint64 timeRtf(const QByteArray& rtf)
     return timer.elapsed();
 }
 
+// Counts what the parser hands over, so that the parser's share of the load
+// can be told from the text document's.
+class CountingSink final : public Rtf::Sink
+{
+public:
+    void text(QStringView text, const Rtf::CharFormat&) override { characters += text.size(); }
+    void paragraphEnd(const Rtf::ParagraphFormat&) override {}
+    void paragraphStart() override { ++characters; }
+
+    qsizetype characters = 0;
+};
+
+qint64 timeParse(const QByteArray& rtf)
+{
+    CountingSink sink;
+    QElapsedTimer timer;
+    timer.start();
+    Rtf::parse(rtf, sink);
+    return timer.elapsed();
+}
+
 qint64 timePlain(const QString& text)
 {
     QTextDocument document;
@@ -96,6 +119,7 @@ int main(int argc, char* argv[])
 
     const qint64 rtfMs = timeRtf(full.rtf);
     const qint64 halfMs = timeRtf(half.rtf);
+    const qint64 parseMs = timeParse(full.rtf);
     const qint64 plainMs = timePlain(full.plain);
 
     std::printf("RTF source: %d records, %.1f MB RTF, %.1f M characters of text\n", records, megabytes,
@@ -104,6 +128,8 @@ int main(int argc, char* argv[])
                 megabytes / std::max<qint64>(rtfMs, 1) * 1000);
     std::printf("Rtf::loadInto, half input:  %6lld ms  (full/half %.2f; 2.0 is linear)\n",
                 static_cast<long long>(halfMs), double(rtfMs) / std::max<qint64>(halfMs, 1));
+    std::printf("Rtf::parse alone:           %6lld ms  (the parser's share)\n",
+                static_cast<long long>(parseMs));
     std::printf("baseline setPlainText:      %6lld ms  (same text, no formatting)\n",
                 static_cast<long long>(plainMs));
     return 0;

@@ -1,10 +1,14 @@
+#include "core/record/CodePages.h"
 #include "core/record/Win1250.h"
 
 #include <QProcess>
 #include <QtTest>
 
+#include <iconv.h>
+
 // The codec is checked against the system's iconv for every code point of the
-// Basic Multilingual Plane, in both directions.
+// Basic Multilingual Plane, in both directions; the other tables of the
+// code-page module byte by byte.
 class TestWin1250 : public QObject
 {
     Q_OBJECT
@@ -64,6 +68,48 @@ private Q_SLOTS:
             else
                 QCOMPARE(int(ours[0].unicode()), int(uchar(utf16[0]) | (uchar(utf16[1]) << 8)));
         }
+    }
+
+    void codePageTablesMatchIconv_data()
+    {
+        QTest::addColumn<int>("codePage");
+        QTest::addColumn<QByteArray>("name");
+        using CodePages::CodePage;
+        QTest::newRow("1250") << int(CodePage::Windows1250) << QByteArray("CP1250");
+        QTest::newRow("1252") << int(CodePage::Windows1252) << QByteArray("CP1252");
+        QTest::newRow("1253") << int(CodePage::Windows1253) << QByteArray("CP1253");
+        QTest::newRow("852") << int(CodePage::Dos852) << QByteArray("CP852");
+    }
+    void codePageTablesMatchIconv()
+    {
+        QFETCH(int, codePage);
+        QFETCH(QByteArray, name);
+        const auto page = static_cast<CodePages::CodePage>(codePage);
+        QCOMPARE(CodePages::byName(name), page);
+        QCOMPARE(CodePages::byNumber(name.mid(2).toInt()), page);
+        iconv_t cd = iconv_open("UTF-16LE", name.constData());
+        QVERIFY(cd != iconv_t(-1));
+        for (int b = 0; b < 256; ++b) {
+            char in = char(b);
+            char out[8] = {};
+            char* inPtr = &in;
+            char* outPtr = out;
+            size_t inLeft = 1;
+            size_t outLeft = sizeof out;
+            ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            const bool assigned =
+                ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != size_t(-1) && sizeof out - outLeft == 2;
+            const char16_t expected = assigned ? char16_t(uchar(out[0]) | uchar(out[1]) << 8)
+                                               : char16_t(b); // unassigned: its own value
+            const char16_t ours = CodePages::toUnicode(page, uchar(b));
+            QCOMPARE(int(ours), int(expected));
+            QCOMPARE(int(CodePages::toUnicodeTable(page)[b]), int(expected));
+            if (assigned)
+                QCOMPARE(CodePages::fromUnicode(page, ours), std::optional<unsigned char>(uchar(b)));
+            else
+                QCOMPARE(CodePages::fromUnicode(page, ours), std::optional<unsigned char>());
+        }
+        iconv_close(cd);
     }
 
     void surrogatesAndNulAreHandled()

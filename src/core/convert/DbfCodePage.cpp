@@ -68,15 +68,12 @@ Table buildTableWithIconv(const QByteArray& codePage)
     return table;
 }
 
-// The program's own Windows-1250 codec is the reference for 1250.
+// The program's own tables come first (they are the reference for its 8-bit
+// text), the system's converters serve the rest.
 Table buildTable(const QByteArray& codePage)
 {
-    if (codePage == "CP1250") {
-        Table table{};
-        for (int b = 0; b < 256; ++b)
-            table[b] = Win1250::toUnicodeChar(static_cast<unsigned char>(b));
-        return table;
-    }
+    if (const auto known = CodePages::byName(codePage))
+        return CodePages::toUnicodeTable(*known);
     return buildTableWithIconv(codePage);
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/record/CodePages.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
-
-#include <array>
 
 // The code page of a dBase table's character data and the way from its bytes
 // to the program's 8-bit text.
@@ -32,7 +32,7 @@ private:
 // Byte -> character of a single-byte code page (ASCII below 0x80; a byte the
 // code page leaves unassigned keeps its own value as code point). Throws
 // NorlaError when the system has no converter for it.
-using Table = std::array<char16_t, 256>;
+using Table = CodePages::Table;
 Table toUnicodeTable(const QByteArray& codePage);
 
 // Byte -> the character it becomes after the crossing into the program's

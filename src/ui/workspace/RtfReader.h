@@ -1,17 +1,15 @@
 #pragma once
 
+#include "core/source/RtfParser.h"
+
 #include <QByteArrayView>
 
 class QTextDocument;
 
-// A compact reader for Rich Text Format, enough to show the sources that
-// bibliographers copy from: text, paragraphs and the common character and
-// paragraph formatting. It never recurses and does a bounded amount of work
-// per input byte, so broken or hostile files cannot crash it or hang it.
+// Shows RTF sources in a text document: the core's parser reads them, a thin
+// sink here turns what it reads into blocks and character formats.
 namespace Rtf {
 
-// True when the bytes start (after optional whitespace / byte-order mark) with "{\rtf".
-bool looksLikeRtf(QByteArrayView bytes);
 // Replaces the document's content with the RTF's text and formatting.
 void loadInto(QByteArrayView bytes, QTextDocument& document);
 
