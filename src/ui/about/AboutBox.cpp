@@ -95,7 +95,7 @@ QFont columnFont()
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
 {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    label->setObjectName(name);
     label->setFont(font);
     return label;
 }
@@ -104,7 +104,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QString::fromLatin1(ObjectName::Dialog));
+    setObjectName(ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Névjegy"));
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -125,14 +125,14 @@ QString AboutBox::picturePath()
 void AboutBox::buildPicturePanel()
 {
     auto* panel = new QFrame(this);
-    panel->setObjectName(QString::fromLatin1(ObjectName::PicturePanel));
+    panel->setObjectName(ObjectName::PicturePanel);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setGeometry(0, 0, PanelWidth, ClientHeight);
 
     // Taller than the window on purpose: its lower part is cut off.
     auto* picture = new QLabel(panel);
-    picture->setObjectName(QString::fromLatin1(ObjectName::Picture));
+    picture->setObjectName(ObjectName::Picture);
     picture->setGeometry((PanelWidth - PictureWidth) / 2, (PanelWidth - PictureWidth) / 2, PictureWidth,
                          PictureHeight);
     picture->setPixmap(QPixmap(picturePath()));
@@ -155,7 +155,7 @@ void AboutBox::buildTexts()
     second->setGeometry(ColumnLeft, SubtitleTop, ColumnWidth, SubtitleHeight);
 
     auto* memo = new QTextEdit(this);
-    memo->setObjectName(QString::fromLatin1(ObjectName::Description));
+    memo->setObjectName(ObjectName::Description);
     memo->setFont(font);
     memo->setReadOnly(true);
     memo->setFrameShape(QFrame::NoFrame);

@@ -17,25 +17,20 @@ constexpr auto Path = "lab_adatb";
 constexpr int kWidth = 583;
 constexpr int kHeight = 59;
 
-QString name(const char* objectName)
-{
-    return QString::fromLatin1(objectName);
-}
-
 } // namespace
 
 LoadingWindow::LoadingWindow(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(name(ObjectName::Window));
+    setObjectName(ObjectName::Window);
     setWindowTitle(QStringLiteral("Adatbázis betöltése"));
     setModal(false);
 
     auto* notice = new QLabel(QStringLiteral("Adatbázis betöltése folyamatban. Türelmét kérem ..."), this);
-    notice->setObjectName(name(ObjectName::Notice));
+    notice->setObjectName(ObjectName::Notice);
     auto* nameCaption = new QLabel(QStringLiteral("Adatbázis neve:"), this);
-    nameCaption->setObjectName(name(ObjectName::NameCaption));
+    nameCaption->setObjectName(ObjectName::NameCaption);
     m_path = new QLabel(this);
-    m_path->setObjectName(name(ObjectName::Path));
+    m_path->setObjectName(ObjectName::Path);
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);

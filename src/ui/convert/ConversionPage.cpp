@@ -45,16 +45,11 @@ constexpr int kPanePointSize = 8;
 // The kinds in the order of the kind group's radio buttons.
 constexpr SourceKind kKinds[] = {SourceKind::DBase, SourceKind::Zdb, SourceKind::Director};
 
-QString name(const char* objectName)
-{
-    return QString::fromLatin1(objectName);
-}
-
 const QString kOpenTitle = QStringLiteral("Forrásfájl megnyitása");
 const QString kSaveTitle = QStringLiteral("Adatok mentése");
 const QString kSaveFilter = QStringLiteral("RTF|*.rtf");
 
-QGroupBox* radioGroup(const QString& name, const QString& caption, const QStringList& items,
+QGroupBox* radioGroup(const char* name, const QString& caption, const QStringList& items,
                       QButtonGroup*& buttons, QWidget* parent)
 {
     auto* box = new QGroupBox(caption, parent);
@@ -65,7 +60,7 @@ QGroupBox* radioGroup(const QString& name, const QString& caption, const QString
     buttons = new QButtonGroup(box);
     for (int i = 0; i < items.size(); ++i) {
         auto* item = new QRadioButton(items[i], box);
-        item->setObjectName(QStringLiteral("%1_%2").arg(name).arg(i));
+        item->setObjectName(QStringLiteral("%1_%2").arg(QLatin1StringView(name)).arg(i));
         buttons->addButton(item, i);
         layout->addWidget(item);
     }
@@ -80,7 +75,7 @@ void selectNone(QButtonGroup* buttons)
     buttons->setExclusive(true);
 }
 
-LinePane* textPane(const QString& name, QWidget* parent)
+LinePane* textPane(const char* name, QWidget* parent)
 {
     auto* pane = new LinePane(parent);
     pane->setObjectName(name);
@@ -102,7 +97,7 @@ public:
 
 ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(name(ObjectName::Page));
+    setObjectName(ObjectName::Page);
     buildControls();
 }
 
@@ -116,23 +111,23 @@ void ConversionPage::buildControls()
     layout->addWidget(splitter);
 
     auto* stepsPanel = new QWidget(splitter);
-    stepsPanel->setObjectName(name(ObjectName::StepsPanel));
+    stepsPanel->setObjectName(ObjectName::StepsPanel);
     QFont panelFont = stepsPanel->font();
     panelFont.setPointSize(kPanelPointSize);
     stepsPanel->setFont(panelFont);
     auto* column = new QVBoxLayout(stepsPanel);
-    m_kindGroup = radioGroup(name(ObjectName::KindGroup), QStringLiteral(" Konvertálandó fájl típusa "),
+    m_kindGroup = radioGroup(ObjectName::KindGroup, QStringLiteral(" Konvertálandó fájl típusa "),
                              {QStringLiteral("*.dbf fájlból"), QStringLiteral("*.zdb fájlból"),
                               QStringLiteral("Director állományból")},
                              m_kindItems, stepsPanel);
-    m_volumeGroup = radioGroup(name(ObjectName::VolumeGroup), QStringLiteral(" Kötet "),
+    m_volumeGroup = radioGroup(ObjectName::VolumeGroup, QStringLiteral(" Kötet "),
                                CodeTables::volumeCaptions(), m_volumeItems, stepsPanel);
     m_openButton = new QPushButton(QStringLiteral("1. Forrásfájl megnyitása"), stepsPanel);
-    m_openButton->setObjectName(name(ObjectName::OpenButton));
+    m_openButton->setObjectName(ObjectName::OpenButton);
     m_convertButton = new QPushButton(QStringLiteral("2. Konvertálás"), stepsPanel);
-    m_convertButton->setObjectName(name(ObjectName::ConvertButton));
+    m_convertButton->setObjectName(ObjectName::ConvertButton);
     m_saveButton = new QPushButton(QStringLiteral("3. Adatok mentése"), stepsPanel);
-    m_saveButton->setObjectName(name(ObjectName::SaveButton));
+    m_saveButton->setObjectName(ObjectName::SaveButton);
     for (QWidget* control : {static_cast<QWidget*>(m_kindGroup), static_cast<QWidget*>(m_volumeGroup),
                              static_cast<QWidget*>(m_openButton), static_cast<QWidget*>(m_convertButton),
                              static_cast<QWidget*>(m_saveButton)}) {
@@ -140,7 +135,7 @@ void ConversionPage::buildControls()
         column->addWidget(control);
     }
     m_status = new QLabel(stepsPanel);
-    m_status->setObjectName(name(ObjectName::Status));
+    m_status->setObjectName(ObjectName::Status);
     m_status->setFixedWidth(kControlWidth);
     m_status->setTextFormat(Qt::PlainText); // record names are not markup
     m_status->setWordWrap(true);
@@ -149,13 +144,13 @@ void ConversionPage::buildControls()
     column->addStretch(1);
 
     auto* panesPanel = new QWidget(splitter);
-    panesPanel->setObjectName(name(ObjectName::PanesPanel));
+    panesPanel->setObjectName(ObjectName::PanesPanel);
     auto* right = new QVBoxLayout(panesPanel);
     right->setContentsMargins(0, 0, 0, 0);
     auto* panes = new QSplitter(Qt::Vertical, panesPanel);
     right->addWidget(panes);
-    m_sourcePane = textPane(name(ObjectName::SourcePane), panes);
-    m_resultPane = textPane(name(ObjectName::ResultPane), panes);
+    m_sourcePane = textPane(ObjectName::SourcePane, panes);
+    m_resultPane = textPane(ObjectName::ResultPane, panes);
     panes->setStretchFactor(0, 0);
     panes->setStretchFactor(1, 1);
     panes->setSizes({kSourcePaneHeight, kResultPaneHeight});

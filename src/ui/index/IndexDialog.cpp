@@ -36,11 +36,6 @@ constexpr int kClientHeight = 304;
 constexpr int kVisibleChoices = 14; // the drop-down shows every records-per-file choice at once
 constexpr int kDefaultChoice = 0;
 
-QString name(const char* objectName)
-{
-    return QString::fromLatin1(objectName);
-}
-
 // Moves the two bars as the run goes. Nothing else is painted during a run,
 // so each change repaints at once (QProgressBar repaints itself whenever the
 // visible bar changes).
@@ -90,7 +85,7 @@ public:
 
 IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::currentPath())
 {
-    setObjectName(name(ObjectName::Dialog));
+    setObjectName(ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Adatbázis indexelése"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
@@ -99,19 +94,19 @@ IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::cu
 void IndexDialog::buildControls()
 {
     m_group = new QGroupBox(QStringLiteral(" Indexelendő adatbázisok "), this);
-    m_group->setObjectName(name(ObjectName::DatabaseBox));
+    m_group->setObjectName(ObjectName::DatabaseBox);
     m_group->setGeometry(8, 6, 282, 222);
 
     m_databaseList = new QListWidget(m_group);
-    m_databaseList->setObjectName(name(ObjectName::DatabaseList));
+    m_databaseList->setObjectName(ObjectName::DatabaseList);
     m_databaseList->setGeometry(10, 22, 262, 158);
     connect(m_databaseList, &QListWidget::itemChanged, this, &IndexDialog::updateIndexButton);
 
     m_checkAllButton = new QPushButton(QStringLiteral("Összes be"), m_group);
-    m_checkAllButton->setObjectName(name(ObjectName::CheckAllButton));
+    m_checkAllButton->setObjectName(ObjectName::CheckAllButton);
     m_checkAllButton->setGeometry(10, 186, 126, 26);
     m_uncheckAllButton = new QPushButton(QStringLiteral("Összes ki"), m_group);
-    m_uncheckAllButton->setObjectName(name(ObjectName::UncheckAllButton));
+    m_uncheckAllButton->setObjectName(ObjectName::UncheckAllButton);
     m_uncheckAllButton->setGeometry(146, 186, 126, 26);
     m_checkAllButton->setAutoDefault(false);
     m_uncheckAllButton->setAutoDefault(false);
@@ -119,11 +114,11 @@ void IndexDialog::buildControls()
     connect(m_uncheckAllButton, &QPushButton::clicked, this, [this] { setAllChecked(Qt::Unchecked); });
 
     auto* label = new QLabel(QStringLiteral("Fájlonkénti rekordok száma:"), this);
-    label->setObjectName(name(ObjectName::RecordsPerFileLabel));
+    label->setObjectName(ObjectName::RecordsPerFileLabel);
     label->setGeometry(298, 8, 153, 38);
     label->setWordWrap(true);
     m_recordsPerFile = new QComboBox(this);
-    m_recordsPerFile->setObjectName(name(ObjectName::RecordsPerFile));
+    m_recordsPerFile->setObjectName(ObjectName::RecordsPerFile);
     m_recordsPerFile->setGeometry(298, 48, 153, 26);
     m_recordsPerFile->setMaxVisibleItems(kVisibleChoices);
     for (const RecordsPerFileChoice& choice : IndexBuilder::recordsPerFileChoices())
@@ -131,23 +126,23 @@ void IndexDialog::buildControls()
     label->setBuddy(m_recordsPerFile);
 
     m_indexButton = new QPushButton(QStringLiteral("Indexelés"), this);
-    m_indexButton->setObjectName(name(ObjectName::IndexButton));
+    m_indexButton->setObjectName(ObjectName::IndexButton);
     m_indexButton->setGeometry(298, 162, 153, 28);
     m_indexButton->setAutoDefault(false);
     connect(m_indexButton, &QPushButton::clicked, this, &IndexDialog::runIndexing);
 
     m_cancelButton = new QPushButton(QStringLiteral("Mégsem"), this);
-    m_cancelButton->setObjectName(name(ObjectName::CancelButton));
+    m_cancelButton->setObjectName(ObjectName::CancelButton);
     m_cancelButton->setGeometry(298, 198, 153, 28);
     m_cancelButton->setAutoDefault(false);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
     m_databaseProgress = new QProgressBar(this);
-    m_databaseProgress->setObjectName(name(ObjectName::DatabaseProgress));
+    m_databaseProgress->setObjectName(ObjectName::DatabaseProgress);
     m_databaseProgress->setGeometry(8, 240, 443, 22);
     m_databaseProgress->setValue(0);
     m_recordProgress = new QProgressBar(this);
-    m_recordProgress->setObjectName(name(ObjectName::RecordProgress));
+    m_recordProgress->setObjectName(ObjectName::RecordProgress);
     m_recordProgress->setGeometry(8, 272, 443, 22);
     m_recordProgress->setValue(0);
 }

@@ -82,25 +82,20 @@ QString text(const FieldGrid& record, int row)
     return Win1250::toUnicode(record[row]);
 }
 
-QString name(const char* objectName)
-{
-    return QString::fromLatin1(objectName);
-}
-
 } // namespace
 
 BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(name(ObjectName::Page));
+    setObjectName(ObjectName::Page);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
     auto* panel = new QWidget(splitter);
-    panel->setObjectName(name(ObjectName::ListPanel));
+    panel->setObjectName(ObjectName::ListPanel);
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_names = new QListView(panel);
-    m_names->setObjectName(name(ObjectName::NameList));
+    m_names->setObjectName(ObjectName::NameList);
     m_names->setUniformItemSizes(true);
     m_names->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model = new NameListModel(&m_list.names(), this);
@@ -111,7 +106,7 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     m_recordPanel = new QWidget;
-    m_recordPanel->setObjectName(name(ObjectName::RecordPanel));
+    m_recordPanel->setObjectName(ObjectName::RecordPanel);
     m_recordPanel->setMinimumSize(kEditX + kShortEditWidth + kTranslationGap + kTranslationCaptionWidth +
                                       kTranslationWidth + kRightMargin,
                                   kPanelHeight);
@@ -146,7 +141,7 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     });
 }
 
-QLineEdit* BrowsePage::addRow(const QString& caption, const QString& editName, int y, bool longEdit,
+QLineEdit* BrowsePage::addRow(const QString& caption, const char* editName, int y, bool longEdit,
                               QLabel** label)
 {
     auto* captionLabel = new QLabel(caption, m_recordPanel);
@@ -170,36 +165,35 @@ void BrowsePage::buildRecordView()
         y += kRowPitch;
         return at;
     };
-    m_rowEdits[FieldGrid::Name] =
-        addRow(QStringLiteral("Rekordszám:"), name(ObjectName::Name), nextRow(), false);
+    m_rowEdits[FieldGrid::Name] = addRow(QStringLiteral("Rekordszám:"), ObjectName::Name, nextRow(), false);
     m_rowEdits[FieldGrid::VolumeName] =
-        addRow(QStringLiteral("Kötet:"), name(ObjectName::VolumeName), nextRow(), false);
+        addRow(QStringLiteral("Kötet:"), ObjectName::VolumeName, nextRow(), false);
     const int recordTypeY = nextRow();
     m_rowEdits[FieldGrid::RecordType] =
-        addRow(QStringLiteral("Rekord típusa:"), name(ObjectName::RecordType), recordTypeY, false);
+        addRow(QStringLiteral("Rekord típusa:"), ObjectName::RecordType, recordTypeY, false);
     // The translation flag stands on the record type's row.
     const int translationX = kEditX + kShortEditWidth + kTranslationGap;
     auto* translationLabel = new QLabel(QStringLiteral("Fordítás:"), m_recordPanel);
     translationLabel->setGeometry(translationX, recordTypeY + kCaptionOffset, kTranslationCaptionWidth,
                                   kRowHeight - 4);
     m_translation = new QLineEdit(m_recordPanel);
-    m_translation->setObjectName(name(ObjectName::Translation));
+    m_translation->setObjectName(ObjectName::Translation);
     m_translation->setReadOnly(true);
     m_translation->setGeometry(translationX + kTranslationCaptionWidth, recordTypeY, kTranslationWidth,
                                kRowHeight);
     m_rowEdits[FieldGrid::Subject] =
-        addRow(QStringLiteral("Tárgykör:"), name(ObjectName::Subject), nextRow(), true);
+        addRow(QStringLiteral("Tárgykör:"), ObjectName::Subject, nextRow(), true);
 
     m_creatorGroup = new QGroupBox(QStringLiteral(" Alkotók "), m_recordPanel);
-    m_creatorGroup->setObjectName(name(ObjectName::CreatorGroup));
+    m_creatorGroup->setObjectName(ObjectName::CreatorGroup);
     m_creatorGroup->setGeometry(kCaptionX, kGroupTop, kGroupWidth, kGroupHeight);
     for (int i = 0; i < CreatorSlots; ++i) {
         const int rowY = kGroupFirstRowY + i * kRowPitch;
         auto* label = new QLabel(m_creatorGroup);
-        label->setObjectName(name(ObjectName::CreatorLabel).arg(i + 1));
+        label->setObjectName(QString::fromLatin1(ObjectName::CreatorLabel).arg(i + 1));
         label->setGeometry(kCaptionX, rowY + kCaptionOffset, kGroupEditX - 12, kRowHeight - 4);
         auto* edit = new QLineEdit(m_creatorGroup);
-        edit->setObjectName(name(ObjectName::CreatorEdit).arg(i + 1));
+        edit->setObjectName(QString::fromLatin1(ObjectName::CreatorEdit).arg(i + 1));
         edit->setReadOnly(true);
         edit->setGeometry(kGroupEditX, rowY, kShortEditWidth, kRowHeight);
         m_creatorLabels[i] = label;
@@ -210,26 +204,24 @@ void BrowsePage::buildRecordView()
     }
 
     y = kGroupTop + kGroupHeight + 8;
-    m_rowEdits[FieldGrid::Title] = addRow(QStringLiteral("Cím:"), name(ObjectName::Title), nextRow(), true);
-    m_rowEdits[FieldGrid::Publication] = addRow(QStringLiteral("Kiadvány:"), name(ObjectName::Publication),
-                                                nextRow(), true, &m_publicationLabel);
-    m_publicationLabel->setObjectName(name(ObjectName::PublicationLabel));
+    m_rowEdits[FieldGrid::Title] = addRow(QStringLiteral("Cím:"), ObjectName::Title, nextRow(), true);
+    m_rowEdits[FieldGrid::Publication] =
+        addRow(QStringLiteral("Kiadvány:"), ObjectName::Publication, nextRow(), true, &m_publicationLabel);
+    m_publicationLabel->setObjectName(ObjectName::PublicationLabel);
     m_rowEdits[FieldGrid::Publisher] =
-        addRow(QStringLiteral("Kiadó:"), name(ObjectName::Publisher), nextRow(), true);
+        addRow(QStringLiteral("Kiadó:"), ObjectName::Publisher, nextRow(), true);
     m_rowEdits[FieldGrid::VolumeRun] =
-        addRow(QStringLiteral("Évfolyam:"), name(ObjectName::VolumeRun), nextRow(), true, &m_volumeLabel);
-    m_volumeLabel->setObjectName(name(ObjectName::VolumeRunLabel));
-    m_rowEdits[FieldGrid::Year] = addRow(QStringLiteral("Év:"), name(ObjectName::Year), nextRow(), true);
-    m_rowEdits[FieldGrid::Pages] =
-        addRow(QStringLiteral("Oldalszám:"), name(ObjectName::Pages), nextRow(), true);
+        addRow(QStringLiteral("Évfolyam:"), ObjectName::VolumeRun, nextRow(), true, &m_volumeLabel);
+    m_volumeLabel->setObjectName(ObjectName::VolumeRunLabel);
+    m_rowEdits[FieldGrid::Year] = addRow(QStringLiteral("Év:"), ObjectName::Year, nextRow(), true);
+    m_rowEdits[FieldGrid::Pages] = addRow(QStringLiteral("Oldalszám:"), ObjectName::Pages, nextRow(), true);
     m_rowEdits[FieldGrid::Place] =
-        addRow(QStringLiteral("Megjelenés helye:"), name(ObjectName::Place), nextRow(), true);
-    m_rowEdits[FieldGrid::Note] =
-        addRow(QStringLiteral("Megjegyzés:"), name(ObjectName::Note), nextRow(), true);
+        addRow(QStringLiteral("Megjelenés helye:"), ObjectName::Place, nextRow(), true);
+    m_rowEdits[FieldGrid::Note] = addRow(QStringLiteral("Megjegyzés:"), ObjectName::Note, nextRow(), true);
     m_rowEdits[FieldGrid::Medium] =
-        addRow(QStringLiteral("Adathordozó:"), name(ObjectName::Medium), nextRow(), false);
+        addRow(QStringLiteral("Adathordozó:"), ObjectName::Medium, nextRow(), false);
     m_rowEdits[FieldGrid::Language] =
-        addRow(QStringLiteral("Nyelv:"), name(ObjectName::Language), nextRow(), false);
+        addRow(QStringLiteral("Nyelv:"), ObjectName::Language, nextRow(), false);
 }
 
 bool BrowsePage::eventFilter(QObject* watched, QEvent* event)

@@ -39,7 +39,7 @@ protected:
 
 private:
     void buildRecordView();
-    QLineEdit* addRow(const QString& caption, const QString& editName, int y, bool longEdit,
+    QLineEdit* addRow(const QString& caption, const char* editName, int y, bool longEdit,
                       QLabel** label = nullptr);
     void selectRow(int row);
     void showClickedRecord();

@@ -43,16 +43,16 @@ QTextCharFormat runFormat(const HitRun& run)
 
 HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QString::fromLatin1(ObjectName::Page));
+    setObjectName(ObjectName::Page);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
     auto* panel = new QWidget(splitter);
-    panel->setObjectName(QString::fromLatin1(ObjectName::ListPanel));
+    panel->setObjectName(ObjectName::ListPanel);
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_list = new QListView(panel);
-    m_list->setObjectName(QString::fromLatin1(ObjectName::HitList));
+    m_list->setObjectName(ObjectName::HitList);
     m_list->setUniformItemSizes(true);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model = new NameListModel(&m_names, this);
@@ -60,7 +60,7 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
     panelLayout->addWidget(m_list);
 
     m_text = new QTextEdit(splitter);
-    m_text->setObjectName(QString::fromLatin1(ObjectName::ResultsText));
+    m_text->setObjectName(ObjectName::ResultsText);
     m_text->setReadOnly(true);
     m_text->setUndoRedoEnabled(false);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -121,7 +121,7 @@ QString str(const char16_t* text)
 
 template <typename W> W* named(W* widget, const char* name)
 {
-    widget->setObjectName(QString::fromLatin1(name));
+    widget->setObjectName(name);
     return widget;
 }
 
@@ -169,7 +169,7 @@ private:
 
 SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QString::fromLatin1(ObjectName::Dialog));
+    setObjectName(ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Összetett keresés"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
