@@ -270,7 +270,7 @@ void SearchDialog::buildRestrictions()
             i == TranslationCheck ? str(kTranslationCaption) : str(kRestrictions[i].caption);
         auto* check = named(new QCheckBox(caption, box), ObjectName::RestrictionChecks[i]);
         check->setGeometry(8, 20 + i * kRestrictionRowHeight, 142, 20);
-        connect(check, &QCheckBox::clicked, this, [this, i] { toggleRestriction(i); });
+        connect(check, &QCheckBox::clicked, this, [this, i] { selectRestriction(i); });
         m_restrictionChecks[i] = check;
         if (i == TranslationCheck)
             break;
@@ -398,7 +398,7 @@ bool SearchDialog::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::MouseButtonPress) {
         const auto edit = std::find(m_restrictionEdits.begin(), m_restrictionEdits.end(), watched);
         if (edit != m_restrictionEdits.end())
-            toggleRestriction(int(edit - m_restrictionEdits.begin()));
+            selectRestriction(int(edit - m_restrictionEdits.begin()));
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -426,7 +426,7 @@ void SearchDialog::applyMode(SearchCriteria::Mode mode)
 
 // Follows the check box's state, and for a text restriction shows its pick
 // list, which the next pick fills into its edit.
-void SearchDialog::toggleRestriction(int check)
+void SearchDialog::selectRestriction(int check)
 {
     m_currentRestriction = check;
     const bool checked = m_restrictionChecks[check]->isChecked();

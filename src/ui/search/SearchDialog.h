@@ -63,7 +63,7 @@ private:
     void resetControls();
     void prepareForShowing();
     void applyMode(SearchCriteria::Mode mode);
-    void toggleRestriction(int check);
+    void selectRestriction(int check);
     void takePickedEntry();
     void updateAddButton();
     void addTerm();
