@@ -12,6 +12,21 @@
 
 namespace {
 
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Dialog = "nevjform";
+constexpr auto PicturePanel = "Panel1";
+constexpr auto Picture = "Image1";
+constexpr auto Title = "TntLabel1";
+constexpr auto Subtitle = "TntLabel2";
+constexpr auto Description = "TntMemo1";
+constexpr auto Rights = "TntLabel3";
+constexpr auto BeforeLink = "TntLabel4";
+constexpr auto Link = "TntLabel5";
+constexpr auto AfterLink = "TntLabel6";
+constexpr auto Version = "TntLabel7";
+} // namespace ObjectName
+
 constexpr int ClientWidth = 646;
 constexpr int ClientHeight = 417;
 constexpr int PanelWidth = 290;
@@ -19,6 +34,23 @@ constexpr int PictureWidth = 286;
 constexpr int PictureHeight = 500;
 constexpr int ColumnLeft = PanelWidth + 6;
 constexpr int ColumnWidth = 345;
+constexpr int HeadingPixelSize = 21;
+constexpr int ColumnPointSize = 8;
+
+// The texts of the column, top to bottom.
+constexpr int TitleTop = 14;
+constexpr int TitleHeight = 30;
+constexpr int SubtitleTop = 48;
+constexpr int SubtitleHeight = 56;
+constexpr int DescriptionTop = 112;
+constexpr int DescriptionHeight = 214;
+constexpr int LinkSentenceTop = 336;
+constexpr int LinkSentenceLineGap = 2;
+constexpr int RightsTop = 372;
+constexpr int VersionTop = 392;
+constexpr int SmallLineHeight = 18;
+
+const QColor LinkColour = Qt::darkBlue;
 
 QString title()
 {
@@ -56,14 +88,14 @@ QFont columnFont()
     QFont font;
     font.setFamilies({QStringLiteral("Lucida Sans Unicode"), QStringLiteral("Lucida Sans"),
                       QStringLiteral("DejaVu Sans")});
-    font.setPointSize(8);
+    font.setPointSize(ColumnPointSize);
     return font;
 }
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
 {
     auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    label->setObjectName(name);
     label->setFont(font);
     return label;
 }
@@ -72,7 +104,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("nevjform"));
+    setObjectName(ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Névjegy"));
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -93,14 +125,14 @@ QString AboutBox::picturePath()
 void AboutBox::buildPicturePanel()
 {
     auto* panel = new QFrame(this);
-    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setObjectName(ObjectName::PicturePanel);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setGeometry(0, 0, PanelWidth, ClientHeight);
 
     // Taller than the window on purpose: its lower part is cut off.
     auto* picture = new QLabel(panel);
-    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setObjectName(ObjectName::Picture);
     picture->setGeometry((PanelWidth - PictureWidth) / 2, (PanelWidth - PictureWidth) / 2, PictureWidth,
                          PictureHeight);
     picture->setPixmap(QPixmap(picturePath()));
@@ -110,20 +142,20 @@ void AboutBox::buildTexts()
 {
     const QFont font = columnFont();
     QFont large = font;
-    large.setPixelSize(21);
+    large.setPixelSize(HeadingPixelSize);
 
-    QLabel* heading = makeLabel(this, "TntLabel1", title(), large);
+    QLabel* heading = makeLabel(this, ObjectName::Title, title(), large);
     heading->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     heading->setWordWrap(true);
-    heading->setGeometry(ColumnLeft, 14, ColumnWidth, 30);
+    heading->setGeometry(ColumnLeft, TitleTop, ColumnWidth, TitleHeight);
 
-    QLabel* second = makeLabel(this, "TntLabel2", subtitle(), large);
+    QLabel* second = makeLabel(this, ObjectName::Subtitle, subtitle(), large);
     second->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     second->setWordWrap(true);
-    second->setGeometry(ColumnLeft, 48, ColumnWidth, 56);
+    second->setGeometry(ColumnLeft, SubtitleTop, ColumnWidth, SubtitleHeight);
 
     auto* memo = new QTextEdit(this);
-    memo->setObjectName(QStringLiteral("TntMemo1"));
+    memo->setObjectName(ObjectName::Description);
     memo->setFont(font);
     memo->setReadOnly(true);
     memo->setFrameShape(QFrame::NoFrame);
@@ -136,13 +168,14 @@ void AboutBox::buildTexts()
     centred.setAlignment(Qt::AlignHCenter);
     memo->document()->setDefaultTextOption(centred);
     memo->setPlainText(description());
-    memo->setGeometry(ColumnLeft, 112, ColumnWidth, 214);
+    memo->setGeometry(ColumnLeft, DescriptionTop, ColumnWidth, DescriptionHeight);
 
-    QLabel* before = makeLabel(this, "TntLabel4", QStringLiteral("Az adatbázis a"), font);
-    QLabel* link = makeLabel(this, "TntLabel5", webPage(), font);
-    QLabel* after = makeLabel(this, "TntLabel6", QStringLiteral("honlapon hozzáférhető."), font);
+    QLabel* before = makeLabel(this, ObjectName::BeforeLink, QStringLiteral("Az adatbázis a"), font);
+    QLabel* link = makeLabel(this, ObjectName::Link, webPage(), font);
+    QLabel* after = makeLabel(this, ObjectName::AfterLink, QStringLiteral("honlapon hozzáférhető."), font);
+    m_link = link;
     QPalette linkPalette = link->palette();
-    linkPalette.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    linkPalette.setColor(QPalette::WindowText, LinkColour);
     link->setPalette(linkPalette);
     link->setCursor(Qt::PointingHandCursor);
     link->installEventFilter(this);
@@ -152,7 +185,7 @@ void AboutBox::buildTexts()
     const int gap = QFontMetrics(font).horizontalAdvance(u' ');
     for (QLabel* part : {before, link, after})
         part->adjustSize();
-    int top = 336;
+    int top = LinkSentenceTop;
     const int oneLine = before->width() + gap + link->width() + gap + after->width();
     if (oneLine <= ColumnWidth) {
         int x = ColumnLeft + (ColumnWidth - oneLine) / 2;
@@ -164,26 +197,25 @@ void AboutBox::buildTexts()
         const int firstLine = before->width() + gap + link->width();
         before->move(ColumnLeft + (ColumnWidth - firstLine) / 2, top);
         link->move(before->x() + before->width() + gap, top);
-        top += before->height() + 2;
+        top += before->height() + LinkSentenceLineGap;
         after->move(ColumnLeft + (ColumnWidth - after->width()) / 2, top);
     }
 
-    QLabel* rights = makeLabel(this, "TntLabel3", rightsLine(), font);
+    QLabel* rights = makeLabel(this, ObjectName::Rights, rightsLine(), font);
     rights->setAlignment(Qt::AlignHCenter);
-    rights->setGeometry(ColumnLeft, 372, ColumnWidth, 18);
+    rights->setGeometry(ColumnLeft, RightsTop, ColumnWidth, SmallLineHeight);
 
-    QLabel* version = makeLabel(this, "TntLabel7", QStringLiteral("Verzió: 1.0"), font);
+    QLabel* version = makeLabel(this, ObjectName::Version, QStringLiteral("Verzió: 1.0"), font);
     version->setAlignment(Qt::AlignHCenter);
-    version->setGeometry(ColumnLeft, 392, ColumnWidth, 18);
+    version->setGeometry(ColumnLeft, VersionTop, ColumnWidth, SmallLineHeight);
 }
 
 bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonRelease && watched->objectName() == u"TntLabel5") {
+    if (event->type() == QEvent::MouseButtonRelease && watched == m_link) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        const auto* label = static_cast<QLabel*>(watched);
-        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->position().toPoint())) {
-            TntLabel5Click();
+        if (mouse->button() == Qt::LeftButton && m_link->rect().contains(mouse->position().toPoint())) {
+            openWebPage();
             return true;
         }
     }
@@ -192,10 +224,9 @@ bool AboutBox::eventFilter(QObject* watched, QEvent* event)
 
 // The desktop decides how to open the page; when it cannot, there is nothing
 // useful to tell the user beyond the address they can already see.
-void AboutBox::TntLabel5Click()
+void AboutBox::openWebPage()
 {
-    const auto* link = findChild<QLabel*>(QStringLiteral("TntLabel5"));
-    QDesktopServices::openUrl(QUrl(link->text()));
+    QDesktopServices::openUrl(QUrl(m_link->text()));
 }
 
 void AboutBox::showEvent(QShowEvent* event)

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+class QLabel;
+
 // "Névjegy": the picture, title, description, the project's web page and the
 // version. Modal, closed with the window's close box; it has no buttons.
 class AboutBox final : public QDialog
@@ -24,5 +26,7 @@ protected:
 private:
     void buildPicturePanel();
     void buildTexts();
-    void TntLabel5Click();
+    void openWebPage();
+
+    QLabel* m_link = nullptr;
 };

@@ -4,18 +4,33 @@
 #include <QGridLayout>
 #include <QLabel>
 
+namespace {
+
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Window = "betoltform";
+constexpr auto Notice = "Label1";
+constexpr auto NameCaption = "lab_adatb0";
+constexpr auto Path = "lab_adatb";
+} // namespace ObjectName
+
+constexpr int kWidth = 583;
+constexpr int kHeight = 59;
+
+} // namespace
+
 LoadingWindow::LoadingWindow(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("betoltform"));
+    setObjectName(ObjectName::Window);
     setWindowTitle(QStringLiteral("Adatbázis betöltése"));
     setModal(false);
 
     auto* notice = new QLabel(QStringLiteral("Adatbázis betöltése folyamatban. Türelmét kérem ..."), this);
-    notice->setObjectName(QStringLiteral("Label1"));
+    notice->setObjectName(ObjectName::Notice);
     auto* nameCaption = new QLabel(QStringLiteral("Adatbázis neve:"), this);
-    nameCaption->setObjectName(QStringLiteral("lab_adatb0"));
+    nameCaption->setObjectName(ObjectName::NameCaption);
     m_path = new QLabel(this);
-    m_path->setObjectName(QStringLiteral("lab_adatb"));
+    m_path->setObjectName(ObjectName::Path);
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);
@@ -25,7 +40,7 @@ LoadingWindow::LoadingWindow(QWidget* parent) : QDialog(parent)
     layout->addWidget(nameCaption, 1, 0);
     layout->addWidget(m_path, 1, 1);
     layout->setColumnStretch(1, 1);
-    setFixedSize(583, 59);
+    setFixedSize(kWidth, kHeight);
 }
 
 void LoadingWindow::showFor(const QString& path)

@@ -1,8 +1,8 @@
 #include "ui/convert/ConversionPage.h"
 
-#include "ui/convert/LinePane.h"
 #include "core/record/CodeTables.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/convert/LinePane.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -18,15 +18,38 @@
 
 namespace {
 
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Page = "lap_konvertal";
+constexpr auto StepsPanel = "Panel5";
+constexpr auto KindGroup = "rg_konvtipus"; // its radio buttons are named "rg_konvtipus_<n>"
+constexpr auto VolumeGroup = "rg_kotet2";
+constexpr auto OpenButton = "gkonv1";
+constexpr auto ConvertButton = "gkonv2";
+constexpr auto SaveButton = "gkonv3";
+constexpr auto Status = "konv_allapot";
+constexpr auto PanesPanel = "Panel6";
+constexpr auto SourcePane = "re103";
+constexpr auto ResultPane = "re104";
+} // namespace ObjectName
+
 constexpr int kPanelWidth = 175;
+constexpr int kPanesWidth = 4 * kPanelWidth; // at first; the panes take what the window gives
 constexpr int kControlWidth = 145;
 constexpr int kSourcePaneHeight = 89;
+constexpr int kResultPaneHeight = 10 * kSourcePaneHeight; // at first; the result takes the rest
+// The captions were made for kControlWidth pixels at this size.
+constexpr int kPanelPointSize = 8;
+constexpr int kPanePointSize = 8;
+
+// The kinds in the order of the kind group's radio buttons.
+constexpr SourceKind kKinds[] = {SourceKind::DBase, SourceKind::Zdb, SourceKind::Director};
 
 const QString kOpenTitle = QStringLiteral("Forrásfájl megnyitása");
 const QString kSaveTitle = QStringLiteral("Adatok mentése");
 const QString kSaveFilter = QStringLiteral("RTF|*.rtf");
 
-QGroupBox* radioGroup(const QString& name, const QString& caption, const QStringList& items,
+QGroupBox* radioGroup(const char* name, const QString& caption, const QStringList& items,
                       QButtonGroup*& buttons, QWidget* parent)
 {
     auto* box = new QGroupBox(caption, parent);
@@ -37,7 +60,7 @@ QGroupBox* radioGroup(const QString& name, const QString& caption, const QString
     buttons = new QButtonGroup(box);
     for (int i = 0; i < items.size(); ++i) {
         auto* item = new QRadioButton(items[i], box);
-        item->setObjectName(QStringLiteral("%1_%2").arg(name).arg(i));
+        item->setObjectName(QStringLiteral("%1_%2").arg(QLatin1StringView(name)).arg(i));
         buttons->addButton(item, i);
         layout->addWidget(item);
     }
@@ -52,11 +75,11 @@ void selectNone(QButtonGroup* buttons)
     buttons->setExclusive(true);
 }
 
-LinePane* textPane(const QString& name, QWidget* parent)
+LinePane* textPane(const char* name, QWidget* parent)
 {
     auto* pane = new LinePane(parent);
     pane->setObjectName(name);
-    pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), 8));
+    pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), kPanePointSize));
     return pane;
 }
 
@@ -74,7 +97,7 @@ public:
 
 ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("lap_konvertal"));
+    setObjectName(ObjectName::Page);
     buildControls();
 }
 
@@ -87,33 +110,32 @@ void ConversionPage::buildControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
 
-    auto* panel5 = new QWidget(splitter);
-    panel5->setObjectName(QStringLiteral("Panel5"));
-    // The captions were made for 145 pixels at 8 points.
-    QFont panelFont = panel5->font();
-    panelFont.setPointSize(8);
-    panel5->setFont(panelFont);
-    auto* column = new QVBoxLayout(panel5);
-    m_kindGroup = radioGroup(QStringLiteral("rg_konvtipus"), QStringLiteral(" Konvertálandó fájl típusa "),
+    auto* stepsPanel = new QWidget(splitter);
+    stepsPanel->setObjectName(ObjectName::StepsPanel);
+    QFont panelFont = stepsPanel->font();
+    panelFont.setPointSize(kPanelPointSize);
+    stepsPanel->setFont(panelFont);
+    auto* column = new QVBoxLayout(stepsPanel);
+    m_kindGroup = radioGroup(ObjectName::KindGroup, QStringLiteral(" Konvertálandó fájl típusa "),
                              {QStringLiteral("*.dbf fájlból"), QStringLiteral("*.zdb fájlból"),
                               QStringLiteral("Director állományból")},
-                             m_kindItems, panel5);
-    m_volumeGroup = radioGroup(QStringLiteral("rg_kotet2"), QStringLiteral(" Kötet "),
-                               CodeTables::volumeCaptions(), m_volumeItems, panel5);
-    m_openButton = new QPushButton(QStringLiteral("1. Forrásfájl megnyitása"), panel5);
-    m_openButton->setObjectName(QStringLiteral("gkonv1"));
-    m_convertButton = new QPushButton(QStringLiteral("2. Konvertálás"), panel5);
-    m_convertButton->setObjectName(QStringLiteral("gkonv2"));
-    m_saveButton = new QPushButton(QStringLiteral("3. Adatok mentése"), panel5);
-    m_saveButton->setObjectName(QStringLiteral("gkonv3"));
+                             m_kindItems, stepsPanel);
+    m_volumeGroup = radioGroup(ObjectName::VolumeGroup, QStringLiteral(" Kötet "),
+                               CodeTables::volumeCaptions(), m_volumeItems, stepsPanel);
+    m_openButton = new QPushButton(QStringLiteral("1. Forrásfájl megnyitása"), stepsPanel);
+    m_openButton->setObjectName(ObjectName::OpenButton);
+    m_convertButton = new QPushButton(QStringLiteral("2. Konvertálás"), stepsPanel);
+    m_convertButton->setObjectName(ObjectName::ConvertButton);
+    m_saveButton = new QPushButton(QStringLiteral("3. Adatok mentése"), stepsPanel);
+    m_saveButton->setObjectName(ObjectName::SaveButton);
     for (QWidget* control : {static_cast<QWidget*>(m_kindGroup), static_cast<QWidget*>(m_volumeGroup),
                              static_cast<QWidget*>(m_openButton), static_cast<QWidget*>(m_convertButton),
                              static_cast<QWidget*>(m_saveButton)}) {
         control->setFixedWidth(kControlWidth);
         column->addWidget(control);
     }
-    m_status = new QLabel(panel5);
-    m_status->setObjectName(QStringLiteral("konv_allapot"));
+    m_status = new QLabel(stepsPanel);
+    m_status->setObjectName(ObjectName::Status);
     m_status->setFixedWidth(kControlWidth);
     m_status->setTextFormat(Qt::PlainText); // record names are not markup
     m_status->setWordWrap(true);
@@ -121,26 +143,26 @@ void ConversionPage::buildControls()
     column->addWidget(m_status);
     column->addStretch(1);
 
-    auto* panel6 = new QWidget(splitter);
-    panel6->setObjectName(QStringLiteral("Panel6"));
-    auto* right = new QVBoxLayout(panel6);
+    auto* panesPanel = new QWidget(splitter);
+    panesPanel->setObjectName(ObjectName::PanesPanel);
+    auto* right = new QVBoxLayout(panesPanel);
     right->setContentsMargins(0, 0, 0, 0);
-    auto* panes = new QSplitter(Qt::Vertical, panel6);
+    auto* panes = new QSplitter(Qt::Vertical, panesPanel);
     right->addWidget(panes);
-    m_sourcePane = textPane(QStringLiteral("re103"), panes);
-    m_resultPane = textPane(QStringLiteral("re104"), panes);
+    m_sourcePane = textPane(ObjectName::SourcePane, panes);
+    m_resultPane = textPane(ObjectName::ResultPane, panes);
     panes->setStretchFactor(0, 0);
     panes->setStretchFactor(1, 1);
-    panes->setSizes({kSourcePaneHeight, 10 * kSourcePaneHeight});
+    panes->setSizes({kSourcePaneHeight, kResultPaneHeight});
 
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({kPanelWidth, 4 * kPanelWidth});
+    splitter->setSizes({kPanelWidth, kPanesWidth});
 
-    connect(m_kindItems, &QButtonGroup::idClicked, this, &ConversionPage::rg_konvtipusClick);
-    connect(m_openButton, &QPushButton::clicked, this, &ConversionPage::gkonv1Click);
-    connect(m_convertButton, &QPushButton::clicked, this, &ConversionPage::gkonv2Click);
-    connect(m_saveButton, &QPushButton::clicked, this, &ConversionPage::gkonv3Click);
+    connect(m_kindItems, &QButtonGroup::idClicked, this, &ConversionPage::selectKind);
+    connect(m_openButton, &QPushButton::clicked, this, &ConversionPage::openSource);
+    connect(m_convertButton, &QPushButton::clicked, this, &ConversionPage::convert);
+    connect(m_saveButton, &QPushButton::clicked, this, &ConversionPage::saveResult);
 }
 
 void ConversionPage::resetForMenuEntry()
@@ -153,17 +175,16 @@ void ConversionPage::resetForMenuEntry()
         control->setEnabled(false);
 }
 
-void ConversionPage::rg_konvtipusClick(int item)
+void ConversionPage::selectKind(int item)
 {
-    static constexpr SourceKind kinds[] = {SourceKind::DBase, SourceKind::Zdb, SourceKind::Director};
-    const SourceKind kind = kinds[item];
+    const SourceKind kind = kKinds[item];
     m_openFilter = SourceFormat::forKind(kind)->nameFilter();
     m_volumeGroup->setEnabled(kind == SourceKind::Director);
     m_openButton->setEnabled(true);
     m_session.setKind(kind);
 }
 
-void ConversionPage::gkonv1Click()
+void ConversionPage::openSource()
 {
     const QString path =
         UserDialogs::instance().chooseOpenFile(this, kOpenTitle, m_openFilter, m_session.sourcePath());
@@ -184,7 +205,7 @@ void ConversionPage::gkonv1Click()
         showSourceLines();
 }
 
-void ConversionPage::gkonv2Click()
+void ConversionPage::convert()
 {
     m_saveButton->setEnabled(true);
     m_resultPane->setEnabled(true);
@@ -206,7 +227,7 @@ void ConversionPage::gkonv2Click()
     });
 }
 
-void ConversionPage::gkonv3Click()
+void ConversionPage::saveResult()
 {
     const QString chosen =
         UserDialogs::instance().chooseSaveFile(this, kSaveTitle, kSaveFilter, suggestedResultPath());

@@ -11,7 +11,7 @@ class QLabel;
 class LinePane;
 class QPushButton;
 
-// The page `lap_konvertal` "Konvertálás": choose the kind of the older file
+// The page "Konvertálás": choose the kind of the older file
 // (and for Director exports the volume), then 1. open it, 2. convert it into
 // record lines, 3. save them as a database file.
 class ConversionPage final : public QWidget
@@ -33,10 +33,10 @@ public:
 
 private:
     void buildControls();
-    void rg_konvtipusClick(int item);
-    void gkonv1Click();
-    void gkonv2Click();
-    void gkonv3Click();
+    void selectKind(int item);
+    void openSource();
+    void convert();
+    void saveResult();
     void showSourceLines();
     void showResultLines();
     void reportConversion(bool finished);
@@ -48,14 +48,14 @@ private:
     QString m_lastResultPath;
     QStringList m_resultLines;
 
-    QGroupBox* m_kindGroup = nullptr; // rg_konvtipus
+    QGroupBox* m_kindGroup = nullptr;
     QButtonGroup* m_kindItems = nullptr;
-    QGroupBox* m_volumeGroup = nullptr; // rg_kotet2
+    QGroupBox* m_volumeGroup = nullptr;
     QButtonGroup* m_volumeItems = nullptr;
-    QPushButton* m_openButton = nullptr;    // gkonv1
-    QPushButton* m_convertButton = nullptr; // gkonv2
-    QPushButton* m_saveButton = nullptr;    // gkonv3
-    LinePane* m_sourcePane = nullptr;       // re103
-    LinePane* m_resultPane = nullptr;       // re104
+    QPushButton* m_openButton = nullptr;    // step 1
+    QPushButton* m_convertButton = nullptr; // step 2
+    QPushButton* m_saveButton = nullptr;    // step 3
+    LinePane* m_sourcePane = nullptr;
+    LinePane* m_resultPane = nullptr;
     QLabel* m_status = nullptr;
 };

@@ -10,6 +10,10 @@
 namespace {
 
 constexpr int kMargin = 4;
+// Keeps the scroll range far inside int, whatever a line's estimated width.
+constexpr qint64 kMaxLineWidth = 1 << 24;
+// The arrow keys scroll sideways by a few characters at a time.
+constexpr int kCharactersPerStep = 4;
 
 } // namespace
 
@@ -43,7 +47,7 @@ void LinePane::setLines(const QStringList& lines)
     if (longest >= 0) {
         const qint64 estimate = qint64(longestSize) * metrics.averageCharWidth();
         const qint64 measured = metrics.horizontalAdvance(m_lines[longest]);
-        m_widestLine = int(std::min<qint64>(std::max(estimate, measured) + 2 * kMargin, 1 << 24));
+        m_widestLine = int(std::min<qint64>(std::max(estimate, measured) + 2 * kMargin, kMaxLineWidth));
     }
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
@@ -74,7 +78,7 @@ void LinePane::updateScrollBars()
     verticalScrollBar()->setSingleStep(1);
     horizontalScrollBar()->setRange(0, std::max(0, m_widestLine - viewport()->width()));
     horizontalScrollBar()->setPageStep(viewport()->width());
-    horizontalScrollBar()->setSingleStep(QFontMetrics(font()).averageCharWidth() * 4);
+    horizontalScrollBar()->setSingleStep(QFontMetrics(font()).averageCharWidth() * kCharactersPerStep);
 }
 
 void LinePane::paintEvent(QPaintEvent*)

@@ -16,8 +16,25 @@
 
 namespace {
 
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Dialog = "indexform";
+constexpr auto DatabaseBox = "GroupBox1";
+constexpr auto DatabaseList = "clbox1";
+constexpr auto CheckAllButton = "gomb_mindbe";
+constexpr auto UncheckAllButton = "gomb_mindki";
+constexpr auto RecordsPerFileLabel = "Label1";
+constexpr auto RecordsPerFile = "cb_maxrekordszam";
+constexpr auto IndexButton = "gomb_index";
+constexpr auto CancelButton = "gomb_bezar";
+constexpr auto DatabaseProgress = "csik1";
+constexpr auto RecordProgress = "csik2";
+} // namespace ObjectName
+
 constexpr int kClientWidth = 459;
 constexpr int kClientHeight = 304;
+constexpr int kVisibleChoices = 14; // the drop-down shows every records-per-file choice at once
+constexpr int kDefaultChoice = 0;
 
 // Moves the two bars as the run goes. Nothing else is painted during a run,
 // so each change repaints at once (QProgressBar repaints itself whenever the
@@ -68,7 +85,7 @@ public:
 
 IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::currentPath())
 {
-    setObjectName(QStringLiteral("indexform"));
+    setObjectName(ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Adatbázis indexelése"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
@@ -77,59 +94,57 @@ IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::cu
 void IndexDialog::buildControls()
 {
     m_group = new QGroupBox(QStringLiteral(" Indexelendő adatbázisok "), this);
-    m_group->setObjectName(QStringLiteral("GroupBox1"));
+    m_group->setObjectName(ObjectName::DatabaseBox);
     m_group->setGeometry(8, 6, 282, 222);
 
-    m_clbox1 = new QListWidget(m_group);
-    m_clbox1->setObjectName(QStringLiteral("clbox1"));
-    m_clbox1->setGeometry(10, 22, 262, 158);
-    connect(m_clbox1, &QListWidget::itemChanged, this, &IndexDialog::recount);
+    m_databaseList = new QListWidget(m_group);
+    m_databaseList->setObjectName(ObjectName::DatabaseList);
+    m_databaseList->setGeometry(10, 22, 262, 158);
+    connect(m_databaseList, &QListWidget::itemChanged, this, &IndexDialog::updateIndexButton);
 
-    m_gomb_mindbe = new QPushButton(QStringLiteral("Összes be"), m_group);
-    m_gomb_mindbe->setObjectName(QStringLiteral("gomb_mindbe"));
-    m_gomb_mindbe->setProperty("tag", 1);
-    m_gomb_mindbe->setGeometry(10, 186, 126, 26);
-    m_gomb_mindki = new QPushButton(QStringLiteral("Összes ki"), m_group);
-    m_gomb_mindki->setObjectName(QStringLiteral("gomb_mindki"));
-    m_gomb_mindki->setProperty("tag", 0);
-    m_gomb_mindki->setGeometry(146, 186, 126, 26);
-    for (QPushButton* button : {m_gomb_mindbe, m_gomb_mindki}) {
-        button->setAutoDefault(false);
-        connect(button, &QPushButton::clicked, this, [this, button] { gomb_mindbeClick(button); });
-    }
+    m_checkAllButton = new QPushButton(QStringLiteral("Összes be"), m_group);
+    m_checkAllButton->setObjectName(ObjectName::CheckAllButton);
+    m_checkAllButton->setGeometry(10, 186, 126, 26);
+    m_uncheckAllButton = new QPushButton(QStringLiteral("Összes ki"), m_group);
+    m_uncheckAllButton->setObjectName(ObjectName::UncheckAllButton);
+    m_uncheckAllButton->setGeometry(146, 186, 126, 26);
+    m_checkAllButton->setAutoDefault(false);
+    m_uncheckAllButton->setAutoDefault(false);
+    connect(m_checkAllButton, &QPushButton::clicked, this, [this] { setAllChecked(Qt::Checked); });
+    connect(m_uncheckAllButton, &QPushButton::clicked, this, [this] { setAllChecked(Qt::Unchecked); });
 
     auto* label = new QLabel(QStringLiteral("Fájlonkénti rekordok száma:"), this);
-    label->setObjectName(QStringLiteral("Label1"));
+    label->setObjectName(ObjectName::RecordsPerFileLabel);
     label->setGeometry(298, 8, 153, 38);
     label->setWordWrap(true);
-    m_cb_maxrekordszam = new QComboBox(this);
-    m_cb_maxrekordszam->setObjectName(QStringLiteral("cb_maxrekordszam"));
-    m_cb_maxrekordszam->setGeometry(298, 48, 153, 26);
-    m_cb_maxrekordszam->setMaxVisibleItems(14);
+    m_recordsPerFile = new QComboBox(this);
+    m_recordsPerFile->setObjectName(ObjectName::RecordsPerFile);
+    m_recordsPerFile->setGeometry(298, 48, 153, 26);
+    m_recordsPerFile->setMaxVisibleItems(kVisibleChoices);
     for (const RecordsPerFileChoice& choice : IndexBuilder::recordsPerFileChoices())
-        m_cb_maxrekordszam->addItem(choice.caption, choice.limit);
-    label->setBuddy(m_cb_maxrekordszam);
+        m_recordsPerFile->addItem(choice.caption, choice.limit);
+    label->setBuddy(m_recordsPerFile);
 
-    m_gomb_index = new QPushButton(QStringLiteral("Indexelés"), this);
-    m_gomb_index->setObjectName(QStringLiteral("gomb_index"));
-    m_gomb_index->setGeometry(298, 162, 153, 28);
-    m_gomb_index->setAutoDefault(false);
-    connect(m_gomb_index, &QPushButton::clicked, this, &IndexDialog::gomb_indexClick);
+    m_indexButton = new QPushButton(QStringLiteral("Indexelés"), this);
+    m_indexButton->setObjectName(ObjectName::IndexButton);
+    m_indexButton->setGeometry(298, 162, 153, 28);
+    m_indexButton->setAutoDefault(false);
+    connect(m_indexButton, &QPushButton::clicked, this, &IndexDialog::runIndexing);
 
-    m_gomb_bezar = new QPushButton(QStringLiteral("Mégsem"), this);
-    m_gomb_bezar->setObjectName(QStringLiteral("gomb_bezar"));
-    m_gomb_bezar->setGeometry(298, 198, 153, 28);
-    m_gomb_bezar->setAutoDefault(false);
-    connect(m_gomb_bezar, &QPushButton::clicked, this, &QDialog::reject);
+    m_cancelButton = new QPushButton(QStringLiteral("Mégsem"), this);
+    m_cancelButton->setObjectName(ObjectName::CancelButton);
+    m_cancelButton->setGeometry(298, 198, 153, 28);
+    m_cancelButton->setAutoDefault(false);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_csik1 = new QProgressBar(this);
-    m_csik1->setObjectName(QStringLiteral("csik1"));
-    m_csik1->setGeometry(8, 240, 443, 22);
-    m_csik1->setValue(0);
-    m_csik2 = new QProgressBar(this);
-    m_csik2->setObjectName(QStringLiteral("csik2"));
-    m_csik2->setGeometry(8, 272, 443, 22);
-    m_csik2->setValue(0);
+    m_databaseProgress = new QProgressBar(this);
+    m_databaseProgress->setObjectName(ObjectName::DatabaseProgress);
+    m_databaseProgress->setGeometry(8, 240, 443, 22);
+    m_databaseProgress->setValue(0);
+    m_recordProgress = new QProgressBar(this);
+    m_recordProgress->setObjectName(ObjectName::RecordProgress);
+    m_recordProgress->setGeometry(8, 272, 443, 22);
+    m_recordProgress->setValue(0);
 }
 
 void IndexDialog::showEvent(QShowEvent* event)
@@ -138,7 +153,7 @@ void IndexDialog::showEvent(QShowEvent* event)
     // Restoring a minimised window is no new showing: keep what the user set.
     if (!event->spontaneous()) {
         centreOnScreen();
-        activate();
+        prepareForShowing();
     }
 }
 
@@ -152,65 +167,66 @@ void IndexDialog::centreOnScreen()
     move(frame.topLeft());
 }
 
-void IndexDialog::activate()
+// Every showing starts afresh: the default records per file, the databases
+// the folder holds now, none of them checked.
+void IndexDialog::prepareForShowing()
 {
-    m_cb_maxrekordszam->setCurrentIndex(0);
+    m_recordsPerFile->setCurrentIndex(kDefaultChoice);
     {
-        const QSignalBlocker blocker(m_clbox1);
-        m_clbox1->clear();
+        const QSignalBlocker blocker(m_databaseList);
+        m_databaseList->clear();
         for (const QString& name : IndexBuilder::offeredDatabases(m_startDir)) {
-            auto* item = new QListWidgetItem(name, m_clbox1);
+            auto* item = new QListWidgetItem(name, m_databaseList);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
         }
     }
-    recount();
+    updateIndexButton();
 }
 
 int IndexDialog::checkedCount() const
 {
     int count = 0;
-    for (int i = 0; i < m_clbox1->count(); ++i)
-        count += m_clbox1->item(i)->checkState() == Qt::Checked ? 1 : 0;
+    for (int i = 0; i < m_databaseList->count(); ++i)
+        count += m_databaseList->item(i)->checkState() == Qt::Checked ? 1 : 0;
     return count;
 }
 
 QStringList IndexDialog::checkedNames() const
 {
     QStringList names;
-    for (int i = 0; i < m_clbox1->count(); ++i) {
-        if (m_clbox1->item(i)->checkState() == Qt::Checked)
-            names.append(m_clbox1->item(i)->text());
+    for (int i = 0; i < m_databaseList->count(); ++i) {
+        if (m_databaseList->item(i)->checkState() == Qt::Checked)
+            names.append(m_databaseList->item(i)->text());
     }
     return names;
 }
 
-void IndexDialog::recount()
+void IndexDialog::updateIndexButton()
 {
-    m_gomb_index->setEnabled(checkedCount() > 0);
+    m_indexButton->setEnabled(checkedCount() > 0);
 }
 
-void IndexDialog::gomb_mindbeClick(QPushButton* button)
+void IndexDialog::setAllChecked(Qt::CheckState state)
 {
-    const Qt::CheckState state = button->property("tag").toInt() == 1 ? Qt::Checked : Qt::Unchecked;
     {
-        const QSignalBlocker blocker(m_clbox1);
-        for (int i = 0; i < m_clbox1->count(); ++i)
-            m_clbox1->item(i)->setCheckState(state);
+        const QSignalBlocker blocker(m_databaseList);
+        for (int i = 0; i < m_databaseList->count(); ++i)
+            m_databaseList->item(i)->setCheckState(state);
     }
     // The view missed the changes while its signals were blocked.
-    m_clbox1->viewport()->update();
-    recount();
+    m_databaseList->viewport()->update();
+    updateIndexButton();
 }
 
-void IndexDialog::gomb_indexClick()
+void IndexDialog::runIndexing()
 {
     const QStringList names = checkedNames();
     if (names.isEmpty())
         return;
     IndexBuilder builder(m_startDir);
-    builder.setRecordsPerFile(m_cb_maxrekordszam->currentData().toInt());
-    DialogProgress progress(this, m_csik1, m_csik2);
+    builder.setRecordsPerFile(m_recordsPerFile->currentData().toInt());
+    DialogProgress progress(this, m_databaseProgress, m_recordProgress);
     builder.setProgress(&progress);
     const bool completed = runGuarded(this, [&] {
         const BusyCursor busy;

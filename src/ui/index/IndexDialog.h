@@ -10,7 +10,7 @@ class QPushButton;
 
 // "Adatbázis indexelése": the user checks the databases of the working folder
 // and the chunk size, and the run writes the index file set. The main window
-// clears IndexingFinished, shows the dialog modally and follows up only when
+// clears indexingFinished(), shows the dialog modally and follows up only when
 // a run completed.
 class IndexDialog final : public QDialog
 {
@@ -30,23 +30,23 @@ protected:
 
 private:
     void buildControls();
-    void activate();
-    void recount();
+    void prepareForShowing();
+    void updateIndexButton();
     void centreOnScreen();
     int checkedCount() const;
     QStringList checkedNames() const;
-    void gomb_mindbeClick(QPushButton* button);
-    void gomb_indexClick();
+    void setAllChecked(Qt::CheckState state);
+    void runIndexing();
 
     QString m_startDir;
     bool m_indexingFinished = false;
     QGroupBox* m_group = nullptr;
-    QListWidget* m_clbox1 = nullptr;
-    QPushButton* m_gomb_mindbe = nullptr;
-    QPushButton* m_gomb_mindki = nullptr;
-    QComboBox* m_cb_maxrekordszam = nullptr;
-    QProgressBar* m_csik1 = nullptr;
-    QProgressBar* m_csik2 = nullptr;
-    QPushButton* m_gomb_index = nullptr;
-    QPushButton* m_gomb_bezar = nullptr;
+    QListWidget* m_databaseList = nullptr;
+    QPushButton* m_checkAllButton = nullptr;
+    QPushButton* m_uncheckAllButton = nullptr;
+    QComboBox* m_recordsPerFile = nullptr;
+    QProgressBar* m_databaseProgress = nullptr;
+    QProgressBar* m_recordProgress = nullptr;
+    QPushButton* m_indexButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };

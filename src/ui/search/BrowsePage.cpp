@@ -4,8 +4,8 @@
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
-#include "ui/search/NameListModel.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/search/NameListModel.h"
 
 #include <QDir>
 #include <QEvent>
@@ -20,20 +20,62 @@
 
 namespace {
 
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Page = "lap_tallozas";
+constexpr auto ListPanel = "Panel_talloz";
+constexpr auto NameList = "lb_talloz1";
+constexpr auto RecordPanel = "Panel14";
+constexpr auto Name = "edit_talrekord";
+constexpr auto VolumeName = "edit_talkotet";
+constexpr auto RecordType = "edit_talrektip";
+constexpr auto Translation = "edit_talforditas";
+constexpr auto Subject = "edit_taltargykor";
+constexpr auto CreatorGroup = "gb_talalkoto";
+constexpr auto CreatorLabel = "lab_talszerz%1"; // numbered from 1
+constexpr auto CreatorEdit = "edit_talszerz%1";
+constexpr auto Title = "edit_talcim";
+constexpr auto PublicationLabel = "lab_talkiadvany";
+constexpr auto Publication = "edit_talkiadvany";
+constexpr auto Publisher = "edit_talkiado";
+constexpr auto VolumeRunLabel = "lab_talevfolyam";
+constexpr auto VolumeRun = "edit_talevfolyam";
+constexpr auto Year = "edit_talev";
+constexpr auto Pages = "edit_taloldal";
+constexpr auto Place = "edit_talmegjhely";
+constexpr auto Note = "edit_talmegj";
+constexpr auto Medium = "edit_taladath";
+constexpr auto Language = "edit_talnyelv";
+} // namespace ObjectName
+
 constexpr int kListPanelWidth = 185;
+constexpr int kRecordPanelWidth = 600; // at first; the record view takes what the window gives
 constexpr int kCaptionX = 8;
 constexpr int kEditX = 120;
 constexpr int kRowHeight = 21;
+constexpr int kRowPitch = 24;
+constexpr int kFirstRowY = 8;
+constexpr int kCaptionOffset = 3; // a caption's text lines up with its edit's text
 constexpr int kShortEditWidth = 193;
+constexpr int kTranslationGap = 16;
+constexpr int kTranslationCaptionWidth = 60;
 constexpr int kTranslationWidth = 65;
-// Long edits leave kLongEditMargin of Panel14's width for the captions and
+constexpr int kRightMargin = 8;
+// Long edits leave kLongEditMargin of the panel's width for the captions and
 // the right margin; the creator group leaves 8 pixels on either side.
 constexpr int kLongEditMargin = 128;
 constexpr int kGroupMargin = 16;
 constexpr int kGroupTop = 108;
+constexpr int kGroupWidth = 400; // before the first resize
 constexpr int kGroupEditX = 104;
 constexpr int kGroupHeight = 120;
+constexpr int kGroupFirstRowY = 20;
 constexpr int kPanelHeight = 485;
+
+// Each creator slot ends with this mark and starts with the role code.
+constexpr QByteArrayView kCreatorSlotEnd = "**";
+constexpr qsizetype kRoleCodeLength = 2;
+constexpr char kTranslated[] = "1"; // the translation field of a translated record
 
 QString text(const FieldGrid& record, int row)
 {
@@ -44,16 +86,16 @@ QString text(const FieldGrid& record, int row)
 
 BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("lap_tallozas"));
+    setObjectName(ObjectName::Page);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
     auto* panel = new QWidget(splitter);
-    panel->setObjectName(QStringLiteral("Panel_talloz"));
+    panel->setObjectName(ObjectName::ListPanel);
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_names = new QListView(panel);
-    m_names->setObjectName(QStringLiteral("lb_talloz1"));
+    m_names->setObjectName(ObjectName::NameList);
     m_names->setUniformItemSizes(true);
     m_names->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model = new NameListModel(&m_list.names(), this);
@@ -63,18 +105,20 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     auto* scroll = new QScrollArea(splitter);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    m_panel14 = new QWidget;
-    m_panel14->setObjectName(QStringLiteral("Panel14"));
-    m_panel14->setMinimumSize(kEditX + kShortEditWidth + 16 + 60 + kTranslationWidth + 8, kPanelHeight);
-    scroll->setWidget(m_panel14);
+    m_recordPanel = new QWidget;
+    m_recordPanel->setObjectName(ObjectName::RecordPanel);
+    m_recordPanel->setMinimumSize(kEditX + kShortEditWidth + kTranslationGap + kTranslationCaptionWidth +
+                                      kTranslationWidth + kRightMargin,
+                                  kPanelHeight);
+    scroll->setWidget(m_recordPanel);
     buildRecordView();
-    m_panel14->installEventFilter(this);
+    m_recordPanel->installEventFilter(this);
 
     splitter->addWidget(panel);
     splitter->addWidget(scroll);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({kListPanelWidth, 600});
+    splitter->setSizes({kListPanelWidth, kRecordPanelWidth});
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
@@ -87,22 +131,22 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
                 if (m_selecting || !current.isValid())
                     return;
                 m_changedByPress = current.row();
-                lb_talloz1Click();
+                showClickedRecord();
             });
     connect(m_names, &QListView::clicked, this, [this](const QModelIndex& index) {
         const bool alreadyShown = index.row() == m_changedByPress;
-        m_changedByPress = -1;
+        m_changedByPress = NoRow;
         if (!alreadyShown)
-            lb_talloz1Click();
+            showClickedRecord();
     });
 }
 
-QLineEdit* BrowsePage::addRow(const QString& caption, const QString& editName, int y, bool longEdit,
+QLineEdit* BrowsePage::addRow(const QString& caption, const char* editName, int y, bool longEdit,
                               QLabel** label)
 {
-    auto* captionLabel = new QLabel(caption, m_panel14);
-    captionLabel->setGeometry(kCaptionX, y + 3, kEditX - kCaptionX - 4, kRowHeight - 4);
-    auto* edit = new QLineEdit(m_panel14);
+    auto* captionLabel = new QLabel(caption, m_recordPanel);
+    captionLabel->setGeometry(kCaptionX, y + kCaptionOffset, kEditX - kCaptionX - 4, kRowHeight - 4);
+    auto* edit = new QLineEdit(m_recordPanel);
     edit->setObjectName(editName);
     edit->setReadOnly(true);
     edit->setGeometry(kEditX, y, kShortEditWidth, kRowHeight);
@@ -115,33 +159,43 @@ QLineEdit* BrowsePage::addRow(const QString& caption, const QString& editName, i
 
 void BrowsePage::buildRecordView()
 {
-    m_rowEdits[FieldGrid::Name] =
-        addRow(QStringLiteral("Rekordszám:"), QStringLiteral("edit_talrekord"), 8, false);
+    int y = kFirstRowY;
+    const auto nextRow = [&y] {
+        const int at = y;
+        y += kRowPitch;
+        return at;
+    };
+    m_rowEdits[FieldGrid::Name] = addRow(QStringLiteral("Rekordszám:"), ObjectName::Name, nextRow(), false);
     m_rowEdits[FieldGrid::VolumeName] =
-        addRow(QStringLiteral("Kötet:"), QStringLiteral("edit_talkotet"), 32, false);
+        addRow(QStringLiteral("Kötet:"), ObjectName::VolumeName, nextRow(), false);
+    const int recordTypeY = nextRow();
     m_rowEdits[FieldGrid::RecordType] =
-        addRow(QStringLiteral("Rekord típusa:"), QStringLiteral("edit_talrektip"), 56, false);
-    const int translationX = kEditX + kShortEditWidth + 16;
-    auto* translationLabel = new QLabel(QStringLiteral("Fordítás:"), m_panel14);
-    translationLabel->setGeometry(translationX, 59, 60, kRowHeight - 4);
-    m_translation = new QLineEdit(m_panel14);
-    m_translation->setObjectName(QStringLiteral("edit_talforditas"));
+        addRow(QStringLiteral("Rekord típusa:"), ObjectName::RecordType, recordTypeY, false);
+    // The translation flag stands on the record type's row.
+    const int translationX = kEditX + kShortEditWidth + kTranslationGap;
+    auto* translationLabel = new QLabel(QStringLiteral("Fordítás:"), m_recordPanel);
+    translationLabel->setGeometry(translationX, recordTypeY + kCaptionOffset, kTranslationCaptionWidth,
+                                  kRowHeight - 4);
+    m_translation = new QLineEdit(m_recordPanel);
+    m_translation->setObjectName(ObjectName::Translation);
     m_translation->setReadOnly(true);
-    m_translation->setGeometry(translationX + 60, 56, kTranslationWidth, kRowHeight);
+    m_translation->setGeometry(translationX + kTranslationCaptionWidth, recordTypeY, kTranslationWidth,
+                               kRowHeight);
     m_rowEdits[FieldGrid::Subject] =
-        addRow(QStringLiteral("Tárgykör:"), QStringLiteral("edit_taltargykor"), 80, true);
+        addRow(QStringLiteral("Tárgykör:"), ObjectName::Subject, nextRow(), true);
 
-    m_creatorGroup = new QGroupBox(QStringLiteral(" Alkotók "), m_panel14);
-    m_creatorGroup->setObjectName(QStringLiteral("gb_talalkoto"));
-    m_creatorGroup->setGeometry(kCaptionX, kGroupTop, 400, kGroupHeight);
-    for (int i = 0; i < 4; ++i) {
+    m_creatorGroup = new QGroupBox(QStringLiteral(" Alkotók "), m_recordPanel);
+    m_creatorGroup->setObjectName(ObjectName::CreatorGroup);
+    m_creatorGroup->setGeometry(kCaptionX, kGroupTop, kGroupWidth, kGroupHeight);
+    for (int i = 0; i < CreatorSlots; ++i) {
+        const int rowY = kGroupFirstRowY + i * kRowPitch;
         auto* label = new QLabel(m_creatorGroup);
-        label->setObjectName(QStringLiteral("lab_talszerz%1").arg(i + 1));
-        label->setGeometry(8, 23 + i * 24, kGroupEditX - 12, kRowHeight - 4);
+        label->setObjectName(QString::fromLatin1(ObjectName::CreatorLabel).arg(i + 1));
+        label->setGeometry(kCaptionX, rowY + kCaptionOffset, kGroupEditX - 12, kRowHeight - 4);
         auto* edit = new QLineEdit(m_creatorGroup);
-        edit->setObjectName(QStringLiteral("edit_talszerz%1").arg(i + 1));
+        edit->setObjectName(QString::fromLatin1(ObjectName::CreatorEdit).arg(i + 1));
         edit->setReadOnly(true);
-        edit->setGeometry(kGroupEditX, 20 + i * 24, kShortEditWidth, kRowHeight);
+        edit->setGeometry(kGroupEditX, rowY, kShortEditWidth, kRowHeight);
         m_creatorLabels[i] = label;
         m_creatorEdits[i] = edit;
         m_longEdits.append(edit);
@@ -149,45 +203,38 @@ void BrowsePage::buildRecordView()
         edit->hide();
     }
 
-    int y = kGroupTop + kGroupHeight + 8;
-    const auto next = [&y] {
-        const int at = y;
-        y += 24;
-        return at;
-    };
-    m_rowEdits[FieldGrid::Title] =
-        addRow(QStringLiteral("Cím:"), QStringLiteral("edit_talcim"), next(), true);
-    m_rowEdits[FieldGrid::Publication] = addRow(
-        QStringLiteral("Kiadvány:"), QStringLiteral("edit_talkiadvany"), next(), true, &m_publicationLabel);
-    m_publicationLabel->setObjectName(QStringLiteral("lab_talkiadvany"));
+    y = kGroupTop + kGroupHeight + 8;
+    m_rowEdits[FieldGrid::Title] = addRow(QStringLiteral("Cím:"), ObjectName::Title, nextRow(), true);
+    m_rowEdits[FieldGrid::Publication] =
+        addRow(QStringLiteral("Kiadvány:"), ObjectName::Publication, nextRow(), true, &m_publicationLabel);
+    m_publicationLabel->setObjectName(ObjectName::PublicationLabel);
     m_rowEdits[FieldGrid::Publisher] =
-        addRow(QStringLiteral("Kiadó:"), QStringLiteral("edit_talkiado"), next(), true);
+        addRow(QStringLiteral("Kiadó:"), ObjectName::Publisher, nextRow(), true);
     m_rowEdits[FieldGrid::VolumeRun] =
-        addRow(QStringLiteral("Évfolyam:"), QStringLiteral("edit_talevfolyam"), next(), true, &m_volumeLabel);
-    m_volumeLabel->setObjectName(QStringLiteral("lab_talevfolyam"));
-    m_rowEdits[FieldGrid::Year] = addRow(QStringLiteral("Év:"), QStringLiteral("edit_talev"), next(), true);
-    m_rowEdits[FieldGrid::Pages] =
-        addRow(QStringLiteral("Oldalszám:"), QStringLiteral("edit_taloldal"), next(), true);
+        addRow(QStringLiteral("Évfolyam:"), ObjectName::VolumeRun, nextRow(), true, &m_volumeLabel);
+    m_volumeLabel->setObjectName(ObjectName::VolumeRunLabel);
+    m_rowEdits[FieldGrid::Year] = addRow(QStringLiteral("Év:"), ObjectName::Year, nextRow(), true);
+    m_rowEdits[FieldGrid::Pages] = addRow(QStringLiteral("Oldalszám:"), ObjectName::Pages, nextRow(), true);
     m_rowEdits[FieldGrid::Place] =
-        addRow(QStringLiteral("Megjelenés helye:"), QStringLiteral("edit_talmegjhely"), next(), true);
-    m_rowEdits[FieldGrid::Note] =
-        addRow(QStringLiteral("Megjegyzés:"), QStringLiteral("edit_talmegj"), next(), true);
+        addRow(QStringLiteral("Megjelenés helye:"), ObjectName::Place, nextRow(), true);
+    m_rowEdits[FieldGrid::Note] = addRow(QStringLiteral("Megjegyzés:"), ObjectName::Note, nextRow(), true);
     m_rowEdits[FieldGrid::Medium] =
-        addRow(QStringLiteral("Adathordozó:"), QStringLiteral("edit_taladath"), next(), false);
+        addRow(QStringLiteral("Adathordozó:"), ObjectName::Medium, nextRow(), false);
     m_rowEdits[FieldGrid::Language] =
-        addRow(QStringLiteral("Nyelv:"), QStringLiteral("edit_talnyelv"), next(), false);
+        addRow(QStringLiteral("Nyelv:"), ObjectName::Language, nextRow(), false);
 }
 
 bool BrowsePage::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_panel14 && event->type() == QEvent::Resize)
-        Panel14Resize();
+    if (watched == m_recordPanel && event->type() == QEvent::Resize)
+        fitEditsToPanel();
     return QWidget::eventFilter(watched, event);
 }
 
-void BrowsePage::Panel14Resize()
+// The long fields grow with the panel, so long titles and notes can be read whole.
+void BrowsePage::fitEditsToPanel()
 {
-    const int width = m_panel14->width();
+    const int width = m_recordPanel->width();
     m_creatorGroup->resize(width - kGroupMargin, m_creatorGroup->height());
     for (QWidget* edit : std::as_const(m_longEdits))
         edit->resize(width - kLongEditMargin, edit->height());
@@ -242,7 +289,7 @@ void BrowsePage::selectRow(int row)
     m_selecting = false;
 }
 
-void BrowsePage::lb_talloz1Click()
+void BrowsePage::showClickedRecord()
 {
     runGuarded(this, [this] { showSelectedRecord(); });
 }
@@ -266,8 +313,8 @@ void BrowsePage::fillRecordView(const FieldGrid& record)
     for (int row = 0; row < FieldGrid::RowCount; ++row)
         if (m_rowEdits[row])
             m_rowEdits[row]->setText(text(record, row));
-    m_translation->setText(record[FieldGrid::Translation] == "1" ? QStringLiteral("igen")
-                                                                 : QStringLiteral("nem"));
+    m_translation->setText(record[FieldGrid::Translation] == kTranslated ? QStringLiteral("igen")
+                                                                         : QStringLiteral("nem"));
     showCreators(record[FieldGrid::Creators]);
     m_publicationLabel->setText(QStringLiteral("Kiadvány:"));
     m_volumeLabel->setText(QStringLiteral("Évfolyam:"));
@@ -276,24 +323,25 @@ void BrowsePage::fillRecordView(const FieldGrid& record)
     m_volumeLabel->setText(captions.volumeLabel);
 }
 
-// Row 3 lists the filled creator slots, each ended by "**": role code, then name.
+// The creators field lists the filled creator slots, each ended by
+// kCreatorSlotEnd: role code, then name.
 void BrowsePage::showCreators(QByteArrayView creators)
 {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < CreatorSlots; ++i) {
         m_creatorLabels[i]->hide();
         m_creatorEdits[i]->hide();
         m_creatorEdits[i]->clear();
     }
     const QStringList roles = LookupList::readOrEmpty(QDir(m_startDir).filePath(LookupList::RolesFile));
-    for (int i = 0; i < 4 && !creators.isEmpty(); ++i) {
-        qsizetype end = creators.indexOf("**");
+    for (int i = 0; i < CreatorSlots && !creators.isEmpty(); ++i) {
+        qsizetype end = creators.indexOf(kCreatorSlotEnd);
         if (end < 0)
             end = creators.size();
         const QByteArrayView slot = creators.first(end);
-        creators = creators.sliced(qMin(end + 2, creators.size()));
-        const QString code = Win1250::toUnicode(slot.first(qMin<qsizetype>(2, slot.size())));
+        creators = creators.sliced(qMin(end + kCreatorSlotEnd.size(), creators.size()));
+        const QString code = Win1250::toUnicode(slot.first(qMin(kRoleCodeLength, slot.size())));
         m_creatorLabels[i]->setText(CodeTables::roleName(code, roles) + u':');
-        m_creatorEdits[i]->setText(Win1250::toUnicode(slot.sliced(qMin<qsizetype>(2, slot.size()))));
+        m_creatorEdits[i]->setText(Win1250::toUnicode(slot.sliced(qMin(kRoleCodeLength, slot.size()))));
         m_creatorLabels[i]->show();
         m_creatorEdits[i]->show();
     }

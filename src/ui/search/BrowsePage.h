@@ -13,8 +13,8 @@ class QLabel;
 class QLineEdit;
 class QListView;
 
-// "Tallózás" (lap_tallozas, page 7): every indexed record by name in
-// lb_talloz1, and the chosen record field by field in Panel14.
+// "Tallózás": every indexed record by name, and beside the list the chosen
+// record field by field.
 class BrowsePage final : public QWidget
 {
     Q_OBJECT
@@ -39,30 +39,33 @@ protected:
 
 private:
     void buildRecordView();
-    QLineEdit* addRow(const QString& caption, const QString& editName, int y, bool longEdit,
+    QLineEdit* addRow(const QString& caption, const char* editName, int y, bool longEdit,
                       QLabel** label = nullptr);
     void selectRow(int row);
-    void lb_talloz1Click();
+    void showClickedRecord();
     // Reads the selected record's chunk and fills the record view; throws
     // NorlaError when the record directory or the chunk is broken.
     void showSelectedRecord();
     void fillRecordView(const FieldGrid& record);
     void showCreators(QByteArrayView creators);
-    void Panel14Resize();
+    void fitEditsToPanel();
 
     QString m_startDir;
     BrowseList m_list;
     NameListModel* m_model = nullptr;
     QListView* m_names = nullptr;
-    QWidget* m_panel14 = nullptr;
+    QWidget* m_recordPanel = nullptr;
     QGroupBox* m_creatorGroup = nullptr;
-    std::array<QLabel*, 4> m_creatorLabels{};
-    std::array<QLineEdit*, 4> m_creatorEdits{};
+    // A record names at most this many creators.
+    static constexpr int CreatorSlots = 4;
+    std::array<QLabel*, CreatorSlots> m_creatorLabels{};
+    std::array<QLineEdit*, CreatorSlots> m_creatorEdits{};
     QLabel* m_publicationLabel = nullptr;
     QLabel* m_volumeLabel = nullptr;
     std::array<QLineEdit*, FieldGrid::RowCount> m_rowEdits{}; // by FieldGrid row; null for rows not shown
     QLineEdit* m_translation = nullptr;
     QList<QWidget*> m_longEdits;
-    int m_changedByPress = -1; // the row whose selection a mouse press just showed
+    static constexpr int NoRow = -1;
+    int m_changedByPress = NoRow; // the row whose selection a mouse press just showed
     bool m_selecting = false;
 };

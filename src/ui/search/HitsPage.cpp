@@ -12,13 +12,28 @@
 
 namespace {
 
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Page = "lap_talalatok";
+constexpr auto ListPanel = "Panel_talalat";
+constexpr auto HitList = "lb_talalat";
+constexpr auto ResultsText = "re_tal";
+} // namespace ObjectName
+
 constexpr int kListPanelWidth = 185;
+constexpr int kTextPanelWidth = 600; // at first; the text takes what the window gives
+constexpr int kResultsPointSize = 12;
+
+QString resultsFontFamily()
+{
+    return QStringLiteral("Times New Roman");
+}
 
 QTextCharFormat runFormat(const HitRun& run)
 {
     QTextCharFormat format;
-    format.setFontFamilies({QStringLiteral("Times New Roman")});
-    format.setFontPointSize(12);
+    format.setFontFamilies({resultsFontFamily()});
+    format.setFontPointSize(kResultsPointSize);
     format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(run.italic);
     return format;
@@ -28,16 +43,16 @@ QTextCharFormat runFormat(const HitRun& run)
 
 HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(QStringLiteral("lap_talalatok"));
+    setObjectName(ObjectName::Page);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
     auto* panel = new QWidget(splitter);
-    panel->setObjectName(QStringLiteral("Panel_talalat"));
+    panel->setObjectName(ObjectName::ListPanel);
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_list = new QListView(panel);
-    m_list->setObjectName(QStringLiteral("lb_talalat"));
+    m_list->setObjectName(ObjectName::HitList);
     m_list->setUniformItemSizes(true);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model = new NameListModel(&m_names, this);
@@ -45,23 +60,23 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
     panelLayout->addWidget(m_list);
 
     m_text = new QTextEdit(splitter);
-    m_text->setObjectName(QStringLiteral("re_tal"));
+    m_text->setObjectName(ObjectName::ResultsText);
     m_text->setReadOnly(true);
     m_text->setUndoRedoEnabled(false);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_text->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_text->document()->setDefaultFont(QFont(QStringLiteral("Times New Roman"), 12));
+    m_text->document()->setDefaultFont(QFont(resultsFontFamily(), kResultsPointSize));
 
     splitter->addWidget(panel);
     splitter->addWidget(m_text);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({kListPanelWidth, 600});
+    splitter->setSizes({kListPanelWidth, kTextPanelWidth});
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
 
-    connect(m_list, &QListView::clicked, this, &HitsPage::lb_talalatClick);
+    connect(m_list, &QListView::clicked, this, &HitsPage::openHit);
 }
 
 void HitsPage::clearHitList()
@@ -99,7 +114,7 @@ void HitsPage::appendEntry(const QList<HitRun>& entry)
     cursor.endEditBlock();
 }
 
-void HitsPage::lb_talalatClick(const QModelIndex& index)
+void HitsPage::openHit(const QModelIndex& index)
 {
     if (!index.isValid() || !m_list->selectionModel()->isSelected(index))
         return;

@@ -9,8 +9,8 @@ class NameListModel;
 class QListView;
 class QTextEdit;
 
-// "Találatok" (lap_talalatok, page 3): the hit list lb_talalat and the
-// results text re_tal of the last composite search.
+// "Találatok": the names of the records the last composite search found, and
+// beside them the found records as formatted text.
 class HitsPage final : public QWidget
 {
     Q_OBJECT
@@ -21,7 +21,7 @@ public:
 
     void clearHitList();
     void clearResultsText();
-    // Appended names appear in lb_talalat at the next showAppendedHits().
+    // Appended names appear in the hit list at the next showAppendedHits().
     void appendHit(QByteArrayView recordName);
     void showAppendedHits();
     void appendEntry(const QList<HitRun>& entry);
@@ -33,7 +33,7 @@ Q_SIGNALS:
     void openHitRequested(const QString& recordName);
 
 private:
-    void lb_talalatClick(const QModelIndex& index);
+    void openHit(const QModelIndex& index);
 
     ByteStringList m_names;
     NameListModel* m_model = nullptr;

@@ -26,37 +26,81 @@
 #include <QScreen>
 #include <QStringListModel>
 
+#include <algorithm>
+
 namespace {
+
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr const char* Dialog = "keresform";
+constexpr const char* ModeBox = "rg_keres";
+constexpr const char* ModeButtons[] = {"rg_keres_0", "rg_keres_1"}; // by SearchCriteria::Mode
+constexpr const char* MatchBox = "rg_mod";
+constexpr const char* MatchButtons[] = {"rg_mod_0", "rg_mod_1"}; // by SearchCriteria::MatchKind
+constexpr const char* OneTermBox = "rg_1";
+constexpr const char* OneTermLabel = "lab1";
+constexpr const char* TermEdit = "edit_1";
+constexpr const char* SeveralTermsBox = "rg_2";
+constexpr const char* SeveralTermsLabel = "lab2";
+constexpr const char* NewTermEdit = "edit_2";
+constexpr const char* AddTermButton = "gomb_hozza";
+constexpr const char* TermList = "lb_keres";
+constexpr const char* RemoveTermButton = "gomb_elvesz";
+constexpr const char* ConnectiveLabel = "lab3";
+constexpr const char* AndButton = "rb21";
+constexpr const char* OrButton = "rb22";
+constexpr const char* TermFieldBox = "rg_miben";
+constexpr const char* TermFields[SearchCriteria::TermFieldCount] = {
+    "cb21", "cb22", "cb23", "cb24", "cb25", "cb26", "cb27", "cb28", "cb29", "cb30", "cb31", "cb32",
+};
+constexpr const char* RestrictionBox = "rg_lista";
+// The text restrictions, then the translation.
+constexpr const char* RestrictionChecks[] = {"cb1", "cb2", "cb3", "cb4", "cb5", "cb6", "cb7", "cb8", "cb9"};
+constexpr const char* RestrictionEdits[SearchCriteria::TextRestrictionCount] = {
+    "edit1", "edit2", "edit3", "edit4", "edit5", "edit6", "edit7", "edit8",
+};
+constexpr const char* TranslationYes = "rb_lista1";
+constexpr const char* TranslationNo = "rb_lista2";
+constexpr const char* PickListHeading = "lab_listanev";
+constexpr const char* PickList = "lb_fo";
+constexpr const char* Progress = "csikkeres";
+constexpr const char* OutcomeBox = "gb_talalat";
+constexpr const char* Outcome = "Memo_talalat";
+constexpr const char* ResetButton = "gomb_alap";
+constexpr const char* HitsButton = "gomb_talalatok";
+constexpr const char* SearchButton = "gomb_keres";
+constexpr const char* CancelButton = "gomb_megsem";
+} // namespace ObjectName
 
 constexpr int kClientWidth = 765;
 constexpr int kClientHeight = 451;
 constexpr int kMaxProgress = 1 << 30;
+constexpr int kIdleProgressMaximum = 100;
+constexpr int kModeCount = 2;      // SearchCriteria::Mode
+constexpr int kMatchKindCount = 2; // SearchCriteria::MatchKind
 
-struct TermFieldBox
-{
-    const char* name;
-    const char16_t* caption;
-};
-constexpr TermFieldBox kTermFields[SearchCriteria::TermFieldCount] = {
-    {"cb21", u"Tárgykör"},
-    {"cb22", u"Alkotó"},
-    {"cb23", u"Cím"},
-    {"cb24", u"Kiadvány"},
-    {"cb25", u"Kiadó"},
-    {"cb26", u"Könyvsorozat"},
-    {"cb27", u"Kötetszám"},
-    {"cb28", u"Oldalszám"},
-    {"cb29", u"Év"},
-    {"cb30", u"Évfolyam"},
-    {"cb31", u"Megjelenés helye"},
-    {"cb32", u"Megjegyzés"},
+// The term fields stand in columns of four check boxes.
+constexpr int kTermFieldsPerColumn = 4;
+constexpr int kTermFieldColumnWidth = 120;
+constexpr int kTermFieldRowHeight = 20;
+// The restriction rows: a check box, and for text restrictions an edit beside it.
+constexpr int kRestrictionRowHeight = 24;
+// The radio buttons of the two top groups, one under the other.
+constexpr int kRadioRowHeight = 22;
+
+const QColor kHitsFoundColour = Qt::darkGreen;
+const QColor kNoHitColour = Qt::red;
+
+constexpr const char16_t* kTermFieldCaptions[SearchCriteria::TermFieldCount] = {
+    u"Tárgykör",  u"Alkotó", u"Cím",      u"Kiadvány",         u"Kiadó",      u"Könyvsorozat", u"Kötetszám",
+    u"Oldalszám", u"Év",     u"Évfolyam", u"Megjelenés helye", u"Megjegyzés",
 };
 
 struct RestrictionRow
 {
-    const char16_t* caption;  // check box cbN
+    const char16_t* caption;  // the check box
     const char16_t* pickFile; // pick list in the start directory
-    const char16_t* heading;  // lab_listanev while the pick list is shown
+    const char16_t* heading;  // above the pick list while it is shown
 };
 constexpr RestrictionRow kRestrictions[SearchCriteria::TextRestrictionCount] = {
     {u"Kötet:", u"kotet.zda", u"Kötet:"},
@@ -68,6 +112,7 @@ constexpr RestrictionRow kRestrictions[SearchCriteria::TextRestrictionCount] = {
     {u" Adathordozó típusa:", u"adath.zda", u"Adathordozó típusa:"},
     {u"Nyelv:", u"nyelv.zda", u"Nyelv:"},
 };
+constexpr const char16_t* kTranslationCaption = u"Fordítás:";
 
 QString str(const char16_t* text)
 {
@@ -76,7 +121,7 @@ QString str(const char16_t* text)
 
 template <typename W> W* named(W* widget, const char* name)
 {
-    widget->setObjectName(QString::fromLatin1(name));
+    widget->setObjectName(name);
     return widget;
 }
 
@@ -124,7 +169,7 @@ private:
 
 SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("keresform"));
+    setObjectName(ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Összetett keresés"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -136,143 +181,148 @@ SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
     buildTermFields();
     buildRestrictions();
     buildResultArea();
-    reset();
+    resetControls();
 }
 
 void SearchDialog::buildSearchGroups()
 {
-    auto* rg_keres = named(new QGroupBox(QStringLiteral(" Keresés "), this), "rg_keres");
-    rg_keres->setGeometry(8, 8, 180, 64);
+    auto* modeBox = named(new QGroupBox(QStringLiteral(" Keresés "), this), ObjectName::ModeBox);
+    modeBox->setGeometry(8, 8, 180, 64);
     m_modeGroup = new QButtonGroup(this);
-    const char* modeNames[] = {"rg_keres_0", "rg_keres_1"};
-    const QString modeCaptions[] = {QStringLiteral("egy kifejezésre"), QStringLiteral("több kifejezésre")};
-    for (int i = 0; i < 2; ++i) {
-        auto* radio = named(new QRadioButton(modeCaptions[i], rg_keres), modeNames[i]);
-        radio->setGeometry(10, 18 + i * 22, 160, 20);
+    const QString modeCaptions[kModeCount] = {QStringLiteral("egy kifejezésre"),
+                                              QStringLiteral("több kifejezésre")};
+    for (int i = 0; i < kModeCount; ++i) {
+        auto* radio = named(new QRadioButton(modeCaptions[i], modeBox), ObjectName::ModeButtons[i]);
+        radio->setGeometry(10, 18 + i * kRadioRowHeight, 160, 20);
         m_modeGroup->addButton(radio, i);
     }
-    connect(m_modeGroup, &QButtonGroup::idClicked, this, &SearchDialog::rg_keresClick);
+    connect(m_modeGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { applyMode(SearchCriteria::Mode(id)); });
 
-    auto* rg_mod = named(new QGroupBox(QStringLiteral(" Keresés módja "), this), "rg_mod");
-    rg_mod->setGeometry(196, 8, 181, 64);
+    auto* matchBox = named(new QGroupBox(QStringLiteral(" Keresés módja "), this), ObjectName::MatchBox);
+    matchBox->setGeometry(196, 8, 181, 64);
     m_matchGroup = new QButtonGroup(this);
-    const char* matchNames[] = {"rg_mod_0", "rg_mod_1"};
-    const QString matchCaptions[] = {QStringLiteral("szóra"), QStringLiteral("szótöredékre")};
-    for (int i = 0; i < 2; ++i) {
-        auto* radio = named(new QRadioButton(matchCaptions[i], rg_mod), matchNames[i]);
-        radio->setGeometry(10, 18 + i * 22, 160, 20);
+    const QString matchCaptions[kMatchKindCount] = {QStringLiteral("szóra"), QStringLiteral("szótöredékre")};
+    for (int i = 0; i < kMatchKindCount; ++i) {
+        auto* radio = named(new QRadioButton(matchCaptions[i], matchBox), ObjectName::MatchButtons[i]);
+        radio->setGeometry(10, 18 + i * kRadioRowHeight, 160, 20);
         m_matchGroup->addButton(radio, i);
     }
 
-    rg_1 = named(new QGroupBox(QStringLiteral(" Keresés egy kifejezésre "), this), "rg_1");
-    rg_1->setGeometry(8, 78, 369, 52);
-    lab1 = named(new QLabel(QStringLiteral("Keresendő:"), rg_1), "lab1");
-    lab1->setGeometry(10, 22, 68, 17);
-    edit_1 = named(new QLineEdit(rg_1), "edit_1");
-    edit_1->setGeometry(80, 19, 279, 23);
-    connect(edit_1, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
+    m_oneTermBox =
+        named(new QGroupBox(QStringLiteral(" Keresés egy kifejezésre "), this), ObjectName::OneTermBox);
+    m_oneTermBox->setGeometry(8, 78, 369, 52);
+    m_oneTermLabel = named(new QLabel(QStringLiteral("Keresendő:"), m_oneTermBox), ObjectName::OneTermLabel);
+    m_oneTermLabel->setGeometry(10, 22, 68, 17);
+    m_termEdit = named(new QLineEdit(m_oneTermBox), ObjectName::TermEdit);
+    m_termEdit->setGeometry(80, 19, 279, 23);
+    connect(m_termEdit, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
 
-    rg_2 = named(new QGroupBox(QStringLiteral(" Keresés több kifejezésre "), this), "rg_2");
-    rg_2->setGeometry(8, 136, 369, 160);
-    lab2 = named(new QLabel(QStringLiteral("Keresendő:"), rg_2), "lab2");
-    lab2->setGeometry(10, 22, 68, 17);
-    edit_2 = named(new QLineEdit(rg_2), "edit_2");
-    edit_2->setGeometry(80, 19, 191, 23);
-    gomb_hozza = named(new QPushButton(QStringLiteral("Hozzáad"), rg_2), "gomb_hozza");
-    gomb_hozza->setGeometry(277, 18, 82, 25);
-    lb_keres = named(new QListWidget(rg_2), "lb_keres");
-    lb_keres->setGeometry(80, 48, 191, 76);
-    gomb_elvesz = named(new QPushButton(QStringLiteral("Töröl"), rg_2), "gomb_elvesz");
-    gomb_elvesz->setGeometry(277, 48, 82, 25);
-    lab3 = named(new QLabel(QStringLiteral("A kifejezések közötti kapcsolat:"), rg_2), "lab3");
-    lab3->setGeometry(10, 132, 190, 17);
-    rb21 = named(new QRadioButton(QStringLiteral("és"), rg_2), "rb21");
-    rb21->setGeometry(204, 130, 50, 20);
-    rb22 = named(new QRadioButton(QStringLiteral("vagy"), rg_2), "rb22");
-    rb22->setGeometry(258, 130, 60, 20);
-    connect(edit_2, &QLineEdit::textChanged, this, &SearchDialog::edit_2Change);
-    connect(gomb_hozza, &QPushButton::clicked, this, &SearchDialog::gomb_hozzaClick);
-    connect(lb_keres, &QListWidget::itemSelectionChanged, this, &SearchDialog::lb_keresClick);
-    connect(gomb_elvesz, &QPushButton::clicked, this, &SearchDialog::gomb_elveszClick);
+    m_severalTermsBox =
+        named(new QGroupBox(QStringLiteral(" Keresés több kifejezésre "), this), ObjectName::SeveralTermsBox);
+    m_severalTermsBox->setGeometry(8, 136, 369, 160);
+    m_severalTermsLabel =
+        named(new QLabel(QStringLiteral("Keresendő:"), m_severalTermsBox), ObjectName::SeveralTermsLabel);
+    m_severalTermsLabel->setGeometry(10, 22, 68, 17);
+    m_newTermEdit = named(new QLineEdit(m_severalTermsBox), ObjectName::NewTermEdit);
+    m_newTermEdit->setGeometry(80, 19, 191, 23);
+    m_addTermButton =
+        named(new QPushButton(QStringLiteral("Hozzáad"), m_severalTermsBox), ObjectName::AddTermButton);
+    m_addTermButton->setGeometry(277, 18, 82, 25);
+    m_termList = named(new QListWidget(m_severalTermsBox), ObjectName::TermList);
+    m_termList->setGeometry(80, 48, 191, 76);
+    m_removeTermButton =
+        named(new QPushButton(QStringLiteral("Töröl"), m_severalTermsBox), ObjectName::RemoveTermButton);
+    m_removeTermButton->setGeometry(277, 48, 82, 25);
+    m_connectiveLabel =
+        named(new QLabel(QStringLiteral("A kifejezések közötti kapcsolat:"), m_severalTermsBox),
+              ObjectName::ConnectiveLabel);
+    m_connectiveLabel->setGeometry(10, 132, 190, 17);
+    m_andButton = named(new QRadioButton(QStringLiteral("és"), m_severalTermsBox), ObjectName::AndButton);
+    m_andButton->setGeometry(204, 130, 50, 20);
+    m_orButton = named(new QRadioButton(QStringLiteral("vagy"), m_severalTermsBox), ObjectName::OrButton);
+    m_orButton->setGeometry(258, 130, 60, 20);
+    connect(m_newTermEdit, &QLineEdit::textChanged, this, &SearchDialog::updateAddButton);
+    connect(m_addTermButton, &QPushButton::clicked, this, &SearchDialog::addTerm);
+    connect(m_termList, &QListWidget::itemSelectionChanged, this, &SearchDialog::updateRemoveButton);
+    connect(m_removeTermButton, &QPushButton::clicked, this, &SearchDialog::removeTerm);
 }
 
 void SearchDialog::buildTermFields()
 {
-    auto* rg_miben = named(new QGroupBox(QStringLiteral(" Miben keressen "), this), "rg_miben");
-    rg_miben->setGeometry(8, 302, 369, 104);
+    auto* box = named(new QGroupBox(QStringLiteral(" Miben keressen "), this), ObjectName::TermFieldBox);
+    box->setGeometry(8, 302, 369, 104);
     for (int i = 0; i < SearchCriteria::TermFieldCount; ++i) {
-        auto* box = named(new QCheckBox(str(kTermFields[i].caption), rg_miben), kTermFields[i].name);
-        box->setGeometry(10 + (i / 4) * 120, 20 + (i % 4) * 20, 118, 20);
-        m_termFields[i] = box;
+        auto* check = named(new QCheckBox(str(kTermFieldCaptions[i]), box), ObjectName::TermFields[i]);
+        check->setGeometry(10 + (i / kTermFieldsPerColumn) * kTermFieldColumnWidth,
+                           20 + (i % kTermFieldsPerColumn) * kTermFieldRowHeight, kTermFieldColumnWidth - 2,
+                           kTermFieldRowHeight);
+        m_termFields[i] = check;
     }
 }
 
 void SearchDialog::buildRestrictions()
 {
-    auto* rg_lista = named(new QGroupBox(QStringLiteral(" Keresés szűkítése "), this), "rg_lista");
-    rg_lista->setGeometry(385, 8, 372, 252);
-    for (int i = 0; i < 9; ++i) {
-        const int tag = i + 1;
-        const QString caption = i < 8 ? str(kRestrictions[i].caption) : QStringLiteral("Fordítás:");
-        auto* box = new QCheckBox(caption, rg_lista);
-        box->setObjectName(QStringLiteral("cb%1").arg(tag));
-        box->setProperty("Tag", tag);
-        box->setGeometry(8, 20 + i * 24, 142, 20);
-        connect(box, &QCheckBox::clicked, this, [this, tag] { cb1Click(tag); });
-        m_restrictionChecks[i] = box;
-        if (i == 8)
+    auto* box = named(new QGroupBox(QStringLiteral(" Keresés szűkítése "), this), ObjectName::RestrictionBox);
+    box->setGeometry(385, 8, 372, 252);
+    for (int i = 0; i < RestrictionCheckCount; ++i) {
+        const QString caption =
+            i == TranslationCheck ? str(kTranslationCaption) : str(kRestrictions[i].caption);
+        auto* check = named(new QCheckBox(caption, box), ObjectName::RestrictionChecks[i]);
+        check->setGeometry(8, 20 + i * kRestrictionRowHeight, 142, 20);
+        connect(check, &QCheckBox::clicked, this, [this, i] { selectRestriction(i); });
+        m_restrictionChecks[i] = check;
+        if (i == TranslationCheck)
             break;
-        auto* edit = new QLineEdit(rg_lista);
-        edit->setObjectName(QStringLiteral("edit%1").arg(tag));
-        edit->setProperty("Tag", tag);
-        edit->setGeometry(150, 18 + i * 24, 100, 23);
+        auto* edit = named(new QLineEdit(box), ObjectName::RestrictionEdits[i]);
+        edit->setGeometry(150, 18 + i * kRestrictionRowHeight, 100, 23);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
         m_restrictionEdits[i] = edit;
     }
-    rb_lista1 = named(new QRadioButton(QStringLiteral("igen"), rg_lista), "rb_lista1");
-    rb_lista1->setGeometry(150, 212, 50, 20);
-    rb_lista2 = named(new QRadioButton(QStringLiteral("nem"), rg_lista), "rb_lista2");
-    rb_lista2->setGeometry(202, 212, 50, 20);
+    m_translationYes = named(new QRadioButton(QStringLiteral("igen"), box), ObjectName::TranslationYes);
+    m_translationYes->setGeometry(150, 212, 50, 20);
+    m_translationNo = named(new QRadioButton(QStringLiteral("nem"), box), ObjectName::TranslationNo);
+    m_translationNo->setGeometry(202, 212, 50, 20);
 
-    lab_listanev = named(new QLabel(rg_lista), "lab_listanev");
-    lab_listanev->setGeometry(258, 20, 106, 17);
-    lb_fo = named(new QListView(rg_lista), "lb_fo");
-    lb_fo->setGeometry(258, 40, 106, 204);
-    lb_fo->setUniformItemSizes(true);
-    lb_fo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pickListHeading = named(new QLabel(box), ObjectName::PickListHeading);
+    m_pickListHeading->setGeometry(258, 20, 106, 17);
+    m_pickListView = named(new QListView(box), ObjectName::PickList);
+    m_pickListView->setGeometry(258, 40, 106, 204);
+    m_pickListView->setUniformItemSizes(true);
+    m_pickListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pickList = new QStringListModel(this);
-    lb_fo->setModel(m_pickList);
-    connect(lb_fo, &QListView::clicked, this, &SearchDialog::lb_foDblClick);
+    m_pickListView->setModel(m_pickList);
+    connect(m_pickListView, &QListView::clicked, this, &SearchDialog::takePickedEntry);
 }
 
 void SearchDialog::buildResultArea()
 {
-    csikkeres = named(new QProgressBar(this), "csikkeres");
-    csikkeres->setGeometry(385, 266, 372, 16);
-    csikkeres->setTextVisible(false);
+    m_progress = named(new QProgressBar(this), ObjectName::Progress);
+    m_progress->setGeometry(385, 266, 372, 16);
+    m_progress->setTextVisible(false);
 
-    auto* gb_talalat = named(new QGroupBox(this), "gb_talalat");
-    gb_talalat->setGeometry(385, 288, 372, 118);
-    Memo_talalat = named(new QPlainTextEdit(gb_talalat), "Memo_talalat");
-    Memo_talalat->setGeometry(8, 10, 356, 100);
-    Memo_talalat->setReadOnly(true);
+    auto* outcomeBox = named(new QGroupBox(this), ObjectName::OutcomeBox);
+    outcomeBox->setGeometry(385, 288, 372, 118);
+    m_outcome = named(new QPlainTextEdit(outcomeBox), ObjectName::Outcome);
+    m_outcome->setGeometry(8, 10, 356, 100);
+    m_outcome->setReadOnly(true);
 
-    gomb_alap = named(new QPushButton(QStringLiteral("Alaphelyzet"), this), "gomb_alap");
-    gomb_alap->setGeometry(8, 416, 100, 27);
-    gomb_talalatok = named(new QPushButton(QStringLiteral("Találatok"), this), "gomb_talalatok");
-    gomb_talalatok->setGeometry(441, 416, 100, 27);
-    gomb_keres = named(new QPushButton(QStringLiteral("Keresés"), this), "gomb_keres");
-    gomb_keres->setGeometry(549, 416, 100, 27);
-    gomb_megsem = named(new QPushButton(QStringLiteral("Mégsem"), this), "gomb_megsem");
-    gomb_megsem->setGeometry(657, 416, 100, 27);
-    for (QPushButton* button : {gomb_alap, gomb_talalatok, gomb_keres, gomb_megsem})
+    m_resetButton = named(new QPushButton(QStringLiteral("Alaphelyzet"), this), ObjectName::ResetButton);
+    m_resetButton->setGeometry(8, 416, 100, 27);
+    m_hitsButton = named(new QPushButton(QStringLiteral("Találatok"), this), ObjectName::HitsButton);
+    m_hitsButton->setGeometry(441, 416, 100, 27);
+    m_searchButton = named(new QPushButton(QStringLiteral("Keresés"), this), ObjectName::SearchButton);
+    m_searchButton->setGeometry(549, 416, 100, 27);
+    m_cancelButton = named(new QPushButton(QStringLiteral("Mégsem"), this), ObjectName::CancelButton);
+    m_cancelButton->setGeometry(657, 416, 100, 27);
+    for (QPushButton* button : {m_resetButton, m_hitsButton, m_searchButton, m_cancelButton})
         button->setAutoDefault(false);
 
-    connect(gomb_alap, &QPushButton::clicked, this, &SearchDialog::gomb_alapClick);
-    connect(gomb_talalatok, &QPushButton::clicked, this, &SearchDialog::gomb_talalatokClick);
-    connect(gomb_keres, &QPushButton::clicked, this, &SearchDialog::gomb_keresClick);
-    connect(gomb_megsem, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_resetButton, &QPushButton::clicked, this, &SearchDialog::resetByUser);
+    connect(m_hitsButton, &QPushButton::clicked, this, &SearchDialog::showHits);
+    connect(m_searchButton, &QPushButton::clicked, this, &SearchDialog::runSearch);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void SearchDialog::setHitsPage(HitsPage* page)
@@ -285,38 +335,39 @@ void SearchDialog::setStartDir(const QString& startDir)
     m_startDir = startDir;
 }
 
-void SearchDialog::reset()
+void SearchDialog::resetControls()
 {
-    m_modeGroup->button(0)->setChecked(true);
-    for (QWidget* w : std::initializer_list<QWidget*>{rg_1, lab1, edit_1})
+    m_modeGroup->button(int(SearchCriteria::Mode::OneTerm))->setChecked(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_oneTermBox, m_oneTermLabel, m_termEdit})
         w->setEnabled(true);
-    for (QWidget* w : std::initializer_list<QWidget*>{rg_2, lab2, edit_2, lb_keres, gomb_hozza, gomb_elvesz,
-                                                      lab3, rb21, rb22})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_severalTermsBox, m_severalTermsLabel, m_newTermEdit,
+                                                      m_termList, m_addTermButton, m_removeTermButton,
+                                                      m_connectiveLabel, m_andButton, m_orButton})
         w->setEnabled(false);
-    edit_1->clear();
-    edit_2->clear();
-    lb_keres->clear();
-    rb21->setChecked(true);
-    m_matchGroup->button(1)->setChecked(true);
-    for (QCheckBox* box : m_restrictionChecks)
-        box->setChecked(false);
+    m_termEdit->clear();
+    m_newTermEdit->clear();
+    m_termList->clear();
+    m_andButton->setChecked(true);
+    m_matchGroup->button(int(SearchCriteria::MatchKind::Fragment))->setChecked(true);
+    for (QCheckBox* check : m_restrictionChecks)
+        check->setChecked(false);
     for (QLineEdit* edit : m_restrictionEdits) {
         edit->clear();
         edit->setEnabled(false);
     }
-    rb_lista1->setEnabled(false);
-    rb_lista2->setEnabled(false);
-    rb_lista1->setChecked(true);
-    for (QCheckBox* box : m_termFields)
-        box->setChecked(true);
-    lab_listanev->clear();
-    Memo_talalat->clear();
-    csikkeres->setMaximum(100);
-    csikkeres->setValue(0);
-    gomb_alap->setEnabled(true);
-    gomb_megsem->setEnabled(true);
-    gomb_keres->setEnabled(false);
-    gomb_talalatok->setEnabled(false);
+    m_translationYes->setEnabled(false);
+    m_translationNo->setEnabled(false);
+    m_translationYes->setChecked(true);
+    for (QCheckBox* check : m_termFields)
+        check->setChecked(true);
+    m_pickListHeading->clear();
+    m_outcome->clear();
+    m_progress->setMaximum(kIdleProgressMaximum);
+    m_progress->setValue(0);
+    m_resetButton->setEnabled(true);
+    m_cancelButton->setEnabled(true);
+    m_searchButton->setEnabled(false);
+    m_hitsButton->setEnabled(false);
 }
 
 void SearchDialog::showEvent(QShowEvent* event)
@@ -326,61 +377,69 @@ void SearchDialog::showEvent(QShowEvent* event)
         return;
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
-    FormActivate();
+    prepareForShowing();
 }
 
-void SearchDialog::FormActivate()
+// The role list may have changed since the last showing; the hits name the
+// roles from it.
+void SearchDialog::prepareForShowing()
 {
     m_roles.clear();
     const bool read = runGuarded(
         this, [this] { m_roles = readRoleList(QDir(m_startDir).filePath(QStringLiteral("szerep.zda"))); });
     if (!read)
         return;
-    (mode() == 0 ? edit_1 : edit_2)->setFocus();
+    (mode() == SearchCriteria::Mode::OneTerm ? m_termEdit : m_newTermEdit)->setFocus();
 }
 
+// Clicking into a restriction's edit brings back its own pick list.
 bool SearchDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
-        const int tag = watched->property("Tag").toInt();
-        if (tag >= 1 && tag <= SearchCriteria::TextRestrictionCount && watched == m_restrictionEdits[tag - 1])
-            cb1Click(tag);
+        const auto edit = std::find(m_restrictionEdits.begin(), m_restrictionEdits.end(), watched);
+        if (edit != m_restrictionEdits.end())
+            selectRestriction(int(edit - m_restrictionEdits.begin()));
     }
     return QDialog::eventFilter(watched, event);
 }
 
-int SearchDialog::mode() const
+SearchCriteria::Mode SearchDialog::mode() const
 {
-    return m_modeGroup->checkedId() == 1 ? 1 : 0;
+    return m_modeGroup->checkedId() == int(SearchCriteria::Mode::SeveralTerms)
+               ? SearchCriteria::Mode::SeveralTerms
+               : SearchCriteria::Mode::OneTerm;
 }
 
-void SearchDialog::rg_keresClick(int item)
+void SearchDialog::applyMode(SearchCriteria::Mode mode)
 {
-    const bool several = item == 1;
-    for (QWidget* w : std::initializer_list<QWidget*>{rg_2, lab2, edit_2, lb_keres, lab3, rb21, rb22})
+    const bool several = mode == SearchCriteria::Mode::SeveralTerms;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_severalTermsBox, m_severalTermsLabel, m_newTermEdit,
+                                                      m_termList, m_connectiveLabel, m_andButton, m_orButton})
         w->setEnabled(several);
-    gomb_hozza->setEnabled(several && !edit_2->text().isEmpty());
-    gomb_elvesz->setEnabled(several && !lb_keres->selectedItems().isEmpty());
-    for (QWidget* w : std::initializer_list<QWidget*>{rg_1, lab1, edit_1})
+    m_addTermButton->setEnabled(several && !m_newTermEdit->text().isEmpty());
+    m_removeTermButton->setEnabled(several && !m_termList->selectedItems().isEmpty());
+    for (QWidget* w : std::initializer_list<QWidget*>{m_oneTermBox, m_oneTermLabel, m_termEdit})
         w->setEnabled(!several);
-    (several ? edit_2 : edit_1)->setFocus();
+    (several ? m_newTermEdit : m_termEdit)->setFocus();
     updateSearchButton();
 }
 
-void SearchDialog::cb1Click(int tag)
+// Follows the check box's state, and for a text restriction shows its pick
+// list, which the next pick fills into its edit.
+void SearchDialog::selectRestriction(int check)
 {
-    m_currentRestriction = tag;
-    const bool checked = m_restrictionChecks[tag - 1]->isChecked();
-    if (tag == 9) {
-        rb_lista1->setEnabled(checked);
-        rb_lista2->setEnabled(checked);
+    m_currentRestriction = check;
+    const bool checked = m_restrictionChecks[check]->isChecked();
+    if (check == TranslationCheck) {
+        m_translationYes->setEnabled(checked);
+        m_translationNo->setEnabled(checked);
         updateSearchButton();
         return;
     }
-    m_restrictionEdits[tag - 1]->setEnabled(checked);
+    m_restrictionEdits[check]->setEnabled(checked);
     updateSearchButton();
-    const RestrictionRow& row = kRestrictions[tag - 1];
-    lab_listanev->setText(str(row.heading));
+    const RestrictionRow& row = kRestrictions[check];
+    m_pickListHeading->setText(str(row.heading));
     // A pick list that cannot be read leaves the list empty rather than
     // showing the entries of another restriction under this heading.
     m_pickList->setStringList({});
@@ -389,79 +448,81 @@ void SearchDialog::cb1Click(int tag)
     });
 }
 
-void SearchDialog::lb_foDblClick()
+void SearchDialog::takePickedEntry()
 {
-    const QModelIndex current = lb_fo->currentIndex();
-    if (m_currentRestriction < 1 || m_currentRestriction > SearchCriteria::TextRestrictionCount ||
-        !current.isValid() || !lb_fo->selectionModel()->isSelected(current))
+    const QModelIndex current = m_pickListView->currentIndex();
+    if (m_currentRestriction < 0 || m_currentRestriction >= SearchCriteria::TextRestrictionCount ||
+        !current.isValid() || !m_pickListView->selectionModel()->isSelected(current))
         return;
-    m_restrictionEdits[m_currentRestriction - 1]->setText(current.data().toString());
+    m_restrictionEdits[m_currentRestriction]->setText(current.data().toString());
     updateSearchButton();
 }
 
-void SearchDialog::edit_2Change()
+void SearchDialog::updateAddButton()
 {
-    gomb_hozza->setEnabled(!edit_2->text().isEmpty());
+    m_addTermButton->setEnabled(!m_newTermEdit->text().isEmpty());
 }
 
-void SearchDialog::gomb_hozzaClick()
+void SearchDialog::addTerm()
 {
-    if (edit_2->text().isEmpty())
+    if (m_newTermEdit->text().isEmpty())
         return;
-    lb_keres->addItem(edit_2->text());
-    edit_2->clear();
-    gomb_hozza->setEnabled(false);
+    m_termList->addItem(m_newTermEdit->text());
+    m_newTermEdit->clear();
+    m_addTermButton->setEnabled(false);
     updateSearchButton();
 }
 
-void SearchDialog::lb_keresClick()
+void SearchDialog::updateRemoveButton()
 {
-    gomb_elvesz->setEnabled(!lb_keres->selectedItems().isEmpty());
+    m_removeTermButton->setEnabled(!m_termList->selectedItems().isEmpty());
 }
 
-void SearchDialog::gomb_elveszClick()
+void SearchDialog::removeTerm()
 {
-    const QList<QListWidgetItem*> selected = lb_keres->selectedItems();
+    const QList<QListWidgetItem*> selected = m_termList->selectedItems();
     if (selected.isEmpty())
         return;
-    delete lb_keres->takeItem(lb_keres->row(selected.first()));
-    lb_keres->clearSelection();
-    gomb_elvesz->setEnabled(false);
+    delete m_termList->takeItem(m_termList->row(selected.first()));
+    m_termList->clearSelection();
+    m_removeTermButton->setEnabled(false);
     updateSearchButton();
 }
 
 void SearchDialog::updateSearchButton()
 {
-    gomb_keres->setEnabled(criteria().canSearch());
+    m_searchButton->setEnabled(criteria().canSearch());
 }
 
 SearchCriteria SearchDialog::criteria() const
 {
     SearchCriteria c;
-    c.mode = mode() == 1 ? SearchCriteria::Mode::SeveralTerms : SearchCriteria::Mode::OneTerm;
-    c.term = edit_1->text();
-    for (int i = 0; i < lb_keres->count(); ++i)
-        c.terms.append(lb_keres->item(i)->text());
-    c.connective = rb21->isChecked() ? SearchCriteria::Connective::And : SearchCriteria::Connective::Or;
-    c.matchKind = m_matchGroup->checkedId() == 0 ? SearchCriteria::MatchKind::Word
-                                                 : SearchCriteria::MatchKind::Fragment;
+    c.mode = mode();
+    c.term = m_termEdit->text();
+    for (int i = 0; i < m_termList->count(); ++i)
+        c.terms.append(m_termList->item(i)->text());
+    c.connective =
+        m_andButton->isChecked() ? SearchCriteria::Connective::And : SearchCriteria::Connective::Or;
+    c.matchKind = m_matchGroup->checkedId() == int(SearchCriteria::MatchKind::Word)
+                      ? SearchCriteria::MatchKind::Word
+                      : SearchCriteria::MatchKind::Fragment;
     for (int i = 0; i < SearchCriteria::TermFieldCount; ++i)
         c.termFields[i] = m_termFields[i]->isChecked();
     for (int i = 0; i < SearchCriteria::TextRestrictionCount; ++i)
         c.restrictions[i] = {m_restrictionChecks[i]->isChecked(), m_restrictionEdits[i]->text()};
-    c.translationChecked = m_restrictionChecks[8]->isChecked();
-    c.translationYes = rb_lista1->isChecked();
+    c.translationChecked = m_restrictionChecks[TranslationCheck]->isChecked();
+    c.translationYes = m_translationYes->isChecked();
     return c;
 }
 
-void SearchDialog::gomb_keresClick()
+void SearchDialog::runSearch()
 {
     if (m_hitsPage)
         m_hitsPage->clearHitList();
-    runGuarded(this, [this] { runSearch(); });
+    runGuarded(this, [this] { searchIntoHitsPage(); });
 }
 
-void SearchDialog::runSearch()
+void SearchDialog::searchIntoHitsPage()
 {
     if (m_hitsPage)
         m_hitsPage->clearResultsText();
@@ -469,7 +530,7 @@ void SearchDialog::runSearch()
     for (const QByteArray& role : std::as_const(m_roles))
         roleNames.append(Win1250::toUnicode(role));
     SearchEngine engine(criteria(), m_roles);
-    DialogSink sink(m_hitsPage, roleNames, csikkeres);
+    DialogSink sink(m_hitsPage, roleNames, m_progress);
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     // The hits found before a failure stay listed.
@@ -479,36 +540,35 @@ void SearchDialog::runSearch()
         QApplication::restoreOverrideCursor();
     });
     const qint64 hits = engine.run(m_startDir, sink);
-    showMessage(hits);
+    showOutcome(hits);
 }
 
-void SearchDialog::showMessage(qint64 hits)
+void SearchDialog::showOutcome(qint64 hits)
 {
-    Memo_talalat->clear();
-    QPalette palette = Memo_talalat->palette();
+    m_outcome->clear();
+    QPalette palette = m_outcome->palette();
     if (hits > 0) {
-        Memo_talalat->setPlainText(
-            QStringLiteral("A megadott keresési paramétereknek ") + QString::number(hits) +
-            QStringLiteral(" rekord felelt meg.") +
-            QStringLiteral(" A találatok megtekintéséhez válassza a Találatok gombot."));
-        palette.setColor(QPalette::Text, QColor(0, 128, 0));
+        m_outcome->setPlainText(QStringLiteral("A megadott keresési paramétereknek ") +
+                                QString::number(hits) + QStringLiteral(" rekord felelt meg.") +
+                                QStringLiteral(" A találatok megtekintéséhez válassza a Találatok gombot."));
+        palette.setColor(QPalette::Text, kHitsFoundColour);
     } else {
-        Memo_talalat->setPlainText(
+        m_outcome->setPlainText(
             QStringLiteral("A megadott keresési paramétereknek egyetlen rekord sem felelt meg"));
-        palette.setColor(QPalette::Text, QColor(255, 0, 0));
+        palette.setColor(QPalette::Text, kNoHitColour);
     }
-    Memo_talalat->setPalette(palette);
-    gomb_talalatok->setEnabled(hits > 0);
+    m_outcome->setPalette(palette);
+    m_hitsButton->setEnabled(hits > 0);
 }
 
-void SearchDialog::gomb_talalatokClick()
+void SearchDialog::showHits()
 {
     accept();
     Q_EMIT showHitsRequested();
 }
 
-void SearchDialog::gomb_alapClick()
+void SearchDialog::resetByUser()
 {
-    reset();
-    edit_1->setFocus();
+    resetControls();
+    m_termEdit->setFocus();
 }

@@ -50,59 +50,64 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The restriction check boxes: the eight text restrictions, then the translation.
+    static constexpr int TranslationCheck = SearchCriteria::TextRestrictionCount;
+    static constexpr int RestrictionCheckCount = TranslationCheck + 1;
+    static constexpr int NoRestriction = -1;
+
     void buildSearchGroups();
     void buildTermFields();
     void buildRestrictions();
     void buildResultArea();
 
-    void reset();
-    void FormActivate();
-    void rg_keresClick(int item);
-    void cb1Click(int tag);
-    void lb_foDblClick();
-    void edit_2Change();
-    void gomb_hozzaClick();
-    void lb_keresClick();
-    void gomb_elveszClick();
-    void gomb_keresClick();
-    void gomb_talalatokClick();
-    void gomb_alapClick();
-    void updateSearchButton();
+    void resetControls();
+    void prepareForShowing();
+    void applyMode(SearchCriteria::Mode mode);
+    void selectRestriction(int check);
+    void takePickedEntry();
+    void updateAddButton();
+    void addTerm();
+    void updateRemoveButton();
+    void removeTerm();
     void runSearch();
-    void showMessage(qint64 hits);
-    int mode() const;
+    void showHits();
+    void resetByUser();
+    void updateSearchButton();
+    void searchIntoHitsPage();
+    void showOutcome(qint64 hits);
+    SearchCriteria::Mode mode() const;
 
     HitsPage* m_hitsPage = nullptr;
     QString m_startDir;
-    QList<QByteArray> m_roles;    // szerep.zda, read at every showing
-    int m_currentRestriction = 0; // Tag of the restriction clicked last; 0 before any
+    QList<QByteArray> m_roles;                // szerep.zda, read at every showing
+    int m_currentRestriction = NoRestriction; // the restriction check clicked last
 
     QButtonGroup* m_modeGroup = nullptr;
-    QGroupBox* rg_1 = nullptr;
-    QLabel* lab1 = nullptr;
-    QLineEdit* edit_1 = nullptr;
-    QGroupBox* rg_2 = nullptr;
-    QLabel* lab2 = nullptr;
-    QLineEdit* edit_2 = nullptr;
-    QListWidget* lb_keres = nullptr;
-    QPushButton* gomb_hozza = nullptr;
-    QPushButton* gomb_elvesz = nullptr;
-    QLabel* lab3 = nullptr;
-    QRadioButton* rb21 = nullptr;
-    QRadioButton* rb22 = nullptr;
+    QGroupBox* m_oneTermBox = nullptr;
+    QLabel* m_oneTermLabel = nullptr;
+    QLineEdit* m_termEdit = nullptr;
+    QGroupBox* m_severalTermsBox = nullptr;
+    QLabel* m_severalTermsLabel = nullptr;
+    QLineEdit* m_newTermEdit = nullptr;
+    QListWidget* m_termList = nullptr;
+    QPushButton* m_addTermButton = nullptr;
+    QPushButton* m_removeTermButton = nullptr;
+    QLabel* m_connectiveLabel = nullptr;
+    QRadioButton* m_andButton = nullptr;
+    QRadioButton* m_orButton = nullptr;
     QButtonGroup* m_matchGroup = nullptr;
     std::array<QCheckBox*, SearchCriteria::TermFieldCount> m_termFields{};
-    std::array<QCheckBox*, 9> m_restrictionChecks{};                                   // cb1 … cb9
-    std::array<QLineEdit*, SearchCriteria::TextRestrictionCount> m_restrictionEdits{}; // edit1 … edit8
-    QRadioButton* rb_lista1 = nullptr;
-    QRadioButton* rb_lista2 = nullptr;
-    QLabel* lab_listanev = nullptr;
-    QListView* lb_fo = nullptr;
+    std::array<QCheckBox*, RestrictionCheckCount> m_restrictionChecks{};
+    std::array<QLineEdit*, SearchCriteria::TextRestrictionCount> m_restrictionEdits{};
+    QRadioButton* m_translationYes = nullptr;
+    QRadioButton* m_translationNo = nullptr;
+    QLabel* m_pickListHeading = nullptr;
+    QListView* m_pickListView = nullptr;
     QStringListModel* m_pickList = nullptr;
-    QProgressBar* csikkeres = nullptr;
-    QPlainTextEdit* Memo_talalat = nullptr;
-    QPushButton* gomb_alap = nullptr;
-    QPushButton* gomb_talalatok = nullptr;
-    QPushButton* gomb_keres = nullptr;
-    QPushButton* gomb_megsem = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QPlainTextEdit* m_outcome = nullptr;
+    QPushButton* m_resetButton = nullptr;
+    QPushButton* m_hitsButton = nullptr;
+    QPushButton* m_searchButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
 };
