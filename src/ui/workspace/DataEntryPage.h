@@ -22,9 +22,12 @@ class DataEntryPage final : public QWidget
     Q_DISABLE_COPY_MOVE(DataEntryPage)
 
 public:
+    // The form's fields by number: 1 the record name, 2 the subject, 3-6 the
+    // creators, 7-14 title to note (Edit1 … Edit14).
     static constexpr int FirstField = 1;
+    static constexpr int FirstDataField = 2; // the fields a database line holds as typed
+    static constexpr int FirstDropField = 3; // the fields that text from the source can reach
     static constexpr int LastField = 14;
-    static constexpr int FirstDropField = 3;
     // The fields whose label selects them for the exchange.
     static constexpr std::array<int, 9> SelectableFields = {2, 7, 8, 9, 10, 11, 12, 13, 14};
 

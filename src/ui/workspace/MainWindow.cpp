@@ -225,7 +225,7 @@ void MainWindow::createActions()
 
     m_dataEntry = makeAction(this, QStringLiteral("Adatrgzts1"), QStringLiteral("Adatrögzítés"));
     m_dataEntry->setData(0);
-    connect(m_dataEntry, &QAction::triggered, this, [this] { enterMode(0); });
+    connect(m_dataEntry, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
 
     m_browsePageCommand = makeAction(this, QStringLiteral("allzs1"), QStringLiteral("Tallózás"));
     m_browsePageCommand->setData(int(BrowsePageIndex));
@@ -239,7 +239,7 @@ void MainWindow::createActions()
     connect(m_convertCommand, &QAction::triggered, this, &MainWindow::openConversion);
 
     m_indexCommand = makeAction(this, QStringLiteral("Indexels1"), QStringLiteral("Indexelés"));
-    connect(m_indexCommand, &QAction::triggered, this, &MainWindow::Indexels1Click);
+    connect(m_indexCommand, &QAction::triggered, this, &MainWindow::runIndexing);
 
     m_exchange = makeAction(this, QStringLiteral("menu6_csere"),
                             QStringLiteral("Kijelőlt adatmezők tartalmának cseréje"));
@@ -282,8 +282,8 @@ void MainWindow::createActions()
     }
     m_browseMode->setData(0);
     m_newRecordsMode->setData(1);
-    connect(m_browseMode, &QAction::triggered, this, [this] { enterMode(0); });
-    connect(m_newRecordsMode, &QAction::triggered, this, [this] { enterMode(1); });
+    connect(m_browseMode, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
+    connect(m_newRecordsMode, &QAction::triggered, this, [this] { enterMode(Mode::NewRecords); });
 
     m_findRecord = makeAction(this, QStringLiteral("menu3_kereses"), QStringLiteral("Rekord keresése..."),
                               QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -293,13 +293,15 @@ void MainWindow::createActions()
 
     const std::array<std::pair<const char*, const char16_t*>, 4> navigation = {
         {{"go-first", u"|◀"}, {"go-previous", u"◀"}, {"go-next", u"▶"}, {"go-last", u"▶|"}}};
-    for (int kind = 1; kind <= 4; ++kind) {
-        QAction* action = makeAction(this, QStringLiteral("gnyil%1_action").arg(kind), QString());
-        action->setIcon(toolIcon(QString::fromLatin1(navigation[kind - 1].first),
-                                 QString::fromUtf16(navigation[kind - 1].second)));
-        action->setData(kind);
-        connect(action, &QAction::triggered, this, [this, kind] { position(kind); });
-        m_navigation[kind - 1] = action;
+    for (int i = 0; i < int(m_navigation.size()); ++i) {
+        const auto step = NavigationStep(i);
+        // The buttons are numbered 1 to 4, left to right.
+        QAction* action = makeAction(this, QStringLiteral("gnyil%1_action").arg(i + 1), QString());
+        action->setIcon(
+            toolIcon(QString::fromLatin1(navigation[i].first), QString::fromUtf16(navigation[i].second)));
+        action->setData(i + 1);
+        connect(action, &QAction::triggered, this, [this, step] { move(step); });
+        m_navigation[i] = action;
     }
 
     m_monitor = makeAction(this, QStringLiteral("sb_monitor_action"), QString());
@@ -316,12 +318,14 @@ void MainWindow::createActions()
         u"Évfolyam", u"Év",         u"Oldalszám", u"Megjelenés helye", u"Megjegyzés"};
     for (int i = 0; i < 12; ++i) {
         const QString caption = QString::fromUtf16(extractionCaptions[i]);
-        for (int menu = 1; menu <= 2; ++menu) {
+        const int field = DataEntryPage::FirstDropField + i;
+        for (Extraction kind : {Extraction::Insert, Extraction::Append}) {
+            const int menu = int(kind);
             QAction* action = makeAction(this, QStringLiteral("menu%1_%2").arg(menu).arg(i + 1), caption);
-            const int tag = menu * 100 + i + 1;
-            action->setData(tag);
-            connect(action, &QAction::triggered, this, [this, tag] { extractInto(tag); });
-            (menu == 1 ? m_insertEntries : m_appendEntries)[i] = action;
+            // Scripts know the entries by these numbers: 101-112 insert, 201-212 append.
+            action->setData(menu * 100 + i + 1);
+            connect(action, &QAction::triggered, this, [this, field, kind] { extractInto(field, kind); });
+            (kind == Extraction::Insert ? m_insertEntries : m_appendEntries)[i] = action;
         }
     }
 }
@@ -454,7 +458,7 @@ void MainWindow::buildPages()
     m_conversionPage = new ConversionPage;
     m_hitsPage = new HitsPage;
     m_browsePage = new BrowsePage;
-    // lb_talalatClick: a hit is shown on the browse page.
+    // A hit is shown on the browse page.
     connect(m_hitsPage, &HitsPage::openHitRequested, this, [this](const QString& recordName) {
         if (m_browsePage->openRecord(recordName)) {
             repaint();
@@ -532,7 +536,7 @@ void MainWindow::buildPages()
     layout->addWidget(m_tabs);
     setCentralWidget(central);
 
-    for (int k = 2; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         m_dataFields.append(m_entry->edits[k]);
 }
 
@@ -562,20 +566,20 @@ void MainWindow::registerStateGroups()
     add(Group::Tools, {m_monitor, m_characterMap});
 
     DataEntryPage& p = *m_entry;
-    for (int k = 1; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
         add(Group::RecordControls, {p.edits[k]});
     for (QComboBox* roles : p.roleLists)
         add(Group::RecordControls, {roles});
     add(Group::RecordControls,
         {p.recordType, p.language, p.suffixList, p.recordNameCaption, p.languageCaption});
-    for (int k = 2; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         add(Group::RecordControls, {p.keepBoxes[k]});
     for (int k : DataEntryPage::SelectableFields)
         add(Group::RecordControls, {p.fieldLabels[k]});
     add(Group::ChoiceGroups, {p.volume, p.medium});
     add(Group::Translation, {p.translation});
     add(Group::FreeControls, {p.link, p.linkCaption, p.recordTypeCaption, p.sourceWindow});
-    for (int k = DataEntryPage::FirstDropField; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
         add(Group::FreeControls, {p.dropBoxes[k]});
 }
 
@@ -587,20 +591,20 @@ void MainWindow::wireRecordControls()
         widget->installEventFilter(this);
     };
 
-    // Handler A: the record name, subject, link, translation, language and the two choice groups.
+    // The record name, subject, link, translation, language and the two choice groups.
     for (QLineEdit* edit : {p.edits[1], p.edits[2], p.link})
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] { handlerA(edit); });
-    connect(p.translation, &QCheckBox::toggled, this, [this] { handlerA(m_entry->translation); });
-    connect(p.language, &QComboBox::currentIndexChanged, this, [this] { handlerA(m_entry->language); });
-    connect(p.medium, &RadioGroup::itemIndexChanged, this, [this] { handlerA(m_entry->medium); });
-    connect(p.volume, &RadioGroup::itemIndexChanged, this, [this] { handlerA(m_entry->volume); });
+        connect(edit, &QLineEdit::textChanged, this, [this] { recordControlChanged(); });
+    connect(p.translation, &QCheckBox::toggled, this, [this] { recordControlChanged(); });
+    connect(p.language, &QComboBox::currentIndexChanged, this, [this] { recordControlChanged(); });
+    connect(p.medium, &RadioGroup::itemIndexChanged, this, [this] { recordControlChanged(); });
+    connect(p.volume, &RadioGroup::itemIndexChanged, this, [this] { recordControlChanged(); });
 
-    // Handler B: the fields that the extraction menus fill, and the record type.
-    for (int k = 3; k <= 14; ++k) {
+    // The fields that the extraction menus fill, and the record type, which names two of them.
+    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k) {
         QLineEdit* edit = p.edits[k];
-        connect(edit, &QLineEdit::textChanged, this, [this, edit] { handlerB(edit); });
+        connect(edit, &QLineEdit::textChanged, this, [this] { extractableFieldChanged(); });
     }
-    connect(p.recordType, &QComboBox::currentIndexChanged, this, [this] { handlerB(m_entry->recordType); });
+    connect(p.recordType, &QComboBox::currentIndexChanged, this, [this] { extractableFieldChanged(); });
 
     // Choosing a role names the creator entries of the extraction menus.
     for (QComboBox* combo : {p.roleLists[0], p.roleLists[1], p.roleLists[2], p.roleLists[3]})
@@ -616,16 +620,16 @@ void MainWindow::wireRecordControls()
 
     connect(m_recordNames, &QComboBox::activated, this, &MainWindow::selectInList);
 
-    // The mouse press handler and the drop transfer.
+    // What was pressed last decides whether a drop box passes its text on.
     tagWidget(p.sourceWindow->viewport(), SourceWindowTag);
-    for (int k = DataEntryPage::FirstDropField; k <= 14; ++k) {
+    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k) {
         DropBox* box = p.dropBoxes[k];
         tagWidget(box->viewport(), DropBoxTagBase + k);
         connect(box, &QTextEdit::textChanged, this, [this, k] { dropBoxChanged(k); });
     }
-    for (int k = 3; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
         tagWidget(p.edits[k], 0);
-    for (int k = 2; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         tagWidget(p.keepBoxes[k], 0);
     for (int k : DataEntryPage::SelectableFields) {
         tagWidget(p.fieldLabels[k], k);
@@ -646,13 +650,13 @@ void MainWindow::initialiseWorkspace()
     m_rawView->setFont(fieldFont);
 
     applyStateColumn(WorkspaceStates::StartUp);
-    for (int k = 2; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         p.keepBoxes[k]->setChecked(false);
     p.translation->setChecked(false);
     setStatus(0, QStringLiteral(" Várakozás az adatbázis megnyitására"));
     setStatus(1, QStringLiteral(" Nincs forrásfájl betöltve"));
     m_session.clearSelection();
-    for (int k = 1; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
         paintField(k, false);
     p.pan101->hide();
     p.edits[1]->show();
@@ -733,7 +737,7 @@ void MainWindow::openSearch()
         m_companions.search->exec();
 }
 
-void MainWindow::Indexels1Click()
+void MainWindow::runIndexing()
 {
     if (!m_companions.index)
         return;

@@ -47,9 +47,11 @@ struct Companions
     IndexDialog* index = nullptr;
 };
 
-// The main window. Its constructor is the create handler: it captures the
-// start directory, reads and rewrites config.kzs and builds the workspace.
-// It owns the open database and the data-entry page's state.
+// The main window: the data-entry page and the pages of the other tasks, its
+// menus and tool bar. Its constructor takes the working folder from the
+// current directory, reads and rewrites config.kzs and builds the workspace.
+// The editing rules live in its EditingSession; the window maps controls to
+// the session and back.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -70,8 +72,25 @@ public:
 
     using Mode = EditingSession::Mode;
 
+    // What the last mouse press was on, as the drop boxes need to know: the
+    // source window, drop box 100 + field, a field label (its field number),
+    // or 0 for any other control of the record.
     static constexpr int SourceWindowTag = 1000;
     static constexpr int DropBoxTagBase = 100;
+
+    enum class NavigationStep
+    {
+        First,
+        Previous,
+        Next,
+        Last
+    };
+    // The "Beszúrás" and "Hozzáfűzés" menus: replace a field's text or add to it.
+    enum class Extraction
+    {
+        Insert = 1,
+        Append = 2
+    };
 
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -136,7 +155,7 @@ private:
     // Other windows reached from the menu (MainWindow.cpp)
     void openConversion();
     void openSearch();
-    void Indexels1Click();
+    void runIndexing();
     void openSettings(int page);
     void applyFieldFont(const std::function<void(QFont&)>& change);
     void openAbout();
@@ -156,10 +175,10 @@ private:
     // Modes and navigation (WorkspaceModes.cpp)
     void applyStateColumn(WorkspaceStates::Column column);
     void setGroupEnabled(WorkspaceStates::Group group, bool enabled);
-    void enterMode(int tag);
+    void enterMode(Mode mode);
     void enterBrowse();
     void enterNewRecords();
-    void position(int kind);
+    void move(NavigationStep step);
     void selectInList(int index);
     void setNavigationByPosition();
     void setStatus(int panel, const QString& text);
@@ -172,8 +191,8 @@ private:
     FormState formState() const;
     void saveRecord();
     void prepareNextRecord(const FormState& saved);
-    void handlerA(QObject* sender);
-    void handlerB(QObject* sender);
+    void recordControlChanged();
+    void extractableFieldChanged();
     void applySavableRule();
     bool recordIsSavable() const;
     void setSaveCommandEnabled(bool enabled);
@@ -189,8 +208,8 @@ private:
 
     // Source window, extraction and drop boxes (SourceWindow.cpp)
     void loadSourceDocument();
-    void extractInto(int tag);
-    void mousePressed(int tag);
+    void extractInto(int field, Extraction kind);
+    void rememberPress(int tag);
     void dropBoxChanged(int field);
     void startCharacterMap();
 

@@ -125,22 +125,22 @@ void MainWindow::prepareNextRecord(const FormState& saved)
     DataEntryPage& p = *m_entry;
     p.suffixList->setCurrentIndex(p.suffixList->findText(saved.suffix, Qt::MatchFixedString));
     p.edits[1]->setText(saved.typedName);
-    for (int k = 2; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         if (!p.keepBoxes[k]->isChecked())
             p.edits[k]->clear();
     p.link->clear();
     rebuildRecordNameList();
 }
 
-void MainWindow::handlerA(QObject*)
+void MainWindow::recordControlChanged()
 {
-    // The controls of the record carry no tag of their own.
+    // A change by typing or choosing is no press on a tagged control.
     m_lastPressedTag = 0;
     setRecordTypeLabels();
     applySavableRule();
 }
 
-void MainWindow::handlerB(QObject*)
+void MainWindow::extractableFieldChanged()
 {
     m_lastPressedTag = 0;
     setRecordTypeLabels();
@@ -244,9 +244,9 @@ void MainWindow::clearFields()
     p.language->setCurrentIndex(p.language->count() > 0 ? 0 : -1);
     p.volume->setItemIndex(-1);
     p.translation->setChecked(false);
-    for (int k = 2; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         p.keepBoxes[k]->setChecked(false);
-    for (int k = 1; k <= 14; ++k)
+    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
         p.edits[k]->clear();
     p.link->clear();
     p.recordNameLabel->clear();

@@ -46,17 +46,14 @@ void MainWindow::loadSourceDocument()
     });
 }
 
-void MainWindow::extractInto(int tag)
+void MainWindow::extractInto(int field, Extraction kind)
 {
     const QString text = SourceText::firstLine(sourceWindow()->textCursor().selectedText());
-    QLineEdit* field = m_entry->edits[tag % 100 + 2];
-    if (tag < 200)
-        field->setText(text);
-    else
-        field->setText(field->text() + text);
+    QLineEdit* edit = m_entry->edits[field];
+    edit->setText(kind == Extraction::Insert ? text : edit->text() + text);
 }
 
-void MainWindow::mousePressed(int tag)
+void MainWindow::rememberPress(int tag)
 {
     // Emptying the boxes is no drop: it must not reach a field, whatever the
     // last press was.
@@ -84,7 +81,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     const QVariant tag = watched->property("tag");
     if (tag.isValid()) {
         if (event->type() == QEvent::MouseButtonPress) {
-            mousePressed(tag.toInt());
+            rememberPress(tag.toInt());
         } else if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched) &&
                    tag.toInt() > 0 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             toggleFieldSelection(tag.toInt());

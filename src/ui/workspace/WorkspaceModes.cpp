@@ -43,16 +43,16 @@ void MainWindow::setGroupEnabled(Group group, bool enabled)
     }
 }
 
-// A mode command: "Tallózás a rekordokban" and "Adatrögzítés" (tag 0), "Új
-// rekordok felvitele" (tag 1).
-void MainWindow::enterMode(int tag)
+// A mode command: "Tallózás a rekordokban" and "Adatrögzítés" browse, "Új
+// rekordok felvitele" adds records.
+void MainWindow::enterMode(Mode mode)
 {
     showPage(EntryPage);
     // Before a database is open there is nothing to browse and nowhere to
     // append to; the page is shown and the workspace keeps waiting.
     if (m_session.mode() == Mode::AwaitingDatabase)
         return;
-    if (tag == 0)
+    if (mode == Mode::Browse)
         enterBrowse();
     else
         enterNewRecords();
@@ -98,30 +98,25 @@ void MainWindow::enterNewRecords()
     p.edits[1]->setFocus();
 }
 
-void MainWindow::position(int kind)
+void MainWindow::move(NavigationStep step)
 {
     const int count = m_recordNames->count();
     int i = m_recordNames->currentIndex();
-    switch (kind) {
-    case 1:
+    switch (step) {
+    case NavigationStep::First:
         i = 0;
         break;
-    case 2:
+    case NavigationStep::Previous:
         --i;
         break;
-    case 3:
+    case NavigationStep::Next:
         ++i;
         break;
-    case 4:
+    case NavigationStep::Last:
         i = count - 1;
         break;
-    default:
-        return;
     }
-    if (i <= 0)
-        i = 0;
-    if (i >= count - 1)
-        i = count - 1;
+    i = qMin(qMax(i, 0), count - 1); // -1 when the list is empty
     m_recordNames->setCurrentIndex(i);
     m_session.setCurrentIndex(m_recordNames->currentIndex());
     showRecord(m_session.currentIndex());
