@@ -1,7 +1,7 @@
 #include "core/index/IndexBuilder.h"
 
 #include "core/index/DatabaseStream.h"
-#include "core/index/TextScan.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
@@ -489,42 +489,27 @@ private:
     PartFile m_file;
 };
 
-// The fields the lists need, cut the way the 8-bit record is cut: "**"
-// appended, then the leftmost "**" fifteen times. Converting to 8-bit keeps
-// every position, so cutting the Unicode line gives the same pieces.
+// The fields the lists need from a record, cut the way the 8-bit record is
+// cut: as if "**" followed it. Converting to 8-bit keeps every position, so
+// cutting the Unicode line gives the same pieces.
 struct ListFields
 {
-    static constexpr int Count = 15;
-    std::array<QStringView, Count + 1> field; // 1-based
+    QStringView name;                        // field 1
+    std::array<QStringView, 4> creatorNames; // fields 4-7 without their role codes
+    QStringView publisher;                   // field 10
+    QStringView place;                       // field 14
 
     explicit ListFields(QStringView line)
     {
-        const auto* data = reinterpret_cast<const char16_t*>(line.utf16());
-        const std::size_t n = std::size_t(line.size());
-        std::size_t start = 0;
-        int k = 1;
-        for (std::size_t i = TextScan::findUnit(data, 0, n, u'*'); i + 1 < n && k <= Count;) {
-            if (data[i + 1] == u'*') {
-                field[k++] = QStringView(data + start, qsizetype(i - start));
-                start = i + 2;
-                i = TextScan::findUnit(data, start, n, u'*');
-            } else {
-                i = TextScan::findUnit(data, i + 1, n, u'*');
-            }
-        }
-        if (k <= Count)
-            field[k] = lastField(data + std::min(start, n), n - std::min(start, n));
-    }
-
-    // The rest of a line with fewer separators than fields; it holds no "**".
-    // With "**" appended, a "*" at its end pairs with the first appended one,
-    // so the cut falls before it: a short line whose last field is "Kovács*"
-    // gives "Kovács".
-    static QStringView lastField(const char16_t* rest, std::size_t size)
-    {
-        if (size > 0 && rest[size - 1] == u'*')
-            --size;
-        return QStringView(rest, qsizetype(size));
+        auto fields = FieldCursor::asIfSeparatorAppended(line);
+        name = fields.next();
+        fields.skip(2);
+        for (QStringView& creator : creatorNames)
+            creator = fields.next().mid(2);
+        fields.skip(2);
+        publisher = fields.next();
+        fields.skip(3);
+        place = fields.next();
     }
 };
 
@@ -635,12 +620,12 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
             if (progress)
                 progress->recordIndexed(k);
             const ListFields fields(line);
-            publishers.offer(fields.field[10]);
-            for (int slot = 4; slot <= 7; ++slot)
-                creators.offer(fields.field[slot].mid(2));
-            places.offer(fields.field[14]);
+            publishers.offer(fields.publisher);
+            for (const QStringView creator : fields.creatorNames)
+                creators.offer(creator);
+            places.offer(fields.place);
             chunk.append(line);
-            directory.add(chunk.number(), fields.field[1]);
+            directory.add(chunk.number(), fields.name);
             ++records;
             if (++inChunk == recordsPerFile) {
                 chunk.finish();
