@@ -1,4 +1,5 @@
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/FieldGrid.h"
 #include "core/record/RecordLine.h"
@@ -105,6 +106,25 @@ private Q_SLOTS:
         QCOMPARE(fields.next(), "ab");
         QCOMPARE(fields.next(), QByteArray(9, 'x') + '*');
         QCOMPARE(fields.next(), "");
+    }
+
+    void creatorSlotsOfTheCreatorRow()
+    {
+        // The row a FieldGrid keeps of the slots "01Egy", "02", "" and "04Négy".
+        const QByteArray row = "01Egy**04N\xe9gy**";
+        CreatorRow creators(row);
+        CreatorSlot8 slot;
+        QVERIFY(creators.next(slot));
+        QCOMPARE(slot.role, "01");
+        QCOMPARE(slot.name, "Egy");
+        QVERIFY(creators.next(slot));
+        QCOMPARE(slot.role, "04");
+        QCOMPARE(slot.name, "N\xe9gy");
+        QVERIFY(!creators.next(slot));
+
+        const CreatorSlot shortSlot = CreatorSlot::of(u"0");
+        QCOMPARE(shortSlot.role, u"0");
+        QVERIFY(shortSlot.name.isEmpty());
     }
 
     void dottedNames()

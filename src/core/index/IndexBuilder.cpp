@@ -1,6 +1,7 @@
 #include "core/index/IndexBuilder.h"
 
 #include "core/index/DatabaseStream.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
@@ -494,10 +495,10 @@ private:
 // cutting the Unicode line gives the same pieces.
 struct ListFields
 {
-    QStringView name;                        // field 1
-    std::array<QStringView, 4> creatorNames; // fields 4-7 without their role codes
-    QStringView publisher;                   // field 10
-    QStringView place;                       // field 14
+    QStringView name;                                         // field 1
+    std::array<QStringView, CreatorSlot::Count> creatorNames; // fields 4-7 without their role codes
+    QStringView publisher;                                    // field 10
+    QStringView place;                                        // field 14
 
     explicit ListFields(QStringView line)
     {
@@ -505,7 +506,7 @@ struct ListFields
         name = fields.next();
         fields.skip(2);
         for (QStringView& creator : creatorNames)
-            creator = fields.next().mid(2);
+            creator = CreatorSlot::of(fields.next()).name;
         fields.skip(2);
         publisher = fields.next();
         fields.skip(3);

@@ -1,6 +1,7 @@
 #include "core/record/FieldGrid.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/Win1250.h"
@@ -20,7 +21,7 @@ FieldGrid FieldGrid::decode(QByteArrayView line)
     fields.skip(); // the record name is already in row 0
     grid.rows[RecordType] = fields.next().toByteArray();
     grid.rows[Subject] = fields.next().toByteArray();
-    for (int slot = 0; slot < 4; ++slot) {
+    for (int slot = 0; slot < CreatorSlot8::Count; ++slot) {
         const QByteArrayView value = fields.next();
         if (value.size() > 2)
             grid.rows[Creators].append(value).append("**");

@@ -1,6 +1,7 @@
 #include "core/record/RecordForm.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordNumber.h"
@@ -36,9 +37,9 @@ RecordForm RecordForm::fromLine(QStringView line)
     form.recordType = Win1250::roundTrip(fields.next());
     form.subject = fields.next().toString();
     for (int slot = 0; slot < CreatorSlots; ++slot) {
-        const QStringView value = fields.next();
-        form.roleCodes[slot] = value.first(qMin<qsizetype>(2, value.size())).toString();
-        form.creatorNames[slot] = value.size() > 2 ? value.sliced(2).toString() : QString();
+        const CreatorSlot creator = CreatorSlot::of(fields.next());
+        form.roleCodes[slot] = creator.role.toString();
+        form.creatorNames[slot] = creator.name.toString();
     }
     for (QString& text : form.texts)
         text = fields.next().toString();

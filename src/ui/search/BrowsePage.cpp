@@ -1,11 +1,12 @@
 #include "ui/search/BrowsePage.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
-#include "ui/search/NameListModel.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/search/NameListModel.h"
 
 #include <QDir>
 #include <QEvent>
@@ -279,21 +280,17 @@ void BrowsePage::fillRecordView(const FieldGrid& record)
 // Row 3 lists the filled creator slots, each ended by "**": role code, then name.
 void BrowsePage::showCreators(QByteArrayView creators)
 {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < CreatorSlot8::Count; ++i) {
         m_creatorLabels[i]->hide();
         m_creatorEdits[i]->hide();
         m_creatorEdits[i]->clear();
     }
     const QStringList roles = LookupList::readOrEmpty(QDir(m_startDir).filePath(LookupList::RolesFile));
-    for (int i = 0; i < 4 && !creators.isEmpty(); ++i) {
-        qsizetype end = creators.indexOf("**");
-        if (end < 0)
-            end = creators.size();
-        const QByteArrayView slot = creators.first(end);
-        creators = creators.sliced(qMin(end + 2, creators.size()));
-        const QString code = Win1250::toUnicode(slot.first(qMin<qsizetype>(2, slot.size())));
-        m_creatorLabels[i]->setText(CodeTables::roleName(code, roles) + u':');
-        m_creatorEdits[i]->setText(Win1250::toUnicode(slot.sliced(qMin<qsizetype>(2, slot.size()))));
+    CreatorRow row(creators);
+    CreatorSlot8 slot;
+    for (int i = 0; i < CreatorSlot8::Count && row.next(slot); ++i) {
+        m_creatorLabels[i]->setText(CodeTables::roleName(Win1250::toUnicode(slot.role), roles) + u':');
+        m_creatorEdits[i]->setText(Win1250::toUnicode(slot.name));
         m_creatorLabels[i]->show();
         m_creatorEdits[i]->show();
     }
