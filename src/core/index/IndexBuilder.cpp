@@ -6,6 +6,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 
 #include <QCollator>
 #include <QDir>
@@ -185,17 +186,12 @@ private:
     QByteArray m_buffer;
 };
 
-QString chunkFileName(int number)
-{
-    return QStringLiteral("adatb%1.ztf").arg(number);
-}
-
 // The list files of the set, in the order a run writes them.
 const QStringList& listFileNames()
 {
-    static const QStringList names = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
-                                      QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
-                                      QStringLiteral("fsz1.zda")};
+    static const QStringList names = {WorkFolder::CreatorsFile, WorkFolder::PublishersFile,
+                                      WorkFolder::PlacesFile, WorkFolder::ChunkNumbersFile,
+                                      WorkFolder::RecordNamesFile};
     return names;
 }
 
@@ -264,7 +260,7 @@ public:
         removeDanglingChunkLinks();
         removeUnfinishedChunks();
         if (!QDir().mkdir(runFolder(Building)))
-            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+            throw NorlaError::cannotCreate(live(WorkFolder::chunkFile(1)));
     }
 
     // Replaces the live set by the staged one of `chunkCount` chunks. On
@@ -272,12 +268,12 @@ public:
     void swapIn(int chunkCount)
     {
         if (!QDir().mkdir(runFolder(Previous)))
-            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+            throw NorlaError::cannotCreate(live(WorkFolder::chunkFile(1)));
         setPreviousAside();
         if (!renameEntry(runFolder(Building), runFolder(Moving)))
-            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+            throw NorlaError::cannotCreate(live(WorkFolder::chunkFile(1)));
         for (int n = 1; n <= chunkCount; ++n)
-            moveIn(chunkFileName(n));
+            moveIn(WorkFolder::chunkFile(n));
         for (const QString& name : listFileNames())
             moveIn(name);
         // From here on the new set stands: a run cut short is not undone any more.
@@ -335,7 +331,7 @@ private:
     QFileInfoList liveChunks() const
     {
         QFileInfoList chunks = QDir(m_startDir)
-                                   .entryInfoList({QStringLiteral("adatb*.ztf")},
+                                   .entryInfoList({WorkFolder::ChunkFilePattern},
                                                   QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
         chunks.removeIf([](const QFileInfo& entry) { return !isSetEntry(entry); });
         return chunks;
@@ -432,8 +428,8 @@ private:
     void removeUnfinishedChunks()
     {
         const QDir dir(m_startDir);
-        for (const QString& name :
-             dir.entryList({QStringLiteral("adatb*.ztf.part")}, QDir::Files | QDir::Hidden)) {
+        for (const QString& name : dir.entryList({WorkFolder::ChunkFilePattern + QStringLiteral(".part")},
+                                                 QDir::Files | QDir::Hidden)) {
             if (!QFile::remove(dir.filePath(name)))
                 throw cannotDelete(dir.filePath(name));
         }
@@ -480,7 +476,7 @@ public:
 private:
     void open()
     {
-        const QString name = chunkFileName(m_number);
+        const QString name = WorkFolder::chunkFile(m_number);
         m_file.open(m_folder.staged(name), m_folder.live(name));
         m_file.buffer().append("\xFF\xFE", 2);
     }
@@ -562,8 +558,8 @@ public:
 private:
     void open()
     {
-        openFile(m_chunkNumbers, QStringLiteral("fsz0.zda"));
-        openFile(m_recordNames, QStringLiteral("fsz1.zda"));
+        openFile(m_chunkNumbers, WorkFolder::ChunkNumbersFile);
+        openFile(m_recordNames, WorkFolder::RecordNamesFile);
     }
     void openFile(PartFile& file, const QString& name)
     {
@@ -636,9 +632,9 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
     }
     chunk.finish();
 
-    writeList(folder, QStringLiteral("alkoto.zda"), creators.sorted());
-    writeList(folder, QStringLiteral("kiado.zda"), publishers.sorted());
-    writeList(folder, QStringLiteral("megjhely.zda"), places.sorted());
+    writeList(folder, WorkFolder::CreatorsFile, creators.sorted());
+    writeList(folder, WorkFolder::PublishersFile, publishers.sorted());
+    writeList(folder, WorkFolder::PlacesFile, places.sorted());
     directory.commitChunkNumbers();
     directory.commitRecordNames();
     return {records, chunk.number() - 1};
@@ -672,7 +668,7 @@ void IndexBuilder::sortIgnoringCase(QStringList& names)
 QStringList IndexBuilder::offeredDatabases(const QString& startDir)
 {
     QStringList names = QDir(startDir).entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Unsorted);
-    names.removeIf([](const QString& name) { return name == u"adatbazis.rtf"; });
+    names.removeIf([](const QString& name) { return name == WorkFolder::DefaultDatabaseFile; });
     sortIgnoringCase(names);
     return names;
 }

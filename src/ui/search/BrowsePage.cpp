@@ -5,6 +5,7 @@
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/search/NameListModel.h"
 
@@ -201,8 +202,8 @@ bool BrowsePage::loadBrowseList(const QString& startDir, bool quietWhenAbsent)
     m_model->reset();
     const QDir dir(startDir);
     // A folder that was never indexed is not an error at start-up.
-    if (quietWhenAbsent && !QFileInfo::exists(dir.filePath(QStringLiteral("fsz0.zda"))) &&
-        !QFileInfo::exists(dir.filePath(QStringLiteral("fsz1.zda"))))
+    if (quietWhenAbsent && !QFileInfo::exists(dir.filePath(WorkFolder::ChunkNumbersFile)) &&
+        !QFileInfo::exists(dir.filePath(WorkFolder::RecordNamesFile)))
         return true;
     const bool loaded = runGuarded(this, [this] {
         try {
@@ -285,7 +286,7 @@ void BrowsePage::showCreators(QByteArrayView creators)
         m_creatorEdits[i]->hide();
         m_creatorEdits[i]->clear();
     }
-    const QStringList roles = LookupList::readOrEmpty(QDir(m_startDir).filePath(LookupList::RolesFile));
+    const QStringList roles = LookupList::readOrEmpty(QDir(m_startDir).filePath(WorkFolder::RolesFile));
     CreatorRow row(creators);
     CreatorSlot8 slot;
     for (int i = 0; i < CreatorSlot8::Count && row.next(slot); ++i) {

@@ -3,6 +3,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 #include "core/search/HitEntry.h"
 #include "core/search/SearchEngine.h"
 #include "ui/common/UserDialogs.h"
@@ -54,19 +55,19 @@ constexpr TermFieldBox kTermFields[SearchCriteria::TermFieldCount] = {
 
 struct RestrictionRow
 {
-    const char16_t* caption;  // check box cbN
-    const char16_t* pickFile; // pick list in the start directory
-    const char16_t* heading;  // lab_listanev while the pick list is shown
+    const char16_t* caption; // check box cbN
+    const QString* pickFile; // pick list in the start directory
+    const char16_t* heading; // lab_listanev while the pick list is shown
 };
 constexpr RestrictionRow kRestrictions[SearchCriteria::TextRestrictionCount] = {
-    {u"Kötet:", u"kotet.zda", u"Kötet:"},
-    {u"Rekord típusa:", u"tipus.zda", u"Rekord típusa:"},
-    {u"Alkotó:", u"alkoto.zda", u"Alkotó:"},
-    {u"Közreműködés:", u"szerep.zda", u"Közreműködés:"},
-    {u"Kiadó:", u"kiado.zda", u"Kiadó:"},
-    {u"Megjelenési hely:", u"megjhely.zda", u"Megjelenési hely:"},
-    {u" Adathordozó típusa:", u"adath.zda", u"Adathordozó típusa:"},
-    {u"Nyelv:", u"nyelv.zda", u"Nyelv:"},
+    {u"Kötet:", &WorkFolder::VolumesFile, u"Kötet:"},
+    {u"Rekord típusa:", &WorkFolder::RecordTypesFile, u"Rekord típusa:"},
+    {u"Alkotó:", &WorkFolder::CreatorsFile, u"Alkotó:"},
+    {u"Közreműködés:", &WorkFolder::RolesFile, u"Közreműködés:"},
+    {u"Kiadó:", &WorkFolder::PublishersFile, u"Kiadó:"},
+    {u"Megjelenési hely:", &WorkFolder::PlacesFile, u"Megjelenési hely:"},
+    {u" Adathordozó típusa:", &WorkFolder::MediaFile, u"Adathordozó típusa:"},
+    {u"Nyelv:", &WorkFolder::LanguagesFile, u"Nyelv:"},
 };
 
 QString str(const char16_t* text)
@@ -333,7 +334,7 @@ void SearchDialog::FormActivate()
 {
     m_roles.clear();
     const bool read = runGuarded(
-        this, [this] { m_roles = readRoleList(QDir(m_startDir).filePath(QStringLiteral("szerep.zda"))); });
+        this, [this] { m_roles = readRoleList(QDir(m_startDir).filePath(WorkFolder::RolesFile)); });
     if (!read)
         return;
     (mode() == 0 ? edit_1 : edit_2)->setFocus();
@@ -385,7 +386,7 @@ void SearchDialog::cb1Click(int tag)
     // showing the entries of another restriction under this heading.
     m_pickList->setStringList({});
     runGuarded(this, [&] {
-        m_pickList->setStringList(TextFile::readUnicode(QDir(m_startDir).filePath(str(row.pickFile))));
+        m_pickList->setStringList(TextFile::readUnicode(QDir(m_startDir).filePath(*row.pickFile)));
     });
 }
 

@@ -2,6 +2,7 @@
 // as, the save question on leaving, the caption and the record-name list.
 
 #include "core/record/LookupList.h"
+#include "core/record/WorkFolder.h"
 #include "core/session/RecoveryCopy.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/common/UserDialogs.h"
@@ -206,11 +207,11 @@ void MainWindow::reloadLookupLists()
 {
     DataEntryPage& p = *m_entry;
     auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
-    fillList(p.language, listFile(LookupList::LanguagesFile));
-    const QStringList roles = listFile(LookupList::RolesFile);
+    fillList(p.language, listFile(WorkFolder::LanguagesFile));
+    const QStringList roles = listFile(WorkFolder::RolesFile);
     for (QComboBox* combo : p.roleLists)
         fillList(combo, roles);
-    fillList(p.recordType, listFile(LookupList::RecordTypesFile));
+    fillList(p.recordType, listFile(WorkFolder::RecordTypesFile));
 }
 
 void MainWindow::updateDocumentState()
