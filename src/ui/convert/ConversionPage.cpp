@@ -1,10 +1,10 @@
 #include "ui/convert/ConversionPage.h"
 
-#include "ui/convert/LinePane.h"
 #include "core/record/CodeTables.h"
+#include "ui/common/BusyCursor.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/convert/LinePane.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
@@ -59,16 +59,6 @@ LinePane* textPane(const QString& name, QWidget* parent)
     pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), 8));
     return pane;
 }
-
-// Long conversions block the window; the cursor says so.
-class WaitCursor final
-{
-    Q_DISABLE_COPY_MOVE(WaitCursor)
-
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -177,7 +167,7 @@ void ConversionPage::gkonv1Click()
         m_sourcePane->clear();
     }
     runGuarded(this, [&] {
-        const WaitCursor wait;
+        const BusyCursor busy;
         m_session.openSource(path);
     });
     if (textSource)
@@ -192,7 +182,7 @@ void ConversionPage::gkonv2Click()
     m_resultLines.clear();
     m_session.setVolume(m_volumeItems->checkedId());
     runGuarded(this, [&] {
-        const WaitCursor wait;
+        const BusyCursor busy;
         try {
             m_session.convert([this](const QString& line) { m_resultLines.append(line); });
         } catch (...) {
@@ -216,7 +206,7 @@ void ConversionPage::gkonv3Click()
     if (!mayWrite(fileName))
         return;
     runGuarded(this, [&] {
-        const WaitCursor wait;
+        const BusyCursor busy;
         m_lastResultPath = ConversionSession::saveResult(fileName, m_resultLines);
     });
 }

@@ -32,7 +32,6 @@ private:
     void buildControls();
     void activate();
     void recount();
-    void centreOnScreen();
     int checkedCount() const;
     QStringList checkedNames() const;
     void gomb_mindbeClick(QPushButton* button);

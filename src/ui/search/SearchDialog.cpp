@@ -6,10 +6,12 @@
 #include "core/record/WorkFolder.h"
 #include "core/search/HitEntry.h"
 #include "core/search/SearchEngine.h"
+#include "ui/common/BusyCursor.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/common/WindowPlacement.h"
 #include "ui/search/HitsPage.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
@@ -24,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QStringListModel>
 
 namespace {
@@ -73,12 +74,6 @@ constexpr RestrictionRow kRestrictions[SearchCriteria::TextRestrictionCount] = {
 QString str(const char16_t* text)
 {
     return QString::fromUtf16(text);
-}
-
-template <typename W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
 }
 
 // Delivers the hits into the main window's page as they come, and keeps the
@@ -325,8 +320,7 @@ void SearchDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(this);
     FormActivate();
 }
 
@@ -472,12 +466,11 @@ void SearchDialog::runSearch()
     SearchEngine engine(criteria(), m_roles);
     DialogSink sink(m_hitsPage, roleNames, csikkeres);
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const BusyCursor busy;
     // The hits found before a failure stay listed.
     const auto finish = qScopeGuard([this] {
         if (m_hitsPage)
             m_hitsPage->showAppendedHits();
-        QApplication::restoreOverrideCursor();
     });
     const qint64 hits = engine.run(m_startDir, sink);
     showMessage(hits);
