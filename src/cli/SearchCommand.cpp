@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 #include "core/search/HitEntry.h"
 #include "core/search/SearchEngine.h"
 
@@ -246,7 +247,7 @@ QList<QByteArray> rolesFor(const SearchCriteria& criteria, bool resultsText, con
     if (!resultsText && !criteria.restrictions[SearchCriteria::Role].active())
         return {};
     try {
-        return readRoleList(QDir(folder).filePath(QStringLiteral("szerep.zda")));
+        return readRoleList(QDir(folder).filePath(WorkFolder::RolesFile));
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return {};

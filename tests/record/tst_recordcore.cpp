@@ -1,4 +1,6 @@
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/FieldGrid.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordNumber.h"
@@ -59,6 +61,70 @@ private Q_SLOTS:
         QCOMPARE(back[7], QStringLiteral("Cím"));
         QCOMPARE(back[8], QStringLiteral("alcím"));
         QCOMPARE(back[18], QStringLiteral("latin"));
+    }
+
+    // Every reader cuts a line with the same cursor: over Unicode and 8-bit
+    // text alike, with the "**" a reader appends either present or implied,
+    // and the separator search stepping over 8 or 16 characters at a time.
+    void fieldCursorCutsLikeAPaddedLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::newRow("empty") << "";
+        QTest::newRow("one field") << "abc";
+        QTest::newRow("ends in a star") << "ab**cd*";
+        QTest::newRow("ends in two stars") << "ab**cd**";
+        QTest::newRow("ends in three stars") << "ab**cd***";
+        QTest::newRow("only a star") << "*";
+        QTest::newRow("star runs") << "a***b****c*****";
+        QTest::newRow("pair across 8 units") << "1234567*" + QString("*x").repeated(5);
+        QTest::newRow("pair across 16 bytes") << "123456789012345*" + QString("*y").repeated(5);
+        QTest::newRow("long fields") << QString("v").repeated(40) + "**" + QString("w*").repeated(30) + "**z";
+    }
+    void fieldCursorCutsLikeAPaddedLine()
+    {
+        QFETCH(QString, line);
+        const QString padded = line + QStringLiteral("**");
+        const QByteArray padded8 = padded.toLatin1();
+        auto implied = FieldCursor::asIfSeparatorAppended(line);
+        FieldCursor present(padded);
+        FieldCursor8 present8(padded8);
+        for (int k = 0; k < 24; ++k) {
+            QCOMPARE(implied.restStartsWithStar(), present.restStartsWithStar());
+            const QStringView expected = present.next();
+            QCOMPARE(implied.next(), expected);
+            QCOMPARE(QString::fromLatin1(present8.next()), expected);
+        }
+        QVERIFY(implied.atEnd());
+    }
+
+    void fieldCursorKeepsTheReadLimit()
+    {
+        // After each field, what is left is cut to the limit: a last field
+        // that ends at the limit keeps the first star of the appended "**".
+        const QByteArray line = "ab**" + QByteArray(9, 'x') + "**";
+        FieldCursor8 fields(line, 10);
+        QCOMPARE(fields.next(), "ab");
+        QCOMPARE(fields.next(), QByteArray(9, 'x') + '*');
+        QCOMPARE(fields.next(), "");
+    }
+
+    void creatorSlotsOfTheCreatorRow()
+    {
+        // The row a FieldGrid keeps of the slots "01Egy", "02", "" and "04Négy".
+        const QByteArray row = "01Egy**04N\xe9gy**";
+        CreatorRow creators(row);
+        CreatorSlot8 slot;
+        QVERIFY(creators.next(slot));
+        QCOMPARE(slot.role, "01");
+        QCOMPARE(slot.name, "Egy");
+        QVERIFY(creators.next(slot));
+        QCOMPARE(slot.role, "04");
+        QCOMPARE(slot.name, "N\xe9gy");
+        QVERIFY(!creators.next(slot));
+
+        const CreatorSlot shortSlot = CreatorSlot::of(u"0");
+        QCOMPARE(shortSlot.role, u"0");
+        QVERIFY(shortSlot.name.isEmpty());
     }
 
     void dottedNames()

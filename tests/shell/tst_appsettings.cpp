@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "core/record/TextFile.h"
+#include "core/record/WorkFolder.h"
 #include "core/settings/AppSettings.h"
 
 #include <QtTest>
@@ -122,7 +123,7 @@ private slots:
         QFETCH(QByteArray, file);
         QFETCH(QByteArray, rewritten);
         TempWorkDir dir;
-        dir.writeBytes(AppSettings::FileName, file);
+        dir.writeBytes(WorkFolder::SettingsFile, file);
         AppSettings::read(dir.path()).write(dir.path());
 
         QByteArray expected = defaultFile(dir.path());
@@ -130,14 +131,14 @@ private slots:
             const QList<QByteArray> change = rewritten.split('|');
             expected.replace(change[0], change[1]);
         }
-        QCOMPARE(dir.readBytes(AppSettings::FileName), expected);
+        QCOMPARE(dir.readBytes(WorkFolder::SettingsFile), expected);
     }
 
     void missingFileGivesDefaults()
     {
         TempWorkDir dir;
         QCOMPARE(AppSettings::read(dir.path()), AppSettings::defaults(dir.path()));
-        QVERIFY(!QFile::exists(dir.file(AppSettings::FileName)));
+        QVERIFY(!QFile::exists(dir.file(WorkFolder::SettingsFile)));
     }
 
     // Characters the code page lacks cannot be stored: they become "?".

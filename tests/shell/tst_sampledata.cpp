@@ -5,6 +5,7 @@
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -22,15 +23,15 @@ private:
 private slots:
     void lookupLists()
     {
-        const QStringList roles = LookupList::read(sample(LookupList::RolesFile));
+        const QStringList roles = LookupList::read(sample(WorkFolder::RolesFile));
         QCOMPARE(roles.size(), 30);
         QCOMPARE(roles.mid(0, 4),
                  (QStringList{QStringLiteral("Szerző"), QStringLiteral("Szerkesztő"),
                               QStringLiteral("Fordító"), QStringLiteral("Bevezetést írta")}));
-        const QStringList types = LookupList::read(sample(LookupList::RecordTypesFile));
+        const QStringList types = LookupList::read(sample(WorkFolder::RecordTypesFile));
         for (const char* type : {"könyv", "folyóiratcikk", "cikk gyűjt. kötetben", "külön lenyomat", "rec."})
             QVERIFY2(types.contains(QString::fromUtf8(type)), type);
-        QVERIFY(LookupList::read(sample(LookupList::LanguagesFile)).contains(QStringLiteral("magyar")));
+        QVERIFY(LookupList::read(sample(WorkFolder::LanguagesFile)).contains(QStringLiteral("magyar")));
     }
 
     void pickLists()
@@ -74,8 +75,8 @@ private slots:
         QVERIFY(bytes.startsWith("\xff\xfe"));
         QVERIFY(bytes.endsWith(QByteArray("\r\0\n\0", 4)));
 
-        const QStringList types = LookupList::read(sample(LookupList::RecordTypesFile));
-        const QStringList languages = LookupList::read(sample(LookupList::LanguagesFile));
+        const QStringList types = LookupList::read(sample(WorkFolder::RecordTypesFile));
+        const QStringList languages = LookupList::read(sample(WorkFolder::LanguagesFile));
         static const QRegularExpression recordName(
             QStringLiteral("^(Ka|Lu|No|Si|Vu|Ze|Go|Ma)\\d{6}(00|\\d[a-z])$"));
         const QStringList lines = TextFile::decodeUnicode(bytes);

@@ -2,6 +2,7 @@
 #include "TestSupport.h"
 
 #include "app/NorlaProgram.h"
+#include "core/record/WorkFolder.h"
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/MainWindow.h"
 
@@ -392,7 +393,7 @@ private slots:
             QVERIFY(program.mainWindow().close());
         }
         const QStringList written =
-            QString::fromLatin1(dir.readBytes(AppSettings::FileName)).split(QStringLiteral("\r\n"));
+            QString::fromLatin1(dir.readBytes(WorkFolder::SettingsFile)).split(QStringLiteral("\r\n"));
         QVERIFY(written.contains(QStringLiteral("fontnagysag=12")));
         QVERIFY(written.contains(QStringLiteral("forrastorles=1")));
 

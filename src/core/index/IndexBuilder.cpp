@@ -1,10 +1,12 @@
 #include "core/index/IndexBuilder.h"
 
 #include "core/index/DatabaseStream.h"
-#include "core/index/TextScan.h"
+#include "core/record/CreatorSlot.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 
 #include <QCollator>
 #include <QDir>
@@ -184,17 +186,12 @@ private:
     QByteArray m_buffer;
 };
 
-QString chunkFileName(int number)
-{
-    return QStringLiteral("adatb%1.ztf").arg(number);
-}
-
 // The list files of the set, in the order a run writes them.
 const QStringList& listFileNames()
 {
-    static const QStringList names = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),
-                                      QStringLiteral("megjhely.zda"), QStringLiteral("fsz0.zda"),
-                                      QStringLiteral("fsz1.zda")};
+    static const QStringList names = {WorkFolder::CreatorsFile, WorkFolder::PublishersFile,
+                                      WorkFolder::PlacesFile, WorkFolder::ChunkNumbersFile,
+                                      WorkFolder::RecordNamesFile};
     return names;
 }
 
@@ -263,7 +260,7 @@ public:
         removeDanglingChunkLinks();
         removeUnfinishedChunks();
         if (!QDir().mkdir(runFolder(Building)))
-            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+            throw NorlaError::cannotCreate(live(WorkFolder::chunkFile(1)));
     }
 
     // Replaces the live set by the staged one of `chunkCount` chunks. On
@@ -271,12 +268,12 @@ public:
     void swapIn(int chunkCount)
     {
         if (!QDir().mkdir(runFolder(Previous)))
-            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+            throw NorlaError::cannotCreate(live(WorkFolder::chunkFile(1)));
         setPreviousAside();
         if (!renameEntry(runFolder(Building), runFolder(Moving)))
-            throw NorlaError::cannotCreate(live(chunkFileName(1)));
+            throw NorlaError::cannotCreate(live(WorkFolder::chunkFile(1)));
         for (int n = 1; n <= chunkCount; ++n)
-            moveIn(chunkFileName(n));
+            moveIn(WorkFolder::chunkFile(n));
         for (const QString& name : listFileNames())
             moveIn(name);
         // From here on the new set stands: a run cut short is not undone any more.
@@ -334,7 +331,7 @@ private:
     QFileInfoList liveChunks() const
     {
         QFileInfoList chunks = QDir(m_startDir)
-                                   .entryInfoList({QStringLiteral("adatb*.ztf")},
+                                   .entryInfoList({WorkFolder::ChunkFilePattern},
                                                   QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
         chunks.removeIf([](const QFileInfo& entry) { return !isSetEntry(entry); });
         return chunks;
@@ -431,8 +428,8 @@ private:
     void removeUnfinishedChunks()
     {
         const QDir dir(m_startDir);
-        for (const QString& name :
-             dir.entryList({QStringLiteral("adatb*.ztf.part")}, QDir::Files | QDir::Hidden)) {
+        for (const QString& name : dir.entryList({WorkFolder::ChunkFilePattern + QStringLiteral(".part")},
+                                                 QDir::Files | QDir::Hidden)) {
             if (!QFile::remove(dir.filePath(name)))
                 throw cannotDelete(dir.filePath(name));
         }
@@ -479,7 +476,7 @@ public:
 private:
     void open()
     {
-        const QString name = chunkFileName(m_number);
+        const QString name = WorkFolder::chunkFile(m_number);
         m_file.open(m_folder.staged(name), m_folder.live(name));
         m_file.buffer().append("\xFF\xFE", 2);
     }
@@ -489,42 +486,27 @@ private:
     PartFile m_file;
 };
 
-// The fields the lists need, cut the way the 8-bit record is cut: "**"
-// appended, then the leftmost "**" fifteen times. Converting to 8-bit keeps
-// every position, so cutting the Unicode line gives the same pieces.
+// The fields the lists need from a record, cut the way the 8-bit record is
+// cut: as if "**" followed it. Converting to 8-bit keeps every position, so
+// cutting the Unicode line gives the same pieces.
 struct ListFields
 {
-    static constexpr int Count = 15;
-    std::array<QStringView, Count + 1> field; // 1-based
+    QStringView name;                                         // field 1
+    std::array<QStringView, CreatorSlot::Count> creatorNames; // fields 4-7 without their role codes
+    QStringView publisher;                                    // field 10
+    QStringView place;                                        // field 14
 
     explicit ListFields(QStringView line)
     {
-        const auto* data = reinterpret_cast<const char16_t*>(line.utf16());
-        const std::size_t n = std::size_t(line.size());
-        std::size_t start = 0;
-        int k = 1;
-        for (std::size_t i = TextScan::findUnit(data, 0, n, u'*'); i + 1 < n && k <= Count;) {
-            if (data[i + 1] == u'*') {
-                field[k++] = QStringView(data + start, qsizetype(i - start));
-                start = i + 2;
-                i = TextScan::findUnit(data, start, n, u'*');
-            } else {
-                i = TextScan::findUnit(data, i + 1, n, u'*');
-            }
-        }
-        if (k <= Count)
-            field[k] = lastField(data + std::min(start, n), n - std::min(start, n));
-    }
-
-    // The rest of a line with fewer separators than fields; it holds no "**".
-    // With "**" appended, a "*" at its end pairs with the first appended one,
-    // so the cut falls before it: a short line whose last field is "Kovács*"
-    // gives "Kovács".
-    static QStringView lastField(const char16_t* rest, std::size_t size)
-    {
-        if (size > 0 && rest[size - 1] == u'*')
-            --size;
-        return QStringView(rest, qsizetype(size));
+        auto fields = FieldCursor::asIfSeparatorAppended(line);
+        name = fields.next();
+        fields.skip(2);
+        for (QStringView& creator : creatorNames)
+            creator = CreatorSlot::of(fields.next()).name;
+        fields.skip(2);
+        publisher = fields.next();
+        fields.skip(3);
+        place = fields.next();
     }
 };
 
@@ -576,8 +558,8 @@ public:
 private:
     void open()
     {
-        openFile(m_chunkNumbers, QStringLiteral("fsz0.zda"));
-        openFile(m_recordNames, QStringLiteral("fsz1.zda"));
+        openFile(m_chunkNumbers, WorkFolder::ChunkNumbersFile);
+        openFile(m_recordNames, WorkFolder::RecordNamesFile);
     }
     void openFile(PartFile& file, const QString& name)
     {
@@ -635,12 +617,12 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
             if (progress)
                 progress->recordIndexed(k);
             const ListFields fields(line);
-            publishers.offer(fields.field[10]);
-            for (int slot = 4; slot <= 7; ++slot)
-                creators.offer(fields.field[slot].mid(2));
-            places.offer(fields.field[14]);
+            publishers.offer(fields.publisher);
+            for (const QStringView creator : fields.creatorNames)
+                creators.offer(creator);
+            places.offer(fields.place);
             chunk.append(line);
-            directory.add(chunk.number(), fields.field[1]);
+            directory.add(chunk.number(), fields.name);
             ++records;
             if (++inChunk == recordsPerFile) {
                 chunk.finish();
@@ -650,9 +632,9 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
     }
     chunk.finish();
 
-    writeList(folder, QStringLiteral("alkoto.zda"), creators.sorted());
-    writeList(folder, QStringLiteral("kiado.zda"), publishers.sorted());
-    writeList(folder, QStringLiteral("megjhely.zda"), places.sorted());
+    writeList(folder, WorkFolder::CreatorsFile, creators.sorted());
+    writeList(folder, WorkFolder::PublishersFile, publishers.sorted());
+    writeList(folder, WorkFolder::PlacesFile, places.sorted());
     directory.commitChunkNumbers();
     directory.commitRecordNames();
     return {records, chunk.number() - 1};
@@ -686,7 +668,7 @@ void IndexBuilder::sortIgnoringCase(QStringList& names)
 QStringList IndexBuilder::offeredDatabases(const QString& startDir)
 {
     QStringList names = QDir(startDir).entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Unsorted);
-    names.removeIf([](const QString& name) { return name == u"adatbazis.rtf"; });
+    names.removeIf([](const QString& name) { return name == WorkFolder::DefaultDatabaseFile; });
     sortIgnoringCase(names);
     return names;
 }

@@ -7,7 +7,7 @@
 #endif
 
 // Scans over UTF-16 text eight units at a time where the processor allows;
-// the indexer spends most of its time looking for line ends and "*".
+// the indexer spends much of its time looking for line ends.
 namespace TextScan {
 
 inline bool isLineEnd(char16_t c)
@@ -33,25 +33,6 @@ inline std::size_t findLineEnd(const char16_t* text, std::size_t from, std::size
 #endif
     for (; i < size; ++i) {
         if (isLineEnd(text[i]))
-            return i;
-    }
-    return size;
-}
-
-// Position of the first c in [from, size), or size.
-inline std::size_t findUnit(const char16_t* text, std::size_t from, std::size_t size, char16_t c)
-{
-    std::size_t i = from;
-#if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi16(short(c));
-    for (; i + 8 <= size; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-        if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, wanted)))
-            return i + std::size_t(__builtin_ctz(unsigned(mask)) >> 1);
-    }
-#endif
-    for (; i < size; ++i) {
-        if (text[i] == c)
             return i;
     }
     return size;

@@ -1,52 +1,33 @@
 #include "core/record/FieldGrid.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/Win1250.h"
-
-namespace {
-
-// Takes the text before the first "**" and leaves the rest (at most 5000
-// characters) in `rest`; with no "**" left the value is everything.
-QByteArrayView takeField(QByteArrayView& rest)
-{
-    const qsizetype at = rest.indexOf("**");
-    QByteArrayView value;
-    if (at < 0) {
-        value = rest;
-        rest = {};
-    } else {
-        value = rest.first(at);
-        rest = rest.sliced(at + 2);
-    }
-    if (rest.size() > RecordLine::MaxReadLength)
-        rest = rest.first(RecordLine::MaxReadLength);
-    return value;
-}
-
-} // namespace
 
 FieldGrid FieldGrid::decode(QByteArrayView line)
 {
     FieldGrid grid;
     QByteArray padded = line.toByteArray() + "**";
-    QByteArrayView rest(padded);
-    grid.rows[Name] = rest.first(qMin<qsizetype>(10, rest.size())).toByteArray();
+    const QByteArrayView text(padded);
+    grid.rows[Name] = text.first(qMin<qsizetype>(10, text.size())).toByteArray();
     const int volume =
-        CodeTables::volumePosition(Win1250::toUnicode(rest.first(qMin<qsizetype>(2, rest.size()))));
+        CodeTables::volumePosition(Win1250::toUnicode(text.first(qMin<qsizetype>(2, text.size()))));
     if (volume >= 0)
         grid.rows[VolumeName] = Win1250::fromUnicode(CodeTables::volumeName(volume));
 
-    takeField(rest); // the record name is already in row 0
-    grid.rows[RecordType] = takeField(rest).toByteArray();
-    grid.rows[Subject] = takeField(rest).toByteArray();
-    for (int slot = 0; slot < 4; ++slot) {
-        const QByteArrayView value = takeField(rest);
+    FieldCursor8 fields(text, RecordLine::MaxReadLength);
+    fields.skip(); // the record name is already in row 0
+    grid.rows[RecordType] = fields.next().toByteArray();
+    grid.rows[Subject] = fields.next().toByteArray();
+    for (int slot = 0; slot < CreatorSlot8::Count; ++slot) {
+        const QByteArrayView value = fields.next();
         if (value.size() > 2)
             grid.rows[Creators].append(value).append("**");
     }
     for (int row = Title; row <= Medium; ++row)
-        grid.rows[row] = takeField(rest).toByteArray();
+        grid.rows[row] = fields.next().toByteArray();
     return grid;
 }
 

@@ -1,28 +1,11 @@
 #include "core/record/RecordForm.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordNumber.h"
 #include "core/record/Win1250.h"
-
-namespace {
-
-// Takes the text before the first "**" off the front of `rest`.
-QStringView takeField(QStringView& rest)
-{
-    const qsizetype at = rest.indexOf(RecordLine::Separator);
-    QStringView value;
-    if (at < 0) {
-        value = rest;
-        rest = {};
-    } else {
-        value = rest.first(at);
-        rest = rest.sliced(at + RecordLine::Separator.size());
-    }
-    return value;
-}
-
-} // namespace
 
 QString RecordForm::recordName() const
 {
@@ -47,30 +30,26 @@ QString RecordForm::dottedName() const
 RecordForm RecordForm::fromLine(QStringView line)
 {
     RecordForm form;
-    const QString padded = line.toString() + RecordLine::Separator.toString();
-    form.name = QStringView(padded).first(qMin<qsizetype>(10, line.size())).toString();
+    form.name = line.first(qMin<qsizetype>(10, line.size())).toString();
 
-    QStringView rest(padded);
-    form.nameField = takeField(rest).toString();
-    form.recordType = Win1250::roundTrip(takeField(rest));
-    form.subject = takeField(rest).toString();
+    auto fields = FieldCursor::asIfSeparatorAppended(line);
+    form.nameField = fields.next().toString();
+    form.recordType = Win1250::roundTrip(fields.next());
+    form.subject = fields.next().toString();
     for (int slot = 0; slot < CreatorSlots; ++slot) {
-        const QStringView value = takeField(rest);
-        form.roleCodes[slot] = value.first(qMin<qsizetype>(2, value.size())).toString();
-        form.creatorNames[slot] = value.size() > 2 ? value.sliced(2).toString() : QString();
+        const CreatorSlot creator = CreatorSlot::of(fields.next());
+        form.roleCodes[slot] = creator.role.toString();
+        form.creatorNames[slot] = creator.name.toString();
     }
     for (QString& text : form.texts)
-        text = takeField(rest).toString();
-    form.link = Win1250::roundTrip(takeField(rest));
-    form.translation = takeField(rest) != u"0";
-    const bool languageStartsWithAsterisk = rest.startsWith(u'*');
-    const QStringView language = takeField(rest);
+        text = fields.next().toString();
+    form.link = Win1250::roundTrip(fields.next());
+    form.translation = fields.next() != u"0";
+    const bool languageStartsWithAsterisk = fields.restStartsWithStar();
+    const QStringView language = fields.next();
     form.languageAsStored = Win1250::roundTrip(language);
     form.language = languageStartsWithAsterisk ? QString() : form.languageAsStored;
-    QStringView medium = rest;
-    const qsizetype end = medium.indexOf(RecordLine::Separator);
-    if (end >= 0)
-        medium = medium.first(end);
+    const QStringView medium = fields.next();
     form.medium = Win1250::roundTrip(medium);
     return form;
 }

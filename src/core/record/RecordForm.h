@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/record/CreatorSlot.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -14,7 +16,7 @@
 // code page lacks is already "?" here, exactly as the controls would hold it.
 struct RecordForm
 {
-    static constexpr int CreatorSlots = 4;
+    static constexpr int CreatorSlots = CreatorSlot::Count;
     // Fields 8 to 15: title, publication, publisher, volume or annual run,
     // year, pages, place of publication, note (the form's Edit7 … Edit14).
     static constexpr int TextFields = 8;

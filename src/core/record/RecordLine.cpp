@@ -1,24 +1,16 @@
 #include "core/record/RecordLine.h"
 
+#include "core/record/FieldCursor.h"
+
 namespace RecordLine {
 
 QStringList split(QStringView line)
 {
     QStringList fields;
     fields.reserve(FieldCount);
-    qsizetype from = 0;
-    for (int k = 0; k < FieldCount && from >= 0; ++k) {
-        const qsizetype at = line.indexOf(Separator, from);
-        if (at < 0) {
-            fields.append(line.sliced(from).toString());
-            from = -1;
-        } else {
-            fields.append(line.sliced(from, at - from).toString());
-            from = at + Separator.size();
-        }
-    }
-    while (fields.size() < FieldCount)
-        fields.append(QString());
+    FieldCursor cursor(line);
+    for (int k = 0; k < FieldCount; ++k)
+        fields.append(cursor.next().toString());
     return fields;
 }
 

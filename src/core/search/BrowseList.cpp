@@ -3,6 +3,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
 
 #include <QDir>
@@ -57,8 +58,9 @@ void BrowseList::load(const QString& startDir)
 {
     clear();
     const QDir dir(startDir);
-    m_names = ByteStringList::fromLines(TextFile::readBytes(dir.filePath(QStringLiteral("fsz1.zda"))));
-    m_chunkNumbers = ByteStringList::fromLines(TextFile::readBytes(dir.filePath(QStringLiteral("fsz0.zda"))));
+    m_names = ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::RecordNamesFile)));
+    m_chunkNumbers =
+        ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::ChunkNumbersFile)));
 }
 
 int BrowseList::chunkNumberAt(qsizetype position) const
@@ -101,7 +103,7 @@ qsizetype BrowseList::findName(const QString& name) const
 
 QString BrowseList::chunkPath(const QString& startDir, int chunkNumber)
 {
-    return QDir(startDir).filePath(QStringLiteral("adatb%1.ztf").arg(chunkNumber));
+    return QDir(startDir).filePath(WorkFolder::chunkFile(chunkNumber));
 }
 
 bool BrowseList::findRecordLine(const QString& chunkPath, QByteArrayView recordName, QByteArray& line)

@@ -1,6 +1,7 @@
 #include "core/search/HitEntry.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/Win1250.h"
 
 namespace HitEntry {
@@ -41,16 +42,10 @@ QByteArrayView part(QByteArrayView name, qsizetype from, qsizetype count)
 
 void writeCreators(EntryWriter& out, QByteArrayView creators, const QStringList& roleNames)
 {
-    // The creator row lists the filled slots, each ended by "**".
-    while (!creators.isEmpty()) {
-        qsizetype end = creators.indexOf("**");
-        if (end < 0)
-            end = creators.size();
-        const QByteArrayView slot = creators.first(end);
-        creators = creators.sliced(qMin(end + 2, creators.size()));
-        const QString code = Win1250::toUnicode(slot.first(qMin<qsizetype>(2, slot.size())));
-        out.regular(CodeTables::roleName(code, roleNames) + QStringLiteral(": "));
-        out.bold(Win1250::toUnicode(slot.sliced(qMin<qsizetype>(2, slot.size()))) + QStringLiteral("   "));
+    CreatorRow row(creators);
+    for (CreatorSlot8 slot; row.next(slot);) {
+        out.regular(CodeTables::roleName(Win1250::toUnicode(slot.role), roleNames) + QStringLiteral(": "));
+        out.bold(Win1250::toUnicode(slot.name) + QStringLiteral("   "));
     }
     out.lineBreak();
 }

@@ -1,14 +1,11 @@
 #include "core/search/RecordView.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/Win1250.h"
 
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -36,50 +33,6 @@ const VolumeTable& volumes()
     return table;
 }
 
-qsizetype findSeparator(QByteArrayView text)
-{
-    // Also keeps the pointer steps below off an empty view's null data.
-    if (text.size() < 2)
-        return -1;
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* p = begin;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: a separator is a star whose next byte is a star.
-    const __m128i star = _mm_set1_epi8('*');
-    for (; p + 16 <= end; p += 16) {
-        const unsigned stars = unsigned(
-            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), star)));
-        if (const unsigned pairs = stars & (stars >> 1))
-            return p - begin + __builtin_ctz(pairs);
-        if ((stars & 0x8000u) && p + 16 < end && p[16] == '*')
-            return p - begin + 15;
-    }
-#endif
-    for (; p + 1 < end; ++p)
-        if (p[0] == '*' && p[1] == '*')
-            return p - begin;
-    return -1;
-}
-
-// Takes the text before the first "**" and leaves the rest, cut to the
-// length a reader keeps, in `rest`; without a "**" the value is everything.
-QByteArrayView takeField(QByteArrayView& rest)
-{
-    const qsizetype at = findSeparator(rest);
-    QByteArrayView value;
-    if (at < 0) {
-        value = rest;
-        rest = {};
-    } else {
-        value = rest.first(at);
-        rest = rest.sliced(at + 2);
-    }
-    if (rest.size() > RecordLine::MaxReadLength)
-        rest = rest.first(RecordLine::MaxReadLength);
-    return value;
-}
-
 } // namespace
 
 void RecordView::decode(QByteArrayView padded)
@@ -88,21 +41,21 @@ void RecordView::decode(QByteArrayView padded)
     m_creatorCount = 0;
     m_creatorRow.clear();
 
-    QByteArrayView rest = padded;
-    m_rows[FieldGrid::Name] = rest.first(qMin<qsizetype>(10, rest.size()));
-    if (rest.size() >= 2) {
+    m_rows[FieldGrid::Name] = padded.first(qMin<qsizetype>(10, padded.size()));
+    if (padded.size() >= 2) {
         const VolumeTable& table = volumes();
-        const quint16 code = twoBytes(rest);
+        const quint16 code = twoBytes(padded);
         for (int i = 0; i < CodeTables::VolumeCount; ++i)
             if (code == table.codes[i])
                 m_rows[FieldGrid::VolumeName] = table.names[i];
     }
 
-    takeField(rest);
-    m_rows[FieldGrid::RecordType] = takeField(rest);
-    m_rows[FieldGrid::Subject] = takeField(rest);
+    FieldCursor8 fields(padded, RecordLine::MaxReadLength);
+    fields.skip();
+    m_rows[FieldGrid::RecordType] = fields.next();
+    m_rows[FieldGrid::Subject] = fields.next();
     for (int slot = 0; slot < MaxCreators; ++slot) {
-        const QByteArrayView value = takeField(rest);
+        const QByteArrayView value = fields.next();
         if (value.size() <= 2)
             continue;
         m_creators[m_creatorCount++] = value;
@@ -110,7 +63,7 @@ void RecordView::decode(QByteArrayView padded)
     }
     m_rows[FieldGrid::Creators] = QByteArrayView(m_creatorRow.data(), qsizetype(m_creatorRow.size()));
     for (int row = FieldGrid::Title; row <= FieldGrid::Medium; ++row)
-        m_rows[row] = takeField(rest);
+        m_rows[row] = fields.next();
 }
 
 FieldGrid RecordView::toFieldGrid() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/record/CreatorSlot.h"
 #include "core/record/FieldGrid.h"
 
 #include <QByteArrayView>
@@ -13,7 +14,7 @@
 class RecordView final
 {
 public:
-    static constexpr int MaxCreators = 4;
+    static constexpr int MaxCreators = CreatorSlot8::Count;
 
     // `padded` is the 8-bit line followed by "**"; the views point into it
     // (and into this object for the creator row), so both must outlive them.

@@ -2,6 +2,7 @@
 
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
+#include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
 #include "core/search/RecordMatcher.h"
 #include "core/search/RecordView.h"
@@ -311,7 +312,7 @@ QStringList SearchEngine::chunkFiles(const QString& startDir)
     // A dangling link is listed too, so its chunk is reported as unreadable
     // instead of silently left out; pipes and devices are never read.
     QStringList names;
-    const QFileInfoList entries = dir.entryInfoList({QStringLiteral("adatb*.ztf")},
+    const QFileInfoList entries = dir.entryInfoList({WorkFolder::ChunkFilePattern},
                                                     QDir::Files | QDir::System | QDir::Hidden, QDir::NoSort);
     for (const QFileInfo& entry : entries)
         if (entry.isFile() || (entry.isSymLink() && !entry.exists()))

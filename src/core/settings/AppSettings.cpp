@@ -2,6 +2,7 @@
 
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
+#include "core/record/WorkFolder.h"
 
 #include <QFileInfo>
 
@@ -18,13 +19,13 @@ void setInt(int& target, const QString& value, int fallback)
 
 QString AppSettings::filePath(const QString& startDir)
 {
-    return startDir + u'/' + FileName;
+    return startDir + u'/' + WorkFolder::SettingsFile;
 }
 
 AppSettings AppSettings::defaults(const QString& startDir)
 {
     AppSettings settings;
-    settings.subjectTreePath = startDir + QStringLiteral("/menu0.zda");
+    settings.subjectTreePath = startDir + u'/' + WorkFolder::SubjectTreeFile;
     return settings;
 }
 

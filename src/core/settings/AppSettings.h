@@ -15,7 +15,6 @@ struct AppSettings
     QString subjectTreePath; // default: StartDir + "/menu0.zda"
     int sourceDeletion = 0;  // any value but 0: the source window is editable
 
-    static inline const QString FileName = QStringLiteral("config.kzs");
     static constexpr int MaxValueLength = 500;
 
     static AppSettings defaults(const QString& startDir);

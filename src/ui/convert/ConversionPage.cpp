@@ -1,10 +1,10 @@
 #include "ui/convert/ConversionPage.h"
 
 #include "core/record/CodeTables.h"
+#include "ui/common/BusyCursor.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/LinePane.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
@@ -82,16 +82,6 @@ LinePane* textPane(const char* name, QWidget* parent)
     pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), kPanePointSize));
     return pane;
 }
-
-// Long conversions block the window; the cursor says so.
-class WaitCursor final
-{
-    Q_DISABLE_COPY_MOVE(WaitCursor)
-
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 
@@ -198,7 +188,7 @@ void ConversionPage::openSource()
         m_sourcePane->clear();
     }
     runGuarded(this, [&] {
-        const WaitCursor wait;
+        const BusyCursor busy;
         m_session.openSource(path);
     });
     if (textSource)
@@ -213,7 +203,7 @@ void ConversionPage::convert()
     m_resultLines.clear();
     m_session.setVolume(m_volumeItems->checkedId());
     runGuarded(this, [&] {
-        const WaitCursor wait;
+        const BusyCursor busy;
         try {
             m_session.convert([this](const QString& line) { m_resultLines.append(line); });
         } catch (...) {
@@ -237,7 +227,7 @@ void ConversionPage::saveResult()
     if (!mayWrite(fileName))
         return;
     runGuarded(this, [&] {
-        const WaitCursor wait;
+        const BusyCursor busy;
         m_lastResultPath = ConversionSession::saveResult(fileName, m_resultLines);
     });
 }

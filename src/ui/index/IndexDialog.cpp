@@ -1,17 +1,17 @@
 #include "ui/index/IndexDialog.h"
 
 #include "core/index/IndexBuilder.h"
+#include "ui/common/BusyCursor.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/common/WindowPlacement.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 
 namespace {
@@ -69,16 +69,6 @@ private:
     QWidget* m_dialog;
     QProgressBar* m_databases;
     QProgressBar* m_records;
-};
-
-// A busy cursor for the length of a run, restored however the run ends.
-class BusyCursor final
-{
-    Q_DISABLE_COPY_MOVE(BusyCursor)
-
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
 } // namespace
@@ -152,19 +142,9 @@ void IndexDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     // Restoring a minimised window is no new showing: keep what the user set.
     if (!event->spontaneous()) {
-        centreOnScreen();
+        centreOnScreen(this);
         prepareForShowing();
     }
-}
-
-void IndexDialog::centreOnScreen()
-{
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 // Every showing starts afresh: the default records per file, the databases

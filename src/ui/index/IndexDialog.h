@@ -32,7 +32,6 @@ private:
     void buildControls();
     void prepareForShowing();
     void updateIndexButton();
-    void centreOnScreen();
     int checkedCount() const;
     QStringList checkedNames() const;
     void setAllChecked(Qt::CheckState state);

@@ -1,9 +1,11 @@
 #include "ui/search/BrowsePage.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/CreatorSlot.h"
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/search/NameListModel.h"
 
@@ -72,9 +74,6 @@ constexpr int kGroupHeight = 120;
 constexpr int kGroupFirstRowY = 20;
 constexpr int kPanelHeight = 485;
 
-// Each creator slot ends with this mark and starts with the role code.
-constexpr QByteArrayView kCreatorSlotEnd = "**";
-constexpr qsizetype kRoleCodeLength = 2;
 constexpr char kTranslated[] = "1"; // the translation field of a translated record
 
 QString text(const FieldGrid& record, int row)
@@ -187,7 +186,7 @@ void BrowsePage::buildRecordView()
     m_creatorGroup = new QGroupBox(QStringLiteral(" Alkotók "), m_recordPanel);
     m_creatorGroup->setObjectName(ObjectName::CreatorGroup);
     m_creatorGroup->setGeometry(kCaptionX, kGroupTop, kGroupWidth, kGroupHeight);
-    for (int i = 0; i < CreatorSlots; ++i) {
+    for (int i = 0; i < CreatorSlot8::Count; ++i) {
         const int rowY = kGroupFirstRowY + i * kRowPitch;
         auto* label = new QLabel(m_creatorGroup);
         label->setObjectName(QString::fromLatin1(ObjectName::CreatorLabel).arg(i + 1));
@@ -247,8 +246,8 @@ bool BrowsePage::loadBrowseList(const QString& startDir, bool quietWhenAbsent)
     m_model->reset();
     const QDir dir(startDir);
     // A folder that was never indexed is not an error at start-up.
-    if (quietWhenAbsent && !QFileInfo::exists(dir.filePath(QStringLiteral("fsz0.zda"))) &&
-        !QFileInfo::exists(dir.filePath(QStringLiteral("fsz1.zda"))))
+    if (quietWhenAbsent && !QFileInfo::exists(dir.filePath(WorkFolder::ChunkNumbersFile)) &&
+        !QFileInfo::exists(dir.filePath(WorkFolder::RecordNamesFile)))
         return true;
     const bool loaded = runGuarded(this, [this] {
         try {
@@ -323,25 +322,20 @@ void BrowsePage::fillRecordView(const FieldGrid& record)
     m_volumeLabel->setText(captions.volumeLabel);
 }
 
-// The creators field lists the filled creator slots, each ended by
-// kCreatorSlotEnd: role code, then name.
+// The creators field lists the filled creator slots, each a role code and a name.
 void BrowsePage::showCreators(QByteArrayView creators)
 {
-    for (int i = 0; i < CreatorSlots; ++i) {
+    for (int i = 0; i < CreatorSlot8::Count; ++i) {
         m_creatorLabels[i]->hide();
         m_creatorEdits[i]->hide();
         m_creatorEdits[i]->clear();
     }
-    const QStringList roles = LookupList::readOrEmpty(QDir(m_startDir).filePath(LookupList::RolesFile));
-    for (int i = 0; i < CreatorSlots && !creators.isEmpty(); ++i) {
-        qsizetype end = creators.indexOf(kCreatorSlotEnd);
-        if (end < 0)
-            end = creators.size();
-        const QByteArrayView slot = creators.first(end);
-        creators = creators.sliced(qMin(end + kCreatorSlotEnd.size(), creators.size()));
-        const QString code = Win1250::toUnicode(slot.first(qMin(kRoleCodeLength, slot.size())));
-        m_creatorLabels[i]->setText(CodeTables::roleName(code, roles) + u':');
-        m_creatorEdits[i]->setText(Win1250::toUnicode(slot.sliced(qMin(kRoleCodeLength, slot.size()))));
+    const QStringList roles = LookupList::readOrEmpty(QDir(m_startDir).filePath(WorkFolder::RolesFile));
+    CreatorRow row(creators);
+    CreatorSlot8 slot;
+    for (int i = 0; i < CreatorSlot8::Count && row.next(slot); ++i) {
+        m_creatorLabels[i]->setText(CodeTables::roleName(Win1250::toUnicode(slot.role), roles) + u':');
+        m_creatorEdits[i]->setText(Win1250::toUnicode(slot.name));
         m_creatorLabels[i]->show();
         m_creatorEdits[i]->show();
     }

@@ -3,12 +3,15 @@
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
 #include "core/search/HitEntry.h"
 #include "core/search/SearchEngine.h"
+#include "ui/common/BusyCursor.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/common/WindowPlacement.h"
 #include "ui/search/HitsPage.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDir>
@@ -23,7 +26,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QScreen>
 #include <QStringListModel>
 
 #include <algorithm>
@@ -99,30 +101,24 @@ constexpr const char16_t* kTermFieldCaptions[SearchCriteria::TermFieldCount] = {
 struct RestrictionRow
 {
     const char16_t* caption;  // the check box
-    const char16_t* pickFile; // pick list in the start directory
+    const QString* pickFile;  // pick list in the start directory
     const char16_t* heading;  // above the pick list while it is shown
 };
 constexpr RestrictionRow kRestrictions[SearchCriteria::TextRestrictionCount] = {
-    {u"Kötet:", u"kotet.zda", u"Kötet:"},
-    {u"Rekord típusa:", u"tipus.zda", u"Rekord típusa:"},
-    {u"Alkotó:", u"alkoto.zda", u"Alkotó:"},
-    {u"Közreműködés:", u"szerep.zda", u"Közreműködés:"},
-    {u"Kiadó:", u"kiado.zda", u"Kiadó:"},
-    {u"Megjelenési hely:", u"megjhely.zda", u"Megjelenési hely:"},
-    {u" Adathordozó típusa:", u"adath.zda", u"Adathordozó típusa:"},
-    {u"Nyelv:", u"nyelv.zda", u"Nyelv:"},
+    {u"Kötet:", &WorkFolder::VolumesFile, u"Kötet:"},
+    {u"Rekord típusa:", &WorkFolder::RecordTypesFile, u"Rekord típusa:"},
+    {u"Alkotó:", &WorkFolder::CreatorsFile, u"Alkotó:"},
+    {u"Közreműködés:", &WorkFolder::RolesFile, u"Közreműködés:"},
+    {u"Kiadó:", &WorkFolder::PublishersFile, u"Kiadó:"},
+    {u"Megjelenési hely:", &WorkFolder::PlacesFile, u"Megjelenési hely:"},
+    {u" Adathordozó típusa:", &WorkFolder::MediaFile, u"Adathordozó típusa:"},
+    {u"Nyelv:", &WorkFolder::LanguagesFile, u"Nyelv:"},
 };
 constexpr const char16_t* kTranslationCaption = u"Fordítás:";
 
 QString str(const char16_t* text)
 {
     return QString::fromUtf16(text);
-}
-
-template <typename W> W* named(W* widget, const char* name)
-{
-    widget->setObjectName(name);
-    return widget;
 }
 
 // Delivers the hits into the main window's page as they come, and keeps the
@@ -375,8 +371,7 @@ void SearchDialog::showEvent(QShowEvent* event)
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(this);
     prepareForShowing();
 }
 
@@ -386,7 +381,7 @@ void SearchDialog::prepareForShowing()
 {
     m_roles.clear();
     const bool read = runGuarded(
-        this, [this] { m_roles = readRoleList(QDir(m_startDir).filePath(QStringLiteral("szerep.zda"))); });
+        this, [this] { m_roles = readRoleList(QDir(m_startDir).filePath(WorkFolder::RolesFile)); });
     if (!read)
         return;
     (mode() == SearchCriteria::Mode::OneTerm ? m_termEdit : m_newTermEdit)->setFocus();
@@ -444,7 +439,7 @@ void SearchDialog::selectRestriction(int check)
     // showing the entries of another restriction under this heading.
     m_pickList->setStringList({});
     runGuarded(this, [&] {
-        m_pickList->setStringList(TextFile::readUnicode(QDir(m_startDir).filePath(str(row.pickFile))));
+        m_pickList->setStringList(TextFile::readUnicode(QDir(m_startDir).filePath(*row.pickFile)));
     });
 }
 
@@ -532,12 +527,11 @@ void SearchDialog::searchIntoHitsPage()
     SearchEngine engine(criteria(), m_roles);
     DialogSink sink(m_hitsPage, roleNames, m_progress);
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const BusyCursor busy;
     // The hits found before a failure stay listed.
     const auto finish = qScopeGuard([this] {
         if (m_hitsPage)
             m_hitsPage->showAppendedHits();
-        QApplication::restoreOverrideCursor();
     });
     const qint64 hits = engine.run(m_startDir, sink);
     showOutcome(hits);

@@ -1,6 +1,7 @@
 #include "ui/workspace/DataEntryPage.h"
 
 #include "core/record/CodeTables.h"
+#include "ui/common/Named.h"
 #include "ui/workspace/DropBox.h"
 #include "ui/workspace/RadioGroup.h"
 
@@ -37,12 +38,6 @@ constexpr FieldRow kRows[] = {
     {7, u"Cím:"},        {8, u"Kiadvány:"},     {9, u"Kiadó:"},       {10, u"Évfolyam:"}, {11, u"Év:"},
     {12, u"Oldalszám:"}, {13, u"Megj. helye:"}, {14, u"Megjegyzés:"},
 };
-
-template <typename W> W* named(W* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
 
 QLabel* rightAlignedLabel(const QString& text, const QString& name, QWidget* parent)
 {

@@ -2,6 +2,7 @@
 // as, the save question on leaving, the caption and the record-name list.
 
 #include "core/record/LookupList.h"
+#include "core/record/WorkFolder.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
@@ -188,8 +189,8 @@ void MainWindow::reloadLookupLists()
 {
     DataEntryPage& p = *m_entry;
     auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
-    m_session.setLists(listFile(LookupList::RecordTypesFile), listFile(LookupList::RolesFile),
-                       listFile(LookupList::LanguagesFile));
+    m_session.setLists(listFile(WorkFolder::RecordTypesFile), listFile(WorkFolder::RolesFile),
+                       listFile(WorkFolder::LanguagesFile));
     fillList(p.language, m_session.languages());
     for (QComboBox* combo : p.roleLists)
         fillList(combo, m_session.roles());

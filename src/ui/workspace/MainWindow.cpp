@@ -2,6 +2,7 @@
 
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
+#include "core/record/WorkFolder.h"
 #include "ui/about/AboutBox.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/ConversionPage.h"
@@ -746,7 +747,7 @@ void MainWindow::runIndexing()
     m_companions.index->exec();
     if (m_companions.index->indexingFinished()) {
         runGuarded(this, [this] { m_browsePage->loadBrowseList(m_startDir, false); });
-        const QString database = m_startDir + QStringLiteral("/adatbazis.rtf");
+        const QString database = m_startDir + u'/' + WorkFolder::DefaultDatabaseFile;
         if (QFileInfo(database).isFile()) {
             // Unsaved edits are settled first, as for any other opening.
             if (settleUnsavedChanges(LeaveTo::OtherDatabase))
