@@ -9,9 +9,9 @@ class AboutBox;
 class SearchDialog;
 class IndexDialog;
 
-// The program's windows, created in their fixed order: the main window first
-// (its constructor is the create handler), then the loading window, the
-// settings dialog, the about box, the search dialog and the indexing dialog.
+// The program's windows, created in their fixed order: the main window first,
+// then the loading window, the settings dialog, the about box, the search
+// dialog and the indexing dialog; and the wiring between them.
 class NorlaProgram final
 {
 public:

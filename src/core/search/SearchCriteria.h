@@ -35,7 +35,7 @@ struct SearchCriteria
         FieldGrid::Year,      FieldGrid::VolumeRun,   FieldGrid::Place,     FieldGrid::Note,
     };
 
-    // Restrictions with a text, Tag 1 … 8 (index Tag − 1).
+    // Restrictions with a text, in the order the dialog lists them.
     enum Restriction
     {
         Volume = 0,
@@ -58,17 +58,17 @@ struct SearchCriteria
     };
 
     Mode mode = Mode::OneTerm;
-    QString term;      // edit_1
-    QStringList terms; // lb_keres
+    QString term;      // the one term ("Keresendő:")
+    QStringList terms; // the list of several terms
     Connective connective = Connective::And;
     MatchKind matchKind = MatchKind::Fragment;
     std::array<bool, TermFieldCount> termFields = {true, true, true, true, true, true,
                                                    true, true, true, true, true, true};
     std::array<TextRestriction, TextRestrictionCount> restrictions;
-    bool translationChecked = false; // cb9 "Fordítás:"
+    bool translationChecked = false; // the "Fordítás:" restriction
     bool translationYes = true;      // rb_lista1 "igen" / rb_lista2 "nem"
 
-    // The terms that take part: edit_1 in one-term mode, lb_keres in several-terms mode.
+    // The terms that take part: the one term, or the list in several-terms mode.
     QStringList activeTerms() const
     {
         if (mode == Mode::OneTerm)

@@ -101,12 +101,12 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent)
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    m_soklap2 = new QTabWidget(this);
-    m_soklap2->setObjectName(QStringLiteral("soklap2"));
-    m_soklap2->setGeometry(8, 8, ClientWidth - 16, 210);
-    m_soklap2->addTab(buildDataFieldsPage(), QStringLiteral("Adatmezők"));
-    m_soklap2->addTab(buildSubjectTreePage(), QStringLiteral("Tárgykör"));
-    m_soklap2->addTab(buildGeneralPage(), QStringLiteral("Általános"));
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("soklap2"));
+    m_pages->setGeometry(8, 8, ClientWidth - 16, 210);
+    m_pages->addTab(buildDataFieldsPage(), QStringLiteral("Adatmezők"));
+    m_pages->addTab(buildSubjectTreePage(), QStringLiteral("Tárgykör"));
+    m_pages->addTab(buildGeneralPage(), QStringLiteral("Általános"));
     buildButtons();
 }
 
@@ -116,23 +116,23 @@ QWidget* SettingsDialog::buildDataFieldsPage()
     page->setObjectName(QStringLiteral("lap_adatmezok"));
     makeLabel(page, "Label1", QStringLiteral("Az adatmezők betűtípusa:"), {16, 16, 220, 18});
 
-    m_fontc1 = new QComboBox(page);
-    m_fontc1->setObjectName(QStringLiteral("fontc1"));
-    m_fontc1->setGeometry(16, 38, 220, 24);
-    m_fontc1->setItemDelegate(new FontSampleDelegate(m_fontc1));
-    m_fontc1->addItems(installedFontFamilies());
-    m_fontc1->setMaxVisibleItems(16);
+    m_fontFamilies = new QComboBox(page);
+    m_fontFamilies->setObjectName(QStringLiteral("fontc1"));
+    m_fontFamilies->setGeometry(16, 38, 220, 24);
+    m_fontFamilies->setItemDelegate(new FontSampleDelegate(m_fontFamilies));
+    m_fontFamilies->addItems(installedFontFamilies());
+    m_fontFamilies->setMaxVisibleItems(16);
 
     QLabel* sizeLabel = makeLabel(page, "Label2", QStringLiteral("betűmérete:"), {238, 38, 80, 24});
     sizeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_cb_betumeret = new QComboBox(page);
-    m_cb_betumeret->setObjectName(QStringLiteral("cb_betumeret"));
-    m_cb_betumeret->setGeometry(324, 38, 56, 24);
-    m_cb_betumeret->addItems(fontSizes());
+    m_fontSizes = new QComboBox(page);
+    m_fontSizes->setObjectName(QStringLiteral("cb_betumeret"));
+    m_fontSizes->setGeometry(324, 38, 56, 24);
+    m_fontSizes->addItems(fontSizes());
 
-    connect(m_fontc1, &QComboBox::currentIndexChanged, this, &SettingsDialog::enableApply);
-    connect(m_cb_betumeret, &QComboBox::currentIndexChanged, this, &SettingsDialog::enableApply);
+    connect(m_fontFamilies, &QComboBox::currentIndexChanged, this, &SettingsDialog::enableApply);
+    connect(m_fontSizes, &QComboBox::currentIndexChanged, this, &SettingsDialog::enableApply);
     return page;
 }
 
@@ -143,14 +143,14 @@ QWidget* SettingsDialog::buildSubjectTreePage()
     makeLabel(page, "Label3", QStringLiteral("Tárgykör szerkezetet tartalmazó forrásfájl:"),
               {16, 16, 360, 18});
 
-    m_edit_targykor = new QLineEdit(page);
-    m_edit_targykor->setObjectName(QStringLiteral("edit_targykor"));
-    m_edit_targykor->setGeometry(16, 38, 280, 24);
+    m_subjectTreePath = new QLineEdit(page);
+    m_subjectTreePath->setObjectName(QStringLiteral("edit_targykor"));
+    m_subjectTreePath->setGeometry(16, 38, 280, 24);
 
-    m_gomb_targykor = makeButton(page, "gomb_targykor", QStringLiteral("Tallózás"), {304, 37, 75, 26});
+    m_browseButton = makeButton(page, "gomb_targykor", QStringLiteral("Tallózás"), {304, 37, 75, 26});
 
-    connect(m_edit_targykor, &QLineEdit::textChanged, this, &SettingsDialog::enableApply);
-    connect(m_gomb_targykor, &QPushButton::clicked, this, &SettingsDialog::browseSubjectTree);
+    connect(m_subjectTreePath, &QLineEdit::textChanged, this, &SettingsDialog::enableApply);
+    connect(m_browseButton, &QPushButton::clicked, this, &SettingsDialog::browseSubjectTree);
     return page;
 }
 
@@ -158,26 +158,27 @@ QWidget* SettingsDialog::buildGeneralPage()
 {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("lap_altalanos"));
-    m_cb91 = new QCheckBox(QStringLiteral("A forrásfájl ablakból törlődnek a kihúzott adatok"), page);
-    m_cb91->setObjectName(QStringLiteral("cb91"));
-    m_cb91->setGeometry(16, 16, 365, 24);
+    m_sourceEditableBox =
+        new QCheckBox(QStringLiteral("A forrásfájl ablakból törlődnek a kihúzott adatok"), page);
+    m_sourceEditableBox->setObjectName(QStringLiteral("cb91"));
+    m_sourceEditableBox->setGeometry(16, 16, 365, 24);
     // Only a user's click counts as a change; the activation sets it quietly.
-    connect(m_cb91, &QCheckBox::clicked, this, &SettingsDialog::enableApply);
+    connect(m_sourceEditableBox, &QCheckBox::clicked, this, &SettingsDialog::enableApply);
     return page;
 }
 
 void SettingsDialog::buildButtons()
 {
     const int top = ClientHeight - 34;
-    m_g_ok = makeButton(this, "g_ok", QStringLiteral("Ok"), {ClientWidth - 255, top, 75, 25});
-    m_g_megsem = makeButton(this, "g_megsem", QStringLiteral("Mégsem"), {ClientWidth - 170, top, 75, 25});
-    m_g_alkalmaz =
+    m_okButton = makeButton(this, "g_ok", QStringLiteral("Ok"), {ClientWidth - 255, top, 75, 25});
+    m_cancelButton = makeButton(this, "g_megsem", QStringLiteral("Mégsem"), {ClientWidth - 170, top, 75, 25});
+    m_applyButton =
         makeButton(this, "g_alkalmaz", QStringLiteral("Alkalmaz"), {ClientWidth - 85, top, 75, 25});
-    m_g_alkalmaz->setEnabled(false);
+    m_applyButton->setEnabled(false);
 
-    connect(m_g_ok, &QPushButton::clicked, this, &SettingsDialog::okClicked);
-    connect(m_g_megsem, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_g_alkalmaz, &QPushButton::clicked, this, &SettingsDialog::apply);
+    connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::applyAndClose);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_applyButton, &QPushButton::clicked, this, &SettingsDialog::apply);
 }
 
 const QStringList& SettingsDialog::fontSizes()
@@ -197,7 +198,7 @@ QString SettingsDialog::noSizeMessage()
 
 void SettingsDialog::openOnPage(Page page)
 {
-    m_soklap2->setCurrentIndex(page);
+    m_pages->setCurrentIndex(page);
     exec();
 }
 
@@ -220,26 +221,26 @@ void SettingsDialog::fillFromSettings()
     m_settings = current.settings;
     m_sourceEditable = current.sourceEditable;
     const AppSettings& settings = m_settings;
-    m_cb_betumeret->setCurrentIndex(m_cb_betumeret->findText(QString::number(settings.fontSize)));
-    m_edit_targykor->setText(settings.subjectTreePath);
-    const int font = m_fontc1->findText(settings.fontName, Qt::MatchFixedString);
-    m_fontc1->setCurrentIndex(font >= 0 ? font : 0);
-    m_cb91->setChecked(m_sourceEditable);
+    m_fontSizes->setCurrentIndex(m_fontSizes->findText(QString::number(settings.fontSize)));
+    m_subjectTreePath->setText(settings.subjectTreePath);
+    const int font = m_fontFamilies->findText(settings.fontName, Qt::MatchFixedString);
+    m_fontFamilies->setCurrentIndex(font >= 0 ? font : 0);
+    m_sourceEditableBox->setChecked(m_sourceEditable);
     // Last, so the changes made above leave it disabled.
-    m_g_alkalmaz->setEnabled(false);
+    m_applyButton->setEnabled(false);
 }
 
 void SettingsDialog::enableApply()
 {
-    m_g_alkalmaz->setEnabled(true);
+    m_applyButton->setEnabled(true);
 }
 
 void SettingsDialog::browseSubjectTree()
 {
     const QString path = UserDialogs::instance().chooseOpenFile(
-        this, QStringLiteral("Tárgykör fájl kiválasztása"), QString(), m_edit_targykor->text());
+        this, QStringLiteral("Tárgykör fájl kiválasztása"), QString(), m_subjectTreePath->text());
     if (!path.isEmpty())
-        m_edit_targykor->setText(path);
+        m_subjectTreePath->setText(path);
 }
 
 bool SettingsDialog::apply()
@@ -249,26 +250,27 @@ bool SettingsDialog::apply()
     return runGuarded(this, [this] {
         // With no font installed at all there is nothing to choose; the name
         // in the settings then stays as it is.
-        const QString family = m_fontc1->count() > 0 ? m_fontc1->currentText() : m_settings.fontName;
+        const QString family =
+            m_fontFamilies->count() > 0 ? m_fontFamilies->currentText() : m_settings.fontName;
         Q_EMIT fontFamilyApplied(family);
         // The size fails after the name has been applied, as the user saw it
         // happen: the fields already show the new face at their old size.
-        if (m_cb_betumeret->currentIndex() < 0)
+        if (m_fontSizes->currentIndex() < 0)
             throw NorlaError(noSizeMessage());
-        const int size = m_cb_betumeret->currentText().toInt();
+        const int size = m_fontSizes->currentText().toInt();
         Q_EMIT fontSizeApplied(size);
 
-        m_sourceEditable = m_cb91->isChecked();
+        m_sourceEditable = m_sourceEditableBox->isChecked();
         m_settings.sourceDeletion = m_sourceEditable ? 1 : 0;
-        m_g_alkalmaz->setEnabled(false);
+        m_applyButton->setEnabled(false);
         m_settings.fontName = family;
         m_settings.fontSize = size;
-        m_settings.subjectTreePath = m_edit_targykor->text();
+        m_settings.subjectTreePath = m_subjectTreePath->text();
         Q_EMIT settingsApplied(m_settings, m_sourceEditable);
     });
 }
 
-void SettingsDialog::okClicked()
+void SettingsDialog::applyAndClose()
 {
     if (apply())
         accept();

@@ -69,19 +69,19 @@ private:
     void browseSubjectTree();
     // Returns false when it stopped with a message (no size selected).
     bool apply();
-    void okClicked();
+    void applyAndClose();
 
     std::function<Current()> m_source;
     AppSettings m_settings;
     bool m_sourceEditable = false;
 
-    QTabWidget* m_soklap2 = nullptr;
-    QComboBox* m_fontc1 = nullptr;
-    QComboBox* m_cb_betumeret = nullptr;
-    QLineEdit* m_edit_targykor = nullptr;
-    QPushButton* m_gomb_targykor = nullptr;
-    QCheckBox* m_cb91 = nullptr;
-    QPushButton* m_g_ok = nullptr;
-    QPushButton* m_g_megsem = nullptr;
-    QPushButton* m_g_alkalmaz = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QComboBox* m_fontFamilies = nullptr;
+    QComboBox* m_fontSizes = nullptr;
+    QLineEdit* m_subjectTreePath = nullptr;
+    QPushButton* m_browseButton = nullptr;
+    QCheckBox* m_sourceEditableBox = nullptr;
+    QPushButton* m_okButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QPushButton* m_applyButton = nullptr;
 };
