@@ -8,6 +8,7 @@
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/RecordNameModel.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -199,7 +200,7 @@ void MainWindow::reloadLookupLists()
 
 void MainWindow::updateDocumentState()
 {
-    m_saveDatabase->setEnabled(m_session.document().isModified());
+    m_commands->saveDatabase->setEnabled(m_session.document().isModified());
     updateCaption();
 }
 

@@ -15,6 +15,7 @@
 #include "ui/workspace/DropBox.h"
 #include "ui/workspace/RadioGroup.h"
 #include "ui/workspace/RecordNameModel.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -61,39 +62,6 @@ constexpr TabPage kTabs[] = {
 constexpr int StatusPanelWidths[] = {200, 580, 50};
 constexpr int RecordNameListWidth = 145;
 
-// A glyph from the desktop's icon theme, or a small drawn one where the
-// theme has none (a bare system, or the offscreen platform).
-QIcon toolIcon(const QString& themeName, const QString& glyph)
-{
-    const QIcon themed = QIcon::fromTheme(themeName);
-    if (!themed.isNull())
-        return themed;
-    QPixmap pixmap(20, 20);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(QColor(60, 60, 60));
-    painter.setBrush(QColor(235, 235, 225));
-    painter.drawRoundedRect(QRectF(1.5, 1.5, 17, 17), 3, 3);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(glyph.size() > 1 ? 9 : 12);
-    painter.setFont(font);
-    painter.setPen(QColor(20, 40, 110));
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
-}
-
-QAction* makeAction(QObject* owner, const QString& name, const QString& caption,
-                    const QKeySequence& shortcut = {})
-{
-    auto* action = new QAction(caption, owner);
-    action->setObjectName(name);
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    return action;
-}
-
 // The record-name list opens as a plain drop-down below the box. The style's
 // other kind of popup measures every item before it opens, which a list of a
 // million names makes the user wait for.
@@ -108,13 +76,6 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
-
-// Captions from record data may hold "&", which a menu would take for a mnemonic.
-QString menuText(const QString& caption)
-{
-    QString text = caption;
-    return text.replace(u'&', QStringLiteral("&&"));
-}
 
 } // namespace
 
@@ -148,8 +109,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
                       .arg(message));
     });
 
-    createActions();
-    createMenus();
+    m_commands = new WorkspaceCommands(this);
+    m_commands->buildMenus(menuBar());
+    connectCommands();
     createStatusBar();
     buildPages();
     registerStateGroups();
@@ -183,232 +145,49 @@ void MainWindow::setCompanions(const Companions& companions)
     }
 }
 
-void MainWindow::createActions()
+void MainWindow::connectCommands()
 {
-    m_newDatabase =
-        makeAction(this, QStringLiteral("menu0_uj"), QStringLiteral("Új adatbázis létrehozása..."),
-                   QKeySequence(Qt::CTRL | Qt::Key_N));
-    m_newDatabase->setToolTip(QStringLiteral("Új adatbázis létrehozása"));
-    m_newDatabase->setIcon(toolIcon(QStringLiteral("document-new"), QStringLiteral("Ú")));
-    connect(m_newDatabase, &QAction::triggered, this, &MainWindow::newDatabase);
-
-    m_openDatabase = makeAction(this, QStringLiteral("menu0_open"), QStringLiteral("Adatbázis betöltése..."));
-    m_openDatabase->setToolTip(QStringLiteral("Adatbázis betöltése"));
-    m_openDatabase->setIcon(toolIcon(QStringLiteral("document-open"), QStringLiteral("A")));
-    connect(m_openDatabase, &QAction::triggered, this, &MainWindow::openDatabase);
-
-    m_saveDatabase = makeAction(this, QStringLiteral("menu0_save"), QStringLiteral("Adatbázis mentése"));
-    m_saveDatabase->setToolTip(QStringLiteral("Adatbázis mentése"));
-    m_saveDatabase->setIcon(toolIcon(QStringLiteral("document-save"), QStringLiteral("M")));
-    connect(m_saveDatabase, &QAction::triggered, this, &MainWindow::saveDatabase);
-
-    m_saveDatabaseAs =
-        makeAction(this, QStringLiteral("menu0_saveas"), QStringLiteral("Adatbázis mentése másként..."));
-    connect(m_saveDatabaseAs, &QAction::triggered, this, &MainWindow::saveDatabaseAs);
-
-    m_loadSource =
-        makeAction(this, QStringLiteral("Forrsadatokbetltse1"), QStringLiteral("Forrásadatok betöltése..."),
-                   QKeySequence(Qt::CTRL | Qt::Key_O));
-    m_loadSource->setToolTip(QStringLiteral("Forrásadatok betöltése"));
-    m_loadSource->setIcon(toolIcon(QStringLiteral("document-import"), QStringLiteral("F")));
-    connect(m_loadSource, &QAction::triggered, this, &MainWindow::loadSourceDocument);
-
-    m_loadSubjects =
-        makeAction(this, QStringLiteral("rgykrfjlbetltse1"), QStringLiteral("Tárgykörök betöltése..."));
-    connect(m_loadSubjects, &QAction::triggered, this, &MainWindow::loadSubjectTree);
-
-    m_settingsCommand = makeAction(this, QStringLiteral("Belltsok1"), QStringLiteral("Beállítások..."));
-    connect(m_settingsCommand, &QAction::triggered, this,
+    const WorkspaceCommands& c = *m_commands;
+    connect(c.newDatabase, &QAction::triggered, this, &MainWindow::newDatabase);
+    connect(c.openDatabase, &QAction::triggered, this, &MainWindow::openDatabase);
+    connect(c.saveDatabase, &QAction::triggered, this, &MainWindow::saveDatabase);
+    connect(c.saveDatabaseAs, &QAction::triggered, this, &MainWindow::saveDatabaseAs);
+    connect(c.loadSource, &QAction::triggered, this, &MainWindow::loadSourceDocument);
+    connect(c.loadSubjects, &QAction::triggered, this, &MainWindow::loadSubjectTree);
+    connect(c.settingsCommand, &QAction::triggered, this,
             [this] { openSettings(SettingsDialog::DataFieldsPage); });
-
-    m_leave = makeAction(this, QStringLiteral("Kilps1"), QStringLiteral("Kilépés"));
-    connect(m_leave, &QAction::triggered, this, &QWidget::close);
-
-    m_dataEntry = makeAction(this, QStringLiteral("Adatrgzts1"), QStringLiteral("Adatrögzítés"));
-    m_dataEntry->setData(0);
-    connect(m_dataEntry, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
-
-    m_browsePageCommand = makeAction(this, QStringLiteral("allzs1"), QStringLiteral("Tallózás"));
-    m_browsePageCommand->setData(int(BrowsePageIndex));
-    connect(m_browsePageCommand, &QAction::triggered, this, [this] { showPage(BrowsePageIndex); });
-
-    m_searchCommand = makeAction(this, QStringLiteral("Keress1"), QStringLiteral("Keresés"));
-    connect(m_searchCommand, &QAction::triggered, this, &MainWindow::openSearch);
-
-    m_convertCommand = makeAction(this, QStringLiteral("Konvertls1"), QStringLiteral("Konvertálás"));
-    m_convertCommand->setData(int(ConvertPage));
-    connect(m_convertCommand, &QAction::triggered, this, &MainWindow::openConversion);
-
-    m_indexCommand = makeAction(this, QStringLiteral("Indexels1"), QStringLiteral("Indexelés"));
-    connect(m_indexCommand, &QAction::triggered, this, &MainWindow::runIndexing);
-
-    m_exchange = makeAction(this, QStringLiteral("menu6_csere"),
-                            QStringLiteral("Kijelőlt adatmezők tartalmának cseréje"));
-    m_exchange->setToolTip(QStringLiteral("Adatmezők cseréje"));
-    m_exchange->setIcon(toolIcon(QStringLiteral("view-refresh"), QStringLiteral("⇅")));
-    connect(m_exchange, &QAction::triggered, this, &MainWindow::exchangeFields);
-
-    m_clear =
-        makeAction(this, QStringLiteral("menu6_urites"), QStringLiteral("Adatmezők törlése, mentés nélkül"));
-    m_clear->setToolTip(QStringLiteral("Adatmezők törlése, mentés nélkül"));
-    m_clear->setIcon(toolIcon(QStringLiteral("edit-clear"), QStringLiteral("Ü")));
-    connect(m_clear, &QAction::triggered, this, &MainWindow::clearFields);
-
-    m_saveRecord = makeAction(this, QStringLiteral("menu3_mentes"), QStringLiteral("Aktuális rekord mentése"),
-                              QKeySequence(Qt::Key_F2));
-    m_saveRecord->setToolTip(QStringLiteral("Rekord mentése (F2)"));
-    m_saveRecord->setIcon(toolIcon(QStringLiteral("document-save-as"), QStringLiteral("R")));
-    connect(m_saveRecord, &QAction::triggered, this, &MainWindow::saveRecord);
-
-    m_deleteRecord = makeAction(this, QStringLiteral("menu3_torles"), QStringLiteral("Rekord törlése"),
-                                QKeySequence(Qt::CTRL | Qt::Key_D));
-    m_deleteRecord->setToolTip(QStringLiteral("Rekord törlése"));
-    m_deleteRecord->setIcon(toolIcon(QStringLiteral("edit-delete"), QStringLiteral("✕")));
-    connect(m_deleteRecord, &QAction::triggered, this, &MainWindow::deleteRecord);
-
-    // The two mode commands: exactly one of them is shown pressed.
-    m_modeGroup = new QActionGroup(this);
-    m_modeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    m_browseMode =
-        makeAction(this, QStringLiteral("menu3_tallozas"), QStringLiteral("Tallózás a rekordokban"));
-    m_browseMode->setToolTip(QStringLiteral("Tallózás a rekordokban"));
-    m_browseMode->setIcon(toolIcon(QStringLiteral("view-list-details"), QStringLiteral("T")));
-    m_newRecordsMode =
-        makeAction(this, QStringLiteral("menu3_felvitel"), QStringLiteral("Új rekordok felvitele"));
-    m_newRecordsMode->setToolTip(QStringLiteral("Új rekordok felvitele"));
-    m_newRecordsMode->setIcon(toolIcon(QStringLiteral("list-add"), QStringLiteral("+")));
-    for (QAction* action : {m_browseMode, m_newRecordsMode}) {
-        action->setCheckable(true);
-        m_modeGroup->addAction(action);
-    }
-    m_browseMode->setData(0);
-    m_newRecordsMode->setData(1);
-    connect(m_browseMode, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
-    connect(m_newRecordsMode, &QAction::triggered, this, [this] { enterMode(Mode::NewRecords); });
-
-    m_findRecord = makeAction(this, QStringLiteral("menu3_kereses"), QStringLiteral("Rekord keresése..."),
-                              QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    m_about = makeAction(this, QStringLiteral("Nvjegy1"), QStringLiteral("Névjegy..."));
-    connect(m_about, &QAction::triggered, this, &MainWindow::openAbout);
-
-    const std::array<std::pair<const char*, const char16_t*>, 4> navigation = {
-        {{"go-first", u"|◀"}, {"go-previous", u"◀"}, {"go-next", u"▶"}, {"go-last", u"▶|"}}};
-    for (int i = 0; i < int(m_navigation.size()); ++i) {
+    connect(c.leave, &QAction::triggered, this, &QWidget::close);
+    connect(c.dataEntry, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
+    connect(c.browsePageCommand, &QAction::triggered, this, [this] { showPage(BrowsePageIndex); });
+    connect(c.searchCommand, &QAction::triggered, this, &MainWindow::openSearch);
+    connect(c.convertCommand, &QAction::triggered, this, &MainWindow::openConversion);
+    connect(c.indexCommand, &QAction::triggered, this, &MainWindow::runIndexing);
+    connect(c.exchange, &QAction::triggered, this, &MainWindow::exchangeFields);
+    connect(c.clear, &QAction::triggered, this, &MainWindow::clearFields);
+    connect(c.saveRecord, &QAction::triggered, this, &MainWindow::saveRecord);
+    connect(c.deleteRecord, &QAction::triggered, this, &MainWindow::deleteRecord);
+    connect(c.browseMode, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
+    connect(c.newRecordsMode, &QAction::triggered, this, [this] { enterMode(Mode::NewRecords); });
+    connect(c.about, &QAction::triggered, this, &MainWindow::openAbout);
+    connect(c.monitor, &QAction::triggered, this, [this] { showPage(RawPage); });
+    connect(c.characterMap, &QAction::triggered, this, &MainWindow::startCharacterMap);
+    for (int i = 0; i < int(c.navigation.size()); ++i) {
         const auto step = NavigationStep(i);
-        // The buttons are numbered 1 to 4, left to right.
-        QAction* action = makeAction(this, QStringLiteral("gnyil%1_action").arg(i + 1), QString());
-        action->setIcon(
-            toolIcon(QString::fromLatin1(navigation[i].first), QString::fromUtf16(navigation[i].second)));
-        action->setData(i + 1);
-        connect(action, &QAction::triggered, this, [this, step] { move(step); });
-        m_navigation[i] = action;
+        connect(c.navigation[i], &QAction::triggered, this, [this, step] { move(step); });
     }
-
-    m_monitor = makeAction(this, QStringLiteral("sb_monitor_action"), QString());
-    m_monitor->setIcon(toolIcon(QStringLiteral("text-x-generic"), QStringLiteral("≡")));
-    connect(m_monitor, &QAction::triggered, this, [this] { showPage(RawPage); });
-
-    m_characterMap = makeAction(this, QStringLiteral("SpeedButton1_action"), QString());
-    m_characterMap->setToolTip(QStringLiteral("Karaktertábla megnyítása"));
-    m_characterMap->setIcon(toolIcon(QStringLiteral("accessories-character-map"), QStringLiteral("Ω")));
-    connect(m_characterMap, &QAction::triggered, this, &MainWindow::startCharacterMap);
-
-    static constexpr const char16_t* extractionCaptions[12] = {
-        u"Szerző",   u"Szerkesztő", u"Fordító",   u"Bevezetést írta",  u"Cím",       u"Kiadvány", u"Kiadó",
-        u"Évfolyam", u"Év",         u"Oldalszám", u"Megjelenés helye", u"Megjegyzés"};
-    for (int i = 0; i < 12; ++i) {
-        const QString caption = QString::fromUtf16(extractionCaptions[i]);
+    for (int i = 0; i < int(c.insertEntries.size()); ++i) {
         const int field = DataEntryPage::FirstDropField + i;
-        for (Extraction kind : {Extraction::Insert, Extraction::Append}) {
-            const int menu = int(kind);
-            QAction* action = makeAction(this, QStringLiteral("menu%1_%2").arg(menu).arg(i + 1), caption);
-            // Scripts know the entries by these numbers: 101-112 insert, 201-212 append.
-            action->setData(menu * 100 + i + 1);
-            connect(action, &QAction::triggered, this, [this, field, kind] { extractInto(field, kind); });
-            (kind == Extraction::Insert ? m_insertEntries : m_appendEntries)[i] = action;
-        }
+        connect(c.insertEntries[i], &QAction::triggered, this,
+                [this, field] { extractInto(field, Extraction::Insert); });
+        connect(c.appendEntries[i], &QAction::triggered, this,
+                [this, field] { extractInto(field, Extraction::Append); });
     }
 }
 
-void MainWindow::createMenus()
+// The record-name list of the tool bar.
+QComboBox* MainWindow::createRecordNameList()
 {
-    QMenuBar* bar = menuBar();
-    bar->setObjectName(QStringLiteral("MainMenu1"));
-    auto addMenu = [bar](const QString& title, const QString& name) {
-        QMenu* menu = bar->addMenu(title);
-        menu->setObjectName(name);
-        menu->menuAction()->setObjectName(name + QStringLiteral("_action"));
-        return menu;
-    };
-
-    m_fileMenu = addMenu(QStringLiteral("Fájl"), QStringLiteral("menu0"));
-    m_fileMenu->addActions({m_newDatabase, m_openDatabase, m_saveDatabase, m_saveDatabaseAs});
-    m_fileMenu->addSeparator();
-    m_fileMenu->addActions({m_loadSource, m_loadSubjects});
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(m_settingsCommand);
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(m_leave);
-
-    m_operationsMenu = addMenu(QStringLiteral("Műveletek"), QStringLiteral("Mveletek1"));
-    m_operationsMenu->addActions(
-        {m_dataEntry, m_browsePageCommand, m_searchCommand, m_convertCommand, m_indexCommand});
-
-    m_editMenu = addMenu(QStringLiteral("Szerkesztés"), QStringLiteral("menu6"));
-    m_editMenu->addActions({m_exchange, m_clear});
-
-    m_insertMenu = addMenu(QStringLiteral("Beszúrás"), QStringLiteral("menu1"));
-    m_appendMenu = addMenu(QStringLiteral("Hozzáfűzés"), QStringLiteral("menu2"));
-    for (int i = 0; i < 12; ++i) {
-        m_insertMenu->addAction(m_insertEntries[i]);
-        m_appendMenu->addAction(m_appendEntries[i]);
-    }
-
-    m_recordsMenu = addMenu(QStringLiteral("Rekordok"), QStringLiteral("menu3"));
-    m_recordsMenu->addActions({m_saveRecord, m_deleteRecord});
-    m_recordsMenu->addSeparator();
-    m_recordsMenu->addActions({m_browseMode, m_newRecordsMode});
-    m_recordsMenu->addSeparator();
-    m_recordsMenu->addAction(m_findRecord);
-
-    m_subjectMenu = addMenu(QStringLiteral("Tárgykörök"), QStringLiteral("menu4_0"));
-
-    m_helpMenu = addMenu(QStringLiteral("Súgó"), QStringLiteral("Sg1"));
-    m_helpMenu->addAction(m_about);
-}
-
-QToolBar* MainWindow::createToolBar()
-{
-    auto* bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("ToolBar1"));
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    bar->setIconSize(QSize(20, 20));
-    auto addButton = [bar](QAction* action, const QString& name) {
-        bar->addAction(action);
-        bar->widgetForAction(action)->setObjectName(name);
-    };
-    addButton(m_newDatabase, QStringLiteral("sb_uj"));
-    addButton(m_loadSource, QStringLiteral("sb_forras"));
-    addButton(m_openDatabase, QStringLiteral("sb_adatbe"));
-    addButton(m_saveDatabase, QStringLiteral("sb_save"));
-    bar->addSeparator();
-    addButton(m_browseMode, QStringLiteral("sb_tallozas"));
-    addButton(m_newRecordsMode, QStringLiteral("sb_felvitel"));
-    bar->addSeparator();
-    for (int kind = 1; kind <= 4; ++kind)
-        addButton(m_navigation[kind - 1], QStringLiteral("gnyil%1").arg(kind));
-    bar->addSeparator();
-    addButton(m_deleteRecord, QStringLiteral("sb_torol"));
-    bar->addSeparator();
-    addButton(m_saveRecord, QStringLiteral("sb_ment"));
-    bar->addSeparator();
-    addButton(m_exchange, QStringLiteral("sb_csere"));
-    addButton(m_clear, QStringLiteral("sb_alapba"));
-    bar->addSeparator();
-
-    m_recordNames = new QComboBox(bar);
+    m_recordNames = new QComboBox(this);
     m_recordNames->setObjectName(QStringLiteral("cb_rekordok0"));
     m_recordNames->setFixedWidth(RecordNameListWidth);
     // Sizing by contents would measure every name of a large database.
@@ -421,14 +200,7 @@ QToolBar* MainWindow::createToolBar()
         list->setUniformItemSizes(true);
     m_recordNameModel = new RecordNameModel(m_session.document(), m_recordNames);
     m_recordNames->setModel(m_recordNameModel);
-    bar->addWidget(m_recordNames);
-    bar->addSeparator();
-    addButton(m_monitor, QStringLiteral("sb_monitor"));
-    bar->addSeparator();
-    addButton(m_characterMap, QStringLiteral("SpeedButton1"));
-
-    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    return bar;
+    return m_recordNames;
 }
 
 void MainWindow::createStatusBar()
@@ -466,7 +238,7 @@ void MainWindow::buildPages()
             showPage(BrowsePageIndex);
         }
     });
-    m_entry = new DataEntryPage(createToolBar());
+    m_entry = new DataEntryPage(m_commands->buildToolBar(this, createRecordNameList()));
 
     // The field grid: the decoded view of the shown record, never shown itself.
     auto* gridPage = new QWidget;
@@ -546,25 +318,26 @@ void MainWindow::registerStateGroups()
     auto add = [this](Group group, std::initializer_list<QObject*> objects) {
         m_stateGroups[size_t(group)].append(objects);
     };
-    add(Group::AlwaysOnMenus, {m_fileMenu, m_operationsMenu, m_helpMenu});
-    add(Group::RecordMenus, {m_editMenu, m_insertMenu, m_appendMenu, m_recordsMenu});
-    add(Group::SubjectMenu, {m_subjectMenu});
-    add(Group::FileCommands,
-        {m_newDatabase, m_openDatabase, m_loadSource, m_loadSubjects, m_settingsCommand, m_leave});
-    add(Group::DatabaseSave, {m_saveDatabase});
-    add(Group::DatabaseSaveAs, {m_saveDatabaseAs});
-    add(Group::BrowseCommands, {m_browseMode});
-    add(Group::NewRecordCommands, {m_newRecordsMode});
-    add(Group::DataEntryCommand, {m_dataEntry});
-    for (QAction* action : m_navigation)
+    add(Group::AlwaysOnMenus, {m_commands->fileMenu, m_commands->operationsMenu, m_commands->helpMenu});
+    add(Group::RecordMenus,
+        {m_commands->editMenu, m_commands->insertMenu, m_commands->appendMenu, m_commands->recordsMenu});
+    add(Group::SubjectMenu, {m_commands->subjectMenu});
+    add(Group::FileCommands, {m_commands->newDatabase, m_commands->openDatabase, m_commands->loadSource,
+                              m_commands->loadSubjects, m_commands->settingsCommand, m_commands->leave});
+    add(Group::DatabaseSave, {m_commands->saveDatabase});
+    add(Group::DatabaseSaveAs, {m_commands->saveDatabaseAs});
+    add(Group::BrowseCommands, {m_commands->browseMode});
+    add(Group::NewRecordCommands, {m_commands->newRecordsMode});
+    add(Group::DataEntryCommand, {m_commands->dataEntry});
+    for (QAction* action : m_commands->navigation)
         add(Group::Navigation, {action});
     add(Group::RecordNameList, {m_recordNames});
-    add(Group::DeleteCommand, {m_deleteRecord});
-    add(Group::SaveCommand, {m_saveRecord});
-    add(Group::ExchangeCommand, {m_exchange});
-    add(Group::ClearCommand, {m_clear});
-    add(Group::FindRecord, {m_findRecord});
-    add(Group::Tools, {m_monitor, m_characterMap});
+    add(Group::DeleteCommand, {m_commands->deleteRecord});
+    add(Group::SaveCommand, {m_commands->saveRecord});
+    add(Group::ExchangeCommand, {m_commands->exchange});
+    add(Group::ClearCommand, {m_commands->clear});
+    add(Group::FindRecord, {m_commands->findRecord});
+    add(Group::Tools, {m_commands->monitor, m_commands->characterMap});
 
     DataEntryPage& p = *m_entry;
     for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
@@ -663,7 +436,7 @@ void MainWindow::initialiseWorkspace()
     p.edits[1]->show();
     p.pan102->show();
     p.recordCount->clear();
-    m_browseMode->setChecked(true);
+    m_commands->browseMode->setChecked(true);
     setRecordTypeMenuCaptions();
     m_lastPressedTag = 0;
     showPage(EntryPage);

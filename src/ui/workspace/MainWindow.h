@@ -28,6 +28,7 @@ class QTextEdit;
 class QToolBar;
 class QToolButton;
 class RecordNameModel;
+class WorkspaceCommands;
 class LoadingWindow;
 class SettingsDialog;
 class AboutBox;
@@ -134,9 +135,8 @@ protected:
 
 private:
     // Building (MainWindow.cpp)
-    void createActions();
-    void createMenus();
-    QToolBar* createToolBar();
+    void connectCommands();
+    QComboBox* createRecordNameList();
     void createStatusBar();
     void buildPages();
     void registerStateGroups();
@@ -247,41 +247,5 @@ private:
 
     std::array<QList<QObject*>, size_t(WorkspaceStates::Group::Count)> m_stateGroups;
 
-    // Commands: one action for each, shown in its menu and on its tool button.
-    QAction* m_newDatabase = nullptr;
-    QAction* m_openDatabase = nullptr;
-    QAction* m_saveDatabase = nullptr;
-    QAction* m_saveDatabaseAs = nullptr;
-    QAction* m_loadSource = nullptr;
-    QAction* m_loadSubjects = nullptr;
-    QAction* m_settingsCommand = nullptr;
-    QAction* m_leave = nullptr;
-    QAction* m_dataEntry = nullptr;
-    QAction* m_browsePageCommand = nullptr;
-    QAction* m_searchCommand = nullptr;
-    QAction* m_convertCommand = nullptr;
-    QAction* m_indexCommand = nullptr;
-    QAction* m_exchange = nullptr;
-    QAction* m_clear = nullptr;
-    QAction* m_saveRecord = nullptr;
-    QAction* m_deleteRecord = nullptr;
-    QAction* m_browseMode = nullptr;
-    QAction* m_newRecordsMode = nullptr;
-    QActionGroup* m_modeGroup = nullptr;
-    QAction* m_findRecord = nullptr;
-    QAction* m_about = nullptr;
-    std::array<QAction*, 4> m_navigation{};
-    QAction* m_monitor = nullptr;
-    QAction* m_characterMap = nullptr;
-    std::array<QAction*, 12> m_insertEntries{}; // menu1_1 … menu1_12
-    std::array<QAction*, 12> m_appendEntries{}; // menu2_1 … menu2_12
-
-    QMenu* m_fileMenu = nullptr;
-    QMenu* m_operationsMenu = nullptr;
-    QMenu* m_editMenu = nullptr;
-    QMenu* m_insertMenu = nullptr;
-    QMenu* m_appendMenu = nullptr;
-    QMenu* m_recordsMenu = nullptr;
-    QMenu* m_subjectMenu = nullptr; // menu4_0
-    QMenu* m_helpMenu = nullptr;
+    WorkspaceCommands* m_commands = nullptr;
 };

@@ -12,6 +12,7 @@
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/RadioGroup.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -160,7 +161,7 @@ void MainWindow::applySavableRule()
 
 void MainWindow::setSaveCommandEnabled(bool enabled)
 {
-    m_saveRecord->setEnabled(enabled);
+    m_commands->saveRecord->setEnabled(enabled);
 }
 
 void MainWindow::setRecordTypeLabels()
@@ -173,10 +174,10 @@ void MainWindow::setRecordTypeLabels()
 void MainWindow::setRecordTypeMenuCaptions()
 {
     const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_entry->recordType->currentText());
-    m_insertEntries[5]->setText(captions.publicationMenu);
-    m_appendEntries[5]->setText(captions.publicationMenu);
-    m_insertEntries[7]->setText(captions.volumeMenu);
-    m_appendEntries[7]->setText(captions.volumeMenu);
+    m_commands->insertEntries[5]->setText(captions.publicationMenu);
+    m_commands->appendEntries[5]->setText(captions.publicationMenu);
+    m_commands->insertEntries[7]->setText(captions.volumeMenu);
+    m_commands->appendEntries[7]->setText(captions.volumeMenu);
 }
 
 void MainWindow::setRoleMenuCaptions()
@@ -185,8 +186,8 @@ void MainWindow::setRoleMenuCaptions()
         const QComboBox* roles = m_entry->roleLists[slot];
         QString caption = roles->currentIndex() >= 0 ? roles->currentText() : QString();
         caption.replace(u'&', QStringLiteral("&&"));
-        m_insertEntries[slot]->setText(caption);
-        m_appendEntries[slot]->setText(caption);
+        m_commands->insertEntries[slot]->setText(caption);
+        m_commands->appendEntries[slot]->setText(caption);
     }
 }
 
@@ -211,7 +212,7 @@ void MainWindow::paintField(int field, bool selected)
 
 void MainWindow::updateExchangeCommand()
 {
-    m_exchange->setEnabled(m_session.canExchange());
+    m_commands->exchange->setEnabled(m_session.canExchange());
 }
 
 void MainWindow::exchangeFields()
@@ -231,7 +232,7 @@ void MainWindow::exchangeFields()
         m_entry->edits[a]->setText(textB);
         m_entry->edits[b]->setText(textA);
     }
-    m_exchange->setEnabled(false);
+    m_commands->exchange->setEnabled(false);
 }
 
 void MainWindow::clearFields()

@@ -7,6 +7,7 @@
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -26,9 +27,9 @@ void MainWindow::loadSubjectTree()
 void MainWindow::buildSubjectMenu(const QString& path)
 {
     // Every submenu and entry of the previous tree goes with its owner.
-    for (QMenu* submenu : m_subjectMenu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+    for (QMenu* submenu : m_commands->subjectMenu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         delete submenu;
-    m_subjectMenu->clear();
+    m_commands->subjectMenu->clear();
 
     QList<QByteArray> lines;
     try {
@@ -41,7 +42,7 @@ void MainWindow::buildSubjectMenu(const QString& path)
     const SubjectTree::Outline outline = SubjectTree::outline(lines);
 
     std::array<QMenu*, SubjectTree::MaxDepth + 1> levels{};
-    levels[0] = m_subjectMenu;
+    levels[0] = m_commands->subjectMenu;
     for (qsizetype i = 0; i < outline.entries.size(); ++i) {
         const SubjectTree::Entry& entry = outline.entries[i];
         const bool hasChildren = i + 1 < outline.entries.size() && outline.entries[i + 1].depth > entry.depth;
@@ -67,13 +68,13 @@ void MainWindow::buildSubjectMenu(const QString& path)
         return;
     }
 
-    m_subjectMenu->addSeparator();
+    m_commands->subjectMenu->addSeparator();
     QAction* settingsEntry =
-        m_subjectMenu->addAction(QStringLiteral("Tárgykör szerkezetet tartalmazó fájl beállítása"));
+        m_commands->subjectMenu->addAction(QStringLiteral("Tárgykör szerkezetet tartalmazó fájl beállítása"));
     settingsEntry->setObjectName(QStringLiteral("menu4_beallitas"));
     connect(settingsEntry, &QAction::triggered, this,
             [this] { openSettings(SettingsDialog::SubjectTreePage); });
-    m_subjectMenu->menuAction()->setEnabled(true);
+    m_commands->subjectMenu->menuAction()->setEnabled(true);
     setStatus(1, QStringLiteral(" Tárgykör fájl: ") + path);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -68,7 +69,7 @@ void MainWindow::enterBrowse()
     p.pan101->show();
     applyStateColumn(WorkspaceStates::Browse);
     setStatus(0, QStringLiteral(" Tallózás a rekordokban"));
-    m_browseMode->setChecked(true);
+    m_commands->browseMode->setChecked(true);
 
     // Browsing needs a current record whenever there are records: after new
     // records were added to an empty database the index still says "none".
@@ -92,7 +93,7 @@ void MainWindow::enterNewRecords()
     p.edits[1]->show();
     applyStateColumn(WorkspaceStates::NewRecords);
     setStatus(0, QStringLiteral(" Új rekordok felvitele"));
-    m_newRecordsMode->setChecked(true);
+    m_commands->newRecordsMode->setChecked(true);
     clearFields();
     updateRecordCountLabel();
     p.edits[1]->setFocus();
@@ -140,12 +141,12 @@ void MainWindow::setNavigationByPosition()
     setGroupEnabled(Group::Navigation, true);
     const int selected = m_recordNames->currentIndex();
     if (selected == 0) {
-        m_navigation[0]->setEnabled(false);
-        m_navigation[1]->setEnabled(false);
+        m_commands->navigation[0]->setEnabled(false);
+        m_commands->navigation[1]->setEnabled(false);
     }
     if (selected == count - 1) {
-        m_navigation[2]->setEnabled(false);
-        m_navigation[3]->setEnabled(false);
+        m_commands->navigation[2]->setEnabled(false);
+        m_commands->navigation[3]->setEnabled(false);
     }
 }
 
