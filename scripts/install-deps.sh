@@ -8,6 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   libshp-dev
+  qt6-translations-l10n adwaita-icon-theme
   libc-bin
   fonts-dejavu-core
 )

@@ -7,7 +7,6 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Norla"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Norla"));
 
     NorlaProgram program;
     program.mainWindow().show();

@@ -5,7 +5,17 @@
 #include "core/record/TextFile.h"
 #include "ui/workspace/MainWindow.h"
 
+#include "ui/common/UserDialogs.h"
+
+#include <QAbstractButton>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 // The program starts in its working folder, shows its caption, rewrites the
 // settings file at once and writes it again, with the window's geometry, when
@@ -36,6 +46,38 @@ private Q_SLOTS:
         }
         const QStringList written = TextFile::read8Bit(dir.file(QStringLiteral("config.kzs")));
         QCOMPARE(written.mid(0, 4), (QStringList{"szelesseg=900", "magassag=700", "top=50", "left=30"}));
+    }
+
+    // Qt's own texts speak Hungarian: the buttons of a question, the
+    // context menu of a field; and the caption carries no program-name suffix.
+    void qtTextsAreHungarian()
+    {
+        TempWorkDir dir;
+        NorlaProgram program;
+        QCOMPARE(QApplication::applicationDisplayName(), QApplication::applicationName());
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton* button : box->buttons())
+                buttons.append(button->text().remove(u'&'));
+            box->reject();
+        });
+        UserDialogs::instance().askYesNo(&program.mainWindow(), QStringLiteral("Kérdés"));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"Igen", "Nem"}));
+
+        auto* field = program.mainWindow().findChild<QLineEdit*>(QStringLiteral("Edit7"));
+        QVERIFY(field);
+        std::unique_ptr<QMenu> menu(field->createStandardContextMenu());
+        QStringList entries;
+        for (QAction* action : menu->actions())
+            entries.append(action->text().remove(u'&'));
+        QVERIFY2(entries.filter(QStringLiteral("Beillesztés")).size() == 1, qPrintable(entries.join(u'|')));
+
+        // The tool bar finds real icons without a desktop session.
+        for (const char* name : {"document-new", "document-open", "document-save", "go-next", "edit-delete"})
+            QVERIFY2(QIcon::hasThemeIcon(QString::fromLatin1(name)), name);
     }
 };
 

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void roleCaptionsFollowTheRoles();
     void selectionAndExchange();
     void exchangeSkipsTheNotTakenMark();
+    void labelClicksFollowTheEnabledState();
     void clearResetsTheForm();
     void deleteAsksAndShowsTheNext();
     void saveFollowsTheRtfRule_data();
@@ -660,6 +661,28 @@ void tst_Workspace::exchangeSkipsTheNotTakenMark()
     f.action("menu6_csere")->trigger();
     QCOMPARE(f.edit(7)->text(), "Görög Ω");
     QCOMPARE(f.edit(8)->text(), "Cím");
+}
+
+void tst_Workspace::labelClicksFollowTheEnabledState()
+{
+    WorkspaceFixture f;
+    // Before any database is open the labels are disabled and select nothing.
+    auto* label7 = f.find<QLabel>("Label7");
+    auto* label8 = f.find<QLabel>("Label8");
+    QVERIFY(!label7->isEnabled());
+    QTest::mouseClick(label7, Qt::LeftButton);
+    QTest::mouseClick(label8, Qt::LeftButton);
+    QVERIFY(!f.action("menu6_csere")->isEnabled());
+    QVERIFY(f.edit(7)->palette().color(QPalette::Base) != QColor(255, 255, 0));
+
+    // A double-click is one click: the label ends up selected. The window
+    // system sends a click, then a press that comes as a double-click.
+    f.openSample();
+    QTest::mouseClick(label7, Qt::LeftButton);
+    QTest::mouseDClick(label7, Qt::LeftButton);
+    QCOMPARE(f.edit(7)->palette().color(QPalette::Base), QColor(255, 255, 0));
+    QTest::mouseClick(label8, Qt::LeftButton);
+    QVERIFY(f.action("menu6_csere")->isEnabled());
 }
 
 void tst_Workspace::clearResetsTheForm()

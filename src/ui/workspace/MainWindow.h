@@ -210,6 +210,7 @@ private:
     void loadSourceDocument();
     void extractInto(int field, Extraction kind);
     void rememberPress(int tag);
+    bool isFieldLabelClick(QObject* watched, QEvent* event);
     void dropBoxChanged(int field);
     void startCharacterMap();
 
@@ -226,6 +227,7 @@ private:
     EditingSession m_session;
     bool m_recoveryFailureShown = false;
     int m_lastPressedTag = 0;
+    bool m_labelDoubleClicked = false;
     bool m_emptyingDropBoxes = false;
     bool m_rawViewStale = true;
     QString m_lastOpenPath;           // the open dialog starts at the file chosen last

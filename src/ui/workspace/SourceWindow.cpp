@@ -80,14 +80,37 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const QVariant tag = watched->property("tag");
     if (tag.isValid()) {
-        if (event->type() == QEvent::MouseButtonPress) {
+        if (event->type() == QEvent::MouseButtonPress)
             rememberPress(tag.toInt());
-        } else if (event->type() == QEvent::MouseButtonRelease && qobject_cast<QLabel*>(watched) &&
-                   tag.toInt() > 0 && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (isFieldLabelClick(watched, event)) {
             toggleFieldSelection(tag.toInt());
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// A left click on an enabled field label. The second click of a double-click
+// comes as a double-click event and then a release; that release is no click
+// of its own, or a double-click would select and deselect at once.
+bool MainWindow::isFieldLabelClick(QObject* watched, QEvent* event)
+{
+    auto* label = qobject_cast<QLabel*>(watched);
+    if (!label || watched->property("tag").toInt() <= 0)
+        return false;
+    if (event->type() == QEvent::MouseButtonPress) {
+        m_labelDoubleClicked = false;
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        m_labelDoubleClicked = true;
+        return false;
+    }
+    if (event->type() != QEvent::MouseButtonRelease ||
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton)
+        return false;
+    if (std::exchange(m_labelDoubleClicked, false))
+        return false;
+    return label->isEnabled();
 }
 
 void MainWindow::startCharacterMap()
