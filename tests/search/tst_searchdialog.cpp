@@ -354,6 +354,47 @@ private Q_SLOTS:
         QVERIFY(text->toPlainText().isEmpty());
     }
 
+    // Enter searches from "Keresendő:", adds the term from the new-term edit;
+    // the arrow keys in the hit list open each hit as a click does.
+    void keyboardDrivesTheSearch()
+    {
+        TempWorkDir dir;
+        writeFolder(dir);
+        ScriptedDialogs dialogs;
+        HitsPage page;
+        SearchDialog dialog;
+        dialog.setStartDir(dir.path());
+        dialog.setHitsPage(&page);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* memo = get<QPlainTextEdit>(dialog, QStringLiteral("Memo_talalat"));
+
+        auto* term = get<QLineEdit>(dialog, QStringLiteral("edit_1"));
+        term->setFocus();
+        type(term, QStringLiteral("Kovács"));
+        QTest::keyClick(term, Qt::Key_Return);
+        QVERIFY(memo->toPlainText().contains(QStringLiteral("2 rekord")));
+        QVERIFY(dialog.isVisible());
+
+        click(get<QRadioButton>(dialog, QStringLiteral("rg_keres_1")));
+        auto* newTerm = get<QLineEdit>(dialog, QStringLiteral("edit_2"));
+        newTerm->setFocus();
+        type(newTerm, QStringLiteral("Más"));
+        memo->clear();
+        QTest::keyClick(newTerm, Qt::Key_Return);
+        QCOMPARE(get<QListWidget>(dialog, QStringLiteral("lb_keres"))->count(), 1);
+        QVERIFY(memo->toPlainText().isEmpty()); // adding is no search
+
+        QStringList opened;
+        connect(&page, &HitsPage::openHitRequested, this, [&](const QString& name) { opened.append(name); });
+        auto* hits = page.findChild<QListView*>(QStringLiteral("lb_talalat"));
+        page.show();
+        hits->setFocus();
+        clickRow(hits, 0);
+        QTest::keyClick(hits, Qt::Key_Down);
+        QCOMPARE(opened, (QStringList{QStringLiteral("Ka00000100"), QStringLiteral("Lu00000200")}));
+    }
+
     void criteriaPersistAcrossShowings()
     {
         TempWorkDir dir;

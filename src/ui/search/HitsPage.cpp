@@ -76,7 +76,15 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
 
-    connect(m_list, &QListView::clicked, this, &HitsPage::openHit);
+    // A click and the arrow keys alike show the hit they reach; a click on
+    // the hit already current shows it again.
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this, &HitsPage::openHit);
+    connect(m_list, &QListView::pressed, this,
+            [this](const QModelIndex& index) { m_pressedCurrent = index == m_list->currentIndex(); });
+    connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) {
+        if (std::exchange(m_pressedCurrent, false))
+            openHit(index);
+    });
 }
 
 void HitsPage::clearHitList()

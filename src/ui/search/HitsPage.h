@@ -39,4 +39,5 @@ private:
     NameListModel* m_model = nullptr;
     QListView* m_list = nullptr;
     QTextEdit* m_text = nullptr;
+    bool m_pressedCurrent = false; // the last press was on the current hit
 };

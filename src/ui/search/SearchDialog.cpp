@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -100,9 +101,9 @@ constexpr const char16_t* kTermFieldCaptions[SearchCriteria::TermFieldCount] = {
 
 struct RestrictionRow
 {
-    const char16_t* caption;  // the check box
-    const QString* pickFile;  // pick list in the start directory
-    const char16_t* heading;  // above the pick list while it is shown
+    const char16_t* caption; // the check box
+    const QString* pickFile; // pick list in the start directory
+    const char16_t* heading; // above the pick list while it is shown
 };
 constexpr RestrictionRow kRestrictions[SearchCriteria::TextRestrictionCount] = {
     {u"Kötet:", &WorkFolder::VolumesFile, u"Kötet:"},
@@ -314,6 +315,10 @@ void SearchDialog::buildResultArea()
     m_cancelButton->setGeometry(657, 416, 100, 27);
     for (QPushButton* button : {m_resetButton, m_hitsButton, m_searchButton, m_cancelButton})
         button->setAutoDefault(false);
+    // Enter searches ("Keresendő:" passes it to the default button); in the
+    // new-term edit it adds the term instead.
+    m_searchButton->setDefault(true);
+    m_newTermEdit->installEventFilter(this);
 
     connect(m_resetButton, &QPushButton::clicked, this, &SearchDialog::resetByUser);
     connect(m_hitsButton, &QPushButton::clicked, this, &SearchDialog::showHits);
@@ -394,6 +399,14 @@ bool SearchDialog::eventFilter(QObject* watched, QEvent* event)
         const auto edit = std::find(m_restrictionEdits.begin(), m_restrictionEdits.end(), watched);
         if (edit != m_restrictionEdits.end())
             selectRestriction(int(edit - m_restrictionEdits.begin()));
+    }
+    if (watched == m_newTermEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (m_addTermButton->isEnabled())
+                m_addTermButton->click();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }
