@@ -102,6 +102,17 @@ void tst_DatabaseDocument::editsAndRecordNames()
     QCOMPARE(document.recordName(2), QByteArrayView("Si00000400"));
     QCOMPARE(document.recordName(3), QByteArrayView());
     QCOMPARE(document.plainText(), "No00000300**c\nGörög Ωμέγα\nSi00000400**d");
+
+    // Lines come back at any position, the end included; a position past it changes nothing.
+    document.insertLine(0, "Ka00000100**a");
+    document.insertLine(4, "Vu00000500**e");
+    document.insertLine(6, "kívül");
+    document.insertLine(-1, "kívül");
+    QCOMPARE(document.lines(), (QStringList{"Ka00000100**a", "No00000300**c", "Görög Ωμέγα", "Si00000400**d",
+                                            "Vu00000500**e"}));
+    document.setModified(false);
+    QVERIFY(!document.isModified());
+    QCOMPARE(document.encode(), TextFile::encodeUnicode(document.lines()));
 }
 
 void tst_DatabaseDocument::saveWritesWhatWasLoaded()

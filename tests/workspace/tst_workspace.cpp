@@ -98,7 +98,10 @@ void tst_Workspace::menusAndToolBar()
              "betöltése..., -, Beállítások..., -, Kilépés");
     QCOMPARE(menus[1], "Műveletek: Adatrögzítés, Tallózás, Keresés, Konvertálás, Indexelés");
     QCOMPARE(menus[2],
-             "Szerkesztés: Kijelőlt adatmezők tartalmának cseréje, Adatmezők törlése, mentés nélkül");
+             "Szerkesztés: Visszavonás (Ctrl+Z), Mégis (Ctrl+Y), -, Kijelőlt adatmezők tartalmának cseréje, "
+             "Adatmezők törlése, mentés nélkül");
+    QCOMPARE(f.action("menu6_megis")->shortcuts(),
+             (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     QCOMPARE(menus[3],
              "Beszúrás: Szerző, Szerkesztő, Fordító, Bevezetést írta, Cím, Kiadvány, Kiadó, Évfolyam, Év, "
              "Oldalszám, Megjelenés helye, Megjegyzés");
@@ -126,7 +129,9 @@ void tst_Workspace::menusAndToolBar()
         "sb_uj=Új adatbázis létrehozása sb_forras=Forrásadatok betöltése sb_adatbe=Adatbázis betöltése "
         "sb_save=Adatbázis mentése | sb_tallozas=Tallózás a rekordokban sb_felvitel=Új rekordok felvitele | "
         "gnyil1= gnyil2= gnyil3= gnyil4= | sb_torol=Rekord törlése | sb_ment=Rekord mentése (F2) | "
-        "sb_csere=Adatmezők cseréje sb_alapba=Adatmezők törlése, mentés nélkül | cb_rekordok0= | "
+        "sb_csere=Adatmezők cseréje sb_alapba=Adatmezők törlése, mentés nélkül | "
+        "sb_visszavonas=Az adatbázis utolsó módosításának visszavonása (Ctrl+Z) "
+        "sb_megis=A visszavont módosítás ismételt végrehajtása (Ctrl+Y) | cb_rekordok0= | "
         "sb_monitor= | SpeedButton1=Karaktertábla megnyítása");
     QCOMPARE(f.combo("cb_rekordok0")->width(), 145);
 

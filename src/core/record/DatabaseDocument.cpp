@@ -189,6 +189,15 @@ void DatabaseDocument::removeLine(int index)
     m_modified = true;
 }
 
+void DatabaseDocument::insertLine(int index, const QString& line)
+{
+    if (index < 0 || size_t(index) > m_lineRefs.size())
+        return;
+    m_edited.append(line);
+    m_lineRefs.insert(m_lineRefs.begin() + index, {0, line.size(), m_edited.size() - 1});
+    m_modified = true;
+}
+
 void DatabaseDocument::rebuildRecordNames()
 {
     const qsizetype count = lineCount();

@@ -95,9 +95,15 @@ public:
     QString save();
 
     void markModified() { m_modified = true; }
+    // Set by the undo history: clear again once the lines are back at the
+    // state the file holds.
+    void setModified(bool modified) { m_modified = modified; }
     void appendLine(const QString& line);
     void replaceLine(int index, const QString& line);
     void removeLine(int index);
+    // Puts `line` at `index`, the lines from there on moving one down; an
+    // index of lineCount() appends.
+    void insertLine(int index, const QString& line);
 
     // The record-name list: item i is the first 10 characters of line i as
     // Windows-1250 text. It is a snapshot, taken by rebuildRecordNames(), so

@@ -31,11 +31,56 @@ QString entryAt(const QStringList& list, int position)
     return position >= 0 && position < list.size() ? list[position] : QString();
 }
 
+// One change of one line, with the view before and after it. A line that is
+// absent on one side makes the step an insertion or a removal.
+class LineStep final : public UndoCommand
+{
+public:
+    struct View
+    {
+        EditingSession::Mode mode;
+        int currentIndex;
+    };
+
+    LineStep(EditingSession& session, int index, std::optional<QString> before, std::optional<QString> after,
+             View viewBefore, View viewAfter)
+        : m_session(session), m_index(index), m_before(std::move(before)), m_after(std::move(after)),
+          m_viewBefore(viewBefore), m_viewAfter(viewAfter)
+    {
+    }
+
+    void redo() override { apply(m_before, m_after, m_viewAfter); }
+    void undo() override { apply(m_after, m_before, m_viewBefore); }
+
+private:
+    void apply(const std::optional<QString>& from, const std::optional<QString>& to, View view)
+    {
+        DatabaseDocument& document = m_session.document();
+        if (from && to)
+            document.replaceLine(m_index, *to);
+        else if (to)
+            document.insertLine(m_index, *to);
+        else if (from)
+            document.removeLine(m_index);
+        m_session.setMode(view.mode);
+        m_session.setCurrentIndex(view.currentIndex);
+    }
+
+    EditingSession& m_session;
+    const int m_index;
+    const std::optional<QString> m_before;
+    const std::optional<QString> m_after;
+    const View m_viewBefore;
+    const View m_viewAfter;
+};
+
 } // namespace
 
 EditingSession::EditingSession(QObject* parent) : QObject(parent)
 {
     connect(&m_recovery, &RecoveryCopy::writeFailed, this, &EditingSession::recoveryWriteFailed);
+    connect(&m_history, &UndoStack::canUndoChanged, this, &EditingSession::canUndoChanged);
+    connect(&m_history, &UndoStack::canRedoChanged, this, &EditingSession::canRedoChanged);
 }
 
 void EditingSession::setLists(const QStringList& recordTypes, const QStringList& roles,
@@ -49,6 +94,7 @@ void EditingSession::setLists(const QStringList& recordTypes, const QStringList&
 void EditingSession::open(const QString& path)
 {
     m_document.load(path);
+    m_history.clear();
     m_recovery.discard();
     Q_EMIT documentChanged();
 }
@@ -62,6 +108,9 @@ void EditingSession::restoreRecoveryCopy()
 {
     const QString path = m_document.path();
     m_document.loadRecovered(path, RecoveryCopy::pathFor(path));
+    m_history.clear();
+    // The file lacks the restored edits: no step of the history matches it.
+    m_history.resetClean();
     m_recovery.adopt(path);
     Q_EMIT documentChanged();
 }
@@ -69,6 +118,7 @@ void EditingSession::restoreRecoveryCopy()
 QString EditingSession::saveDocument(const QString& path)
 {
     const QString written = path.isEmpty() ? m_document.save() : m_document.saveAs(path);
+    m_history.setClean();
     m_recovery.discard();
     Q_EMIT documentChanged();
     return written;
@@ -167,12 +217,11 @@ QString EditingSession::save(FormState& form)
         return fault;
     const QString line = RecordLine::join(fields);
     if (appending) {
-        m_document.appendLine(line);
+        recordStep(m_document.lineCount(), std::nullopt, line, m_currentIndex);
         form.typedName = RecordNaming::nextTypedNumber(form.typedName);
     } else {
-        m_document.replaceLine(m_currentIndex, line);
+        recordStep(m_currentIndex, m_document.line(m_currentIndex).toString(), line, m_currentIndex);
     }
-    edited();
     return {};
 }
 
@@ -180,14 +229,47 @@ void EditingSession::deleteCurrent()
 {
     if (!hasCurrentRecord())
         return;
-    m_document.removeLine(m_currentIndex);
-    m_currentIndex = std::min(m_currentIndex, m_document.lineCount() - 1);
-    edited();
+    // The record after the deleted one, or the new last one (none when it was the only one).
+    const int next = std::min(m_currentIndex, m_document.lineCount() - 2);
+    recordStep(m_currentIndex, m_document.line(m_currentIndex).toString(), std::nullopt, next);
 }
 
-void EditingSession::edited()
+void EditingSession::recordStep(int index, const std::optional<QString>& before,
+                                const std::optional<QString>& after, int currentAfter)
 {
-    m_recovery.documentChanged(m_document);
+    m_history.push(std::make_unique<LineStep>(*this, index, before, after,
+                                              LineStep::View{m_mode, m_currentIndex},
+                                              LineStep::View{m_mode, currentAfter}));
+    followHistory();
+}
+
+void EditingSession::undo()
+{
+    if (!m_history.canUndo())
+        return;
+    m_history.undo();
+    followHistory();
+}
+
+void EditingSession::redo()
+{
+    if (!m_history.canRedo())
+        return;
+    m_history.redo();
+    followHistory();
+}
+
+// Back at the saved state the document is unmodified and its recovery copy
+// is needless; anywhere else the copy is written again with the lines as
+// they stand now.
+void EditingSession::followHistory()
+{
+    const bool clean = m_history.isClean();
+    m_document.setModified(!clean);
+    if (clean)
+        m_recovery.discard();
+    else
+        m_recovery.documentChanged(m_document);
     Q_EMIT documentChanged();
 }
 

@@ -3,11 +3,13 @@
 #include "core/record/DatabaseDocument.h"
 #include "core/record/RecordForm.h"
 #include "core/session/RecoveryCopy.h"
+#include "core/session/UndoStack.h"
 
 #include <QObject>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 // What the data-entry form holds: texts, and the choices of its lists as
 // positions (-1 for no choice).
@@ -30,7 +32,8 @@ struct FormState
 // The editing of one database, without any widget: the open document, the
 // mode and the current record, the rules that decide whether and how the
 // form is saved (append, replace, delete, the next name), the field
-// selection of the exchange, and the recovery copy that follows every change.
+// selection of the exchange, the undo history of the document's changes, and
+// the recovery copy that follows every change.
 //
 // A value that the lists of the form cannot show (a type, language, role code
 // or medium of the shown record) is kept here and written back unchanged,
@@ -102,6 +105,17 @@ public:
     // Deletes the current record; the record after it (or the new last one) becomes current.
     void deleteCurrent();
 
+    // Every append, replace and delete is a step of the history. Undoing or
+    // redoing a step puts back the exact line at its index and returns the
+    // session to the step's mode and current record, so the form shows what
+    // changed. The document is modified exactly when the history stands
+    // elsewhere than at the last save; opening a database starts a new history.
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
+    void undo();
+    void redo();
+    const UndoStack& history() const { return m_history; }
+
     // Field selection for the exchange, by field number.
     bool isSelected(int field) const;
     // Selects or deselects; a third field is not selected. True when it changed.
@@ -116,13 +130,18 @@ Q_SIGNALS:
     void documentChanged();
     // The recovery copy could not be written.
     void recoveryWriteFailed(const QString& message);
+    void canUndoChanged(bool canUndo);
+    void canRedoChanged(bool canRedo);
 
 private:
     QStringList formFields(const FormState& form, const QString& nameField) const;
-    void edited();
+    void recordStep(int index, const std::optional<QString>& before, const std::optional<QString>& after,
+                    int currentAfter);
+    void followHistory();
 
     DatabaseDocument m_document;
     RecoveryCopy m_recovery;
+    UndoStack m_history;
     Mode m_mode = Mode::AwaitingDatabase;
     int m_currentIndex = 0;
     QStringList m_recordTypes;

@@ -13,6 +13,7 @@
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/DropBox.h"
+#include "ui/workspace/FieldUndoKeys.h"
 #include "ui/workspace/RadioGroup.h"
 #include "ui/workspace/RecordNameModel.h"
 #include "ui/workspace/WorkspaceCommands.h"
@@ -116,6 +117,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     buildPages();
     registerStateGroups();
     wireRecordControls();
+    connectHistory();
     initialiseWorkspace();
 }
 
@@ -182,6 +184,20 @@ void MainWindow::connectCommands()
         connect(c.appendEntries[i], &QAction::triggered, this,
                 [this, field] { extractInto(field, Extraction::Append); });
     }
+}
+
+// Undo and redo of the document's changes, enabled while the session has a
+// step to take back or to make again.
+void MainWindow::connectHistory()
+{
+    const WorkspaceCommands& c = *m_commands;
+    connect(c.undoChange, &QAction::triggered, this, &MainWindow::undoChange);
+    connect(c.redoChange, &QAction::triggered, this, &MainWindow::redoChange);
+    connect(&m_session, &EditingSession::canUndoChanged, c.undoChange, &QAction::setEnabled);
+    connect(&m_session, &EditingSession::canRedoChanged, c.redoChange, &QAction::setEnabled);
+    auto* keys = new FieldUndoKeys(c.undoChange, c.redoChange, this);
+    for (QLineEdit* edit : m_entry->findChildren<QLineEdit*>())
+        keys->watch(edit);
 }
 
 // The record-name list of the tool bar.

@@ -136,6 +136,7 @@ protected:
 private:
     // Building (MainWindow.cpp)
     void connectCommands();
+    void connectHistory();
     QComboBox* createRecordNameList();
     void createStatusBar();
     void buildPages();
@@ -205,6 +206,9 @@ private:
     void exchangeFields();
     void clearFields();
     void deleteRecord();
+    void undoChange();
+    void redoChange();
+    void showHistoryStep(Mode shownBefore);
 
     // Source window, extraction and drop boxes (SourceWindow.cpp)
     void loadSourceDocument();

@@ -1,6 +1,6 @@
 // Showing a record in the editor, saving it back, and the field editing
 // commands: change handling, the savable rule, captions, field selection and
-// exchange, clear and delete.
+// exchange, clear and delete, and undo and redo of the document's changes.
 
 #include "core/record/CodeTables.h"
 #include "core/record/FieldGrid.h"
@@ -275,4 +275,45 @@ void MainWindow::deleteRecord()
     showRecord(m_session.currentIndex());
     // With the last record gone there is nothing left to delete.
     setGroupEnabled(WorkspaceStates::Group::DeleteCommand, count > 0);
+}
+
+void MainWindow::undoChange()
+{
+    const Mode shown = m_session.mode();
+    m_session.undo();
+    showHistoryStep(shown);
+}
+
+void MainWindow::redoChange()
+{
+    const Mode shown = m_session.mode();
+    m_session.redo();
+    showHistoryStep(shown);
+}
+
+// The session is back in the mode of the step and at its record: the list
+// and the form follow. A mode entered anew resets the form as a mode command
+// does; in NewRecords the record being typed stays, in Browse the current
+// record is shown again.
+void MainWindow::showHistoryStep(Mode shownBefore)
+{
+    showPage(EntryPage);
+    rebuildRecordNameList();
+    updateRecordCountLabel();
+    const Mode mode = m_session.mode();
+    if (mode != shownBefore) {
+        if (mode == Mode::Browse)
+            enterBrowse();
+        else
+            enterNewRecords();
+        setSaveCommandEnabled(false);
+    } else if (mode == Mode::Browse) {
+        const int count = m_session.document().recordNameCount();
+        m_session.setCurrentIndex(count == 0 ? -1 : qBound(0, m_session.currentIndex(), count - 1));
+        m_recordNames->setCurrentIndex(m_session.currentIndex());
+        setNavigationByPosition();
+        showRecord(m_session.currentIndex());
+        setGroupEnabled(WorkspaceStates::Group::DeleteCommand, count > 0);
+    }
+    refreshRawViewIfShown();
 }

@@ -91,6 +91,20 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
 
     indexCommand = makeAction(this, QStringLiteral("Indexels1"), QStringLiteral("Indexelés"));
 
+    // Off until there is a change to take back or to make again. A focused
+    // field with typing of its own to undo takes these keys first.
+    undoChange = makeAction(this, QStringLiteral("menu6_visszavonas"), QStringLiteral("Visszavonás"),
+                            QKeySequence(Qt::CTRL | Qt::Key_Z));
+    undoChange->setToolTip(QStringLiteral("Az adatbázis utolsó módosításának visszavonása (Ctrl+Z)"));
+    undoChange->setIcon(toolIcon(QStringLiteral("edit-undo"), QStringLiteral("↶")));
+    undoChange->setEnabled(false);
+    redoChange = makeAction(this, QStringLiteral("menu6_megis"), QStringLiteral("Mégis"));
+    redoChange->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    redoChange->setToolTip(QStringLiteral("A visszavont módosítás ismételt végrehajtása (Ctrl+Y)"));
+    redoChange->setIcon(toolIcon(QStringLiteral("edit-redo"), QStringLiteral("↷")));
+    redoChange->setEnabled(false);
+
     exchange = makeAction(this, QStringLiteral("menu6_csere"),
                           QStringLiteral("Kijelőlt adatmezők tartalmának cseréje"));
     exchange->setToolTip(QStringLiteral("Adatmezők cseréje"));
@@ -190,6 +204,8 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
     operationsMenu->addActions({dataEntry, browsePageCommand, searchCommand, convertCommand, indexCommand});
 
     editMenu = addMenu(QStringLiteral("Szerkesztés"), QStringLiteral("menu6"));
+    editMenu->addActions({undoChange, redoChange});
+    editMenu->addSeparator();
     editMenu->addActions({exchange, clear});
 
     insertMenu = addMenu(QStringLiteral("Beszúrás"), QStringLiteral("menu1"));
@@ -240,6 +256,9 @@ QToolBar* WorkspaceCommands::buildToolBar(QWidget* parent, QWidget* recordNameLi
     bar->addSeparator();
     addButton(exchange, QStringLiteral("sb_csere"));
     addButton(clear, QStringLiteral("sb_alapba"));
+    bar->addSeparator();
+    addButton(undoChange, QStringLiteral("sb_visszavonas"));
+    addButton(redoChange, QStringLiteral("sb_megis"));
     bar->addSeparator();
 
     bar->addWidget(recordNameList);

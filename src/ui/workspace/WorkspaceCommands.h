@@ -41,6 +41,8 @@ public:
     QAction* searchCommand = nullptr;
     QAction* convertCommand = nullptr;
     QAction* indexCommand = nullptr;
+    QAction* undoChange = nullptr; // "Visszavonás": the last change of the document
+    QAction* redoChange = nullptr; // "Mégis": the change undone last
     QAction* exchange = nullptr;
     QAction* clear = nullptr;
     QAction* saveRecord = nullptr;
