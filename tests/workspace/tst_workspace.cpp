@@ -4,6 +4,7 @@
 
 #include "WorkspaceFixture.h"
 
+#include "core/index/IndexBuilder.h"
 #include "core/record/RecordLine.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/index/IndexDialog.h"
@@ -60,6 +61,7 @@ private Q_SLOTS:
     void selectionAndExchange();
     void exchangeSkipsTheNotTakenMark();
     void labelClicksFollowTheEnabledState();
+    void staleIndexIsAnnounced();
     void clearResetsTheForm();
     void deleteAsksAndShowsTheNext();
     void saveFollowsTheRtfRule_data();
@@ -688,6 +690,30 @@ void tst_Workspace::labelClicksFollowTheEnabledState()
     QCOMPARE(f.edit(7)->palette().color(QPalette::Base), QColor(255, 255, 0));
     QTest::mouseClick(label8, Qt::LeftButton);
     QVERIFY(f.action("menu6_csere")->isEnabled());
+}
+
+void tst_Workspace::staleIndexIsAnnounced()
+{
+    WorkspaceFixture f;
+    f.openSample();
+    IndexBuilder(f.dir.path()).build({"minta.rtf"});
+    auto* notice = f.find<QWidget>("statusz_index");
+    f.window().showPage(MainWindow::BrowsePageIndex);
+    QVERIFY(notice->isHidden());
+
+    QTest::qWait(20); // a file time later than the index set's
+    f.edit(7)->setText("Új cím");
+    f.action("menu3_mentes")->trigger();
+    f.action("menu0_save")->trigger();
+    f.window().showPage(MainWindow::HitsPageIndex);
+    QVERIFY(!notice->isHidden());
+    QVERIFY(f.find<QLabel>("lab_index_elavult")->text().contains("minta.rtf"));
+    f.window().showPage(MainWindow::EntryPage);
+    QVERIFY(notice->isHidden());
+
+    IndexBuilder(f.dir.path()).build({"minta.rtf"});
+    f.window().showPage(MainWindow::BrowsePageIndex);
+    QVERIFY(notice->isHidden());
 }
 
 void tst_Workspace::clearResetsTheForm()

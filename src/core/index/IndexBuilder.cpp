@@ -1,5 +1,7 @@
 #include "core/index/IndexBuilder.h"
 
+#include "core/index/IndexSources.h"
+
 #include "core/index/DatabaseStream.h"
 #include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
@@ -688,6 +690,10 @@ void IndexBuilder::build(const QStringList& databaseNames)
     try {
         const StagedSet staged = writeNewSet(folder, databaseNames, m_recordsPerFile, m_progress);
         folder.swapIn(staged.chunks);
+        QStringList files;
+        for (const QString& name : databaseNames)
+            files.append(databaseFileName(name));
+        IndexSources::record(m_startDir, files);
         m_recordCount = staged.records;
         m_chunkCount = staged.chunks;
     } catch (const NorlaError& error) {

@@ -32,6 +32,10 @@ inline QString chunkFile(int number)
     return QStringLiteral("adatb%1.ztf").arg(number);
 }
 
+// Which databases the index set was built from, one file name a line
+// (UTF-8); written after each build, read to tell a stale index.
+inline const QString IndexSourcesFile = QStringLiteral(".norla-index-sources");
+
 // The database the main window opens at start-up; never offered for indexing.
 inline const QString DefaultDatabaseFile = QStringLiteral("adatbazis.rtf");
 

@@ -1,5 +1,6 @@
 #include "ui/workspace/MainWindow.h"
 
+#include "core/index/IndexSources.h"
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
 #include "core/record/WorkFolder.h"
@@ -25,6 +26,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIcon>
 #include <QLabel>
@@ -34,6 +36,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -233,6 +236,42 @@ void MainWindow::createStatusBar()
         bar->addWidget(panel);
         m_statusPanels[i] = panel;
     }
+
+    // Shown on the search and browse pages while the index misses saved edits.
+    m_staleIndex = new QWidget(bar);
+    m_staleIndex->setObjectName(QStringLiteral("statusz_index"));
+    auto* staleLayout = new QHBoxLayout(m_staleIndex);
+    staleLayout->setContentsMargins(0, 0, 0, 0);
+    m_staleIndexText = new QLabel(m_staleIndex);
+    m_staleIndexText->setObjectName(QStringLiteral("lab_index_elavult"));
+    auto* reindex = new QPushButton(QStringLiteral("Indexelés"), m_staleIndex);
+    reindex->setObjectName(QStringLiteral("gomb_ujraindexeles"));
+    connect(reindex, &QPushButton::clicked, this, &MainWindow::runIndexing);
+    staleLayout->addWidget(m_staleIndexText, 1);
+    staleLayout->addWidget(reindex);
+    bar->addWidget(m_staleIndex, 1);
+    m_staleIndex->hide();
+}
+
+// Search and browse read the index set, not the databases: a database saved
+// after the last indexing is announced there, with the way to bring it in.
+void MainWindow::updateStaleIndexNotice()
+{
+    const int page = currentPage();
+    const QStringList newer = page == HitsPageIndex || page == BrowsePageIndex
+                                  ? IndexSources::newerThanIndex(m_startDir)
+                                  : QStringList();
+    if (newer.isEmpty()) {
+        m_staleIndex->hide();
+        return;
+    }
+    const QString text =
+        QStringLiteral("Az index elavult: a(z) %1 az indexelés óta módosult, a keresés és a tallózás még a "
+                       "korábbi állapotát látja.")
+            .arg(newer.join(QStringLiteral(", ")));
+    m_staleIndexText->setText(text);
+    m_staleIndexText->setToolTip(text);
+    m_staleIndex->show();
 }
 
 void MainWindow::buildPages()
@@ -464,6 +503,7 @@ void MainWindow::showPage(int index)
         return;
     m_soklap->setCurrentIndex(index);
     refreshRawViewIfShown();
+    updateStaleIndexNotice();
     const QSignalBlocker blocker(m_tabs);
     for (int tab = 0; tab < m_tabs->count(); ++tab)
         if (m_tabs->tabData(tab).toInt() == index)

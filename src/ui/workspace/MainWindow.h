@@ -139,6 +139,7 @@ private:
     void connectHistory();
     QComboBox* createRecordNameList();
     void createStatusBar();
+    void updateStaleIndexNotice();
     void buildPages();
     void registerStateGroups();
     void wireRecordControls();
@@ -250,6 +251,8 @@ private:
     QComboBox* m_recordNames = nullptr; // cb_rekordok0
     RecordNameModel* m_recordNameModel = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
+    QWidget* m_staleIndex = nullptr;
+    QLabel* m_staleIndexText = nullptr;
 
     std::array<QList<QObject*>, size_t(WorkspaceStates::Group::Count)> m_stateGroups;
 
