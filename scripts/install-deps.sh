@@ -10,6 +10,7 @@ packages=(
   libshp-dev
   libc-bin
   fonts-dejavu-core
+  cmark
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;

@@ -159,6 +159,7 @@ private:
     void openSettings(int page);
     void applyFieldFont(const std::function<void(QFont&)>& change);
     void openAbout();
+    void openManual();
 
     // Database document (DatabaseCommands.cpp)
     void newDatabase();
