@@ -11,6 +11,7 @@ packages=(
   qt6-translations-l10n adwaita-icon-theme
   libc-bin
   fonts-dejavu-core
+  cmark
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;

@@ -350,6 +350,24 @@ def make_database(rng, volume_codes, count, subject_list):
 NAME_PATTERN = re.compile(r"^(Ka|Lu|No|Si|Vu|Ze|Go|Ma)\d{6}(00|\d[a-z])$")
 
 
+# A small zdb field file for the conversion examples: one line per field
+# value, the 8-character record key, the 3-digit field number, the value.
+ZDB_RECORDS = [
+    ("Lu000901", {1: "könyv", 2: "Halmi Ilona", 5: "Régi nyomtatványok jegyzéke", 6: "Forráskiadványok",
+                  8: "1921", 9: "188 p.", 10: "Pécs", 20: "Ősnyomtatványok", 30: "magyar", 31: "papír"}),
+    ("Lu000902", {1: "folyóiratcikk", 2: "Rédei Sándor", 5: "Levelek a kolostori könyvtárból",
+                  6: "Levéltári Évkönyv", 7: "12. évf.", 8: "1922", 9: "41–58.", 20: "Helytörténet",
+                  30: "magyar", 31: "papír"}),
+    ("Lu000903", {1: "fordítás", 2: "Kerekes Lilla", 4: "Orbók Gréta", 5: "A városi írásbeliség kezdetei",
+                  8: "1923", 9: "96 p.", 10: "Szeged", 11: "Németből fordítva", 20: "Császárkor",
+                  30: "német", 31: "papír"}),
+]
+
+
+def zdb_lines():
+    return [f"{key}{field:03d}{value}" for key, fields in ZDB_RECORDS for field, value in fields.items()]
+
+
 def check_record(line):
     fields = line.split(SEPARATOR)
     assert line.count(SEPARATOR) == FIELD_COUNT - 1, line
@@ -402,6 +420,7 @@ def main():
         for line in lines:
             check_record(line)
         files[name] = unicode_file(lines)
+    files["regi.zdb"] = unicode_file(zdb_lines())
 
     for name, data in files.items():
         (out / name).write_bytes(data)

@@ -64,6 +64,15 @@ Output:
                        processor); the output is the same for every N
   -h, --help           show this help
 
+The number of hits goes to standard error as "N találat" ("0 találat" when
+nothing matched); standard output holds the results only.
+
+Examples (in the sample working folder):
+  norla-cli search --term Császárkor
+  norla-cli search --terms Ősnyomtatványok,Helytörténet --or --fields subject
+  norla-cli search --term Bálint --word --fields creator --volume Kardel
+  norla-cli search --creator Tarján --text
+
 Exit status: 0 when the search ran (also without hits), 1 when a file cannot be
 read (the hits found before it are printed), 2 for wrong usage.
 )";
@@ -287,7 +296,12 @@ int runSearchCommand(const QStringList& args)
         SearchEngine engine(criteria, roles);
         engine.setThreadCount(threadCount(parser));
         StdoutSink sink(resultsText, roleNames);
-        engine.run(folder, sink);
+        const qint64 hits = engine.run(folder, sink);
+        // The count goes to standard error after the results, so a search
+        // without hits is told apart from a fault while standard output
+        // stays the plain list that scripts read.
+        sink.flush();
+        cliErr() << hits << " találat" << Qt::endl;
         return 0;
     } catch (const UsageError& error) {
         cliErr() << "norla-cli search: " << error.message << "\n"

@@ -16,6 +16,12 @@ Commands:
   convert  convert a dBase table, zdb file or Director export into a database
 
 Run "norla-cli COMMAND --help" for the options of a command.
+
+Examples (in the sample working folder, ~/Norla after ./run.sh):
+  norla-cli index --all
+  norla-cli search --term Császárkor
+  norla-cli search --terms Ősnyomtatványok,Helytörténet --or --text
+  norla-cli convert zdb regi.zdb regi.rtf
 )";
 
 } // namespace

@@ -94,6 +94,11 @@ private slots:
         QTest::newRow("start script") << QStringLiteral("bin/norla-start") << true;
         QTest::newRow("menu entry") << QStringLiteral("share/applications/norla.desktop") << false;
         QTest::newRow("icon") << QStringLiteral("share/icons/hicolor/scalable/apps/norla.svg") << false;
+        QTest::newRow("manual page") << QStringLiteral("share/man/man1/norla-cli.1") << false;
+#ifdef NORLA_HAS_USER_GUIDE
+        QTest::newRow("user guide") << QStringLiteral("share/doc/norla/kezikonyv.html") << false;
+        QTest::newRow("guide picture") << QStringLiteral("share/doc/norla/images/adatrogzites.png") << false;
+#endif
     }
 
     void installedFiles()

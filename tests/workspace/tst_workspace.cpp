@@ -114,7 +114,7 @@ void tst_Workspace::menusAndToolBar()
                        "rekordokban, Új rekordok felvitele, -, Rekord keresése... (Ctrl+F)");
     QCOMPARE(menus[6], "Tárgykörök: ");
     QCOMPARE(f.window().menuBar()->actions()[6]->menu()->objectName(), "menu4_0");
-    QCOMPARE(menus[7], "Súgó: Névjegy...");
+    QCOMPARE(menus[7], "Súgó: Kézikönyv (F1), Névjegy...");
     for (int i = 0; i < 12; ++i) {
         QCOMPARE(f.action(QStringLiteral("menu1_%1").arg(i + 1))->data().toInt(), 101 + i);
         QCOMPARE(f.action(QStringLiteral("menu2_%1").arg(i + 1))->data().toInt(), 201 + i);

@@ -5,6 +5,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/WorkFolder.h"
 #include "ui/about/AboutBox.h"
+#include "ui/common/DesktopOpener.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/ConversionPage.h"
 #include "ui/index/IndexDialog.h"
@@ -24,6 +25,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -174,6 +176,7 @@ void MainWindow::connectCommands()
     connect(c.browseMode, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
     connect(c.newRecordsMode, &QAction::triggered, this, [this] { enterMode(Mode::NewRecords); });
     connect(c.about, &QAction::triggered, this, &MainWindow::openAbout);
+    connect(c.manual, &QAction::triggered, this, &MainWindow::openManual);
     connect(c.monitor, &QAction::triggered, this, [this] { showPage(RawPage); });
     connect(c.characterMap, &QAction::triggered, this, &MainWindow::startCharacterMap);
     for (int i = 0; i < int(c.navigation.size()); ++i) {
@@ -615,6 +618,23 @@ void MainWindow::openAbout()
 {
     if (m_companions.about)
         m_companions.about->exec();
+}
+
+// The guide is a page of its own in the desktop's browser, so it can stay
+// open beside the editor while the user works.
+void MainWindow::openManual()
+{
+    const QString path = userManualPath(QCoreApplication::applicationDirPath());
+    if (path.isEmpty()) {
+        UserDialogs::instance().inform(
+            this, QStringLiteral("A kézikönyv (kezikonyv.html) nem található a program mellett. "
+                                 "Telepítse újra a programot, vagy olvassa a docs/kezikonyv.md fájlt."));
+        return;
+    }
+    if (!DesktopOpener::instance().openUrl(QUrl::fromLocalFile(path)))
+        UserDialogs::instance().inform(
+            this, QStringLiteral("A kézikönyvet nem sikerült megnyitni a böngészőben. A fájl helye: %1")
+                      .arg(QDir::toNativeSeparators(path)));
 }
 
 void MainWindow::writeSettingsOnLeave()

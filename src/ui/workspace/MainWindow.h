@@ -161,6 +161,7 @@ private:
     void openSettings(int page);
     void applyFieldFont(const std::function<void(QFont&)>& change);
     void openAbout();
+    void openManual();
 
     // Database document (DatabaseCommands.cpp)
     void newDatabase();

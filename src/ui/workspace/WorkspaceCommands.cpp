@@ -147,6 +147,9 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
 
     about = makeAction(this, QStringLiteral("Nvjegy1"), QStringLiteral("Névjegy..."));
 
+    manual =
+        makeAction(this, QStringLiteral("Kezikonyv1"), QStringLiteral("Kézikönyv"), QKeySequence(Qt::Key_F1));
+
     const std::array<std::pair<const char*, const char16_t*>, 4> navigationIcons = {
         {{"go-first", u"|◀"}, {"go-previous", u"◀"}, {"go-next", u"▶"}, {"go-last", u"▶|"}}};
     for (int i = 0; i < int(navigation.size()); ++i) {
@@ -225,7 +228,7 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
     subjectMenu = addMenu(QStringLiteral("Tárgykörök"), QStringLiteral("menu4_0"));
 
     helpMenu = addMenu(QStringLiteral("Súgó"), QStringLiteral("Sg1"));
-    helpMenu->addAction(about);
+    helpMenu->addActions({manual, about});
 }
 
 QToolBar* WorkspaceCommands::buildToolBar(QWidget* parent, QWidget* recordNameList)

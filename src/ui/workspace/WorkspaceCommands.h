@@ -52,6 +52,7 @@ public:
     QActionGroup* modeGroup = nullptr;
     QAction* findRecord = nullptr;
     QAction* about = nullptr;
+    QAction* manual = nullptr; // "Súgó" > "Kézikönyv" (F1)
     std::array<QAction*, 4> navigation{};
     QAction* monitor = nullptr;
     QAction* characterMap = nullptr;

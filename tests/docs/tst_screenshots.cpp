@@ -1,0 +1,184 @@
+#include "ScriptedDialogs.h"
+#include "TestSupport.h"
+
+#include "app/NorlaProgram.h"
+#include "core/index/IndexBuilder.h"
+#include "ui/index/IndexDialog.h"
+#include "ui/search/SearchDialog.h"
+#include "ui/settings/SettingsDialog.h"
+#include "ui/workspace/MainWindow.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QSet>
+#include <QtTest>
+
+#include <memory>
+
+// Takes the pictures of the README and the user guide from the real windows
+// on the sample folder, so they show the program as it is. With
+// NORLA_SCREENSHOT_DIR set (scripts/make-screenshots.sh) they are written
+// there; otherwise into a temporary folder, and the run only checks that
+// each picture comes out and shows something.
+class TestScreenshots final : public QObject
+{
+    Q_OBJECT
+
+private:
+    template <typename T = QWidget> T* find(QWidget& root, const QString& name)
+    {
+        T* found = root.findChild<T*>(name);
+        if (!found)
+            qWarning("no control named %s", qPrintable(name));
+        return found;
+    }
+
+    static void click(QAbstractButton* button)
+    {
+        QVERIFY(button);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    void save(QWidget& widget, const QString& name)
+    {
+        QApplication::processEvents();
+        // A palette of 256 colours and the strongest compression keep the
+        // committed pictures small; windows hold few colours anyway.
+        const QImage picture = widget.grab().toImage().convertToFormat(QImage::Format_Indexed8,
+                                                                       Qt::ThresholdDither | Qt::AvoidDither);
+        const QString path = m_outDir.filePath(name + QStringLiteral(".png"));
+        QVERIFY2(picture.save(path, "PNG", 0), qPrintable(path));
+        m_saved.append(path);
+    }
+
+    // "Not blank": a real window shows text, frames and fields, so a grid of
+    // samples over it meets many colours; an empty or failed grab meets one.
+    static int colourCount(const QImage& image)
+    {
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); y += 7)
+            for (int x = 0; x < image.width(); x += 7)
+                colours.insert(image.pixel(x, y));
+        return int(colours.size());
+    }
+
+    QTemporaryDir m_tempOut;
+    QDir m_outDir;
+    QStringList m_saved;
+    std::unique_ptr<TempWorkDir> m_work;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
+    std::unique_ptr<NorlaProgram> m_program;
+
+private slots:
+    void initTestCase()
+    {
+        const QByteArray target = qgetenv("NORLA_SCREENSHOT_DIR");
+        m_outDir = QDir(target.isEmpty() ? m_tempOut.path() : QString::fromLocal8Bit(target));
+        QVERIFY(m_outDir.mkpath(QStringLiteral(".")));
+
+        // The sample folder as ./run.sh leaves it: copied and indexed.
+        m_work = std::make_unique<TempWorkDir>();
+        m_work->seedFromSample();
+        IndexBuilder(m_work->path()).build(IndexBuilder::offeredDatabases(m_work->path()));
+        m_dialogs = std::make_unique<ScriptedDialogs>();
+        m_program = std::make_unique<NorlaProgram>();
+        MainWindow& window = m_program->mainWindow();
+        window.resize(1000, 680);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+    }
+
+    void browsePage()
+    {
+        // The first activation shows every indexed record on "Tallózás".
+        MainWindow& window = m_program->mainWindow();
+        QCOMPARE(window.currentPage(), int(MainWindow::BrowsePageIndex));
+        save(window, QStringLiteral("tallozas"));
+    }
+
+    void dataEntryPage()
+    {
+        MainWindow& window = m_program->mainWindow();
+        m_dialogs->openFileAnswers.enqueue(m_work->file(QStringLiteral("kotetek1.rtf")));
+        find<QAction>(window, QStringLiteral("menu0_open"))->trigger();
+        QApplication::setActiveWindow(&window);
+        find<QAction>(window, QStringLiteral("Adatrgzts1"))->trigger();
+        QCOMPARE(window.currentPage(), int(MainWindow::EntryPage));
+        save(window, QStringLiteral("adatrogzites"));
+    }
+
+    void searchDialogAndHits()
+    {
+        SearchDialog& dialog = m_program->searchDialog();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* term = find<QLineEdit>(dialog, QStringLiteral("edit_1"));
+        QVERIFY(term);
+        // insert() edits as typing does; key clicks cannot carry accented letters.
+        term->insert(QStringLiteral("Császárkor"));
+        click(find<QAbstractButton>(dialog, QStringLiteral("gomb_keres")));
+        save(dialog, QStringLiteral("kereses"));
+        click(find<QAbstractButton>(dialog, QStringLiteral("gomb_talalatok")));
+        dialog.hide();
+        MainWindow& window = m_program->mainWindow();
+        window.showPage(MainWindow::HitsPageIndex);
+        save(window, QStringLiteral("talalatok"));
+    }
+
+    void indexDialog()
+    {
+        IndexDialog& dialog = m_program->indexDialog();
+        dialog.setStartDir(m_work->path());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        save(dialog, QStringLiteral("indexeles"));
+        dialog.hide();
+    }
+
+    void conversionPage()
+    {
+        MainWindow& window = m_program->mainWindow();
+        find<QAction>(window, QStringLiteral("Konvertls1"))->trigger();
+        QCOMPARE(window.currentPage(), int(MainWindow::ConvertPage));
+        click(find<QAbstractButton>(window, QStringLiteral("rg_konvtipus_1")));
+        m_dialogs->openFileAnswers.enqueue(m_work->file(QStringLiteral("regi.zdb")));
+        click(find<QAbstractButton>(window, QStringLiteral("gkonv1")));
+        click(find<QAbstractButton>(window, QStringLiteral("gkonv2")));
+        save(window, QStringLiteral("konvertalas"));
+    }
+
+    void settingsDialog()
+    {
+        SettingsDialog& dialog = m_program->settingsDialog();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        save(dialog, QStringLiteral("beallitasok"));
+        dialog.hide();
+    }
+
+    void everyPictureShowsSomething()
+    {
+        QCOMPARE(m_saved.size(), 7);
+        for (const QString& path : std::as_const(m_saved)) {
+            const QImage image(path);
+            QVERIFY2(!image.isNull() && image.width() > 200 && image.height() > 150, qPrintable(path));
+            QVERIFY2(colourCount(image) >= 8, qPrintable(path));
+        }
+    }
+
+    void cleanupTestCase()
+    {
+        // Nothing may be asked on the way out: the sample stays unmodified.
+        m_program.reset();
+        m_dialogs.reset();
+        m_work.reset();
+    }
+};
+
+QTEST_MAIN(TestScreenshots)
+#include "tst_screenshots.moc"
