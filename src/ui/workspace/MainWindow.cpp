@@ -232,12 +232,13 @@ void MainWindow::buildPages()
     m_hitsPage = new HitsPage;
     m_browsePage = new BrowsePage;
     // A hit is shown on the browse page.
-    connect(m_hitsPage, &HitsPage::openHitRequested, this, [this](const QString& recordName) {
-        if (m_browsePage->openRecord(recordName)) {
-            repaint();
-            showPage(BrowsePageIndex);
-        }
-    });
+    connect(m_hitsPage, &HitsPage::openHitRequested, this,
+            [this](const QString& recordName, int chunkNumber) {
+                if (m_browsePage->openRecord(recordName, chunkNumber)) {
+                    repaint();
+                    showPage(BrowsePageIndex);
+                }
+            });
     m_entry = new DataEntryPage(m_commands->buildToolBar(this, createRecordNameList()));
 
     // The field grid: the decoded view of the shown record, never shown itself.
