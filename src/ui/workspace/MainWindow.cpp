@@ -2,12 +2,15 @@
 
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
+#include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
+#include "core/search/SearchEngine.h"
 #include "ui/about/AboutBox.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/ConversionPage.h"
 #include "ui/index/IndexDialog.h"
 #include "ui/search/BrowsePage.h"
+#include "ui/search/DuplicatesDialog.h"
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
@@ -160,6 +163,7 @@ void MainWindow::connectCommands()
     connect(c.dataEntry, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
     connect(c.browsePageCommand, &QAction::triggered, this, [this] { showPage(BrowsePageIndex); });
     connect(c.searchCommand, &QAction::triggered, this, &MainWindow::openSearch);
+    connect(c.duplicatesCommand, &QAction::triggered, this, &MainWindow::openDuplicates);
     connect(c.convertCommand, &QAction::triggered, this, &MainWindow::openConversion);
     connect(c.indexCommand, &QAction::triggered, this, &MainWindow::runIndexing);
     connect(c.exchange, &QAction::triggered, this, &MainWindow::exchangeFields);
@@ -504,6 +508,29 @@ void MainWindow::openConversion()
 {
     m_conversionPage->resetForMenuEntry();
     showPage(ConvertPage);
+}
+
+void MainWindow::openDuplicates()
+{
+    if (!m_duplicates) {
+        m_duplicates = new DuplicatesDialog(this);
+        connect(m_duplicates, &DuplicatesDialog::openRecordRequested, this,
+                [this](const QString& recordName, int chunkNumber) {
+                    if (m_browsePage->openRecord(recordName, chunkNumber))
+                        showPage(BrowsePageIndex);
+                });
+    }
+    m_duplicates->setStartDir(m_startDir);
+    QStringList roleNames;
+    try {
+        for (const QByteArray& role : readRoleList(QDir(m_startDir).filePath(WorkFolder::RolesFile)))
+            roleNames.append(Win1250::toUnicode(role));
+    } catch (const NorlaError&) {
+        // Without a role list the role names in the texts stay empty, as in the search.
+    }
+    m_duplicates->setRoleNames(roleNames);
+    m_duplicates->show();
+    m_duplicates->raise();
 }
 
 void MainWindow::openSearch()
