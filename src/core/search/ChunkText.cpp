@@ -188,9 +188,10 @@ qsizetype LineReader::convertLineFolded(qsizetype start, LineBuffer& out,
         out.m_size += f.size;
     };
 #if defined(__SSE2__)
-    // Eight printable ASCII units at a time: packed to bytes, capitals
-    // lowered by adding 0x20 where the byte lies in 'A' … 'Z'. A block with
-    // anything else goes through the table unit by unit.
+    // Eight units at a time: packed to bytes, capitals lowered by adding 0x20
+    // where the byte lies in 'A' … 'Z'. The printable ASCII units before the
+    // first other unit are kept; that unit goes through the table, and the
+    // next block starts after it.
     const __m128i space = _mm_set1_epi16(0x20);
     const __m128i span = _mm_set1_epi16(0x5F);
     const __m128i zero = _mm_setzero_si128();
@@ -200,25 +201,28 @@ qsizetype LineReader::convertLineFolded(qsizetype start, LineBuffer& out,
     while (i + 8 <= m_units) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
         const __m128i over = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)) == 0xFFFF) {
-            __m128i packed = _mm_packus_epi16(v, v);
-            if (lowerAscii) {
-                const __m128i upper =
-                    _mm_and_si128(_mm_cmpgt_epi8(packed, beforeA), _mm_cmplt_epi8(packed, afterZ));
-                packed = _mm_add_epi8(packed, _mm_and_si128(upper, caseBit));
-            }
-            out.reserveMore(8);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out.m_data.get() + out.m_size), packed);
+        const unsigned plain = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)));
+        __m128i packed = _mm_packus_epi16(v, v);
+        if (lowerAscii) {
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi8(packed, beforeA), _mm_cmplt_epi8(packed, afterZ));
+            packed = _mm_add_epi8(packed, _mm_and_si128(upper, caseBit));
+        }
+        out.reserveMore(8);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out.m_data.get() + out.m_size), packed);
+        if (plain == 0xFFFF) {
             out.m_size += 8;
             i += 8;
             continue;
         }
-        for (const qsizetype blockEnd = i + 8; i < blockEnd; ++i) {
-            const char16_t c = unit(i);
-            if (isLineBreak(c))
-                return i;
-            appendUnit(c);
-        }
+        const int kept = __builtin_ctz(~plain) / 2;
+        out.m_size += kept;
+        i += kept;
+        const char16_t c = unit(i);
+        if (isLineBreak(c))
+            return i;
+        appendUnit(c);
+        ++i;
     }
 #endif
     for (; i < m_units; ++i) {

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -55,14 +56,20 @@ quint64 hashOf(QByteArrayView key, Reason reason)
 
 // The record name as the search gives it: the first ten characters of the
 // line followed by "**".
+qsizetype recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end, char (&name)[10])
+{
+    qsizetype size = 0;
+    for (qsizetype i = start; size < 10 && i < end; ++i)
+        name[size++] = ChunkText::LineReader::toCodePage(reader.unit(i));
+    while (size < 10 && size < (end - start) + 2)
+        name[size++] = '*';
+    return size;
+}
+
 QByteArray recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end)
 {
-    QByteArray name;
-    for (qsizetype i = start; name.size() < 10 && i < end; ++i)
-        name.append(ChunkText::LineReader::toCodePage(reader.unit(i)));
-    while (name.size() < 10 && name.size() < (end - start) + 2)
-        name.append('*');
-    return name;
+    char name[10];
+    return QByteArray(name, recordName(reader, start, end, name));
 }
 
 // Reads one chunk file and computes the key hashes of its lines.
@@ -82,17 +89,20 @@ public:
                 return;
             const qsizetype end = reader.convertLineFolded(start, m_folded, folding, true);
             const quint64 place = placeOf(file, start);
+            char name[10];
+            const qsizetype nameLength = recordName(reader, start, end, name);
             out.push_back(
-                {hashOf(recordName(reader, start, end), Reason::SameName), place, Reason::SameName});
-            const QByteArray work = DuplicateFinder::workKey(m_folded.view());
-            if (!work.isEmpty())
-                out.push_back({hashOf(work, Reason::SameWork), place, Reason::SameWork});
+                {hashOf(QByteArrayView(name, nameLength), Reason::SameName), place, Reason::SameName});
+            DuplicateFinder::workKey(m_folded.view(), m_key);
+            if (!m_key.isEmpty())
+                out.push_back({hashOf(m_key, Reason::SameWork), place, Reason::SameWork});
             start = reader.nextLineStart(end);
         }
     }
 
 private:
     ChunkText::LineBuffer m_folded;
+    QByteArray m_key;
 };
 
 // Open addressing on the 64-bit hashes: per distinct key the hash and the
@@ -240,21 +250,46 @@ bool cancelled(const std::atomic<bool>* cancel)
     return cancel && cancel->load(std::memory_order_relaxed);
 }
 
+// RecordMatcher::isWordByte as a table of this file, looked up in the
+// innermost loop.
+const std::array<bool, 256>& wordBytes()
+{
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = RecordMatcher::isWordByte(char(b));
+        return t;
+    }();
+    return table;
+}
+
+bool isWord(char c)
+{
+    return wordBytes()[static_cast<unsigned char>(c)];
+}
+
 // Appends the word characters of `text` to `out`, each run of anything else
-// as one blank between words.
+// as one blank between words. Written through a pointer: appending byte by
+// byte would cost more than the rest of the key.
 void appendWords(QByteArrayView text, QByteArray& out)
 {
+    const std::array<bool, 256>& word = wordBytes();
+    const qsizetype before = out.size();
+    out.resize(before + 2 * text.size());
+    char* const begin = out.data();
+    char* dst = begin + before;
     bool gap = false;
     for (const char c : text) {
-        if (!RecordMatcher::isWordByte(c)) {
+        if (!word[static_cast<unsigned char>(c)]) {
             gap = true;
             continue;
         }
-        if (gap && !out.isEmpty() && out.back() != '\x1f')
-            out.append(' ');
+        if (gap && dst != begin + before)
+            *dst++ = ' ';
         gap = false;
-        out.append(c);
+        *dst++ = c;
     }
+    out.resize(dst - begin);
 }
 
 QByteArrayView typeFamily(QByteArrayView type)
@@ -270,6 +305,14 @@ QByteArrayView typeFamily(QByteArrayView type)
 
 QByteArray DuplicateFinder::workKey(QByteArrayView foldedLine)
 {
+    QByteArray key;
+    workKey(foldedLine, key);
+    return key;
+}
+
+void DuplicateFinder::workKey(QByteArrayView foldedLine, QByteArray& key)
+{
+    key.resize(0);
     // The fields the key takes: 2 type, 4-7 creators, 8 title, 12 year.
     std::array<QByteArrayView, 12> fields;
     qsizetype from = 0;
@@ -280,12 +323,14 @@ QByteArray DuplicateFinder::workKey(QByteArrayView foldedLine)
             break;
         from = at + 2;
     }
-    QByteArray title;
-    appendWords(fields[7], title);
-    if (title.isEmpty())
-        return {};
-    QByteArray key(typeFamily(fields[1]).toByteArray());
-    key.append('\x1f').append(title).append('\x1f');
+    key.append(typeFamily(fields[1])).append('\x1f');
+    const qsizetype titleStart = key.size();
+    appendWords(fields[7], key);
+    if (key.size() == titleStart) {
+        key.resize(0);
+        return;
+    }
+    key.append('\x1f');
     for (const char c : fields[11])
         if (c >= '0' && c <= '9')
             key.append(c);
@@ -295,13 +340,14 @@ QByteArray DuplicateFinder::workKey(QByteArrayView foldedLine)
             continue;
         const QByteArrayView name = fields[size_t(slot)].sliced(2);
         qsizetype i = 0;
-        while (i < name.size() && !RecordMatcher::isWordByte(name[i]))
+        while (i < name.size() && !isWord(name[i]))
             ++i;
-        while (i < name.size() && RecordMatcher::isWordByte(name[i]))
-            key.append(name[i++]);
+        const qsizetype wordStart = i;
+        while (i < name.size() && isWord(name[i]))
+            ++i;
+        key.append(name.sliced(wordStart, i - wordStart));
         break;
     }
-    return key;
 }
 
 std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QString& startDir,

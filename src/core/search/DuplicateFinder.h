@@ -52,6 +52,8 @@ public:
     // The work key of a record line folded with Folding::unitTable(); empty
     // when the record has no title (such records are never grouped as works).
     static QByteArray workKey(QByteArrayView foldedLine);
+    // The same into `key` (replacing its content), reusing its memory.
+    static void workKey(QByteArrayView foldedLine, QByteArray& key);
 
 private:
     int m_threads = 0;

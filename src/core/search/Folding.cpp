@@ -157,11 +157,19 @@ const std::array<Folded, 0x10000>& codePageTable()
 
 void appendFolded(QByteArrayView text8, QByteArray& out)
 {
+    // Room for the longest folding first, then the bytes written directly:
+    // appending byte by byte costs more than the folding itself.
     const std::array<Folded, 256>& table = byteTable();
+    const qsizetype before = out.size();
+    out.resize(before + 2 * text8.size());
+    char* dst = out.data() + before;
     for (const char byte : text8) {
         const Folded& f = table[static_cast<unsigned char>(byte)];
-        out.append(f.bytes, f.size);
+        dst[0] = f.bytes[0];
+        dst[1] = f.bytes[1];
+        dst += f.size;
     }
+    out.resize(dst - out.constData());
 }
 
 QByteArray fold8(QByteArrayView text8)
