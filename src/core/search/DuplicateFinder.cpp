@@ -120,25 +120,27 @@ public:
         for (;; i = (i + 1) & (m_slots.size() - 1)) {
             Slot& slot = m_slots[i];
             if (slot.hash == 0) {
-                slot = {hash, place, false};
+                slot = {hash, place};
                 ++m_used;
                 return false;
             }
             if (slot.hash == hash) {
-                firstRepeat = !slot.repeated;
-                firstPlace = slot.place;
-                slot.repeated = true;
+                firstRepeat = !(slot.place & kRepeated);
+                firstPlace = slot.place & ~kRepeated;
+                slot.place |= kRepeated;
                 return true;
             }
         }
     }
 
 private:
+    // Sixteen bytes a key: the top bit of the place, which places never
+    // use, tells that the key has been seen again.
+    static constexpr quint64 kRepeated = quint64(1) << 63;
     struct Slot
     {
         quint64 hash = 0;
         quint64 place = 0;
-        bool repeated = false;
     };
 
     void grow()
