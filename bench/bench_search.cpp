@@ -4,6 +4,8 @@
 // `norla-cli index` with its default 1000 records per chunk) for a rare term, a
 // common term and a restriction-only query, next to `rg -c` over the same
 // chunk files in the same run, and reports the peak memory (VmHWM) of each.
+// Folded queries (--fold) run next to `rg -c -i`; `norla-cli duplicates` runs
+// next to the common-term search over the same set.
 #include "Corpus.h"
 
 #include "core/record/NorlaError.h"
@@ -146,7 +148,33 @@ struct Query
     QString label;
     QStringList norlaArgs;
     QString rgPattern;
+    bool rgIgnoreCase = false;
 };
+
+// The duplicate finder next to the common-term search over the same set:
+// both stream every chunk; the finder keys every record.
+void benchDuplicates(const QString& cli, const QString& dir, const QString& output, int size, int runs)
+{
+    const RunResult search =
+        best({cli, QStringLiteral("search"), QStringLiteral("--term"), QStringLiteral("magyar")}, dir, output,
+             runs);
+    const RunResult duplicates = best({cli, QStringLiteral("duplicates")}, dir, output, runs);
+    qint64 groups = 0;
+    QFile listing(output);
+    if (listing.open(QIODevice::ReadOnly))
+        while (!listing.atEnd())
+            groups += listing.readLine().startsWith("same ") ? 1 : 0;
+    out() << QStringLiteral("%1  duplicates: %2 s, %3 groups, VmHWM %4 MiB; search magyar %5 s, %6 MiB; "
+                            "ratio %7\n")
+                 .arg(size, 8)
+                 .arg(duplicates.seconds, 0, 'f', 3)
+                 .arg(groups)
+                 .arg(double(duplicates.peakKiB) / 1024.0, 0, 'f', 1)
+                 .arg(search.seconds, 0, 'f', 3)
+                 .arg(double(search.peakKiB) / 1024.0, 0, 'f', 1)
+                 .arg(search.seconds > 0 ? duplicates.seconds / search.seconds : 0.0, 0, 'f', 2)
+          << Qt::flush;
+}
 
 } // namespace
 
@@ -191,6 +219,16 @@ int main(int argc, char* argv[])
         {QStringLiteral("volume (every line)"),
          {QStringLiteral("--volume"), QStringLiteral("Kardel")},
          QStringLiteral("^Ka")},
+        // Folded: the term without accents and in capitals finds what the
+        // accented term finds; rg -i folds the case only.
+        {QStringLiteral("folded rare term"),
+         {QStringLiteral("--term"), QStringLiteral("CSUROS GYOZO"), QStringLiteral("--fold")},
+         QStringLiteral("Csűrös Győző"),
+         true},
+        {QStringLiteral("folded common term"),
+         {QStringLiteral("--term"), QStringLiteral("MAGYAR"), QStringLiteral("--fold")},
+         QStringLiteral("magyar"),
+         true},
     };
 
     out() << QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
@@ -212,8 +250,11 @@ int main(int argc, char* argv[])
                 const qint64 hits = lineCount(output);
                 RunResult theirs;
                 if (!rg.isEmpty())
-                    theirs = best(QStringList{rg, QStringLiteral("-c"), query.rgPattern} + files, dir, output,
-                                  runs);
+                    theirs =
+                        best(QStringList{rg, QStringLiteral("-c")} +
+                                 (query.rgIgnoreCase ? QStringList{QStringLiteral("-i")} : QStringList()) +
+                                 QStringList{query.rgPattern} + files,
+                             dir, output, runs);
                 out() << QStringLiteral("%1  %2  %3  %4  %5  %6  %7\n")
                              .arg(size, 8)
                              .arg(query.label, -20)
@@ -228,6 +269,7 @@ int main(int argc, char* argv[])
                              .arg(double(theirs.peakKiB) / 1024.0, 7, 'f', 1)
                       << Qt::flush;
             }
+            benchDuplicates(cli, dir, output, size, runs);
         }
     } catch (const NorlaError& error) {
         QTextStream(stderr) << "bench_search: " << error.message() << Qt::endl;

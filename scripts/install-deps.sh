@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing,
 # with a single "apt-get update" when something has to be installed.
-# Usage: scripts/install-deps.sh [run|test]   (run adds the desktop extras)
+# Usage: scripts/install-deps.sh [run|test|bench]   (run adds the desktop extras,
+# bench the baseline tools of bench/)
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,7 @@ packages=(
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
+  bench) packages+=(ripgrep) ;;
 esac
 
 missing=()

@@ -30,6 +30,9 @@ Terms (searched in the term fields; letter case and accents count):
   --word               match whole words only ("szóra"): no letter or digit may
                        touch the match; in the creator field each name counts
                        on its own. Default: any part of a word ("szótöredékre")
+  --fold               terms and restriction texts match regardless of letter
+                       case and accents ("ékezet és kis/nagybetű nélkül"):
+                       kovacs finds Kovács, strasse finds Straße
   --fields LIST        the term fields to search, separated by commas (default:
                        all twelve; an empty list searches none):
                          subject       Tárgykör          creator    Alkotó
@@ -42,7 +45,7 @@ Terms (searched in the term fields; letter case and accents count):
                        volumenumber the same as annualrun)
 
 Restrictions (every one given must hold; the text must occur in the field as
-it is, letter case counting):
+it is, letter case counting unless --fold is given):
   --volume TEXT        Kötet: the volume name (Kardel, Lunvek, Nosvair,
                        Sivarnholdt, Vuranek, Zelnar, Gorval, Mai adatok)
   --type TEXT          Rekord típusa: the record type
@@ -166,7 +169,7 @@ QList<QCommandLineOption> searchOptions()
         valued(name);
     for (const RestrictionOption& option : kRestrictionOptions)
         valued(option.name);
-    for (const char* name : {"and", "or", "word", "text"})
+    for (const char* name : {"and", "or", "word", "fold", "text"})
         flag({QString::fromLatin1(name)});
     flag({QStringLiteral("h"), QStringLiteral("help")});
     return options;
@@ -217,6 +220,7 @@ SearchCriteria criteriaFrom(const QCommandLineParser& parser)
     }
     if (parser.isSet(QStringLiteral("word")))
         criteria.matchKind = SearchCriteria::MatchKind::Word;
+    criteria.folded = parser.isSet(QStringLiteral("fold"));
     if (parser.isSet(QStringLiteral("fields")))
         criteria.termFields = parseFields(parser.value(QStringLiteral("fields")));
 

@@ -14,6 +14,7 @@ Commands:
   index    build the index file set: index [--per-file auto|infinite|N] (--all | NAME...)
   search   search the index file set
   convert  convert a dBase table, zdb file or Director export into a database
+  duplicates  list the indexed records that are probably the same work
 
 Run "norla-cli COMMAND --help" for the options of a command.
 
@@ -42,6 +43,8 @@ int main(int argc, char* argv[])
             return runSearchCommand(args);
         if (command == u"convert")
             return runConvertCommand(args);
+        if (command == u"duplicates")
+            return runDuplicatesCommand(args);
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return 1;

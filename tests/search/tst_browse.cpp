@@ -6,14 +6,19 @@
 #include "core/record/NorlaError.h"
 #include "core/search/BrowseList.h"
 #include "ui/search/BrowsePage.h"
+#include "ui/search/DuplicatesDialog.h"
 #include "ui/search/HitsPage.h"
+#include "ui/search/SearchDialog.h"
 #include "ui/workspace/MainWindow.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -187,6 +192,7 @@ private Q_SLOTS:
         clickRow(view, 1);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toString(), QStringLiteral("Lu00000300"));
+        QCOMPARE(spy.at(0).at(1).toInt(), -1);
     }
 
     void hitClickSwitchesTheMainWindowToTheBrowsePage()
@@ -208,6 +214,80 @@ private Q_SLOTS:
         clickRow(hits->findChild<QListView*>(QStringLiteral("lb_talalat")), 1);
         QCOMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
         QCOMPARE(field(*main.browsePage(), "edit_talrekord"), QStringLiteral("Lu00000300"));
+    }
+
+    // Records of two databases may share a name; a hit opens the record it
+    // was found as, not the first of the name.
+    void equalNamesOpenTheRecordTheHitCameFrom()
+    {
+        TempWorkDir dir;
+        Rec first;
+        first.name = QStringLiteral("Ka00000500");
+        first.title = QStringLiteral("első példány");
+        Rec second = first;
+        second.title = QStringLiteral("második példány");
+        writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), {first.line()});
+        writeChunk(dir.path(), QStringLiteral("adatb2.ztf"), {second.line()});
+        writeDirectory(dir, {first.name, second.name}, {QStringLiteral("1"), QStringLiteral("2")});
+        writeRoles(dir.path());
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.browsePage()->loadBrowseList(dir.path(), false);
+        SearchDialog& search = program.searchDialog();
+        search.setStartDir(dir.path());
+        search.findChild<QLineEdit*>(QStringLiteral("edit_1"))->setText(QStringLiteral("példány"));
+        search.findChild<QPushButton*>(QStringLiteral("gomb_keres"))->click();
+        main.showPage(MainWindow::HitsPageIndex);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        auto* hitList = main.hitsPage()->findChild<QListView*>(QStringLiteral("lb_talalat"));
+        QCOMPARE(hitList->model()->rowCount(), 2);
+        clickRow(hitList, 1);
+        QCOMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        QCOMPARE(field(*main.browsePage(), "edit_talcim"), second.title);
+        main.showPage(MainWindow::HitsPageIndex);
+        clickRow(hitList, 0);
+        QCOMPARE(field(*main.browsePage(), "edit_talcim"), first.title);
+    }
+
+    // "Duplikátumok keresése" lists the same record of two databases as one
+    // group; clicking the second opens that very record.
+    void duplicateListOpensTheRecord()
+    {
+        TempWorkDir dir;
+        Rec first;
+        first.name = QStringLiteral("Ka00000500");
+        first.title = QStringLiteral("első példány");
+        Rec second = first;
+        second.title = QStringLiteral("második példány");
+        writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), {first.line()});
+        writeChunk(dir.path(), QStringLiteral("adatb2.ztf"), {second.line()});
+        writeDirectory(dir, {first.name, second.name}, {QStringLiteral("1"), QStringLiteral("2")});
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.browsePage()->loadBrowseList(dir.path(), false);
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.findChild<QAction*>(QStringLiteral("Duplikatumok1"))->trigger();
+        auto* dialog = main.findChild<DuplicatesDialog*>(QStringLiteral("duplikatumform"));
+        QVERIFY(dialog && dialog->isVisible());
+        QSignalSpy ended(dialog, &DuplicatesDialog::searchEnded);
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_dupkeres"))->click();
+        QVERIFY(ended.count() == 1 || ended.wait(60000));
+        auto* tree = dialog->findChild<QTreeWidget*>(QStringLiteral("tv_duplikatumok"));
+        QCOMPARE(tree->topLevelItemCount(), 1);
+        QTreeWidgetItem* group = tree->topLevelItem(0);
+        QCOMPARE(group->text(0), QStringLiteral("Azonos rekordnév (2)"));
+        QCOMPARE(group->childCount(), 2);
+        QVERIFY(group->child(1)->text(1).contains(second.title));
+        tree->scrollToItem(group->child(1));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualItemRect(group->child(1)).center());
+        QCOMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        QCOMPARE(field(*main.browsePage(), "edit_talcim"), second.title);
+        QVERIFY(dialogs.messages.isEmpty());
     }
 
     void nameNotFoundInItsChunkLeavesTheView()

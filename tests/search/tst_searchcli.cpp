@@ -101,6 +101,13 @@ private Q_SLOTS:
         QTest::newRow("word") << QStringList{QStringLiteral("--term"), QStringLiteral("Kovács"),
                                              QStringLiteral("--word")}
                               << word;
+        SearchCriteria folded = term(QStringLiteral("KOVACS"));
+        folded.folded = true;
+        folded.restrictions[SearchCriteria::Place] = {true, QStringLiteral("szeged")};
+        QTest::newRow("fold") << QStringList{QStringLiteral("--term"), QStringLiteral("KOVACS"),
+                                             QStringLiteral("--place"), QStringLiteral("szeged"),
+                                             QStringLiteral("--fold")}
+                              << folded;
         SearchCriteria both;
         both.mode = SearchCriteria::Mode::SeveralTerms;
         both.terms = {QStringLiteral("Petőfi"), QStringLiteral("Arany")};

@@ -106,6 +106,7 @@ class TestSearchDialog : public QObject
             QVERIFY(get<QCheckBox>(d, QStringLiteral("cb%1").arg(n))->isChecked());
         QVERIFY(get<QLabel>(d, QStringLiteral("lab_listanev"))->text().isEmpty());
         QVERIFY(get<QPlainTextEdit>(d, QStringLiteral("Memo_talalat"))->toPlainText().isEmpty());
+        QVERIFY(!get<QCheckBox>(d, QStringLiteral("cb_ekezet"))->isChecked());
         QCOMPARE(get<QProgressBar>(d, QStringLiteral("csikkeres"))->value(), 0);
         QVERIFY(get<QPushButton>(d, QStringLiteral("gomb_alap"))->isEnabled());
         QVERIFY(get<QPushButton>(d, QStringLiteral("gomb_megsem"))->isEnabled());
@@ -157,6 +158,7 @@ private Q_SLOTS:
         type(get<QLineEdit>(dialog, QStringLiteral("edit1")), QStringLiteral("Kardel"));
         click(get<QCheckBox>(dialog, QStringLiteral("cb9")));
         click(get<QRadioButton>(dialog, QStringLiteral("rg_mod_0")));
+        click(get<QCheckBox>(dialog, QStringLiteral("cb_ekezet")));
         click(get<QCheckBox>(dialog, QStringLiteral("cb23")));
         click(get<QPushButton>(dialog, QStringLiteral("gomb_keres")));
         click(get<QRadioButton>(dialog, QStringLiteral("rg_keres_1")));
@@ -168,6 +170,28 @@ private Q_SLOTS:
         // The pick list is not part of the reset.
         QCOMPARE(get<QListView>(dialog, QStringLiteral("lb_fo"))->model()->rowCount(), 2);
         QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // The check box beside the match kinds makes the search ignore letter
+    // case and accents; off, "kovacs" finds nothing.
+    void foldedCheckBoxFindsWithoutAccents()
+    {
+        TempWorkDir dir;
+        writeFolder(dir);
+        ScriptedDialogs dialogs;
+        SearchDialog dialog;
+        HitsPage page;
+        dialog.setStartDir(dir.path());
+        dialog.setHitsPage(&page);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* hits = get<QListView>(page, QStringLiteral("lb_talalat"));
+        type(get<QLineEdit>(dialog, QStringLiteral("edit_1")), QStringLiteral("KOVACS"));
+        click(get<QPushButton>(dialog, QStringLiteral("gomb_keres")));
+        QCOMPARE(hits->model()->rowCount(), 0);
+        click(get<QCheckBox>(dialog, QStringLiteral("cb_ekezet")));
+        click(get<QPushButton>(dialog, QStringLiteral("gomb_keres")));
+        QCOMPARE(hits->model()->rowCount(), 2);
     }
 
     void searchButtonRule_data()

@@ -81,24 +81,41 @@ int BrowseList::chunkNumberAt(qsizetype position) const
     return number;
 }
 
+namespace {
+
+// Letter case ignored the way QString::compare does it, character by
+// character, without building a string per entry.
+bool sameIgnoringCase(QByteArrayView candidate, const QString& name)
+{
+    if (candidate.size() != name.size())
+        return false;
+    for (qsizetype k = 0; k < candidate.size(); ++k) {
+        const QChar c(Win1250::toUnicodeChar(static_cast<unsigned char>(candidate[k])));
+        if (c != name[k] && c.toCaseFolded() != name[k].toCaseFolded())
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 qsizetype BrowseList::findName(const QString& name) const
 {
-    // Letter case ignored the way QString::compare does it, character by
-    // character, without building a string per entry.
-    const auto sameIgnoringCase = [&name](QByteArrayView candidate) {
-        if (candidate.size() != name.size())
-            return false;
-        for (qsizetype k = 0; k < candidate.size(); ++k) {
-            const QChar c(Win1250::toUnicodeChar(static_cast<unsigned char>(candidate[k])));
-            if (c != name[k] && c.toCaseFolded() != name[k].toCaseFolded())
-                return false;
-        }
-        return true;
-    };
     for (qsizetype i = 0; i < m_names.size(); ++i)
-        if (sameIgnoringCase(m_names.at(i)))
+        if (sameIgnoringCase(m_names.at(i), name))
             return i;
     return -1;
+}
+
+qsizetype BrowseList::findRecord(const QString& name, int chunkNumber) const
+{
+    if (chunkNumber >= 0) {
+        const QByteArray wanted = QByteArray::number(chunkNumber);
+        for (qsizetype i = 0; i < m_names.size() && i < m_chunkNumbers.size(); ++i)
+            if (sameIgnoringCase(m_names.at(i), name) && m_chunkNumbers.at(i).trimmed() == wanted)
+                return i;
+    }
+    return findName(name);
 }
 
 QString BrowseList::chunkPath(const QString& startDir, int chunkNumber)

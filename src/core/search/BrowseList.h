@@ -50,6 +50,11 @@ public:
     int chunkNumberAt(qsizetype position) const;
     // The first position whose name equals `name` with letter case ignored; -1 when none.
     qsizetype findName(const QString& name) const;
+    // The first position whose name equals `name` (letter case ignored) and
+    // whose chunk number is `chunkNumber`: of several records sharing a name,
+    // the one in that chunk. Falls back to findName() when no entry has both
+    // (chunkNumber -1, or a record directory older than the chunks).
+    qsizetype findRecord(const QString& name, int chunkNumber) const;
 
     // The last line of a chunk file whose first ten characters equal the
     // record name (letter case significant), as 8-bit text; false when no

@@ -173,6 +173,67 @@ qsizetype LineReader::convertLine(qsizetype start, LineBuffer& out) const
     return i;
 }
 
+qsizetype LineReader::convertLineFolded(qsizetype start, LineBuffer& out,
+                                        const std::array<Folding::Folded, 0x10000>& table,
+                                        bool lowerAscii) const
+{
+    out.clear();
+    qsizetype i = start;
+    const auto appendUnit = [&out, &table](char16_t c) {
+        const Folding::Folded& f = table[c];
+        if (out.m_size + 2 > out.m_capacity)
+            out.reserveMore(256);
+        out.m_data[size_t(out.m_size)] = f.bytes[0];
+        out.m_data[size_t(out.m_size + 1)] = f.bytes[1];
+        out.m_size += f.size;
+    };
+#if defined(__SSE2__)
+    // Eight units at a time: packed to bytes, capitals lowered by adding 0x20
+    // where the byte lies in 'A' … 'Z'. The printable ASCII units before the
+    // first other unit are kept; that unit goes through the table, and the
+    // next block starts after it.
+    const __m128i space = _mm_set1_epi16(0x20);
+    const __m128i span = _mm_set1_epi16(0x5F);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i beforeA = _mm_set1_epi8('A' - 1);
+    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    while (i + 8 <= m_units) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(m_bytes + 2 * i));
+        const __m128i over = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
+        const unsigned plain = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)));
+        __m128i packed = _mm_packus_epi16(v, v);
+        if (lowerAscii) {
+            const __m128i upper =
+                _mm_and_si128(_mm_cmpgt_epi8(packed, beforeA), _mm_cmplt_epi8(packed, afterZ));
+            packed = _mm_add_epi8(packed, _mm_and_si128(upper, caseBit));
+        }
+        out.reserveMore(8);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out.m_data.get() + out.m_size), packed);
+        if (plain == 0xFFFF) {
+            out.m_size += 8;
+            i += 8;
+            continue;
+        }
+        const int kept = __builtin_ctz(~plain) / 2;
+        out.m_size += kept;
+        i += kept;
+        const char16_t c = unit(i);
+        if (isLineBreak(c))
+            return i;
+        appendUnit(c);
+        ++i;
+    }
+#endif
+    for (; i < m_units; ++i) {
+        const char16_t c = unit(i);
+        if (isLineBreak(c))
+            break;
+        appendUnit(c);
+    }
+    return i;
+}
+
 char LineReader::toCodePage(char16_t unit)
 {
     return codePageTable()[unit];

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/search/Folding.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
@@ -69,6 +71,12 @@ public:
     // Converts the line starting at unit `start` into `out` (replacing its
     // content); returns the unit index of its end (its line break, or the end).
     qsizetype convertLine(qsizetype start, LineBuffer& out) const;
+    // Converts the line starting at `start` through a folding table (one of
+    // Folding's unit tables) into `out`; `lowerAscii` tells that the table
+    // lowers ASCII capitals, which then skip the table. Returns the unit index
+    // of the line's end.
+    qsizetype convertLineFolded(qsizetype start, LineBuffer& out,
+                                const std::array<Folding::Folded, 0x10000>& table, bool lowerAscii) const;
     // The unit index of the end of the line starting at `start` (its line
     // break, or the end of the text).
     qsizetype lineEnd(qsizetype start) const;

@@ -2,6 +2,7 @@
 
 #include "core/record/CodeTables.h"
 #include "core/record/Win1250.h"
+#include "core/search/Folding.h"
 
 #include <QChar>
 
@@ -54,18 +55,22 @@ bool containsWord(QByteArrayView text, QByteArrayView word)
     return false;
 }
 
-RecordMatcher::RecordMatcher(const SearchCriteria& criteria, const QList<QByteArray>& roles) : m_roles(roles)
+RecordMatcher::RecordMatcher(const SearchCriteria& criteria, const QList<QByteArray>& roles)
+    : m_folded(criteria.folded), m_roles(roles)
 {
+    if (m_folded)
+        for (QByteArray& role : m_roles)
+            role = Folding::fold8(role);
     for (int tag = 0; tag < SearchCriteria::TextRestrictionCount; ++tag) {
         const SearchCriteria::TextRestriction& restriction = criteria.restrictions[tag];
         if (restriction.active())
-            m_restrictions.push_back({kRestrictionRows[tag], Win1250::fromUnicode(restriction.text)});
+            m_restrictions.push_back({kRestrictionRows[tag], criterionText(restriction.text)});
     }
     m_translationTest = criteria.translationChecked;
     m_translationYes = criteria.translationYes;
 
     for (const QString& term : criteria.activeTerms())
-        m_terms.append(Win1250::fromUnicode(term));
+        m_terms.append(criterionText(term));
     m_allTerms = criteria.connective == SearchCriteria::Connective::And;
     m_wordMatch = criteria.matchKind == SearchCriteria::MatchKind::Word;
     for (int field = 0; field < SearchCriteria::TermFieldCount; ++field) {
@@ -80,13 +85,29 @@ RecordMatcher::RecordMatcher(const SearchCriteria& criteria, const QList<QByteAr
     const SearchCriteria::TextRestriction& volume = criteria.restrictions[SearchCriteria::Volume];
     if (volume.active()) {
         m_volumeGate = true;
-        const QByteArray text = Win1250::fromUnicode(volume.text);
+        const QByteArray text = criterionText(volume.text);
         for (int i = 0; i < CodeTables::VolumeCount; ++i) {
             const QByteArray code = Win1250::fromUnicode(CodeTables::volumeCode(i));
-            if (Bytes::contains(Win1250::fromUnicode(CodeTables::volumeName(i)), text))
+            if (Bytes::contains(criterionText(CodeTables::volumeName(i)), text))
                 m_volumeCodes.push_back(quint16(quint8(code[0]) << 8 | quint8(code[1])));
         }
     }
+}
+
+QByteArray RecordMatcher::criterionText(const QString& text) const
+{
+    return m_folded ? Folding::fold(text) : Win1250::fromUnicode(text);
+}
+
+// The matcher is shared by the scanning threads, so the folded row goes into
+// a buffer of the caller's thread.
+QByteArrayView RecordMatcher::comparable(QByteArrayView row, QByteArray& scratch) const
+{
+    if (!m_folded)
+        return row;
+    scratch.resize(0);
+    Folding::appendFolded(row, scratch);
+    return scratch;
 }
 
 bool RecordMatcher::volumeGatePasses(char first, char second) const
@@ -132,7 +153,8 @@ bool RecordMatcher::holds(const RowTest& test, const RecordView& record) const
 {
     if (test.row < 0)
         return roleMatches(record, test.text);
-    return Bytes::contains(record.row(test.row), test.text);
+    thread_local QByteArray scratch;
+    return Bytes::contains(comparable(record.row(test.row), scratch), test.text);
 }
 
 // The role name of a slot follows the browse view's rule: an unknown code or
@@ -158,8 +180,9 @@ bool RecordMatcher::termFound(const RecordView& record, const QByteArray& term) 
         if (row == FieldGrid::Creators && m_wordMatch) {
             // Each creator's name is a text of its own: the role code before
             // it and the separator after it are word boundaries.
+            thread_local QByteArray scratch;
             for (int i = 0; i < record.creatorCount(); ++i)
-                if (containsWord(record.creator(i).sliced(2), term))
+                if (containsWord(comparable(record.creator(i).sliced(2), scratch), term))
                     return true;
             continue;
         }
@@ -171,5 +194,7 @@ bool RecordMatcher::termFound(const RecordView& record, const QByteArray& term) 
 
 bool RecordMatcher::rowHasTerm(QByteArrayView row, const QByteArray& term) const
 {
-    return m_wordMatch ? containsWord(row, term) : Bytes::contains(row, term);
+    thread_local QByteArray scratch;
+    const QByteArrayView text = comparable(row, scratch);
+    return m_wordMatch ? containsWord(text, term) : Bytes::contains(text, term);
 }

@@ -20,8 +20,13 @@ public:
 
     bool matches(const RecordView& record) const;
 
-    // A text that the 8-bit line of every matching record contains, so a
-    // scanner may skip lines without it; empty when no such text is known.
+    // Whether texts are compared folded (Folding): then the record's rows are
+    // folded before each comparison, and requiredText() is folded too.
+    bool folded() const { return m_folded; }
+
+    // A text that the 8-bit line of every matching record contains (in a
+    // folded search: that the folded line contains), so a scanner may skip
+    // lines without it; empty when no such text is known.
     const QByteArray& requiredText() const { return m_requiredText; }
 
     // When the volume restriction takes part, the record name codes (first two
@@ -41,12 +46,17 @@ private:
         QByteArray text;
     };
 
+    // The text criteria and record rows are compared in: the 8-bit text
+    // itself, or its folded form.
+    QByteArray criterionText(const QString& text) const;
+    QByteArrayView comparable(QByteArrayView row, QByteArray& scratch) const;
     bool holds(const RowTest& test, const RecordView& record) const;
     bool roleMatches(const RecordView& record, const QByteArray& text) const;
     bool termFound(const RecordView& record, const QByteArray& term) const;
     bool rowHasTerm(QByteArrayView row, const QByteArray& term) const;
     void chooseRequiredText(const SearchCriteria& criteria);
 
+    bool m_folded = false;
     std::vector<RowTest> m_restrictions;
     bool m_translationTest = false;
     bool m_translationYes = true;

@@ -62,6 +62,8 @@ struct SearchCriteria
     QStringList terms; // the list of several terms
     Connective connective = Connective::And;
     MatchKind matchKind = MatchKind::Fragment;
+    // Terms and restriction texts match regardless of letter case and accents.
+    bool folded = false;
     std::array<bool, TermFieldCount> termFields = {true, true, true, true, true, true,
                                                    true, true, true, true, true, true};
     std::array<TextRestriction, TextRestrictionCount> restrictions;

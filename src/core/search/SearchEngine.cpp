@@ -4,6 +4,7 @@
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
+#include "core/search/Folding.h"
 #include "core/search/RecordMatcher.h"
 #include "core/search/RecordView.h"
 
@@ -57,7 +58,9 @@ public:
                 ChunkText::utf16Body(QByteArrayView(m_file.data(), m_fileSize), m_storage);
             const ChunkText::LineReader reader(body);
             out.units = reader.unitCount();
-            if (m_needle.isEmpty())
+            if (m_matcher.folded())
+                scanLinesFolded(reader, out, progress);
+            else if (m_needle.isEmpty())
                 scanEveryLine(reader, out, progress);
             else
                 scanLinesWithNeedle(reader, out, progress);
@@ -135,18 +138,65 @@ private:
         }
     }
 
+    // A folded search compares folded texts, so the required text cannot be
+    // looked for in the UTF-16 text: each line is folded whole (cheap, one
+    // table look-up per character) and searched for it. A line that holds it
+    // is converted with only the characters the code page lacks folded, so
+    // they are tested by their base letter, and decoded for the full test.
+    void scanLinesFolded(const ChunkText::LineReader& reader, ChunkHits& out, const Progress& progress)
+    {
+        const auto& fullyFolded = Folding::unitTable();
+        const auto& codePageFolded = Folding::codePageTable();
+        const QByteArray& needle = m_matcher.requiredText();
+        const qsizetype units = reader.unitCount();
+        qint64 lines = 0;
+        for (qsizetype start = 0; start < units;) {
+            qsizetype end = 0;
+            bool candidate = true;
+            if (m_matcher.hasVolumeGate() && !volumeMayMatch(reader, start)) {
+                end = reader.lineEnd(start);
+                candidate = false;
+            } else if (!needle.isEmpty()) {
+                end = reader.convertLineFolded(start, m_folded, fullyFolded, true);
+                candidate = Bytes::contains(m_folded.view(), needle);
+            }
+            if (candidate) {
+                end = reader.convertLineFolded(start, m_line, codePageFolded, false);
+                test(out, [&reader, start, this]() -> QByteArrayView {
+                    reader.convertLine(start, m_exact);
+                    return m_exact.view();
+                });
+            }
+            if (progress && ++lines % 4096 == 0)
+                progress(end, units);
+            start = reader.nextLineStart(end);
+        }
+    }
+
     void test(ChunkHits& out)
     {
-        const qsizetype length = m_line.size();
+        test(out, [this] { return m_line.view().first(m_lineLength); });
+    }
+
+    // Tests the line in m_line; on a hit records its name and, for the
+    // results text, its 8-bit line as `exactLine` gives it.
+    template <typename ExactLine> void test(ChunkHits& out, const ExactLine& exactLine)
+    {
+        m_lineLength = m_line.size();
         m_line.append("**");
         m_record.decode(m_line.view());
         if (!m_matcher.matches(m_record))
             return;
-        const QByteArrayView name = m_record.row(FieldGrid::Name);
-        out.names.append(name.data(), size_t(name.size()));
-        out.nameLengths.push_back(quint8(name.size()));
+        const QByteArrayView line = exactLine();
+        // The record name is the first ten characters of the line followed by "**".
+        char name[10];
+        qsizetype nameLength = 0;
+        for (; nameLength < 10 && nameLength < line.size() + 2; ++nameLength)
+            name[nameLength] = nameLength < line.size() ? line[nameLength] : '*';
+        out.names.append(name, size_t(nameLength));
+        out.nameLengths.push_back(quint8(nameLength));
         if (qint64(out.entryLines.size()) < SearchEngine::MaxResultEntries)
-            out.entryLines.push_back(m_line.view().first(length).toByteArray());
+            out.entryLines.push_back(line.toByteArray());
     }
 
     const RecordMatcher& m_matcher;
@@ -155,6 +205,9 @@ private:
     qint64 m_fileSize = 0;
     QByteArray m_storage;
     ChunkText::LineBuffer m_line;
+    qsizetype m_lineLength = 0;
+    ChunkText::LineBuffer m_folded; // the line fully folded, searched for the required text
+    ChunkText::LineBuffer m_exact;  // the line as the exact search sees it, for the hit's output
     RecordView m_record;
 };
 
@@ -251,10 +304,11 @@ private:
     std::vector<std::thread> m_workers;
 };
 
-qint64 deliver(const ChunkHits& hits, qint64 count, SearchSink& sink)
+qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchSink& sink)
 {
     if (!hits.failedPath.isEmpty())
         throw NorlaError::cannotOpen(hits.failedPath);
+    sink.chunkStarted(SearchEngine::chunkNumberOf(file));
     qsizetype offset = 0;
     for (qsizetype i = 0; i < hits.hitCount(); ++i) {
         const QByteArrayView name(hits.names.data() + offset, hits.nameLengths[size_t(i)]);
@@ -296,13 +350,13 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
         for (const QString& file : files) {
             ChunkHits hits;
             scanner.scan(file, hits, [&sink](qint64 done, qint64 total) { sink.progress(done, total); });
-            count = deliver(hits, count, sink);
+            count = deliver(file, hits, count, sink);
         }
         return count;
     }
     Pipeline pipeline(files, matcher, threads);
     for (int i = 0; i < files.size(); ++i)
-        count = deliver(*pipeline.take(i, sink), count, sink);
+        count = deliver(files.at(i), *pipeline.take(i, sink), count, sink);
     return count;
 }
 
@@ -326,6 +380,21 @@ QStringList SearchEngine::chunkFiles(const QString& startDir)
     for (const QString& name : std::as_const(names))
         paths.append(dir.filePath(name));
     return paths;
+}
+
+int SearchEngine::chunkNumberOf(const QString& chunkPath)
+{
+    const QString name = QFileInfo(chunkPath).fileName();
+    static const QLatin1String prefix("adatb");
+    static const QLatin1String suffix(".ztf");
+    if (!name.startsWith(prefix, Qt::CaseInsensitive) || !name.endsWith(suffix, Qt::CaseInsensitive))
+        return -1;
+    const QStringView digits =
+        QStringView(name).sliced(prefix.size(), name.size() - prefix.size() - suffix.size());
+    bool ok =
+        !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
+    const int number = ok ? digits.toInt(&ok) : -1;
+    return ok ? number : -1;
 }
 
 QList<QByteArray> readRoleList(const QString& path)

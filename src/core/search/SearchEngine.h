@@ -17,6 +17,10 @@ public:
     // Every hit. `record` is the decoded record for the hits whose running
     // number is below 500 (the ones the results text takes), nullptr after.
     virtual void hit(QByteArrayView recordName, const FieldGrid* record) = 0;
+    // The hits that follow come from chunk file adatbN.ztf with this N (-1
+    // for a chunk file whose name carries no number); several records may
+    // share a name, and the chunk tells which of them a hit is.
+    virtual void chunkStarted(int chunkNumber) { Q_UNUSED(chunkNumber); }
     // A chunk file has been searched to its end.
     virtual void chunkFinished() {}
     // Progress within the chunk file being searched (units of its text).
@@ -49,6 +53,8 @@ public:
     // The chunk files of the folder in visiting order: names ascending as
     // text with letter case ignored (adatb10.ztf before adatb2.ztf).
     static QStringList chunkFiles(const QString& startDir);
+    // N of a chunk file adatbN.ztf (a path or a name); -1 when the name holds no number.
+    static int chunkNumberOf(const QString& chunkPath);
 
 private:
     SearchCriteria m_criteria;

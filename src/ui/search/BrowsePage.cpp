@@ -265,9 +265,9 @@ bool BrowsePage::loadBrowseList(const QString& startDir, bool quietWhenAbsent)
     return loaded;
 }
 
-bool BrowsePage::openRecord(const QString& recordName)
+bool BrowsePage::openRecord(const QString& recordName, int chunkNumber)
 {
-    const qsizetype row = m_list.findName(recordName);
+    const qsizetype row = m_list.findRecord(recordName, chunkNumber);
     if (row < 0)
         return false;
     selectRow(int(row));

@@ -29,8 +29,10 @@ public:
     // are shown in a message box; false when one stopped the loading.
     bool loadBrowseList(const QString& startDir, bool quietWhenAbsent);
     // Selects the first entry equal to the name (letter case ignored) and shows
-    // it; false when there is none or showing it failed.
-    bool openRecord(const QString& recordName);
+    // it; false when there is none or showing it failed. With a chunk number
+    // the entry of that chunk is preferred, so that of several records
+    // sharing a name the one picked opens.
+    bool openRecord(const QString& recordName, int chunkNumber = -1);
 
     const BrowseList& browseList() const { return m_list; }
 

@@ -90,6 +90,7 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
 void HitsPage::clearHitList()
 {
     m_names.clear();
+    m_chunkNumbers.clear();
     m_model->reset();
 }
 
@@ -98,9 +99,10 @@ void HitsPage::clearResultsText()
     m_text->clear();
 }
 
-void HitsPage::appendHit(QByteArrayView recordName)
+void HitsPage::appendHit(QByteArrayView recordName, int chunkNumber)
 {
     m_names.append(recordName);
+    m_chunkNumbers.push_back(chunkNumber);
 }
 
 void HitsPage::showAppendedHits()
@@ -126,5 +128,5 @@ void HitsPage::openHit(const QModelIndex& index)
 {
     if (!index.isValid() || !m_list->selectionModel()->isSelected(index))
         return;
-    Q_EMIT openHitRequested(Win1250::toUnicode(m_names.at(index.row())));
+    Q_EMIT openHitRequested(Win1250::toUnicode(m_names.at(index.row())), m_chunkNumbers[size_t(index.row())]);
 }

@@ -22,7 +22,9 @@ public:
     void clearHitList();
     void clearResultsText();
     // Appended names appear in the hit list at the next showAppendedHits().
-    void appendHit(QByteArrayView recordName);
+    // `chunkNumber`: the chunk file the hit was found in (-1: unknown), so
+    // that of several records sharing a name the very one opens.
+    void appendHit(QByteArrayView recordName, int chunkNumber = -1);
     void showAppendedHits();
     void appendEntry(const QList<HitRun>& entry);
 
@@ -30,12 +32,13 @@ public:
 
 Q_SIGNALS:
     // A hit was clicked: the main window opens it on its browse page.
-    void openHitRequested(const QString& recordName);
+    void openHitRequested(const QString& recordName, int chunkNumber);
 
 private:
     void openHit(const QModelIndex& index);
 
     ByteStringList m_names;
+    std::vector<int> m_chunkNumbers; // at the positions of m_names
     NameListModel* m_model = nullptr;
     QListView* m_list = nullptr;
     QTextEdit* m_text = nullptr;

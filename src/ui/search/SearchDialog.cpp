@@ -40,6 +40,7 @@ constexpr const char* ModeBox = "rg_keres";
 constexpr const char* ModeButtons[] = {"rg_keres_0", "rg_keres_1"}; // by SearchCriteria::Mode
 constexpr const char* MatchBox = "rg_mod";
 constexpr const char* MatchButtons[] = {"rg_mod_0", "rg_mod_1"}; // by SearchCriteria::MatchKind
+constexpr const char* FoldedCheck = "cb_ekezet";
 constexpr const char* OneTermBox = "rg_1";
 constexpr const char* OneTermLabel = "lab1";
 constexpr const char* TermEdit = "edit_1";
@@ -136,10 +137,12 @@ public:
     {
         if (!m_page)
             return;
-        m_page->appendHit(recordName);
+        m_page->appendHit(recordName, m_chunkNumber);
         if (record)
             m_page->appendEntry(HitEntry::build(*record, m_roleNames));
     }
+
+    void chunkStarted(int chunkNumber) override { m_chunkNumber = chunkNumber; }
 
     void chunkFinished() override
     {
@@ -157,6 +160,7 @@ public:
     }
 
 private:
+    int m_chunkNumber = -1;
     HitsPage* m_page;
     QStringList m_roleNames;
     QProgressBar* m_progress;
@@ -200,11 +204,18 @@ void SearchDialog::buildSearchGroups()
     matchBox->setGeometry(196, 8, 181, 64);
     m_matchGroup = new QButtonGroup(this);
     const QString matchCaptions[kMatchKindCount] = {QStringLiteral("szóra"), QStringLiteral("szótöredékre")};
-    for (int i = 0; i < kMatchKindCount; ++i) {
+    // The two match kinds share the first row, so the folded search fits below them.
+    const int matchWidths[kMatchKindCount] = {62, 104};
+    for (int i = 0, x = 10; i < kMatchKindCount; x += matchWidths[i], ++i) {
         auto* radio = named(new QRadioButton(matchCaptions[i], matchBox), ObjectName::MatchButtons[i]);
-        radio->setGeometry(10, 18 + i * kRadioRowHeight, 160, 20);
+        radio->setGeometry(x, 18, matchWidths[i], 20);
         m_matchGroup->addButton(radio, i);
     }
+    m_foldedCheck = named(new QCheckBox(QStringLiteral("ékezet és kis/nagybetű nélkül"), matchBox),
+                          ObjectName::FoldedCheck);
+    m_foldedCheck->setGeometry(10, 18 + kRadioRowHeight, 168, 20);
+    m_foldedCheck->setToolTip(QStringLiteral("A kifejezések és a szűkítések szövege a kis- és nagybetűktől "
+                                             "és az ékezetektől függetlenül illeszkedik (Sandor = Sándor)."));
 
     m_oneTermBox =
         named(new QGroupBox(QStringLiteral(" Keresés egy kifejezésre "), this), ObjectName::OneTermBox);
@@ -350,6 +361,7 @@ void SearchDialog::resetControls()
     m_termList->clear();
     m_andButton->setChecked(true);
     m_matchGroup->button(int(SearchCriteria::MatchKind::Fragment))->setChecked(true);
+    m_foldedCheck->setChecked(false);
     for (QCheckBox* check : m_restrictionChecks)
         check->setChecked(false);
     for (QLineEdit* edit : m_restrictionEdits) {
@@ -514,6 +526,7 @@ SearchCriteria SearchDialog::criteria() const
     c.matchKind = m_matchGroup->checkedId() == int(SearchCriteria::MatchKind::Word)
                       ? SearchCriteria::MatchKind::Word
                       : SearchCriteria::MatchKind::Fragment;
+    c.folded = m_foldedCheck->isChecked();
     for (int i = 0; i < SearchCriteria::TermFieldCount; ++i)
         c.termFields[i] = m_termFields[i]->isChecked();
     for (int i = 0; i < SearchCriteria::TextRestrictionCount; ++i)

@@ -96,6 +96,7 @@ private:
     QRadioButton* m_andButton = nullptr;
     QRadioButton* m_orButton = nullptr;
     QButtonGroup* m_matchGroup = nullptr;
+    QCheckBox* m_foldedCheck = nullptr;
     std::array<QCheckBox*, SearchCriteria::TermFieldCount> m_termFields{};
     std::array<QCheckBox*, RestrictionCheckCount> m_restrictionChecks{};
     std::array<QLineEdit*, SearchCriteria::TextRestrictionCount> m_restrictionEdits{};

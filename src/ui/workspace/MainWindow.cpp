@@ -3,13 +3,16 @@
 #include "core/index/IndexSources.h"
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
+#include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
+#include "core/search/SearchEngine.h"
 #include "ui/about/AboutBox.h"
 #include "ui/common/DesktopOpener.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/ConversionPage.h"
 #include "ui/index/IndexDialog.h"
 #include "ui/search/BrowsePage.h"
+#include "ui/search/DuplicatesDialog.h"
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
@@ -167,6 +170,7 @@ void MainWindow::connectCommands()
     connect(c.dataEntry, &QAction::triggered, this, [this] { enterMode(Mode::Browse); });
     connect(c.browsePageCommand, &QAction::triggered, this, [this] { showPage(BrowsePageIndex); });
     connect(c.searchCommand, &QAction::triggered, this, &MainWindow::openSearch);
+    connect(c.duplicatesCommand, &QAction::triggered, this, &MainWindow::openDuplicates);
     connect(c.convertCommand, &QAction::triggered, this, &MainWindow::openConversion);
     connect(c.indexCommand, &QAction::triggered, this, &MainWindow::runIndexing);
     connect(c.exchange, &QAction::triggered, this, &MainWindow::exchangeFields);
@@ -290,12 +294,13 @@ void MainWindow::buildPages()
     m_hitsPage = new HitsPage;
     m_browsePage = new BrowsePage;
     // A hit is shown on the browse page.
-    connect(m_hitsPage, &HitsPage::openHitRequested, this, [this](const QString& recordName) {
-        if (m_browsePage->openRecord(recordName)) {
-            repaint();
-            showPage(BrowsePageIndex);
-        }
-    });
+    connect(m_hitsPage, &HitsPage::openHitRequested, this,
+            [this](const QString& recordName, int chunkNumber) {
+                if (m_browsePage->openRecord(recordName, chunkNumber)) {
+                    repaint();
+                    showPage(BrowsePageIndex);
+                }
+            });
     m_entry = new DataEntryPage(m_commands->buildToolBar(this, createRecordNameList()));
 
     // The field grid: the decoded view of the shown record, never shown itself.
@@ -562,6 +567,29 @@ void MainWindow::openConversion()
 {
     m_conversionPage->resetForMenuEntry();
     showPage(ConvertPage);
+}
+
+void MainWindow::openDuplicates()
+{
+    if (!m_duplicates) {
+        m_duplicates = new DuplicatesDialog(this);
+        connect(m_duplicates, &DuplicatesDialog::openRecordRequested, this,
+                [this](const QString& recordName, int chunkNumber) {
+                    if (m_browsePage->openRecord(recordName, chunkNumber))
+                        showPage(BrowsePageIndex);
+                });
+    }
+    m_duplicates->setStartDir(m_startDir);
+    QStringList roleNames;
+    try {
+        for (const QByteArray& role : readRoleList(QDir(m_startDir).filePath(WorkFolder::RolesFile)))
+            roleNames.append(Win1250::toUnicode(role));
+    } catch (const NorlaError&) {
+        // Without a role list the role names in the texts stay empty, as in the search.
+    }
+    m_duplicates->setRoleNames(roleNames);
+    m_duplicates->show();
+    m_duplicates->raise();
 }
 
 void MainWindow::openSearch()

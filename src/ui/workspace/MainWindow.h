@@ -33,6 +33,7 @@ class LoadingWindow;
 class SettingsDialog;
 class AboutBox;
 class SearchDialog;
+class DuplicatesDialog;
 class IndexDialog;
 class ConversionPage;
 class HitsPage;
@@ -157,6 +158,7 @@ private:
     // Other windows reached from the menu (MainWindow.cpp)
     void openConversion();
     void openSearch();
+    void openDuplicates();
     void runIndexing();
     void openSettings(int page);
     void applyFieldFont(const std::function<void(QFont&)>& change);
@@ -226,6 +228,7 @@ private:
     void chooseSubject(int line);
 
     QString m_startDir;
+    DuplicatesDialog* m_duplicates = nullptr;
     AppSettings m_settings;
     Companions m_companions;
     bool m_firstActivationDone = false;

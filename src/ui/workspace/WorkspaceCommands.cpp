@@ -85,6 +85,8 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
     browsePageCommand->setData(int(MainWindow::BrowsePageIndex));
 
     searchCommand = makeAction(this, QStringLiteral("Keress1"), QStringLiteral("Keresés"));
+    duplicatesCommand =
+        makeAction(this, QStringLiteral("Duplikatumok1"), QStringLiteral("Duplikátumok keresése"));
 
     convertCommand = makeAction(this, QStringLiteral("Konvertls1"), QStringLiteral("Konvertálás"));
     convertCommand->setData(int(MainWindow::ConvertPage));
@@ -204,7 +206,8 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
     fileMenu->addAction(leave);
 
     operationsMenu = addMenu(QStringLiteral("Műveletek"), QStringLiteral("Mveletek1"));
-    operationsMenu->addActions({dataEntry, browsePageCommand, searchCommand, convertCommand, indexCommand});
+    operationsMenu->addActions(
+        {dataEntry, browsePageCommand, searchCommand, duplicatesCommand, convertCommand, indexCommand});
 
     editMenu = addMenu(QStringLiteral("Szerkesztés"), QStringLiteral("menu6"));
     editMenu->addActions({undoChange, redoChange});

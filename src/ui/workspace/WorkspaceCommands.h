@@ -39,6 +39,7 @@ public:
     QAction* dataEntry = nullptr;
     QAction* browsePageCommand = nullptr;
     QAction* searchCommand = nullptr;
+    QAction* duplicatesCommand = nullptr;
     QAction* convertCommand = nullptr;
     QAction* indexCommand = nullptr;
     QAction* undoChange = nullptr; // "Visszavonás": the last change of the document

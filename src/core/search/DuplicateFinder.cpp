@@ -1,0 +1,452 @@
+#include "core/search/DuplicateFinder.h"
+
+#include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
+#include "core/search/ChunkText.h"
+#include "core/search/Folding.h"
+#include "core/search/RecordMatcher.h"
+#include "core/search/RecordView.h"
+#include "core/search/SearchEngine.h"
+
+#include <QHash>
+#include <QThread>
+
+#include <algorithm>
+#include <array>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using Reason = DuplicateFinder::Reason;
+
+// A line's place: its chunk file (position in the visiting order) and the
+// unit where it starts.
+constexpr int kOffsetBits = 40;
+quint64 placeOf(int file, qsizetype start)
+{
+    return quint64(file) << kOffsetBits | quint64(start);
+}
+int fileOf(quint64 place)
+{
+    return int(place >> kOffsetBits);
+}
+qsizetype startOf(quint64 place)
+{
+    return qsizetype(place & ((quint64(1) << kOffsetBits) - 1));
+}
+
+struct KeyHash
+{
+    quint64 hash = 0;
+    quint64 place = 0;
+    Reason reason = Reason::SameName;
+};
+
+quint64 hashOf(QByteArrayView key, Reason reason)
+{
+    const quint64 h =
+        qHashBits(key.data(), size_t(key.size()), reason == Reason::SameName ? 0x9e37u : 0x7f4au);
+    return h == 0 ? 1 : h; // 0 marks an empty slot
+}
+
+// The record name as the search gives it: the first ten characters of the
+// line followed by "**".
+qsizetype recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end, char (&name)[10])
+{
+    qsizetype size = 0;
+    for (qsizetype i = start; size < 10 && i < end; ++i)
+        name[size++] = ChunkText::LineReader::toCodePage(reader.unit(i));
+    while (size < 10 && size < (end - start) + 2)
+        name[size++] = '*';
+    return size;
+}
+
+QByteArray recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end)
+{
+    char name[10];
+    return QByteArray(name, recordName(reader, start, end, name));
+}
+
+// Reads one chunk file and computes the key hashes of its lines.
+class KeyScanner final
+{
+public:
+    void scan(const QString& path, int file, std::vector<KeyHash>& out, const std::atomic<bool>* cancel)
+    {
+        const QByteArray bytes = TextFile::readBytes(path);
+        QByteArray storage;
+        const ChunkText::LineReader reader(ChunkText::utf16Body(bytes, storage));
+        const auto& folding = Folding::unitTable();
+        const qsizetype units = reader.unitCount();
+        qint64 lines = 0;
+        for (qsizetype start = 0; start < units;) {
+            if (cancel && ++lines % 4096 == 0 && cancel->load(std::memory_order_relaxed))
+                return;
+            const qsizetype end = reader.convertLineFolded(start, m_folded, folding, true);
+            const quint64 place = placeOf(file, start);
+            char name[10];
+            const qsizetype nameLength = recordName(reader, start, end, name);
+            out.push_back(
+                {hashOf(QByteArrayView(name, nameLength), Reason::SameName), place, Reason::SameName});
+            DuplicateFinder::workKey(m_folded.view(), m_key);
+            if (!m_key.isEmpty())
+                out.push_back({hashOf(m_key, Reason::SameWork), place, Reason::SameWork});
+            start = reader.nextLineStart(end);
+        }
+    }
+
+private:
+    ChunkText::LineBuffer m_folded;
+    QByteArray m_key;
+};
+
+// Open addressing on the 64-bit hashes: per distinct key the hash and the
+// place of its first record.
+class KeyTable final
+{
+public:
+    // Returns the first place of the key when it was seen before (and only
+    // the first time: later repeats return 0 with `repeat` set), or nothing.
+    bool insert(quint64 hash, quint64 place, quint64& firstPlace, bool& firstRepeat)
+    {
+        if ((m_used + 1) * 2 > m_slots.size())
+            grow();
+        size_t i = size_t(hash) & (m_slots.size() - 1);
+        for (;; i = (i + 1) & (m_slots.size() - 1)) {
+            Slot& slot = m_slots[i];
+            if (slot.hash == 0) {
+                slot = {hash, place};
+                ++m_used;
+                return false;
+            }
+            if (slot.hash == hash) {
+                firstRepeat = !(slot.place & kRepeated);
+                firstPlace = slot.place & ~kRepeated;
+                slot.place |= kRepeated;
+                return true;
+            }
+        }
+    }
+
+private:
+    // Sixteen bytes a key: the top bit of the place, which places never
+    // use, tells that the key has been seen again.
+    static constexpr quint64 kRepeated = quint64(1) << 63;
+    struct Slot
+    {
+        quint64 hash = 0;
+        quint64 place = 0;
+    };
+
+    void grow()
+    {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(qMax<size_t>(1024, old.size() * 2), Slot{});
+        for (const Slot& slot : old) {
+            if (slot.hash == 0)
+                continue;
+            size_t i = size_t(slot.hash) & (m_slots.size() - 1);
+            while (m_slots[i].hash != 0)
+                i = (i + 1) & (m_slots.size() - 1);
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    size_t m_used = 0;
+};
+
+// Scans the chunk files on worker threads, a bounded number ahead of the one
+// being consumed, handing the results over in file order.
+class OrderedScan final
+{
+public:
+    OrderedScan(const QStringList& files, int threads, const std::atomic<bool>* cancel)
+        : m_files(files), m_results(size_t(files.size())), m_window(2 * threads), m_cancel(cancel)
+    {
+        for (int i = 0; i < threads; ++i)
+            m_workers.emplace_back([this] { work(); });
+    }
+    ~OrderedScan()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        for (std::thread& worker : m_workers)
+            worker.join();
+    }
+    Q_DISABLE_COPY_MOVE(OrderedScan)
+
+    // The key hashes of file `index`; throws its read error.
+    std::vector<KeyHash> take(int index)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_results[size_t(index)].done; });
+        Result result = std::move(m_results[size_t(index)]);
+        m_consumed = index + 1;
+        lock.unlock();
+        m_changed.notify_all();
+        if (!result.failedPath.isEmpty())
+            throw NorlaError::cannotOpen(result.failedPath);
+        return std::move(result.keys);
+    }
+
+private:
+    struct Result
+    {
+        bool done = false;
+        QString failedPath;
+        std::vector<KeyHash> keys;
+    };
+
+    void work()
+    {
+        KeyScanner scanner;
+        for (;;) {
+            int index = 0;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] {
+                    return m_stop || m_next >= m_files.size() || m_next < m_consumed + m_window;
+                });
+                if (m_stop || m_next >= m_files.size())
+                    return;
+                index = int(m_next++);
+            }
+            Result result;
+            try {
+                scanner.scan(m_files.at(index), index, result.keys, m_cancel);
+            } catch (...) {
+                result.failedPath = m_files.at(index);
+            }
+            result.done = true;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_results[size_t(index)] = std::move(result);
+            }
+            m_changed.notify_all();
+        }
+    }
+
+    const QStringList& m_files;
+    std::vector<Result> m_results;
+    const qsizetype m_window;
+    const std::atomic<bool>* m_cancel;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    qsizetype m_next = 0;
+    qsizetype m_consumed = 0;
+    bool m_stop = false;
+    std::vector<std::thread> m_workers;
+};
+
+bool cancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// RecordMatcher::isWordByte as a table of this file, looked up in the
+// innermost loop.
+const std::array<bool, 256>& wordBytes()
+{
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[size_t(b)] = RecordMatcher::isWordByte(char(b));
+        return t;
+    }();
+    return table;
+}
+
+bool isWord(char c)
+{
+    return wordBytes()[static_cast<unsigned char>(c)];
+}
+
+// Appends the word characters of `text` to `out`, each run of anything else
+// as one blank between words. Written through a pointer: appending byte by
+// byte would cost more than the rest of the key.
+void appendWords(QByteArrayView text, QByteArray& out)
+{
+    const std::array<bool, 256>& word = wordBytes();
+    const qsizetype before = out.size();
+    out.resize(before + 2 * text.size());
+    char* const begin = out.data();
+    char* dst = begin + before;
+    bool gap = false;
+    for (const char c : text) {
+        if (!word[static_cast<unsigned char>(c)]) {
+            gap = true;
+            continue;
+        }
+        if (gap && dst != begin + before)
+            *dst++ = ' ';
+        gap = false;
+        *dst++ = c;
+    }
+    out.resize(dst - begin);
+}
+
+QByteArrayView typeFamily(QByteArrayView type)
+{
+    if (type.contains("cikk"))
+        return "cikk";
+    if (type == "konyv" || type == "kulon lenyomat")
+        return "konyv";
+    return type;
+}
+
+} // namespace
+
+QByteArray DuplicateFinder::workKey(QByteArrayView foldedLine)
+{
+    QByteArray key;
+    workKey(foldedLine, key);
+    return key;
+}
+
+void DuplicateFinder::workKey(QByteArrayView foldedLine, QByteArray& key)
+{
+    key.resize(0);
+    // The fields the key takes: 2 type, 4-7 creators, 8 title, 12 year.
+    std::array<QByteArrayView, 12> fields;
+    qsizetype from = 0;
+    for (int k = 0; k < int(fields.size()); ++k) {
+        const qsizetype at = Bytes::find(foldedLine, "**", from);
+        fields[size_t(k)] = foldedLine.sliced(from, (at < 0 ? foldedLine.size() : at) - from);
+        if (at < 0)
+            break;
+        from = at + 2;
+    }
+    key.append(typeFamily(fields[1])).append('\x1f');
+    const qsizetype titleStart = key.size();
+    appendWords(fields[7], key);
+    if (key.size() == titleStart) {
+        key.resize(0);
+        return;
+    }
+    key.append('\x1f');
+    for (const char c : fields[11])
+        if (c >= '0' && c <= '9')
+            key.append(c);
+    key.append('\x1f');
+    for (int slot = 3; slot <= 6; ++slot) {
+        if (fields[size_t(slot)].size() <= 2)
+            continue;
+        const QByteArrayView name = fields[size_t(slot)].sliced(2);
+        qsizetype i = 0;
+        while (i < name.size() && !isWord(name[i]))
+            ++i;
+        const qsizetype wordStart = i;
+        while (i < name.size() && isWord(name[i]))
+            ++i;
+        key.append(name.sliced(wordStart, i - wordStart));
+        break;
+    }
+}
+
+std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QString& startDir,
+                                                                        const std::atomic<bool>* cancel) const
+{
+    const QStringList files = SearchEngine::chunkFiles(startDir);
+    struct Repeat
+    {
+        quint64 hash;
+        quint64 place;
+        Reason reason;
+    };
+    std::vector<Repeat> repeats;
+    {
+        KeyTable table;
+        const int threads =
+            int(qMin<qsizetype>(m_threads > 0 ? m_threads : qBound(1, QThread::idealThreadCount(), 8),
+                                qMax<qsizetype>(1, files.size())));
+        OrderedScan scan(files, threads, cancel);
+        for (int f = 0; f < files.size(); ++f) {
+            const std::vector<KeyHash> keys = scan.take(f);
+            if (cancelled(cancel))
+                return std::nullopt;
+            for (const KeyHash& key : keys) {
+                quint64 first = 0;
+                bool firstRepeat = false;
+                if (!table.insert(key.hash, key.place, first, firstRepeat))
+                    continue;
+                if (firstRepeat)
+                    repeats.push_back({key.hash, first, key.reason});
+                repeats.push_back({key.hash, key.place, key.reason});
+            }
+        }
+    }
+
+    // Read again only the chunks that hold a repeated key; take the lines
+    // and the keys in full.
+    std::sort(repeats.begin(), repeats.end(),
+              [](const Repeat& a, const Repeat& b) { return a.place < b.place; });
+    std::map<std::pair<int, QByteArray>, Group> byKey; // reason, full key
+    std::vector<std::pair<quint64, std::pair<int, QByteArray>>> firstSeen;
+    ChunkText::LineBuffer exact;
+    ChunkText::LineBuffer folded;
+    for (size_t i = 0; i < repeats.size();) {
+        if (cancelled(cancel))
+            return std::nullopt;
+        const int file = fileOf(repeats[i].place);
+        const QString& path = files.at(file);
+        const QByteArray bytes = TextFile::readBytes(path);
+        QByteArray storage;
+        const ChunkText::LineReader reader(ChunkText::utf16Body(bytes, storage));
+        for (; i < repeats.size() && fileOf(repeats[i].place) == file; ++i) {
+            const qsizetype start = startOf(repeats[i].place);
+            const qsizetype end = reader.convertLine(start, exact);
+            QByteArray key;
+            if (repeats[i].reason == Reason::SameName) {
+                key = recordName(reader, start, end);
+            } else {
+                reader.convertLineFolded(start, folded, Folding::unitTable(), true);
+                key = workKey(folded.view());
+            }
+            const std::pair<int, QByteArray> id(int(repeats[i].reason), key);
+            Group& group = byKey[id];
+            if (group.members.empty()) {
+                group.reason = repeats[i].reason;
+                group.key = key;
+                firstSeen.push_back({repeats[i].place, id});
+            }
+            group.members.push_back({recordName(reader, start, end), SearchEngine::chunkNumberOf(path),
+                                     exact.view().toByteArray()});
+        }
+    }
+
+    // A work group that holds exactly the records of a name group says
+    // nothing new: the same record indexed twice.
+    std::set<std::vector<QByteArray>> nameGroups;
+    const auto membersOf = [](const Group& group) {
+        std::vector<QByteArray> lines;
+        for (const Member& m : group.members)
+            lines.push_back(QByteArray::number(m.chunkNumber) + ':' + m.line);
+        return lines;
+    };
+    for (const auto& [id, group] : byKey)
+        if (group.reason == Reason::SameName && group.members.size() > 1)
+            nameGroups.insert(membersOf(group));
+
+    std::sort(firstSeen.begin(), firstSeen.end(), [](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
+    std::vector<Group> groups;
+    for (const auto& [place, id] : firstSeen) {
+        Group& group = byKey[id];
+        if (group.members.size() < 2)
+            continue; // a hash collision, not a repeated key
+        if (group.reason == Reason::SameWork && nameGroups.count(membersOf(group)))
+            continue;
+        groups.push_back(std::move(group));
+    }
+    return groups;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/search/DuplicateFinder.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <optional>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QThread;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// "Duplikátumok keresése": runs the duplicate finder over the index set off
+// the user-interface thread and lists the groups with their reason; a click
+// on a record asks the main window to open it on "Tallózás".
+class DuplicatesDialog final : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(DuplicatesDialog)
+
+public:
+    explicit DuplicatesDialog(QWidget* parent = nullptr);
+    ~DuplicatesDialog() override;
+
+    void setStartDir(const QString& startDir) { m_startDir = startDir; }
+    void setRoleNames(const QStringList& roleNames) { m_roleNames = roleNames; }
+    // Starts a run unless one is running.
+    void startSearch();
+    void cancelSearch();
+    bool isRunning() const { return m_thread != nullptr; }
+
+Q_SIGNALS:
+    void openRecordRequested(const QString& recordName, int chunkNumber);
+    // A run ended: finished, cancelled or failed.
+    void searchEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showOutcome();
+    void openClicked(QTreeWidgetItem* item);
+
+    QString m_startDir;
+    QStringList m_roleNames;
+    QTreeWidget* m_groups = nullptr;
+    QLabel* m_status = nullptr;
+    QPushButton* m_searchButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    QThread* m_thread = nullptr;
+    std::atomic<bool> m_cancel{false};
+    std::optional<std::vector<DuplicateFinder::Group>> m_result;
+    QString m_error;
+};
