@@ -7,3 +7,4 @@
 int runIndexCommand(const QStringList& args);
 int runSearchCommand(const QStringList& args);
 int runConvertCommand(const QStringList& args);
+int runExportCommand(const QStringList& args);
