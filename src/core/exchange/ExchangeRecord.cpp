@@ -147,8 +147,21 @@ QString Record::toLine() const
             rest.append(&creator);
     }
     QString fullNote = note;
+    // A second creator of one of the first four roles follows the first one
+    // (the next free slot); a creator of any other role usually stands in
+    // the last slot, so it takes the last free one.
     for (const Creator* creator : std::as_const(rest)) {
-        const auto free = std::find(taken.begin(), taken.end(), nullptr);
+        const int role = creator->role();
+        const bool firstFour =
+            role >= 1 && role <= SlotCount && creator->roleCode == CodeTables::roleCode(role);
+        auto free = taken.end();
+        if (firstFour) {
+            free = std::find(taken.begin(), taken.end(), nullptr);
+        } else {
+            const auto last = std::find(taken.rbegin(), taken.rend(), nullptr);
+            if (last != taken.rend())
+                free = std::prev(last.base());
+        }
         if (free != taken.end())
             *free = creator;
         else

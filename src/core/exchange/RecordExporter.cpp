@@ -240,8 +240,8 @@ void RecordExporter::addBibTeX(QStringView line)
     if (!isPaper(r.medium))
         field(QStringLiteral("howpublished"), r.medium);
     field(QStringLiteral("addendum"), others.join(QStringLiteral("; ")));
-    if (out.endsWith(u','))
-        out.chop(1);
+    if (out.endsWith(u"},"))
+        out.chop(1); // the key keeps its comma, so an entry without fields stays valid
     out.append(QStringLiteral("\n}\n\n"));
     m_buffer.append(out.toUtf8());
 }
