@@ -15,6 +15,10 @@ packages=(
   cmark
 )
 case "${1:-test}" in
+  # Independent readers that check the BibTeX and RIS export.
+  test) packages+=(python3-bibtexparser bibutils) ;;
+esac
+case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;

@@ -8,3 +8,4 @@ int runIndexCommand(const QStringList& args);
 int runSearchCommand(const QStringList& args);
 int runConvertCommand(const QStringList& args);
 int runDuplicatesCommand(const QStringList& args);
+int runExportCommand(const QStringList& args);

@@ -12,7 +12,7 @@
 namespace {
 
 const char* const kConvertUsage =
-    R"(Usage: norla-cli convert dbf|zdb|director [--volume 1..8] [--force] SOURCE TARGET
+    R"(Usage: norla-cli convert dbf|zdb|director|ris|bibtex [--volume 1..8] [--force] SOURCE TARGET
 
 Converts records kept in an older form into a database file, exactly as the
 conversion page of the editor does (open, convert, save):
@@ -20,11 +20,13 @@ conversion page of the editor does (open, convert, save):
   dbf       a dBase table; its first row is not converted
   zdb       a zdb field file
   director  a Director export (16 lines a record)
+  ris       a RIS file (UTF-8, or Windows-1250 when not valid UTF-8)
+  bibtex    a BibTeX or biblatex file (same encodings)
 
 Options:
-  --volume N  the volume of Director records, 1..8 in the order of the
-              editor's volume list (1 Kardel ... 8 Ma); required for director,
-              ignored for the other kinds
+  --volume N  the volume of the records, 1..8 in the order of the editor's
+              volume list (1 Kardel ... 8 Ma); required for director, ris and
+              bibtex, ignored for the other kinds
   --force     replace a database file that is already there
   -h, --help  this text
 
@@ -41,7 +43,8 @@ reported and the others are still converted.
 
 The written files are listed on standard output, the records converted on
 standard error, together with what of the source was passed over (the first
-row of a dBase table, the lines after the last whole Director record).
+row of a dBase table, the lines after the last whole Director record, the
+RIS and BibTeX entries that are broken, each with the line it starts on).
 Exit status: 0 when everything was written, 1 when a conversion failed or a
 file was not replaced, 2 for wrong arguments.
 )";
@@ -97,9 +100,10 @@ int parse(QStringList args, Options& options)
         return usageError(QStringLiteral("expected a kind, SOURCE and TARGET"));
     options.format = SourceFormat::forShortName(positional[0]);
     if (!options.format)
-        return usageError(QStringLiteral("unknown kind \"%1\" (dbf, zdb or director)").arg(positional[0]));
-    if (options.format->kind() == SourceKind::Director && options.volume < 0)
-        return usageError(QStringLiteral("director needs --volume 1..8"));
+        return usageError(
+            QStringLiteral("unknown kind \"%1\" (dbf, zdb, director, ris or bibtex)").arg(positional[0]));
+    if (options.format->needsVolume() && options.volume < 0)
+        return usageError(QStringLiteral("%1 needs --volume 1..8").arg(options.format->shortName()));
     options.source = positional[1];
     options.target = positional[2];
     return -1;

@@ -1,5 +1,6 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
+#include "cli/SearchOptions.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -98,13 +99,6 @@ constexpr RestrictionOption kRestrictionOptions[] = {
     {"medium", SearchCriteria::Medium},       {"language", SearchCriteria::Language},
 };
 
-class UsageError
-{
-public:
-    explicit UsageError(QString text) : message(std::move(text)) {}
-    QString message;
-};
-
 // Record names and results text go to stdout as UTF-8, in large writes.
 class StdoutSink final : public SearchSink
 {
@@ -158,6 +152,8 @@ private:
     QByteArray m_buffer;
 };
 
+} // namespace
+
 QList<QCommandLineOption> searchOptions()
 {
     QList<QCommandLineOption> options;
@@ -175,7 +171,7 @@ QList<QCommandLineOption> searchOptions()
     return options;
 }
 
-std::array<bool, SearchCriteria::TermFieldCount> parseFields(const QString& list)
+static std::array<bool, SearchCriteria::TermFieldCount> parseFields(const QString& list)
 {
     std::array<bool, SearchCriteria::TermFieldCount> fields{};
     for (const QString& raw : list.split(u',', Qt::SkipEmptyParts)) {
@@ -266,8 +262,6 @@ QList<QByteArray> rolesFor(const SearchCriteria& criteria, bool resultsText, con
         return {};
     }
 }
-
-} // namespace
 
 int runSearchCommand(const QStringList& args)
 {

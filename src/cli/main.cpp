@@ -13,8 +13,11 @@ Works on the current directory as the working folder, like the editor.
 Commands:
   index    build the index file set: index [--per-file auto|infinite|N] (--all | NAME...)
   search   search the index file set
-  convert  convert a dBase table, zdb file or Director export into a database
+  convert  convert a dBase table, zdb file, Director export, RIS or BibTeX
+           file into a database
   duplicates  list the indexed records that are probably the same work
+  export   write a database, the index set or the hits of a search as
+           BibTeX, RIS or CSV
 
 Run "norla-cli COMMAND --help" for the options of a command.
 
@@ -45,6 +48,8 @@ int main(int argc, char* argv[])
             return runConvertCommand(args);
         if (command == u"duplicates")
             return runDuplicatesCommand(args);
+        if (command == u"export")
+            return runExportCommand(args);
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return 1;

@@ -20,7 +20,9 @@
     X(fuzz_director)                                                                                         \
     X(fuzz_dbf)                                                                                              \
     X(fuzz_browselist)                                                                                       \
-    X(fuzz_chunks)
+    X(fuzz_chunks)                                                                                           \
+    X(fuzz_ris)                                                                                              \
+    X(fuzz_bibtex)
 
 #define NORLA_DECLARE_ENTRY(name) extern "C" int name##_testOneInput(const uint8_t* data, size_t size);
 NORLA_FUZZ_TARGETS(NORLA_DECLARE_ENTRY)

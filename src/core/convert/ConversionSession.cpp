@@ -13,7 +13,8 @@ void ConversionSession::openSource(const QString& path)
         return;
     }
     m_sourceLines.clear();
-    m_sourceLines = TextFile::readUnicode(path);
+    const SourceFormat* source = format();
+    m_sourceLines = source ? source->readLines(path) : TextFile::readUnicode(path);
 }
 
 void ConversionSession::convert(const RecordLineSink& sink) const

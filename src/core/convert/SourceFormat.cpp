@@ -4,6 +4,12 @@
 #include "core/convert/DirectorFile.h"
 #include "core/convert/RecordMapping.h"
 #include "core/convert/ZdbTable.h"
+#include "core/exchange/BibtexReader.h"
+#include "core/exchange/RisReader.h"
+#include "core/record/RecordNumber.h"
+#include "core/record/TextFile.h"
+
+#include <QStringDecoder>
 
 namespace {
 
@@ -58,6 +64,7 @@ public:
     QString shortName() const override { return QStringLiteral("director"); }
     QString nameFilter() const override { return QStringLiteral("Director fájl|*.txt"); }
     QString fileSuffix() const override { return QStringLiteral("txt"); }
+    bool needsVolume() const override { return true; }
     void convert(const ConversionInput& input, const RecordLineSink& sink) const override
     {
         const QString volumeCode = RecordMapping::directorVolumeCode(input.volume);
@@ -77,14 +84,101 @@ public:
     }
 };
 
+// The files of the reference managers: UTF-8 as a rule, so a file without a
+// byte-order mark is read as UTF-8 when it is valid UTF-8, and as
+// Windows-1250 only when it is not.
+QStringList readExchangeLines(const QString& path)
+{
+    const QByteArray bytes = TextFile::readBytes(path);
+    const bool marked =
+        bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF");
+    if (!marked) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return TextFile::splitUnicodeLines(text);
+    }
+    return TextFile::decodeUnicode(bytes);
+}
+
+// A RIS or BibTeX file: its entries become records named with the chosen
+// volume and their running number; broken entries are told, not converted.
+class ExchangeFormat : public SourceFormat
+{
+public:
+    bool needsVolume() const override { return true; }
+    QStringList readLines(const QString& path) const override { return readExchangeLines(path); }
+    void convert(const ConversionInput& input, const RecordLineSink& sink) const override
+    {
+        const QString volumeCode = RecordMapping::directorVolumeCode(input.volume);
+        const ParsedImport parsed = parse(input.lines);
+        int number = 0;
+        for (const ImportEntry& entry : parsed.entries) {
+            Exchange::Record record = toRecord(entry);
+            record.name =
+                volumeCode + RecordNumber::fixWidth(QString::number(++number), 6) + QStringLiteral("00");
+            sink(record.toLine());
+        }
+    }
+    QStringList leftOutNotes(const ConversionInput& input) const override
+    {
+        QStringList notes;
+        for (const ImportProblem& problem : parse(input.lines).problems)
+            notes.append(QStringLiteral("A(z) %1. sorban kezdődő bejegyzés hibás (%2), nem került át.")
+                             .arg(problem.line)
+                             .arg(problem.text));
+        return notes;
+    }
+
+protected:
+    virtual ParsedImport parse(const QStringList& lines) const = 0;
+    virtual Exchange::Record toRecord(const ImportEntry& entry) const = 0;
+};
+
+class RisFormat final : public ExchangeFormat
+{
+public:
+    SourceKind kind() const override { return SourceKind::Ris; }
+    QString shortName() const override { return QStringLiteral("ris"); }
+    QString nameFilter() const override { return QStringLiteral("RIS fájl|*.ris"); }
+    QString fileSuffix() const override { return QStringLiteral("ris"); }
+
+protected:
+    ParsedImport parse(const QStringList& lines) const override { return RisReader::parse(lines); }
+    Exchange::Record toRecord(const ImportEntry& entry) const override { return RisReader::toRecord(entry); }
+};
+
+class BibtexFormat final : public ExchangeFormat
+{
+public:
+    SourceKind kind() const override { return SourceKind::BibTeX; }
+    QString shortName() const override { return QStringLiteral("bibtex"); }
+    QString nameFilter() const override { return QStringLiteral("BibTeX fájl|*.bib"); }
+    QString fileSuffix() const override { return QStringLiteral("bib"); }
+
+protected:
+    ParsedImport parse(const QStringList& lines) const override { return BibtexReader::parse(lines); }
+    Exchange::Record toRecord(const ImportEntry& entry) const override
+    {
+        return BibtexReader::toRecord(entry);
+    }
+};
+
 } // namespace
+
+QStringList SourceFormat::readLines(const QString& path) const
+{
+    return TextFile::readUnicode(path);
+}
 
 const QList<const SourceFormat*>& SourceFormat::all()
 {
     static const DbaseFormat dbase;
     static const ZdbFormat zdb;
     static const DirectorFormat director;
-    static const QList<const SourceFormat*> formats = {&dbase, &zdb, &director};
+    static const RisFormat ris;
+    static const BibtexFormat bibtex;
+    static const QList<const SourceFormat*> formats = {&dbase, &zdb, &director, &ris, &bibtex};
     return formats;
 }
 

@@ -14,7 +14,9 @@ enum class SourceKind
     None,
     DBase,
     Zdb,
-    Director
+    Director,
+    Ris,
+    BibTeX
 };
 
 // What a conversion reads: the dBase table opened in step 1, or the lines of
@@ -45,6 +47,11 @@ public:
     virtual QString fileSuffix() const = 0;
     // Opened as a table rather than loaded as text lines.
     virtual bool isTable() const { return false; }
+    // Its records take the volume chosen on the page (or --volume).
+    virtual bool needsVolume() const { return false; }
+    // The text lines of a file of this kind; the default reads it like a
+    // database file. Throws NorlaError "Cannot open file".
+    virtual QStringList readLines(const QString& path) const;
     // Builds the lines. Throws NorlaError; lines handed on before stay handed on.
     virtual void convert(const ConversionInput& input, const RecordLineSink& sink) const = 0;
     // What convert() passes over in the source by design, one Hungarian

@@ -33,6 +33,7 @@ struct ChunkHits
     std::string names;  // the record names of the hits, one after the other
     std::vector<quint8> nameLengths;
     std::vector<QByteArray> entryLines; // 8-bit lines of the first hits, for the results text
+    QStringList lines;                  // every hit's line as stored, when asked for
     qint64 units = 0;
 
     qsizetype hitCount() const { return qsizetype(nameLengths.size()); }
@@ -45,7 +46,8 @@ class ChunkScanner final
 public:
     using Progress = std::function<void(qint64 done, qint64 total)>;
 
-    explicit ChunkScanner(const RecordMatcher& matcher) : m_matcher(matcher), m_needle(matcher.requiredText())
+    ChunkScanner(const RecordMatcher& matcher, bool keepLines)
+        : m_matcher(matcher), m_needle(matcher.requiredText()), m_keepLines(keepLines)
     {
     }
 
@@ -102,7 +104,7 @@ private:
                 continue;
             }
             const qsizetype end = reader.convertLine(start, m_line);
-            test(out);
+            test(out, reader, start, end);
             if (progress && ++lines % 4096 == 0)
                 progress(end, units);
             start = reader.nextLineStart(end);
@@ -130,8 +132,9 @@ private:
             const qsizetype at = reader.find(m_needle, floor);
             if (at < 0)
                 break;
-            const qsizetype end = reader.convertLine(reader.lineStartBefore(at, floor), m_line);
-            test(out);
+            const qsizetype start = reader.lineStartBefore(at, floor);
+            const qsizetype end = reader.convertLine(start, m_line);
+            test(out, reader, start, end);
             if (progress && ++lines % 4096 == 0)
                 progress(end, units);
             floor = reader.nextLineStart(end);
@@ -162,7 +165,7 @@ private:
             }
             if (candidate) {
                 end = reader.convertLineFolded(start, m_line, codePageFolded, false);
-                test(out, [&reader, start, this]() -> QByteArrayView {
+                test(out, reader, start, end, [&reader, start, this]() -> QByteArrayView {
                     reader.convertLine(start, m_exact);
                     return m_exact.view();
                 });
@@ -173,14 +176,16 @@ private:
         }
     }
 
-    void test(ChunkHits& out)
+    void test(ChunkHits& out, const ChunkText::LineReader& reader, qsizetype start, qsizetype end)
     {
-        test(out, [this] { return m_line.view().first(m_lineLength); });
+        test(out, reader, start, end, [this] { return m_line.view().first(m_lineLength); });
     }
 
     // Tests the line in m_line; on a hit records its name and, for the
     // results text, its 8-bit line as `exactLine` gives it.
-    template <typename ExactLine> void test(ChunkHits& out, const ExactLine& exactLine)
+    template <typename ExactLine>
+    void test(ChunkHits& out, const ChunkText::LineReader& reader, qsizetype start, qsizetype end,
+              const ExactLine& exactLine)
     {
         m_lineLength = m_line.size();
         m_line.append("**");
@@ -197,10 +202,23 @@ private:
         out.nameLengths.push_back(quint8(nameLength));
         if (qint64(out.entryLines.size()) < SearchEngine::MaxResultEntries)
             out.entryLines.push_back(line.toByteArray());
+        if (m_keepLines)
+            out.lines.append(unicodeLine(reader, start, end));
+    }
+
+    // The line as the chunk file holds it, every character kept, for callers
+    // that pass the records on (an export) rather than show them.
+    static QString unicodeLine(const ChunkText::LineReader& reader, qsizetype start, qsizetype end)
+    {
+        QString line(end - start, Qt::Uninitialized);
+        for (qsizetype i = start; i < end; ++i)
+            line[i - start] = QChar(reader.unit(i));
+        return line;
     }
 
     const RecordMatcher& m_matcher;
     const ChunkText::Needle m_needle;
+    const bool m_keepLines;
     std::vector<char> m_file;
     qint64 m_fileSize = 0;
     QByteArray m_storage;
@@ -216,9 +234,9 @@ private:
 class Pipeline final
 {
 public:
-    Pipeline(const QStringList& files, const RecordMatcher& matcher, int threads)
-        : m_files(files), m_matcher(matcher), m_slots(std::make_unique<Slot[]>(size_t(files.size()))),
-          m_window(2 * threads)
+    Pipeline(const QStringList& files, const RecordMatcher& matcher, int threads, bool keepLines)
+        : m_files(files), m_matcher(matcher), m_keepLines(keepLines),
+          m_slots(std::make_unique<Slot[]>(size_t(files.size()))), m_window(2 * threads)
     {
         for (int i = 0; i < threads; ++i)
             m_workers.emplace_back([this] { work(); });
@@ -266,7 +284,7 @@ private:
 
     void work()
     {
-        ChunkScanner scanner(m_matcher);
+        ChunkScanner scanner(m_matcher, m_keepLines);
         for (;;) {
             int index = 0;
             {
@@ -294,6 +312,7 @@ private:
 
     const QStringList& m_files;
     const RecordMatcher& m_matcher;
+    const bool m_keepLines;
     std::unique_ptr<Slot[]> m_slots;
     const int m_window;
     std::mutex m_mutex;
@@ -320,6 +339,8 @@ qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchS
         } else {
             sink.hit(name, nullptr);
         }
+        if (i < hits.lines.size())
+            sink.hitLine(hits.lines[i]);
     }
     sink.progress(hits.units, hits.units);
     sink.chunkFinished();
@@ -346,7 +367,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
     const int threads = threadsFor(m_threads, files.size());
     qint64 count = 0;
     if (threads <= 1) {
-        ChunkScanner scanner(matcher);
+        ChunkScanner scanner(matcher, m_keepLines);
         for (const QString& file : files) {
             ChunkHits hits;
             scanner.scan(file, hits, [&sink](qint64 done, qint64 total) { sink.progress(done, total); });
@@ -354,7 +375,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
         }
         return count;
     }
-    Pipeline pipeline(files, matcher, threads);
+    Pipeline pipeline(files, matcher, threads, m_keepLines);
     for (int i = 0; i < files.size(); ++i)
         count = deliver(files.at(i), *pipeline.take(i, sink), count, sink);
     return count;

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // Where the search delivers its output, always on the calling thread and in
 // hit order.
@@ -21,6 +22,9 @@ public:
     // for a chunk file whose name carries no number); several records may
     // share a name, and the chunk tells which of them a hit is.
     virtual void chunkStarted(int chunkNumber) { Q_UNUSED(chunkNumber); }
+    // Every hit's line as the chunk file holds it (all its characters), right
+    // after hit(); only when the engine was asked to keep the lines.
+    virtual void hitLine(QStringView line) { Q_UNUSED(line); }
     // A chunk file has been searched to its end.
     virtual void chunkFinished() {}
     // Progress within the chunk file being searched (units of its text).
@@ -44,6 +48,8 @@ public:
     // Chunk files are read by this many threads at once (the output does not
     // depend on it); 0 picks one per processor.
     void setThreadCount(int threads) { m_threads = threads; }
+    // Hands every hit's whole line to SearchSink::hitLine (for an export).
+    void setKeepLines(bool keep) { m_keepLines = keep; }
 
     // Visits the chunk files in order and reports every hit to the sink;
     // returns the hit count. A chunk file that cannot be read throws
@@ -60,6 +66,7 @@ private:
     SearchCriteria m_criteria;
     QList<QByteArray> m_roles;
     int m_threads = 0;
+    bool m_keepLines = false;
 };
 
 // The role list as the search reads it: the lines of szerep.zda as 8-bit text.

@@ -43,7 +43,8 @@ constexpr int kPanelPointSize = 8;
 constexpr int kPanePointSize = 8;
 
 // The kinds in the order of the kind group's radio buttons.
-constexpr SourceKind kKinds[] = {SourceKind::DBase, SourceKind::Zdb, SourceKind::Director};
+constexpr SourceKind kKinds[] = {SourceKind::DBase, SourceKind::Zdb, SourceKind::Director, SourceKind::Ris,
+                                 SourceKind::BibTeX};
 
 const QString kOpenTitle = QStringLiteral("Forrásfájl megnyitása");
 const QString kSaveTitle = QStringLiteral("Adatok mentése");
@@ -108,7 +109,8 @@ void ConversionPage::buildControls()
     auto* column = new QVBoxLayout(stepsPanel);
     m_kindGroup = radioGroup(ObjectName::KindGroup, QStringLiteral(" Konvertálandó fájl típusa "),
                              {QStringLiteral("*.dbf fájlból"), QStringLiteral("*.zdb fájlból"),
-                              QStringLiteral("Director állományból")},
+                              QStringLiteral("Director állományból"), QStringLiteral("RIS fájlból"),
+                              QStringLiteral("BibTeX fájlból")},
                              m_kindItems, stepsPanel);
     m_volumeGroup = radioGroup(ObjectName::VolumeGroup, QStringLiteral(" Kötet "),
                                CodeTables::volumeCaptions(), m_volumeItems, stepsPanel);
@@ -168,8 +170,9 @@ void ConversionPage::resetForMenuEntry()
 void ConversionPage::selectKind(int item)
 {
     const SourceKind kind = kKinds[item];
-    m_openFilter = SourceFormat::forKind(kind)->nameFilter();
-    m_volumeGroup->setEnabled(kind == SourceKind::Director);
+    const SourceFormat* format = SourceFormat::forKind(kind);
+    m_openFilter = format->nameFilter();
+    m_volumeGroup->setEnabled(format->needsVolume());
     m_openButton->setEnabled(true);
     m_session.setKind(kind);
 }

@@ -1,14 +1,21 @@
 #include "ui/search/HitsPage.h"
 
+#include "core/exchange/RecordExporter.h"
 #include "core/record/Win1250.h"
+#include "core/search/SearchEngine.h"
+#include "ui/common/BusyCursor.h"
+#include "ui/common/ExportChoice.h"
+#include "ui/common/UserDialogs.h"
 #include "ui/search/NameListModel.h"
 
 #include <QHBoxLayout>
 #include <QListView>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -18,6 +25,7 @@ constexpr auto Page = "lap_talalatok";
 constexpr auto ListPanel = "Panel_talalat";
 constexpr auto HitList = "lb_talalat";
 constexpr auto ResultsText = "re_tal";
+constexpr auto ExportButton = "hitsExportButton";
 } // namespace ObjectName
 
 constexpr int kListPanelWidth = 185;
@@ -49,7 +57,7 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
     splitter->setChildrenCollapsible(false);
     auto* panel = new QWidget(splitter);
     panel->setObjectName(ObjectName::ListPanel);
-    auto* panelLayout = new QHBoxLayout(panel);
+    auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
     m_list = new QListView(panel);
     m_list->setObjectName(ObjectName::HitList);
@@ -58,6 +66,12 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
     m_model = new NameListModel(&m_names, this);
     m_list->setModel(m_model);
     panelLayout->addWidget(m_list);
+    m_exportButton = new QPushButton(QStringLiteral("Találatok exportálása..."), panel);
+    m_exportButton->setObjectName(ObjectName::ExportButton);
+    m_exportButton->setToolTip(QStringLiteral("Az utolsó keresés összes találatának mentése BibTeX, RIS vagy "
+                                              "CSV formában"));
+    m_exportButton->setEnabled(false);
+    panelLayout->addWidget(m_exportButton);
 
     m_text = new QTextEdit(splitter);
     m_text->setObjectName(ObjectName::ResultsText);
@@ -84,6 +98,50 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
     connect(m_list, &QListView::clicked, this, [this](const QModelIndex& index) {
         if (std::exchange(m_pressedCurrent, false))
             openHit(index);
+    });
+    connect(m_exportButton, &QPushButton::clicked, this, &HitsPage::exportHits);
+}
+
+void HitsPage::setLastSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,
+                             const QString& startDir)
+{
+    m_lastSearch = LastSearch{criteria, roles, startDir};
+    m_exportButton->setEnabled(true);
+}
+
+namespace {
+
+class ExportSink final : public SearchSink
+{
+public:
+    explicit ExportSink(ExportFile& file) : m_file(file) {}
+    void hit(QByteArrayView, const FieldGrid*) override {}
+    void hitLine(QStringView line) override { m_file.add(line); }
+
+private:
+    ExportFile& m_file;
+};
+
+} // namespace
+
+// The search runs again for the export: the page keeps only the names, and
+// the export takes every hit with every character of its record.
+void HitsPage::exportHits()
+{
+    if (!m_lastSearch)
+        return;
+    ExportFormat format;
+    const QString path = chooseExportFile(this, QStringLiteral("talalatok"), &format);
+    if (path.isEmpty())
+        return;
+    runGuarded(this, [&] {
+        const BusyCursor busy;
+        SearchEngine engine(m_lastSearch->criteria, m_lastSearch->roles);
+        engine.setKeepLines(true);
+        ExportFile file(path, format);
+        ExportSink sink(file);
+        engine.run(m_lastSearch->startDir, sink);
+        file.commit();
     });
 }
 

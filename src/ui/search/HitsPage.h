@@ -2,10 +2,14 @@
 
 #include "core/search/BrowseList.h"
 #include "core/search/HitEntry.h"
+#include "core/search/SearchCriteria.h"
+
+#include <optional>
 
 #include <QWidget>
 
 class NameListModel;
+class QPushButton;
 class QListView;
 class QTextEdit;
 
@@ -30,12 +34,25 @@ public:
 
     const ByteStringList& hitNames() const { return m_names; }
 
+    // What the last search looked for and where, so that all its hits can be
+    // exported (the list shows them all, the text only the first 499).
+    void setLastSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,
+                       const QString& startDir);
+
 Q_SIGNALS:
     // A hit was clicked: the main window opens it on its browse page.
     void openHitRequested(const QString& recordName, int chunkNumber);
 
 private:
     void openHit(const QModelIndex& index);
+    void exportHits();
+
+    struct LastSearch
+    {
+        SearchCriteria criteria;
+        QList<QByteArray> roles;
+        QString startDir;
+    };
 
     ByteStringList m_names;
     std::vector<int> m_chunkNumbers; // at the positions of m_names
@@ -43,4 +60,6 @@ private:
     QListView* m_list = nullptr;
     QTextEdit* m_text = nullptr;
     bool m_pressedCurrent = false; // the last press was on the current hit
+    QPushButton* m_exportButton = nullptr;
+    std::optional<LastSearch> m_lastSearch;
 };

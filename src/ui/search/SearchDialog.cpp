@@ -552,6 +552,8 @@ void SearchDialog::searchIntoHitsPage()
         roleNames.append(Win1250::toUnicode(role));
     SearchEngine engine(criteria(), m_roles);
     DialogSink sink(m_hitsPage, roleNames, m_progress);
+    if (m_hitsPage)
+        m_hitsPage->setLastSearch(criteria(), m_roles, m_startDir);
 
     const BusyCursor busy;
     // The hits found before a failure stay listed.

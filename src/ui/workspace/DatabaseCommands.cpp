@@ -4,6 +4,8 @@
 #include "core/record/LookupList.h"
 #include "core/record/WorkFolder.h"
 #include "ui/about/LoadingWindow.h"
+#include "ui/common/BusyCursor.h"
+#include "ui/common/ExportChoice.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
@@ -86,6 +88,25 @@ void MainWindow::saveDatabaseAs()
                       .arg(target)))
         return;
     runDocumentSave(chosen);
+}
+
+// Writes the records as they are open, unsaved changes included; the
+// database file itself is not touched.
+void MainWindow::exportDatabase()
+{
+    ExportFormat format;
+    const QString path =
+        chooseExportFile(this, QFileInfo(m_session.document().path()).completeBaseName(), &format);
+    if (path.isEmpty())
+        return;
+    runGuarded(this, [&] {
+        const BusyCursor busy;
+        const DatabaseDocument::Snapshot records = m_session.document().snapshot();
+        ExportFile file(path, format);
+        for (int i = 0; i < records.lineCount(); ++i)
+            file.add(records.line(i));
+        file.commit();
+    });
 }
 
 // An empty path saves to the document's own path. A failed write is reported

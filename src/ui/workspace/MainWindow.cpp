@@ -162,6 +162,7 @@ void MainWindow::connectCommands()
     connect(c.openDatabase, &QAction::triggered, this, &MainWindow::openDatabase);
     connect(c.saveDatabase, &QAction::triggered, this, &MainWindow::saveDatabase);
     connect(c.saveDatabaseAs, &QAction::triggered, this, &MainWindow::saveDatabaseAs);
+    connect(c.exportDatabase, &QAction::triggered, this, &MainWindow::exportDatabase);
     connect(c.loadSource, &QAction::triggered, this, &MainWindow::loadSourceDocument);
     connect(c.loadSubjects, &QAction::triggered, this, &MainWindow::loadSubjectTree);
     connect(c.settingsCommand, &QAction::triggered, this,

@@ -170,6 +170,7 @@ private:
     void openDatabase();
     void saveDatabase();
     void saveDatabaseAs();
+    void exportDatabase();
     bool runDocumentSave(const QString& path);
     void updateDocumentState();
     void updateCaption();

@@ -65,6 +65,9 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
 
     saveDatabaseAs =
         makeAction(this, QStringLiteral("menu0_saveas"), QStringLiteral("Adatbázis mentése másként..."));
+    exportDatabase = makeAction(this, QStringLiteral("menu0_export"), QStringLiteral("Exportálás..."));
+    exportDatabase->setStatusTip(
+        QStringLiteral("A megnyitott adatbázis mentése BibTeX, RIS vagy CSV formában"));
 
     loadSource = makeAction(this, QStringLiteral("Forrsadatokbetltse1"),
                             QStringLiteral("Forrásadatok betöltése..."), QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -197,7 +200,7 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
     };
 
     fileMenu = addMenu(QStringLiteral("Fájl"), QStringLiteral("menu0"));
-    fileMenu->addActions({newDatabase, openDatabase, saveDatabase, saveDatabaseAs});
+    fileMenu->addActions({newDatabase, openDatabase, saveDatabase, saveDatabaseAs, exportDatabase});
     fileMenu->addSeparator();
     fileMenu->addActions({loadSource, loadSubjects});
     fileMenu->addSeparator();

@@ -32,6 +32,7 @@ public:
     QAction* openDatabase = nullptr;
     QAction* saveDatabase = nullptr;
     QAction* saveDatabaseAs = nullptr;
+    QAction* exportDatabase = nullptr;
     QAction* loadSource = nullptr;
     QAction* loadSubjects = nullptr;
     QAction* settingsCommand = nullptr;

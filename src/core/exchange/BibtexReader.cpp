@@ -1,0 +1,562 @@
+#include "core/exchange/BibtexReader.h"
+
+#include "core/record/CodeTables.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace BibtexReader {
+
+namespace {
+
+class SyntaxError
+{
+public:
+    explicit SyntaxError(QString text) : message(std::move(text)) {}
+    QString message;
+};
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u':' || c == u'.' || c == u'+' || c == u'/';
+}
+
+// Walks the text of the whole file; positions are offsets into it.
+class Parser final
+{
+public:
+    explicit Parser(const QStringList& lines) : m_text(lines.join(u'\n'))
+    {
+        if (m_text.startsWith(u'\xFEFF'))
+            m_text[0] = u' ';
+        m_lineStarts.push_back(0);
+        for (qsizetype i = 0; i < m_text.size(); ++i)
+            if (m_text[i] == u'\n')
+                m_lineStarts.push_back(i + 1);
+        for (const char* month :
+             {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
+            m_macros.insert(QString::fromLatin1(month), QString::fromLatin1(month));
+    }
+
+    ParsedImport run()
+    {
+        ParsedImport result;
+        while (true) {
+            const qsizetype at = m_text.indexOf(u'@', m_pos);
+            if (at < 0)
+                break;
+            m_pos = at + 1;
+            const int line = lineOf(at);
+            try {
+                readItem(line, result);
+            } catch (const SyntaxError& error) {
+                result.problems.append({line, error.message});
+                skipToNextEntryLine(line);
+            }
+        }
+        return result;
+    }
+
+private:
+    int lineOf(qsizetype pos) const
+    {
+        return int(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos) - m_lineStarts.begin());
+    }
+
+    // After a broken entry, reading goes on at the next line that starts
+    // with "@", so one bad entry costs no other.
+    void skipToNextEntryLine(int brokenLine)
+    {
+        for (size_t i = size_t(brokenLine); i < m_lineStarts.size(); ++i) {
+            qsizetype p = m_lineStarts[i];
+            while (p < m_text.size() && (m_text[p] == u' ' || m_text[p] == u'\t'))
+                ++p;
+            if (p < m_text.size() && m_text[p] == u'@') {
+                m_pos = p;
+                return;
+            }
+        }
+        m_pos = m_text.size();
+    }
+
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    QChar peek() const { return atEnd() ? QChar() : m_text[m_pos]; }
+
+    void skipSpace()
+    {
+        while (!atEnd() && m_text[m_pos].isSpace())
+            ++m_pos;
+    }
+
+    QString readName()
+    {
+        const qsizetype start = m_pos;
+        while (!atEnd() && isNameChar(m_text[m_pos]))
+            ++m_pos;
+        return m_text.mid(start, m_pos - start);
+    }
+
+    void expect(QChar c, const QString& what)
+    {
+        skipSpace();
+        if (peek() != c)
+            throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
+                                      : QStringLiteral("%1 helyén „%2” áll").arg(what, peek()));
+        ++m_pos;
+    }
+
+    // The text up to the brace that closes the one just passed.
+    QString readBraced()
+    {
+        const qsizetype start = m_pos;
+        int depth = 1;
+        while (!atEnd()) {
+            const QChar c = m_text[m_pos++];
+            if (c == u'\\' && !atEnd()) {
+                ++m_pos; // an escaped brace does not count
+            } else if (c == u'{') {
+                ++depth;
+            } else if (c == u'}' && --depth == 0) {
+                return m_text.mid(start, m_pos - 1 - start);
+            }
+        }
+        throw SyntaxError(QStringLiteral("lezáratlan kapcsos zárójel"));
+    }
+
+    QString readQuoted()
+    {
+        const qsizetype start = m_pos;
+        int depth = 0;
+        while (!atEnd()) {
+            const QChar c = m_text[m_pos++];
+            if (c == u'\\' && !atEnd())
+                ++m_pos;
+            else if (c == u'{')
+                ++depth;
+            else if (c == u'}' && --depth < 0)
+                throw SyntaxError(QStringLiteral("fölösleges záró kapcsos zárójel"));
+            else if (c == u'"' && depth == 0)
+                return m_text.mid(start, m_pos - 1 - start);
+        }
+        throw SyntaxError(QStringLiteral("lezáratlan idézőjel"));
+    }
+
+    // Parts joined by "#": braced or quoted text, a number, or a macro name.
+    QString readValue()
+    {
+        QString value;
+        while (true) {
+            skipSpace();
+            const QChar c = peek();
+            if (c == u'{') {
+                ++m_pos;
+                value += readBraced();
+            } else if (c == u'"') {
+                ++m_pos;
+                value += readQuoted();
+            } else if (isNameChar(c)) {
+                const QString name = readName();
+                bool number = true;
+                for (const QChar d : name)
+                    number = number && d.isDigit();
+                value += number ? name : m_macros.value(name.toLower(), name);
+            } else {
+                throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
+                                          : QStringLiteral("érték helyén „%1” áll").arg(c));
+            }
+            skipSpace();
+            if (peek() != u'#')
+                return value;
+            ++m_pos;
+        }
+    }
+
+    void readItem(int line, ParsedImport& result)
+    {
+        const QString type = readName().toLower();
+        if (type.isEmpty())
+            return; // an "@" in the text between entries
+        skipSpace();
+        const QChar open = peek();
+        if (open != u'{' && open != u'(')
+            throw SyntaxError(QStringLiteral("„@%1” után hiányzik a nyitó zárójel").arg(type));
+        ++m_pos;
+        const QChar close = open == u'{' ? u'}' : u')';
+        if (type == u"comment" || type == u"preamble") {
+            if (open == u'{')
+                readBraced();
+            else
+                skipParenthesised();
+            return;
+        }
+        if (type == u"string") {
+            skipSpace();
+            const QString name = readName().toLower();
+            if (name.isEmpty())
+                throw SyntaxError(QStringLiteral("@string név nélkül"));
+            expect(u'=', QStringLiteral("„=”"));
+            m_macros.insert(name, readValue());
+            expect(close, QStringLiteral("záró zárójel"));
+            return;
+        }
+        ImportEntry entry;
+        entry.line = line;
+        entry.type = type;
+        skipSpace();
+        const qsizetype keyStart = m_pos;
+        while (!atEnd() && m_text[m_pos] != u',' && m_text[m_pos] != close && !m_text[m_pos].isSpace())
+            ++m_pos;
+        if (m_pos == keyStart && peek() != close)
+            throw SyntaxError(QStringLiteral("hiányzik a kulcs"));
+        skipSpace();
+        while (true) {
+            skipSpace();
+            if (peek() == close) {
+                ++m_pos;
+                break;
+            }
+            expect(u',', QStringLiteral("vessző"));
+            skipSpace();
+            if (peek() == close) {
+                ++m_pos;
+                break;
+            }
+            const QString field = readName().toLower();
+            if (field.isEmpty())
+                throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
+                                          : QStringLiteral("mezőnév helyén „%1” áll").arg(peek()));
+            expect(u'=', QStringLiteral("„=”"));
+            entry.fields.append({field, readValue()});
+        }
+        result.entries.append(entry);
+    }
+
+    void skipParenthesised()
+    {
+        int depth = 1;
+        while (!atEnd()) {
+            const QChar c = m_text[m_pos++];
+            if (c == u'(')
+                ++depth;
+            else if (c == u')' && --depth == 0)
+                return;
+        }
+        throw SyntaxError(QStringLiteral("lezáratlan zárójel"));
+    }
+
+    QString m_text;
+    std::vector<qsizetype> m_lineStarts;
+    QHash<QString, QString> m_macros;
+    qsizetype m_pos = 0;
+};
+
+// A line break inside a value is a blank, as BibTeX reads it.
+QString flattened(const QString& raw)
+{
+    if (!raw.contains(u'\n'))
+        return raw;
+    QString out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != u'\n') {
+            out.append(raw[i]);
+            continue;
+        }
+        while (!out.isEmpty() && (out.back() == u' ' || out.back() == u'\t'))
+            out.chop(1);
+        while (i + 1 < raw.size() && raw[i + 1].isSpace())
+            ++i;
+        out.append(u' ');
+    }
+    return out;
+}
+
+// Names are separated by "and" outside braces.
+QStringList splitNames(const QString& raw)
+{
+    QStringList names;
+    int depth = 0;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c == u'\\') {
+            ++i;
+        } else if (c == u'{') {
+            ++depth;
+        } else if (c == u'}') {
+            --depth;
+        } else if (depth == 0 && c.isSpace() && raw.mid(i + 1, 3).compare(u"and", Qt::CaseInsensitive) == 0 &&
+                   i + 4 < raw.size() && raw[i + 4].isSpace()) {
+            names.append(raw.mid(start, i - start));
+            i += 4;
+            start = i + 1;
+        }
+    }
+    names.append(raw.mid(start));
+    QStringList out;
+    for (const QString& name : std::as_const(names)) {
+        const QString text = latexToUnicode(name).trimmed();
+        if (!text.isEmpty())
+            out.append(text);
+    }
+    return out;
+}
+
+char16_t combiningMark(QStringView command)
+{
+    static const QHash<QString, char16_t> marks = {
+        {QStringLiteral("'"), 0x0301}, {QStringLiteral("\""), 0x0308}, {QStringLiteral("`"), 0x0300},
+        {QStringLiteral("^"), 0x0302}, {QStringLiteral("~"), 0x0303},  {QStringLiteral("="), 0x0304},
+        {QStringLiteral("."), 0x0307}, {QStringLiteral("H"), 0x030B},  {QStringLiteral("v"), 0x030C},
+        {QStringLiteral("c"), 0x0327}, {QStringLiteral("u"), 0x0306},  {QStringLiteral("k"), 0x0328},
+        {QStringLiteral("r"), 0x030A}, {QStringLiteral("d"), 0x0323},  {QStringLiteral("b"), 0x0331},
+    };
+    return marks.value(command.toString(), 0);
+}
+
+QString symbol(QStringView command)
+{
+    static const QHash<QString, QString> symbols = {
+        {QStringLiteral("ss"), QStringLiteral("ß")},
+        {QStringLiteral("o"), QStringLiteral("ø")},
+        {QStringLiteral("O"), QStringLiteral("Ø")},
+        {QStringLiteral("l"), QStringLiteral("ł")},
+        {QStringLiteral("L"), QStringLiteral("Ł")},
+        {QStringLiteral("aa"), QStringLiteral("å")},
+        {QStringLiteral("AA"), QStringLiteral("Å")},
+        {QStringLiteral("ae"), QStringLiteral("æ")},
+        {QStringLiteral("AE"), QStringLiteral("Æ")},
+        {QStringLiteral("oe"), QStringLiteral("œ")},
+        {QStringLiteral("OE"), QStringLiteral("Œ")},
+        {QStringLiteral("i"), QStringLiteral("ı")},
+        {QStringLiteral("j"), QStringLiteral("ȷ")},
+        {QStringLiteral("textbackslash"), QStringLiteral("\\")},
+        {QStringLiteral("textasciitilde"), QStringLiteral("~")},
+        {QStringLiteral("textendash"), QStringLiteral("–")},
+        {QStringLiteral("textemdash"), QStringLiteral("—")},
+        {QStringLiteral("S"), QStringLiteral("§")},
+    };
+    return symbols.value(command.toString());
+}
+
+class LatexDecoder final
+{
+public:
+    explicit LatexDecoder(QStringView text) : m_text(text) {}
+
+    QString decode()
+    {
+        QString out;
+        while (m_pos < m_text.size())
+            out += next();
+        return out;
+    }
+
+private:
+    // One unit of text: a character, a command with its argument, or a group.
+    QString next()
+    {
+        const QChar c = m_text[m_pos++];
+        if (c == u'{')
+            return group();
+        if (c == u'}')
+            return {};
+        if (c != u'\\' || m_pos >= m_text.size())
+            return QString(c);
+        const QChar d = m_text[m_pos];
+        if (QStringView(u"{}&%$#_").contains(d)) {
+            ++m_pos;
+            return QString(d);
+        }
+        QString name;
+        if (d.isLetter()) {
+            while (m_pos < m_text.size() && m_text[m_pos].isLetter())
+                name.append(m_text[m_pos++]);
+            // A space after a command word only ends the word.
+            if (m_pos < m_text.size() && m_text[m_pos] == u' ')
+                ++m_pos;
+        } else {
+            name = QString(d);
+            ++m_pos;
+        }
+        if (const char16_t mark = combiningMark(name)) {
+            QString arg = argument();
+            if (arg.isEmpty())
+                return QString(QChar(mark));
+            arg.insert(1, QChar(mark));
+            return arg.normalized(QString::NormalizationForm_C);
+        }
+        const QString sym = symbol(name);
+        if (!sym.isEmpty()) {
+            if (m_text.mid(m_pos).startsWith(u"{}"))
+                m_pos += 2;
+            return sym;
+        }
+        if (name == u"\\")
+            return QStringLiteral(" ");
+        return {}; // an unknown command: its argument group stays as text
+    }
+
+    QString group()
+    {
+        QString out;
+        while (m_pos < m_text.size()) {
+            if (m_text[m_pos] == u'}') {
+                ++m_pos;
+                return out;
+            }
+            out += next();
+        }
+        return out;
+    }
+
+    QString argument()
+    {
+        while (m_pos < m_text.size() && m_text[m_pos] == u' ')
+            ++m_pos;
+        if (m_pos >= m_text.size())
+            return {};
+        return next();
+    }
+
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
+
+} // namespace
+
+QString latexToUnicode(QStringView text)
+{
+    if (!text.contains(u'\\') && !text.contains(u'{') && !text.contains(u'}'))
+        return text.toString();
+    return LatexDecoder(text).decode();
+}
+
+ParsedImport parse(const QStringList& lines)
+{
+    return Parser(lines).run();
+}
+
+Exchange::Record toRecord(const ImportEntry& entry)
+{
+    using Exchange::Creator;
+    using Exchange::EntryKind;
+    static const QStringList books = {
+        QStringLiteral("book"),        QStringLiteral("mvbook"),     QStringLiteral("booklet"),
+        QStringLiteral("manual"),      QStringLiteral("phdthesis"),  QStringLiteral("mastersthesis"),
+        QStringLiteral("thesis"),      QStringLiteral("techreport"), QStringLiteral("report"),
+        QStringLiteral("proceedings"), QStringLiteral("collection"), QStringLiteral("mvcollection")};
+    static const QStringList articles = {QStringLiteral("article"), QStringLiteral("periodical")};
+    static const QStringList parts = {QStringLiteral("incollection"), QStringLiteral("inbook"),
+                                      QStringLiteral("inproceedings"), QStringLiteral("conference"),
+                                      QStringLiteral("bookinbook")};
+    EntryKind kind = EntryKind::Other;
+    if (books.contains(entry.type))
+        kind = EntryKind::Book;
+    else if (articles.contains(entry.type))
+        kind = EntryKind::Article;
+    else if (parts.contains(entry.type))
+        kind = EntryKind::InCollection;
+
+    Exchange::Record r;
+    r.type = Exchange::recordTypeOf(kind);
+    QString note;
+    QStringList extras;
+    // The entry types the export writes come back as they went; any other
+    // keeps its name in the note.
+    static const QStringList ownTypes = {QStringLiteral("book"), QStringLiteral("article"),
+                                         QStringLiteral("incollection"), QStringLiteral("misc")};
+    if (!ownTypes.contains(entry.type))
+        extras.append(QStringLiteral("típus: ") + entry.type);
+    const auto takeFirst = [&extras](QString& target, const QString& field, const QString& value) {
+        if (target.isEmpty())
+            target = value;
+        else
+            extras.append(field + QStringLiteral(": ") + value);
+    };
+    const auto addCreators = [&r](const QString& raw, int role) {
+        for (const QString& name : splitNames(raw))
+            r.creators.append(Creator{CodeTables::roleCode(role), name});
+    };
+    QString date;
+    for (const auto& [field, raw] : entry.fields) {
+        const QString flat = flattened(raw);
+        if (field == u"author") {
+            addCreators(flat, Exchange::AuthorRole);
+            continue;
+        }
+        if (field == u"editor") {
+            addCreators(flat, Exchange::EditorRole);
+            continue;
+        }
+        if (field == u"translator") {
+            addCreators(flat, Exchange::TranslatorRole);
+            continue;
+        }
+        if (field == u"introduction") {
+            addCreators(flat, Exchange::IntroductionRole);
+            continue;
+        }
+        const QString value = latexToUnicode(flat);
+        if (value.isEmpty())
+            continue;
+        if (field == u"addendum") {
+            for (const QString& part : value.split(QStringLiteral("; "))) {
+                Creator creator;
+                if (Exchange::parseCreatorNote(part, &creator))
+                    r.creators.append(creator);
+                else
+                    extras.append(QStringLiteral("addendum: ") + part);
+            }
+        } else if (field == u"title") {
+            takeFirst(r.title, field, value);
+        } else if (field == u"journal" || field == u"journaltitle" || field == u"booktitle" ||
+                   field == u"series") {
+            takeFirst(r.publication, field, value);
+        } else if (field == u"publisher") {
+            takeFirst(r.publisher, field, value);
+        } else if (field == u"volume") {
+            takeFirst(r.volume, field, value);
+        } else if (field == u"year") {
+            takeFirst(r.year, field, value);
+        } else if (field == u"date") {
+            takeFirst(date, field, value);
+        } else if (field == u"pages") {
+            takeFirst(r.pages, field, value);
+        } else if (field == u"address" || field == u"location") {
+            takeFirst(r.place, field, value);
+        } else if (field == u"note") {
+            Exchange::appendToNote(note, value);
+        } else if (field == u"url") {
+            takeFirst(r.link, field, value);
+        } else if (field == u"language") {
+            takeFirst(r.language, field, value);
+        } else if (field == u"keywords") {
+            takeFirst(r.subject, field, value);
+        } else if (field == u"type" && Exchange::entryKindOf(value) == kind &&
+                   Exchange::needsTypeNote(value)) {
+            r.type = value;
+        } else if (field == u"howpublished" && CodeTables::media().contains(value) && r.medium.isEmpty()) {
+            r.medium = value;
+        } else {
+            extras.append(field + QStringLiteral(": ") + value);
+        }
+    }
+    if (r.year.isEmpty() && !date.isEmpty())
+        r.year = date.left(4);
+    if (!date.isEmpty() && date != r.year)
+        extras.append(QStringLiteral("date: ") + date);
+    for (const QString& extra : std::as_const(extras))
+        Exchange::appendToNote(note, extra);
+    r.note = note;
+    bool translated = false;
+    for (const Creator& creator : std::as_const(r.creators))
+        translated = translated || creator.role() == Exchange::TranslatorRole;
+    r.translation = translated ? QStringLiteral("1") : QStringLiteral("0");
+    if (r.medium.isEmpty())
+        r.medium = QStringLiteral("papír");
+    return r;
+}
+
+} // namespace BibtexReader

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/exchange/ExchangeRecord.h"
+#include "core/exchange/ImportEntry.h"
+
+// Reads BibTeX and biblatex: "@type{key, field = value, …}" entries with
+// braced, quoted, numeric or @string values joined by "#"; @string macros and
+// the month names are known, @comment and @preamble are passed over. LaTeX
+// accents and escapes in values become Unicode text.
+namespace BibtexReader {
+
+// An entry that breaks the grammar is reported with the line it starts on
+// and left out; reading goes on at the next line that starts with "@".
+ParsedImport parse(const QStringList& lines);
+// The record of an entry; fields without a place in a record go into the
+// note as "field: value".
+Exchange::Record toRecord(const ImportEntry& entry);
+// Text of a value with its LaTeX commands, escapes and grouping braces resolved.
+QString latexToUnicode(QStringView text);
+
+} // namespace BibtexReader

@@ -1,0 +1,184 @@
+#include "core/exchange/ExchangeRecord.h"
+
+#include "core/record/CodeTables.h"
+#include "core/record/RecordLine.h"
+
+#include <QRegularExpression>
+
+#include <array>
+
+namespace Exchange {
+
+namespace {
+
+constexpr int SlotCount = 4;
+constexpr int FirstSlotField = 3;
+
+const QString kBook = QStringLiteral("könyv");
+const QString kArticle = QStringLiteral("folyóiratcikk");
+const QString kInCollection = QStringLiteral("cikk gyűjt. kötetben");
+const QString kOffprint = QStringLiteral("külön lenyomat");
+const QString kReview = QStringLiteral("rec.");
+const QString kTranslation = QStringLiteral("fordítás");
+
+// A value that would end a field early: "**" inside it, or a "*" at its end
+// that joins the next separator. A blank keeps the asterisks apart.
+QString fieldSafe(QString value)
+{
+    value = RecordLine::singleLine(value);
+    while (value.contains(u"**"))
+        value.replace(QStringLiteral("**"), QStringLiteral("* *"));
+    if (value.endsWith(u'*'))
+        value.append(u' ');
+    return value;
+}
+
+} // namespace
+
+EntryKind entryKindOf(QStringView type)
+{
+    if (type == kBook || type == kTranslation)
+        return EntryKind::Book;
+    if (type == kArticle || type == kOffprint || type == kReview)
+        return EntryKind::Article;
+    if (type == kInCollection)
+        return EntryKind::InCollection;
+    return EntryKind::Other;
+}
+
+QString recordTypeOf(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Book:
+        return kBook;
+    case EntryKind::Article:
+        return kArticle;
+    case EntryKind::InCollection:
+        return kInCollection;
+    case EntryKind::Other:
+        break;
+    }
+    return {};
+}
+
+bool needsTypeNote(QStringView type)
+{
+    return !type.isEmpty() && recordTypeOf(entryKindOf(type)) != type;
+}
+
+int Creator::role() const
+{
+    return CodeTables::rolePosition(roleCode);
+}
+
+QString roleCaption(const Creator& creator)
+{
+    static const std::array<QString, 4> captions = {QStringLiteral("Szerző"), QStringLiteral("Szerkesztő"),
+                                                    QStringLiteral("Fordító"),
+                                                    QStringLiteral("Bevezetést írta")};
+    const int role = creator.role();
+    if (role >= 1 && role <= 4 && creator.roleCode == CodeTables::roleCode(role))
+        return captions[size_t(role - 1)];
+    return QStringLiteral("Alkotó (%1)").arg(creator.roleCode);
+}
+
+QString creatorNote(const Creator& creator)
+{
+    return QStringLiteral("Alkotó (%1): %2").arg(creator.roleCode, creator.name);
+}
+
+bool parseCreatorNote(QStringView text, Creator* creator)
+{
+    static const QRegularExpression pattern(QStringLiteral("^Alkotó \\((..)\\): (.+)$"));
+    const QRegularExpressionMatch match = pattern.match(text.toString());
+    if (!match.hasMatch())
+        return false;
+    creator->roleCode = match.captured(1);
+    creator->name = match.captured(2);
+    return true;
+}
+
+void appendToNote(QString& note, const QString& part)
+{
+    if (part.isEmpty())
+        return;
+    if (!note.isEmpty())
+        note.append(QStringLiteral("; "));
+    note.append(part);
+}
+
+Record Record::fromLine(QStringView line)
+{
+    const QStringList f = RecordLine::split(line);
+    Record r;
+    r.name = f[0];
+    r.type = f[1];
+    r.subject = f[2];
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QString& value = f[FirstSlotField + slot];
+        if (value.size() > 2)
+            r.creators.append(Creator{value.left(2), value.mid(2)});
+    }
+    r.title = f[7];
+    r.publication = f[8];
+    r.publisher = f[9];
+    r.volume = f[10];
+    r.year = f[11];
+    r.pages = f[12];
+    r.place = f[13];
+    r.note = f[14];
+    r.link = f[15];
+    r.translation = f[16];
+    r.language = f[17];
+    r.medium = f[18];
+    return r;
+}
+
+QString Record::toLine() const
+{
+    std::array<const Creator*, SlotCount> taken{};
+    QList<const Creator*> rest;
+    for (const Creator& creator : creators) {
+        const int role = creator.role();
+        const bool ownSlot = role >= 1 && role <= SlotCount && creator.roleCode == CodeTables::roleCode(role);
+        if (ownSlot && !taken[size_t(role - 1)])
+            taken[size_t(role - 1)] = &creator;
+        else
+            rest.append(&creator);
+    }
+    QString fullNote = note;
+    // A second creator of one of the first four roles follows the first one
+    // (the next free slot); a creator of any other role usually stands in
+    // the last slot, so it takes the last free one.
+    for (const Creator* creator : std::as_const(rest)) {
+        const int role = creator->role();
+        const bool firstFour =
+            role >= 1 && role <= SlotCount && creator->roleCode == CodeTables::roleCode(role);
+        auto free = taken.end();
+        if (firstFour) {
+            free = std::find(taken.begin(), taken.end(), nullptr);
+        } else {
+            const auto last = std::find(taken.rbegin(), taken.rend(), nullptr);
+            if (last != taken.rend())
+                free = std::prev(last.base());
+        }
+        if (free != taken.end())
+            *free = creator;
+        else
+            appendToNote(fullNote, QStringLiteral("%1: %2").arg(roleCaption(*creator), creator->name));
+    }
+    QStringList f;
+    f.reserve(RecordLine::FieldCount);
+    f << name << type << subject;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const Creator* creator = taken[size_t(slot)];
+        f << (creator ? creator->roleCode + creator->name : CodeTables::roleCode(slot + 1));
+    }
+    f << title << publication << publisher << volume << year << pages << place << fullNote << link
+      << translation << language << medium;
+    for (QString& value : f)
+        value = fieldSafe(value);
+    return RecordLine::join(f);
+}
+
+} // namespace Exchange

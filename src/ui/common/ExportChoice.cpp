@@ -1,0 +1,19 @@
+#include "ui/common/ExportChoice.h"
+
+#include "ui/common/UserDialogs.h"
+
+QString chooseExportFile(QWidget* parent, const QString& startPath, ExportFormat* format)
+{
+    const QString path = UserDialogs::instance().chooseSaveFile(parent, QStringLiteral("Exportálás"),
+                                                                RecordExporter::nameFilter(), startPath);
+    if (path.isEmpty())
+        return {};
+    if (!RecordExporter::formatFromFileName(path, format)) {
+        UserDialogs::instance().inform(
+            parent, QStringLiteral("Az exportálás formátuma a fájl kiterjesztéséből derül ki: .bib (BibTeX), "
+                                   ".ris (RIS) vagy .csv (CSV). A(z) %1 fájl nem készült el.")
+                        .arg(path));
+        return {};
+    }
+    return path;
+}

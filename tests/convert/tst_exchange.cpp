@@ -1,0 +1,370 @@
+#include "TestSupport.h"
+
+#include "core/convert/ConversionSession.h"
+#include "core/exchange/BibtexReader.h"
+#include "core/exchange/RecordExporter.h"
+#include "core/exchange/RisReader.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// Records of every type, with accents, Greek, the characters BibTeX escapes,
+// every role with a field of its own and one without, names with and
+// without a comma, and empty fields.
+QStringList corpus()
+{
+    const QStringList types = {QStringLiteral("könyv"),
+                               QStringLiteral("folyóiratcikk"),
+                               QStringLiteral("cikk gyűjt. kötetben"),
+                               QStringLiteral("külön lenyomat"),
+                               QStringLiteral("rec."),
+                               QStringLiteral("fordítás"),
+                               QString()};
+    const QStringList titles = {
+        QStringLiteral("Árvíztűrő tükörfúrógép"), QStringLiteral("Ἡ Ἰλιάς καὶ ἡ Ὀδύσσεια"),
+        QStringLiteral("Zárójelek {és} \\ jelek, 100% & $_#"), QStringLiteral("Őszi \"idézet\", vessző")};
+    QStringList lines;
+    for (int i = 0; i < 28; ++i) {
+        const QString type = types[i % types.size()];
+        const bool translated = i % 3 == 0;
+        QStringList f(RecordLine::FieldCount);
+        f[0] = QStringLiteral("Ka%1").arg(i + 1, 6, 10, QLatin1Char('0')) + QStringLiteral("00");
+        f[1] = type;
+        f[2] = i % 2 ? QStringLiteral("Néprajz; Ókor") : QString();
+        f[3] = i % 4 == 1 ? QStringLiteral("01") : QStringLiteral("01Kovács János");
+        f[4] = i % 2 ? QStringLiteral("02Σωκράτης, Ἀθηναῖος") : QStringLiteral("02");
+        f[5] = translated ? QStringLiteral("03Tőkés Éva") : QStringLiteral("03");
+        f[6] = i % 5 == 0 ? QStringLiteral("04Bevezető Béla")
+                          : (i % 7 == 3 ? QStringLiteral("12Más Szerepű") : QStringLiteral("04"));
+        f[7] = titles[i % titles.size()];
+        f[8] = i % 3 == 1 ? QString() : QStringLiteral("Századok");
+        f[9] = QStringLiteral("Akadémiai Kiadó");
+        f[10] = QString::number(i);
+        f[11] = QString::number(1900 + i * 3);
+        f[12] = i % 2 ? QStringLiteral("%1-%2").arg(i).arg(i + 10) : QStringLiteral("xii, 345 p.");
+        f[13] = QStringLiteral("Budapest");
+        f[14] = i % 2 ? QStringLiteral("Megjegyzés: ő; ű") : QString();
+        f[15] = i % 3 ? QStringLiteral("https://example.org/%1?a=1&b=2").arg(i) : QString();
+        f[16] = translated ? QStringLiteral("1") : QStringLiteral("0");
+        f[17] = i % 2 ? QStringLiteral("magyar") : QStringLiteral("ógörög");
+        f[18] = i % 4 == 2 ? QStringLiteral("CD-ROM") : QStringLiteral("papír");
+        lines.append(RecordLine::join(f));
+    }
+    return lines;
+}
+
+QStringList splitText(const QByteArray& bytes)
+{
+    return TextFile::splitUnicodeLines(QString::fromUtf8(bytes));
+}
+
+QStringList convertBack(SourceKind kind, const QStringList& sourceLines, QStringList* notes = nullptr)
+{
+    const SourceFormat* format = SourceFormat::forKind(kind);
+    QStringList lines;
+    const DbfTable table;
+    const ConversionInput input{table, sourceLines, 0};
+    format->convert(input, [&lines](const QString& line) { lines.append(line); });
+    if (notes)
+        *notes = format->leftOutNotes(input);
+    return lines;
+}
+
+QString withoutName(const QString& line)
+{
+    QStringList f = RecordLine::split(line);
+    f[0].clear();
+    return RecordLine::join(f);
+}
+
+QString systemPython()
+{
+    // The distribution's interpreter sees the distribution's modules.
+    return QFile::exists(QStringLiteral("/usr/bin/python3"))
+               ? QStringLiteral("/usr/bin/python3")
+               : QStandardPaths::findExecutable(QStringLiteral("python3"));
+}
+
+QString runTool(const QString& program, const QStringList& args, const QByteArray& input, int* status)
+{
+    QProcess process;
+    process.start(program, args);
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120000);
+    *status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return QString::fromUtf8(process.readAllStandardOutput()) +
+           QString::fromUtf8(process.readAllStandardError());
+}
+
+// Authors, titles and years of the corpus as an independent reader must find them.
+QStringList expectedSummary(const QStringList& lines)
+{
+    QStringList out;
+    for (const QString& line : lines) {
+        const Exchange::Record r = Exchange::Record::fromLine(line);
+        QStringList authors;
+        for (const Exchange::Creator& c : r.creators)
+            if (c.roleCode == u"01")
+                authors.append(c.name);
+        out.append(authors.join(u'|') + u'\t' + r.title + u'\t' + r.year);
+    }
+    return out;
+}
+
+} // namespace
+
+class TestExchange : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void roundTrip_data();
+    void roundTrip();
+    void malformedEntries_data();
+    void malformedEntries();
+    void foreignBibtex();
+    void csvHeaderAndQuoting();
+    void bibtexKeysAreUnique();
+    void independentBibtexReader();
+    void independentBibutilsReaders_data();
+    void independentBibutilsReaders();
+};
+
+void TestExchange::roundTrip_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<int>("kind");
+    QTest::newRow("bibtex") << int(ExportFormat::BibTeX) << int(SourceKind::BibTeX);
+    QTest::newRow("ris") << int(ExportFormat::Ris) << int(SourceKind::Ris);
+}
+
+void TestExchange::roundTrip()
+{
+    QFETCH(int, format);
+    QFETCH(int, kind);
+    const QStringList lines = corpus();
+    const QByteArray bytes = RecordExporter::encodeAll(ExportFormat(format), lines);
+    QStringList notes;
+    const QStringList back = convertBack(SourceKind(kind), splitText(bytes), &notes);
+    QCOMPARE(notes, QStringList());
+    QCOMPARE(back.size(), lines.size());
+    for (int i = 0; i < lines.size(); ++i) {
+        QCOMPARE(withoutName(back[i]), withoutName(lines[i]));
+        // Named with the chosen volume and the running number.
+        QCOMPARE(back[i].left(10),
+                 QStringLiteral("Ka%1").arg(i + 1, 6, 10, QLatin1Char('0')) + QStringLiteral("00"));
+    }
+}
+
+void TestExchange::malformedEntries_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QList<int>>("problemLines");
+
+    QTest::newRow("ris unclosed before next")
+        << int(SourceKind::Ris) << QStringLiteral("TY  - BOOK\nTI  - Egy\nTY  - JOUR\nTI  - Kettő\nER  - \n")
+        << QStringList{QStringLiteral("Kettő")} << QList<int>{1};
+    QTest::newRow("ris unclosed at end")
+        << int(SourceKind::Ris)
+        << QStringLiteral("TY  - BOOK\nTI  - Egy\nER  - \n\nTY  - JOUR\nTI  - Kettő\n")
+        << QStringList{QStringLiteral("Egy")} << QList<int>{5};
+    QTest::newRow("ris tag outside") << int(SourceKind::Ris)
+                                     << QStringLiteral("TI  - Árva\nTY  - BOOK\nTI  - Egy\nER  - \nszemét\n")
+                                     << QStringList{QStringLiteral("Egy")} << QList<int>{1, 5};
+    QTest::newRow("ris type missing")
+        << int(SourceKind::Ris)
+        << QStringLiteral("TY  - \nTI  - Egy\nER  - \nTY  - BOOK\nTI  - Kettő\nER  - \n")
+        << QStringList{QStringLiteral("Kettő")} << QList<int>{1, 2};
+    QTest::newRow("bibtex missing comma")
+        << int(SourceKind::BibTeX)
+        << QStringLiteral("@book{a,\n  title = {Egy}\n  year = 1999\n}\n@article{b, title = {Kettő}}\n")
+        << QStringList{QStringLiteral("Kettő")} << QList<int>{1};
+    QTest::newRow("bibtex unbalanced braces")
+        << int(SourceKind::BibTeX)
+        << QStringLiteral(
+               "@book{a, title = {Egy}}\n\n@book{b,\n title = {Kettő\n}\n@misc{c, title = \"Három\"}\n")
+        << QStringList{QStringLiteral("Egy"), QStringLiteral("Három")} << QList<int>{3};
+    QTest::newRow("bibtex missing equals")
+        << int(SourceKind::BibTeX) << QStringLiteral("@book{a, title {Egy}}\n@book{b, title = {Kettő}}")
+        << QStringList{QStringLiteral("Kettő")} << QList<int>{1};
+    QTest::newRow("bibtex unterminated quote")
+        << int(SourceKind::BibTeX) << QStringLiteral("@book{b, title = {Kettő}}\n@book{a, title = \"Egy}\n")
+        << QStringList{QStringLiteral("Kettő")} << QList<int>{2};
+}
+
+void TestExchange::malformedEntries()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, text);
+    QFETCH(QStringList, titles);
+    QFETCH(QList<int>, problemLines);
+    QStringList notes;
+    const QStringList back = convertBack(SourceKind(kind), text.split(u'\n'), &notes);
+    QStringList gotTitles;
+    for (const QString& line : back)
+        gotTitles.append(RecordLine::split(line)[7]);
+    QCOMPARE(gotTitles, titles);
+    QCOMPARE(notes.size(), problemLines.size());
+    for (int i = 0; i < notes.size(); ++i)
+        QVERIFY2(notes[i].startsWith(QStringLiteral("A(z) %1. sorban").arg(problemLines[i])),
+                 qPrintable(notes[i]));
+}
+
+// A file from a catalogue: LaTeX accents, @string macros, concatenation,
+// fields that have no place in a record, and more creators than slots.
+void TestExchange::foreignBibtex()
+{
+    const QString text =
+        QStringLiteral("@string{akk = \"Akad{\\'e}miai Kiad{\\'o}\"}\n"
+                       "@Article{x,\n  author = {Erd{\\H o}s, P{\\'a}l and Tur\\'an, P. and A and B and C},\n"
+                       "  title = {{On} the {\\\"u}ber \\& G\\\"odel},\n  journal = akk # \" \" # {X},\n"
+                       "  year = 1935, doi = {10.1/x}, month = mar\n}\n");
+    const QStringList back = convertBack(SourceKind::BibTeX, text.split(u'\n'));
+    QCOMPARE(back.size(), 1);
+    const QStringList f = RecordLine::split(back[0]);
+    QCOMPARE(f[1], QStringLiteral("folyóiratcikk"));
+    QCOMPARE(f[3], QStringLiteral("01Erdős, Pál"));
+    QCOMPARE(f[4], QStringLiteral("01Turán, P."));
+    QCOMPARE(f[6], QStringLiteral("01B"));
+    QCOMPARE(f[7], QStringLiteral("On the über & Gödel"));
+    QCOMPARE(f[8], QStringLiteral("Akadémiai Kiadó X"));
+    QCOMPARE(f[11], QStringLiteral("1935"));
+    QCOMPARE(f[14], QStringLiteral("doi: 10.1/x; month: mar; Szerző: C"));
+    QCOMPARE(f[18], QStringLiteral("papír"));
+}
+
+void TestExchange::csvHeaderAndQuoting()
+{
+    QStringList fields(RecordLine::FieldCount);
+    fields[0] = QStringLiteral("Ka00000100");
+    fields[1] = QStringLiteral("könyv");
+    fields[3] = QStringLiteral("01Kiss, \"Anna\"");
+    fields[4] = QStringLiteral("02");
+    fields[5] = QStringLiteral("03");
+    fields[6] = QStringLiteral("04");
+    fields[7] = QStringLiteral("Ἰλιάς");
+    fields[16] = QStringLiteral("0");
+    fields[18] = QStringLiteral("papír");
+    const QString line = RecordLine::join(fields);
+    const QByteArray bytes = RecordExporter::encodeAll(ExportFormat::Csv, {line});
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    const QStringList rows = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
+    QCOMPARE(rows.size(), 3); // header, record, and the empty text after the last CR LF
+    QVERIFY(rows[0].startsWith(QStringLiteral("Rekordnév,Rekord típusa,Tárgykör,1. alkotó")));
+    QCOMPARE(rows[0].count(u','), 18);
+    QVERIFY(rows[1].startsWith(QStringLiteral("Ka00000100,könyv,,\"01Kiss, \"\"Anna\"\"\",02,03,04,Ἰλιάς,")));
+    QVERIFY(rows[1].endsWith(QStringLiteral(",0,,papír")));
+}
+
+void TestExchange::bibtexKeysAreUnique()
+{
+    const QString a = QStringLiteral("Ka00000100**könyv");
+    const QString odd = QStringLiteral("ő ű**könyv");
+    const QByteArray bytes = RecordExporter::encodeAll(ExportFormat::BibTeX, {a, a, odd, a});
+    const QString text = QString::fromUtf8(bytes);
+    QVERIFY(text.contains(QStringLiteral("@book{Ka00000100,")));
+    QVERIFY(text.contains(QStringLiteral("@book{Ka00000100-2,")));
+    QVERIFY(text.contains(QStringLiteral("@book{rekord,")));
+    QVERIFY(text.contains(QStringLiteral("@book{Ka00000100-3,")));
+}
+
+void TestExchange::independentBibtexReader()
+{
+    const QString python = systemPython();
+    int status = -1;
+    if (python.isEmpty())
+        QSKIP("python3 is not installed; scripts/install-deps.sh test installs python3-bibtexparser");
+    runTool(python, {QStringLiteral("-c"), QStringLiteral("import bibtexparser")}, {}, &status);
+    if (status != 0)
+        QSKIP("python3-bibtexparser is not installed; scripts/install-deps.sh test installs it");
+    const QStringList lines = corpus();
+    const QByteArray bytes = RecordExporter::encodeAll(ExportFormat::BibTeX, lines);
+    // The reader's own parse, then the LaTeX braces and escapes the export
+    // adds taken off, as a reference manager shows the values.
+    const QString script = QStringLiteral(R"(
+import sys, re, bibtexparser
+from bibtexparser.bparser import BibTexParser
+db = bibtexparser.loads(sys.stdin.buffer.read().decode('utf-8'), BibTexParser(common_strings=True))
+def plain(s):
+    s = s.replace('\\textbackslash{}', '\x00').replace('\\{', '\x01').replace('\\}', '\x02')
+    s = s.replace('{', '').replace('}', '')
+    return s.replace('\x01', '{').replace('\x02', '}').replace('\x00', '\\').replace('\n', ' ')
+names = lambda s: '|'.join(plain(n) for n in re.split(r'\s+and\s+(?![^{]*\})', s)) if s else ''
+for e in db.entries:
+    sys.stdout.buffer.write((names(e.get('author', '')) + '\t' + plain(e.get('title', '')) + '\t' + e.get('year', '') + '\n').encode('utf-8'))
+)");
+    const QString out = runTool(python, {QStringLiteral("-c"), script}, bytes, &status);
+    QVERIFY2(status == 0, qPrintable(out));
+    QCOMPARE(out.split(u'\n', Qt::SkipEmptyParts), expectedSummary(lines));
+}
+
+void TestExchange::independentBibutilsReaders_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("tool");
+    QTest::newRow("ris2xml") << int(ExportFormat::Ris) << QStringLiteral("ris2xml");
+    QTest::newRow("bib2xml") << int(ExportFormat::BibTeX) << QStringLiteral("bib2xml");
+}
+
+// bibutils turns both formats into MODS XML; every record must come out
+// with its authors, title and year.
+void TestExchange::independentBibutilsReaders()
+{
+    QFETCH(int, format);
+    QFETCH(QString, tool);
+    const QString program = QStandardPaths::findExecutable(tool);
+    if (program.isEmpty())
+        QSKIP(qPrintable(
+            tool + QStringLiteral(" (bibutils) is not installed; scripts/install-deps.sh test installs it")));
+    const QStringList lines = corpus();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export"));
+    {
+        ExportFile file(path, ExportFormat(format));
+        for (const QString& line : lines)
+            file.add(line);
+        file.commit();
+    }
+    int status = -1;
+    const QString xml = runTool(program,
+                                {QStringLiteral("-i"), QStringLiteral("utf8"), QStringLiteral("-o"),
+                                 QStringLiteral("utf8"), QStringLiteral("-nb"), path},
+                                {}, &status);
+    QVERIFY2(status == 0, qPrintable(xml));
+    QCOMPARE(xml.count(QStringLiteral("<mods ")), lines.size());
+    // bib2xml renders a LaTeX command it does not know by its name and drops
+    // math shifts, so titles are compared on their letters and digits.
+    const auto letters = [](QString text) {
+        text.remove(QStringLiteral("textbackslash"));
+        text.remove(QRegularExpression(QStringLiteral("&[a-z]+;"))); // XML entities
+        QString out;
+        for (const QChar c : std::as_const(text))
+            if (c.isLetterOrNumber())
+                out.append(c);
+        return out;
+    };
+    const QString xmlLetters = letters(xml);
+    for (const QString& line : lines) {
+        const Exchange::Record r = Exchange::Record::fromLine(line);
+        QVERIFY2(xmlLetters.contains(letters(r.title)), qPrintable(r.title));
+        QVERIFY2(xml.contains(r.year), qPrintable(r.year));
+        for (const Exchange::Creator& c : r.creators)
+            if (c.roleCode == u"01") // the readers split a name into its parts
+                for (const QString& part : c.name.split(u' '))
+                    QVERIFY2(xmlLetters.contains(letters(part)), qPrintable(c.name));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestExchange)
+#include "tst_exchange.moc"
