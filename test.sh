@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with tests and runs the whole suite headless.
+# Warnings are errors here, as in CI.
 # Options: --sanitize   build with AddressSanitizer and UndefinedBehaviorSanitizer
 #          --core-only  build only the core, norla-cli and their tests, without Qt Widgets
 set -euo pipefail
@@ -16,7 +17,7 @@ for arg in "$@"; do
 done
 
 scripts/install-deps.sh test
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORLA_BUILD_TESTS=ON \
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DNORLA_BUILD_TESTS=ON -DNORLA_WERROR=ON \
   "${cmake_extra[@]}"
 cmake --build "$build_dir" --parallel "$(nproc)"
 export QT_QPA_PLATFORM=offscreen
