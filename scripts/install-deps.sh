@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing,
 # with a single "apt-get update" when something has to be installed.
-# Usage: scripts/install-deps.sh [run|test]   (run adds the desktop extras)
+# Usage: scripts/install-deps.sh [run|test|fuzz]
+#   run adds the desktop extras, test the formatter the checks use, fuzz clang.
+# qt6-base-dev serves both the whole build and the core-only one (Qt Core and
+# QtTest only).
 set -euo pipefail
 
 packages=(
@@ -13,6 +16,7 @@ packages=(
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
+  test) packages+=(clang-format) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
 esac
 
