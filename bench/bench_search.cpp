@@ -104,19 +104,6 @@ qint64 lineCount(const QString& path)
     return lines;
 }
 
-qint64 rgTotal(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    qint64 total = 0;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        total += line.mid(line.lastIndexOf(':') + 1).toLongLong();
-    }
-    return total;
-}
-
 // Builds the index file set of `count` generated records once, the way a
 // user does: a database from the corpus generator, then `norla-cli index`
 // with the default 1000 records per chunk file. A marker file tells a later

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs, only those that are missing,
 # with a single "apt-get update" when something has to be installed.
-# Usage: scripts/install-deps.sh [run|test|bench]   (run adds the desktop extras,
-# bench the baseline tools of bench/)
+# Usage: scripts/install-deps.sh [run|test|fuzz|bench]
+#   run adds the desktop extras, test the formatter the checks use, fuzz clang,
+#   bench the baseline tools of bench/.
+# qt6-base-dev serves both the whole build and the core-only one (Qt Core and
+# QtTest only).
 set -euo pipefail
 
 packages=(
@@ -20,6 +23,7 @@ case "${1:-test}" in
 esac
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
+  test) packages+=(clang-format) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac

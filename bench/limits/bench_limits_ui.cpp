@@ -37,6 +37,7 @@ public:
     QString file;
     int messages = 0;
     bool askYesNo(QWidget*, const QString&) override { return false; }
+    Answer askYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
     void inform(QWidget*, const QString& text) override
     {
         ++messages;

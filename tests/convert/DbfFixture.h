@@ -11,6 +11,8 @@
 
 #include <shapefil.h>
 
+#include <utility>
+
 // Writes dBase tables the way a real producer does, through shapelib's own
 // writer, with the columns and declared sizes of the conversion's tables.
 struct DbfFixtureRow
@@ -71,5 +73,7 @@ inline bool writeDbfFixture(const QString& path, const QList<DbfFixtureRow>& row
 inline DbfFixtureRow dbfRow(const QByteArray& name, QHash<QString, QByteArray> values = {})
 {
     values.insert(QStringLiteral("REKORD"), name);
-    return DbfFixtureRow{values};
+    DbfFixtureRow row;
+    row.values = std::move(values);
+    return row;
 }

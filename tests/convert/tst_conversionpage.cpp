@@ -2,9 +2,9 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
+#include "core/record/TextFile.h"
 #include "ui/convert/ConversionPage.h"
 #include "ui/convert/LinePane.h"
-#include "core/record/TextFile.h"
 
 #include <QButtonGroup>
 #include <QDir>

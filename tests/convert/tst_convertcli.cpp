@@ -206,8 +206,8 @@ void TestConvertCli::help()
 {
     const Run run = runCli({QStringLiteral("--help")});
     QCOMPARE(run.status, 0);
-    QVERIFY(run.out.contains(
-        QStringLiteral("norla-cli convert dbf|zdb|director|ris|bibtex [--volume 1..8] [--force] SOURCE TARGET")));
+    QVERIFY(run.out.contains(QStringLiteral(
+        "norla-cli convert dbf|zdb|director|ris|bibtex [--volume 1..8] [--force] SOURCE TARGET")));
     QVERIFY(run.out.contains(QStringLiteral("--force     replace a database file that is already there")));
 }
 

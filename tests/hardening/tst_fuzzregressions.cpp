@@ -9,13 +9,14 @@
 
 #include <cstdint>
 
+// Every reader is core code, so one program without widgets replays them all.
 #define NORLA_FUZZ_TARGETS(X)                                                                                \
     X(fuzz_textfile)                                                                                         \
+    X(fuzz_rtf)                                                                                              \
     X(fuzz_recordline)                                                                                       \
     X(fuzz_settings)                                                                                         \
     X(fuzz_lookuplist)                                                                                       \
     X(fuzz_subjecttree)                                                                                      \
-    X(fuzz_rtf)                                                                                              \
     X(fuzz_zdb)                                                                                              \
     X(fuzz_director)                                                                                         \
     X(fuzz_dbf)                                                                                              \
@@ -77,5 +78,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestFuzzRegressions)
+QTEST_GUILESS_MAIN(TestFuzzRegressions)
 #include "tst_fuzzregressions.moc"

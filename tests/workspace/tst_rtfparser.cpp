@@ -128,7 +128,9 @@ private Q_SLOTS:
             "Arial}}{\\colortbl;\\red192\\green0\\blue0;\\red0\\green0"
             "\\blue255;}plain {\\f1\\b\\i\\ul\\strike\\super\\cf1\\cb2\\fs99999 rich}{\\f7\\cf9 unknown}}");
         const Rtf::CharFormat plain = sink.formatOf(u"plain");
-        QCOMPARE(plain, (Rtf::CharFormat{QStringLiteral("Times")}));
+        Rtf::CharFormat times;
+        times.fontFamily = QStringLiteral("Times");
+        QCOMPARE(plain, times);
         const Rtf::CharFormat rich = sink.formatOf(u"rich");
         QCOMPARE(rich.fontFamily, QStringLiteral("Arial")); // its entry closed by the group's end
         QCOMPARE(rich.halfPoints, 3276);

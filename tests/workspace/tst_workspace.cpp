@@ -98,7 +98,8 @@ void tst_Workspace::menusAndToolBar()
              "Fájl: Új adatbázis létrehozása... (Ctrl+N), Adatbázis betöltése..., Adatbázis mentése, "
              "Adatbázis mentése másként..., Exportálás..., -, Forrásadatok betöltése... (Ctrl+O), Tárgykörök "
              "betöltése..., -, Beállítások..., -, Kilépés");
-    QCOMPARE(menus[1], "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés");
+    QCOMPARE(menus[1],
+             "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés");
     QCOMPARE(menus[2],
              "Szerkesztés: Visszavonás (Ctrl+Z), Mégis (Ctrl+Y), -, Kijelőlt adatmezők tartalmának cseréje, "
              "Adatmezők törlése, mentés nélkül");
