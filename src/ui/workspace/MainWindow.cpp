@@ -1,6 +1,5 @@
 #include "ui/workspace/MainWindow.h"
 
-#include "core/index/IndexSources.h"
 #include "core/record/FieldGrid.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
@@ -21,7 +20,9 @@
 #include "ui/workspace/FieldUndoKeys.h"
 #include "ui/workspace/RadioGroup.h"
 #include "ui/workspace/RecordNameModel.h"
+#include "ui/workspace/StaleIndexNotice.h"
 #include "ui/workspace/WorkspaceCommands.h"
+#include "ui/workspace/WorkspacePages.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -246,40 +247,18 @@ void MainWindow::createStatusBar()
     }
 
     // Shown on the search and browse pages while the index misses saved edits.
-    m_staleIndex = new QWidget(bar);
-    m_staleIndex->setObjectName(QStringLiteral("statusz_index"));
-    auto* staleLayout = new QHBoxLayout(m_staleIndex);
-    staleLayout->setContentsMargins(0, 0, 0, 0);
-    m_staleIndexText = new QLabel(m_staleIndex);
-    m_staleIndexText->setObjectName(QStringLiteral("lab_index_elavult"));
-    auto* reindex = new QPushButton(QStringLiteral("Indexelés"), m_staleIndex);
-    reindex->setObjectName(QStringLiteral("gomb_ujraindexeles"));
-    connect(reindex, &QPushButton::clicked, this, &MainWindow::runIndexing);
-    staleLayout->addWidget(m_staleIndexText, 1);
-    staleLayout->addWidget(reindex);
+    m_staleIndex = new StaleIndexNotice(bar);
+    connect(m_staleIndex, &StaleIndexNotice::reindexRequested, this, &MainWindow::runIndexing);
     bar->addWidget(m_staleIndex, 1);
-    m_staleIndex->hide();
 }
 
-// Search and browse read the index set, not the databases: a database saved
-// after the last indexing is announced there, with the way to bring it in.
 void MainWindow::updateStaleIndexNotice()
 {
     const int page = currentPage();
-    const QStringList newer = page == HitsPageIndex || page == BrowsePageIndex
-                                  ? IndexSources::newerThanIndex(m_startDir)
-                                  : QStringList();
-    if (newer.isEmpty()) {
+    if (page == HitsPageIndex || page == BrowsePageIndex)
+        m_staleIndex->check(m_startDir);
+    else
         m_staleIndex->hide();
-        return;
-    }
-    const QString text =
-        QStringLiteral("Az index elavult: a(z) %1 az indexelés óta módosult, a keresés és a tallózás még a "
-                       "korábbi állapotát látja.")
-            .arg(newer.join(QStringLiteral(", ")));
-    m_staleIndexText->setText(text);
-    m_staleIndexText->setToolTip(text);
-    m_staleIndex->show();
 }
 
 void MainWindow::buildPages()
@@ -304,29 +283,8 @@ void MainWindow::buildPages()
             });
     m_entry = new DataEntryPage(m_commands->buildToolBar(this, createRecordNameList()));
 
-    // The field grid: the decoded view of the shown record, never shown itself.
-    auto* gridPage = new QWidget;
-    gridPage->setObjectName(QStringLiteral("lap_racs"));
-    m_fieldGrid = new QTableWidget(FieldGrid::RowCount, 2, gridPage);
-    m_fieldGrid->setObjectName(QStringLiteral("racs0"));
-    m_fieldGrid->setColumnWidth(0, 100);
-    for (int row = 0; row < FieldGrid::RowCount; ++row) {
-        m_fieldGrid->setItem(row, 0, new QTableWidgetItem(FieldGrid::titles()[row]));
-        m_fieldGrid->setItem(row, 1, new QTableWidgetItem);
-    }
-    m_fieldGrid->horizontalHeader()->setStretchLastSection(true);
-    (new QVBoxLayout(gridPage))->addWidget(m_fieldGrid);
-
-    auto* rawPage = new QWidget;
-    rawPage->setObjectName(QStringLiteral("lap_forras"));
-    m_rawView = new QPlainTextEdit(rawPage);
-    m_rawView->setObjectName(QStringLiteral("re_forras"));
-    m_rawView->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // What is typed here would reach no record, so the view only shows.
-    m_rawView->setReadOnly(true);
-    auto* rawLayout = new QVBoxLayout(rawPage);
-    rawLayout->setContentsMargins(0, 0, 0, 0);
-    rawLayout->addWidget(m_rawView);
+    QWidget* gridPage = WorkspacePages::createFieldGridPage(m_fieldGrid);
+    QWidget* rawPage = WorkspacePages::createRawDatabasePage(m_rawView);
 
     for (int i = 0; i < PageCount; ++i) {
         QWidget* page = nullptr;
@@ -375,50 +333,6 @@ void MainWindow::buildPages()
 
     for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         m_dataFields.append(m_entry->edits[k]);
-}
-
-void MainWindow::registerStateGroups()
-{
-    auto add = [this](Group group, std::initializer_list<QObject*> objects) {
-        m_stateGroups[size_t(group)].append(objects);
-    };
-    add(Group::AlwaysOnMenus, {m_commands->fileMenu, m_commands->operationsMenu, m_commands->helpMenu});
-    add(Group::RecordMenus,
-        {m_commands->editMenu, m_commands->insertMenu, m_commands->appendMenu, m_commands->recordsMenu});
-    add(Group::SubjectMenu, {m_commands->subjectMenu});
-    add(Group::FileCommands, {m_commands->newDatabase, m_commands->openDatabase, m_commands->loadSource,
-                              m_commands->loadSubjects, m_commands->settingsCommand, m_commands->leave});
-    add(Group::DatabaseSave, {m_commands->saveDatabase});
-    add(Group::DatabaseSaveAs, {m_commands->saveDatabaseAs});
-    add(Group::BrowseCommands, {m_commands->browseMode});
-    add(Group::NewRecordCommands, {m_commands->newRecordsMode});
-    add(Group::DataEntryCommand, {m_commands->dataEntry});
-    for (QAction* action : m_commands->navigation)
-        add(Group::Navigation, {action});
-    add(Group::RecordNameList, {m_recordNames});
-    add(Group::DeleteCommand, {m_commands->deleteRecord});
-    add(Group::SaveCommand, {m_commands->saveRecord});
-    add(Group::ExchangeCommand, {m_commands->exchange});
-    add(Group::ClearCommand, {m_commands->clear});
-    add(Group::FindRecord, {m_commands->findRecord});
-    add(Group::Tools, {m_commands->monitor, m_commands->characterMap});
-
-    DataEntryPage& p = *m_entry;
-    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
-        add(Group::RecordControls, {p.edits[k]});
-    for (QComboBox* roles : p.roleLists)
-        add(Group::RecordControls, {roles});
-    add(Group::RecordControls,
-        {p.recordType, p.language, p.suffixList, p.recordNameCaption, p.languageCaption});
-    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
-        add(Group::RecordControls, {p.keepBoxes[k]});
-    for (int k : DataEntryPage::SelectableFields)
-        add(Group::RecordControls, {p.fieldLabels[k]});
-    add(Group::ChoiceGroups, {p.volume, p.medium});
-    add(Group::Translation, {p.translation});
-    add(Group::FreeControls, {p.link, p.linkCaption, p.recordTypeCaption, p.sourceWindow});
-    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
-        add(Group::FreeControls, {p.dropBoxes[k]});
 }
 
 void MainWindow::wireRecordControls()

@@ -28,6 +28,7 @@ class QTextEdit;
 class QToolBar;
 class QToolButton;
 class RecordNameModel;
+class StaleIndexNotice;
 class WorkspaceCommands;
 class LoadingWindow;
 class SettingsDialog;
@@ -256,8 +257,7 @@ private:
     QComboBox* m_recordNames = nullptr; // cb_rekordok0
     RecordNameModel* m_recordNameModel = nullptr;
     std::array<QLabel*, 3> m_statusPanels{};
-    QWidget* m_staleIndex = nullptr;
-    QLabel* m_staleIndexText = nullptr;
+    StaleIndexNotice* m_staleIndex = nullptr;
 
     std::array<QList<QObject*>, size_t(WorkspaceStates::Group::Count)> m_stateGroups;
 

@@ -4,7 +4,11 @@
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
+#include "ui/workspace/DropBox.h"
+#include "ui/workspace/RadioGroup.h"
+
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +16,51 @@
 
 using WorkspaceStates::Cell;
 using WorkspaceStates::Group;
+
+// Which controls each group of the state table stands for.
+void MainWindow::registerStateGroups()
+{
+    auto add = [this](Group group, std::initializer_list<QObject*> objects) {
+        m_stateGroups[size_t(group)].append(objects);
+    };
+    add(Group::AlwaysOnMenus, {m_commands->fileMenu, m_commands->operationsMenu, m_commands->helpMenu});
+    add(Group::RecordMenus,
+        {m_commands->editMenu, m_commands->insertMenu, m_commands->appendMenu, m_commands->recordsMenu});
+    add(Group::SubjectMenu, {m_commands->subjectMenu});
+    add(Group::FileCommands, {m_commands->newDatabase, m_commands->openDatabase, m_commands->loadSource,
+                              m_commands->loadSubjects, m_commands->settingsCommand, m_commands->leave});
+    add(Group::DatabaseSave, {m_commands->saveDatabase});
+    add(Group::DatabaseSaveAs, {m_commands->saveDatabaseAs});
+    add(Group::BrowseCommands, {m_commands->browseMode});
+    add(Group::NewRecordCommands, {m_commands->newRecordsMode});
+    add(Group::DataEntryCommand, {m_commands->dataEntry});
+    for (QAction* action : m_commands->navigation)
+        add(Group::Navigation, {action});
+    add(Group::RecordNameList, {m_recordNames});
+    add(Group::DeleteCommand, {m_commands->deleteRecord});
+    add(Group::SaveCommand, {m_commands->saveRecord});
+    add(Group::ExchangeCommand, {m_commands->exchange});
+    add(Group::ClearCommand, {m_commands->clear});
+    add(Group::FindRecord, {m_commands->findRecord});
+    add(Group::Tools, {m_commands->monitor, m_commands->characterMap});
+
+    DataEntryPage& p = *m_entry;
+    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
+        add(Group::RecordControls, {p.edits[k]});
+    for (QComboBox* roles : p.roleLists)
+        add(Group::RecordControls, {roles});
+    add(Group::RecordControls,
+        {p.recordType, p.language, p.suffixList, p.recordNameCaption, p.languageCaption});
+    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
+        add(Group::RecordControls, {p.keepBoxes[k]});
+    for (int k : DataEntryPage::SelectableFields)
+        add(Group::RecordControls, {p.fieldLabels[k]});
+    add(Group::ChoiceGroups, {p.volume, p.medium});
+    add(Group::Translation, {p.translation});
+    add(Group::FreeControls, {p.link, p.linkCaption, p.recordTypeCaption, p.sourceWindow});
+    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
+        add(Group::FreeControls, {p.dropBoxes[k]});
+}
 
 void MainWindow::applyStateColumn(WorkspaceStates::Column column)
 {
