@@ -268,8 +268,8 @@ void MainWindow::buildPages()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_soklap = new QStackedWidget(central);
-    m_soklap->setObjectName(QStringLiteral("soklap"));
+    m_pageStack = new QStackedWidget(central);
+    m_pageStack->setObjectName(QStringLiteral("soklap"));
     m_conversionPage = new ConversionPage;
     m_hitsPage = new HitsPage;
     m_browsePage = new BrowsePage;
@@ -311,7 +311,7 @@ void MainWindow::buildPages()
             page = new QWidget;
             break;
         }
-        m_soklap->addWidget(page);
+        m_pageStack->addWidget(page);
     }
 
     m_tabs = new QTabBar(central);
@@ -327,7 +327,7 @@ void MainWindow::buildPages()
             showPage(m_tabs->tabData(tab).toInt());
     });
 
-    layout->addWidget(m_soklap, 1);
+    layout->addWidget(m_pageStack, 1);
     layout->addWidget(m_tabs);
     setCentralWidget(central);
 
@@ -424,7 +424,7 @@ void MainWindow::showPage(int index)
 {
     if (index < 0 || index >= PageCount)
         return;
-    m_soklap->setCurrentIndex(index);
+    m_pageStack->setCurrentIndex(index);
     refreshRawViewIfShown();
     updateStaleIndexNotice();
     const QSignalBlocker blocker(m_tabs);
@@ -435,7 +435,7 @@ void MainWindow::showPage(int index)
 
 int MainWindow::currentPage() const
 {
-    return m_soklap->currentIndex();
+    return m_pageStack->currentIndex();
 }
 
 QTextEdit* MainWindow::sourceWindow() const

@@ -244,7 +244,7 @@ private:
     QString m_lastOpenPath;           // the open dialog starts at the file chosen last
     QList<QByteArray> m_subjectLines; // the lines of the subject tree built last
 
-    QStackedWidget* m_soklap = nullptr;
+    QStackedWidget* m_pageStack = nullptr;
     QTabBar* m_tabs = nullptr;
     ConversionPage* m_conversionPage = nullptr;
     HitsPage* m_hitsPage = nullptr;
