@@ -18,12 +18,9 @@ packages=(
   cmark
 )
 case "${1:-test}" in
-  # Independent readers that check the BibTeX and RIS export.
-  test) packages+=(python3-bibtexparser bibutils) ;;
-esac
-case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
-  test) packages+=(clang-format) ;;
+  # The formatter of the checks, and independent readers of the BibTeX and RIS export.
+  test) packages+=(clang-format python3-bibtexparser bibutils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac
