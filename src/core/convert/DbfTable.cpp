@@ -1,5 +1,7 @@
 #include "core/convert/DbfTable.h"
 
+#include "core/record/RecordLine.h"
+
 #include "core/record/NorlaError.h"
 
 #include <QFile>
@@ -106,19 +108,6 @@ SAFile openChosenFile(const char* requested, const char* access)
 void keepError(const char* message)
 {
     t_lastError = message ? message : "";
-}
-
-// A memo-like value with line breaks would split its record over several
-// lines of the database, and every later line would be misread; a break
-// becomes one blank instead.
-QString withoutLineBreaks(QString value)
-{
-    if (!value.contains(u'\r') && !value.contains(u'\n'))
-        return value;
-    value.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-    value.replace(u'\r', u' ');
-    value.replace(u'\n', u' ');
-    return value;
 }
 
 } // namespace
@@ -264,7 +253,7 @@ bool DbfTable::readRow(int row, Record& record) const
         const QByteArrayView value =
             fieldText(QByteArrayView(tuple + dbf->panFieldOffset[field], dbf->panFieldSize[field]),
                       dbf->pachFieldType[field]);
-        record[column] = withoutLineBreaks(DbfCodePage::decode(value, m_toText));
+        record[column] = RecordLine::singleLine(DbfCodePage::decode(value, m_toText));
     }
     return true;
 }

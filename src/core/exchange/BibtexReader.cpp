@@ -547,15 +547,7 @@ Exchange::Record toRecord(const ImportEntry& entry)
         r.year = date.left(4);
     if (!date.isEmpty() && date != r.year)
         extras.append(QStringLiteral("date: ") + date);
-    for (const QString& extra : std::as_const(extras))
-        Exchange::appendToNote(note, extra);
-    r.note = note;
-    bool translated = false;
-    for (const Creator& creator : std::as_const(r.creators))
-        translated = translated || creator.role() == Exchange::TranslatorRole;
-    r.translation = translated ? QStringLiteral("1") : QStringLiteral("0");
-    if (r.medium.isEmpty())
-        r.medium = QStringLiteral("papír");
+    Exchange::finishImported(r, note, extras);
     return r;
 }
 

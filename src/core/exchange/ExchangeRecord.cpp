@@ -107,6 +107,19 @@ void appendToNote(QString& note, const QString& part)
     note.append(part);
 }
 
+void finishImported(Record& record, QString note, const QStringList& extras)
+{
+    for (const QString& extra : extras)
+        appendToNote(note, extra);
+    record.note = note;
+    bool translated = false;
+    for (const Creator& creator : std::as_const(record.creators))
+        translated = translated || creator.role() == TranslatorRole;
+    record.translation = translated ? QStringLiteral("1") : QStringLiteral("0");
+    if (record.medium.isEmpty())
+        record.medium = QStringLiteral("papír");
+}
+
 Record Record::fromLine(QStringView line)
 {
     const QStringList f = RecordLine::split(line);

@@ -82,5 +82,9 @@ struct Record
 
 // Appends `part` to a note, "; " between the parts.
 void appendToNote(QString& note, const QString& part);
+// The last step of every import: the note gets the fields that have no place
+// of their own, the translation flag follows a named translator, and a record
+// without a medium is on paper.
+void finishImported(Record& record, QString note, const QStringList& extras);
 
 } // namespace Exchange

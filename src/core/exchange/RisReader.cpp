@@ -176,15 +176,7 @@ Exchange::Record toRecord(const ImportEntry& entry)
     }
     r.pages = endPage.isEmpty() || startPage.isEmpty() ? startPage + endPage : startPage + u'-' + endPage;
     r.subject = keywords.join(QStringLiteral("; "));
-    for (const QString& extra : std::as_const(extras))
-        Exchange::appendToNote(note, extra);
-    r.note = note;
-    bool translated = false;
-    for (const Creator& creator : std::as_const(r.creators))
-        translated = translated || creator.role() == Exchange::TranslatorRole;
-    r.translation = translated ? QStringLiteral("1") : QStringLiteral("0");
-    if (r.medium.isEmpty())
-        r.medium = QStringLiteral("papír");
+    Exchange::finishImported(r, note, extras);
     return r;
 }
 
