@@ -6,6 +6,7 @@
 #include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -605,8 +606,11 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
 
     for (int d = 0; d < databaseNames.size(); ++d) {
         const QString path = folder.live(IndexBuilder::databaseFileName(databaseNames.at(d)));
-        if (progress)
+        if (progress) {
+            if (progress->cancelRequested())
+                throw OperationCancelled();
             progress->databaseStarted(d + 1, path);
+        }
         DatabaseStream database(path);
         const qint64 lineCount = database.countRemaining();
         if (lineCount == 0)
@@ -616,8 +620,11 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
         database.restart();
         QStringView line;
         for (qint64 k = 1; database.next(&line); ++k) {
-            if (progress)
+            if (progress) {
                 progress->recordIndexed(k);
+                if (k % 1024 == 0 && progress->cancelRequested())
+                    throw OperationCancelled();
+            }
             const ListFields fields(line);
             publishers.offer(fields.publisher);
             for (const QStringView creator : fields.creatorNames)
@@ -633,6 +640,8 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
         }
     }
     chunk.finish();
+    if (progress && progress->cancelRequested())
+        throw OperationCancelled();
 
     writeList(folder, WorkFolder::CreatorsFile, creators.sorted());
     writeList(folder, WorkFolder::PublishersFile, publishers.sorted());

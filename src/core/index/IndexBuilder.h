@@ -30,6 +30,10 @@ public:
     virtual void databaseSized(qint64 lineCount) { Q_UNUSED(lineCount); }
     // Line k (counting from 1) of the current database is indexed.
     virtual void recordIndexed(qint64 k) { Q_UNUSED(k); }
+    // Asked now and then, from the building thread: true ends the run with
+    // OperationCancelled and the previous set as it was. May be called from
+    // any thread the build uses, so it must only read an atomic flag.
+    virtual bool cancelRequested() const { return false; }
 };
 
 // Builds the index file set of a working folder from a chosen list of its
@@ -42,8 +46,8 @@ public:
 // full, so memory stays bounded by one chunk plus the name lists and the
 // record directory. The set is replaced as a whole: the new files are written
 // aside and take the place of the previous set only once every one of them
-// is complete. The first failure throws NorlaError and ends the run with the
-// previous set as it was.
+// is complete. The first failure throws NorlaError, and a cancel throws
+// OperationCancelled; either ends the run with the previous set as it was.
 class IndexBuilder final
 {
     Q_DISABLE_COPY_MOVE(IndexBuilder)

@@ -1,6 +1,7 @@
 #include "core/search/SearchEngine.h"
 
 #include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
@@ -229,6 +230,12 @@ private:
     RecordView m_record;
 };
 
+void throwIfCancelled(const SearchSink& sink)
+{
+    if (sink.cancelRequested())
+        throw OperationCancelled();
+}
+
 // Scans chunk files on worker threads, a bounded number ahead of the one
 // being delivered, and hands the results over strictly in file order.
 class Pipeline final
@@ -262,6 +269,7 @@ public:
         while (!slot.result) {
             if (m_changed.wait_for(lock, std::chrono::milliseconds(50)) == std::cv_status::timeout) {
                 lock.unlock();
+                throwIfCancelled(sink);
                 sink.progress(slot.done.load(std::memory_order_relaxed),
                               slot.total.load(std::memory_order_relaxed));
                 lock.lock();
@@ -325,6 +333,7 @@ private:
 
 qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchSink& sink)
 {
+    throwIfCancelled(sink);
     if (!hits.failedPath.isEmpty())
         throw NorlaError::cannotOpen(hits.failedPath);
     sink.chunkStarted(SearchEngine::chunkNumberOf(file));

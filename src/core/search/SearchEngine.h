@@ -33,6 +33,11 @@ public:
         Q_UNUSED(done);
         Q_UNUSED(total);
     }
+    // Asked between chunk files and while waiting for one: true ends the run
+    // with OperationCancelled after the hits already delivered. It may be
+    // asked from another thread than the one a cancel comes from, so an
+    // implementation reads an atomic flag.
+    virtual bool cancelRequested() const { return false; }
 };
 
 // The composite search over the chunk files adatb*.ztf of a working folder.
@@ -53,7 +58,8 @@ public:
 
     // Visits the chunk files in order and reports every hit to the sink;
     // returns the hit count. A chunk file that cannot be read throws
-    // NorlaError "Cannot open file" after the hits of the files before it.
+    // NorlaError "Cannot open file" after the hits of the files before it;
+    // a cancel throws OperationCancelled.
     qint64 run(const QString& startDir, SearchSink& sink) const;
 
     // The chunk files of the folder in visiting order: names ascending as
