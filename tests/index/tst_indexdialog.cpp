@@ -1,3 +1,4 @@
+#include "JobCheckpoints.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
@@ -48,6 +49,23 @@ void expectEarlierSet(const TempWorkDir& dir)
     QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("adatb*")}, QDir::AllEntries | QDir::Hidden),
              kEarlierSet.mid(0, 2));
 }
+
+// Every file of the folder with its bytes.
+QMap<QString, QByteArray> folderContents(const TempWorkDir& dir)
+{
+    QMap<QString, QByteArray> contents;
+    for (const QString& name :
+         QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+        contents.insert(name, dir.readBytes(name));
+    return contents;
+}
+
+enum class Stop
+{
+    CancelButton,
+    EscapeKey,
+    CloseBox
+};
 
 struct Controls
 {
@@ -216,6 +234,73 @@ private Q_SLOTS:
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
         QVERIFY(!dialog.indexingFinished());
         expectEarlierSet(dir);
+    }
+
+    void stoppedRunLeavesEverythingAsItWas_data()
+    {
+        QTest::addColumn<int>("stop");
+        QTest::newRow("Mégsem") << int(Stop::CancelButton);
+        QTest::newRow("Esc") << int(Stop::EscapeKey);
+        QTest::newRow("close box") << int(Stop::CloseBox);
+    }
+
+    // Stopped after the first database has been partly written into chunks:
+    // the folder is byte for byte as before, the dialog open as it was, and
+    // the next run completes.
+    void stoppedRunLeavesEverythingAsItWas()
+    {
+        QFETCH(int, stop);
+        TempWorkDir dir;
+        ScriptedDialogs dialogs;
+        TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")), lines(QStringLiteral("Ka"), 3000));
+        TextFile::writeUnicode(dir.file(QStringLiteral("b.rtf")), lines(QStringLiteral("Lu"), 10));
+        writeEarlierSet(dir);
+        const QMap<QString, QByteArray> before = folderContents(dir);
+        IndexDialog dialog;
+        dialog.setStartDir(dir.path());
+        Controls c(dialog);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::mouseClick(c.all, Qt::LeftButton);
+        c.limit->setCurrentIndex(c.limit->findText(QStringLiteral("100")));
+
+        QList<bool> enabledWhileRunning; // list, limit, index, cancel
+        {
+            // The first check comes before any record; the second after some were written.
+            const JobCheckpoints checks(&dialog, [&](int check) {
+                if (check != 2)
+                    return;
+                enabledWhileRunning = {c.list->isEnabled(), c.limit->isEnabled(), c.index->isEnabled(),
+                                       c.cancel->isEnabled()};
+                // Clicks on what the run reads do nothing meanwhile.
+                QTest::mouseClick(c.none, Qt::LeftButton);
+                if (Stop(stop) == Stop::CancelButton)
+                    QTest::mouseClick(c.cancel, Qt::LeftButton);
+                else if (Stop(stop) == Stop::EscapeKey)
+                    QTest::keyClick(&dialog, Qt::Key_Escape);
+                else
+                    dialog.close();
+            });
+            QTest::mouseClick(c.index, Qt::LeftButton);
+            QCOMPARE(checks.count(), 2);
+        }
+        QCOMPARE(enabledWhileRunning, (QList<bool>{false, false, false, true}));
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(folderContents(dir), before);
+        QVERIFY(dialog.isVisible());
+        QVERIFY(!dialog.indexingFinished());
+        QCOMPARE(c.checked(), 2);
+        QCOMPARE(c.limit->currentText(), QStringLiteral("100"));
+        QVERIFY(c.list->isEnabled() && c.limit->isEnabled() && c.index->isEnabled());
+        QCOMPARE(c.databases->value(), 0);
+        QCOMPARE(c.records->value(), 0);
+
+        QTest::mouseClick(c.index, Qt::LeftButton);
+        QVERIFY(dialog.indexingFinished());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(TextFile::read8Bit(dir.file(QStringLiteral("fsz0.zda"))).size(), 3010);
+        QCOMPARE(TextFile::readUnicode(dir.file(QStringLiteral("adatb31.ztf"))),
+                 lines(QStringLiteral("Lu"), 10));
     }
 };
 

@@ -1,7 +1,8 @@
 #include "ui/index/IndexDialog.h"
 
 #include "core/index/IndexBuilder.h"
-#include "ui/common/BusyCursor.h"
+#include "core/record/OperationCancelled.h"
+#include "ui/common/BackgroundJob.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/common/WindowPlacement.h"
 
@@ -13,6 +14,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShowEvent>
+
+#include <atomic>
 
 namespace {
 
@@ -36,39 +39,61 @@ constexpr int kClientHeight = 304;
 constexpr int kVisibleChoices = 14; // the drop-down shows every records-per-file choice at once
 constexpr int kDefaultChoice = 0;
 
-// Moves the two bars as the run goes. Nothing else is painted during a run,
-// so each change repaints at once (QProgressBar repaints itself whenever the
-// visible bar changes).
-class DialogProgress final : public IndexProgress
+// The worker stores where the run is; the dialog's refresh moves the bars
+// from it. Every record is reported, so storing must cost next to nothing.
+class RunProgress final : public IndexProgress
 {
 public:
-    DialogProgress(QWidget* dialog, QProgressBar* databases, QProgressBar* records)
-        : m_dialog(dialog), m_databases(databases), m_records(records)
-    {
-    }
+    explicit RunProgress(const BackgroundJob& job) : m_job(job) {}
 
     void runStarted(int databaseCount) override
     {
-        m_databases->setRange(0, databaseCount);
-        m_databases->setValue(0);
-        m_records->setValue(0);
-        m_dialog->repaint();
+        m_databaseCount.store(databaseCount, std::memory_order_relaxed);
+        m_started.store(true, std::memory_order_release);
     }
     void databaseStarted(int done, const QString&) override
     {
-        m_databases->setValue(done);
-        m_databases->repaint();
+        m_databasesDone.store(done, std::memory_order_relaxed);
     }
-    void databaseSized(qint64 lineCount) override
+    void databaseSized(qint64 lineCount) override { m_lineCount.store(lineCount, std::memory_order_relaxed); }
+    void recordIndexed(qint64 k) override { m_record.store(k, std::memory_order_relaxed); }
+    bool cancelRequested() const override { return m_job.cancelRequested(); }
+
+    // On the dialog's thread.
+    void showOn(QProgressBar* databases, QProgressBar* records) const
     {
-        m_records->setMaximum(int(qMin<qint64>(lineCount, INT_MAX)));
+        if (!m_started.load(std::memory_order_acquire))
+            return;
+        databases->setRange(0, m_databaseCount.load(std::memory_order_relaxed));
+        databases->setValue(m_databasesDone.load(std::memory_order_relaxed));
+        // Until the first database is sized the bar keeps its range and goes back to the start.
+        if (const qint64 lines = m_lineCount.load(std::memory_order_relaxed); lines > 0)
+            records->setMaximum(int(qMin<qint64>(lines, INT_MAX)));
+        records->setValue(int(qMin<qint64>(m_record.load(std::memory_order_relaxed), INT_MAX)));
     }
-    void recordIndexed(qint64 k) override { m_records->setValue(int(qMin<qint64>(k, INT_MAX))); }
 
 private:
-    QWidget* m_dialog;
-    QProgressBar* m_databases;
-    QProgressBar* m_records;
+    const BackgroundJob& m_job;
+    std::atomic<bool> m_started{false};
+    std::atomic<int> m_databaseCount{0};
+    std::atomic<int> m_databasesDone{0};
+    std::atomic<qint64> m_lineCount{0};
+    std::atomic<qint64> m_record{0};
+};
+
+// A bar as it stood before a run, to put back when the run is stopped.
+struct BarState
+{
+    explicit BarState(const QProgressBar* bar)
+        : minimum(bar->minimum()), maximum(bar->maximum()), value(bar->value())
+    {
+    }
+    void restore(QProgressBar* bar) const
+    {
+        bar->setRange(minimum, maximum);
+        bar->setValue(value);
+    }
+    int minimum, maximum, value;
 };
 
 } // namespace
@@ -79,6 +104,8 @@ IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::cu
     setWindowTitle(QStringLiteral("Adatbázis indexelése"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
+    m_job = new BackgroundJob(this);
+    m_job->setStopControls({m_cancelButton});
 }
 
 void IndexDialog::buildControls()
@@ -199,19 +226,55 @@ void IndexDialog::setAllChecked(Qt::CheckState state)
     updateIndexButton();
 }
 
+void IndexDialog::reject()
+{
+    if (m_job->isRunning()) {
+        m_job->requestCancel();
+        return;
+    }
+    QDialog::reject();
+}
+
+// What the run reads stays as it is while it goes; "Mégsem" stays to stop it.
+void IndexDialog::setRunning(bool running)
+{
+    m_group->setEnabled(!running);
+    m_recordsPerFile->setEnabled(!running);
+    if (running)
+        m_indexButton->setEnabled(false);
+    else
+        updateIndexButton();
+}
+
 void IndexDialog::runIndexing()
 {
     const QStringList names = checkedNames();
-    if (names.isEmpty())
+    if (names.isEmpty() || m_job->isRunning())
         return;
     IndexBuilder builder(m_startDir);
     builder.setRecordsPerFile(m_recordsPerFile->currentData().toInt());
-    DialogProgress progress(this, m_databaseProgress, m_recordProgress);
+    RunProgress progress(*m_job);
     builder.setProgress(&progress);
+    const BarState databasesBefore(m_databaseProgress);
+    const BarState recordsBefore(m_recordProgress);
+    m_job->setRefresh([&] { progress.showOn(m_databaseProgress, m_recordProgress); });
+    setRunning(true);
+    bool cancelled = false;
     const bool completed = runGuarded(this, [&] {
-        const BusyCursor busy;
-        builder.build(names);
+        try {
+            m_job->run([&] { builder.build(names); });
+        } catch (const OperationCancelled&) {
+            cancelled = true;
+        }
     });
+    m_job->setRefresh({});
+    setRunning(false);
+    if (cancelled) {
+        // The builder put the earlier set back; the dialog goes back to where the run began.
+        databasesBefore.restore(m_databaseProgress);
+        recordsBefore.restore(m_recordProgress);
+        return;
+    }
     if (!completed)
         return;
     repaint();

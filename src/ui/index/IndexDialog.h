@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class BackgroundJob;
 class QComboBox;
 class QGroupBox;
 class QListWidget;
@@ -11,7 +12,8 @@ class QPushButton;
 // "Adatbázis indexelése": the user checks the databases of the working folder
 // and the chunk size, and the run writes the index file set. The main window
 // clears indexingFinished(), shows the dialog modally and follows up only when
-// a run completed.
+// a run completed. The run goes on a worker thread: the dialog keeps painting,
+// and "Mégsem", Esc or the close box stop it with the earlier set untouched.
 class IndexDialog final : public QDialog
 {
     Q_OBJECT
@@ -25,6 +27,10 @@ public:
     bool indexingFinished() const { return m_indexingFinished; }
     void setIndexingFinished(bool finished) { m_indexingFinished = finished; }
 
+public Q_SLOTS:
+    // While a run goes, stops it instead of closing the dialog.
+    void reject() override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -36,6 +42,7 @@ private:
     QStringList checkedNames() const;
     void setAllChecked(Qt::CheckState state);
     void runIndexing();
+    void setRunning(bool running);
 
     QString m_startDir;
     bool m_indexingFinished = false;
@@ -48,4 +55,5 @@ private:
     QProgressBar* m_recordProgress = nullptr;
     QPushButton* m_indexButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
+    BackgroundJob* m_job = nullptr;
 };

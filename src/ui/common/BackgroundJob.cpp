@@ -1,0 +1,199 @@
+#include "ui/common/BackgroundJob.h"
+
+#include "core/record/OperationCancelled.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QThread>
+#include <QTimer>
+#include <QWidget>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+// Often enough for a progress bar to look smooth, seldom enough to cost nothing.
+constexpr int kRefreshMs = 40;
+// Updates posted by the worker and not yet run by the window.
+constexpr int kPostSlots = 2;
+// How long the worker waits for a slot before it looks for a stop again.
+constexpr int kPostWaitMs = 20;
+
+std::function<void()>& checkpointHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+// What a user does to a window, as opposed to what the window does itself
+// (painting, timers, layout).
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent), m_postSlots(kPostSlots) {}
+
+BackgroundJob::~BackgroundJob() = default;
+
+void BackgroundJob::setStopControls(const QList<QWidget*>& controls)
+{
+    m_stopControls.clear();
+    for (QWidget* control : controls)
+        m_stopControls.append(control);
+}
+
+void BackgroundJob::setCheckpointHook(std::function<void()> hook)
+{
+    checkpointHook() = std::move(hook);
+}
+
+void BackgroundJob::requestCancel()
+{
+    if (m_running)
+        m_cancel.store(true);
+}
+
+bool BackgroundJob::cancelRequested() const
+{
+    if (const std::function<void()>& hook = checkpointHook())
+        hook();
+    return m_cancel.load();
+}
+
+void BackgroundJob::post(std::function<void()> update)
+{
+    while (!m_postSlots.tryAcquire(1, kPostWaitMs)) {
+        if (m_cancel.load())
+            throw OperationCancelled();
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, update = std::move(update)] {
+            update();
+            m_postSlots.release();
+        },
+        Qt::QueuedConnection);
+}
+
+void BackgroundJob::run(const std::function<void()>& work)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_cancel.store(false);
+    std::exception_ptr failure;
+    std::unique_ptr<QThread> worker(QThread::create([&work, &failure] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }));
+
+    QEventLoop loop;
+    connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    QTimer refresh;
+    refresh.setInterval(kRefreshMs);
+    connect(&refresh, &QTimer::timeout, this, [this] {
+        if (m_refresh)
+            m_refresh();
+    });
+    // Busy, yet the stop control still takes a click.
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    qApp->installEventFilter(this);
+    refresh.start();
+    worker->start();
+    loop.exec();
+
+    // The loop also ends when the program is asked to quit; the job must not
+    // outlive what it works on.
+    if (!worker->isFinished()) {
+        m_cancel.store(true);
+        worker->wait();
+    }
+    refresh.stop();
+    qApp->removeEventFilter(this);
+    QGuiApplication::restoreOverrideCursor();
+    // Updates the worker posted and the window has not run yet.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    m_running = false;
+    if (m_refresh)
+        m_refresh();
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+bool BackgroundJob::isStopControl(QObject* object) const
+{
+    for (; object; object = object->parent()) {
+        for (const QPointer<QWidget>& control : m_stopControls)
+            if (control.data() == object)
+                return true;
+    }
+    return false;
+}
+
+bool BackgroundJob::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Close && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow()) {
+        // Closing the window stops the job instead; the window stays.
+        requestCancel();
+        event->ignore();
+        return true;
+    }
+    if (!isUserInput(type))
+        return QObject::eventFilter(watched, event);
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        requestCancel();
+        return true;
+    }
+    if (isStopControl(watched))
+        return QObject::eventFilter(watched, event);
+    return true;
+}
+
+DisabledControls::DisabledControls(const QList<QWidget*>& controls)
+{
+    for (QWidget* control : controls) {
+        // Whether the control itself was switched off, not whether its window is.
+        m_controls.append({control, !control->testAttribute(Qt::WA_ForceDisabled)});
+        control->setEnabled(false);
+    }
+}
+
+void DisabledControls::restore()
+{
+    for (const auto& [control, enabled] : std::as_const(m_controls))
+        if (control)
+            control->setEnabled(enabled);
+    m_controls.clear();
+}
