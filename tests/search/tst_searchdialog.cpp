@@ -1,3 +1,4 @@
+#include "JobCheckpoints.h"
 #include "ScriptedDialogs.h"
 #include "SearchFixtures.h"
 #include "TestSupport.h"
@@ -520,6 +521,83 @@ private Q_SLOTS:
         QVERIFY(get<QPlainTextEdit>(dialog, QStringLiteral("Memo_talalat"))
                     ->toPlainText()
                     .contains(QStringLiteral(" 620 rekord")));
+    }
+
+    // A search stopped after its first chunk file's hits have streamed into
+    // the list puts back what the page and the dialog showed before it.
+    void stoppedSearchLeavesThePageAndTheDialogAsBefore()
+    {
+        TempWorkDir dir;
+        for (int chunk = 1; chunk <= 3; ++chunk) {
+            QStringList lines;
+            for (int i = 1; i <= 3; ++i) {
+                Rec r;
+                r.name = QStringLiteral("Ka%1").arg(chunk * 100 + i, 6, 10, QLatin1Char('0')) +
+                         QStringLiteral("00");
+                r.title = chunk == 1 && i == 1 ? QStringLiteral("Más") : QStringLiteral("Kovács élete");
+                lines.append(r.line());
+            }
+            writeChunk(dir.path(), QStringLiteral("adatb%1.ztf").arg(chunk), lines);
+        }
+        writeRoles(dir.path());
+        ScriptedDialogs dialogs;
+        HitsPage page;
+        SearchDialog dialog;
+        dialog.setStartDir(dir.path());
+        dialog.setHitsPage(&page);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* hits = get<QListView>(page, QStringLiteral("lb_talalat"));
+        auto* text = get<QTextEdit>(page, QStringLiteral("re_tal"));
+        auto* exportButton = get<QPushButton>(page, QStringLiteral("hitsExportButton"));
+        auto* term = get<QLineEdit>(dialog, QStringLiteral("edit_1"));
+        auto* memo = get<QPlainTextEdit>(dialog, QStringLiteral("Memo_talalat"));
+        auto* progress = get<QProgressBar>(dialog, QStringLiteral("csikkeres"));
+        auto* search = get<QPushButton>(dialog, QStringLiteral("gomb_keres"));
+        auto* cancel = get<QPushButton>(dialog, QStringLiteral("gomb_megsem"));
+        type(term, QStringLiteral("Más"));
+        click(search);
+        QCOMPARE(hits->model()->rowCount(), 1);
+        QCOMPARE(memo->toPlainText(), kOneHit);
+        const QString textBefore = text->toHtml();
+        const int progressBefore = progress->value();
+
+        term->clear();
+        type(term, QStringLiteral("Kovács"));
+        int streamed = 0;
+        QList<bool> enabledWhileRunning; // term, search, Találatok, Mégsem
+        {
+            const JobCheckpoints checks(&dialog, [&](int) {
+                if (streamed > 0 || hits->model()->rowCount() == 0 ||
+                    hits->model()->index(0, 0).data() == QStringLiteral("Ka00010100"))
+                    return;
+                streamed = hits->model()->rowCount();
+                enabledWhileRunning = {
+                    term->isEnabled(), search->isEnabled(),
+                    get<QPushButton>(dialog, QStringLiteral("gomb_talalatok"))->isEnabled(),
+                    cancel->isEnabled()};
+                click(cancel);
+            });
+            click(search);
+        }
+        QCOMPARE(streamed, 2); // the first chunk file's hits, before the second was searched
+        QCOMPARE(enabledWhileRunning, (QList<bool>{false, false, false, true}));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(hits->model()->rowCount(), 1);
+        QCOMPARE(hits->model()->index(0, 0).data().toString(), QStringLiteral("Ka00010100"));
+        QCOMPARE(text->toHtml(), textBefore);
+        QCOMPARE(memo->toPlainText(), kOneHit);
+        QCOMPARE(progress->value(), progressBefore);
+        QVERIFY(exportButton->isEnabled());
+        QVERIFY(term->isEnabled() && search->isEnabled() && cancel->isEnabled());
+        QVERIFY(get<QPushButton>(dialog, QStringLiteral("gomb_talalatok"))->isEnabled());
+
+        // Run through, the same search lists every hit in order.
+        click(search);
+        QCOMPARE(hits->model()->rowCount(), 8);
+        QCOMPARE(hits->model()->index(7, 0).data().toString(), QStringLiteral("Ka00030300"));
+        QVERIFY(memo->toPlainText().contains(QStringLiteral(" 8 rekord")));
     }
 };
 

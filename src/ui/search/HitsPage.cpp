@@ -14,6 +14,7 @@
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -143,6 +144,47 @@ void HitsPage::exportHits()
         engine.run(m_lastSearch->startDir, sink);
         file.commit();
     });
+}
+
+void HitsPage::beginSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,
+                           const QString& startDir)
+{
+    endSearch(true);
+    Earlier earlier;
+    std::swap(earlier.names, m_names);
+    std::swap(earlier.chunkNumbers, m_chunkNumbers);
+    m_model->reset();
+    // The earlier text is kept whole by taking its document away from the view.
+    earlier.text = m_text->document();
+    earlier.text->setParent(this);
+    auto* fresh = new QTextDocument(m_text);
+    fresh->setDefaultFont(earlier.text->defaultFont());
+    fresh->setUndoRedoEnabled(false);
+    m_text->setDocument(fresh);
+    earlier.lastSearch = m_lastSearch;
+    earlier.exportEnabled = m_exportButton->isEnabled();
+    m_earlier = std::move(earlier);
+    setLastSearch(criteria, roles, startDir);
+}
+
+void HitsPage::endSearch(bool keep)
+{
+    if (!m_earlier)
+        return;
+    Earlier earlier = std::move(*m_earlier);
+    m_earlier.reset();
+    if (keep) {
+        delete earlier.text;
+        return;
+    }
+    std::swap(earlier.names, m_names);
+    std::swap(earlier.chunkNumbers, m_chunkNumbers);
+    m_model->reset();
+    // The view deletes the search's document, its own child, and shows the earlier one again.
+    m_text->setDocument(earlier.text);
+    earlier.text->setParent(m_text);
+    m_lastSearch = earlier.lastSearch;
+    m_exportButton->setEnabled(earlier.exportEnabled);
 }
 
 void HitsPage::clearHitList()

@@ -11,6 +11,7 @@
 class NameListModel;
 class QPushButton;
 class QListView;
+class QTextDocument;
 class QTextEdit;
 
 // "Találatok": the names of the records the last composite search found, and
@@ -33,6 +34,14 @@ public:
     void appendEntry(const QList<HitRun>& entry);
 
     const ByteStringList& hitNames() const { return m_names; }
+
+    // A search is about to fill the page: what it shows now is put aside,
+    // the page is emptied and remembers this search for the export.
+    void beginSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles, const QString& startDir);
+    // The search ended: `keep` leaves what it delivered (it completed, or
+    // failed with the hits found so far), otherwise the page shows again
+    // what it showed before, as if the search had never run.
+    void endSearch(bool keep);
 
     // What the last search looked for and where, so that all its hits can be
     // exported (the list shows them all, the text only the first 499).
@@ -62,4 +71,15 @@ private:
     bool m_pressedCurrent = false; // the last press was on the current hit
     QPushButton* m_exportButton = nullptr;
     std::optional<LastSearch> m_lastSearch;
+
+    // What the page showed before the search that is running.
+    struct Earlier
+    {
+        ByteStringList names;
+        std::vector<int> chunkNumbers;
+        QTextDocument* text = nullptr; // owned by the page meanwhile
+        std::optional<LastSearch> lastSearch;
+        bool exportEnabled = false;
+    };
+    std::optional<Earlier> m_earlier;
 };

@@ -1,12 +1,13 @@
 #include "ui/search/SearchDialog.h"
 
 #include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/HitEntry.h"
 #include "core/search/SearchEngine.h"
-#include "ui/common/BusyCursor.h"
+#include "ui/common/BackgroundJob.h"
 #include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/common/WindowPlacement.h"
@@ -23,13 +24,16 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QStringListModel>
 
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
 
 namespace {
 
@@ -123,13 +127,27 @@ QString str(const char16_t* text)
     return QString::fromUtf16(text);
 }
 
-// Delivers the hits into the main window's page as they come, and keeps the
-// progress bar moving; nothing else is processed while the search runs.
-class DialogSink final : public SearchSink
+// Batches are handed to the window at most this big, so that taking one in
+// is a short step for it: the text entries cost far more than the names.
+constexpr qsizetype kBatchNames = 4096;
+constexpr qsizetype kBatchEntries = 32;
+
+// What the search found since the last batch.
+struct HitBatch
+{
+    ByteStringList names;
+    std::vector<int> chunkNumbers;
+    QList<QList<HitRun>> entries;
+};
+
+// Runs on the worker: gathers the hits as the search delivers them and hands
+// them to the page in batches, in hit order, so the list fills while the
+// search goes; keeps where the scan is for the dialog's progress bar.
+class StreamingSink final : public SearchSink
 {
 public:
-    DialogSink(HitsPage* page, QStringList roleNames, QProgressBar* progress)
-        : m_page(page), m_roleNames(std::move(roleNames)), m_progress(progress)
+    StreamingSink(BackgroundJob& job, HitsPage* page, QStringList roleNames)
+        : m_job(job), m_page(page), m_roleNames(std::move(roleNames))
     {
     }
 
@@ -137,33 +155,84 @@ public:
     {
         if (!m_page)
             return;
-        m_page->appendHit(recordName, m_chunkNumber);
+        m_batch->names.append(recordName);
+        m_batch->chunkNumbers.push_back(m_chunkNumber);
         if (record)
-            m_page->appendEntry(HitEntry::build(*record, m_roleNames));
+            m_batch->entries.append(HitEntry::build(*record, m_roleNames));
+        if (m_batch->names.size() >= kBatchNames || m_batch->entries.size() >= kBatchEntries)
+            flush();
     }
 
     void chunkStarted(int chunkNumber) override { m_chunkNumber = chunkNumber; }
-
-    void chunkFinished() override
-    {
-        if (m_page)
-            m_page->showAppendedHits();
-    }
+    void chunkFinished() override { flush(); }
 
     void progress(qint64 done, qint64 total) override
     {
+        m_total.store(total, std::memory_order_relaxed);
+        m_done.store(done, std::memory_order_relaxed);
+    }
+
+    bool cancelRequested() const override { return m_job.cancelRequested(); }
+
+    // On the dialog's thread.
+    void showProgressOn(QProgressBar* bar) const
+    {
+        const qint64 total = m_total.load(std::memory_order_relaxed);
+        if (total <= 0)
+            return;
         // Very large chunks are scaled down to the bar's integer range.
         const qint64 scale = total > kMaxProgress ? total / kMaxProgress + 1 : 1;
-        m_progress->setMaximum(int(qMax<qint64>(1, total / scale)));
-        m_progress->setValue(int(done / scale));
-        m_progress->repaint();
+        bar->setMaximum(int(qMax<qint64>(1, total / scale)));
+        bar->setValue(int(qMin(m_done.load(std::memory_order_relaxed), total) / scale));
     }
 
 private:
-    int m_chunkNumber = -1;
-    HitsPage* m_page;
+    void flush()
+    {
+        if (m_batch->names.isEmpty())
+            return;
+        m_job.post([page = m_page, batch = std::move(m_batch)] {
+            if (!page)
+                return;
+            for (qsizetype i = 0; i < batch->names.size(); ++i)
+                page->appendHit(batch->names.at(i), batch->chunkNumbers[size_t(i)]);
+            for (const QList<HitRun>& entry : std::as_const(batch->entries))
+                page->appendEntry(entry);
+            page->showAppendedHits();
+        });
+        m_batch = std::make_shared<HitBatch>();
+    }
+
+    BackgroundJob& m_job;
+    QPointer<HitsPage> m_page;
     QStringList m_roleNames;
-    QProgressBar* m_progress;
+    int m_chunkNumber = -1;
+    std::shared_ptr<HitBatch> m_batch = std::make_shared<HitBatch>();
+    std::atomic<qint64> m_done{0};
+    std::atomic<qint64> m_total{0};
+};
+
+// The message area and the progress bar as a search found them, to put back
+// when it is stopped.
+struct OutcomeState
+{
+    OutcomeState(const QPlainTextEdit* outcome, const QProgressBar* progress)
+        : text(outcome->toPlainText()), palette(outcome->palette()), progressMaximum(progress->maximum()),
+          progressValue(progress->value())
+    {
+    }
+    void restore(QPlainTextEdit* outcome, QProgressBar* progress) const
+    {
+        outcome->setPlainText(text);
+        outcome->setPalette(palette);
+        progress->setMaximum(progressMaximum);
+        progress->setValue(progressValue);
+    }
+
+    QString text;
+    QPalette palette;
+    int progressMaximum;
+    int progressValue;
 };
 
 } // namespace
@@ -183,6 +252,8 @@ SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
     buildRestrictions();
     buildResultArea();
     resetControls();
+    m_job = new BackgroundJob(this);
+    m_job->setStopControls({m_cancelButton});
 }
 
 void SearchDialog::buildSearchGroups()
@@ -214,6 +285,7 @@ void SearchDialog::buildSearchGroups()
     m_foldedCheck = named(new QCheckBox(QStringLiteral("ékezet és kis/nagybetű nélkül"), matchBox),
                           ObjectName::FoldedCheck);
     m_foldedCheck->setGeometry(10, 18 + kRadioRowHeight, 168, 20);
+    m_criteriaBoxes = {modeBox, matchBox};
     m_foldedCheck->setToolTip(QStringLiteral("A kifejezések és a szűkítések szövege a kis- és nagybetűktől "
                                              "és az ékezetektől függetlenül illeszkedik (Sandor = Sándor)."));
 
@@ -250,6 +322,7 @@ void SearchDialog::buildSearchGroups()
     m_andButton->setGeometry(204, 130, 50, 20);
     m_orButton = named(new QRadioButton(QStringLiteral("vagy"), m_severalTermsBox), ObjectName::OrButton);
     m_orButton->setGeometry(258, 130, 60, 20);
+    m_criteriaBoxes += {m_oneTermBox, m_severalTermsBox};
     connect(m_newTermEdit, &QLineEdit::textChanged, this, &SearchDialog::updateAddButton);
     connect(m_addTermButton, &QPushButton::clicked, this, &SearchDialog::addTerm);
     connect(m_termList, &QListWidget::itemSelectionChanged, this, &SearchDialog::updateRemoveButton);
@@ -260,6 +333,7 @@ void SearchDialog::buildTermFields()
 {
     auto* box = named(new QGroupBox(QStringLiteral(" Miben keressen "), this), ObjectName::TermFieldBox);
     box->setGeometry(8, 302, 369, 104);
+    m_criteriaBoxes.append(box);
     for (int i = 0; i < SearchCriteria::TermFieldCount; ++i) {
         auto* check = named(new QCheckBox(str(kTermFieldCaptions[i]), box), ObjectName::TermFields[i]);
         check->setGeometry(10 + (i / kTermFieldsPerColumn) * kTermFieldColumnWidth,
@@ -273,6 +347,7 @@ void SearchDialog::buildRestrictions()
 {
     auto* box = named(new QGroupBox(QStringLiteral(" Keresés szűkítése "), this), ObjectName::RestrictionBox);
     box->setGeometry(385, 8, 372, 252);
+    m_criteriaBoxes.append(box);
     for (int i = 0; i < RestrictionCheckCount; ++i) {
         const QString caption =
             i == TranslationCheck ? str(kTranslationCaption) : str(kRestrictions[i].caption);
@@ -536,32 +611,63 @@ SearchCriteria SearchDialog::criteria() const
     return c;
 }
 
-void SearchDialog::runSearch()
+void SearchDialog::reject()
 {
-    if (m_hitsPage)
-        m_hitsPage->clearHitList();
-    runGuarded(this, [this] { searchIntoHitsPage(); });
+    if (m_job->isRunning()) {
+        m_job->requestCancel();
+        return;
+    }
+    QDialog::reject();
 }
 
-void SearchDialog::searchIntoHitsPage()
+// Everything the search reads or that would start another action; "Mégsem"
+// stays to stop it.
+QList<QWidget*> SearchDialog::searchedControls() const
 {
-    if (m_hitsPage)
-        m_hitsPage->clearResultsText();
+    return m_criteriaBoxes + QList<QWidget*>{m_resetButton, m_hitsButton, m_searchButton};
+}
+
+void SearchDialog::runSearch()
+{
+    if (m_job->isRunning())
+        return;
+    const SearchCriteria searched = criteria();
     QStringList roleNames;
     for (const QByteArray& role : std::as_const(m_roles))
         roleNames.append(Win1250::toUnicode(role));
-    SearchEngine engine(criteria(), m_roles);
-    DialogSink sink(m_hitsPage, roleNames, m_progress);
+    const SearchEngine engine(searched, m_roles);
+    StreamingSink sink(*m_job, m_hitsPage, roleNames);
+    const OutcomeState before(m_outcome, m_progress);
     if (m_hitsPage)
-        m_hitsPage->setLastSearch(criteria(), m_roles, m_startDir);
+        m_hitsPage->beginSearch(searched, m_roles, m_startDir);
 
-    const BusyCursor busy;
-    // The hits found before a failure stay listed.
-    const auto finish = qScopeGuard([this] {
-        if (m_hitsPage)
-            m_hitsPage->showAppendedHits();
-    });
-    const qint64 hits = engine.run(m_startDir, sink);
+    qint64 hits = 0;
+    bool cancelled = false;
+    std::exception_ptr failure;
+    {
+        const DisabledControls busy(searchedControls());
+        m_job->setRefresh([&] { sink.showProgressOn(m_progress); });
+        try {
+            m_job->run([&] { hits = engine.run(m_startDir, sink); });
+        } catch (const OperationCancelled&) {
+            cancelled = true;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        m_job->setRefresh({});
+    }
+    // A failure keeps the hits found before it; a stop puts back what the
+    // page and the dialog showed before the search.
+    if (m_hitsPage)
+        m_hitsPage->endSearch(!cancelled);
+    if (cancelled) {
+        before.restore(m_outcome, m_progress);
+        return;
+    }
+    if (failure) {
+        runGuarded(this, [&] { std::rethrow_exception(failure); });
+        return;
+    }
     showOutcome(hits);
 }
 

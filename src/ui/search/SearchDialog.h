@@ -8,6 +8,7 @@
 
 #include <array>
 
+class BackgroundJob;
 class HitsPage;
 class QAbstractButton;
 class QButtonGroup;
@@ -25,7 +26,9 @@ class QStringListModel;
 
 // "Összetett keresés": the composite search over the index file set. Its
 // controls hold the criteria, which survive closing and reopening until
-// "Alaphelyzet".
+// "Alaphelyzet". The search runs on a worker thread and its hits stream into
+// the hits page; "Mégsem", Esc or the close box stop it, and a stopped search
+// leaves the page and the dialog as they were before it.
 class SearchDialog final : public QDialog
 {
     Q_OBJECT
@@ -44,6 +47,10 @@ public:
 Q_SIGNALS:
     // "Találatok": the main window switches to its hits page.
     void showHitsRequested();
+
+public Q_SLOTS:
+    // While a search runs, stops it instead of closing the dialog.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -73,7 +80,7 @@ private:
     void showHits();
     void resetByUser();
     void updateSearchButton();
-    void searchIntoHitsPage();
+    QList<QWidget*> searchedControls() const;
     void showOutcome(qint64 hits);
     SearchCriteria::Mode mode() const;
 
@@ -111,4 +118,6 @@ private:
     QPushButton* m_hitsButton = nullptr;
     QPushButton* m_searchButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
+    QList<QWidget*> m_criteriaBoxes; // the groups whose controls hold the criteria
+    BackgroundJob* m_job = nullptr;
 };
