@@ -1,4 +1,5 @@
 #include "ConvertFixtures.h"
+#include "JobCheckpoints.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
@@ -97,6 +98,7 @@ private slots:
     void replacingAFileIsAskedAboutTheNameWritten();
     void statusTellsWhatWasLeftOut_data();
     void statusTellsWhatWasLeftOut();
+    void stoppedStepsChangeNothing();
 };
 
 void TestConversionPage::controlsAsBuilt()
@@ -424,6 +426,89 @@ void TestConversionPage::statusTellsWhatWasLeftOut()
     ui.step(2);
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(shown->text(), QStringLiteral("A konvertálás hiba miatt megszakadt; 0 rekord készült el."));
+}
+
+// A Director export of `count` records, 16 lines each.
+QStringList directorExport(int count)
+{
+    QStringList lines;
+    for (int k = 1; k <= count; ++k) {
+        QStringList block(16);
+        block[0] = QStringLiteral("konyv");
+        block[1] = QStringLiteral("Kovács Ödön");
+        block[2] = QStringLiteral("Cím %1").arg(k);
+        block[12] = QString::number(k);
+        lines += block;
+    }
+    return lines;
+}
+
+// Stopped while it runs, step 2 leaves the earlier result and the page as
+// they were, and step 3 leaves the file it would have replaced untouched.
+void TestConversionPage::stoppedStepsChangeNothing()
+{
+    TempWorkDir dir;
+    ScriptedDialogs dialogs;
+    PageDriver ui;
+    auto* stop = ui.control<QPushButton>("gkonv_megsem");
+    QVERIFY(stop->isHidden());
+    ui.chooseKind(Zdb);
+    dialogs.openFileAnswers.enqueue(testDataPath(QStringLiteral("convert/minta.zdb")));
+    ui.step(1);
+    ui.step(2);
+    const QString resultBefore = ui.text("re104");
+    QCOMPARE(resultBefore, sampleZdbLines().join(u'\n'));
+
+    TextFile::writeUnicode(dir.file(QStringLiteral("nagy.txt")), directorExport(1000));
+    ui.chooseKind(Director);
+    ui.chooseVolume(0);
+    dialogs.openFileAnswers.enqueue(dir.file(QStringLiteral("nagy.txt")));
+    ui.step(1);
+    const States statesBefore = ui.states();
+    const QString statusBefore = ui.control<QLabel>("konv_allapot")->text();
+    QList<bool> whileRunning; // stop shown, steps 1-3, kind group
+    {
+        // The first check comes before any line is built, the second after some were.
+        const JobCheckpoints checks(&ui.page, [&](int check) {
+            if (check != 2)
+                return;
+            whileRunning = {stop->isVisible(), ui.enabled("gkonv1"), ui.enabled("gkonv2"),
+                            ui.enabled("gkonv3"), ui.enabled("rg_konvtipus")};
+            ui.click(stop);
+        });
+        ui.step(2);
+        QCOMPARE(checks.count(), 2);
+    }
+    QCOMPARE(whileRunning, (QList<bool>{true, false, false, false, false}));
+    QVERIFY(stop->isHidden());
+    QCOMPARE(ui.text("re104"), resultBefore);
+    QCOMPARE(ui.page.resultLines(), sampleZdbLines());
+    QCOMPARE(ui.control<QLabel>("konv_allapot")->text(), statusBefore);
+    QCOMPARE(ui.states(), statesBefore);
+    QCOMPARE(dialogs.messages, QStringList());
+
+    const QByteArray earlier = unicodeFileBytes({QStringLiteral("Ka00000100**korábbi rekord")});
+    dir.writeBytes(QStringLiteral("eredmeny.rtf"), earlier);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    dialogs.yesNoAnswers.enqueue(true);
+    dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("eredmeny")));
+    {
+        const JobCheckpoints checks(&ui.page, [&](int) { ui.click(stop); });
+        ui.step(3);
+        QCOMPARE(checks.count(), 1);
+    }
+    QCOMPARE(dir.readBytes(QStringLiteral("eredmeny.rtf")), earlier);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+    QCOMPARE(dialogs.messages, QStringList());
+
+    // Let through, both steps do their whole work.
+    ui.step(2);
+    QCOMPARE(ui.page.resultLines().size(), 1000);
+    dialogs.yesNoAnswers.enqueue(true);
+    dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("eredmeny")));
+    ui.step(3);
+    QCOMPARE(dir.readBytes(QStringLiteral("eredmeny.rtf")), unicodeFileBytes(ui.page.resultLines()));
+    QCOMPARE(dialogs.messages, QStringList());
 }
 
 QTEST_MAIN(TestConversionPage)

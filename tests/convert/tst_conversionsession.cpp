@@ -3,6 +3,7 @@
 
 #include "core/convert/ConversionSession.h"
 #include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 
 #include <QtTest>
@@ -15,6 +16,19 @@ QStringList convertAll(const ConversionSession& session)
     session.convert([&](const QString& line) { lines.append(line); });
     return lines;
 }
+
+// Answers "stop" from the given check on (counting from 1).
+class StopAt final : public ConversionProgress
+{
+public:
+    explicit StopAt(int check) : m_check(check) {}
+    bool cancelRequested() const override { return ++m_asked >= m_check; }
+    int asked() const { return m_asked; }
+
+private:
+    const int m_check;
+    mutable int m_asked = 0;
+};
 
 } // namespace
 
@@ -39,6 +53,9 @@ private slots:
     void linesAfterTheLastDirectorRecordAreCounted_data();
     void linesAfterTheLastDirectorRecordAreCounted();
     void existingFilesAreToldApart();
+    void cancelStopsTheConversion_data();
+    void cancelStopsTheConversion();
+    void cancelledSaveWritesNothing();
 
 private:
     TempWorkDir m_dir;
@@ -269,6 +286,63 @@ void TestConversionSession::existingFilesAreToldApart()
     QVERIFY(!ConversionSession::replacesExistingFile(m_dir.file(QStringLiteral("nincs.rtf"))));
     // A folder is not replaced: writing there fails with its own message.
     QVERIFY(!ConversionSession::replacesExistingFile(m_dir.file(QStringLiteral("mappa.rtf"))));
+}
+
+void TestConversionSession::cancelStopsTheConversion_data()
+{
+    QTest::addColumn<int>("check");
+    QTest::addColumn<int>("linesHandedOn");
+    QTest::newRow("before the first line") << 1 << 0;
+    QTest::newRow("after 256 lines") << 2 << 255;
+    QTest::newRow("after 512 lines") << 3 << 511;
+    QTest::newRow("after the last line") << 4 << 600;
+    QTest::newRow("never") << 5 << 600;
+}
+
+// Asked before the first line, every 256 lines and after the last one.
+void TestConversionSession::cancelStopsTheConversion()
+{
+    QFETCH(int, check);
+    QFETCH(int, linesHandedOn);
+    QStringList source;
+    for (int k = 1; k <= 600; ++k) {
+        QStringList block(16);
+        block[0] = QStringLiteral("konyv");
+        block[12] = QString::number(k);
+        source += block;
+    }
+    TextFile::writeUnicode(m_dir.file(QStringLiteral("sok.txt")), source);
+    ConversionSession session;
+    session.setKind(SourceKind::Director);
+    session.setVolume(0);
+    session.openSource(m_dir.file(QStringLiteral("sok.txt")));
+    const StopAt progress(check);
+    QStringList lines;
+    bool cancelled = false;
+    try {
+        session.convert([&](const QString& line) { lines.append(line); }, &progress);
+    } catch (const OperationCancelled&) {
+        cancelled = true;
+    }
+    QCOMPARE(cancelled, check <= 4);
+    QCOMPARE(lines.size(), linesHandedOn);
+    QCOMPARE(progress.asked(), qMin(check, 4));
+    QCOMPARE(convertAll(session).size(), 600);
+}
+
+void TestConversionSession::cancelledSaveWritesNothing()
+{
+    const QByteArray earlier = unicodeFileBytes({QStringLiteral("Ka00000100**korábbi")});
+    m_dir.writeBytes(QStringLiteral("cel.rtf"), earlier);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const int check : {1, 2}) {
+        const StopAt progress(check);
+        QVERIFY_THROWS_EXCEPTION(
+            OperationCancelled, ConversionSession::saveResult(m_dir.file(QStringLiteral("cel")),
+                                                              {QStringLiteral("Ka00000200**új")}, &progress));
+        QCOMPARE(m_dir.readBytes(QStringLiteral("cel.rtf")), earlier);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestConversionSession)

@@ -1,8 +1,22 @@
 #include "core/convert/ConversionSession.h"
 
+#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 
 #include <QFileInfo>
+
+namespace {
+
+// Asking for every line would cost a virtual call a line for nothing.
+constexpr qint64 kLinesBetweenChecks = 256;
+
+void throwIfCancelled(const ConversionProgress* progress)
+{
+    if (progress && progress->cancelRequested())
+        throw OperationCancelled();
+}
+
+} // namespace
 
 void ConversionSession::openSource(const QString& path)
 {
@@ -17,10 +31,25 @@ void ConversionSession::openSource(const QString& path)
     m_sourceLines = source ? source->readLines(path) : TextFile::readUnicode(path);
 }
 
-void ConversionSession::convert(const RecordLineSink& sink) const
+void ConversionSession::convert(const RecordLineSink& sink, const ConversionProgress* progress) const
 {
-    if (const SourceFormat* source = format())
+    const SourceFormat* source = format();
+    if (!source)
+        return;
+    throwIfCancelled(progress);
+    if (!progress) {
         source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, sink);
+        return;
+    }
+    qint64 built = 0;
+    source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, [&](const QString& line) {
+        if (++built % kLinesBetweenChecks == 0)
+            throwIfCancelled(progress);
+        sink(line);
+    });
+    // A stop asked during the last stretch still counts: the caller has not
+    // yet been told that the step is done.
+    throwIfCancelled(progress);
 }
 
 QStringList ConversionSession::leftOutNotes() const
@@ -41,9 +70,14 @@ bool ConversionSession::replacesExistingFile(const QString& fileName)
     return file.exists() && !file.isDir();
 }
 
-QString ConversionSession::saveResult(const QString& chosen, const QStringList& lines)
+QString ConversionSession::saveResult(const QString& chosen, const QStringList& lines,
+                                      const ConversionProgress* progress)
 {
     const QString name = resultFileName(chosen);
-    TextFile::writeUnicode(name, lines);
+    throwIfCancelled(progress);
+    const QByteArray bytes = TextFile::encodeUnicode(lines);
+    // The last moment to stop: the write replaces the file atomically, whole or not at all.
+    throwIfCancelled(progress);
+    TextFile::writeBytes(name, bytes);
     return name;
 }

@@ -6,6 +6,17 @@
 #include <QString>
 #include <QStringList>
 
+// What a conversion step asks now and then while it works, from the thread
+// running it: true ends the step with OperationCancelled, before it has
+// handed on another line or written anything. May be asked from another
+// thread than the one a cancel comes from, so it must only read an atomic flag.
+class ConversionProgress
+{
+public:
+    virtual ~ConversionProgress() = default;
+    virtual bool cancelRequested() const { return false; }
+};
+
 // The state of a conversion and its three steps, shared by the conversion
 // page and the command line so both write the same bytes: the kind of
 // source, the chosen volume, the source path, the open dBase table and the
@@ -35,7 +46,9 @@ public:
     void openSource(const QString& path);
 
     // Step 2: builds the record lines of the current kind; nothing for none.
-    void convert(const RecordLineSink& sink) const;
+    // A cancel ends it with OperationCancelled; lines handed on before stay
+    // handed on, so a caller that wants all or nothing collects them aside.
+    void convert(const RecordLineSink& sink, const ConversionProgress* progress = nullptr) const;
     // What step 2 passes over in the current source by design (the first
     // dBase row, the lines after the last whole Director record), as
     // Hungarian sentences for the page and the command line.
@@ -50,7 +63,9 @@ public:
     // folder of that name is not replaced but fails the write, so it is no
     // reason to ask.
     static bool replacesExistingFile(const QString& fileName);
-    static QString saveResult(const QString& chosen, const QStringList& lines);
+    // A cancel ends it with OperationCancelled and the file as it was.
+    static QString saveResult(const QString& chosen, const QStringList& lines,
+                              const ConversionProgress* progress = nullptr);
 
 private:
     SourceKind m_kind = SourceKind::None;

@@ -1,6 +1,8 @@
 #include "ui/convert/ConversionPage.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/OperationCancelled.h"
+#include "ui/common/BackgroundJob.h"
 #include "ui/common/BusyCursor.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/LinePane.h"
@@ -16,6 +18,8 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include <exception>
+
 namespace {
 
 // The names the tests and users' scripts find the controls by.
@@ -28,6 +32,7 @@ constexpr auto OpenButton = "gkonv1";
 constexpr auto ConvertButton = "gkonv2";
 constexpr auto SaveButton = "gkonv3";
 constexpr auto Status = "konv_allapot";
+constexpr auto StopButton = "gkonv_megsem";
 constexpr auto PanesPanel = "Panel6";
 constexpr auto SourcePane = "re103";
 constexpr auto ResultPane = "re104";
@@ -84,12 +89,25 @@ LinePane* textPane(const char* name, QWidget* parent)
     return pane;
 }
 
+// The worker asks the page's job whether to stop.
+class StepProgress final : public ConversionProgress
+{
+public:
+    explicit StepProgress(const BackgroundJob& job) : m_job(job) {}
+    bool cancelRequested() const override { return m_job.cancelRequested(); }
+
+private:
+    const BackgroundJob& m_job;
+};
+
 } // namespace
 
 ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(ObjectName::Page);
     buildControls();
+    m_job = new BackgroundJob(this);
+    m_job->setStopControls({m_stopButton});
 }
 
 ConversionPage::~ConversionPage() = default;
@@ -126,6 +144,12 @@ void ConversionPage::buildControls()
         control->setFixedWidth(kControlWidth);
         column->addWidget(control);
     }
+    m_stopButton = new QPushButton(QStringLiteral("Mégsem"), stepsPanel);
+    m_stopButton->setObjectName(ObjectName::StopButton);
+    m_stopButton->setFixedWidth(kControlWidth);
+    m_stopButton->setToolTip(QStringLiteral("A konvertálás vagy a mentés leállítása; semmi sem változik"));
+    m_stopButton->hide();
+    column->addWidget(m_stopButton);
     m_status = new QLabel(stepsPanel);
     m_status->setObjectName(ObjectName::Status);
     m_status->setFixedWidth(kControlWidth);
@@ -155,6 +179,7 @@ void ConversionPage::buildControls()
     connect(m_openButton, &QPushButton::clicked, this, &ConversionPage::openSource);
     connect(m_convertButton, &QPushButton::clicked, this, &ConversionPage::convert);
     connect(m_saveButton, &QPushButton::clicked, this, &ConversionPage::saveResult);
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_job->requestCancel(); });
 }
 
 void ConversionPage::resetForMenuEntry()
@@ -198,26 +223,60 @@ void ConversionPage::openSource()
         showSourceLines();
 }
 
+// While a step runs its controls rest and "Mégsem" stands beside them; the
+// rest of the window takes no input meanwhile.
+bool ConversionPage::runStep(const std::function<void()>& work, const std::function<void()>& onFailure)
+{
+    if (m_job->isRunning())
+        return false;
+    std::exception_ptr failure;
+    bool cancelled = false;
+    {
+        const DisabledControls busy(
+            {m_kindGroup, m_volumeGroup, m_openButton, m_convertButton, m_saveButton});
+        m_stopButton->show();
+        try {
+            m_job->run(work);
+        } catch (const OperationCancelled&) {
+            cancelled = true;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        m_stopButton->hide();
+    }
+    if (failure) {
+        if (onFailure)
+            onFailure();
+        runGuarded(this, [&] { std::rethrow_exception(failure); });
+    }
+    return !cancelled && !failure;
+}
+
+// Built aside and taken over only when the step ends: a stopped conversion
+// leaves the result and the page as they were.
 void ConversionPage::convert()
 {
-    m_saveButton->setEnabled(true);
-    m_resultPane->setEnabled(true);
-    m_resultPane->clear(); // first, so the list below is not shared while it grows
-    m_resultLines.clear();
     m_session.setVolume(m_volumeItems->checkedId());
-    runGuarded(this, [&] {
-        const BusyCursor busy;
-        try {
-            m_session.convert([this](const QString& line) { m_resultLines.append(line); });
-        } catch (...) {
-            // The lines built before the error stay, and are shown before the message.
-            showResultLines();
-            reportConversion(false);
-            throw;
-        }
+    QStringList lines;
+    const StepProgress progress(*m_job);
+    const auto takeLines = [&] {
+        m_saveButton->setEnabled(true);
+        m_resultPane->setEnabled(true);
+        m_resultPane->clear(); // first, so the list below is not shared while it is replaced
+        m_resultLines = std::move(lines);
         showResultLines();
-        reportConversion(true);
-    });
+    };
+    const bool finished =
+        runStep([&] { m_session.convert([&lines](const QString& line) { lines.append(line); }, &progress); },
+                // The lines built before the error stay, and are shown before the message.
+                [&] {
+                    takeLines();
+                    reportConversion(false);
+                });
+    if (!finished)
+        return;
+    takeLines();
+    reportConversion(true);
 }
 
 void ConversionPage::saveResult()
@@ -229,10 +288,11 @@ void ConversionPage::saveResult()
     const QString fileName = ConversionSession::resultFileName(chosen);
     if (!mayWrite(fileName))
         return;
-    runGuarded(this, [&] {
-        const BusyCursor busy;
-        m_lastResultPath = ConversionSession::saveResult(fileName, m_resultLines);
-    });
+    const QStringList lines = m_resultLines;
+    const StepProgress progress(*m_job);
+    QString written;
+    if (runStep([&] { written = ConversionSession::saveResult(fileName, lines, &progress); }))
+        m_lastResultPath = written;
 }
 
 // The dialog is pre-filled with the source's name and ".rtf", often the name

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
+class BackgroundJob;
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -13,7 +16,9 @@ class QPushButton;
 
 // The page "Konvertálás": choose the kind of the older file
 // (and for Director exports the volume), then 1. open it, 2. convert it into
-// record lines, 3. save them as a database file.
+// record lines, 3. save them as a database file. Converting and saving run
+// on a worker thread; a "Mégsem" button beside the steps, shown only then,
+// or Esc stops them with nothing changed and nothing written.
 class ConversionPage final : public QWidget
 {
     Q_OBJECT
@@ -37,6 +42,9 @@ private:
     void openSource();
     void convert();
     void saveResult();
+    // Runs a step's work on the worker; false when it was stopped or failed
+    // (the failure is shown once the page is back in its usual state).
+    bool runStep(const std::function<void()>& work, const std::function<void()>& onFailure = {});
     void showSourceLines();
     void showResultLines();
     void reportConversion(bool finished);
@@ -58,4 +66,6 @@ private:
     LinePane* m_sourcePane = nullptr;
     LinePane* m_resultPane = nullptr;
     QLabel* m_status = nullptr;
+    QPushButton* m_stopButton = nullptr; // shown only while a step runs
+    BackgroundJob* m_job = nullptr;
 };
