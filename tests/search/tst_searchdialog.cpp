@@ -559,6 +559,7 @@ private Q_SLOTS:
         click(search);
         QCOMPARE(hits->model()->rowCount(), 1);
         QCOMPARE(memo->toPlainText(), kOneHit);
+        clickRow(hits, 0);
         const QString textBefore = text->toHtml();
         const int progressBefore = progress->value();
 
@@ -586,6 +587,7 @@ private Q_SLOTS:
         QVERIFY(dialogs.messages.isEmpty());
         QCOMPARE(hits->model()->rowCount(), 1);
         QCOMPARE(hits->model()->index(0, 0).data().toString(), QStringLiteral("Ka00010100"));
+        QCOMPARE(hits->currentIndex().row(), 0);
         QCOMPARE(text->toHtml(), textBefore);
         QCOMPARE(memo->toPlainText(), kOneHit);
         QCOMPARE(progress->value(), progressBefore);

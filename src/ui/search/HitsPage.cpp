@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -151,6 +152,8 @@ void HitsPage::beginSearch(const SearchCriteria& criteria, const QList<QByteArra
 {
     endSearch(true);
     Earlier earlier;
+    earlier.currentHit = m_list->currentIndex().row();
+    earlier.textScroll = m_text->verticalScrollBar()->value();
     std::swap(earlier.names, m_names);
     std::swap(earlier.chunkNumbers, m_chunkNumbers);
     m_model->reset();
@@ -185,6 +188,16 @@ void HitsPage::endSearch(bool keep)
     earlier.text->setParent(m_text);
     m_lastSearch = earlier.lastSearch;
     m_exportButton->setEnabled(earlier.exportEnabled);
+    m_text->verticalScrollBar()->setValue(earlier.textScroll);
+    if (earlier.currentHit >= 0) {
+        // Back where the user was, without opening that hit again.
+        {
+            const QSignalBlocker blocker(m_list->selectionModel());
+            m_list->selectionModel()->setCurrentIndex(m_model->index(earlier.currentHit),
+                                                      QItemSelectionModel::ClearAndSelect);
+        }
+        m_list->viewport()->update();
+    }
 }
 
 void HitsPage::clearHitList()

@@ -80,6 +80,8 @@ private:
         QTextDocument* text = nullptr; // owned by the page meanwhile
         std::optional<LastSearch> lastSearch;
         bool exportEnabled = false;
+        int currentHit = -1;
+        int textScroll = 0;
     };
     std::optional<Earlier> m_earlier;
 };

@@ -130,7 +130,7 @@ QString str(const char16_t* text)
 // Batches are handed to the window at most this big, so that taking one in
 // is a short step for it: the text entries cost far more than the names.
 constexpr qsizetype kBatchNames = 4096;
-constexpr qsizetype kBatchEntries = 32;
+constexpr qsizetype kBatchEntries = 8;
 
 // What the search found since the last batch.
 struct HitBatch
