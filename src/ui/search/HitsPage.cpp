@@ -200,18 +200,6 @@ void HitsPage::endSearch(bool keep)
     }
 }
 
-void HitsPage::clearHitList()
-{
-    m_names.clear();
-    m_chunkNumbers.clear();
-    m_model->reset();
-}
-
-void HitsPage::clearResultsText()
-{
-    m_text->clear();
-}
-
 void HitsPage::appendHit(QByteArrayView recordName, int chunkNumber)
 {
     m_names.append(recordName);

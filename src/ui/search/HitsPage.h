@@ -24,8 +24,6 @@ class HitsPage final : public QWidget
 public:
     explicit HitsPage(QWidget* parent = nullptr);
 
-    void clearHitList();
-    void clearResultsText();
     // Appended names appear in the hit list at the next showAppendedHits().
     // `chunkNumber`: the chunk file the hit was found in (-1: unknown), so
     // that of several records sharing a name the very one opens.

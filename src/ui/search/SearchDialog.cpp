@@ -34,6 +34,7 @@
 #include <atomic>
 #include <exception>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -147,13 +148,13 @@ class StreamingSink final : public SearchSink
 {
 public:
     StreamingSink(BackgroundJob& job, HitsPage* page, QStringList roleNames)
-        : m_job(job), m_page(page), m_roleNames(std::move(roleNames))
+        : m_job(job), m_page(page), m_collect(page != nullptr), m_roleNames(std::move(roleNames))
     {
     }
 
     void hit(QByteArrayView recordName, const FieldGrid* record) override
     {
-        if (!m_page)
+        if (!m_collect)
             return;
         m_batch->names.append(recordName);
         m_batch->chunkNumbers.push_back(m_chunkNumber);
@@ -191,7 +192,8 @@ private:
     {
         if (m_batch->names.isEmpty())
             return;
-        m_job.post([page = m_page, batch = std::move(m_batch)] {
+        std::shared_ptr<const HitBatch> batch = std::exchange(m_batch, std::make_shared<HitBatch>());
+        m_job.post([page = m_page, batch = std::move(batch)] {
             if (!page)
                 return;
             for (qsizetype i = 0; i < batch->names.size(); ++i)
@@ -200,11 +202,11 @@ private:
                 page->appendEntry(entry);
             page->showAppendedHits();
         });
-        m_batch = std::make_shared<HitBatch>();
     }
 
     BackgroundJob& m_job;
-    QPointer<HitsPage> m_page;
+    QPointer<HitsPage> m_page; // read on the dialog's thread only
+    const bool m_collect;
     QStringList m_roleNames;
     int m_chunkNumber = -1;
     std::shared_ptr<HitBatch> m_batch = std::make_shared<HitBatch>();
@@ -285,7 +287,6 @@ void SearchDialog::buildSearchGroups()
     m_foldedCheck = named(new QCheckBox(QStringLiteral("ékezet és kis/nagybetű nélkül"), matchBox),
                           ObjectName::FoldedCheck);
     m_foldedCheck->setGeometry(10, 18 + kRadioRowHeight, 168, 20);
-    m_criteriaBoxes = {modeBox, matchBox};
     m_foldedCheck->setToolTip(QStringLiteral("A kifejezések és a szűkítések szövege a kis- és nagybetűktől "
                                              "és az ékezetektől függetlenül illeszkedik (Sandor = Sándor)."));
 
@@ -322,7 +323,7 @@ void SearchDialog::buildSearchGroups()
     m_andButton->setGeometry(204, 130, 50, 20);
     m_orButton = named(new QRadioButton(QStringLiteral("vagy"), m_severalTermsBox), ObjectName::OrButton);
     m_orButton->setGeometry(258, 130, 60, 20);
-    m_criteriaBoxes += {m_oneTermBox, m_severalTermsBox};
+    m_criteriaBoxes += {modeBox, matchBox, m_oneTermBox, m_severalTermsBox};
     connect(m_newTermEdit, &QLineEdit::textChanged, this, &SearchDialog::updateAddButton);
     connect(m_addTermButton, &QPushButton::clicked, this, &SearchDialog::addTerm);
     connect(m_termList, &QListWidget::itemSelectionChanged, this, &SearchDialog::updateRemoveButton);
