@@ -1,3 +1,4 @@
+#include "JobCheckpoints.h"
 #include "ScriptedDialogs.h"
 #include "SearchFixtures.h"
 #include "TestSupport.h"
@@ -6,6 +7,7 @@
 #include "core/record/TextFile.h"
 #include "ui/search/HitsPage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -76,6 +78,7 @@ private Q_SLOTS:
     void commandLine_data();
     void commandLine();
     void failedExportKeepsThePreviousFile();
+    void stoppedExportWritesNothing();
 };
 
 void TestHitsExport::exportsEveryHitOfTheLastSearch()
@@ -149,6 +152,43 @@ void TestHitsExport::failedExportKeepsThePreviousFile()
     QCOMPARE(run.status, 1);
     QVERIFY(run.err.contains(QStringLiteral("Cannot open file")));
     QCOMPARE(TextFile::readBytes(target), QByteArray("korábbi"));
+}
+
+// Stopped after the first chunk file's hits went into the export, the file
+// it would have replaced is untouched and nothing else is left behind.
+void TestHitsExport::stoppedExportWritesNothing()
+{
+    QTemporaryDir dir;
+    writeIndex(dir.path());
+    const QString target = dir.filePath(QStringLiteral("talalatok.ris"));
+    TextFile::writeBytes(target, "korábbi");
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    HitsPage page;
+    page.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&page));
+    page.setLastSearch(kulcs(), {}, dir.path());
+    auto* button = page.findChild<QPushButton*>(QStringLiteral("hitsExportButton"));
+    auto* stop = page.findChild<QPushButton*>(QStringLiteral("hitsExportStop"));
+    QVERIFY(button && stop && stop->isHidden());
+    ScriptedDialogs dialogs;
+    dialogs.saveFileAnswers.enqueue(target);
+    QList<bool> whileRunning; // stop shown, export enabled
+    {
+        const JobCheckpoints checks(&page, [&](int check) {
+            if (check != 2)
+                return;
+            whileRunning = {stop->isVisible(), button->isEnabled()};
+            QTest::mouseClick(stop, Qt::LeftButton);
+        });
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(checks.count(), 2);
+    }
+    QCOMPARE(whileRunning, (QList<bool>{true, false}));
+    QVERIFY(stop->isHidden());
+    QVERIFY(button->isEnabled());
+    QCOMPARE(dialogs.messages, QStringList());
+    QCOMPARE(TextFile::readBytes(target), QByteArray("korábbi"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before);
 }
 
 QTEST_MAIN(TestHitsExport)

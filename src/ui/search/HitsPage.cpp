@@ -1,9 +1,10 @@
 #include "ui/search/HitsPage.h"
 
 #include "core/exchange/RecordExporter.h"
+#include "core/record/OperationCancelled.h"
 #include "core/record/Win1250.h"
 #include "core/search/SearchEngine.h"
-#include "ui/common/BusyCursor.h"
+#include "ui/common/BackgroundJob.h"
 #include "ui/common/ExportChoice.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/search/NameListModel.h"
@@ -19,6 +20,8 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
+#include <exception>
+
 namespace {
 
 // The names the tests and users' scripts find the controls by.
@@ -28,6 +31,7 @@ constexpr auto ListPanel = "Panel_talalat";
 constexpr auto HitList = "lb_talalat";
 constexpr auto ResultsText = "re_tal";
 constexpr auto ExportButton = "hitsExportButton";
+constexpr auto ExportStopButton = "hitsExportStop";
 } // namespace ObjectName
 
 constexpr int kListPanelWidth = 185;
@@ -74,6 +78,13 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
                                               "CSV formában"));
     m_exportButton->setEnabled(false);
     panelLayout->addWidget(m_exportButton);
+    m_exportStopButton = new QPushButton(QStringLiteral("Mégsem"), panel);
+    m_exportStopButton->setObjectName(ObjectName::ExportStopButton);
+    m_exportStopButton->setToolTip(QStringLiteral("Az exportálás leállítása; a fájl nem készül el"));
+    m_exportStopButton->hide();
+    panelLayout->addWidget(m_exportStopButton);
+    m_job = new BackgroundJob(this);
+    m_job->setStopControls({m_exportStopButton});
 
     m_text = new QTextEdit(splitter);
     m_text->setObjectName(ObjectName::ResultsText);
@@ -102,6 +113,7 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
             openHit(index);
     });
     connect(m_exportButton, &QPushButton::clicked, this, &HitsPage::exportHits);
+    connect(m_exportStopButton, &QPushButton::clicked, this, [this] { m_job->requestCancel(); });
 }
 
 void HitsPage::setLastSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,
@@ -116,35 +128,51 @@ namespace {
 class ExportSink final : public SearchSink
 {
 public:
-    explicit ExportSink(ExportFile& file) : m_file(file) {}
+    ExportSink(ExportFile& file, const BackgroundJob& job) : m_file(file), m_job(job) {}
     void hit(QByteArrayView, const FieldGrid*) override {}
     void hitLine(QStringView line) override { m_file.add(line); }
+    bool cancelRequested() const override { return m_job.cancelRequested(); }
 
 private:
     ExportFile& m_file;
+    const BackgroundJob& m_job;
 };
 
 } // namespace
 
 // The search runs again for the export: the page keeps only the names, and
-// the export takes every hit with every character of its record.
+// the export takes every hit with every character of its record. It runs on
+// a worker thread; stopped, it leaves no file and the earlier one untouched.
 void HitsPage::exportHits()
 {
-    if (!m_lastSearch)
+    if (!m_lastSearch || m_job->isRunning())
         return;
     ExportFormat format;
     const QString path = chooseExportFile(this, QStringLiteral("talalatok"), &format);
     if (path.isEmpty())
         return;
-    runGuarded(this, [&] {
-        const BusyCursor busy;
-        SearchEngine engine(m_lastSearch->criteria, m_lastSearch->roles);
-        engine.setKeepLines(true);
-        ExportFile file(path, format);
-        ExportSink sink(file);
-        engine.run(m_lastSearch->startDir, sink);
-        file.commit();
-    });
+    const LastSearch search = *m_lastSearch;
+    std::exception_ptr failure;
+    {
+        const DisabledControls busy({m_exportButton});
+        m_exportStopButton->show();
+        try {
+            m_job->run([&] {
+                SearchEngine engine(search.criteria, search.roles);
+                engine.setKeepLines(true);
+                ExportFile file(path, format);
+                ExportSink sink(file, *m_job);
+                engine.run(search.startDir, sink);
+                file.commit();
+            });
+        } catch (const OperationCancelled&) {
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        m_exportStopButton->hide();
+    }
+    if (failure)
+        runGuarded(this, [&] { std::rethrow_exception(failure); });
 }
 
 void HitsPage::beginSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,

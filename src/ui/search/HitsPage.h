@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+class BackgroundJob;
 class NameListModel;
 class QPushButton;
 class QListView;
@@ -68,6 +69,8 @@ private:
     QTextEdit* m_text = nullptr;
     bool m_pressedCurrent = false; // the last press was on the current hit
     QPushButton* m_exportButton = nullptr;
+    QPushButton* m_exportStopButton = nullptr; // shown only while an export runs
+    BackgroundJob* m_job = nullptr;
     std::optional<LastSearch> m_lastSearch;
 
     // What the page showed before the search that is running.
