@@ -3,7 +3,6 @@
 #include "core/record/CodeTables.h"
 #include "core/record/OperationCancelled.h"
 #include "ui/common/BackgroundJob.h"
-#include "ui/common/BusyCursor.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/LinePane.h"
 
@@ -215,17 +214,16 @@ void ConversionPage::openSource()
         m_sourcePane->setEnabled(true);
         m_sourcePane->clear();
     }
-    runGuarded(this, [&] {
-        const BusyCursor busy;
-        m_session.openSource(path);
-    });
+    // The window keeps painting while a long file is read.
+    runStep([&] { m_session.openSource(path); }, Stop::NotOffered);
     if (textSource)
         showSourceLines();
 }
 
 // While a step runs its controls rest and "Mégsem" stands beside them; the
 // rest of the window takes no input meanwhile.
-bool ConversionPage::runStep(const std::function<void()>& work, const std::function<void()>& onFailure)
+bool ConversionPage::runStep(const std::function<void()>& work, Stop stop,
+                             const std::function<void()>& onFailure)
 {
     if (m_job->isRunning())
         return false;
@@ -234,7 +232,7 @@ bool ConversionPage::runStep(const std::function<void()>& work, const std::funct
     {
         const DisabledControls busy(
             {m_kindGroup, m_volumeGroup, m_openButton, m_convertButton, m_saveButton});
-        m_stopButton->show();
+        m_stopButton->setVisible(stop == Stop::Offered);
         try {
             m_job->run(work);
         } catch (const OperationCancelled&) {
@@ -268,6 +266,7 @@ void ConversionPage::convert()
     };
     const bool finished =
         runStep([&] { m_session.convert([&lines](const QString& line) { lines.append(line); }, &progress); },
+                Stop::Offered,
                 // The lines built before the error stay, and are shown before the message.
                 [&] {
                     takeLines();
@@ -291,7 +290,7 @@ void ConversionPage::saveResult()
     const QStringList lines = m_resultLines;
     const StepProgress progress(*m_job);
     QString written;
-    if (runStep([&] { written = ConversionSession::saveResult(fileName, lines, &progress); }))
+    if (runStep([&] { written = ConversionSession::saveResult(fileName, lines, &progress); }, Stop::Offered))
         m_lastResultPath = written;
 }
 

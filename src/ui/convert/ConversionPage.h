@@ -42,9 +42,15 @@ private:
     void openSource();
     void convert();
     void saveResult();
+    // Whether a step offers "Mégsem": reading the source has no point to stop at.
+    enum class Stop
+    {
+        Offered,
+        NotOffered
+    };
     // Runs a step's work on the worker; false when it was stopped or failed
     // (the failure is shown once the page is back in its usual state).
-    bool runStep(const std::function<void()>& work, const std::function<void()>& onFailure = {});
+    bool runStep(const std::function<void()>& work, Stop stop, const std::function<void()>& onFailure = {});
     void showSourceLines();
     void showResultLines();
     void reportConversion(bool finished);
