@@ -3,6 +3,7 @@
 #include "ui/about/AboutBox.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/common/WheelGuard.h"
+#include "ui/common/WholeTextTips.h"
 #include "ui/index/IndexDialog.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
@@ -56,6 +57,7 @@ NorlaProgram::NorlaProgram()
     useIconThemeFallback();
     // Before any window exists, so the guard sees every control polished.
     WheelGuard::install();
+    WholeTextTips::install();
     m_main = std::make_unique<MainWindow>();
     m_loading = new LoadingWindow(m_main.get());
     m_settings = new SettingsDialog(m_main.get());

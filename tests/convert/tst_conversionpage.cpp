@@ -116,8 +116,9 @@ void TestConversionPage::controlsAsBuilt()
                           QStringLiteral("Gorval"), QStringLiteral("Ma (új adatok)")}));
     QCOMPARE(ui.item("rg_konvtipus", 2)->text(), QStringLiteral("Director állományból"));
     QCOMPARE(ui.control<QPushButton>("gkonv1")->text(), QStringLiteral("1. Forrásfájl megnyitása"));
-    QCOMPARE(ui.control<QWidget>("Panel5")->width(), 175);
-    QCOMPARE(ui.control<QPushButton>("gkonv3")->width(), 145);
+    // Wide enough for " Konvertálandó fájl típusa " at the usual desktop fonts.
+    QCOMPARE(ui.control<QWidget>("Panel5")->width(), 210);
+    QCOMPARE(ui.control<QPushButton>("gkonv3")->width(), 180);
     QCOMPARE(ui.control<QWidget>("re103")->height(), 89);
     QCOMPARE(ui.control<LinePane>("re103")->font().family(), QStringLiteral("Lucida Sans Unicode"));
     QCOMPARE(ui.control<LinePane>("re104")->font().pointSize(), 8);

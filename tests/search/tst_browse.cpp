@@ -424,14 +424,14 @@ private Q_SLOTS:
             return page.findChild<QWidget*>(QString::fromLatin1(name))->width();
         };
         QCOMPARE(widthOf("gb_talalkoto"), width - 16);
-        QCOMPARE(widthOf("edit_talcim"), width - 128);
+        QCOMPARE(widthOf("edit_talcim"), width - 134);
         QCOMPARE(widthOf("edit_talszerz1"), width - 128);
         QCOMPARE(widthOf("edit_talrekord"), 193);
         QCOMPARE(widthOf("edit_talforditas"), 65);
         page.resize(1000, 600);
         QTRY_COMPARE(panel->width(), width + 100);
         QCOMPARE(widthOf("gb_talalkoto"), width + 100 - 16);
-        QCOMPARE(widthOf("edit_talmegj"), width + 100 - 128);
+        QCOMPARE(widthOf("edit_talmegj"), width + 100 - 134);
         QCOMPARE(widthOf("edit_talnyelv"), 193);
     }
 

@@ -120,7 +120,9 @@ private Q_SLOTS:
     {
         SearchDialog dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Összetett keresés"));
-        QCOMPARE(dialog.size(), QSize(765, 451));
+        // Wider than 765 where the captions and pick-list names need it.
+        QCOMPARE(dialog.height(), 451);
+        QVERIFY(dialog.width() >= 765);
         QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
         const QStringList captions = {QStringLiteral("Tárgykör"),
                                       QStringLiteral("Alkotó"),

@@ -142,8 +142,16 @@ void tst_Workspace::menusAndToolBar()
     for (int i = 0; i < 3; ++i)
         panels.append(QString::number(f.find<QLabel>(QStringLiteral("statusz1_panel%1").arg(i))->width()) +
                       ":" + f.window().statusText(i));
-    QCOMPARE(panels, (QStringList{"200: Várakozás az adatbázis megnyitására",
-                                  "580: Nincs forrásfájl betöltve", "50:"}));
+    // The mode panel is 200 pixels or as wide as its longest text needs; the
+    // file panel gives way to it in a narrow window, up to 580 pixels.
+    const int modeWidth = f.find<QLabel>(QStringLiteral("statusz1_panel0"))->width();
+    const int fileWidth = f.find<QLabel>(QStringLiteral("statusz1_panel1"))->width();
+    QVERIFY2(modeWidth >= 200 && fileWidth >= 290 && fileWidth <= 580,
+             qPrintable(panels.join(QStringLiteral(" | "))));
+    for (int i : {0, 1})
+        panels[i] = panels[i].section(u':', 1);
+    QCOMPARE(panels,
+             (QStringList{" Várakozás az adatbázis megnyitására", " Nincs forrásfájl betöltve", "50:"}));
     QCOMPARE(f.window().windowTitle(), "Norla 7.2");
 }
 

@@ -37,9 +37,9 @@ constexpr auto SourcePane = "re103";
 constexpr auto ResultPane = "re104";
 } // namespace ObjectName
 
-constexpr int kPanelWidth = 175;
-constexpr int kPanesWidth = 4 * kPanelWidth; // at first; the panes take what the window gives
-constexpr int kControlWidth = 145;
+constexpr int kPanelWidth = 210;
+constexpr int kPanesWidth = 700; // at first; the panes take what the window gives
+constexpr int kControlWidth = 180;
 constexpr int kSourcePaneHeight = 89;
 constexpr int kResultPaneHeight = 10 * kSourcePaneHeight; // at first; the result takes the rest
 // The captions were made for kControlWidth pixels at this size.

@@ -53,7 +53,7 @@ constexpr auto Language = "edit_talnyelv";
 constexpr int kListPanelWidth = 185;
 constexpr int kRecordPanelWidth = 600; // at first; the record view takes what the window gives
 constexpr int kCaptionX = 8;
-constexpr int kEditX = 120;
+constexpr int kEditX = 126; // the captions need 114 pixels ("Megjelenés helye:")
 constexpr int kRowHeight = 21;
 constexpr int kRowPitch = 24;
 constexpr int kFirstRowY = 8;
@@ -65,7 +65,7 @@ constexpr int kTranslationWidth = 65;
 constexpr int kRightMargin = 8;
 // Long edits leave kLongEditMargin of the panel's width for the captions and
 // the right margin; the creator group leaves 8 pixels on either side.
-constexpr int kLongEditMargin = 128;
+constexpr int kLongEditMargin = 134;
 constexpr int kGroupMargin = 16;
 constexpr int kGroupTop = 108;
 constexpr int kGroupWidth = 400; // before the first resize
@@ -197,7 +197,6 @@ void BrowsePage::buildRecordView()
         edit->setGeometry(kGroupEditX, rowY, kShortEditWidth, kRowHeight);
         m_creatorLabels[i] = label;
         m_creatorEdits[i] = edit;
-        m_longEdits.append(edit);
         label->hide();
         edit->hide();
     }
@@ -237,6 +236,24 @@ void BrowsePage::fitEditsToPanel()
     m_creatorGroup->resize(width - kGroupMargin, m_creatorGroup->height());
     for (QWidget* edit : std::as_const(m_longEdits))
         edit->resize(width - kLongEditMargin, edit->height());
+    fitCreatorColumns();
+}
+
+// The role captions are as wide as the longest one shown needs
+// ("Bibliográfiát összeállította:"), the names take the rest of the group.
+void BrowsePage::fitCreatorColumns()
+{
+    int captionWidth = kGroupEditX - 12;
+    for (const QLabel* label : m_creatorLabels)
+        if (!label->isHidden())
+            captionWidth = qMax(captionWidth, label->sizeHint().width());
+    const int editX = kCaptionX + captionWidth + 4;
+    for (int i = 0; i < CreatorSlot8::Count; ++i) {
+        QLabel* label = m_creatorLabels[i];
+        label->resize(captionWidth, label->height());
+        QLineEdit* edit = m_creatorEdits[i];
+        edit->setGeometry(editX, edit->y(), m_creatorGroup->width() - editX - kRightMargin, edit->height());
+    }
 }
 
 bool BrowsePage::loadBrowseList(const QString& startDir, bool quietWhenAbsent)
@@ -339,4 +356,5 @@ void BrowsePage::showCreators(QByteArrayView creators)
         m_creatorLabels[i]->show();
         m_creatorEdits[i]->show();
     }
+    fitCreatorColumns();
 }

@@ -51,6 +51,7 @@ private:
     void fillRecordView(const FieldGrid& record);
     void showCreators(QByteArrayView creators);
     void fitEditsToPanel();
+    void fitCreatorColumns();
 
     QString m_startDir;
     BrowseList m_list;

@@ -81,7 +81,13 @@ constexpr const char* SearchButton = "gomb_keres";
 constexpr const char* CancelButton = "gomb_megsem";
 } // namespace ObjectName
 
-constexpr int kClientWidth = 765;
+// Two columns: the terms on the left, the restrictions and the outcome on
+// the right. Wide enough for every caption at the usual desktop fonts, and for
+// the longer names of the pick list.
+constexpr int kLeftWidth = 420;
+constexpr int kRightX = 8 + kLeftWidth + 8;
+constexpr int kRightWidth = 512;
+constexpr int kClientWidth = kRightX + kRightWidth + 8;
 constexpr int kClientHeight = 451;
 constexpr int kMaxProgress = 1 << 30;
 constexpr int kIdleProgressMaximum = 100;
@@ -90,10 +96,15 @@ constexpr int kMatchKindCount = 2; // SearchCriteria::MatchKind
 
 // The term fields stand in columns of four check boxes.
 constexpr int kTermFieldsPerColumn = 4;
-constexpr int kTermFieldColumnWidth = 120;
+constexpr int kTermFieldColumnWidth = 136;
 constexpr int kTermFieldRowHeight = 20;
 // The restriction rows: a check box, and for text restrictions an edit beside it.
 constexpr int kRestrictionRowHeight = 24;
+constexpr int kRestrictionCheckWidth = 156;
+constexpr int kRestrictionEditX = 8 + kRestrictionCheckWidth + 2;
+constexpr int kRestrictionEditWidth = 140;
+constexpr int kPickListX = kRestrictionEditX + kRestrictionEditWidth + 8;
+constexpr int kPickListWidth = kRightWidth - kPickListX - 8;
 // The radio buttons of the two top groups, one under the other.
 constexpr int kRadioRowHeight = 22;
 
@@ -274,7 +285,7 @@ void SearchDialog::buildSearchGroups()
             [this](int id) { applyMode(SearchCriteria::Mode(id)); });
 
     auto* matchBox = named(new QGroupBox(QStringLiteral(" Keresés módja "), this), ObjectName::MatchBox);
-    matchBox->setGeometry(196, 8, 181, 64);
+    matchBox->setGeometry(196, 8, kLeftWidth - 188, 64);
     m_matchGroup = new QButtonGroup(this);
     const QString matchCaptions[kMatchKindCount] = {QStringLiteral("szóra"), QStringLiteral("szótöredékre")};
     // The two match kinds share the first row, so the folded search fits below them.
@@ -286,35 +297,35 @@ void SearchDialog::buildSearchGroups()
     }
     m_foldedCheck = named(new QCheckBox(QStringLiteral("ékezet és kis/nagybetű nélkül"), matchBox),
                           ObjectName::FoldedCheck);
-    m_foldedCheck->setGeometry(10, 18 + kRadioRowHeight, 168, 20);
+    m_foldedCheck->setGeometry(10, 18 + kRadioRowHeight, kLeftWidth - 206, 20);
     m_foldedCheck->setToolTip(QStringLiteral("A kifejezések és a szűkítések szövege a kis- és nagybetűktől "
                                              "és az ékezetektől függetlenül illeszkedik (Sandor = Sándor)."));
 
     m_oneTermBox =
         named(new QGroupBox(QStringLiteral(" Keresés egy kifejezésre "), this), ObjectName::OneTermBox);
-    m_oneTermBox->setGeometry(8, 78, 369, 52);
+    m_oneTermBox->setGeometry(8, 78, kLeftWidth, 52);
     m_oneTermLabel = named(new QLabel(QStringLiteral("Keresendő:"), m_oneTermBox), ObjectName::OneTermLabel);
     m_oneTermLabel->setGeometry(10, 22, 68, 17);
     m_termEdit = named(new QLineEdit(m_oneTermBox), ObjectName::TermEdit);
-    m_termEdit->setGeometry(80, 19, 279, 23);
+    m_termEdit->setGeometry(80, 19, kLeftWidth - 90, 23);
     connect(m_termEdit, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
 
     m_severalTermsBox =
         named(new QGroupBox(QStringLiteral(" Keresés több kifejezésre "), this), ObjectName::SeveralTermsBox);
-    m_severalTermsBox->setGeometry(8, 136, 369, 160);
+    m_severalTermsBox->setGeometry(8, 136, kLeftWidth, 160);
     m_severalTermsLabel =
         named(new QLabel(QStringLiteral("Keresendő:"), m_severalTermsBox), ObjectName::SeveralTermsLabel);
     m_severalTermsLabel->setGeometry(10, 22, 68, 17);
     m_newTermEdit = named(new QLineEdit(m_severalTermsBox), ObjectName::NewTermEdit);
-    m_newTermEdit->setGeometry(80, 19, 191, 23);
+    m_newTermEdit->setGeometry(80, 19, kLeftWidth - 178, 23);
     m_addTermButton =
         named(new QPushButton(QStringLiteral("Hozzáad"), m_severalTermsBox), ObjectName::AddTermButton);
-    m_addTermButton->setGeometry(277, 18, 82, 25);
+    m_addTermButton->setGeometry(kLeftWidth - 92, 18, 82, 25);
     m_termList = named(new QListWidget(m_severalTermsBox), ObjectName::TermList);
-    m_termList->setGeometry(80, 48, 191, 76);
+    m_termList->setGeometry(80, 48, kLeftWidth - 178, 76);
     m_removeTermButton =
         named(new QPushButton(QStringLiteral("Töröl"), m_severalTermsBox), ObjectName::RemoveTermButton);
-    m_removeTermButton->setGeometry(277, 48, 82, 25);
+    m_removeTermButton->setGeometry(kLeftWidth - 92, 48, 82, 25);
     m_connectiveLabel =
         named(new QLabel(QStringLiteral("A kifejezések közötti kapcsolat:"), m_severalTermsBox),
               ObjectName::ConnectiveLabel);
@@ -333,7 +344,7 @@ void SearchDialog::buildSearchGroups()
 void SearchDialog::buildTermFields()
 {
     auto* box = named(new QGroupBox(QStringLiteral(" Miben keressen "), this), ObjectName::TermFieldBox);
-    box->setGeometry(8, 302, 369, 104);
+    box->setGeometry(8, 302, kLeftWidth, 104);
     m_criteriaBoxes.append(box);
     for (int i = 0; i < SearchCriteria::TermFieldCount; ++i) {
         auto* check = named(new QCheckBox(str(kTermFieldCaptions[i]), box), ObjectName::TermFields[i]);
@@ -347,32 +358,32 @@ void SearchDialog::buildTermFields()
 void SearchDialog::buildRestrictions()
 {
     auto* box = named(new QGroupBox(QStringLiteral(" Keresés szűkítése "), this), ObjectName::RestrictionBox);
-    box->setGeometry(385, 8, 372, 252);
+    box->setGeometry(kRightX, 8, kRightWidth, 252);
     m_criteriaBoxes.append(box);
     for (int i = 0; i < RestrictionCheckCount; ++i) {
         const QString caption =
             i == TranslationCheck ? str(kTranslationCaption) : str(kRestrictions[i].caption);
         auto* check = named(new QCheckBox(caption, box), ObjectName::RestrictionChecks[i]);
-        check->setGeometry(8, 20 + i * kRestrictionRowHeight, 142, 20);
+        check->setGeometry(8, 20 + i * kRestrictionRowHeight, kRestrictionCheckWidth, 20);
         connect(check, &QCheckBox::clicked, this, [this, i] { selectRestriction(i); });
         m_restrictionChecks[i] = check;
         if (i == TranslationCheck)
             break;
         auto* edit = named(new QLineEdit(box), ObjectName::RestrictionEdits[i]);
-        edit->setGeometry(150, 18 + i * kRestrictionRowHeight, 100, 23);
+        edit->setGeometry(kRestrictionEditX, 18 + i * kRestrictionRowHeight, kRestrictionEditWidth, 23);
         edit->installEventFilter(this);
         connect(edit, &QLineEdit::textChanged, this, &SearchDialog::updateSearchButton);
         m_restrictionEdits[i] = edit;
     }
     m_translationYes = named(new QRadioButton(QStringLiteral("igen"), box), ObjectName::TranslationYes);
-    m_translationYes->setGeometry(150, 212, 50, 20);
+    m_translationYes->setGeometry(kRestrictionEditX, 212, 60, 20);
     m_translationNo = named(new QRadioButton(QStringLiteral("nem"), box), ObjectName::TranslationNo);
-    m_translationNo->setGeometry(202, 212, 50, 20);
+    m_translationNo->setGeometry(kRestrictionEditX + 64, 212, 60, 20);
 
     m_pickListHeading = named(new QLabel(box), ObjectName::PickListHeading);
-    m_pickListHeading->setGeometry(258, 20, 106, 17);
+    m_pickListHeading->setGeometry(kPickListX, 20, kPickListWidth, 17);
     m_pickListView = named(new QListView(box), ObjectName::PickList);
-    m_pickListView->setGeometry(258, 40, 106, 204);
+    m_pickListView->setGeometry(kPickListX, 40, kPickListWidth, 204);
     m_pickListView->setUniformItemSizes(true);
     m_pickListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_pickList = new QStringListModel(this);
@@ -383,23 +394,23 @@ void SearchDialog::buildRestrictions()
 void SearchDialog::buildResultArea()
 {
     m_progress = named(new QProgressBar(this), ObjectName::Progress);
-    m_progress->setGeometry(385, 266, 372, 16);
+    m_progress->setGeometry(kRightX, 266, kRightWidth, 16);
     m_progress->setTextVisible(false);
 
     auto* outcomeBox = named(new QGroupBox(this), ObjectName::OutcomeBox);
-    outcomeBox->setGeometry(385, 288, 372, 118);
+    outcomeBox->setGeometry(kRightX, 288, kRightWidth, 118);
     m_outcome = named(new QPlainTextEdit(outcomeBox), ObjectName::Outcome);
-    m_outcome->setGeometry(8, 10, 356, 100);
+    m_outcome->setGeometry(8, 10, kRightWidth - 16, 100);
     m_outcome->setReadOnly(true);
 
     m_resetButton = named(new QPushButton(QStringLiteral("Alaphelyzet"), this), ObjectName::ResetButton);
     m_resetButton->setGeometry(8, 416, 100, 27);
     m_hitsButton = named(new QPushButton(QStringLiteral("Találatok"), this), ObjectName::HitsButton);
-    m_hitsButton->setGeometry(441, 416, 100, 27);
+    m_hitsButton->setGeometry(kClientWidth - 324, 416, 100, 27);
     m_searchButton = named(new QPushButton(QStringLiteral("Keresés"), this), ObjectName::SearchButton);
-    m_searchButton->setGeometry(549, 416, 100, 27);
+    m_searchButton->setGeometry(kClientWidth - 216, 416, 100, 27);
     m_cancelButton = named(new QPushButton(QStringLiteral("Mégsem"), this), ObjectName::CancelButton);
-    m_cancelButton->setGeometry(657, 416, 100, 27);
+    m_cancelButton->setGeometry(kClientWidth - 108, 416, 100, 27);
     for (QPushButton* button : {m_resetButton, m_hitsButton, m_searchButton, m_cancelButton})
         button->setAutoDefault(false);
     // Enter searches ("Keresendő:" passes it to the default button); in the

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -21,7 +22,7 @@ namespace {
 
 constexpr int FieldPanelHeight = 360;
 constexpr int SidePanelWidth = 158;
-constexpr int LabelWidth = 110;
+constexpr int LabelWidth = 110; // the least; the column grows to its widest caption or role
 constexpr int FieldWidth = 457;
 constexpr int NarrowFieldWidth = 329;
 constexpr int SubjectFieldWidth = 497;
@@ -39,11 +40,25 @@ constexpr FieldRow kRows[] = {
     {12, u"Oldalszám:"}, {13, u"Megj. helye:"}, {14, u"Megjegyzés:"},
 };
 
+// A list filled from a lookup list is never narrower than its longest entry:
+// the window rather gives way than a role or a record type being cut off.
+void widenToLongestEntry(QComboBox* list, int leastWidth)
+{
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    list->setMinimumWidth(leastWidth);
+    const auto widen = [list, leastWidth] {
+        list->setMinimumWidth(qMax(leastWidth, list->sizeHint().width()));
+    };
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list, widen);
+    QObject::connect(list->model(), &QAbstractItemModel::rowsRemoved, list, widen);
+    QObject::connect(list->model(), &QAbstractItemModel::modelReset, list, widen);
+}
+
 QLabel* rightAlignedLabel(const QString& text, const QString& name, QWidget* parent)
 {
     auto* label = named(new QLabel(text, parent), name);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setFixedWidth(LabelWidth);
+    label->setMinimumWidth(LabelWidth);
     return label;
 }
 
@@ -74,6 +89,31 @@ DataEntryPage::DataEntryPage(QToolBar* toolBar, QWidget* parent) : QWidget(paren
     toolBar->setParent(this);
     page->addWidget(toolBar);
     page->addLayout(body, 1);
+
+    m_toolBar = toolBar;
+    // Tab goes through the source window rather than into it.
+    sourceWindow->setTabChangesFocus(true);
+}
+
+void DataEntryPage::setTabOrderByLayout()
+{
+    QList<QWidget*> order;
+    // Only the bar's own controls: the record list's drop-down is a window of its own.
+    for (QWidget* control : m_toolBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control->focusPolicy() & Qt::TabFocus && !control->isWindow())
+            order.append(control);
+    order << sourceWindow << edits[1] << suffixList;
+    for (const FieldRow& row : kRows) {
+        if (!row.label)
+            order.append(roleLists[row.field - 3]);
+        order << keepBoxes[row.field] << edits[row.field];
+    }
+    order << translation << link << recordType << language;
+    for (const RadioGroup* group : {medium, volume})
+        for (int i = 0; i < group->count(); ++i)
+            order.append(group->button(i));
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 QWidget* DataEntryPage::buildRecordNameRow(QWidget* parent)
@@ -139,7 +179,7 @@ QWidget* DataEntryPage::buildFieldPanel()
             grid->addWidget(fieldLabels[n], gridRow, 0);
         } else {
             auto* roles = named(new QComboBox(panel), QStringLiteral("cbox%1").arg(n - 2));
-            roles->setFixedWidth(LabelWidth);
+            widenToLongestEntry(roles, LabelWidth);
             roleLists[n - 3] = roles;
             grid->addWidget(roles, gridRow, 0);
         }
@@ -170,7 +210,9 @@ QWidget* DataEntryPage::buildFieldPanel()
 QWidget* DataEntryPage::buildSidePanel()
 {
     auto* panel = named(new QWidget(this), QStringLiteral("pan_oldal"));
-    panel->setFixedWidth(SidePanelWidth);
+    // Wider only where a caption or the longest record type or language needs it.
+    panel->setMinimumWidth(SidePanelWidth);
+    panel->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
@@ -188,6 +230,8 @@ QWidget* DataEntryPage::buildSidePanel()
     medium->setItemIndex(0);
     volume = named(new RadioGroup(QStringLiteral(" Kötet "), CodeTables::volumeCaptions(), panel),
                    QStringLiteral("rg_kotet"));
+    for (QComboBox* list : {recordType, language})
+        widenToLongestEntry(list, 0);
 
     for (QWidget* w : std::initializer_list<QWidget*>{translation, linkCaption, link, recordTypeCaption,
                                                       recordType, languageCaption, language, medium, volume})

@@ -33,6 +33,13 @@ public:
 
     DataEntryPage(QToolBar* toolBar, QWidget* parent = nullptr);
 
+    // The tool bar was made before the page and the drop boxes after their
+    // fields; Tab follows what the user sees instead: the tool bar, the
+    // source window, the field rows from top to bottom, each from left to
+    // right, then the side panel from top to bottom. Called once the page is
+    // in its window, as moving it into one starts its focus chain anew.
+    void setTabOrderByLayout();
+
     // Indexed by field number; unused slots stay null.
     std::array<QLineEdit*, LastField + 1> edits{};
     std::array<QCheckBox*, LastField + 1> keepBoxes{};
@@ -60,6 +67,8 @@ public:
     RadioGroup* volume = nullptr;  // rg_kotet
 
 private:
+    QToolBar* m_toolBar = nullptr;
+
     QWidget* buildFieldPanel();
     QWidget* buildSidePanel();
     QWidget* buildRecordNameRow(QWidget* parent);

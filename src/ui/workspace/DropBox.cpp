@@ -9,6 +9,9 @@ DropBox::DropBox(QWidget* parent) : QTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFixedSize(33, 23);
     setTabChangesFocus(true);
+    // A target for dragged text, which typing has no use for: Tab passes it
+    // by, a click still reaches it.
+    setFocusPolicy(Qt::ClickFocus);
     QPalette olive = palette();
     olive.setColor(QPalette::Base, QColor(128, 128, 0));
     setPalette(olive);

@@ -70,6 +70,9 @@ constexpr TabPage kTabs[] = {
 };
 
 constexpr int StatusPanelWidths[] = {200, 580, 50};
+// What the mode panel shows: awaiting a database, browsing, new records.
+constexpr const char16_t* StatusModeTexts[] = {u" Várakozás az adatbázis megnyitására",
+                                               u" Tallózás a rekordokban", u" Új rekordok felvitele"};
 constexpr int RecordNameListWidth = 145;
 
 // The record-name list opens as a plain drop-down below the box. The style's
@@ -242,9 +245,21 @@ void MainWindow::createStatusBar()
         panel->setFixedWidth(StatusPanelWidths[i]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(panel);
         m_statusPanels[i] = panel;
     }
+    // The mode panel is as wide as its longest text; the file panel gives
+    // way to it and to a narrow window (a long path shows whole in a tooltip).
+    QLabel* modePanel = m_statusPanels[0];
+    for (const char16_t* text : StatusModeTexts) {
+        modePanel->setText(QString::fromUtf16(text));
+        modePanel->setFixedWidth(qMax(modePanel->minimumWidth(), modePanel->sizeHint().width()));
+    }
+    modePanel->clear();
+    QLabel* filePanel = m_statusPanels[1];
+    filePanel->setMinimumWidth(StatusPanelWidths[1] / 2);
+    filePanel->setMaximumWidth(StatusPanelWidths[1]);
+    for (QLabel* panel : m_statusPanels)
+        bar->addWidget(panel, panel == filePanel ? 1 : 0);
 
     // Shown on the search and browse pages while the index misses saved edits.
     m_staleIndex = new StaleIndexNotice(bar);
@@ -330,6 +345,7 @@ void MainWindow::buildPages()
     layout->addWidget(m_pageStack, 1);
     layout->addWidget(m_tabs);
     setCentralWidget(central);
+    m_entry->setTabOrderByLayout();
 
     for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
         m_dataFields.append(m_entry->edits[k]);

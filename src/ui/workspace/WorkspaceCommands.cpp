@@ -14,12 +14,16 @@
 namespace {
 
 // A glyph from the desktop's icon theme, or a small drawn one where the
-// theme has none (a bare system, or the offscreen platform).
-QIcon toolIcon(const QString& themeName, const QString& glyph)
+// theme has none (a bare system, or the offscreen platform). Themes differ
+// in the names they carry (Adwaita has no document-import, for one): the
+// first name the theme knows wins.
+QIcon toolIcon(const QStringList& themeNames, const QString& glyph)
 {
-    const QIcon themed = QIcon::fromTheme(themeName);
-    if (!themed.isNull())
-        return themed;
+    for (const QString& name : themeNames) {
+        const QIcon themed = QIcon::fromTheme(name);
+        if (!themed.isNull())
+            return themed;
+    }
     QPixmap pixmap(20, 20);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -34,6 +38,11 @@ QIcon toolIcon(const QString& themeName, const QString& glyph)
     painter.setPen(QColor(20, 40, 110));
     painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
     return QIcon(pixmap);
+}
+
+QIcon toolIcon(const QString& themeName, const QString& glyph)
+{
+    return toolIcon(QStringList{themeName}, glyph);
 }
 
 QAction* makeAction(QObject* owner, const QString& name, const QString& caption,
@@ -72,7 +81,8 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
     loadSource = makeAction(this, QStringLiteral("Forrsadatokbetltse1"),
                             QStringLiteral("Forrásadatok betöltése..."), QKeySequence(Qt::CTRL | Qt::Key_O));
     loadSource->setToolTip(QStringLiteral("Forrásadatok betöltése"));
-    loadSource->setIcon(toolIcon(QStringLiteral("document-import"), QStringLiteral("F")));
+    loadSource->setIcon(toolIcon(
+        QStringList{QStringLiteral("document-import"), QStringLiteral("insert-text")}, QStringLiteral("F")));
 
     loadSubjects =
         makeAction(this, QStringLiteral("rgykrfjlbetltse1"), QStringLiteral("Tárgykörök betöltése..."));
@@ -135,7 +145,9 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
     modeGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
     browseMode = makeAction(this, QStringLiteral("menu3_tallozas"), QStringLiteral("Tallózás a rekordokban"));
     browseMode->setToolTip(QStringLiteral("Tallózás a rekordokban"));
-    browseMode->setIcon(toolIcon(QStringLiteral("view-list-details"), QStringLiteral("T")));
+    browseMode->setIcon(
+        toolIcon(QStringList{QStringLiteral("view-list-details"), QStringLiteral("x-office-address-book")},
+                 QStringLiteral("T")));
     newRecordsMode =
         makeAction(this, QStringLiteral("menu3_felvitel"), QStringLiteral("Új rekordok felvitele"));
     newRecordsMode->setToolTip(QStringLiteral("Új rekordok felvitele"));
