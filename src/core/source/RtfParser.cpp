@@ -1,6 +1,7 @@
 #include "core/source/RtfParser.h"
 
 #include "core/record/CodePages.h"
+#include "core/record/OperationCancelled.h"
 
 #include <QStringDecoder>
 
@@ -36,6 +37,8 @@ constexpr int kMaxTwips = 31680;
 constexpr int kSymbolCodePage = -2;
 constexpr size_t kFormatCacheSize = 16;
 constexpr size_t kMaxDecoders = 32;
+// How much input is read between two questions whether to stop.
+constexpr qsizetype kCancelCheckBytes = 1 << 16;
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -521,7 +524,13 @@ public:
 
     void parse()
     {
+        qsizetype nextCancelCheck = 0;
         while (m_pos < m_in.size() && !m_finished) {
+            if (m_pos >= nextCancelCheck) {
+                if (m_sink.cancelRequested())
+                    throw OperationCancelled();
+                nextCancelCheck = m_pos + kCancelCheckBytes;
+            }
             if (m_skipDepth > 0)
                 skipGroupContent();
             else

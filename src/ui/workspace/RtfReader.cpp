@@ -95,7 +95,11 @@ QTextBlockFormat blockFormat(const ParagraphFormat& format)
 class DocumentSink final : public Sink
 {
 public:
-    explicit DocumentSink(QTextDocument& document) : m_cursor(&document) { m_cursor.beginEditBlock(); }
+    DocumentSink(QTextDocument& document, const std::atomic<bool>* cancel)
+        : m_cursor(&document), m_cancel(cancel)
+    {
+        m_cursor.beginEditBlock();
+    }
     ~DocumentSink() override { m_cursor.endEditBlock(); }
     Q_DISABLE_COPY_MOVE(DocumentSink)
 
@@ -108,6 +112,7 @@ public:
         m_cursor.setBlockFormat(blockFormat(format));
     }
     void paragraphStart() override { m_cursor.insertBlock(); }
+    bool cancelRequested() const override { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
 private:
     // Runs mostly alternate between a handful of formats; reusing the format
@@ -124,12 +129,13 @@ private:
     }
 
     QTextCursor m_cursor;
+    const std::atomic<bool>* m_cancel;
     std::vector<std::pair<CharFormat, QTextCharFormat>> m_formatCache;
 };
 
 } // namespace
 
-void loadInto(QByteArrayView bytes, QTextDocument& document)
+void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<bool>* cancel)
 {
     // Loading replaces the content, so there is nothing to undo back to; the
     // undo stack is off meanwhile so that large documents do not fill it.
@@ -137,7 +143,7 @@ void loadInto(QByteArrayView bytes, QTextDocument& document)
     document.setUndoRedoEnabled(false);
     document.clear();
     {
-        DocumentSink sink(document);
+        DocumentSink sink(document, cancel);
         parse(bytes, sink);
     }
     document.setUndoRedoEnabled(undo);
