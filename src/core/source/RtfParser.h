@@ -66,6 +66,8 @@ struct ParagraphFormat
     int firstLineTwips = 0;
     int beforeTwips = 0;
     int afterTwips = 0;
+
+    bool operator==(const ParagraphFormat&) const = default;
 };
 
 // Receives the document in reading order. The document starts with one open
