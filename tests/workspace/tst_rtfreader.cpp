@@ -1,5 +1,7 @@
 #include "ui/workspace/RtfReader.h"
 
+#include "core/record/OperationCancelled.h"
+
 #include "RtfSamples.h"
 #include "TestSupport.h"
 
@@ -43,6 +45,41 @@ QTextCharFormat formatOf(const QTextDocument& document, const QString& text)
     QTextCursor cursor(const_cast<QTextDocument*>(&document));
     cursor.setPosition(found.selectionStart() + 1);
     return cursor.charFormat();
+}
+
+// What the core parser hands over, written down plainly: the reference for
+// what the document must hold.
+class RecordingSink final : public Rtf::Sink
+{
+public:
+    void text(QStringView text, const Rtf::CharFormat&) override { read += text; }
+    void paragraphEnd(const Rtf::ParagraphFormat& format) override
+    {
+        alignments.resize(paragraphs);
+        alignments.append(format.alignment);
+    }
+    void paragraphStart() override
+    {
+        read += u'\n';
+        ++paragraphs;
+    }
+
+    QString read;
+    qsizetype paragraphs = 0;
+    QList<Qt::Alignment> alignments; // by paragraph
+};
+
+// Many paragraphs in changing formats and alignments, with empty paragraphs,
+// line breaks and escaped letters: more than the reader hands over at once.
+QByteArray longDocument()
+{
+    QByteArray rtf("{\\rtf1\\ansi\\ansicpg1250{\\fonttbl{\\f0 Arial;}{\\f1 Times;}}\n");
+    for (int k = 0; k < 20000; ++k) {
+        rtf += k % 997 == 0 ? "\\pard\\qc " : "\\pard ";
+        rtf += "{\\b " + QByteArray::number(k) + ".} {\\i\\f1 d\\u337?lt} sima\\tab sz\\'f6veg";
+        rtf += k % 500 == 0 ? "\\line t\\'f6r\\'e9s\\par\\par\n" : "\\par\n";
+    }
+    return rtf + "}";
 }
 
 } // namespace
@@ -191,6 +228,32 @@ private Q_SLOTS:
             QTextDocument document;
             Rtf::loadInto(bytes, document);
         }
+    }
+
+    // The document is built apart from the parsing, in batches; what it
+    // holds must be exactly what the parser read.
+    void longDocumentHoldsWhatTheParserRead()
+    {
+        const QByteArray rtf = longDocument();
+        RecordingSink expected;
+        Rtf::parse(rtf, expected);
+        QTextDocument document;
+        Rtf::loadInto(rtf, document);
+        QCOMPARE(rawText(document), expected.read);
+        QCOMPARE(document.blockCount(), expected.paragraphs + 1);
+        int block = 0;
+        for (QTextBlock b = document.begin(); b.isValid(); b = b.next(), ++block)
+            QCOMPARE(b.blockFormat().alignment(), expected.alignments.value(block));
+        QVERIFY(formatOf(document, QStringLiteral("19999.")).fontWeight() >= QFont::Bold);
+        QVERIFY(formatOf(document, QStringLiteral("dőlt")).fontItalic());
+        QVERIFY(!formatOf(document, QStringLiteral("sima")).fontItalic());
+    }
+
+    void cancelledLoadThrows()
+    {
+        const std::atomic<bool> cancel = true;
+        QTextDocument document;
+        QVERIFY_THROWS_EXCEPTION(OperationCancelled, Rtf::loadInto(longDocument(), document, &cancel));
     }
 
     void replacesContentAndKeepsUndoSetting()

@@ -11,10 +11,13 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QThread>
 #include <QTimer>
 
 namespace {
@@ -49,9 +52,11 @@ void dropText(DropBox* box, const QString& text)
 }
 
 // The menu as text: entries by caption, "|" for a separator, a submenu's
-// entries in braces.
-QString outline(const QMenu* menu)
+// entries in braces. Each menu is opened first, as its entries are made when
+// it is about to be shown.
+QString outline(QMenu* menu)
 {
+    emit menu->aboutToShow();
     QStringList parts;
     for (const QAction* action : menu->actions()) {
         if (action->isSeparator())
@@ -94,7 +99,58 @@ private Q_SLOTS:
     void subjectMenuIsBuiltFromTheFile();
     void subjectMenuFailures_data();
     void subjectMenuFailures();
+    void deepSubjectIsPickedThroughTheSubmenus();
+    void largeSourceLoadsInTheBackground_data();
+    void largeSourceLoadsInTheBackground();
+    void largeSourceLoadCanBeCancelled_data();
+    void largeSourceLoadCanBeCancelled();
 };
+
+namespace {
+
+// A source large enough to be read on the worker: RTF with formatting, or
+// plain UTF-8 text; `lines` tells what the source window then holds.
+QByteArray largeSource(bool rtf, QStringList* lines)
+{
+    QByteArray bytes =
+        rtf ? QByteArray("{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0 Arial;}}\n") : QByteArray();
+    for (int k = 0; bytes.size() < 1'500'000; ++k) {
+        const QString line = QStringLiteral("%1. rekord: Árvíztűrő tükörfúrógép").arg(k);
+        lines->append(line);
+        if (rtf)
+            bytes += "{\\b " + QByteArray::number(k) +
+                     ".} rekord: \\'c1rv\\'edzt\\'fbr\\'f5 t\\'fck\\'f6rf\\'far\\'f3g\\'e9p\\par\n";
+        else
+            bytes += line.toUtf8() + '\n';
+    }
+    return rtf ? bytes + "}" : bytes;
+}
+
+// The source window lives on the "Adatrögzítés" page; its tab shows it.
+void showEntryPage(const WorkspaceFixture& f)
+{
+    auto* tabs = f.find<QTabBar>("soklap_tabs");
+    for (int tab = 0; tab < tabs->count(); ++tab)
+        if (tabs->tabData(tab).toInt() == MainWindow::EntryPage)
+            QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(tab).center());
+    QVERIFY(f.window().sourceWindow()->isVisible());
+}
+
+// The tool bar places a control that appears when it lays itself out again;
+// only that is let through, not what a worker may have delivered meanwhile.
+bool shownOnTheToolBar(QWidget* control)
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    return control && control->isVisible();
+}
+
+QThread* loaderThread(const WorkspaceFixture& f)
+{
+    const auto threads = f.window().findChildren<QThread*>();
+    return threads.isEmpty() ? nullptr : threads.first();
+}
+
+} // namespace
 
 void tst_SourceWindow::extractionTakesTheFirstLine_data()
 {
@@ -390,6 +446,115 @@ void tst_SourceWindow::subjectMenuFailures()
     QCOMPARE(menu->menuAction()->isEnabled(), builtBefore);
     QCOMPARE(f.window().statusText(1), status);
     QCOMPARE(f.window().settings().subjectTreePath, path);
+}
+
+// A large tree is loaded without building its menus; opening the submenus one
+// after the other reaches an entry on the fifth level, and picking it puts its
+// subject into the field.
+void tst_SourceWindow::deepSubjectIsPickedThroughTheSubmenus()
+{
+    WorkspaceFixture f;
+    QStringList lines;
+    for (int k = 0; k < 200; ++k)
+        for (int depth = 1; depth <= 5; ++depth)
+            lines.append(QString(depth, u'*') + QStringLiteral("Szint %1 / %2").arg(depth).arg(k));
+    f.dir.writeBytes("nagy.zda", TextFile::encode8Bit(lines));
+    f.dialogs.openFileAnswers.enqueue(f.dir.file("nagy.zda"));
+    f.action("rgykrfjlbetltse1")->trigger();
+    QVERIFY(f.dialogs.messages.isEmpty());
+    QMenu* menu = f.find<QMenu>("menu4_0");
+    QCOMPARE(menu->findChildren<QMenu*>().size(), 0); // nothing built before it opens
+
+    QMenu* level = menu;
+    for (int depth = 1; depth <= 4; ++depth) {
+        level->popup(QPoint(0, 0));
+        QVERIFY(QTest::qWaitForWindowExposed(level));
+        QAction* branch = entry(level, QStringLiteral("Szint %1 / 137").arg(depth));
+        QVERIFY(branch && branch->menu());
+        QVERIFY(branch->menu()->actions().isEmpty()); // made only when it opens
+        level = branch->menu();
+    }
+    level->popup(QPoint(0, 0));
+    QVERIFY(QTest::qWaitForWindowExposed(level));
+    QCOMPARE(f.edit(2)->text(), "Szint 4 / 137"); // opening a branch chose it
+    QCOMPARE(outline(level), "Szint 5 / 137");
+    entry(level, "Szint 5 / 137")->trigger();
+    QCOMPARE(f.edit(2)->text(), "Szint 5 / 137");
+    menu->hide();
+
+    // Only the opened path was built: the top level and one branch per level.
+    QCOMPARE(menu->actions().size(), 200 + 2);
+    QCOMPARE(menu->findChildren<QMenu*>().size(), 200 + 3);
+}
+
+void tst_SourceWindow::largeSourceLoadsInTheBackground_data()
+{
+    QTest::addColumn<bool>("rtf");
+    QTest::newRow("RTF") << true;
+    QTest::newRow("plain text") << false;
+}
+
+// The load returns at once with the previous source still shown and "Mégsem"
+// beside the loading button; when the worker is done the new source replaces it.
+void tst_SourceWindow::largeSourceLoadsInTheBackground()
+{
+    QFETCH(bool, rtf);
+    WorkspaceFixture f;
+    showEntryPage(f);
+    QStringList lines;
+    f.dir.writeBytes("nagy.src", largeSource(rtf, &lines));
+    f.dialogs.openFileAnswers.enqueue(f.dir.file("nagy.src"));
+    QTest::mouseClick(f.find<QWidget>("sb_forras"), Qt::LeftButton);
+
+    QTextEdit* re1 = f.window().sourceWindow();
+    auto* cancel = f.find<QPushButton>("sb_forras_megsem");
+    QVERIFY(shownOnTheToolBar(cancel));
+    QCOMPARE(re1->toPlainText(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(!cancel->isVisible(), 120'000);
+    QCOMPARE(re1->toPlainText(), lines.join(u'\n') + (rtf ? "" : "\n"));
+    QCOMPARE(f.window().statusText(1), " Forrásfájl: " + f.dir.file("nagy.src"));
+    QVERIFY(f.dialogs.messages.isEmpty());
+}
+
+void tst_SourceWindow::largeSourceLoadCanBeCancelled_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("Mégsem") << false;
+    QTest::newRow("Esc") << true;
+}
+
+// A cancelled load leaves the source shown before, and its status, as they were.
+void tst_SourceWindow::largeSourceLoadCanBeCancelled()
+{
+    QFETCH(bool, byKey);
+    WorkspaceFixture f;
+    showEntryPage(f);
+    f.dir.writeBytes("elozo.txt", "Az előző forrás");
+    f.dialogs.openFileAnswers.enqueue(f.dir.file("elozo.txt"));
+    f.action("Forrsadatokbetltse1")->trigger();
+    const QString status = f.window().statusText(1);
+    QTextEdit* re1 = f.window().sourceWindow();
+    QCOMPARE(re1->toPlainText(), "Az előző forrás");
+
+    QStringList lines;
+    f.dir.writeBytes("nagy.rtf", largeSource(true, &lines));
+    f.dialogs.openFileAnswers.enqueue(f.dir.file("nagy.rtf"));
+    f.action("Forrsadatokbetltse1")->trigger();
+    auto* cancel = f.find<QPushButton>("sb_forras_megsem");
+    QVERIFY(shownOnTheToolBar(cancel));
+    QThread* worker = loaderThread(f);
+    QVERIFY(worker);
+    if (byKey) {
+        QTest::keyClick(re1, Qt::Key_Escape);
+    } else
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(!shownOnTheToolBar(cancel));
+
+    // Whatever the worker still delivers is dropped.
+    QTRY_VERIFY_WITH_TIMEOUT(loaderThread(f) == nullptr, 120'000);
+    QCOMPARE(re1->toPlainText(), "Az előző forrás");
+    QCOMPARE(f.window().statusText(1), status);
+    QVERIFY(f.dialogs.messages.isEmpty());
 }
 
 QTEST_MAIN(tst_SourceWindow)

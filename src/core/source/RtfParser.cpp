@@ -1,6 +1,7 @@
 #include "core/source/RtfParser.h"
 
 #include "core/record/CodePages.h"
+#include "core/record/OperationCancelled.h"
 
 #include <QStringDecoder>
 
@@ -10,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -36,6 +38,8 @@ constexpr int kMaxTwips = 31680;
 constexpr int kSymbolCodePage = -2;
 constexpr size_t kFormatCacheSize = 16;
 constexpr size_t kMaxDecoders = 32;
+// How much input is read between two questions whether to stop.
+constexpr qsizetype kCancelCheckBytes = 1 << 16;
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -242,9 +246,9 @@ struct WordInfo
     char16_t character = 0; // for Word::Character
 };
 
-const std::unordered_map<std::string_view, WordInfo>& knownWords()
+std::unordered_map<std::string_view, WordInfo> wordList()
 {
-    static const std::unordered_map<std::string_view, WordInfo> words = [] {
+    {
         std::unordered_map<std::string_view, WordInfo> w;
         w["fonttbl"] = {Word::FontTable};
         w["colortbl"] = {Word::ColorTable};
@@ -407,8 +411,63 @@ const std::unordered_map<std::string_view, WordInfo>& knownWords()
         w["sb"] = {Word::SpaceBefore};
         w["sa"] = {Word::SpaceAfter};
         return w;
-    }();
-    return words;
+    }
+}
+
+// The control words in a flat open-addressed table: a look-up is a short hash
+// of at most 32 letters and one comparison, done for every control word of a
+// document, which may hold tens of millions of them.
+class WordTable final
+{
+public:
+    WordTable()
+    {
+        for (const auto& [name, info] : wordList()) {
+            size_t slot = hash(name) & kMask;
+            while (!m_slots[slot].name.empty())
+                slot = (slot + 1) & kMask;
+            m_slots[slot] = {name, info};
+        }
+    }
+
+    const WordInfo* find(std::string_view name) const
+    {
+        for (size_t slot = hash(name) & kMask;; slot = (slot + 1) & kMask) {
+            const Slot& candidate = m_slots[slot];
+            if (candidate.name.empty())
+                return nullptr;
+            // Most words are a few letters: the first one and the length
+            // tell almost every other word apart without a call.
+            if (candidate.name.size() == name.size() && candidate.name[0] == name[0] &&
+                candidate.name == name)
+                return &candidate.info;
+        }
+    }
+
+private:
+    static constexpr size_t kSize = 1024; // well over twice the words, so probe runs stay short
+    static constexpr size_t kMask = kSize - 1;
+
+    static size_t hash(std::string_view name)
+    {
+        size_t h = 2166136261u; // FNV-1a
+        for (const char c : name)
+            h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+        return h ^ (h >> 11);
+    }
+
+    struct Slot
+    {
+        std::string_view name;
+        WordInfo info{Word::Ignored};
+    };
+    std::array<Slot, kSize> m_slots{};
+};
+
+const WordTable& knownWords()
+{
+    static const WordTable table;
+    return table;
 }
 
 // ---------------------------------------------------------------------------
@@ -463,6 +522,15 @@ struct FontEntry
     bool symbol = false;
 };
 
+// Bytes that a span of plain text goes on over: printable ASCII except the
+// three that carry structure.
+constexpr std::array<bool, 256> kPlainText = [] {
+    std::array<bool, 256> table{};
+    for (int b = 0x20; b < 0x80; ++b)
+        table[size_t(b)] = b != '\\' && b != '{' && b != '}';
+    return table;
+}();
+
 bool isLetter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -497,10 +565,10 @@ int clampedTwips(int twips)
 // Characters a text document reserves for its own structure (frame marks,
 // object placeholders) and lone UTF-16 surrogates, which a \u escape without
 // its partner leaves, become U+FFFD; a paragraph separator becomes a line break.
-void sanitize(QString& text)
+void sanitize(std::u16string& text)
 {
-    const qsizetype n = text.size();
-    QChar* data = text.data();
+    const qsizetype n = qsizetype(text.size());
+    QChar* data = reinterpret_cast<QChar*>(text.data());
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = data[i].unicode();
         if (data[i].isHighSurrogate() && i + 1 < n && data[i + 1].isLowSurrogate())
@@ -521,7 +589,13 @@ public:
 
     void parse()
     {
+        qsizetype nextCancelCheck = 0;
         while (m_pos < m_in.size() && !m_finished) {
+            if (m_pos >= nextCancelCheck) {
+                if (m_sink.cancelRequested())
+                    throw OperationCancelled();
+                nextCancelCheck = m_pos + kCancelCheckBytes;
+            }
             if (m_skipDepth > 0)
                 skipGroupContent();
             else
@@ -587,12 +661,10 @@ private:
             return; // other control characters are noise
         }
         const qsizetype start = m_pos;
-        while (m_pos < m_in.size()) {
-            const auto b = static_cast<unsigned char>(m_in[m_pos]);
-            if (b < 0x20 || b >= 0x80 || b == '\\' || b == '{' || b == '}')
-                break;
+        const qsizetype n = m_in.size();
+        const char* data = m_in.data();
+        while (m_pos < n && kPlainText[static_cast<unsigned char>(data[m_pos])])
             ++m_pos;
-        }
         const QByteArrayView span = m_in.sliced(start, m_pos - start);
         if (m_state.destination == Destination::Text)
             appendToRun(QLatin1StringView(span.data(), span.size()));
@@ -693,20 +765,28 @@ private:
 
         if (length > kMaxWordLength)
             return;
-        const auto& words = knownWords();
-        const auto found = words.find(name);
-        if (found == words.end()) {
+        // \uN is most of the control words of a text in a non-Latin script or
+        // with many accents; it goes straight to its character.
+        if (length == 1 && name[0] == 'u' && hasParameter) {
+            if (!consumeFallback()) {
+                emitUnicode(parameter);
+                m_fallbackToSkip = m_state.unicodeSkip;
+            }
+            return;
+        }
+        const WordInfo* found = knownWords().find(name);
+        if (!found) {
             consumeFallback();
             return;
         }
-        if (found->second.word == Word::Binary) {
+        if (found->word == Word::Binary) {
             skipBinary(hasParameter ? parameter : 0);
             consumeFallback();
             return;
         }
         if (consumeFallback())
             return;
-        applyWord(found->second, hasParameter, parameter);
+        applyWord(*found, hasParameter, parameter);
     }
 
     void skipBinary(int count) { m_pos += std::min<qsizetype>(std::max(count, 0), m_in.size() - m_pos); }
@@ -755,6 +835,7 @@ private:
         }
         m_state = m_stack.back();
         m_stack.pop_back();
+        m_stateTouched = true;
     }
 
     bool inRootGroup() const { return m_stack.size() <= 1 && m_overflowDepth == 0; }
@@ -926,6 +1007,8 @@ private:
 
     void applyTextWord(const WordInfo& info, bool on, bool hasParameter, int parameter)
     {
+        if (!writesText(info.word))
+            m_stateTouched = true;
         CharProps& chars = m_state.chars;
         ParagraphProps& paragraph = m_state.paragraph;
         switch (info.word) {
@@ -1056,6 +1139,22 @@ private:
         }
     }
 
+    // The words that add text or breaks and leave the formatting alone.
+    static bool writesText(Word word)
+    {
+        switch (word) {
+        case Word::Paragraph:
+        case Word::Line:
+        case Word::Tab:
+        case Word::Cell:
+        case Word::Row:
+        case Word::Character:
+            return true;
+        default:
+            return false;
+        }
+    }
+
     void setUnderline(bool on, Underline style) { m_state.chars.underline = on ? style : Underline::None; }
 
     // --- text -----------------------------------------------------------
@@ -1092,8 +1191,21 @@ private:
         emitText(QStringView(&c, 1));
     }
 
+    // True when the character simply extends the text run being collected:
+    // what appendViewToRun would check for it all comes out "just append".
+    bool continuesRun(char16_t c) const
+    {
+        return !m_run.empty() && m_state.destination == Destination::Text && !m_stateTouched &&
+               m_lastParagraph && !m_state.chars.hidden && !m_pendingParagraph && !m_pendingCellSeparator &&
+               !m_runInSymbolFont && c < 0xd800 && c != QChar::ParagraphSeparator;
+    }
+
     void emitText(QStringView text)
     {
+        if (text.size() == 1 && continuesRun(text[0].unicode())) {
+            m_run.push_back(text[0].unicode());
+            return;
+        }
         switch (m_state.destination) {
         case Destination::Text:
             appendToRun(text);
@@ -1152,19 +1264,51 @@ private:
         if (text.isEmpty() || m_state.chars.hidden)
             return;
         materializeBreaks();
-        if (!m_run.isEmpty() && !(m_runProps == m_state.chars))
-            flushRun();
-        m_lastParagraph = m_state.paragraph;
-        if (m_run.isEmpty()) {
+        // The properties can only have changed when a control word or a
+        // group's end touched them; most text follows other text.
+        if (m_stateTouched || !m_lastParagraph) {
+            if (!m_run.empty() && !(m_runProps == m_state.chars))
+                flushRun();
+            m_lastParagraph = m_state.paragraph;
+            m_stateTouched = false;
+        }
+        if (m_run.empty()) {
             m_runProps = m_state.chars;
             m_runInSymbolFont = isSymbolFont(m_runProps.font >= 0 ? m_runProps.font : m_defaultFont);
         }
+        if constexpr (std::is_same_v<View, QStringView>)
+            m_runNeedsSanitizing = m_runNeedsSanitizing || mayNeedSanitizing(text);
         if (m_runInSymbolFont) {
             for (qsizetype i = 0; i < text.size(); ++i)
-                m_run += QChar(symbolFontChar(QChar(text[i]).unicode()));
+                m_run.push_back(symbolFontChar(QChar(text[i]).unicode()));
             return;
         }
-        m_run += text;
+        if constexpr (std::is_same_v<View, QStringView>)
+            m_run.append(text.utf16(), size_t(text.size()));
+        else
+            appendLatin1(text);
+    }
+
+    // Widened in place: appending through iterators of another character
+    // type would build a temporary string first.
+    void appendLatin1(QLatin1StringView text)
+    {
+        const size_t start = m_run.size();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+        m_run.resize(start + size_t(text.size()));
+        char16_t* out = m_run.data() + start;
+        for (qsizetype i = 0; i < text.size(); ++i)
+            out[i] = bytes[i];
+    }
+
+    // Latin-1 text never does; what sanitize() replaces lies at U+D800 and above
+    // or is the paragraph separator. The Symbol font's mapping makes none of them.
+    static bool mayNeedSanitizing(QStringView text)
+    {
+        for (const QChar c : text)
+            if (c.unicode() >= 0xd800 || c == QChar::ParagraphSeparator)
+                return true;
+        return false;
     }
 
     bool isSymbolFont(int font) const
@@ -1199,11 +1343,13 @@ private:
 
     void flushRun()
     {
-        if (m_run.isEmpty())
+        if (m_run.empty())
             return;
-        sanitize(m_run);
-        m_sink.text(m_run, cachedCharFormat(m_runProps));
-        m_run.resize(0); // keeps the buffer for the next run
+        if (m_runNeedsSanitizing)
+            sanitize(m_run);
+        m_runNeedsSanitizing = false;
+        m_sink.text(QStringView(m_run.data(), qsizetype(m_run.size())), cachedCharFormat(m_runProps));
+        m_run.clear(); // keeps the buffer for the next run
     }
 
     void finish()
@@ -1286,9 +1432,11 @@ private:
     CodePageDecoder m_decoder;
 
     Sink& m_sink;
-    QString m_run;
+    std::u16string m_run; // appended to for every character or two, so kept inline-cheap
     CharProps m_runProps;
     bool m_runInSymbolFont = false;
+    bool m_runNeedsSanitizing = false;
+    bool m_stateTouched = true;                    // a control word or a group's end may have changed m_state
     std::optional<ParagraphProps> m_lastParagraph; // of the text since the last paragraph mark
     std::vector<std::pair<CharProps, CharFormat>> m_formatCache;
     bool m_pendingParagraph = false;

@@ -66,6 +66,8 @@ struct ParagraphFormat
     int firstLineTwips = 0;
     int beforeTwips = 0;
     int afterTwips = 0;
+
+    bool operator==(const ParagraphFormat&) const = default;
 };
 
 // Receives the document in reading order. The document starts with one open
@@ -87,11 +89,15 @@ public:
     // A new paragraph follows the completed one. A paragraph mark with nothing
     // after it opens none, so a closing \par adds no empty paragraph.
     virtual void paragraphStart() = 0;
+    // Asked now and then while reading, from the reading thread: true ends
+    // the parse with OperationCancelled, so an implementation reads an atomic flag.
+    virtual bool cancelRequested() const { return false; }
 };
 
 // True when the bytes start (after optional whitespace / byte-order mark) with "{\rtf".
 bool looksLikeRtf(QByteArrayView bytes);
 // Reads the whole document into the sink; a truncated one up to where it breaks off.
+// Throws OperationCancelled when the sink asks for it.
 void parse(QByteArrayView bytes, Sink& sink);
 
 } // namespace Rtf

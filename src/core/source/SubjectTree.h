@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 // The subject tree file: one menu entry per 8-bit line, its depth (1 to 5)
 // given by the leading asterisks.
 namespace SubjectTree {
@@ -40,6 +42,46 @@ QString subjectTextOf(QByteArrayView line);
 // Throws NorlaError "Cannot open file" when the file cannot be read.
 QList<QByteArray> readLines(const QString& path);
 Outline outline(const QList<QByteArray>& lines);
+
+// The whole file kept as it was read, with what the menu needs to find an
+// entry's children without building anything per entry: the file's bytes, the
+// start of every line, each entry's depth and where its subtree ends. About
+// 13 bytes per line beside the text, so a tree of half a million entries stays
+// small; captions and subject texts are decoded only when asked for.
+class Tree
+{
+public:
+    static constexpr int TopLevel = -1; // the parent of the depth-1 entries
+
+    Tree() = default;
+    // Splits the bytes like the lookup lists (CR LF, CR or LF; a NUL ends the text).
+    explicit Tree(QByteArray bytes);
+    // Throws NorlaError "Cannot open file" when the file cannot be read.
+    static Tree read(const QString& path);
+
+    int lineCount() const { return int(m_lineStarts.size()) - 1; }
+    QByteArrayView line(int index) const;
+
+    // The entries are the lines before the first line without a parent.
+    int entryCount() const { return int(m_depths.size()); }
+    int orphanLine() const { return entryCount() < lineCount() ? entryCount() : -1; }
+    int depth(int entry) const { return m_depths[size_t(entry)]; }
+    bool hasChildren(int entry) const { return subtreeEnd(entry) > entry + 1; }
+    // The entries one level below `parent` (TopLevel for the top), in file order.
+    QList<int> children(int parent) const;
+
+    QString caption(int entry) const { return captionOf(line(entry)); }
+    bool isSeparator(int entry) const; // its caption is "-"
+    QString subjectText(int lineIndex) const { return subjectTextOf(line(lineIndex)); }
+
+private:
+    int subtreeEnd(int entry) const { return m_subtreeEnds[size_t(entry)]; }
+
+    QByteArray m_bytes;
+    std::vector<qsizetype> m_lineStarts; // one more than the lines: the end of the last one
+    std::vector<quint8> m_depths;
+    std::vector<qint32> m_subtreeEnds; // one past the last entry below each entry
+};
 
 // Messages for the two ways a build can fail.
 QString unreadableMessage(const QString& path);

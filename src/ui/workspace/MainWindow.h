@@ -3,6 +3,7 @@
 #include "core/record/DatabaseDocument.h"
 #include "core/session/EditingSession.h"
 #include "core/settings/AppSettings.h"
+#include "core/source/SubjectTree.h"
 #include "ui/workspace/WorkspaceStates.h"
 
 #include <QByteArray>
@@ -11,6 +12,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 
 class DataEntryPage;
 class QAction;
@@ -32,6 +34,8 @@ class StaleIndexNotice;
 class WorkspaceCommands;
 class LoadingWindow;
 class SettingsDialog;
+class SourceLoader;
+class QTextDocument;
 class AboutBox;
 class SearchDialog;
 class DuplicatesDialog;
@@ -218,6 +222,9 @@ private:
 
     // Source window, extraction and drop boxes (SourceWindow.cpp)
     void loadSourceDocument();
+    SourceLoader* sourceLoader();
+    void showSourceLoading(bool loading);
+    void showSourceDocument(const QString& path, std::unique_ptr<QTextDocument> document);
     void extractInto(int field, Extraction kind);
     void rememberPress(int tag);
     bool isFieldLabelClick(QObject* watched, QEvent* event);
@@ -227,6 +234,7 @@ private:
     // Subject tree menu (SubjectMenu.cpp)
     void loadSubjectTree();
     void buildSubjectMenu(const QString& path);
+    void fillSubjectMenu(QMenu* menu, int parentEntry);
     void chooseSubject(int line);
 
     QString m_startDir;
@@ -241,8 +249,11 @@ private:
     bool m_labelDoubleClicked = false;
     bool m_emptyingDropBoxes = false;
     bool m_rawViewStale = true;
-    QString m_lastOpenPath;           // the open dialog starts at the file chosen last
-    QList<QByteArray> m_subjectLines; // the lines of the subject tree built last
+    QString m_lastOpenPath;                 // the open dialog starts at the file chosen last
+    SourceLoader* m_sourceLoader = nullptr; // made with the first source load
+    QAction* m_sourceCancel = nullptr;      // "Mégsem" beside the loading button
+    SubjectTree::Tree m_subjectTree;        // the subject tree built last
+    QMetaObject::Connection m_subjectTopFill;
 
     QStackedWidget* m_pageStack = nullptr;
     QTabBar* m_tabs = nullptr;

@@ -1,12 +1,21 @@
 #include "ui/workspace/RtfReader.h"
 
+#include "core/record/OperationCancelled.h"
+
 #include <QColor>
 #include <QFont>
+#include <QScopeGuard>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -66,10 +75,17 @@ QTextCharFormat charFormat(const CharFormat& format)
     if (!format.fontFamily.isEmpty())
         result.setFontFamilies(QStringList{format.fontFamily});
     result.setFontPointSize(format.halfPoints / 2.0);
-    result.setFontWeight(format.bold ? QFont::Bold : QFont::Normal);
-    result.setFontItalic(format.italic);
-    result.setUnderlineStyle(underlineStyle(format.underline));
-    result.setFontStrikeOut(format.strike);
+    // A property left out reads as its default (normal weight, upright, no
+    // lines); a format with fewer properties is cheaper to copy and hash,
+    // which the document does for every run it is given.
+    if (format.bold)
+        result.setFontWeight(QFont::Bold);
+    if (format.italic)
+        result.setFontItalic(true);
+    if (format.underline != Underline::None)
+        result.setUnderlineStyle(underlineStyle(format.underline));
+    if (format.strike)
+        result.setFontStrikeOut(true);
     if (format.verticalAlignment != VerticalAlignment::Normal)
         result.setVerticalAlignment(verticalAlignment(format.verticalAlignment));
     if (format.foreground)
@@ -91,55 +107,252 @@ QTextBlockFormat blockFormat(const ParagraphFormat& format)
     return result;
 }
 
-// Writes what the parser reads through one cursor, as one edit.
-class DocumentSink final : public Sink
+// What the parser reads, in reading order, passed from the parsing thread to
+// the one that builds the document: the text of the runs in one buffer, and
+// for each run the number of its (interned) format.
+struct Batch
+{
+    enum class Kind : quint8
+    {
+        Text,
+        ParagraphEnd,
+        ParagraphStart,
+    };
+    struct Event
+    {
+        Kind kind;
+        int format = 0;            // Text: index into the interned formats
+        qsizetype length = 0;      // Text: characters taken from `text`
+        ParagraphFormat paragraph; // ParagraphEnd
+    };
+
+    std::u16string text;
+    std::vector<Event> events;
+    std::vector<CharFormat> newFormats; // interned while this batch filled, in index order
+};
+
+// A bounded hand-over between the two threads. The builder may abandon it
+// (cancelled, or an exception), after which the parser's pushes are dropped
+// and it is told to stop.
+class BatchQueue final
 {
 public:
-    explicit DocumentSink(QTextDocument& document) : m_cursor(&document) { m_cursor.beginEditBlock(); }
-    ~DocumentSink() override { m_cursor.endEditBlock(); }
-    Q_DISABLE_COPY_MOVE(DocumentSink)
+    static constexpr size_t kMaxQueued = 4;
+
+    bool push(Batch&& batch)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_abandoned; });
+        if (m_abandoned)
+            return false;
+        m_queue.push_back(std::move(batch));
+        m_changed.notify_all();
+        return true;
+    }
+    // Empty when the parser is done and everything was taken.
+    std::optional<Batch> pop()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_queue.empty() || m_closed; });
+        if (m_queue.empty())
+            return std::nullopt;
+        Batch batch = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_changed.notify_all();
+        return batch;
+    }
+    void close()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closed = true;
+        m_changed.notify_all();
+    }
+    void abandon()
+    {
+        const std::lock_guard lock(m_mutex);
+        m_abandoned = true;
+        m_queue.clear();
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_queue;
+    bool m_closed = false;
+    bool m_abandoned = false;
+};
+
+// The parser's side: collects what it reads into batches.
+class BatchingSink final : public Sink
+{
+public:
+    static constexpr size_t kBatchCharacters = 1 << 16;
+    static constexpr size_t kBatchEvents = 1 << 12;
+
+    BatchingSink(BatchQueue& queue, const std::atomic<bool>* cancel) : m_queue(queue), m_cancel(cancel) {}
 
     void text(QStringView text, const CharFormat& format) override
     {
-        m_cursor.insertText(text.toString(), cachedCharFormat(format));
+        m_batch.text.append(text.utf16(), size_t(text.size()));
+        m_batch.events.push_back({Batch::Kind::Text, intern(format), text.size(), {}});
+        sendWhenFull();
     }
     void paragraphEnd(const ParagraphFormat& format) override
     {
-        m_cursor.setBlockFormat(blockFormat(format));
+        m_batch.events.push_back({Batch::Kind::ParagraphEnd, 0, 0, format});
+        sendWhenFull();
     }
-    void paragraphStart() override { m_cursor.insertBlock(); }
+    void paragraphStart() override
+    {
+        // The mark goes into the text too, so that the builder can hand it to
+        // the document together with the text that follows.
+        m_batch.text.push_back(QChar::ParagraphSeparator);
+        m_batch.events.push_back({Batch::Kind::ParagraphStart, 0, 1, {}});
+        sendWhenFull();
+    }
+    bool cancelRequested() const override
+    {
+        return m_stopped || (m_cancel && m_cancel->load(std::memory_order_relaxed));
+    }
+    void send()
+    {
+        Batch batch = std::exchange(m_batch, {});
+        if (!m_stopped && !m_queue.push(std::move(batch)))
+            m_stopped = true;
+    }
 
 private:
-    // Runs mostly alternate between a handful of formats; reusing the format
-    // objects spares rebuilding them and their hash for every run.
-    const QTextCharFormat& cachedCharFormat(const CharFormat& format)
+    void sendWhenFull()
     {
-        for (const auto& [cached, result] : m_formatCache)
-            if (cached == format)
-                return result;
-        if (m_formatCache.size() >= kFormatCacheSize)
-            m_formatCache.erase(m_formatCache.begin());
-        m_formatCache.emplace_back(format, charFormat(format));
-        return m_formatCache.back().second;
+        if (m_batch.text.size() >= kBatchCharacters || m_batch.events.size() >= kBatchEvents)
+            send();
+    }
+
+    // Runs mostly alternate between a handful of formats: the few used last
+    // are compared first; a format seen long ago may get a second number,
+    // which costs the builder one more conversion, nothing else.
+    int intern(const CharFormat& format)
+    {
+        for (const auto& [recent, index] : m_recent)
+            if (recent == format)
+                return index;
+        const int index = m_formatCount++;
+        m_batch.newFormats.push_back(format);
+        if (m_recent.size() >= kFormatCacheSize)
+            m_recent.erase(m_recent.begin());
+        m_recent.emplace_back(format, index);
+        return index;
+    }
+
+    BatchQueue& m_queue;
+    const std::atomic<bool>* m_cancel;
+    Batch m_batch;
+    std::vector<std::pair<CharFormat, int>> m_recent;
+    int m_formatCount = 0;
+    bool m_stopped = false;
+};
+
+// The building side: writes the batches into the document through one
+// cursor, as one edit.
+class DocumentBuilder final
+{
+public:
+    explicit DocumentBuilder(QTextDocument& document) : m_cursor(&document) { m_cursor.beginEditBlock(); }
+    ~DocumentBuilder() { m_cursor.endEditBlock(); }
+    Q_DISABLE_COPY_MOVE(DocumentBuilder)
+
+    void apply(const Batch& batch)
+    {
+        for (const CharFormat& format : batch.newFormats)
+            m_formats.push_back(charFormat(format));
+        const QChar* text = reinterpret_cast<const QChar*>(batch.text.data());
+        const size_t count = batch.events.size();
+        for (size_t i = 0; i < count; ++i) {
+            const Batch::Event& event = batch.events[i];
+            switch (event.kind) {
+            case Batch::Kind::ParagraphStart:
+                // A new paragraph and its first run go in as one insertion,
+                // which spares the document a round of its bookkeeping per
+                // paragraph; alone only when no text follows in this batch.
+                if (i + 1 < count && batch.events[i + 1].kind == Batch::Kind::Text) {
+                    const Batch::Event& run = batch.events[++i];
+                    insert(text, 1 + run.length, run.format);
+                } else {
+                    m_cursor.insertBlock();
+                    text += 1;
+                }
+                break;
+            case Batch::Kind::Text:
+                insert(text, event.length, event.format);
+                break;
+            case Batch::Kind::ParagraphEnd:
+                // A new block takes the format of the one before it, so most
+                // paragraphs already have theirs.
+                if (m_blockFormat != event.paragraph) {
+                    m_cursor.setBlockFormat(blockFormat(event.paragraph));
+                    m_blockFormat = event.paragraph;
+                }
+                break;
+            }
+        }
+    }
+
+private:
+    // The batch lives through the call and the document copies what it is
+    // given: no copy of our own.
+    void insert(const QChar*& text, qsizetype length, int format)
+    {
+        m_cursor.insertText(QString::fromRawData(text, length), m_formats[size_t(format)]);
+        text += length;
     }
 
     QTextCursor m_cursor;
-    std::vector<std::pair<CharFormat, QTextCharFormat>> m_formatCache;
+    std::vector<QTextCharFormat> m_formats;       // by interned number
+    std::optional<ParagraphFormat> m_blockFormat; // of the current block; none: the document's default
 };
 
 } // namespace
 
-void loadInto(QByteArrayView bytes, QTextDocument& document)
+void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<bool>* cancel)
 {
     // Loading replaces the content, so there is nothing to undo back to; the
     // undo stack is off meanwhile so that large documents do not fill it.
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
+
+    // Parsing and building the document take about as long as each other, so
+    // the parser runs on a thread of its own, a few batches ahead.
+    BatchQueue queue;
+    std::exception_ptr parseError;
+    std::thread parser([&] {
+        BatchingSink sink(queue, cancel);
+        try {
+            parse(bytes, sink);
+            sink.send();
+        } catch (...) {
+            parseError = std::current_exception();
+        }
+        queue.close();
+    });
+    // Whatever ends the building (a cancel, an exception) ends the parser too.
+    auto stopParser = qScopeGuard([&] {
+        queue.abandon();
+        parser.join();
+    });
     {
-        DocumentSink sink(document);
-        parse(bytes, sink);
+        DocumentBuilder builder(document);
+        while (const std::optional<Batch> batch = queue.pop()) {
+            if (cancel && cancel->load(std::memory_order_relaxed))
+                throw OperationCancelled();
+            builder.apply(*batch);
+        }
     }
+    stopParser.dismiss();
+    parser.join(); // it closed the queue, so it is done
+    if (parseError)
+        std::rethrow_exception(parseError);
     document.setUndoRedoEnabled(undo);
 }
 

@@ -4,13 +4,17 @@
 
 #include <QByteArrayView>
 
+#include <atomic>
+
 class QTextDocument;
 
 // Shows RTF sources in a text document: the core's parser reads them, a thin
 // sink here turns what it reads into blocks and character formats.
 namespace Rtf {
 
-// Replaces the document's content with the RTF's text and formatting.
-void loadInto(QByteArrayView bytes, QTextDocument& document);
+// Replaces the document's content with the RTF's text and formatting. When
+// `cancel` turns true meanwhile (from another thread) it throws
+// OperationCancelled, the document half filled.
+void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<bool>* cancel = nullptr);
 
 } // namespace Rtf

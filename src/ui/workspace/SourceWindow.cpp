@@ -2,21 +2,35 @@
 // fields through the extraction menus and the drop boxes, and the mouse press
 // handling that tells a drag from the source apart from other input.
 
-#include "core/record/TextFile.h"
 #include "core/source/SourceText.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/DropBox.h"
 #include "ui/workspace/MainWindow.h"
-#include "ui/workspace/RtfReader.h"
+#include "ui/workspace/SourceLoader.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
 #include <QEvent>
+#include <QFileInfo>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QPushButton>
+#include <QShortcut>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QToolBar>
+
+namespace {
+
+// Below this size a source is read at once: it takes a few hundredths of a
+// second, less than handing it to a worker and back, and a cancel button
+// would only flash.
+constexpr qint64 kBackgroundLoadBytes = 1'000'000;
+
+} // namespace
 
 void MainWindow::loadSourceDocument()
 {
@@ -26,24 +40,67 @@ void MainWindow::loadSourceDocument()
     if (path.isEmpty())
         return;
     m_lastOpenPath = path;
-    runGuarded(this, [&] {
-        const QByteArray bytes = TextFile::readBytes(path);
-        QTextEdit* source = sourceWindow();
-        source->clear();
-        if (Rtf::looksLikeRtf(bytes)) {
-            // Filled apart and then handed over: a document a text control
-            // shows is laid out whole when an edit ends, which takes minutes
-            // for a source of a few hundred megabytes; a document handed over
-            // is laid out as it is looked at. The control owns its child
-            // document and drops the one before.
-            auto* document = new QTextDocument(source);
-            Rtf::loadInto(bytes, *document);
-            source->setDocument(document);
-        } else {
-            source->setPlainText(SourceText::decodePlain(bytes));
-        }
-        setStatus(1, QStringLiteral(" Forrásfájl: ") + path);
+    SourceLoader* loader = sourceLoader();
+    loader->cancel();
+    if (QFileInfo(path).size() >= kBackgroundLoadBytes) {
+        loader->start(path, sourceWindow()->font());
+        return;
+    }
+    runGuarded(this, [&] { showSourceDocument(path, SourceLoader::load(path, sourceWindow()->font())); });
+}
+
+SourceLoader* MainWindow::sourceLoader()
+{
+    if (m_sourceLoader)
+        return m_sourceLoader;
+    m_sourceLoader = new SourceLoader(this);
+    connect(m_sourceLoader, &SourceLoader::loaded, this,
+            [this](const QString& path, QTextDocument* document) {
+                showSourceDocument(path, std::unique_ptr<QTextDocument>(document));
+            });
+    connect(m_sourceLoader, &SourceLoader::failed, this, [this](const QString&, const QString& message) {
+        UserDialogs::instance().inform(this, message);
     });
+    connect(m_sourceLoader, &SourceLoader::loadingChanged, this, &MainWindow::showSourceLoading);
+
+    // "Mégsem" stands beside the loading button while a load runs; Esc presses it.
+    auto* cancel = new QPushButton(QStringLiteral("Mégsem"));
+    cancel->setObjectName(QStringLiteral("sb_forras_megsem"));
+    cancel->setToolTip(QStringLiteral("A forrásfájl betöltésének megszakítása (Esc)"));
+    cancel->setFocusPolicy(Qt::NoFocus);
+    connect(cancel, &QPushButton::clicked, m_sourceLoader, &SourceLoader::cancel);
+    // A shortcut of its own rather than the button's: that one clicks a moment
+    // later, when the load may have ended. Owned by the button, it works while
+    // the button is shown.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cancel);
+    connect(escape, &QShortcut::activated, m_sourceLoader, &SourceLoader::cancel);
+    QToolBar* bar = nullptr;
+    for (QObject* owner : m_commands->loadSource->associatedObjects())
+        if (!bar)
+            bar = qobject_cast<QToolBar*>(owner);
+    const QList<QAction*> barActions = bar->actions();
+    QAction* next = barActions.value(barActions.indexOf(m_commands->loadSource) + 1);
+    m_sourceCancel = bar->insertWidget(next, cancel);
+    m_sourceCancel->setVisible(false);
+    return m_sourceLoader;
+}
+
+void MainWindow::showSourceLoading(bool loading)
+{
+    m_sourceCancel->setVisible(loading);
+}
+
+void MainWindow::showSourceDocument(const QString& path, std::unique_ptr<QTextDocument> document)
+{
+    // The document is handed over already filled: a document a text control
+    // shows is laid out whole when an edit ends, which takes minutes for a
+    // source of a few hundred megabytes; a document handed over is laid out as
+    // it is looked at. The control owns its child document and drops the one
+    // before.
+    QTextEdit* source = sourceWindow();
+    document->setParent(source);
+    source->setDocument(document.release());
+    setStatus(1, QStringLiteral(" Forrásfájl: ") + path);
 }
 
 void MainWindow::extractInto(int field, Extraction kind)

@@ -1,5 +1,10 @@
 // The subject tree menu "Tárgykörök": built from the subject tree file; a
 // choice puts the entry's subject into the subject field.
+//
+// A tree may hold hundreds of thousands of entries, and a menu entry costs
+// an action and a submenu a whole widget. So loading keeps only the compact
+// tree, and each menu gets its entries when it is about to open: what the
+// user never opens is never built.
 
 #include "core/record/NorlaError.h"
 #include "core/source/SubjectTree.h"
@@ -26,61 +31,73 @@ void MainWindow::loadSubjectTree()
 
 void MainWindow::buildSubjectMenu(const QString& path)
 {
+    QMenu* top = m_commands->subjectMenu;
     // Every submenu and entry of the previous tree goes with its owner.
-    for (QMenu* submenu : m_commands->subjectMenu->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
+    for (QMenu* submenu : top->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         delete submenu;
-    m_commands->subjectMenu->clear();
+    top->clear();
+    disconnect(m_subjectTopFill);
 
-    QList<QByteArray> lines;
     try {
-        lines = SubjectTree::readLines(path);
+        m_subjectTree = SubjectTree::Tree::read(path);
     } catch (const NorlaError&) {
+        m_subjectTree = {};
         UserDialogs::instance().inform(this, SubjectTree::unreadableMessage(path));
         return;
     }
-    m_subjectLines = lines;
-    const SubjectTree::Outline outline = SubjectTree::outline(lines);
+    m_subjectTopFill = connect(
+        top, &QMenu::aboutToShow, this, [this, top] { fillSubjectMenu(top, SubjectTree::Tree::TopLevel); },
+        Qt::SingleShotConnection);
 
-    std::array<QMenu*, SubjectTree::MaxDepth + 1> levels{};
-    levels[0] = m_commands->subjectMenu;
-    for (qsizetype i = 0; i < outline.entries.size(); ++i) {
-        const SubjectTree::Entry& entry = outline.entries[i];
-        const bool hasChildren = i + 1 < outline.entries.size() && outline.entries[i + 1].depth > entry.depth;
-        QMenu* parent = levels[entry.depth - 1];
-        QString caption = entry.caption;
-        caption.replace(u'&', QStringLiteral("&&"));
-        const int line = entry.line;
-        if (hasChildren) {
-            auto* submenu = new QMenu(caption, parent);
-            parent->addMenu(submenu);
-            connect(submenu, &QMenu::aboutToShow, this, [this, line] { chooseSubject(line); });
-            levels[entry.depth] = submenu;
-        } else if (entry.isSeparator()) {
-            parent->addSeparator();
-        } else {
-            QAction* action = parent->addAction(caption);
-            connect(action, &QAction::triggered, this, [this, line] { chooseSubject(line); });
-        }
-    }
-    if (outline.orphanLine >= 0) {
-        UserDialogs::instance().inform(
-            this, SubjectTree::orphanMessage(path, outline.orphanLine, lines[outline.orphanLine]));
+    if (const int orphan = m_subjectTree.orphanLine(); orphan >= 0) {
+        UserDialogs::instance().inform(this,
+                                       SubjectTree::orphanMessage(path, orphan, m_subjectTree.line(orphan)));
         return;
     }
 
-    m_commands->subjectMenu->addSeparator();
+    // The entries of the top level go in before these when the menu first opens.
+    top->addSeparator();
     QAction* settingsEntry =
-        m_commands->subjectMenu->addAction(QStringLiteral("Tárgykör szerkezetet tartalmazó fájl beállítása"));
+        top->addAction(QStringLiteral("Tárgykör szerkezetet tartalmazó fájl beállítása"));
     settingsEntry->setObjectName(QStringLiteral("menu4_beallitas"));
     connect(settingsEntry, &QAction::triggered, this,
             [this] { openSettings(SettingsDialog::SubjectTreePage); });
-    m_commands->subjectMenu->menuAction()->setEnabled(true);
+    top->menuAction()->setEnabled(true);
     setStatus(1, QStringLiteral(" Tárgykör fájl: ") + path);
+}
+
+void MainWindow::fillSubjectMenu(QMenu* menu, int parentEntry)
+{
+    const SubjectTree::Tree& tree = m_subjectTree;
+    // The closing entries of the top level step aside and come back after the
+    // tree's entries; appending spares a search for the insertion point per entry.
+    const QList<QAction*> closing = menu->actions();
+    for (QAction* action : closing)
+        menu->removeAction(action);
+    for (const int entry : tree.children(parentEntry)) {
+        QString caption = tree.caption(entry);
+        caption.replace(u'&', QStringLiteral("&&"));
+        if (tree.hasChildren(entry)) {
+            auto* submenu = new QMenu(caption, menu);
+            menu->addMenu(submenu);
+            // Opening a branch chooses it, every time; its entries are made the first time.
+            connect(submenu, &QMenu::aboutToShow, this, [this, entry] { chooseSubject(entry); });
+            connect(
+                submenu, &QMenu::aboutToShow, this,
+                [this, submenu, entry] { fillSubjectMenu(submenu, entry); }, Qt::SingleShotConnection);
+        } else if (tree.isSeparator(entry)) {
+            menu->addSeparator();
+        } else {
+            QAction* action = menu->addAction(caption);
+            connect(action, &QAction::triggered, this, [this, entry] { chooseSubject(entry); });
+        }
+    }
+    menu->addActions(closing);
 }
 
 void MainWindow::chooseSubject(int line)
 {
-    if (line < 0 || line >= m_subjectLines.size())
+    if (line < 0 || line >= m_subjectTree.lineCount())
         return;
-    m_entry->edits[2]->setText(SubjectTree::subjectTextOf(m_subjectLines[line]));
+    m_entry->edits[2]->setText(m_subjectTree.subjectText(line));
 }

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QFont>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+class QTextDocument;
+class QThread;
+
+// Reads a source document into a new text document on a worker thread, so
+// that the window keeps painting and answering while a source of many
+// megabytes is read. RTF is read with its formatting, anything else as plain
+// text (SourceText::decodePlain). The document is built apart and handed over
+// whole, so the document shown stays as it was until the new one is ready,
+// and a cancelled load leaves no trace.
+class SourceLoader final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SourceLoader)
+
+public:
+    explicit SourceLoader(QObject* parent = nullptr);
+    // Cancels what still runs and waits for the worker threads to end.
+    ~SourceLoader() override;
+
+    // Starts loading `path`; a load still running is cancelled first. The new
+    // document gets `font` as its default font.
+    void start(const QString& path, const QFont& font);
+    // Drops the running load: it reports nothing any more.
+    void cancel();
+    bool isLoading() const { return m_current != nullptr; }
+
+    // Builds the document on the calling thread; throws NorlaError when the
+    // file cannot be read. What the worker runs, and what serves a small file.
+    static std::unique_ptr<QTextDocument> load(const QString& path, const QFont& font,
+                                               const std::atomic<bool>* cancel = nullptr);
+
+Q_SIGNALS:
+    // The receiver takes the document (parentless, living in this object's thread).
+    void loaded(const QString& path, QTextDocument* document);
+    void failed(const QString& path, const QString& message);
+    // A load started, or ended in any way (loaded, failed or cancelled).
+    void loadingChanged(bool loading);
+
+private:
+    struct Job;
+    void finish(const std::shared_ptr<Job>& job);
+
+    std::shared_ptr<Job> m_current;
+    QList<QThread*> m_threads; // still running, cancelled ones included
+};
