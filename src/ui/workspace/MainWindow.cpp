@@ -127,6 +127,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     registerStateGroups();
     wireRecordControls();
     connectHistory();
+    connectDocumentViews();
     initialiseWorkspace();
 }
 
