@@ -53,6 +53,10 @@ void tst_DatabaseRead::readMatchesWholeFileRead_data()
     QTest::newRow("U+2028 at a piece end") << fileWithEndAtPieceBoundary(QString(QChar(0x2028)));
     QTest::newRow("empty lines and a final break")
         << TextFile::encodeUnicode({QStringLiteral("Ka00000100**a"), {}, QStringLiteral("Görög Ωμέγα"), {}});
+    QTest::newRow("control characters that end no line") << TextFile::encodeUnicode(
+        {QStringLiteral("Ka00000100**") + QString(40, u'y') + QStringLiteral("\t\v\f") + QChar(0) +
+             QChar(0x2029) + QChar(0x0D0A) + QString(40, u'z'),
+         QStringLiteral("Lu\t0000200")});
     QTest::newRow("odd last byte") << QByteArray("\xFF\xFE"
                                                  "a\0\r\0b",
                                                  7);
