@@ -6,6 +6,7 @@
 #include "WorkspaceFixture.h"
 
 #include "core/record/RecordLine.h"
+#include "core/session/RecoveryCopy.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/workspace/RadioGroup.h"
 
@@ -74,6 +75,31 @@ void appendRecord(WorkspaceFixture& f, const QString& number)
     QTest::keyClick(&f.window(), Qt::Key_F2);
 }
 
+// Says yes to restoring the recovery copy, and removes the copy meanwhile.
+class CopyVanishes final : public UserDialogs
+{
+public:
+    explicit CopyVanishes(QString database) : m_database(std::move(database)) {}
+
+    QStringList messages;
+
+    bool askYesNo(QWidget*, const QString&) override
+    {
+        QFile::remove(RecoveryCopy::pathFor(m_database));
+        return true;
+    }
+    Answer askYesNoCancel(QWidget*, const QString&) override { return Answer::No; }
+    void inform(QWidget*, const QString& text) override { messages.append(text); }
+    QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return m_database;
+    }
+    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+
+private:
+    QString m_database;
+};
+
 } // namespace
 
 class tst_BackgroundLoad : public QObject
@@ -84,6 +110,7 @@ private Q_SLOTS:
     void loadRunsBesideTheWindow();
     void escapeCancelsTheLoad_data();
     void escapeCancelsTheLoad();
+    void unreadableRecoveryCopyOpensTheFile();
     void editsFollowRowByRow_data();
     void editsFollowRowByRow();
 };
@@ -156,6 +183,29 @@ void tst_BackgroundLoad::escapeCancelsTheLoad()
     QCOMPARE(f.edit(7)->text(), shown);
     QCOMPARE(listNames(f), names);
     QCOMPARE(f.action(QStringLiteral("menu6_visszavonas"))->isEnabled(), modified);
+}
+
+// The copy cannot be read once the user chose it: that is reported, and the
+// database opens as its file holds it, the list and the mode with it.
+void tst_BackgroundLoad::unreadableRecoveryCopyOpensTheFile()
+{
+    WorkspaceFixture f;
+    const QString database = f.writeDatabase(QStringLiteral("minta.rtf"), WorkspaceFixture::sampleLines());
+    const QString copy = RecoveryCopy::pathFor(database);
+    f.dir.writeBytes(QFileInfo(copy).fileName(),
+                     TextFile::encodeUnicode({QStringLiteral("Ze00000100**más")}));
+    CopyVanishes dialogs(database);
+    UserDialogs::install(&dialogs);
+    f.action(QStringLiteral("menu0_open"))->trigger();
+    UserDialogs::install(&f.dialogs);
+
+    QCOMPARE(dialogs.messages, QStringList{"Cannot open file " + copy});
+    QCOMPARE(f.window().document().lines(), WorkspaceFixture::sampleLines());
+    QVERIFY(!f.window().document().isModified());
+    QCOMPARE(f.window().windowTitle(), "Norla 7.2   -   [ " + database + " ]");
+    QCOMPARE(f.window().mode(), MainWindow::Mode::Browse);
+    QCOMPARE(listNames(f), namesOf(WorkspaceFixture::sampleLines()));
+    QCOMPARE(f.edit(7)->text(), QStringLiteral("A példa címe"));
 }
 
 void tst_BackgroundLoad::editsFollowRowByRow_data()

@@ -308,8 +308,12 @@ QByteArray DatabaseDocument::encode() const
 
 void DatabaseDocument::loadRecovered(const QString& databasePath, const QString& copyPath)
 {
-    load(copyPath);
-    m_path = databasePath;
+    adoptRecovered(databasePath, read(copyPath));
+}
+
+void DatabaseDocument::adoptRecovered(const QString& databasePath, Contents&& copy)
+{
+    adopt(databasePath, std::move(copy));
     m_modified = true;
 }
 

@@ -106,6 +106,8 @@ public:
     // Takes the lines of a recovery copy as the unsaved state of the database
     // at `databasePath`: the document is that database's, and modified.
     void loadRecovered(const QString& databasePath, const QString& copyPath);
+    // The same with the copy already read.
+    void adoptRecovered(const QString& databasePath, Contents&& copy);
 
     Snapshot snapshot() const;
 

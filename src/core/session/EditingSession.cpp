@@ -116,8 +116,13 @@ bool EditingSession::hasNewerRecoveryCopy() const
 
 void EditingSession::restoreRecoveryCopy()
 {
+    restoreRecoveryCopy(DatabaseDocument::read(RecoveryCopy::pathFor(m_document.path())));
+}
+
+void EditingSession::restoreRecoveryCopy(DatabaseDocument::Contents&& copy)
+{
     const QString path = m_document.path();
-    m_document.loadRecovered(path, RecoveryCopy::pathFor(path));
+    m_document.adoptRecovered(path, std::move(copy));
     m_history.clear();
     // The file lacks the restored edits: no step of the history matches it.
     m_history.resetClean();

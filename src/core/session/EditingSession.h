@@ -88,6 +88,8 @@ public:
     bool hasNewerRecoveryCopy() const;
     // Takes the copy's lines as the unsaved state of the open database.
     void restoreRecoveryCopy();
+    // The same with the copy already read (on another thread, say).
+    void restoreRecoveryCopy(DatabaseDocument::Contents&& copy);
     // Saves the document (to its own path when `path` is empty); throws NorlaError.
     QString saveDocument(const QString& path = {});
     // The edits are thrown away: the recovery copy goes.

@@ -174,7 +174,11 @@ void MainWindow::offerRecovery(const QString& path)
             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
     if (!UserDialogs::instance().askYesNo(this, question))
         return;
-    m_session.restoreRecoveryCopy();
+    // Read like the database itself; a cancel or a failure keeps the
+    // database as the file holds it, and the copy stays for next time.
+    std::optional<DatabaseDocument::Contents> contents = readInBackground(copy);
+    if (contents)
+        m_session.restoreRecoveryCopy(std::move(*contents));
 }
 
 bool MainWindow::loadDatabase(const QString& path)
