@@ -3,16 +3,23 @@
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 
+#include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QtEndian>
 
+#include <bit>
 #include <cstring>
 
-namespace {
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
-bool isLineEnd(char16_t c)
-{
-    return c == u'\r' || c == u'\n' || c == 0x2028;
-}
+namespace {
 
 // FF FE, then every line in UTF-16LE followed by CR LF.
 template <typename LineAt> QByteArray encodeLines(int count, LineAt lineAt)
@@ -34,6 +41,91 @@ template <typename LineAt> QByteArray encodeLines(int count, LineAt lineAt)
     return out;
 }
 
+// The same bytes as encodeLines(), written in pieces of about a megabyte, so
+// a save of a large database does not first build a copy of the whole file
+// in memory. Throws "Cannot create file" when a piece is not written whole.
+template <typename LineAt> void writeLines(QIODevice& out, const QString& path, int count, LineAt lineAt)
+{
+    constexpr qsizetype PieceSize = qsizetype(1) << 20;
+    QByteArray piece;
+    piece.reserve(PieceSize * 2);
+    const auto flush = [&] {
+        if (out.write(piece) != piece.size())
+            throw NorlaError::cannotCreate(QFileInfo(path).absoluteFilePath());
+        piece.resize(0);
+    };
+    piece.append("\xFF\xFE", 2);
+    for (int i = 0; i < count; ++i) {
+        const QStringView text = lineAt(i);
+        const qsizetype used = piece.size();
+        piece.resize(used + (text.size() + 2) * 2);
+        char* dst = piece.data() + used;
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), dst);
+        qToLittleEndian<char16_t>(u"\r\n", 2, dst + text.size() * 2);
+        if (piece.size() >= PieceSize)
+            flush();
+    }
+    flush();
+}
+
+// Finding line ends is most of the work of a load after the read itself: a
+// database is hundreds of millions of code units, nearly none of them a line
+// end. The search is done many units at a time for units that may be one
+// (up to CR, or U+2028); the caller checks the unit found.
+#if defined(__GNUC__) && defined(__x86_64__)
+__attribute__((target("avx2"))) qsizetype findCandidateAvx2(const char16_t* units, qsizetype from,
+                                                            qsizetype end)
+{
+    const __m256i cr = _mm256_set1_epi16('\r');
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i ls = _mm256_set1_epi16(short(0x2028));
+    for (; from + 32 <= end; from += 32) {
+        const __m256i va = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(units + from));
+        const __m256i vb = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(units + from + 16));
+        const __m256i a =
+            _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_subs_epu16(va, cr), zero), _mm256_cmpeq_epi16(va, ls));
+        const __m256i b =
+            _mm256_or_si256(_mm256_cmpeq_epi16(_mm256_subs_epu16(vb, cr), zero), _mm256_cmpeq_epi16(vb, ls));
+        const __m256i any = _mm256_or_si256(a, b);
+        if (_mm256_testz_si256(any, any))
+            continue;
+        const unsigned maskA = unsigned(_mm256_movemask_epi8(a));
+        if (maskA != 0)
+            return from + std::countr_zero(maskA) / 2;
+        return from + 16 + std::countr_zero(unsigned(_mm256_movemask_epi8(b))) / 2;
+    }
+    return from;
+}
+#endif
+
+qsizetype findLineEndCandidate(const char16_t* units, qsizetype from, qsizetype end)
+{
+#if defined(__GNUC__) && defined(__x86_64__)
+    static const bool hasAvx2 = __builtin_cpu_supports("avx2");
+    if (hasAvx2) {
+        from = findCandidateAvx2(units, from, end);
+        if (from + 32 <= end)
+            return from;
+    }
+#endif
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi16('\r');
+    const __m128i ls = _mm_set1_epi16(short(0x2028));
+    for (; from + 8 <= end; from += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units + from));
+        const __m128i hits =
+            _mm_or_si128(_mm_cmpeq_epi16(_mm_subs_epu16(v, cr), _mm_setzero_si128()), _mm_cmpeq_epi16(v, ls));
+        const unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        if (mask != 0)
+            return from + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; from < end; ++from)
+        if (units[from] <= u'\r' || units[from] == 0x2028)
+            return from;
+    return end;
+}
+
 bool isUtf16LittleEndianWithMark(QByteArrayView bytes)
 {
     return bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE;
@@ -41,42 +133,136 @@ bool isUtf16LittleEndianWithMark(QByteArrayView bytes)
 
 } // namespace
 
+// Line ends as every Unicode text file is read: CR LF, CR, LF and U+2028; a
+// final line end adds no empty line. Each line's record name is taken in the
+// same pass, while the line is still in the cache.
+class DatabaseDocument::LineSplitter final
+{
+public:
+    LineSplitter(Contents& out, qsizetype expectedUnits) : m_out(out)
+    {
+        // A record line is a couple of hundred characters; guessing short
+        // wastes a little memory, guessing long a few copies.
+        const size_t expectedLines = size_t(expectedUnits / 160 + 16);
+        m_out.m_lineRefs.reserve(expectedLines);
+        m_out.m_names.reserve(qsizetype(expectedLines) * RecordNameLength);
+        m_out.m_nameLengths.reserve(qsizetype(expectedLines));
+    }
+
+    // Splits what has arrived of the text, `available` units. A CR as the last
+    // unit waits for the next piece, which may begin with its LF.
+    void feed(const char16_t* units, qsizetype available, bool atEnd)
+    {
+        qsizetype i = m_next;
+        for (;;) {
+            i = findLineEnd(units, i, available);
+            if (i >= available || (units[i] == u'\r' && i + 1 == available && !atEnd))
+                break;
+            addLine(units, m_start, i);
+            if (units[i] == u'\r' && i + 1 < available && units[i + 1] == u'\n')
+                ++i;
+            m_start = ++i;
+        }
+        m_next = i;
+        if (atEnd && m_start < available) {
+            addLine(units, m_start, available);
+            m_start = m_next = available;
+        }
+    }
+
+    void restart()
+    {
+        m_out.m_lineRefs.clear();
+        m_out.m_names.clear();
+        m_out.m_nameLengths.clear();
+        m_start = m_next = 0;
+    }
+
+private:
+    static bool isLineEnd(char16_t c) { return c == u'\r' || c == u'\n' || c == 0x2028; }
+
+    static qsizetype findLineEnd(const char16_t* units, qsizetype from, qsizetype end)
+    {
+        for (;; ++from) {
+            from = findLineEndCandidate(units, from, end);
+            if (from >= end || isLineEnd(units[from]))
+                return from;
+        }
+    }
+
+    void addLine(const char16_t* units, qsizetype start, qsizetype end)
+    {
+        m_out.m_lineRefs.push_back({start, end - start});
+        char name[RecordNameLength] = {};
+        const qsizetype length = qMin<qsizetype>(RecordNameLength, end - start);
+        for (qsizetype c = 0; c < length; ++c) {
+            // Names are nearly always ASCII, which Windows-1250 keeps as it is.
+            const char16_t u = units[start + c];
+            name[c] = u < 0x80 ? char(u) : Win1250::fromUnicodeChar(u);
+        }
+        m_out.m_names.append(name, RecordNameLength);
+        m_out.m_nameLengths.append(char(length));
+    }
+
+    Contents& m_out;
+    qsizetype m_start = 0; // where the line being split begins
+    qsizetype m_next = 0;  // where the search for its end goes on
+};
+
 void DatabaseDocument::load(const QString& path)
 {
-    QByteArray bytes = TextFile::readBytes(path);
-    QString text;
+    adopt(path, read(path));
+}
+
+DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const CancelCheck& cancelRequested)
+{
+    Contents contents;
     // A UTF-16LE file of whole code units is already the text a QString
-    // holds; it is read in place instead of being copied.
-    const bool inPlace =
-        Q_BYTE_ORDER == Q_LITTLE_ENDIAN && isUtf16LittleEndianWithMark(bytes) && bytes.size() % 2 == 0;
+    // holds: it is split piece by piece as it arrives and then read in
+    // place, never copied. Any other file is decoded once it is whole.
+    LineSplitter splitter(contents, QFileInfo(path).size() / 2);
+    bool splitting = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+    QByteArray bytes = TextFile::readBytes(path, [&](QByteArrayView soFar) {
+        if (cancelRequested && cancelRequested())
+            throw OperationCancelled();
+        if (!splitting || soFar.size() < 2)
+            return;
+        if (!isUtf16LittleEndianWithMark(soFar)) {
+            splitting = false;
+            return;
+        }
+        splitter.feed(reinterpret_cast<const char16_t*>(soFar.constData() + 2), (soFar.size() - 2) / 2,
+                      false);
+    });
+    if (cancelRequested && cancelRequested())
+        throw OperationCancelled();
+
+    const bool inPlace = splitting && isUtf16LittleEndianWithMark(bytes) && bytes.size() % 2 == 0;
     if (inPlace)
-        text = QString::fromRawData(reinterpret_cast<const QChar*>(bytes.constData() + 2),
-                                    (bytes.size() - 2) / 2);
+        contents.m_text = QString::fromRawData(reinterpret_cast<const QChar*>(bytes.constData() + 2),
+                                               (bytes.size() - 2) / 2);
     else
-        text = TextFile::decodeUnicodeToString(bytes);
-
-    // Line ends as every Unicode text file is read: CR LF, CR, LF and U+2028;
-    // a final line end adds no empty line.
-    std::vector<LineRef> refs;
-    refs.reserve(size_t(text.size() / 128 + 16));
-    const char16_t* units = reinterpret_cast<const char16_t*>(text.constData());
-    const qsizetype n = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (!isLineEnd(units[i]))
-            continue;
-        refs.push_back({start, i - start});
-        if (units[i] == u'\r' && i + 1 < n && units[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
+        contents.m_text = TextFile::decodeUnicodeToString(bytes);
+    if (!inPlace) {
+        if (cancelRequested && cancelRequested())
+            throw OperationCancelled();
+        splitter.restart();
     }
-    if (start < n)
-        refs.push_back({start, n - start});
+    splitter.feed(reinterpret_cast<const char16_t*>(contents.m_text.constData()), contents.m_text.size(),
+                  true);
+    if (inPlace)
+        contents.m_fileBytes = std::move(bytes);
+    return contents;
+}
 
+void DatabaseDocument::adopt(const QString& path, Contents&& contents)
+{
     m_path = path;
-    m_fileBytes = inPlace ? std::move(bytes) : QByteArray();
-    m_text = std::move(text);
-    m_lineRefs = std::move(refs);
+    m_fileBytes = std::move(contents.m_fileBytes);
+    m_text = std::move(contents.m_text);
+    m_lineRefs = std::move(contents.m_lineRefs);
+    m_names = std::move(contents.m_names);
+    m_nameLengths = std::move(contents.m_nameLengths);
     m_edited.clear();
     m_modified = false;
     m_hasFile = true;
@@ -122,8 +308,12 @@ QByteArray DatabaseDocument::encode() const
 
 void DatabaseDocument::loadRecovered(const QString& databasePath, const QString& copyPath)
 {
-    load(copyPath);
-    m_path = databasePath;
+    adoptRecovered(databasePath, read(copyPath));
+}
+
+void DatabaseDocument::adoptRecovered(const QString& databasePath, Contents&& copy)
+{
+    adopt(databasePath, std::move(copy));
     m_modified = true;
 }
 
@@ -155,7 +345,11 @@ QByteArray DatabaseDocument::Snapshot::encode() const
 QString DatabaseDocument::saveAs(const QString& path)
 {
     const QString target = withRtfExtension(path);
-    TextFile::writeBytes(target, encode());
+    QSaveFile file(target);
+    if (QFileInfo(target).isDir() || !file.open(QIODevice::WriteOnly))
+        throw NorlaError::cannotCreate(QFileInfo(target).absoluteFilePath());
+    writeLines(file, target, lineCount(), [this](int i) { return line(i); });
+    TextFile::commit(file, target);
     m_modified = false;
     return target;
 }
@@ -211,6 +405,35 @@ void DatabaseDocument::rebuildRecordNames()
             names[i * RecordNameLength + c] = Win1250::fromUnicodeChar(text[c].unicode());
         m_nameLengths[i] = char(length);
     }
+}
+
+void DatabaseDocument::insertRecordName(int index)
+{
+    if (index < 0 || index > m_nameLengths.size())
+        return;
+    m_names.insert(qsizetype(index) * RecordNameLength, RecordNameLength, '\0');
+    m_nameLengths.insert(index, '\0');
+    refreshRecordName(index);
+}
+
+void DatabaseDocument::removeRecordName(int index)
+{
+    if (index < 0 || index >= m_nameLengths.size())
+        return;
+    m_names.remove(qsizetype(index) * RecordNameLength, RecordNameLength);
+    m_nameLengths.remove(index, 1);
+}
+
+void DatabaseDocument::refreshRecordName(int index)
+{
+    if (index < 0 || index >= m_nameLengths.size())
+        return;
+    const QStringView text = line(index);
+    const qsizetype length = qMin<qsizetype>(RecordNameLength, text.size());
+    char* name = m_names.data() + qsizetype(index) * RecordNameLength;
+    for (qsizetype c = 0; c < length; ++c)
+        name[c] = Win1250::fromUnicodeChar(text[c].unicode());
+    m_nameLengths[index] = char(length);
 }
 
 QByteArrayView DatabaseDocument::recordName(int index) const

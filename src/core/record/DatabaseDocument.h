@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <vector>
 
 // The open database: its lines in file order, the path of its file, whether it
@@ -31,8 +32,31 @@ class DatabaseDocument final
         qsizetype length = 0;
         qsizetype edited = -1;
     };
+    // Finds the lines and their names in text that arrives piece by piece.
+    class LineSplitter;
 
 public:
+    // Asked between the pieces of a read; true stops it with OperationCancelled.
+    using CancelCheck = std::function<bool()>;
+
+    // A database file read and split into lines, with its record-name list,
+    // ready to become the document. It is built on any thread by read() and
+    // taken over by adopt() in constant time, so a load can run beside the
+    // user interface and be dropped unseen when it is cancelled.
+    class Contents final
+    {
+    public:
+        int lineCount() const { return int(m_lineRefs.size()); }
+
+    private:
+        friend class DatabaseDocument;
+        QByteArray m_fileBytes;
+        QString m_text;
+        std::vector<LineRef> m_lineRefs;
+        QByteArray m_names;
+        QByteArray m_nameLengths;
+    };
+
     // The lines at one moment, cheap to take and safe to encode on another
     // thread while the document goes on changing.
     class Snapshot final
@@ -72,9 +96,18 @@ public:
     // Reads the whole file before touching anything; throws NorlaError
     // "Cannot open file" and leaves the document as it was on failure.
     void load(const QString& path);
+    // The first half of load(), touching no document: safe on any thread.
+    // Throws NorlaError "Cannot open file", or OperationCancelled when
+    // `cancelRequested` says so between two pieces of the file.
+    static Contents read(const QString& path, const CancelCheck& cancelRequested = {});
+    // The second half: the document becomes the file at `path`, unmodified,
+    // its record-name list built.
+    void adopt(const QString& path, Contents&& contents);
     // Takes the lines of a recovery copy as the unsaved state of the database
     // at `databasePath`: the document is that database's, and modified.
     void loadRecovered(const QString& databasePath, const QString& copyPath);
+    // The same with the copy already read.
+    void adoptRecovered(const QString& databasePath, Contents&& copy);
 
     Snapshot snapshot() const;
 
@@ -111,6 +144,12 @@ public:
     void rebuildRecordNames();
     int recordNameCount() const { return int(m_nameLengths.size()); }
     QByteArrayView recordName(int index) const;
+    // The list followed one change at a time, as a rebuild would leave it,
+    // without the cost of a million names: the name of line `index` put in
+    // at its place, taken out, or taken again from its line.
+    void insertRecordName(int index);
+    void removeRecordName(int index);
+    void refreshRecordName(int index);
 
     // The lines one per row, for the raw database view.
     QString plainText() const;

@@ -39,6 +39,38 @@ QString decodeUtf16(QByteArrayView body, bool littleEndian)
 
 namespace TextFile {
 
+QByteArray readBytes(const QString& path, const PieceHandler& afterPiece)
+{
+    // Large enough to keep the system calls few, small enough that a piece is
+    // still in the cache when `afterPiece` reads it.
+    constexpr qint64 PieceSize = qint64(4) << 20;
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw NorlaError::cannotOpen(absolute(path));
+    const qint64 expected = file.size();
+    QByteArray bytes(expected, Qt::Uninitialized);
+    qint64 filled = 0;
+    while (filled < expected) {
+        const qint64 got = file.read(bytes.data() + filled, qMin(PieceSize, expected - filled));
+        if (got < 0)
+            throw NorlaError::cannotOpen(absolute(path));
+        if (got == 0)
+            break; // the file shrank since its size was taken
+        filled += got;
+        afterPiece(QByteArrayView(bytes.constData(), filled));
+    }
+    bytes.truncate(filled);
+    // A file that grew meanwhile is read to its end all the same.
+    const QByteArray rest = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw NorlaError::cannotOpen(absolute(path));
+    if (!rest.isEmpty()) {
+        bytes.append(rest);
+        afterPiece(bytes);
+    }
+    return bytes;
+}
+
 QByteArray readBytes(const QString& path)
 {
     QFile file(path);

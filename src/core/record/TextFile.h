@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QSaveFile;
 
 // The two text file kinds of the program.
@@ -39,6 +41,11 @@ void write8Bit(const QString& path, const QStringList& lines);
 
 // Reads a whole file; throws "Cannot open file".
 QByteArray readBytes(const QString& path);
+// Reads a whole file in pieces of a few megabytes, showing `afterPiece` the
+// bytes read so far after each one, so a caller can work on them while they
+// are still in the cache, or stop the read by throwing. Throws "Cannot open file".
+using PieceHandler = std::function<void(QByteArrayView bytesSoFar)>;
+QByteArray readBytes(const QString& path, const PieceHandler& afterPiece);
 // Atomic replace through a temporary file beside the target; throws "Cannot create file".
 void writeBytes(const QString& path, const QByteArray& bytes);
 // Finishes a write through a QSaveFile opened on `path` so that the earlier

@@ -56,12 +56,16 @@ private:
     void apply(const std::optional<QString>& from, const std::optional<QString>& to, View view)
     {
         DatabaseDocument& document = m_session.document();
-        if (from && to)
+        if (from && to) {
             document.replaceLine(m_index, *to);
-        else if (to)
+            Q_EMIT m_session.lineChanged(m_index, EditingSession::LineChange::Replaced);
+        } else if (to) {
             document.insertLine(m_index, *to);
-        else if (from)
+            Q_EMIT m_session.lineChanged(m_index, EditingSession::LineChange::Inserted);
+        } else if (from) {
             document.removeLine(m_index);
+            Q_EMIT m_session.lineChanged(m_index, EditingSession::LineChange::Removed);
+        }
         m_session.setMode(view.mode);
         m_session.setCurrentIndex(view.currentIndex);
     }
@@ -93,9 +97,15 @@ void EditingSession::setLists(const QStringList& recordTypes, const QStringList&
 
 void EditingSession::open(const QString& path)
 {
-    m_document.load(path);
+    open(path, DatabaseDocument::read(path));
+}
+
+void EditingSession::open(const QString& path, DatabaseDocument::Contents&& contents)
+{
+    m_document.adopt(path, std::move(contents));
     m_history.clear();
     m_recovery.discard();
+    Q_EMIT documentReplaced();
     Q_EMIT documentChanged();
 }
 
@@ -106,12 +116,18 @@ bool EditingSession::hasNewerRecoveryCopy() const
 
 void EditingSession::restoreRecoveryCopy()
 {
+    restoreRecoveryCopy(DatabaseDocument::read(RecoveryCopy::pathFor(m_document.path())));
+}
+
+void EditingSession::restoreRecoveryCopy(DatabaseDocument::Contents&& copy)
+{
     const QString path = m_document.path();
-    m_document.loadRecovered(path, RecoveryCopy::pathFor(path));
+    m_document.adoptRecovered(path, std::move(copy));
     m_history.clear();
     // The file lacks the restored edits: no step of the history matches it.
     m_history.resetClean();
     m_recovery.adopt(path);
+    Q_EMIT documentReplaced();
     Q_EMIT documentChanged();
 }
 

@@ -51,6 +51,14 @@ public:
         NewRecords
     };
 
+    // How one line of the document changed, for the views that follow it.
+    enum class LineChange
+    {
+        Inserted,
+        Removed,
+        Replaced
+    };
+
     // Fields whose label selects them for the exchange, at most two at a time.
     static constexpr int SelectableFieldCount = 2;
 
@@ -74,10 +82,14 @@ public:
     // The edits of the document before are settled by then, so its recovery
     // copy goes.
     void open(const QString& path);
+    // The same with the file already read (on another thread, say).
+    void open(const QString& path, DatabaseDocument::Contents&& contents);
     // A copy newer than the database just opened exists.
     bool hasNewerRecoveryCopy() const;
     // Takes the copy's lines as the unsaved state of the open database.
     void restoreRecoveryCopy();
+    // The same with the copy already read (on another thread, say).
+    void restoreRecoveryCopy(DatabaseDocument::Contents&& copy);
     // Saves the document (to its own path when `path` is empty); throws NorlaError.
     QString saveDocument(const QString& path = {});
     // The edits are thrown away: the recovery copy goes.
@@ -128,6 +140,11 @@ public:
 Q_SIGNALS:
     // The lines of the document changed, or its modified state did.
     void documentChanged();
+    // One line changed (a record saved, deleted, or a step undone or redone);
+    // sent after the document changed, before documentChanged().
+    void lineChanged(int index, EditingSession::LineChange change);
+    // The document holds other lines altogether (a file opened or a copy restored).
+    void documentReplaced();
     // The recovery copy could not be written.
     void recoveryWriteFailed(const QString& message);
     void canUndoChanged(bool canUndo);

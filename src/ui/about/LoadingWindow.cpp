@@ -1,6 +1,5 @@
 #include "ui/about/LoadingWindow.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QLabel>
 
@@ -23,7 +22,9 @@ LoadingWindow::LoadingWindow(QWidget* parent) : QDialog(parent)
 {
     setObjectName(ObjectName::Window);
     setWindowTitle(QStringLiteral("Adatbázis betöltése"));
-    setModal(false);
+    // The user-interface thread is free while the file is read; the other
+    // windows must still not start work on a document about to be replaced.
+    setWindowModality(Qt::ApplicationModal);
 
     auto* notice = new QLabel(QStringLiteral("Adatbázis betöltése folyamatban. Türelmét kérem ..."), this);
     notice->setObjectName(ObjectName::Notice);
@@ -48,11 +49,14 @@ void LoadingWindow::showFor(const QString& path)
     m_path->setText(path);
     show();
     raise();
-    repaint();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void LoadingWindow::closeWindow()
 {
     hide();
+}
+
+void LoadingWindow::reject()
+{
+    Q_EMIT cancelRequested();
 }

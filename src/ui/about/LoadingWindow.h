@@ -4,8 +4,9 @@
 
 class QLabel;
 
-// "Adatbázis betöltése": tells which database is being read while the
-// user-interface thread is busy reading it.
+// "Adatbázis betöltése": tells which database is being read while another
+// thread reads it. Esc (or closing the window) asks to stop the load; the
+// window stays up until the load has ended.
 class LoadingWindow final : public QDialog
 {
     Q_OBJECT
@@ -14,9 +15,18 @@ class LoadingWindow final : public QDialog
 public:
     explicit LoadingWindow(QWidget* parent = nullptr);
 
-    // Shows the window without making it modal and paints it at once.
+    // Shows the window for `path`; it keeps the other windows from taking
+    // commands until closeWindow().
     void showFor(const QString& path);
     void closeWindow();
+
+Q_SIGNALS:
+    void cancelRequested();
+
+protected:
+    // Esc and the close box: the load is asked to stop, and whoever runs it
+    // closes the window once it has.
+    void reject() override;
 
 private:
     QLabel* m_path = nullptr;

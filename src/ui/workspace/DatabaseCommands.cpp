@@ -3,6 +3,7 @@
 
 #include "core/record/LookupList.h"
 #include "core/record/WorkFolder.h"
+#include "core/session/DatabaseReadJob.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/common/BusyCursor.h"
 #include "ui/common/ExportChoice.h"
@@ -15,9 +16,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 
 namespace {
 
@@ -169,30 +174,29 @@ void MainWindow::offerRecovery(const QString& path)
             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
     if (!UserDialogs::instance().askYesNo(this, question))
         return;
-    m_session.restoreRecoveryCopy();
+    // Read like the database itself; a cancel or a failure keeps the
+    // database as the file holds it, and the copy stays for next time.
+    std::optional<DatabaseDocument::Contents> contents = readInBackground(copy);
+    if (contents)
+        m_session.restoreRecoveryCopy(std::move(*contents));
 }
 
 bool MainWindow::loadDatabase(const QString& path)
 {
-    repaint();
+    // One load at a time: the loading window keeps the user from starting a
+    // second one meanwhile, and this keeps anything else from doing so.
+    if (m_loadRunning)
+        return false;
+    m_loadRunning = true;
+    const auto loadEnded = qScopeGuard([this] { m_loadRunning = false; });
+    std::optional<DatabaseDocument::Contents> contents = readInBackground(path);
+    if (!contents)
+        return false;
     return runGuarded(this, [&] {
-        if (m_companions.loading)
-            m_companions.loading->showFor(path);
-        // Closed before any message about a failure is shown.
-        const auto closeLoading = qScopeGuard([this] {
-            if (!m_companions.loading)
-                return;
-            m_companions.loading->closeWindow();
-            // The keyboard goes back to the editor, not to wherever the
-            // window system sends it after the loading window.
-            if (isVisible())
-                activateWindow();
-        });
-        m_session.open(path);
+        m_session.open(path, std::move(*contents));
         offerRecovery(path);
         reloadLookupLists();
         updateDocumentState();
-        m_rawViewStale = true;
         rebuildRecordNameList();
         applyStateColumn(WorkspaceStates::DatabaseOpen);
         m_session.setCurrentIndex(m_session.document().lineCount() > 0 ? 0 : -1);
@@ -205,6 +209,111 @@ bool MainWindow::loadDatabase(const QString& path)
         updateDocumentState();
         refreshRawViewIfShown();
     });
+}
+
+// Reads the file on another thread with the loading window up, the window
+// going on painting meanwhile. Nothing of the open document changes here:
+// a failure (reported) or a cancel (Esc in the loading window, not
+// reported) returns nothing and leaves it as it was.
+std::optional<DatabaseDocument::Contents> MainWindow::readInBackground(const QString& path)
+{
+    DatabaseReadJob job;
+    QEventLoop waiting;
+    connect(&job, &DatabaseReadJob::finished, &waiting, &QEventLoop::quit);
+    LoadingWindow* loading = m_companions.loading;
+    if (loading) {
+        connect(loading, &LoadingWindow::cancelRequested, &job, &DatabaseReadJob::cancel);
+        loading->showFor(path);
+    }
+    job.start(path);
+    waiting.exec();
+    // Closed before any message about a failure is shown.
+    if (loading) {
+        loading->closeWindow();
+        // The keyboard goes back to the editor, not to wherever the window
+        // system sends it after the loading window.
+        if (isVisible())
+            activateWindow();
+    }
+    if (job.wasCancelled())
+        return std::nullopt;
+    if (!job.errorMessage().isEmpty()) {
+        UserDialogs::instance().inform(this, job.errorMessage());
+        return std::nullopt;
+    }
+    return job.takeContents();
+}
+
+// The record-name list and the raw view follow the document one line at a
+// time, so an edit of a million-record database costs what an edit of a
+// small one does.
+void MainWindow::connectDocumentViews()
+{
+    connect(&m_session, &EditingSession::lineChanged, this, &MainWindow::followLineChange);
+    connect(&m_session, &EditingSession::documentReplaced, this, [this] {
+        m_recordNameModel->resetFromDocument();
+        m_rawViewStale = true;
+    });
+}
+
+void MainWindow::followLineChange(int index, EditingSession::LineChange change)
+{
+    m_recordNameModel->followLineChange(index, change);
+    // A raw view not built yet is built whole when its page is shown.
+    if (!m_rawViewStale)
+        updateRawViewLine(index, change);
+}
+
+// One block per line. An empty document still has one (empty) block, which
+// the first line takes and the last line leaves.
+void MainWindow::updateRawViewLine(int index, EditingSession::LineChange change)
+{
+    QTextDocument* text = m_rawView->document();
+    const int lines = m_session.document().lineCount();
+    const QString line = change == EditingSession::LineChange::Removed
+                             ? QString()
+                             : m_session.document().line(index).toString();
+    const QTextBlock block = text->findBlockByNumber(index);
+    QTextCursor cursor(text);
+    cursor.beginEditBlock();
+    const auto selectBlockText = [&cursor](const QTextBlock& b) {
+        cursor.setPosition(b.position());
+        cursor.setPosition(b.position() + b.length() - 1, QTextCursor::KeepAnchor);
+    };
+    switch (change) {
+    case EditingSession::LineChange::Replaced:
+        selectBlockText(block);
+        cursor.insertText(line);
+        break;
+    case EditingSession::LineChange::Inserted:
+        if (lines == 1) {
+            selectBlockText(text->firstBlock());
+            cursor.insertText(line);
+        } else if (index == lines - 1) {
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertBlock();
+            cursor.insertText(line);
+        } else {
+            cursor.setPosition(block.position());
+            cursor.insertText(line);
+            cursor.insertBlock();
+        }
+        break;
+    case EditingSession::LineChange::Removed:
+        if (lines == 0) {
+            selectBlockText(text->firstBlock());
+        } else if (index < lines) {
+            cursor.setPosition(block.position());
+            cursor.setPosition(block.next().position(), QTextCursor::KeepAnchor);
+        } else {
+            const QTextBlock previous = block.previous();
+            cursor.setPosition(previous.position() + previous.length() - 1);
+            cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+        }
+        cursor.removeSelectedText();
+        break;
+    }
+    cursor.endEditBlock();
 }
 
 void MainWindow::reloadLookupLists()
@@ -237,13 +346,12 @@ void MainWindow::updateCaption()
 
 void MainWindow::rebuildRecordNameList()
 {
-    m_recordNameModel->rebuild();
+    m_recordNameModel->refreshReplacedNames();
     if (m_session.document().recordNameCount() > 0) {
         m_recordNames->setCurrentIndex(0);
         if (m_session.mode() != Mode::NewRecords)
             m_recordNames->setEnabled(true);
     }
-    m_rawViewStale = true;
 }
 
 // The raw view of a large database is a big text; it is built only when its
@@ -252,6 +360,9 @@ void MainWindow::refreshRawViewIfShown()
 {
     if (!m_rawViewStale || currentPage() != RawPage)
         return;
+    // Edits change it line by line afterwards; Qt's own undo history of
+    // those changes would only cost memory.
+    m_rawView->document()->setUndoRedoEnabled(false);
     m_rawView->setPlainText(m_session.document().plainText());
     m_rawViewStale = false;
 }

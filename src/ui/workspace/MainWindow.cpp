@@ -130,6 +130,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     registerStateGroups();
     wireRecordControls();
     connectHistory();
+    connectDocumentViews();
     initialiseWorkspace();
 }
 

@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class DataEntryPage;
 class QAction;
@@ -124,8 +125,10 @@ public:
     void setSourceEditable(bool editable);
 
     // Opens a database as the document (loading window, lists, record names,
-    // mode). A file that cannot be read is reported and leaves the open
-    // document as it was; returns false then.
+    // mode). The file is read on another thread while the loading window is
+    // up; this returns once it is open. A file that cannot be read is
+    // reported, and a load cancelled with Esc is not; both leave the open
+    // document as it was and return false.
     bool loadDatabase(const QString& path);
     const DatabaseDocument& document() const { return m_session.document(); }
     Mode mode() const { return m_session.mode(); }
@@ -182,6 +185,10 @@ private:
     void rebuildRecordNameList();
     void reloadLookupLists();
     void refreshRawViewIfShown();
+    void connectDocumentViews();
+    std::optional<DatabaseDocument::Contents> readInBackground(const QString& path);
+    void followLineChange(int index, EditingSession::LineChange change);
+    void updateRawViewLine(int index, EditingSession::LineChange change);
 
     // Modes and navigation (WorkspaceModes.cpp)
     void applyStateColumn(WorkspaceStates::Column column);
@@ -249,6 +256,7 @@ private:
     bool m_labelDoubleClicked = false;
     bool m_emptyingDropBoxes = false;
     bool m_rawViewStale = true;
+    bool m_loadRunning = false;
     QString m_lastOpenPath;                 // the open dialog starts at the file chosen last
     SourceLoader* m_sourceLoader = nullptr; // made with the first source load
     QAction* m_sourceCancel = nullptr;      // "Mégsem" beside the loading button

@@ -114,8 +114,6 @@ void MainWindow::saveRecord()
     }
     if (m_session.mode() == Mode::NewRecords)
         prepareNextRecord(form);
-    else
-        m_rawViewStale = true;
     setSaveCommandEnabled(false);
     updateRecordCountLabel();
 }
