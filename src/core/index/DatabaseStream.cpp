@@ -8,6 +8,11 @@
 
 #include <cstring>
 
+#if defined(Q_OS_UNIX)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr qint64 kBlockSize = 1 << 20;
@@ -54,6 +59,7 @@ void DatabaseStream::restart()
     m_storedLine = {};
     if (m_mapped) {
         m_pos = 0;
+        m_released = 0;
         return;
     }
     if (!m_file.seek(0))
@@ -215,7 +221,27 @@ bool DatabaseStream::nextMapped(QStringView* line)
         m_storedLine = {};
     }
     m_pos = std::min(after, size);
+    releaseMappedBehind();
     return true;
+}
+
+// The pages read long ago are given back to the page cache as the reading
+// goes, so that the memory of the process stays small whatever the size of
+// the database. They stay readable: a view into them that is still held (a
+// chunk writer's) only has them brought in again.
+void DatabaseStream::releaseMappedBehind()
+{
+#if defined(Q_OS_UNIX)
+    constexpr std::size_t Keep = std::size_t(8) << 20;
+    const std::size_t done = m_pos * 2 + 2; // bytes from the start of the file
+    if (done < m_released + 2 * Keep)
+        return;
+    const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
+    const std::size_t until = (done - Keep) / page * page;
+    auto* base = const_cast<char*>(reinterpret_cast<const char*>(m_mapped) - 2);
+    ::madvise(base + m_released, until - m_released, MADV_DONTNEED);
+    m_released = until;
+#endif
 }
 
 bool DatabaseStream::next(QStringView* line)

@@ -53,6 +53,7 @@ private:
     [[noreturn]] void fail() const;
     bool mapUtf16LE();
     bool nextMapped(QStringView* line);
+    void releaseMappedBehind();
 
     QFile m_file;
     Encoding m_encoding = Encoding::Win1250;
@@ -67,5 +68,6 @@ private:
     // The mapped text (after the byte-order mark), or null when streaming.
     const char16_t* m_mapped = nullptr;
     std::size_t m_mappedUnits = 0;
+    std::size_t m_released = 0; // bytes at the start of the mapping given back
     QByteArrayView m_storedLine;
 };

@@ -477,6 +477,10 @@ public:
                 writeSpan();
             m_span = QByteArrayView(m_span.isEmpty() ? stored.data() : m_span.data(),
                                     m_span.size() + stored.size());
+            // Written while the stream still holds it in memory (it keeps the
+            // last 8 MiB read).
+            if (m_span.size() >= MaxSpan)
+                writeSpan();
             return;
         }
         writeSpan();
@@ -518,6 +522,8 @@ private:
         m_file.open(m_folder.staged(name), m_folder.live(name));
         m_file.buffer().append("\xFF\xFE", 2);
     }
+
+    static constexpr qsizetype MaxSpan = qsizetype(4) << 20;
 
     const IndexFolder& m_folder;
     int m_number = 1;
@@ -676,14 +682,14 @@ private:
     QByteArray m_chunkLine;
 };
 
-// A name list goes in whole; a failure names the file of the working folder.
+// A name list goes in whole, like the chunks: derived data, not forced to
+// disk on its own; a failure names the file of the working folder.
 void writeList(const IndexFolder& folder, const QString& name, const QStringList& entries)
 {
-    try {
-        TextFile::writeUnicode(folder.staged(name), entries);
-    } catch (const NorlaError&) {
-        throw NorlaError::cannotCreate(folder.live(name));
-    }
+    PartFile file;
+    file.open(folder.staged(name), folder.live(name));
+    file.buffer() = TextFile::encodeUnicode(entries);
+    file.commit();
 }
 
 struct StagedSet
