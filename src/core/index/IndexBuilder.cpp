@@ -18,9 +18,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <string>
 #include <thread>
@@ -453,6 +455,69 @@ private:
     QString m_startDir;
 };
 
+// Creates the staged chunk files a few numbers ahead of the writer, on a
+// thread of its own: making a file costs the file system more than filling
+// it, and a run makes a thousand of them. A file is only ever made new and
+// left empty (a file already there is left alone), so the writer, which opens
+// its file truncated and makes it itself when it is not there yet, never
+// loses a byte to it; a failure here shows when the writer opens the file.
+// Files made beyond the last chunk stay in the staging folder, which the run
+// removes.
+class ChunkFileMaker final
+{
+    Q_DISABLE_COPY_MOVE(ChunkFileMaker)
+
+public:
+    static constexpr int Ahead = 16;
+
+    explicit ChunkFileMaker(const IndexFolder& folder) : m_folder(folder), m_thread([this] { run(); }) {}
+
+    ~ChunkFileMaker()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    // The writer is about to open chunk `number`.
+    void reached(int number)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_reached = number;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    void run()
+    {
+        for (int number = 1;; ++number) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || number <= m_reached + Ahead; });
+                if (m_stop)
+                    return;
+                if (number <= m_reached)
+                    continue; // the writer got there first
+            }
+            QFile file(m_folder.staged(WorkFolder::chunkFile(number)));
+            if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                file.close();
+        }
+    }
+
+    const IndexFolder& m_folder;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_reached = 0;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
 // The chunk being filled, streamed into its file so that even "Végtelen"
 // never holds the whole index in memory. A chunk line is the database line
 // byte for byte, so lines the database file holds in UTF-16LE with CR LF are
@@ -462,7 +527,7 @@ class ChunkWriter final
     Q_DISABLE_COPY_MOVE(ChunkWriter)
 
 public:
-    explicit ChunkWriter(const IndexFolder& folder) : m_folder(folder) {}
+    explicit ChunkWriter(const IndexFolder& folder) : m_folder(folder), m_maker(folder) {}
 
     int number() const { return m_number; }
 
@@ -518,6 +583,7 @@ public:
 private:
     void open()
     {
+        m_maker.reached(m_number);
         const QString name = WorkFolder::chunkFile(m_number);
         m_file.open(m_folder.staged(name), m_folder.live(name));
         m_file.buffer().append("\xFF\xFE", 2);
@@ -526,6 +592,7 @@ private:
     static constexpr qsizetype MaxSpan = qsizetype(4) << 20;
 
     const IndexFolder& m_folder;
+    ChunkFileMaker m_maker;
     int m_number = 1;
     PartFile m_file;
     QByteArrayView m_span;
