@@ -139,18 +139,23 @@ private:
     {
         const qsizetype units = reader.unitCount();
         qint64 lines = 0;
+        // An occurrence found beyond the line being decided, the next line
+        // to look at (-1: none is left; below the floor: not looked for).
+        qsizetype ahead = -2;
         for (qsizetype floor = 0; floor < units;) {
-            const qsizetype at = reader.find(m_needle, floor);
+            const qsizetype at = ahead >= floor || ahead == -1 ? ahead : reader.find(m_needle, floor);
             if (at < 0)
                 break;
             const qsizetype start = reader.lineStartBefore(at, floor);
             if (m_occurrenceRule) {
                 const qsizetype end = reader.lineEnd(at);
-                if (occurrenceDecides(reader, start, at, end)) {
-                    addHit(out, reader, start, end, [&reader, start, this] {
-                        reader.convertLine(start, m_line);
-                        return m_line.view();
-                    });
+                const Verdict verdict = occurrenceVerdict(reader, start, at, end, ahead);
+                if (verdict != Verdict::Undecided) {
+                    if (verdict == Verdict::Hit)
+                        addHit(out, reader, start, end, [&reader, start, this] {
+                            reader.convertLine(start, m_line);
+                            return m_line.view();
+                        });
                     if (progress && ++lines % 4096 == 0)
                         progress(end, units);
                     floor = reader.nextLineStart(end);
@@ -205,32 +210,62 @@ private:
         test(out, reader, start, end, [this] { return m_line.view().first(m_lineLength); });
     }
 
-    // Whether the occurrence of the required text at unit `at` of the line
-    // [start, end) makes the record a hit by the field it lies in. The fields
-    // are cut as the decoded record cuts them, the line followed by "**";
-    // an overlong line, which the record reads only in part, is left to the
-    // full test.
-    bool occurrenceDecides(const ChunkText::LineReader& reader, qsizetype start, qsizetype at,
-                           qsizetype end) const
+    enum class Verdict
     {
+        Hit,
+        Miss,
+        Undecided
+    };
+
+    // Decides the line [start, end), in which the required text occurs at
+    // unit `at`, by the fields its occurrences lie in: a hit when one lies in
+    // a field that makes it one, a miss when none does. The fields are cut as
+    // the decoded record cuts them, the line followed by "**"; an overlong
+    // line, which the record reads only in part, is left to the full test.
+    // `ahead` receives the next occurrence after the line when it was looked
+    // for (-1 when there is none), -2 otherwise.
+    Verdict occurrenceVerdict(const ChunkText::LineReader& reader, qsizetype start, qsizetype at,
+                              qsizetype end, qsizetype& ahead) const
+    {
+        ahead = -2;
         if (end - start > RecordLine::MaxReadLength - 2)
-            return false;
+            return Verdict::Undecided;
         const QStringView line = reader.text(start, end);
-        const qsizetype offset = at - start;
+        int field = 0;
         qsizetype fieldStart = 0;
-        for (int field = 0; field <= RecordMatcher::LastTermField; ++field) {
+        qsizetype fieldEnd = 0;
+        qsizetype fieldLength = 0;
+        const auto cutField = [&] {
             const qsizetype separator = FieldSeparator::find(line.sliced(fieldStart));
-            if (separator < 0) {
+            if (separator >= 0) {
+                fieldEnd = fieldStart + separator;
+                fieldLength = separator;
+            } else {
                 // The appended "**" pairs with a final "*" of the line.
-                const qsizetype length = line.size() - fieldStart;
-                return m_matcher.occurrenceMatches(field,
-                                                   length > 0 && line.back() == u'*' ? length - 1 : length);
+                fieldEnd = line.size();
+                fieldLength = line.size() - fieldStart;
+                if (fieldLength > 0 && line.back() == u'*')
+                    --fieldLength;
             }
-            if (fieldStart + separator > offset)
-                return m_matcher.occurrenceMatches(field, separator);
-            fieldStart += separator + 2;
+        };
+        cutField();
+        for (qsizetype offset = at - start;;) {
+            // The term holds no "*", so an occurrence lies wholly in one field.
+            while (fieldEnd < offset) {
+                if (++field > RecordMatcher::LastTermField)
+                    return Verdict::Miss; // later fields hold no term row
+                fieldStart = fieldEnd + 2;
+                cutField();
+            }
+            if (m_matcher.occurrenceMatches(field, fieldLength))
+                return Verdict::Hit;
+            const qsizetype next = reader.find(m_needle, start + offset + 1);
+            if (next < 0 || next >= end) {
+                ahead = next;
+                return Verdict::Miss;
+            }
+            offset = next - start;
         }
-        return false;
     }
 
     // Tests the line in m_line; on a hit records its name and, for the
