@@ -48,7 +48,8 @@ public:
 // reading the same databases, and the chunk files are made ahead by a third;
 // every progress call still comes from the thread that called build().
 // The set is replaced as a whole: the new files are written aside and take
-// the place of the previous set only once every one of them is complete. The first failure throws NorlaError, and a cancel throws
+// the place of the previous set only once every one of them is complete.
+// The first failure throws NorlaError, and a cancel throws
 // OperationCancelled; either ends the run with the previous set as it was.
 class IndexBuilder final
 {
