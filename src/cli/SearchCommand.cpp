@@ -10,7 +10,9 @@
 #include <QCommandLineParser>
 #include <QDir>
 
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -106,6 +108,7 @@ public:
     StdoutSink(bool resultsText, QStringList roleNames)
         : m_resultsText(resultsText), m_roleNames(std::move(roleNames))
     {
+        m_buffer.reserve(FlushSize + 1024);
     }
     ~StdoutSink() override { flush(); }
     Q_DISABLE_COPY_MOVE(StdoutSink)
@@ -118,7 +121,7 @@ public:
         } else if (record) {
             m_buffer.append(HitEntry::plainText(HitEntry::build(*record, m_roleNames)).toUtf8());
         }
-        if (m_buffer.size() > (1 << 16))
+        if (m_buffer.size() > FlushSize)
             flush();
     }
 
@@ -127,24 +130,51 @@ public:
         if (!m_buffer.isEmpty())
             std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), stdout);
         std::fflush(stdout);
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps the capacity for the next hits
     }
 
 private:
+    static constexpr qsizetype FlushSize = 1 << 16;
+
+    // One table look-up per byte of the name: its UTF-8 sequence.
+    struct Utf8Byte
+    {
+        char bytes[3];
+        quint8 size;
+    };
+    static const std::array<Utf8Byte, 256>& utf8Table()
+    {
+        static const std::array<Utf8Byte, 256> table = [] {
+            std::array<Utf8Byte, 256> t{};
+            for (int b = 0; b < 256; ++b) {
+                const char16_t c = Win1250::toUnicodeChar(static_cast<unsigned char>(b));
+                Utf8Byte& e = t[size_t(b)];
+                if (c < 0x80) {
+                    e = {{char(c), 0, 0}, 1};
+                } else if (c < 0x800) {
+                    e = {{char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F)), 0}, 2};
+                } else {
+                    e = {{char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))},
+                         3};
+                }
+            }
+            return t;
+        }();
+        return table;
+    }
+
     void appendUtf8(QByteArrayView text8)
     {
+        const std::array<Utf8Byte, 256>& table = utf8Table();
+        const qsizetype at = m_buffer.size();
+        m_buffer.resize(at + 3 * text8.size());
+        char* out = m_buffer.data() + at;
         for (const char byte : text8) {
-            const char16_t c = Win1250::toUnicodeChar(static_cast<unsigned char>(byte));
-            if (c < 0x80) {
-                m_buffer.append(char(c));
-            } else if (c < 0x800) {
-                m_buffer.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
-            } else {
-                m_buffer.append(char(0xE0 | (c >> 12)))
-                    .append(char(0x80 | ((c >> 6) & 0x3F)))
-                    .append(char(0x80 | (c & 0x3F)));
-            }
+            const Utf8Byte& e = table[static_cast<unsigned char>(byte)];
+            std::memcpy(out, e.bytes, 3);
+            out += e.size;
         }
+        m_buffer.resize(out - m_buffer.constData());
     }
 
     bool m_resultsText;

@@ -121,6 +121,40 @@ private Q_SLOTS:
         QCOMPARE(line, u"egy");
     }
 
+    // The bytes a chunk can take over as they are: a UTF-16LE line with its
+    // CR LF; any other line end or encoding gives none.
+    void storedLine_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<bool>>("stored");
+
+        const QString text = QStringLiteral("ab\r\ncő\ndé\re\u2028\r\nf");
+        QTest::newRow("utf-16le") << encoded(text, "utf-16le")
+                                  << QList<bool>{true, false, false, false, true, false};
+        QTest::newRow("utf-8") << encoded(text, "utf-8") << QList<bool>(6, false);
+        QTest::newRow("utf-16be") << encoded(text, "utf-16be") << QList<bool>(6, false);
+    }
+
+    void storedLine()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<bool>, stored);
+        TempWorkDir dir;
+        dir.writeBytes(QStringLiteral("db.rtf"), bytes);
+        DatabaseStream stream(dir.file(QStringLiteral("db.rtf")));
+        QStringView line;
+        QList<bool> seen;
+        while (stream.next(&line)) {
+            const QByteArrayView held = stream.storedLine();
+            seen.append(!held.isEmpty());
+            if (!held.isEmpty())
+                QCOMPARE(held.toByteArray(),
+                         QByteArray(reinterpret_cast<const char*>(line.utf16()), line.size() * 2) +
+                             QByteArray("\r\0\n\0", 4));
+        }
+        QCOMPARE(seen, stored);
+    }
+
     void missingFile()
     {
         TempWorkDir dir;

@@ -2,6 +2,7 @@
 
 #include "core/index/IndexBuilder.h"
 #include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/search/SearchEngine.h"
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QSet>
+#include <QThread>
 #include <QtTest>
 
 namespace {
@@ -85,6 +88,26 @@ public:
 
 private:
     QString m_startDir;
+};
+
+// Asks for a cancel once `cancelAt` records of the run are indexed, and
+// notes the threads its calls came from.
+class CancellingProgress final : public IndexProgress
+{
+public:
+    explicit CancellingProgress(qint64 cancelAt) : m_cancelAt(cancelAt) {}
+    void databaseStarted(int, const QString&) override { threads.insert(QThread::currentThread()); }
+    void recordIndexed(qint64) override
+    {
+        threads.insert(QThread::currentThread());
+        ++m_indexed;
+    }
+    bool cancelRequested() const override { return m_indexed >= m_cancelAt; }
+    QSet<QThread*> threads;
+
+private:
+    qint64 m_cancelAt;
+    qint64 m_indexed = 0;
 };
 
 QByteArray eightBitLines(const QStringList& lines)
@@ -341,6 +364,86 @@ private Q_SLOTS:
         builder.build(names);
         QCOMPARE(SearchEngine::chunkFiles(dir.path()).size(), 3);
         QCOMPARE(TextFile::read8Bit(dir.file(QStringLiteral("fsz0.zda"))).size(), 2250);
+    }
+
+    // A cancel, before the first database, within one or after the last
+    // record, ends the run with the previous set as it was; every progress
+    // call came from the thread that called build().
+    void cancelKeepsThePreviousSet_data()
+    {
+        QTest::addColumn<qint64>("cancelAt");
+        QTest::newRow("at once") << qint64(0);
+        QTest::newRow("within the second database") << qint64(2000);
+        QTest::newRow("after the last record") << qint64(4500);
+    }
+
+    void cancelKeepsThePreviousSet()
+    {
+        QFETCH(qint64, cancelAt);
+        TempWorkDir dir;
+        writePreviousSet(dir, 4);
+        QStringList names;
+        for (int d = 1; d <= 3; ++d) {
+            names.append(dbName(d));
+            TextFile::writeUnicode(dir.file(dbName(d)), databaseLines(d, 1500));
+        }
+        const QMap<QString, QByteArray> before = folderContents(dir.path());
+
+        CancellingProgress progress(cancelAt);
+        IndexBuilder builder(dir.path());
+        builder.setProgress(&progress);
+        QVERIFY_THROWS_EXCEPTION(OperationCancelled, builder.build(names));
+        QCOMPARE(folderContents(dir.path()), before);
+        QVERIFY(progress.threads.size() <= 1);
+        QVERIFY(progress.threads.isEmpty() || progress.threads.contains(QThread::currentThread()));
+    }
+
+    // Chunk lines end in CR LF whatever ended the database line, whether the
+    // line is taken over as stored (UTF-16LE with CR LF) or re-encoded.
+    void chunkLinesFromEveryLineEnd_data()
+    {
+        QTest::addColumn<QString>("codec"); // "utf-16le" or "utf-8"
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("limit");
+
+        const QString mixed = recordLine(1, 1) + u'\n' + recordLine(1, 2) + QStringLiteral("\r\n") +
+                              recordLine(1, 3) + u'\r' + recordLine(1, 4) + QChar(0x2028) + recordLine(1, 5) +
+                              QStringLiteral("\r\n") + recordLine(1, 6);
+        for (const int limit : {1, 2, 1000}) {
+            QTest::addRow("utf-16le mixed, %d per file", limit)
+                << QStringLiteral("utf-16le") << mixed << limit;
+            QTest::addRow("utf-8 mixed, %d per file", limit) << QStringLiteral("utf-8") << mixed << limit;
+        }
+        QTest::newRow("utf-16le, last line ended")
+            << QStringLiteral("utf-16le") << recordLine(1, 1) + QStringLiteral("\r\n") << 1000;
+    }
+
+    void chunkLinesFromEveryLineEnd()
+    {
+        QFETCH(QString, codec);
+        QFETCH(QString, text);
+        QFETCH(int, limit);
+        TempWorkDir dir;
+        QByteArray bytes;
+        if (codec == u"utf-8") {
+            bytes = "\xEF\xBB\xBF" + text.toUtf8();
+        } else {
+            bytes = "\xFF\xFE";
+            bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+        }
+        dir.writeBytes(dbName(1), bytes);
+        TextFile::writeUnicode(dir.file(dbName(2)), databaseLines(2, 3));
+
+        IndexBuilder builder(dir.path());
+        builder.setRecordsPerFile(limit);
+        builder.build({dbName(1), dbName(2)});
+
+        const QStringList all = TextFile::decodeUnicode(bytes) + databaseLines(2, 3);
+        for (qsizetype at = 0, n = 1; at < all.size(); at += limit, ++n) {
+            QCOMPARE(dir.readBytes(QStringLiteral("adatb%1.ztf").arg(n)),
+                     TextFile::encodeUnicode(all.mid(at, limit)));
+        }
+        QCOMPARE(builder.recordCount(), all.size());
     }
 
     // A run killed at any step leaves folders that tell how far it got; the

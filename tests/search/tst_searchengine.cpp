@@ -2,8 +2,10 @@
 #include "TestSupport.h"
 
 #include "core/record/NorlaError.h"
+#include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/search/ChunkText.h"
+#include "core/search/HitEntry.h"
 #include "core/search/RecordMatcher.h"
 #include "core/search/RecordView.h"
 
@@ -460,6 +462,82 @@ private Q_SLOTS:
             QVERIFY(!expected.isEmpty());
             QCOMPARE(search(criteria, {}, 1), expected);
             QCOMPARE(search(criteria, {}, 3), expected);
+        }
+    }
+
+    // A one-term search decides most hits by the field the first occurrence
+    // lies in, without decoding the record: lines of random fields (short
+    // creator slots, stray stars, a final star, the term outside the term
+    // fields or in the record name, overlong lines) give exactly the hits and
+    // results text of decoding every line.
+    void occurrenceRuleEqualsTheFullTest_data()
+    {
+        QTest::addColumn<QList<int>>("fields"); // empty: all twelve
+        QTest::newRow("all fields") << QList<int>{};
+        QTest::newRow("subject") << QList<int>{Subject};
+        QTest::newRow("creator") << QList<int>{Creator};
+        QTest::newRow("title and note") << QList<int>{Title, 11};
+        QTest::newRow("place") << QList<int>{10};
+        QTest::newRow("none") << QList<int>{-1};
+    }
+
+    void occurrenceRuleEqualsTheFullTest()
+    {
+        QFETCH(QList<int>, fields);
+        const QStringList pieces = {QStringLiteral("té"),  QStringLiteral("xtéx"), QStringLiteral("*"),
+                                    QStringLiteral("0"),   QStringLiteral("02"),   QStringLiteral("0t"),
+                                    QStringLiteral("ab"),  QStringLiteral("Ω"),    QStringLiteral("**"),
+                                    QStringLiteral("ő é"), QStringLiteral("t"),    QStringLiteral("é")};
+        QRandomGenerator random(4321);
+        TempWorkDir dir;
+        for (int file = 1; file <= 3; ++file) {
+            QStringList lines;
+            for (int i = 0; i < 400; ++i) {
+                QString line;
+                const int pieceCount = int(random.bounded(60));
+                for (int p = 0; p < pieceCount; ++p)
+                    line += pieces[random.bounded(int(pieces.size()))];
+                if (i % 50 == 7)
+                    line = QString(5000 + int(random.bounded(4)) - 2, u'a') + QStringLiteral("**té");
+                lines.append(line);
+            }
+            // The last field a creator slot: a final star pairs with the appended "**".
+            lines << QStringLiteral("n**t**s**té*") << QStringLiteral("n**t**s**0té*")
+                  << QStringLiteral("n**t**s**a**té*") << QStringLiteral("té**t**s**01té");
+            writeChunk(dir.path(), QStringLiteral("adatb%1.ztf").arg(file), lines);
+        }
+        SearchCriteria criteria = oneTerm(QStringLiteral("té"));
+        if (!fields.isEmpty()) {
+            criteria.termFields.fill(false);
+            for (const int f : fields)
+                if (f >= 0)
+                    criteria.termFields[f] = true;
+        }
+        QVERIFY(RecordMatcher(criteria, {}).hasOccurrenceRule());
+
+        QStringList expected;
+        QString expectedText;
+        const RecordMatcher matcher(criteria, {});
+        RecordView view;
+        for (const QString& path : SearchEngine::chunkFiles(dir.path())) {
+            for (const QString& line : TextFile::readUnicode(path)) {
+                const QByteArray padded = Win1250::fromUnicode(line) + "**";
+                view.decode(padded);
+                if (!matcher.matches(view))
+                    continue;
+                expected.append(QString::fromLatin1(view.row(0)));
+                if (expected.size() <= SearchEngine::MaxResultEntries)
+                    expectedText +=
+                        HitEntry::plainText(HitEntry::build(FieldGrid::decode(padded.chopped(2)), {}));
+            }
+        }
+        for (const int threads : {1, 3}) {
+            SearchEngine engine(criteria, {});
+            engine.setThreadCount(threads);
+            CollectingSink sink;
+            engine.run(dir.path(), sink);
+            QCOMPARE(sink.names, expected);
+            QCOMPARE(sink.text, expectedText);
         }
     }
 

@@ -8,6 +8,11 @@
 
 #include <cstring>
 
+#if defined(Q_OS_UNIX)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr qint64 kBlockSize = 1 << 20;
@@ -18,7 +23,30 @@ DatabaseStream::DatabaseStream(const QString& path) : m_file(path)
 {
     if (QFileInfo(path).isDir() || !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         fail();
-    restart();
+    if (!mapUtf16LE())
+        restart();
+}
+
+// Only a UTF-16LE file with the mark and whole units is mapped; everything
+// else (and a file system that cannot map) is streamed and decoded.
+bool DatabaseStream::mapUtf16LE()
+{
+    if constexpr (QSysInfo::ByteOrder != QSysInfo::LittleEndian)
+        return false;
+    const qint64 size = m_file.size();
+    if (size < 4 || size % 2 != 0)
+        return false;
+    char mark[2] = {};
+    if (m_file.read(mark, 2) != 2 || mark[0] != '\xFF' || mark[1] != '\xFE')
+        return false;
+    const uchar* map = m_file.map(0, size);
+    if (!map)
+        return false;
+    m_encoding = Encoding::Utf16LE;
+    m_mapped = reinterpret_cast<const char16_t*>(map + 2);
+    m_mappedUnits = std::size_t(size - 2) / 2;
+    m_pos = 0;
+    return true;
 }
 
 void DatabaseStream::fail() const
@@ -28,6 +56,12 @@ void DatabaseStream::fail() const
 
 void DatabaseStream::restart()
 {
+    m_storedLine = {};
+    if (m_mapped) {
+        m_pos = 0;
+        m_released = 0;
+        return;
+    }
     if (!m_file.seek(0))
         fail();
     m_units.clear();
@@ -170,8 +204,50 @@ bool DatabaseStream::fill()
     return true;
 }
 
+bool DatabaseStream::nextMapped(QStringView* line)
+{
+    const char16_t* data = m_mapped;
+    const std::size_t size = m_mappedUnits;
+    if (m_pos >= size)
+        return false;
+    const std::size_t i = TextScan::findLineEnd(data, m_pos, size);
+    *line = QStringView(data + m_pos, qsizetype(i - m_pos));
+    std::size_t after = i + 1;
+    if (i < size && data[i] == u'\r' && after < size && data[after] == u'\n') {
+        ++after;
+        m_storedLine =
+            QByteArrayView(reinterpret_cast<const char*>(data + m_pos), qsizetype(after - m_pos) * 2);
+    } else {
+        m_storedLine = {};
+    }
+    m_pos = std::min(after, size);
+    releaseMappedBehind();
+    return true;
+}
+
+// The pages read long ago are given back to the page cache as the reading
+// goes, so that the memory of the process stays small whatever the size of
+// the database. They stay readable: a view into them that is still held (a
+// chunk writer's) only has them brought in again.
+void DatabaseStream::releaseMappedBehind()
+{
+#if defined(Q_OS_UNIX)
+    constexpr std::size_t Keep = std::size_t(8) << 20;
+    const std::size_t done = m_pos * 2 + 2; // bytes from the start of the file
+    if (done < m_released + 2 * Keep)
+        return;
+    const std::size_t page = std::size_t(::sysconf(_SC_PAGESIZE));
+    const std::size_t until = (done - Keep) / page * page;
+    auto* base = const_cast<char*>(reinterpret_cast<const char*>(m_mapped) - 2);
+    ::madvise(base + m_released, until - m_released, MADV_DONTNEED);
+    m_released = until;
+#endif
+}
+
 bool DatabaseStream::next(QStringView* line)
 {
+    if (m_mapped)
+        return nextMapped(line);
     for (;;) {
         const char16_t* data = m_units.data();
         const std::size_t size = m_units.size();

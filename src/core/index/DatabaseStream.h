@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QFile>
 #include <QString>
 #include <QStringView>
@@ -10,7 +11,10 @@
 // Reads a database file block by block, with the same rules as reading a whole
 // Unicode text file (byte-order-mark detection; CR LF, CR, LF and U+2028 end a
 // line; a final line break adds no empty line), so that a file of any size is
-// read with a small, fixed amount of memory.
+// read with a small, fixed amount of memory. A UTF-16LE file, the form the
+// editor saves, is mapped instead and its lines are views into the mapping:
+// nothing is copied, and counting the lines before reading them costs no
+// second read of the file.
 class DatabaseStream final
 {
     Q_DISABLE_COPY_MOVE(DatabaseStream)
@@ -26,6 +30,10 @@ public:
     void restart();
     // Counts the lines from the current position to the end.
     qint64 countRemaining();
+    // The line last returned by next() with its line break, exactly as the
+    // file holds them, when those bytes are also the line in UTF-16LE
+    // followed by CR LF; empty otherwise. Valid as long as the stream.
+    QByteArrayView storedLine() const { return m_storedLine; }
 
 private:
     enum class Encoding
@@ -43,6 +51,9 @@ private:
     void decodeUtf16(bool littleEndian);
     void decodeUtf8();
     [[noreturn]] void fail() const;
+    bool mapUtf16LE();
+    bool nextMapped(QStringView* line);
+    void releaseMappedBehind();
 
     QFile m_file;
     Encoding m_encoding = Encoding::Win1250;
@@ -54,4 +65,9 @@ private:
     std::u16string m_units;
     std::size_t m_pos = 0;
     std::size_t m_scanned = 0;
+    // The mapped text (after the byte-order mark), or null when streaming.
+    const char16_t* m_mapped = nullptr;
+    std::size_t m_mappedUnits = 0;
+    std::size_t m_released = 0; // bytes at the start of the mapping given back
+    QByteArrayView m_storedLine;
 };

@@ -17,9 +17,15 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -166,6 +172,14 @@ public:
     {
         if (m_buffer.size() >= FlushSize)
             flush();
+    }
+
+    // Writes bytes straight from where they are, after what the buffer holds.
+    void writeThrough(QByteArrayView bytes)
+    {
+        flush();
+        if (m_file.write(bytes.data(), bytes.size()) != bytes.size())
+            throw NorlaError::cannotCreate(m_shownPath);
     }
 
     void commit()
@@ -441,21 +455,100 @@ private:
     QString m_startDir;
 };
 
+// Creates the staged chunk files a few numbers ahead of the writer, on a
+// thread of its own: making a file costs the file system more than filling
+// it, and a run makes a thousand of them. A file is only ever made new and
+// left empty (a file already there is left alone), so the writer, which opens
+// its file truncated and makes it itself when it is not there yet, never
+// loses a byte to it; a failure here shows when the writer opens the file.
+// Files made beyond the last chunk stay in the staging folder, which the run
+// removes.
+class ChunkFileMaker final
+{
+    Q_DISABLE_COPY_MOVE(ChunkFileMaker)
+
+public:
+    static constexpr int Ahead = 16;
+
+    explicit ChunkFileMaker(const IndexFolder& folder) : m_folder(folder), m_thread([this] { run(); }) {}
+
+    ~ChunkFileMaker()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    // The writer is about to open chunk `number`.
+    void reached(int number)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_reached = number;
+        }
+        m_changed.notify_all();
+    }
+
+private:
+    void run()
+    {
+        for (int number = 1;; ++number) {
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || number <= m_reached + Ahead; });
+                if (m_stop)
+                    return;
+                if (number <= m_reached)
+                    continue; // the writer got there first
+            }
+            QFile file(m_folder.staged(WorkFolder::chunkFile(number)));
+            if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                file.close();
+        }
+    }
+
+    const IndexFolder& m_folder;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_reached = 0;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
 // The chunk being filled, streamed into its file so that even "Végtelen"
-// never holds the whole index in memory.
+// never holds the whole index in memory. A chunk line is the database line
+// byte for byte, so lines the database file holds in UTF-16LE with CR LF are
+// written from there, as many adjoining ones as come in one write.
 class ChunkWriter final
 {
     Q_DISABLE_COPY_MOVE(ChunkWriter)
 
 public:
-    explicit ChunkWriter(const IndexFolder& folder) : m_folder(folder) {}
+    explicit ChunkWriter(const IndexFolder& folder) : m_folder(folder), m_maker(folder) {}
 
     int number() const { return m_number; }
 
-    void append(QStringView line)
+    // `stored`: the line with its CR LF as the database holds them in
+    // UTF-16LE (DatabaseStream::storedLine), or empty.
+    void append(QStringView line, QByteArrayView stored)
     {
         if (!m_file.isOpen())
             open();
+        if (!stored.isEmpty()) {
+            if (stored.data() != m_span.data() + m_span.size())
+                writeSpan();
+            m_span = QByteArrayView(m_span.isEmpty() ? stored.data() : m_span.data(),
+                                    m_span.size() + stored.size());
+            // Written while the stream still holds it in memory (it keeps the
+            // last 8 MiB read).
+            if (m_span.size() >= MaxSpan)
+                writeSpan();
+            return;
+        }
+        writeSpan();
         QByteArray& out = m_file.buffer();
         if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
             out.append(reinterpret_cast<const char*>(line.utf16()), line.size() * 2);
@@ -467,11 +560,22 @@ public:
         m_file.written();
     }
 
+    // Writes what is still held in the database's memory; called before the
+    // database is closed.
+    void writeSpan()
+    {
+        if (m_span.isEmpty())
+            return;
+        m_file.writeThrough(m_span);
+        m_span = {};
+    }
+
     // Writes the chunk, an empty one too, and moves on to the next number.
     void finish()
     {
         if (!m_file.isOpen())
             open();
+        writeSpan();
         m_file.commit();
         ++m_number;
     }
@@ -479,14 +583,19 @@ public:
 private:
     void open()
     {
+        m_maker.reached(m_number);
         const QString name = WorkFolder::chunkFile(m_number);
         m_file.open(m_folder.staged(name), m_folder.live(name));
         m_file.buffer().append("\xFF\xFE", 2);
     }
 
+    static constexpr qsizetype MaxSpan = qsizetype(4) << 20;
+
     const IndexFolder& m_folder;
+    ChunkFileMaker m_maker;
     int m_number = 1;
     PartFile m_file;
+    QByteArrayView m_span;
 };
 
 // The fields the lists need from a record, cut the way the 8-bit record is
@@ -511,6 +620,70 @@ struct ListFields
         fields.skip(3);
         place = fields.next();
     }
+};
+
+// The three name lists, collected on a thread of their own while the
+// building thread writes the chunks: it reads the same databases in the same
+// order, so the lists come out as from one pass. A failure on its side is
+// kept and thrown by the building thread; the building thread also tells it
+// to stop when the run ends early.
+class NameCollector final
+{
+    Q_DISABLE_COPY_MOVE(NameCollector)
+
+public:
+    explicit NameCollector(QStringList paths)
+        : m_paths(std::move(paths)), m_thread([this] { collectAndSort(); })
+    {
+    }
+
+    ~NameCollector()
+    {
+        m_stop.store(true, std::memory_order_relaxed);
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // Waits for the sorted lists; throws what stopped the collection.
+    void finish()
+    {
+        m_thread.join();
+        if (m_error)
+            std::rethrow_exception(m_error);
+    }
+
+    QStringList creators, publishers, places;
+
+private:
+    void collectAndSort()
+    {
+        try {
+            NameList creatorNames, publisherNames, placeNames;
+            for (const QString& path : std::as_const(m_paths)) {
+                DatabaseStream database(path);
+                QStringView line;
+                for (qint64 k = 1; database.next(&line); ++k) {
+                    if (k % 1024 == 0 && m_stop.load(std::memory_order_relaxed))
+                        return;
+                    const ListFields fields(line);
+                    publisherNames.offer(fields.publisher);
+                    for (const QStringView creator : fields.creatorNames)
+                        creatorNames.offer(creator);
+                    placeNames.offer(fields.place);
+                }
+            }
+            creators = creatorNames.sorted();
+            publishers = publisherNames.sorted();
+            places = placeNames.sorted();
+        } catch (...) {
+            m_error = std::current_exception();
+        }
+    }
+
+    const QStringList m_paths;
+    std::atomic<bool> m_stop{false};
+    std::exception_ptr m_error;
+    std::thread m_thread;
 };
 
 // fsz0.zda and fsz1.zda, streamed as their 8-bit lines while the run goes
@@ -576,14 +749,14 @@ private:
     QByteArray m_chunkLine;
 };
 
-// A name list goes in whole; a failure names the file of the working folder.
+// A name list goes in whole, like the chunks: derived data, not forced to
+// disk on its own; a failure names the file of the working folder.
 void writeList(const IndexFolder& folder, const QString& name, const QStringList& entries)
 {
-    try {
-        TextFile::writeUnicode(folder.staged(name), entries);
-    } catch (const NorlaError&) {
-        throw NorlaError::cannotCreate(folder.live(name));
-    }
+    PartFile file;
+    file.open(folder.staged(name), folder.live(name));
+    file.buffer() = TextFile::encodeUnicode(entries);
+    file.commit();
 }
 
 struct StagedSet
@@ -592,20 +765,30 @@ struct StagedSet
     int chunks = 0;
 };
 
-// The new set, written into the staging folder in one pass over the databases.
+// The name of a record (field 1), cut as the lists cut it.
+QStringView recordName(QStringView line)
+{
+    return FieldCursor::asIfSeparatorAppended(line).next();
+}
+
+// The new set, written into the staging folder in one pass over the
+// databases, the name lists collected beside it on a second thread.
 StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseNames, int recordsPerFile,
                       IndexProgress* progress)
 {
+    QStringList paths;
+    for (const QString& name : databaseNames)
+        paths.append(folder.live(IndexBuilder::databaseFileName(name)));
+    NameCollector names(paths);
     ChunkWriter chunk(folder);
     qint64 inChunk = 0;
-    NameList creators, publishers, places;
     RecordDirectory directory(folder);
     qint64 records = 0;
     if (progress)
-        progress->runStarted(int(databaseNames.size()));
+        progress->runStarted(int(paths.size()));
 
-    for (int d = 0; d < databaseNames.size(); ++d) {
-        const QString path = folder.live(IndexBuilder::databaseFileName(databaseNames.at(d)));
+    for (int d = 0; d < paths.size(); ++d) {
+        const QString& path = paths.at(d);
         if (progress) {
             if (progress->cancelRequested())
                 throw OperationCancelled();
@@ -625,27 +808,24 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
                 if (k % 1024 == 0 && progress->cancelRequested())
                     throw OperationCancelled();
             }
-            const ListFields fields(line);
-            publishers.offer(fields.publisher);
-            for (const QStringView creator : fields.creatorNames)
-                creators.offer(creator);
-            places.offer(fields.place);
-            chunk.append(line);
-            directory.add(chunk.number(), fields.name);
+            chunk.append(line, database.storedLine());
+            directory.add(chunk.number(), recordName(line));
             ++records;
             if (++inChunk == recordsPerFile) {
                 chunk.finish();
                 inChunk = 0;
             }
         }
+        chunk.writeSpan();
     }
     chunk.finish();
     if (progress && progress->cancelRequested())
         throw OperationCancelled();
 
-    writeList(folder, WorkFolder::CreatorsFile, creators.sorted());
-    writeList(folder, WorkFolder::PublishersFile, publishers.sorted());
-    writeList(folder, WorkFolder::PlacesFile, places.sorted());
+    names.finish();
+    writeList(folder, WorkFolder::CreatorsFile, names.creators);
+    writeList(folder, WorkFolder::PublishersFile, names.publishers);
+    writeList(folder, WorkFolder::PlacesFile, names.places);
     directory.commitChunkNumbers();
     directory.commitRecordNames();
     return {records, chunk.number() - 1};
@@ -670,10 +850,34 @@ void IndexBuilder::sortIgnoringCase(QStringList& names)
     QCollator collator{QLocale::system()};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Names equal but for letter case keep a fixed order between them.
-    std::stable_sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
-        const int order = collator.compare(a, b);
+    const auto tieBroken = [](int order, const QString& a, const QString& b) {
         return order != 0 ? order < 0 : a < b;
+    };
+    // The C locale has no collation of its own: its comparison is a plain
+    // one, with no sort key that orders the same way.
+    if (collator.locale().language() == QLocale::C || names.size() < 2) {
+        std::stable_sort(names.begin(), names.end(), [&](const QString& a, const QString& b) {
+            return tieBroken(collator.compare(a, b), a, b);
+        });
+        return;
+    }
+    // A sort key per name, made once, orders as the collator compares; a
+    // list of a hundred thousand names would otherwise collate each name
+    // some twenty times.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(std::size_t(names.size()));
+    for (const QString& name : std::as_const(names))
+        keys.push_back(collator.sortKey(name));
+    std::vector<qsizetype> order(std::size_t(names.size()));
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
+        return tieBroken(keys[std::size_t(a)].compare(keys[std::size_t(b)]), names[a], names[b]);
     });
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (const qsizetype i : order)
+        sorted.append(names[i]);
+    names.swap(sorted);
 }
 
 QStringList IndexBuilder::offeredDatabases(const QString& startDir)

@@ -43,10 +43,13 @@ public:
 // (record name per record).
 //
 // One pass: each database is streamed, a chunk is written as soon as it is
-// full, so memory stays bounded by one chunk plus the name lists and the
-// record directory. The set is replaced as a whole: the new files are written
-// aside and take the place of the previous set only once every one of them
-// is complete. The first failure throws NorlaError, and a cancel throws
+// full, so memory stays bounded by a few megabytes of each database being
+// read plus the name lists. The name lists are collected by a second thread
+// reading the same databases, and the chunk files are made ahead by a third;
+// every progress call still comes from the thread that called build().
+// The set is replaced as a whole: the new files are written aside and take
+// the place of the previous set only once every one of them is complete.
+// The first failure throws NorlaError, and a cancel throws
 // OperationCancelled; either ends the run with the previous set as it was.
 class IndexBuilder final
 {

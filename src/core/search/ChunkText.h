@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QStringView>
+#include <QSysInfo>
 
 #include <memory>
 
@@ -67,6 +69,13 @@ public:
 
     qsizetype unitCount() const { return m_units; }
     char16_t unit(qsizetype i) const { return char16_t(m_bytes[2 * i] | (m_bytes[2 * i + 1] << 8)); }
+
+    // Units [start, end) as UTF-16 text, read in place; only on a
+    // little-endian processor, where the bytes are the units.
+    QStringView text(qsizetype start, qsizetype end) const
+    {
+        return QStringView(reinterpret_cast<const char16_t*>(m_bytes + 2 * start), end - start);
+    }
 
     // Converts the line starting at unit `start` into `out` (replacing its
     // content); returns the unit index of its end (its line break, or the end).

@@ -81,6 +81,7 @@ RecordMatcher::RecordMatcher(const SearchCriteria& criteria, const QList<QByteAr
     }
     std::sort(m_termRows.begin(), m_termRows.end());
     chooseRequiredText(criteria);
+    chooseOccurrenceFields();
 
     const SearchCriteria::TextRestriction& volume = criteria.restrictions[SearchCriteria::Volume];
     if (volume.active()) {
@@ -128,6 +129,29 @@ void RecordMatcher::chooseRequiredText(const SearchCriteria& criteria)
     for (const QByteArray& text : std::as_const(candidates))
         if (usableAsRequiredText(text) && text.size() > m_requiredText.size())
             m_requiredText = text;
+}
+
+// With one term and nothing else to test, the record is a hit as soon as the
+// term occurs in one of the chosen rows. A row of a term field is the text of
+// one field of the line (the creator row joins the slots that hold a name),
+// and the term holds no "*", so an occurrence never straddles a separator:
+// the field it lies in tells whether it lies in a chosen row.
+void RecordMatcher::chooseOccurrenceFields()
+{
+    if (m_folded || m_wordMatch || !m_restrictions.empty() || m_translationTest || m_terms.size() != 1 ||
+        m_requiredText.isEmpty() || m_terms.first() != m_requiredText)
+        return;
+    for (const int row : m_termRows) {
+        if (row == FieldGrid::Subject) {
+            m_occurrenceFields[SubjectField] = true;
+        } else if (row == FieldGrid::Creators) {
+            for (int slot = 0; slot < RecordView::MaxCreators; ++slot)
+                m_occurrenceFields[size_t(FirstCreatorField + slot)] = true;
+        } else if (row >= FieldGrid::Title && row <= FieldGrid::Note) {
+            m_occurrenceFields[size_t(FirstTitleField + row - FieldGrid::Title)] = true;
+        }
+    }
+    m_occurrenceRule = true;
 }
 
 bool RecordMatcher::matches(const RecordView& record) const

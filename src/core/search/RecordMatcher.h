@@ -29,6 +29,20 @@ public:
     // lines without it; empty when no such text is known.
     const QByteArray& requiredText() const { return m_requiredText; }
 
+    // For the plainest query (one term found as it is in the chosen term
+    // fields, nothing else asked): whether an occurrence of requiredText()
+    // lying in field `field` (0-based, the fields of the line cut at "**")
+    // of `fieldLength` characters alone makes the record a hit, so that the
+    // record need not be decoded. False tells nothing: the full test decides.
+    bool hasOccurrenceRule() const { return m_occurrenceRule; }
+    bool occurrenceMatches(int field, qsizetype fieldLength) const
+    {
+        if (field < 0 || field >= int(m_occurrenceFields.size()) || !m_occurrenceFields[size_t(field)])
+            return false;
+        // A creator slot counts only with a name after its role code.
+        return field < FirstTitleField && field >= FirstCreatorField ? fieldLength > 2 : true;
+    }
+
     // When the volume restriction takes part, the record name codes (first two
     // 8-bit characters of a line) whose volume can pass it; a line starting
     // otherwise cannot match. Empty when any line may match.
@@ -55,7 +69,17 @@ private:
     bool termFound(const RecordView& record, const QByteArray& term) const;
     bool rowHasTerm(QByteArrayView row, const QByteArray& term) const;
     void chooseRequiredText(const SearchCriteria& criteria);
+    void chooseOccurrenceFields();
 
+public:
+    // Where the rows of the term fields lie among the fields of a line.
+    static constexpr int SubjectField = 2;
+    static constexpr int FirstCreatorField = 3;
+    static constexpr int FirstTitleField = 7; // fields 7 … 14 are the rows Title … Note
+    static constexpr int LastTermField = 14;
+    static_assert(LastTermField - FirstTitleField == FieldGrid::Note - FieldGrid::Title);
+
+private:
     bool m_folded = false;
     std::vector<RowTest> m_restrictions;
     bool m_translationTest = false;
@@ -68,6 +92,8 @@ private:
     QByteArray m_requiredText;
     bool m_volumeGate = false;
     std::vector<quint16> m_volumeCodes;
+    bool m_occurrenceRule = false;
+    std::array<bool, LastTermField + 1> m_occurrenceFields{};
 };
 
 // Whole-word occurrence: neither neighbour of the occurrence is a letter or digit.

@@ -1,7 +1,9 @@
 #include "core/search/SearchEngine.h"
 
+#include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
+#include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
@@ -47,13 +49,21 @@ class ChunkScanner final
 public:
     using Progress = std::function<void(qint64 done, qint64 total)>;
 
-    ChunkScanner(const RecordMatcher& matcher, bool keepLines)
-        : m_matcher(matcher), m_needle(matcher.requiredText()), m_keepLines(keepLines)
+    // `delivered`: the hits handed to the sink so far, which tells how many
+    // results-text entries a chunk may still have to give.
+    ChunkScanner(const RecordMatcher& matcher, bool keepLines, const std::atomic<qint64>& delivered)
+        : m_matcher(matcher), m_needle(matcher.requiredText()), m_keepLines(keepLines),
+          m_occurrenceRule(matcher.hasOccurrenceRule() && QSysInfo::ByteOrder == QSysInfo::LittleEndian),
+          m_delivered(delivered)
     {
     }
 
     void scan(const QString& path, ChunkHits& out, const Progress& progress)
     {
+        // The hits before this chunk are at least those delivered, so it needs
+        // no more entries than are missing from them.
+        m_entriesWanted =
+            qMax<qint64>(0, SearchEngine::MaxResultEntries - m_delivered.load(std::memory_order_relaxed));
         try {
             readFile(path);
             m_storage.clear();
@@ -129,11 +139,29 @@ private:
     {
         const qsizetype units = reader.unitCount();
         qint64 lines = 0;
+        // An occurrence found beyond the line being decided, the next line
+        // to look at (-1: none is left; below the floor: not looked for).
+        qsizetype ahead = -2;
         for (qsizetype floor = 0; floor < units;) {
-            const qsizetype at = reader.find(m_needle, floor);
+            const qsizetype at = ahead >= floor || ahead == -1 ? ahead : reader.find(m_needle, floor);
             if (at < 0)
                 break;
             const qsizetype start = reader.lineStartBefore(at, floor);
+            if (m_occurrenceRule) {
+                const qsizetype end = reader.lineEnd(at);
+                const Verdict verdict = occurrenceVerdict(reader, start, at, end, ahead);
+                if (verdict != Verdict::Undecided) {
+                    if (verdict == Verdict::Hit)
+                        addHit(out, reader, start, end, [&reader, start, this] {
+                            reader.convertLine(start, m_line);
+                            return m_line.view();
+                        });
+                    if (progress && ++lines % 4096 == 0)
+                        progress(end, units);
+                    floor = reader.nextLineStart(end);
+                    continue;
+                }
+            }
             const qsizetype end = reader.convertLine(start, m_line);
             test(out, reader, start, end);
             if (progress && ++lines % 4096 == 0)
@@ -182,6 +210,64 @@ private:
         test(out, reader, start, end, [this] { return m_line.view().first(m_lineLength); });
     }
 
+    enum class Verdict
+    {
+        Hit,
+        Miss,
+        Undecided
+    };
+
+    // Decides the line [start, end), in which the required text occurs at
+    // unit `at`, by the fields its occurrences lie in: a hit when one lies in
+    // a field that makes it one, a miss when none does. The fields are cut as
+    // the decoded record cuts them, the line followed by "**"; an overlong
+    // line, which the record reads only in part, is left to the full test.
+    // `ahead` receives the next occurrence after the line when it was looked
+    // for (-1 when there is none), -2 otherwise.
+    Verdict occurrenceVerdict(const ChunkText::LineReader& reader, qsizetype start, qsizetype at,
+                              qsizetype end, qsizetype& ahead) const
+    {
+        ahead = -2;
+        if (end - start > RecordLine::MaxReadLength - 2)
+            return Verdict::Undecided;
+        const QStringView line = reader.text(start, end);
+        int field = 0;
+        qsizetype fieldStart = 0;
+        qsizetype fieldEnd = 0;
+        qsizetype fieldLength = 0;
+        const auto cutField = [&] {
+            const qsizetype separator = FieldSeparator::find(line.sliced(fieldStart));
+            if (separator >= 0) {
+                fieldEnd = fieldStart + separator;
+                fieldLength = separator;
+            } else {
+                // The appended "**" pairs with a final "*" of the line.
+                fieldEnd = line.size();
+                fieldLength = line.size() - fieldStart;
+                if (fieldLength > 0 && line.back() == u'*')
+                    --fieldLength;
+            }
+        };
+        cutField();
+        for (qsizetype offset = at - start;;) {
+            // The term holds no "*", so an occurrence lies wholly in one field.
+            while (fieldEnd < offset) {
+                if (++field > RecordMatcher::LastTermField)
+                    return Verdict::Miss; // later fields hold no term row
+                fieldStart = fieldEnd + 2;
+                cutField();
+            }
+            if (m_matcher.occurrenceMatches(field, fieldLength))
+                return Verdict::Hit;
+            const qsizetype next = reader.find(m_needle, start + offset + 1);
+            if (next < 0 || next >= end) {
+                ahead = next;
+                return Verdict::Miss;
+            }
+            offset = next - start;
+        }
+    }
+
     // Tests the line in m_line; on a hit records its name and, for the
     // results text, its 8-bit line as `exactLine` gives it.
     template <typename ExactLine>
@@ -193,16 +279,27 @@ private:
         m_record.decode(m_line.view());
         if (!m_matcher.matches(m_record))
             return;
-        const QByteArrayView line = exactLine();
-        // The record name is the first ten characters of the line followed by "**".
+        addHit(out, reader, start, end, exactLine);
+    }
+
+    // Records a hit: its name, the first ten characters of the line followed
+    // by "**", taken from the chunk's text; for the results text, its 8-bit
+    // line as `exactLine` gives it; and the stored line when asked for.
+    template <typename ExactLine>
+    void addHit(ChunkHits& out, const ChunkText::LineReader& reader, qsizetype start, qsizetype end,
+                const ExactLine& exactLine)
+    {
+        const qsizetype length = end - start;
         char name[10];
         qsizetype nameLength = 0;
-        for (; nameLength < 10 && nameLength < line.size() + 2; ++nameLength)
-            name[nameLength] = nameLength < line.size() ? line[nameLength] : '*';
+        for (; nameLength < 10 && nameLength < length + 2; ++nameLength)
+            name[nameLength] = nameLength < length
+                                   ? ChunkText::LineReader::toCodePage(reader.unit(start + nameLength))
+                                   : '*';
         out.names.append(name, size_t(nameLength));
         out.nameLengths.push_back(quint8(nameLength));
-        if (qint64(out.entryLines.size()) < SearchEngine::MaxResultEntries)
-            out.entryLines.push_back(line.toByteArray());
+        if (qint64(out.entryLines.size()) < m_entriesWanted)
+            out.entryLines.push_back(exactLine().toByteArray());
         if (m_keepLines)
             out.lines.append(unicodeLine(reader, start, end));
     }
@@ -220,6 +317,9 @@ private:
     const RecordMatcher& m_matcher;
     const ChunkText::Needle m_needle;
     const bool m_keepLines;
+    const bool m_occurrenceRule;
+    const std::atomic<qint64>& m_delivered;
+    qint64 m_entriesWanted = SearchEngine::MaxResultEntries;
     std::vector<char> m_file;
     qint64 m_fileSize = 0;
     QByteArray m_storage;
@@ -241,8 +341,9 @@ void throwIfCancelled(const SearchSink& sink)
 class Pipeline final
 {
 public:
-    Pipeline(const QStringList& files, const RecordMatcher& matcher, int threads, bool keepLines)
-        : m_files(files), m_matcher(matcher), m_keepLines(keepLines),
+    Pipeline(const QStringList& files, const RecordMatcher& matcher, int threads, bool keepLines,
+             const std::atomic<qint64>& delivered)
+        : m_files(files), m_matcher(matcher), m_keepLines(keepLines), m_delivered(delivered),
           m_slots(std::make_unique<Slot[]>(size_t(files.size()))), m_window(2 * threads)
     {
         for (int i = 0; i < threads; ++i)
@@ -292,7 +393,7 @@ private:
 
     void work()
     {
-        ChunkScanner scanner(m_matcher, m_keepLines);
+        ChunkScanner scanner(m_matcher, m_keepLines, m_delivered);
         for (;;) {
             int index = 0;
             {
@@ -321,6 +422,7 @@ private:
     const QStringList& m_files;
     const RecordMatcher& m_matcher;
     const bool m_keepLines;
+    const std::atomic<qint64>& m_delivered;
     std::unique_ptr<Slot[]> m_slots;
     const int m_window;
     std::mutex m_mutex;
@@ -375,18 +477,22 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
     const RecordMatcher matcher(m_criteria, m_roles);
     const int threads = threadsFor(m_threads, files.size());
     qint64 count = 0;
+    std::atomic<qint64> delivered{0};
     if (threads <= 1) {
-        ChunkScanner scanner(matcher, m_keepLines);
+        ChunkScanner scanner(matcher, m_keepLines, delivered);
         for (const QString& file : files) {
             ChunkHits hits;
             scanner.scan(file, hits, [&sink](qint64 done, qint64 total) { sink.progress(done, total); });
             count = deliver(file, hits, count, sink);
+            delivered.store(count, std::memory_order_relaxed);
         }
         return count;
     }
-    Pipeline pipeline(files, matcher, threads, m_keepLines);
-    for (int i = 0; i < files.size(); ++i)
+    Pipeline pipeline(files, matcher, threads, m_keepLines, delivered);
+    for (int i = 0; i < files.size(); ++i) {
         count = deliver(files.at(i), *pipeline.take(i, sink), count, sink);
+        delivered.store(count, std::memory_order_relaxed);
+    }
     return count;
 }
 
