@@ -1,6 +1,7 @@
 #include "ui/common/UserDialogs.h"
 
 #include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -90,6 +91,8 @@ bool runGuarded(QWidget* parent, const std::function<void()>& action)
         return true;
     } catch (const NorlaError& error) {
         UserDialogs::instance().inform(parent, error.message());
+    } catch (const OperationCancelled&) {
+        // The user stopped it; telling them so again would only be in the way.
     } catch (const std::exception& error) {
         UserDialogs::instance().inform(parent, QString::fromLocal8Bit(error.what()));
     }
