@@ -286,7 +286,8 @@ QStringList splitNames(const QString& raw)
             ++depth;
         } else if (c == u'}') {
             --depth;
-        } else if (depth == 0 && c.isSpace() && raw.mid(i + 1, 3).compare(u"and", Qt::CaseInsensitive) == 0 &&
+        } else if (depth == 0 && c.isSpace() &&
+                   QStringView(raw).mid(i + 1, 3).compare(u"and", Qt::CaseInsensitive) == 0 &&
                    i + 4 < raw.size() && raw[i + 4].isSpace()) {
             names.append(raw.mid(start, i - start));
             i += 4;

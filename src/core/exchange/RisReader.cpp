@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <array>
+
 namespace RisReader {
 
 namespace {
@@ -16,6 +18,82 @@ const QRegularExpression& tagLine()
     return pattern;
 }
 
+bool isUpperAscii(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// A line with a surrogate or a line break inside is left to the pattern,
+// which reads it by code point and line; every other line is cut by hand,
+// since a file has one of these per field.
+bool needsPattern(QStringView line)
+{
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        if (c.isSurrogate() || u == u'\n' || u == u'\r' || u == 0x0B || u == 0x0C || u == 0x85 ||
+            u == 0x2028 || u == 0x2029)
+            return true;
+    }
+    return false;
+}
+
+// The tag and the value of a tag line, or false for any other line. The two
+// letters of the tag are kept once per file, not once per line.
+class TagLineReader final
+{
+public:
+    bool read(QStringView line, QString* tag, QString* value)
+    {
+        if (needsPattern(line))
+            return readByPattern(line, tag, value);
+        if (line.size() < 4 || !isUpperAscii(line[0]) || !(isUpperAscii(line[1]) || isAsciiDigit(line[1])) ||
+            line[2] != u' ')
+            return false;
+        qsizetype dash = 3;
+        if (line[dash] == u' ')
+            ++dash;
+        if (dash >= line.size() || line[dash] != u'-')
+            return false;
+        const qsizetype rest = dash + 1;
+        if (rest == line.size())
+            *value = QString();
+        else if (line[rest] == u' ')
+            *value = line.sliced(rest + 1).toString();
+        else
+            return false;
+        *tag = cachedTag(line[0], line[1]);
+        return true;
+    }
+
+private:
+    static bool readByPattern(QStringView line, QString* tag, QString* value)
+    {
+        const QRegularExpressionMatch match = tagLine().match(line.toString());
+        if (!match.hasMatch())
+            return false;
+        *tag = match.captured(1);
+        *value = match.captured(2);
+        return true;
+    }
+
+    QString cachedTag(QChar first, QChar second)
+    {
+        const int index = (first.unicode() - u'A') * 36 +
+                          (isAsciiDigit(second) ? 26 + (second.unicode() - u'0') : second.unicode() - u'A');
+        QString& tag = m_tags[size_t(index)];
+        if (tag.isNull())
+            tag = QString(std::array<QChar, 2>{first, second}.data(), 2);
+        return tag;
+    }
+
+    std::array<QString, 26 * 36> m_tags;
+};
+
 Exchange::EntryKind kindOfRisType(QStringView type)
 {
     static const QStringList books = {QStringLiteral("BOOK"), QStringLiteral("EBOOK"),
@@ -24,12 +102,11 @@ Exchange::EntryKind kindOfRisType(QStringView type)
                                          QStringLiteral("MGZN"), QStringLiteral("NEWS")};
     static const QStringList parts = {QStringLiteral("CHAP"), QStringLiteral("ECHAP"), QStringLiteral("CONF"),
                                       QStringLiteral("CPAPER")};
-    const QString t = type.toString();
-    if (books.contains(t))
+    if (books.contains(type))
         return Exchange::EntryKind::Book;
-    if (articles.contains(t))
+    if (articles.contains(type))
         return Exchange::EntryKind::Article;
-    if (parts.contains(t))
+    if (parts.contains(type))
         return Exchange::EntryKind::InCollection;
     return Exchange::EntryKind::Other;
 }
@@ -37,6 +114,8 @@ Exchange::EntryKind kindOfRisType(QStringView type)
 // RIS dates are "YYYY/MM/DD/other"; a year alone keeps its text.
 QString yearOf(const QString& value, QString& note)
 {
+    if (value.count(u'/') < 3)
+        return value; // a year alone, the usual case
     static const QRegularExpression date(QStringLiteral("^(\\d{4})/([^/]*)/([^/]*)/(.*)$"));
     const QRegularExpressionMatch match = date.match(value);
     if (!match.hasMatch())
@@ -54,6 +133,7 @@ ParsedImport parse(const QStringList& lines)
     ImportEntry current;
     bool inEntry = false;
     bool continues = false; // the last line was a field that a plain line may continue
+    TagLineReader tagLines;
     for (int i = 0; i < lines.size(); ++i) {
         QStringView line = lines[i];
         if (i == 0 && line.startsWith(u'\xFEFF'))
@@ -63,8 +143,9 @@ ParsedImport parse(const QStringList& lines)
             continues = false;
             continue;
         }
-        const QRegularExpressionMatch match = tagLine().match(line.toString());
-        if (!match.hasMatch()) {
+        QString tag;
+        QString value;
+        if (!tagLines.read(line, &tag, &value)) {
             if (inEntry && continues && !current.fields.isEmpty()) {
                 current.fields.last().second.append(u' ').append(line.trimmed());
                 continue;
@@ -74,8 +155,6 @@ ParsedImport parse(const QStringList& lines)
             result.problems.append({lineNo, QStringLiteral("sor bejegyzésen kívül, „TY  - ” nélkül")});
             continue;
         }
-        const QString tag = match.captured(1);
-        const QString value = match.captured(2);
         if (tag == u"TY") {
             if (inEntry)
                 result.problems.append(
