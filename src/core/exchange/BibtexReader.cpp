@@ -89,12 +89,27 @@ private:
             ++m_pos;
     }
 
-    QString readName()
+    QStringView readName()
     {
         const qsizetype start = m_pos;
         while (!atEnd() && isNameChar(m_text[m_pos]))
             ++m_pos;
-        return m_text.mid(start, m_pos - start);
+        return QStringView(m_text).sliced(start, m_pos - start);
+    }
+
+    // Entry types, field and macro names are read in lower case; they are
+    // nearly always plain ASCII.
+    QString readLowerName()
+    {
+        const QStringView name = readName();
+        QString lower(name.size(), Qt::Uninitialized);
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            if (c >= 0x80)
+                return name.toString().toLower();
+            lower[i] = QChar(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c);
+        }
+        return lower;
     }
 
     void expect(QChar c, const QString& what)
@@ -156,11 +171,12 @@ private:
                 ++m_pos;
                 value += readQuoted();
             } else if (isNameChar(c)) {
-                const QString name = readName();
+                const QStringView name = readName();
                 bool number = true;
                 for (const QChar d : name)
                     number = number && d.isDigit();
-                value += number ? name : m_macros.value(name.toLower(), name);
+                value +=
+                    number ? name.toString() : m_macros.value(name.toString().toLower(), name.toString());
             } else {
                 throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
                                           : QStringLiteral("érték helyén „%1” áll").arg(c));
@@ -174,7 +190,7 @@ private:
 
     void readItem(int line, ParsedImport& result)
     {
-        const QString type = readName().toLower();
+        const QString type = readLowerName();
         if (type.isEmpty())
             return; // an "@" in the text between entries
         skipSpace();
@@ -192,7 +208,7 @@ private:
         }
         if (type == u"string") {
             skipSpace();
-            const QString name = readName().toLower();
+            const QString name = readLowerName();
             if (name.isEmpty())
                 throw SyntaxError(QStringLiteral("@string név nélkül"));
             expect(u'=', QStringLiteral("„=”"));
@@ -222,7 +238,7 @@ private:
                 ++m_pos;
                 break;
             }
-            const QString field = readName().toLower();
+            const QString field = readLowerName();
             if (field.isEmpty())
                 throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
                                           : QStringLiteral("mezőnév helyén „%1” áll").arg(peek()));
@@ -341,6 +357,8 @@ QString symbol(QStringView command)
     return symbols.value(command.toString());
 }
 
+// Writes every unit of text straight into the output: a braced name is
+// decoded for every name of every entry.
 class LatexDecoder final
 {
 public:
@@ -349,81 +367,147 @@ public:
     QString decode()
     {
         QString out;
+        out.reserve(m_text.size());
         while (m_pos < m_text.size())
-            out += next();
+            next(out);
         return out;
     }
 
 private:
     // One unit of text: a character, a command with its argument, or a group.
-    QString next()
+    void next(QString& out)
     {
         const QChar c = m_text[m_pos++];
-        if (c == u'{')
-            return group();
+        if (c == u'{') {
+            group(out);
+            return;
+        }
         if (c == u'}')
-            return {};
-        if (c != u'\\' || m_pos >= m_text.size())
-            return QString(c);
+            return;
+        if (c != u'\\' || m_pos >= m_text.size()) {
+            out.append(c);
+            return;
+        }
         const QChar d = m_text[m_pos];
         if (QStringView(u"{}&%$#_").contains(d)) {
             ++m_pos;
-            return QString(d);
+            out.append(d);
+            return;
         }
-        QString name;
+        QStringView name;
         if (d.isLetter()) {
+            const qsizetype start = m_pos;
             while (m_pos < m_text.size() && m_text[m_pos].isLetter())
-                name.append(m_text[m_pos++]);
+                ++m_pos;
+            name = m_text.sliced(start, m_pos - start);
             // A space after a command word only ends the word.
             if (m_pos < m_text.size() && m_text[m_pos] == u' ')
                 ++m_pos;
         } else {
-            name = QString(d);
+            name = m_text.sliced(m_pos, 1);
             ++m_pos;
         }
         if (const char16_t mark = combiningMark(name)) {
-            QString arg = argument();
-            if (arg.isEmpty())
-                return QString(QChar(mark));
+            QString arg;
+            argument(arg);
+            if (arg.isEmpty()) {
+                out.append(QChar(mark));
+                return;
+            }
             arg.insert(1, QChar(mark));
-            return arg.normalized(QString::NormalizationForm_C);
+            out.append(arg.normalized(QString::NormalizationForm_C));
+            return;
         }
         const QString sym = symbol(name);
         if (!sym.isEmpty()) {
-            if (m_text.mid(m_pos).startsWith(u"{}"))
+            if (m_text.sliced(m_pos).startsWith(u"{}"))
                 m_pos += 2;
-            return sym;
+            out.append(sym);
+            return;
         }
         if (name == u"\\")
-            return QStringLiteral(" ");
-        return {}; // an unknown command: its argument group stays as text
+            out.append(u' ');
+        // An unknown command: its argument group stays as text.
     }
 
-    QString group()
+    void group(QString& out)
     {
-        QString out;
         while (m_pos < m_text.size()) {
             if (m_text[m_pos] == u'}') {
                 ++m_pos;
-                return out;
+                return;
             }
-            out += next();
+            next(out);
         }
-        return out;
     }
 
-    QString argument()
+    void argument(QString& out)
     {
         while (m_pos < m_text.size() && m_text[m_pos] == u' ')
             ++m_pos;
-        if (m_pos >= m_text.size())
-            return {};
-        return next();
+        if (m_pos < m_text.size())
+            next(out);
     }
 
     QStringView m_text;
     qsizetype m_pos = 0;
 };
+
+// The fields the import gives a place of their own.
+enum class Field
+{
+    Other,
+    Author,
+    Editor,
+    Translator,
+    Introduction,
+    Addendum,
+    Title,
+    Publication,
+    Publisher,
+    Volume,
+    Year,
+    Date,
+    Pages,
+    Place,
+    Note,
+    Url,
+    Language,
+    Keywords,
+    Type,
+    HowPublished
+};
+
+// One look-up per field instead of a row of comparisons.
+Field fieldOf(const QString& name)
+{
+    static const QHash<QString, Field> fields = {
+        {QStringLiteral("author"), Field::Author},
+        {QStringLiteral("editor"), Field::Editor},
+        {QStringLiteral("translator"), Field::Translator},
+        {QStringLiteral("introduction"), Field::Introduction},
+        {QStringLiteral("addendum"), Field::Addendum},
+        {QStringLiteral("title"), Field::Title},
+        {QStringLiteral("journal"), Field::Publication},
+        {QStringLiteral("journaltitle"), Field::Publication},
+        {QStringLiteral("booktitle"), Field::Publication},
+        {QStringLiteral("series"), Field::Publication},
+        {QStringLiteral("publisher"), Field::Publisher},
+        {QStringLiteral("volume"), Field::Volume},
+        {QStringLiteral("year"), Field::Year},
+        {QStringLiteral("date"), Field::Date},
+        {QStringLiteral("pages"), Field::Pages},
+        {QStringLiteral("address"), Field::Place},
+        {QStringLiteral("location"), Field::Place},
+        {QStringLiteral("note"), Field::Note},
+        {QStringLiteral("url"), Field::Url},
+        {QStringLiteral("language"), Field::Language},
+        {QStringLiteral("keywords"), Field::Keywords},
+        {QStringLiteral("type"), Field::Type},
+        {QStringLiteral("howpublished"), Field::HowPublished},
+    };
+    return fields.value(name, Field::Other);
+}
 
 } // namespace
 
@@ -483,26 +567,28 @@ Exchange::Record toRecord(const ImportEntry& entry)
     QString date;
     for (const auto& [field, raw] : entry.fields) {
         const QString flat = flattened(raw);
-        if (field == u"author") {
+        const Field known = fieldOf(field);
+        switch (known) {
+        case Field::Author:
             addCreators(flat, Exchange::AuthorRole);
             continue;
-        }
-        if (field == u"editor") {
+        case Field::Editor:
             addCreators(flat, Exchange::EditorRole);
             continue;
-        }
-        if (field == u"translator") {
+        case Field::Translator:
             addCreators(flat, Exchange::TranslatorRole);
             continue;
-        }
-        if (field == u"introduction") {
+        case Field::Introduction:
             addCreators(flat, Exchange::IntroductionRole);
             continue;
+        default:
+            break;
         }
         const QString value = latexToUnicode(flat);
         if (value.isEmpty())
             continue;
-        if (field == u"addendum") {
+        switch (known) {
+        case Field::Addendum:
             for (const QString& part : value.split(QStringLiteral("; "))) {
                 Creator creator;
                 if (Exchange::parseCreatorNote(part, &creator))
@@ -510,39 +596,57 @@ Exchange::Record toRecord(const ImportEntry& entry)
                 else
                     extras.append(QStringLiteral("addendum: ") + part);
             }
-        } else if (field == u"title") {
+            continue;
+        case Field::Title:
             takeFirst(r.title, field, value);
-        } else if (field == u"journal" || field == u"journaltitle" || field == u"booktitle" ||
-                   field == u"series") {
+            continue;
+        case Field::Publication:
             takeFirst(r.publication, field, value);
-        } else if (field == u"publisher") {
+            continue;
+        case Field::Publisher:
             takeFirst(r.publisher, field, value);
-        } else if (field == u"volume") {
+            continue;
+        case Field::Volume:
             takeFirst(r.volume, field, value);
-        } else if (field == u"year") {
+            continue;
+        case Field::Year:
             takeFirst(r.year, field, value);
-        } else if (field == u"date") {
+            continue;
+        case Field::Date:
             takeFirst(date, field, value);
-        } else if (field == u"pages") {
+            continue;
+        case Field::Pages:
             takeFirst(r.pages, field, value);
-        } else if (field == u"address" || field == u"location") {
+            continue;
+        case Field::Place:
             takeFirst(r.place, field, value);
-        } else if (field == u"note") {
+            continue;
+        case Field::Note:
             Exchange::appendToNote(note, value);
-        } else if (field == u"url") {
+            continue;
+        case Field::Url:
             takeFirst(r.link, field, value);
-        } else if (field == u"language") {
+            continue;
+        case Field::Language:
             takeFirst(r.language, field, value);
-        } else if (field == u"keywords") {
+            continue;
+        case Field::Keywords:
             takeFirst(r.subject, field, value);
-        } else if (field == u"type" && Exchange::entryKindOf(value) == kind &&
-                   Exchange::needsTypeNote(value)) {
+            continue;
+        case Field::Type:
+            if (Exchange::entryKindOf(value) != kind || !Exchange::needsTypeNote(value))
+                break;
             r.type = value;
-        } else if (field == u"howpublished" && CodeTables::media().contains(value) && r.medium.isEmpty()) {
+            continue;
+        case Field::HowPublished:
+            if (!CodeTables::media().contains(value) || !r.medium.isEmpty())
+                break;
             r.medium = value;
-        } else {
-            extras.append(field + QStringLiteral(": ") + value);
+            continue;
+        default:
+            break;
         }
+        extras.append(field + QStringLiteral(": ") + value);
     }
     if (r.year.isEmpty() && !date.isEmpty())
         r.year = date.left(4);

@@ -94,6 +94,18 @@ private:
     std::array<QString, 26 * 36> m_tags;
 };
 
+// A two-letter tag as one number, so that a field finds its place in one
+// jump and not in a row of text comparisons; 0 for any other length.
+constexpr unsigned tagCode(const char (&tag)[3])
+{
+    return unsigned(tag[0]) << 16 | unsigned(tag[1]);
+}
+
+unsigned tagCode(const QString& tag)
+{
+    return tag.size() == 2 ? unsigned(tag[0].unicode()) << 16 | tag[1].unicode() : 0;
+}
+
 Exchange::EntryKind kindOfRisType(QStringView type)
 {
     static const QStringList books = {QStringLiteral("BOOK"), QStringLiteral("EBOOK"),
@@ -205,33 +217,58 @@ Exchange::Record toRecord(const ImportEntry& entry)
         else
             extras.append(tag + QStringLiteral(": ") + value);
     };
-    for (const auto& [tag, raw] : entry.fields) {
-        const QString value = raw;
+    const QString authorCode = CodeTables::roleCode(Exchange::AuthorRole);
+    const QString editorCode = CodeTables::roleCode(Exchange::EditorRole);
+    const QString translatorCode = CodeTables::roleCode(Exchange::TranslatorRole);
+    for (const auto& [tag, value] : entry.fields) {
         if (value.isEmpty())
             continue;
-        if (tag == u"AU" || tag == u"A1")
-            r.creators.append(Creator{CodeTables::roleCode(Exchange::AuthorRole), value});
-        else if (tag == u"ED" || tag == u"A2")
-            r.creators.append(Creator{CodeTables::roleCode(Exchange::EditorRole), value});
-        else if (tag == u"A4")
-            r.creators.append(Creator{CodeTables::roleCode(Exchange::TranslatorRole), value});
-        else if (tag == u"TI" || tag == u"T1")
+        switch (tagCode(tag)) {
+        case tagCode("AU"):
+        case tagCode("A1"):
+            r.creators.append(Creator{authorCode, value});
+            continue;
+        case tagCode("ED"):
+        case tagCode("A2"):
+            r.creators.append(Creator{editorCode, value});
+            continue;
+        case tagCode("A4"):
+            r.creators.append(Creator{translatorCode, value});
+            continue;
+        case tagCode("TI"):
+        case tagCode("T1"):
             takeFirst(r.title, tag, value);
-        else if (tag == u"T2" || tag == u"T3" || tag == u"JO" || tag == u"JF" || tag == u"JA" || tag == u"BT")
+            continue;
+        case tagCode("T2"):
+        case tagCode("T3"):
+        case tagCode("JO"):
+        case tagCode("JF"):
+        case tagCode("JA"):
+        case tagCode("BT"):
             takeFirst(r.publication, tag, value);
-        else if (tag == u"PB")
+            continue;
+        case tagCode("PB"):
             takeFirst(r.publisher, tag, value);
-        else if (tag == u"VL")
+            continue;
+        case tagCode("VL"):
             takeFirst(r.volume, tag, value);
-        else if ((tag == u"PY" || tag == u"Y1") && r.year.isEmpty())
+            continue;
+        case tagCode("PY"):
+        case tagCode("Y1"):
+            if (!r.year.isEmpty())
+                break; // a second date goes to the note
             r.year = yearOf(value, note);
-        else if (tag == u"SP")
+            continue;
+        case tagCode("SP"):
             takeFirst(startPage, tag, value);
-        else if (tag == u"EP")
+            continue;
+        case tagCode("EP"):
             takeFirst(endPage, tag, value);
-        else if (tag == u"CY")
+            continue;
+        case tagCode("CY"):
             takeFirst(r.place, tag, value);
-        else if (tag == u"N1") {
+            continue;
+        case tagCode("N1"): {
             Creator creator;
             if (Exchange::parseCreatorNote(value, &creator))
                 r.creators.append(creator);
@@ -239,19 +276,28 @@ Exchange::Record toRecord(const ImportEntry& entry)
                 r.medium = value.mid(13);
             else
                 Exchange::appendToNote(note, value);
-        } else if (tag == u"UR")
+            continue;
+        }
+        case tagCode("UR"):
             takeFirst(r.link, tag, value);
-        else if (tag == u"LA")
+            continue;
+        case tagCode("LA"):
             takeFirst(r.language, tag, value);
-        else if (tag == u"KW")
+            continue;
+        case tagCode("KW"):
             keywords.append(value);
-        else if (tag == u"M3" && Exchange::entryKindOf(value) == kind && r.type != value &&
-                 Exchange::needsTypeNote(value))
+            continue;
+        case tagCode("M3"):
+            if (Exchange::entryKindOf(value) != kind || r.type == value || !Exchange::needsTypeNote(value))
+                break;
             r.type = value;
-        else if (tag == u"ID")
+            continue;
+        case tagCode("ID"):
             continue; // the record gets a name of its own
-        else
-            extras.append(tag + QStringLiteral(": ") + value);
+        default:
+            break;
+        }
+        extras.append(tag + QStringLiteral(": ") + value);
     }
     r.pages = endPage.isEmpty() || startPage.isEmpty() ? startPage + endPage : startPage + u'-' + endPage;
     r.subject = keywords.join(QStringLiteral("; "));
