@@ -19,6 +19,10 @@ public:
 
 bool isNameChar(QChar c)
 {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+               u == u'_' || u == u'-' || u == u':' || u == u'.' || u == u'+' || u == u'/';
     return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u':' || c == u'.' || c == u'+' || c == u'/';
 }
 
@@ -30,9 +34,10 @@ public:
     {
         if (m_text.startsWith(u'\xFEFF'))
             m_text[0] = u' ';
+        m_view = m_text;
         m_lineStarts.push_back(0);
-        for (qsizetype i = 0; i < m_text.size(); ++i)
-            if (m_text[i] == u'\n')
+        for (qsizetype i = 0; i < m_view.size(); ++i)
+            if (m_view[i] == u'\n')
                 m_lineStarts.push_back(i + 1);
         for (const char* month :
              {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
@@ -43,7 +48,7 @@ public:
     {
         ParsedImport result;
         while (true) {
-            const qsizetype at = m_text.indexOf(u'@', m_pos);
+            const qsizetype at = m_view.indexOf(u'@', m_pos);
             if (at < 0)
                 break;
             m_pos = at + 1;
@@ -70,31 +75,31 @@ private:
     {
         for (size_t i = size_t(brokenLine); i < m_lineStarts.size(); ++i) {
             qsizetype p = m_lineStarts[i];
-            while (p < m_text.size() && (m_text[p] == u' ' || m_text[p] == u'\t'))
+            while (p < m_view.size() && (m_view[p] == u' ' || m_view[p] == u'\t'))
                 ++p;
-            if (p < m_text.size() && m_text[p] == u'@') {
+            if (p < m_view.size() && m_view[p] == u'@') {
                 m_pos = p;
                 return;
             }
         }
-        m_pos = m_text.size();
+        m_pos = m_view.size();
     }
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    QChar peek() const { return atEnd() ? QChar() : m_text[m_pos]; }
+    bool atEnd() const { return m_pos >= m_view.size(); }
+    QChar peek() const { return atEnd() ? QChar() : m_view[m_pos]; }
 
     void skipSpace()
     {
-        while (!atEnd() && m_text[m_pos].isSpace())
+        while (!atEnd() && m_view[m_pos].isSpace())
             ++m_pos;
     }
 
     QStringView readName()
     {
         const qsizetype start = m_pos;
-        while (!atEnd() && isNameChar(m_text[m_pos]))
+        while (!atEnd() && isNameChar(m_view[m_pos]))
             ++m_pos;
-        return QStringView(m_text).sliced(start, m_pos - start);
+        return m_view.sliced(start, m_pos - start);
     }
 
     // Entry types, field and macro names are read in lower case; they are
@@ -103,11 +108,12 @@ private:
     {
         const QStringView name = readName();
         QString lower(name.size(), Qt::Uninitialized);
+        char16_t* out = reinterpret_cast<char16_t*>(lower.data());
         for (qsizetype i = 0; i < name.size(); ++i) {
             const char16_t c = name[i].unicode();
             if (c >= 0x80)
                 return name.toString().toLower();
-            lower[i] = QChar(c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c);
+            out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
         }
         return lower;
     }
@@ -127,13 +133,13 @@ private:
         const qsizetype start = m_pos;
         int depth = 1;
         while (!atEnd()) {
-            const QChar c = m_text[m_pos++];
+            const QChar c = m_view[m_pos++];
             if (c == u'\\' && !atEnd()) {
                 ++m_pos; // an escaped brace does not count
             } else if (c == u'{') {
                 ++depth;
             } else if (c == u'}' && --depth == 0) {
-                return m_text.mid(start, m_pos - 1 - start);
+                return m_view.mid(start, m_pos - 1 - start).toString();
             }
         }
         throw SyntaxError(QStringLiteral("lezáratlan kapcsos zárójel"));
@@ -144,7 +150,7 @@ private:
         const qsizetype start = m_pos;
         int depth = 0;
         while (!atEnd()) {
-            const QChar c = m_text[m_pos++];
+            const QChar c = m_view[m_pos++];
             if (c == u'\\' && !atEnd())
                 ++m_pos;
             else if (c == u'{')
@@ -152,7 +158,7 @@ private:
             else if (c == u'}' && --depth < 0)
                 throw SyntaxError(QStringLiteral("fölösleges záró kapcsos zárójel"));
             else if (c == u'"' && depth == 0)
-                return m_text.mid(start, m_pos - 1 - start);
+                return m_view.mid(start, m_pos - 1 - start).toString();
         }
         throw SyntaxError(QStringLiteral("lezáratlan idézőjel"));
     }
@@ -221,7 +227,7 @@ private:
         entry.type = type;
         skipSpace();
         const qsizetype keyStart = m_pos;
-        while (!atEnd() && m_text[m_pos] != u',' && m_text[m_pos] != close && !m_text[m_pos].isSpace())
+        while (!atEnd() && m_view[m_pos] != u',' && m_view[m_pos] != close && !m_view[m_pos].isSpace())
             ++m_pos;
         if (m_pos == keyStart && peek() != close)
             throw SyntaxError(QStringLiteral("hiányzik a kulcs"));
@@ -252,7 +258,7 @@ private:
     {
         int depth = 1;
         while (!atEnd()) {
-            const QChar c = m_text[m_pos++];
+            const QChar c = m_view[m_pos++];
             if (c == u'(')
                 ++depth;
             else if (c == u')' && --depth == 0)
@@ -262,6 +268,9 @@ private:
     }
 
     QString m_text;
+    // Every read goes through this view: an index into the string itself
+    // would check on every character whether it has to be copied.
+    QStringView m_view;
     std::vector<qsizetype> m_lineStarts;
     QHash<QString, QString> m_macros;
     qsizetype m_pos = 0;

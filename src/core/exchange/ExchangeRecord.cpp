@@ -41,6 +41,8 @@ bool isFieldSafe(QStringView value)
 {
     for (const QChar c : value) {
         const char16_t u = c.unicode();
+        if (u > u'*' && u < 0x2028)
+            continue;
         if (u == u'*' || u == u'\r' || u == u'\n' || u == 0x2028 || u == 0x2029)
             return false;
     }

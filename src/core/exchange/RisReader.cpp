@@ -35,8 +35,12 @@ bool needsPattern(QStringView line)
 {
     for (const QChar c : line) {
         const char16_t u = c.unicode();
-        if (c.isSurrogate() || u == u'\n' || u == u'\r' || u == 0x0B || u == 0x0C || u == 0x85 ||
-            u == 0x2028 || u == 0x2029)
+        if (u < 0x85) {
+            if (u >= u'\n' && u <= u'\r')
+                return true;
+            continue;
+        }
+        if (u == 0x85 || u == 0x2028 || u == 0x2029 || c.isSurrogate())
             return true;
     }
     return false;
