@@ -37,8 +37,10 @@ for target in "${targets[@]}"; do
   # (fuzz/make-seeds.py) and the kept regression inputs.
   find data tests/data fuzz/seeds/"$target" -type f -size -2M -exec cp -n {} "$corpus/" \; 2>/dev/null || true
   echo "== $target for ${seconds}s"
+  # One process, one input at a time (libFuzzer's default): -jobs would fork
+  # workers that write their logs into the current folder.
   if ! build-fuzz/fuzz/"$target" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 \
-      -artifact_prefix="$findings/" -print_final_stats=1 -workers=1 -jobs=1 2>"build-fuzz/$target.log"; then
+      -artifact_prefix="$findings/" -print_final_stats=1 2>"build-fuzz/$target.log"; then
     echo "!! $target found a problem: see build-fuzz/$target.log and $findings/"
     status=1
   fi

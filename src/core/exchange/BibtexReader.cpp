@@ -223,6 +223,7 @@ private:
             return;
         }
         ImportEntry entry;
+        entry.fields.reserve(16);
         entry.line = line;
         entry.type = type;
         skipSpace();
@@ -251,7 +252,7 @@ private:
             expect(u'=', QStringLiteral("„=”"));
             entry.fields.append({field, readValue()});
         }
-        result.entries.append(entry);
+        result.entries.append(std::move(entry));
     }
 
     void skipParenthesised()
@@ -297,6 +298,9 @@ QString flattened(const QString& raw)
     return out;
 }
 
+// `text` with its LaTeX turned into Unicode (below).
+QString decoded(const QString& text);
+
 // Names are separated by "and" outside braces.
 QStringList splitNames(const QString& raw)
 {
@@ -322,7 +326,7 @@ QStringList splitNames(const QString& raw)
     names.append(raw.mid(start));
     QStringList out;
     for (const QString& name : std::as_const(names)) {
-        const QString text = latexToUnicode(name).trimmed();
+        const QString text = decoded(name).trimmed();
         if (!text.isEmpty())
             out.append(text);
     }
@@ -520,11 +524,27 @@ Field fieldOf(const QString& name)
 
 } // namespace
 
+namespace {
+
+bool hasLatex(QStringView text)
+{
+    for (const QChar c : text)
+        if (c == u'\\' || c == u'{' || c == u'}')
+            return true;
+    return false;
+}
+
+// Plain text is shared, not copied.
+QString decoded(const QString& text)
+{
+    return hasLatex(text) ? LatexDecoder(text).decode() : text;
+}
+
+} // namespace
+
 QString latexToUnicode(QStringView text)
 {
-    if (!text.contains(u'\\') && !text.contains(u'{') && !text.contains(u'}'))
-        return text.toString();
-    return LatexDecoder(text).decode();
+    return hasLatex(text) ? LatexDecoder(text).decode() : text.toString();
 }
 
 ParsedImport parse(const QStringList& lines)
@@ -593,7 +613,7 @@ Exchange::Record toRecord(const ImportEntry& entry)
         default:
             break;
         }
-        const QString value = latexToUnicode(flat);
+        const QString value = decoded(flat);
         if (value.isEmpty())
             continue;
         switch (known) {

@@ -188,12 +188,12 @@ ParsedImport parse(const QStringList& lines)
             continue;
         }
         if (tag == u"ER") {
-            result.entries.append(current);
+            result.entries.append(std::move(current));
             inEntry = false;
             continues = false;
             continue;
         }
-        current.fields.append({tag, value});
+        current.fields.append({std::move(tag), std::move(value)});
         continues = true;
     }
     if (inEntry)
