@@ -131,6 +131,8 @@ private Q_SLOTS:
     void roundTrip();
     void malformedEntries_data();
     void malformedEntries();
+    void risTagLines_data();
+    void risTagLines();
     void foreignBibtex();
     void csvHeaderAndQuoting();
     void bibtexKeysAreUnique();
@@ -219,6 +221,68 @@ void TestExchange::malformedEntries()
     for (int i = 0; i < notes.size(); ++i)
         QVERIFY2(notes[i].startsWith(QStringLiteral("A(z) %1. sorban").arg(problemLines[i])),
                  qPrintable(notes[i]));
+}
+
+// What makes a line a field of its own and what continues the field before
+// it, characters outside the first plane included.
+void TestExchange::risTagLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("tag"); // empty: the line continues the title
+    QTest::addColumn<QString>("value");
+    QTest::newRow("two blanks") << "PB  - Kiadó"
+                                << "PB"
+                                << "Kiadó";
+    QTest::newRow("one blank") << "PB - Kiadó"
+                               << "PB"
+                               << "Kiadó";
+    QTest::newRow("digit in tag") << "T2  - Sorozat"
+                                  << "T2"
+                                  << "Sorozat";
+    QTest::newRow("empty without blank") << "N1  -"
+                                         << "N1"
+                                         << "";
+    QTest::newRow("blanks kept in value") << "N1  -   szóközök  "
+                                          << "N1"
+                                          << "  szóközök  ";
+    QTest::newRow("outside first plane") << "KW  - 𝔸 és 😀"
+                                         << "KW"
+                                         << "𝔸 és 😀";
+    QTest::newRow("dash glued to value") << "PB  -Kiadó"
+                                         << ""
+                                         << "Cím PB  -Kiadó";
+    QTest::newRow("three blanks") << "PB   - Kiadó"
+                                  << ""
+                                  << "Cím PB   - Kiadó";
+    QTest::newRow("small letters") << "pb  - Kiadó"
+                                   << ""
+                                   << "Cím pb  - Kiadó";
+    QTest::newRow("accented tag") << "PÁ  - Kiadó"
+                                  << ""
+                                  << "Cím PÁ  - Kiadó";
+    QTest::newRow("digit first") << "2T  - Kiadó"
+                                 << ""
+                                 << "Cím 2T  - Kiadó";
+}
+
+void TestExchange::risTagLines()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, tag);
+    QFETCH(QString, value);
+    const ParsedImport parsed = RisReader::parse(
+        {QStringLiteral("TY  - BOOK"), QStringLiteral("TI  - Cím"), line, QStringLiteral("ER  - ")});
+    QVERIFY(parsed.problems.isEmpty());
+    QCOMPARE(parsed.entries.size(), 1);
+    const auto& fields = parsed.entries[0].fields;
+    if (tag.isEmpty()) {
+        QCOMPARE(fields.size(), 1);
+        QCOMPARE(fields[0].second, value);
+    } else {
+        QCOMPARE(fields.size(), 2);
+        QCOMPARE(fields[1].first, tag);
+        QCOMPARE(fields[1].second, value);
+    }
 }
 
 // A file from a catalogue: LaTeX accents, @string macros, concatenation,
