@@ -132,6 +132,8 @@ private Q_SLOTS:
     void malformedEntries_data();
     void malformedEntries();
     void risTagLines_data();
+    void deeplyNestedBibtex_data();
+    void deeplyNestedBibtex();
     void risTagLines();
     void foreignBibtex();
     void csvHeaderAndQuoting();
@@ -282,6 +284,52 @@ void TestExchange::risTagLines()
         QCOMPARE(fields.size(), 2);
         QCOMPARE(fields[1].first, tag);
         QCOMPARE(fields[1].second, value);
+    }
+}
+
+// Values nested far deeper than any real one: a refused entry is told and
+// skipped, a chain of accents is read without using up the stack, and the
+// next entry comes through either way.
+void TestExchange::deeplyNestedBibtex_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("problem"); // empty: none
+    const int deep = 200000;
+    const QString refused = QStringLiteral("túl mélyen egymásba ágyazott kapcsos zárójelek");
+    QTest::newRow("braces at the limit")
+        << u'{' + QString(99, u'{') + u'x' + QString(99, u'}') + u'}'
+        << QStringList{QStringLiteral("x"), QStringLiteral("Kettő")} << QString();
+    QTest::newRow("braces past the limit") << u'{' + QString(100, u'{') + u'x' + QString(100, u'}') + u'}'
+                                           << QStringList{QStringLiteral("Kettő")} << refused;
+    QTest::newRow("braces far past it") << u'{' + QString(deep, u'{') + u'x' + QString(deep, u'}') + u'}'
+                                        << QStringList{QStringLiteral("Kettő")} << refused;
+    QTest::newRow("quoted") << u'"' + QString(deep, u'{') + u'x' + QString(deep, u'}') + u'"'
+                            << QStringList{QStringLiteral("Kettő")} << refused;
+    QTest::newRow("accent chain") << u'{' + QStringLiteral("\\'").repeated(deep) + QStringLiteral("x}")
+                                  << QStringList{QString(), QStringLiteral("Kettő")} << QString();
+}
+
+void TestExchange::deeplyNestedBibtex()
+{
+    QFETCH(QString, title);
+    QFETCH(QStringList, titles);
+    QFETCH(QString, problem);
+    QStringList notes;
+    const QStringList back = convertBack(
+        SourceKind::BibTeX,
+        {QStringLiteral("@book{a, title = ") + title + u'}', QStringLiteral("@book{b, title = {Kettő}}")},
+        &notes);
+    QCOMPARE(back.size(), titles.size());
+    for (int i = 0; i < titles.size(); ++i)
+        if (!titles[i].isEmpty())
+            QCOMPARE(RecordLine::split(back[i])[7], titles[i]);
+    if (problem.isEmpty()) {
+        QVERIFY(notes.isEmpty());
+    } else {
+        QCOMPARE(notes.size(), 1);
+        QVERIFY2(notes[0].startsWith(QStringLiteral("A(z) 1. sorban")) && notes[0].contains(problem),
+                 qPrintable(notes[0]));
     }
 }
 

@@ -26,6 +26,22 @@ bool isNameChar(QChar c)
     return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u':' || c == u'.' || c == u'+' || c == u'/';
 }
 
+// Values are decoded group by group, one level of the stack per brace, so a
+// value nested deeper than any real one is refused before it is decoded.
+constexpr int kMaxBraceDepth = 100;
+
+enum class BraceDepth
+{
+    Limited,
+    Any
+};
+
+SyntaxError tooDeep()
+{
+    return SyntaxError(QStringLiteral("túl mélyen egymásba ágyazott kapcsos zárójelek (legfeljebb %1 szint)")
+                           .arg(kMaxBraceDepth));
+}
+
 // Walks the text of the whole file; positions are offsets into it.
 class Parser final
 {
@@ -128,7 +144,7 @@ private:
     }
 
     // The text up to the brace that closes the one just passed.
-    QString readBraced()
+    QString readBraced(BraceDepth limit = BraceDepth::Limited)
     {
         const qsizetype start = m_pos;
         int depth = 1;
@@ -137,7 +153,8 @@ private:
             if (c == u'\\' && !atEnd()) {
                 ++m_pos; // an escaped brace does not count
             } else if (c == u'{') {
-                ++depth;
+                if (++depth > kMaxBraceDepth && limit == BraceDepth::Limited)
+                    throw tooDeep();
             } else if (c == u'}' && --depth == 0) {
                 return m_view.mid(start, m_pos - 1 - start).toString();
             }
@@ -153,8 +170,8 @@ private:
             const QChar c = m_view[m_pos++];
             if (c == u'\\' && !atEnd())
                 ++m_pos;
-            else if (c == u'{')
-                ++depth;
+            else if (c == u'{' && ++depth > kMaxBraceDepth)
+                throw tooDeep();
             else if (c == u'}' && --depth < 0)
                 throw SyntaxError(QStringLiteral("fölösleges záró kapcsos zárójel"));
             else if (c == u'"' && depth == 0)
@@ -207,7 +224,7 @@ private:
         const QChar close = open == u'{' ? u'}' : u')';
         if (type == u"comment" || type == u"preamble") {
             if (open == u'{')
-                readBraced();
+                readBraced(BraceDepth::Any); // skipped, never decoded
             else
                 skipParenthesised();
             return;
@@ -387,8 +404,25 @@ public:
     }
 
 private:
-    // One unit of text: a character, a command with its argument, or a group.
+    // Groups and command arguments nest one call in another. Past this depth
+    // (no real text comes near it) a character is taken as it is and a
+    // command gets no argument, so no input can use up the stack, and a long
+    // chain of accents costs no more than a short one per character.
+    static constexpr int MaxNesting = 2 * kMaxBraceDepth;
+
     void next(QString& out)
+    {
+        if (m_nesting >= MaxNesting) {
+            out.append(m_text[m_pos++]);
+            return;
+        }
+        ++m_nesting;
+        nextUnit(out);
+        --m_nesting;
+    }
+
+    // One unit of text: a character, a command with its argument, or a group.
+    void nextUnit(QString& out)
     {
         const QChar c = m_text[m_pos++];
         if (c == u'{') {
@@ -456,6 +490,8 @@ private:
 
     void argument(QString& out)
     {
+        if (m_nesting >= MaxNesting)
+            return;
         while (m_pos < m_text.size() && m_text[m_pos] == u' ')
             ++m_pos;
         if (m_pos < m_text.size())
@@ -464,6 +500,7 @@ private:
 
     QStringView m_text;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
 
 // The fields the import gives a place of their own.
