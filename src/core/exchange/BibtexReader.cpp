@@ -28,18 +28,15 @@ bool isNameChar(QChar c)
 
 // Values are decoded group by group, one level of the stack per brace, so a
 // value nested deeper than any real one is refused before it is decoded.
+// The limit also bounds the work on a file of unclosed entries: reading
+// goes on after each broken one, and without it every one of them would be
+// read to the end of the file again.
 constexpr int kMaxBraceDepth = 100;
-
-enum class BraceDepth
-{
-    Limited,
-    Any
-};
 
 SyntaxError tooDeep()
 {
-    return SyntaxError(QStringLiteral("túl mélyen egymásba ágyazott kapcsos zárójelek (legfeljebb %1 szint)")
-                           .arg(kMaxBraceDepth));
+    return SyntaxError(
+        QStringLiteral("túl mélyen egymásba ágyazott zárójelek (legfeljebb %1 szint)").arg(kMaxBraceDepth));
 }
 
 // Walks the text of the whole file; positions are offsets into it.
@@ -144,7 +141,7 @@ private:
     }
 
     // The text up to the brace that closes the one just passed.
-    QString readBraced(BraceDepth limit = BraceDepth::Limited)
+    QString readBraced()
     {
         const qsizetype start = m_pos;
         int depth = 1;
@@ -153,7 +150,7 @@ private:
             if (c == u'\\' && !atEnd()) {
                 ++m_pos; // an escaped brace does not count
             } else if (c == u'{') {
-                if (++depth > kMaxBraceDepth && limit == BraceDepth::Limited)
+                if (++depth > kMaxBraceDepth)
                     throw tooDeep();
             } else if (c == u'}' && --depth == 0) {
                 return m_view.mid(start, m_pos - 1 - start).toString();
@@ -224,7 +221,7 @@ private:
         const QChar close = open == u'{' ? u'}' : u')';
         if (type == u"comment" || type == u"preamble") {
             if (open == u'{')
-                readBraced(BraceDepth::Any); // skipped, never decoded
+                readBraced();
             else
                 skipParenthesised();
             return;
@@ -277,8 +274,8 @@ private:
         int depth = 1;
         while (!atEnd()) {
             const QChar c = m_view[m_pos++];
-            if (c == u'(')
-                ++depth;
+            if (c == u'(' && ++depth > kMaxBraceDepth)
+                throw tooDeep();
             else if (c == u')' && --depth == 0)
                 return;
         }
