@@ -1,8 +1,11 @@
-// bench_exchange [RECORDS]: writes a database of RECORDS records (default
-// 100000) from the benchmark corpus, then times its export to BibTeX, RIS and
-// CSV (read the database, write the file) and the import of the BibTeX and
-// RIS files (open, convert, save), each next to a plain copy of the same
-// file (read its bytes, write them elsewhere), the least either must spend.
+// bench_exchange [COUNT...] (default 10000 100000): for each COUNT writes a
+// database of that many records from the benchmark corpus, then times its
+// export to BibTeX, RIS and CSV (read the database, write the file) next to a
+// plain copy of the database, and the import of the BibTeX and RIS files
+// (open, convert, save as a database) next to a plain copy of the same file.
+// A plain copy (read the bytes, write them elsewhere, synced like every save)
+// is the least either must spend. Each pair runs once to warm the page
+// cache, then five times with the two sides interleaved; the medians count.
 #include "Corpus.h"
 #include "core/convert/ConversionSession.h"
 #include "core/exchange/RecordExporter.h"
@@ -14,32 +17,115 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
-double bestOf3(const std::function<void()>& work)
+constexpr int Runs = 5;
+
+double millisecondsOf(const std::function<void()>& work)
 {
-    double best = 1e30;
-    for (int i = 0; i < 3; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = qMin(best, timer.nsecsElapsed() / 1e6);
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct Pair
+{
+    double baseline = 0;
+    double work = 0;
+};
+
+// Warm-up, then baseline and work taking turns, so that a slow moment of the
+// shared machine falls on both sides alike.
+Pair interleaved(const std::function<void()>& baseline, const std::function<void()>& work)
+{
+    baseline();
+    work();
+    std::vector<double> baselineTimes;
+    std::vector<double> workTimes;
+    for (int i = 0; i < Runs; ++i) {
+        baselineTimes.push_back(millisecondsOf(baseline));
+        workTimes.push_back(millisecondsOf(work));
     }
-    return best;
+    return {median(baselineTimes), median(workTimes)};
 }
 
-double plainCopy(const QString& from, const QString& to)
+void plainCopy(const QString& from, const QString& to)
 {
-    return bestOf3([&] { TextFile::writeBytes(to, TextFile::readBytes(from)); });
+    TextFile::writeBytes(to, TextFile::readBytes(from));
 }
 
-void report(const char* label, const QString& file, double copy, double work)
+void exportDatabase(const QString& database, const QString& target, ExportFormat format)
 {
-    std::printf("%-16s %8.1f MB   plain copy %8.1f ms   %8.1f ms   %5.2f x\n", label,
-                QFileInfo(file).size() / 1e6, copy, work, work / copy);
+    ExportFile file(target, format);
+    DatabaseStream stream(database);
+    QStringView line;
+    while (stream.next(&line))
+        file.add(line);
+    file.commit();
+}
+
+void importFile(const QString& source, SourceKind kind, const QString& target)
+{
+    ConversionSession session;
+    session.setKind(kind);
+    session.setVolume(0);
+    session.openSource(source);
+    QStringList lines;
+    session.convert([&lines](const QString& line) { lines.append(line); });
+    ConversionSession::saveResult(target, lines);
+}
+
+void report(int records, const char* what, const char* label, const QString& file, const Pair& pair)
+{
+    std::printf("%8d  %-6s %-7s %8.1f MB   plain copy %9.1f ms   norla %9.1f ms   %6.2f x\n", records, what,
+                label, QFileInfo(file).size() / 1e6, pair.baseline, pair.work, pair.work / pair.baseline);
+    std::fflush(stdout);
+}
+
+const struct
+{
+    const char* label;
+    ExportFormat format;
+    const char* file;
+    bool importable;
+    SourceKind importKind;
+} kKinds[] = {{"bibtex", ExportFormat::BibTeX, "export.bib", true, SourceKind::BibTeX},
+              {"ris", ExportFormat::Ris, "export.ris", true, SourceKind::Ris},
+              {"csv", ExportFormat::Csv, "export.csv", false, SourceKind::None}};
+
+void benchSize(int records)
+{
+    QTemporaryDir dir;
+    const auto path = [&dir](const char* name) { return dir.filePath(QString::fromLatin1(name)); };
+    const QString database = path("adatok.rtf");
+    std::fprintf(stderr, "generating %d records...\n", records);
+    Corpus::writeDatabase(database, records);
+    for (const auto& kind : kKinds) {
+        const QString target = path(kind.file);
+        const Pair pair = interleaved([&] { plainCopy(database, path("copy.rtf")); },
+                                      [&] { exportDatabase(database, target, kind.format); });
+        report(records, "export", kind.label, database, pair);
+    }
+    for (const auto& kind : kKinds) {
+        if (!kind.importable)
+            continue;
+        const QString source = path(kind.file);
+        const Pair pair = interleaved([&] { plainCopy(source, path("copy.txt")); },
+                                      [&] { importFile(source, kind.importKind, path("back.rtf")); });
+        report(records, "import", kind.label, source, pair);
+    }
 }
 
 } // namespace
@@ -47,51 +133,14 @@ void report(const char* label, const QString& file, double copy, double work)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const int records = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : 100000;
-    QTemporaryDir dir;
-    const QString database = dir.filePath(QStringLiteral("adatok.rtf"));
-    std::fprintf(stderr, "generating %d records...\n", records);
-    Corpus::writeDatabase(database, records);
-    const double databaseCopy = plainCopy(database, dir.filePath(QStringLiteral("copy.rtf")));
-
-    const struct
-    {
-        const char* label;
-        ExportFormat format;
-        const char* file;
-        SourceKind importKind;
-    } kinds[] = {{"bibtex", ExportFormat::BibTeX, "export.bib", SourceKind::BibTeX},
-                 {"ris", ExportFormat::Ris, "export.ris", SourceKind::Ris},
-                 {"csv", ExportFormat::Csv, "export.csv", SourceKind::None}};
-    std::printf("export (against a plain copy of the database)\n");
-    for (const auto& kind : kinds) {
-        const QString target = dir.filePath(QString::fromLatin1(kind.file));
-        const double work = bestOf3([&] {
-            ExportFile file(target, kind.format);
-            DatabaseStream stream(database);
-            QStringView line;
-            while (stream.next(&line))
-                file.add(line);
-            file.commit();
-        });
-        report(kind.label, database, databaseCopy, work);
-    }
-    std::printf("import (against a plain copy of the exported file)\n");
-    for (const auto& kind : kinds) {
-        if (kind.importKind == SourceKind::None)
-            continue;
-        const QString source = dir.filePath(QString::fromLatin1(kind.file));
-        const double copy = plainCopy(source, dir.filePath(QStringLiteral("copy.txt")));
-        const double work = bestOf3([&] {
-            ConversionSession session;
-            session.setKind(kind.importKind);
-            session.setVolume(0);
-            session.openSource(source);
-            QStringList lines;
-            session.convert([&lines](const QString& line) { lines.append(line); });
-            ConversionSession::saveResult(dir.filePath(QStringLiteral("back.rtf")), lines);
-        });
-        report(kind.label, source, copy, work);
-    }
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(QString::fromLocal8Bit(argv[i]).toInt());
+    if (sizes.empty())
+        sizes = {10000, 100000};
+    std::printf(
+        "records   what   format       file size   baseline (median of %d)   Norla (median)   ratio\n", Runs);
+    for (const int records : sizes)
+        benchSize(records);
     return 0;
 }

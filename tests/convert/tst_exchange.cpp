@@ -131,6 +131,10 @@ private Q_SLOTS:
     void roundTrip();
     void malformedEntries_data();
     void malformedEntries();
+    void risTagLines_data();
+    void deeplyNestedBibtex_data();
+    void deeplyNestedBibtex();
+    void risTagLines();
     void foreignBibtex();
     void csvHeaderAndQuoting();
     void bibtexKeysAreUnique();
@@ -219,6 +223,114 @@ void TestExchange::malformedEntries()
     for (int i = 0; i < notes.size(); ++i)
         QVERIFY2(notes[i].startsWith(QStringLiteral("A(z) %1. sorban").arg(problemLines[i])),
                  qPrintable(notes[i]));
+}
+
+// What makes a line a field of its own and what continues the field before
+// it, characters outside the first plane included.
+void TestExchange::risTagLines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("tag"); // empty: the line continues the title
+    QTest::addColumn<QString>("value");
+    QTest::newRow("two blanks") << "PB  - Kiadó"
+                                << "PB"
+                                << "Kiadó";
+    QTest::newRow("one blank") << "PB - Kiadó"
+                               << "PB"
+                               << "Kiadó";
+    QTest::newRow("digit in tag") << "T2  - Sorozat"
+                                  << "T2"
+                                  << "Sorozat";
+    QTest::newRow("empty without blank") << "N1  -"
+                                         << "N1"
+                                         << "";
+    QTest::newRow("blanks kept in value") << "N1  -   szóközök  "
+                                          << "N1"
+                                          << "  szóközök  ";
+    QTest::newRow("outside first plane") << "KW  - 𝔸 és 😀"
+                                         << "KW"
+                                         << "𝔸 és 😀";
+    QTest::newRow("dash glued to value") << "PB  -Kiadó"
+                                         << ""
+                                         << "Cím PB  -Kiadó";
+    QTest::newRow("three blanks") << "PB   - Kiadó"
+                                  << ""
+                                  << "Cím PB   - Kiadó";
+    QTest::newRow("small letters") << "pb  - Kiadó"
+                                   << ""
+                                   << "Cím pb  - Kiadó";
+    QTest::newRow("accented tag") << "PÁ  - Kiadó"
+                                  << ""
+                                  << "Cím PÁ  - Kiadó";
+    QTest::newRow("digit first") << "2T  - Kiadó"
+                                 << ""
+                                 << "Cím 2T  - Kiadó";
+}
+
+void TestExchange::risTagLines()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, tag);
+    QFETCH(QString, value);
+    const ParsedImport parsed = RisReader::parse(
+        {QStringLiteral("TY  - BOOK"), QStringLiteral("TI  - Cím"), line, QStringLiteral("ER  - ")});
+    QVERIFY(parsed.problems.isEmpty());
+    QCOMPARE(parsed.entries.size(), 1);
+    const auto& fields = parsed.entries[0].fields;
+    if (tag.isEmpty()) {
+        QCOMPARE(fields.size(), 1);
+        QCOMPARE(fields[0].second, value);
+    } else {
+        QCOMPARE(fields.size(), 2);
+        QCOMPARE(fields[1].first, tag);
+        QCOMPARE(fields[1].second, value);
+    }
+}
+
+// Values nested far deeper than any real one: a refused entry is told and
+// skipped, a chain of accents is read without using up the stack, and the
+// next entry comes through either way.
+void TestExchange::deeplyNestedBibtex_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("titles");
+    QTest::addColumn<QString>("problem"); // empty: none
+    const int deep = 200000;
+    const QString refused = QStringLiteral("túl mélyen egymásba ágyazott zárójelek");
+    QTest::newRow("braces at the limit")
+        << u'{' + QString(99, u'{') + u'x' + QString(99, u'}') + u'}'
+        << QStringList{QStringLiteral("x"), QStringLiteral("Kettő")} << QString();
+    QTest::newRow("braces past the limit") << u'{' + QString(100, u'{') + u'x' + QString(100, u'}') + u'}'
+                                           << QStringList{QStringLiteral("Kettő")} << refused;
+    QTest::newRow("braces far past it") << u'{' + QString(deep, u'{') + u'x' + QString(deep, u'}') + u'}'
+                                        << QStringList{QStringLiteral("Kettő")} << refused;
+    QTest::newRow("quoted") << u'"' + QString(deep, u'{') + u'x' + QString(deep, u'}') + u'"'
+                            << QStringList{QStringLiteral("Kettő")} << refused;
+    QTest::newRow("accent chain") << u'{' + QStringLiteral("\\'").repeated(deep) + QStringLiteral("x}")
+                                  << QStringList{QString(), QStringLiteral("Kettő")} << QString();
+}
+
+void TestExchange::deeplyNestedBibtex()
+{
+    QFETCH(QString, title);
+    QFETCH(QStringList, titles);
+    QFETCH(QString, problem);
+    QStringList notes;
+    const QStringList back = convertBack(
+        SourceKind::BibTeX,
+        {QStringLiteral("@book{a, title = ") + title + u'}', QStringLiteral("@book{b, title = {Kettő}}")},
+        &notes);
+    QCOMPARE(back.size(), titles.size());
+    for (int i = 0; i < titles.size(); ++i)
+        if (!titles[i].isEmpty())
+            QCOMPARE(RecordLine::split(back[i])[7], titles[i]);
+    if (problem.isEmpty()) {
+        QVERIFY(notes.isEmpty());
+    } else {
+        QCOMPARE(notes.size(), 1);
+        QVERIFY2(notes[0].startsWith(QStringLiteral("A(z) 1. sorban")) && notes[0].contains(problem),
+                 qPrintable(notes[0]));
+    }
 }
 
 // A file from a catalogue: LaTeX accents, @string macros, concatenation,

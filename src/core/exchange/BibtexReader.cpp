@@ -19,7 +19,24 @@ public:
 
 bool isNameChar(QChar c)
 {
+    const char16_t u = c.unicode();
+    if (u < 0x80)
+        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
+               u == u'_' || u == u'-' || u == u':' || u == u'.' || u == u'+' || u == u'/';
     return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u':' || c == u'.' || c == u'+' || c == u'/';
+}
+
+// Values are decoded group by group, one level of the stack per brace, so a
+// value nested deeper than any real one is refused before it is decoded.
+// The limit also bounds the work on a file of unclosed entries: reading
+// goes on after each broken one, and without it every one of them would be
+// read to the end of the file again.
+constexpr int kMaxBraceDepth = 100;
+
+SyntaxError tooDeep()
+{
+    return SyntaxError(
+        QStringLiteral("túl mélyen egymásba ágyazott zárójelek (legfeljebb %1 szint)").arg(kMaxBraceDepth));
 }
 
 // Walks the text of the whole file; positions are offsets into it.
@@ -30,9 +47,10 @@ public:
     {
         if (m_text.startsWith(u'\xFEFF'))
             m_text[0] = u' ';
+        m_view = m_text;
         m_lineStarts.push_back(0);
-        for (qsizetype i = 0; i < m_text.size(); ++i)
-            if (m_text[i] == u'\n')
+        for (qsizetype i = 0; i < m_view.size(); ++i)
+            if (m_view[i] == u'\n')
                 m_lineStarts.push_back(i + 1);
         for (const char* month :
              {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
@@ -43,7 +61,7 @@ public:
     {
         ParsedImport result;
         while (true) {
-            const qsizetype at = m_text.indexOf(u'@', m_pos);
+            const qsizetype at = m_view.indexOf(u'@', m_pos);
             if (at < 0)
                 break;
             m_pos = at + 1;
@@ -70,31 +88,47 @@ private:
     {
         for (size_t i = size_t(brokenLine); i < m_lineStarts.size(); ++i) {
             qsizetype p = m_lineStarts[i];
-            while (p < m_text.size() && (m_text[p] == u' ' || m_text[p] == u'\t'))
+            while (p < m_view.size() && (m_view[p] == u' ' || m_view[p] == u'\t'))
                 ++p;
-            if (p < m_text.size() && m_text[p] == u'@') {
+            if (p < m_view.size() && m_view[p] == u'@') {
                 m_pos = p;
                 return;
             }
         }
-        m_pos = m_text.size();
+        m_pos = m_view.size();
     }
 
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    QChar peek() const { return atEnd() ? QChar() : m_text[m_pos]; }
+    bool atEnd() const { return m_pos >= m_view.size(); }
+    QChar peek() const { return atEnd() ? QChar() : m_view[m_pos]; }
 
     void skipSpace()
     {
-        while (!atEnd() && m_text[m_pos].isSpace())
+        while (!atEnd() && m_view[m_pos].isSpace())
             ++m_pos;
     }
 
-    QString readName()
+    QStringView readName()
     {
         const qsizetype start = m_pos;
-        while (!atEnd() && isNameChar(m_text[m_pos]))
+        while (!atEnd() && isNameChar(m_view[m_pos]))
             ++m_pos;
-        return m_text.mid(start, m_pos - start);
+        return m_view.sliced(start, m_pos - start);
+    }
+
+    // Entry types, field and macro names are read in lower case; they are
+    // nearly always plain ASCII.
+    QString readLowerName()
+    {
+        const QStringView name = readName();
+        QString lower(name.size(), Qt::Uninitialized);
+        char16_t* out = reinterpret_cast<char16_t*>(lower.data());
+        for (qsizetype i = 0; i < name.size(); ++i) {
+            const char16_t c = name[i].unicode();
+            if (c >= 0x80)
+                return name.toString().toLower();
+            out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+        }
+        return lower;
     }
 
     void expect(QChar c, const QString& what)
@@ -112,13 +146,14 @@ private:
         const qsizetype start = m_pos;
         int depth = 1;
         while (!atEnd()) {
-            const QChar c = m_text[m_pos++];
+            const QChar c = m_view[m_pos++];
             if (c == u'\\' && !atEnd()) {
                 ++m_pos; // an escaped brace does not count
             } else if (c == u'{') {
-                ++depth;
+                if (++depth > kMaxBraceDepth)
+                    throw tooDeep();
             } else if (c == u'}' && --depth == 0) {
-                return m_text.mid(start, m_pos - 1 - start);
+                return m_view.mid(start, m_pos - 1 - start).toString();
             }
         }
         throw SyntaxError(QStringLiteral("lezáratlan kapcsos zárójel"));
@@ -129,15 +164,15 @@ private:
         const qsizetype start = m_pos;
         int depth = 0;
         while (!atEnd()) {
-            const QChar c = m_text[m_pos++];
+            const QChar c = m_view[m_pos++];
             if (c == u'\\' && !atEnd())
                 ++m_pos;
-            else if (c == u'{')
-                ++depth;
+            else if (c == u'{' && ++depth > kMaxBraceDepth)
+                throw tooDeep();
             else if (c == u'}' && --depth < 0)
                 throw SyntaxError(QStringLiteral("fölösleges záró kapcsos zárójel"));
             else if (c == u'"' && depth == 0)
-                return m_text.mid(start, m_pos - 1 - start);
+                return m_view.mid(start, m_pos - 1 - start).toString();
         }
         throw SyntaxError(QStringLiteral("lezáratlan idézőjel"));
     }
@@ -156,11 +191,12 @@ private:
                 ++m_pos;
                 value += readQuoted();
             } else if (isNameChar(c)) {
-                const QString name = readName();
+                const QStringView name = readName();
                 bool number = true;
                 for (const QChar d : name)
                     number = number && d.isDigit();
-                value += number ? name : m_macros.value(name.toLower(), name);
+                value +=
+                    number ? name.toString() : m_macros.value(name.toString().toLower(), name.toString());
             } else {
                 throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
                                           : QStringLiteral("érték helyén „%1” áll").arg(c));
@@ -174,7 +210,7 @@ private:
 
     void readItem(int line, ParsedImport& result)
     {
-        const QString type = readName().toLower();
+        const QString type = readLowerName();
         if (type.isEmpty())
             return; // an "@" in the text between entries
         skipSpace();
@@ -192,7 +228,7 @@ private:
         }
         if (type == u"string") {
             skipSpace();
-            const QString name = readName().toLower();
+            const QString name = readLowerName();
             if (name.isEmpty())
                 throw SyntaxError(QStringLiteral("@string név nélkül"));
             expect(u'=', QStringLiteral("„=”"));
@@ -201,11 +237,12 @@ private:
             return;
         }
         ImportEntry entry;
+        entry.fields.reserve(16);
         entry.line = line;
         entry.type = type;
         skipSpace();
         const qsizetype keyStart = m_pos;
-        while (!atEnd() && m_text[m_pos] != u',' && m_text[m_pos] != close && !m_text[m_pos].isSpace())
+        while (!atEnd() && m_view[m_pos] != u',' && m_view[m_pos] != close && !m_view[m_pos].isSpace())
             ++m_pos;
         if (m_pos == keyStart && peek() != close)
             throw SyntaxError(QStringLiteral("hiányzik a kulcs"));
@@ -222,23 +259,23 @@ private:
                 ++m_pos;
                 break;
             }
-            const QString field = readName().toLower();
+            const QString field = readLowerName();
             if (field.isEmpty())
                 throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
                                           : QStringLiteral("mezőnév helyén „%1” áll").arg(peek()));
             expect(u'=', QStringLiteral("„=”"));
             entry.fields.append({field, readValue()});
         }
-        result.entries.append(entry);
+        result.entries.append(std::move(entry));
     }
 
     void skipParenthesised()
     {
         int depth = 1;
         while (!atEnd()) {
-            const QChar c = m_text[m_pos++];
-            if (c == u'(')
-                ++depth;
+            const QChar c = m_view[m_pos++];
+            if (c == u'(' && ++depth > kMaxBraceDepth)
+                throw tooDeep();
             else if (c == u')' && --depth == 0)
                 return;
         }
@@ -246,6 +283,9 @@ private:
     }
 
     QString m_text;
+    // Every read goes through this view: an index into the string itself
+    // would check on every character whether it has to be copied.
+    QStringView m_view;
     std::vector<qsizetype> m_lineStarts;
     QHash<QString, QString> m_macros;
     qsizetype m_pos = 0;
@@ -272,6 +312,9 @@ QString flattened(const QString& raw)
     return out;
 }
 
+// `text` with its LaTeX turned into Unicode (below).
+QString decoded(const QString& text);
+
 // Names are separated by "and" outside braces.
 QStringList splitNames(const QString& raw)
 {
@@ -286,7 +329,8 @@ QStringList splitNames(const QString& raw)
             ++depth;
         } else if (c == u'}') {
             --depth;
-        } else if (depth == 0 && c.isSpace() && raw.mid(i + 1, 3).compare(u"and", Qt::CaseInsensitive) == 0 &&
+        } else if (depth == 0 && c.isSpace() &&
+                   QStringView(raw).mid(i + 1, 3).compare(u"and", Qt::CaseInsensitive) == 0 &&
                    i + 4 < raw.size() && raw[i + 4].isSpace()) {
             names.append(raw.mid(start, i - start));
             i += 4;
@@ -296,7 +340,7 @@ QStringList splitNames(const QString& raw)
     names.append(raw.mid(start));
     QStringList out;
     for (const QString& name : std::as_const(names)) {
-        const QString text = latexToUnicode(name).trimmed();
+        const QString text = decoded(name).trimmed();
         if (!text.isEmpty())
             out.append(text);
     }
@@ -340,6 +384,8 @@ QString symbol(QStringView command)
     return symbols.value(command.toString());
 }
 
+// Writes every unit of text straight into the output: a braced name is
+// decoded for every name of every entry.
 class LatexDecoder final
 {
 public:
@@ -348,89 +394,191 @@ public:
     QString decode()
     {
         QString out;
+        out.reserve(m_text.size());
         while (m_pos < m_text.size())
-            out += next();
+            next(out);
         return out;
     }
 
 private:
+    // Groups and command arguments nest one call in another. Past this depth
+    // (no real text comes near it) a character is taken as it is and a
+    // command gets no argument, so no input can use up the stack, and a long
+    // chain of accents costs no more than a short one per character.
+    static constexpr int MaxNesting = 2 * kMaxBraceDepth;
+
+    void next(QString& out)
+    {
+        if (m_nesting >= MaxNesting) {
+            out.append(m_text[m_pos++]);
+            return;
+        }
+        ++m_nesting;
+        nextUnit(out);
+        --m_nesting;
+    }
+
     // One unit of text: a character, a command with its argument, or a group.
-    QString next()
+    void nextUnit(QString& out)
     {
         const QChar c = m_text[m_pos++];
-        if (c == u'{')
-            return group();
+        if (c == u'{') {
+            group(out);
+            return;
+        }
         if (c == u'}')
-            return {};
-        if (c != u'\\' || m_pos >= m_text.size())
-            return QString(c);
+            return;
+        if (c != u'\\' || m_pos >= m_text.size()) {
+            out.append(c);
+            return;
+        }
         const QChar d = m_text[m_pos];
         if (QStringView(u"{}&%$#_").contains(d)) {
             ++m_pos;
-            return QString(d);
+            out.append(d);
+            return;
         }
-        QString name;
+        QStringView name;
         if (d.isLetter()) {
+            const qsizetype start = m_pos;
             while (m_pos < m_text.size() && m_text[m_pos].isLetter())
-                name.append(m_text[m_pos++]);
+                ++m_pos;
+            name = m_text.sliced(start, m_pos - start);
             // A space after a command word only ends the word.
             if (m_pos < m_text.size() && m_text[m_pos] == u' ')
                 ++m_pos;
         } else {
-            name = QString(d);
+            name = m_text.sliced(m_pos, 1);
             ++m_pos;
         }
         if (const char16_t mark = combiningMark(name)) {
-            QString arg = argument();
-            if (arg.isEmpty())
-                return QString(QChar(mark));
+            QString arg;
+            argument(arg);
+            if (arg.isEmpty()) {
+                out.append(QChar(mark));
+                return;
+            }
             arg.insert(1, QChar(mark));
-            return arg.normalized(QString::NormalizationForm_C);
+            out.append(arg.normalized(QString::NormalizationForm_C));
+            return;
         }
         const QString sym = symbol(name);
         if (!sym.isEmpty()) {
-            if (m_text.mid(m_pos).startsWith(u"{}"))
+            if (m_text.sliced(m_pos).startsWith(u"{}"))
                 m_pos += 2;
-            return sym;
+            out.append(sym);
+            return;
         }
         if (name == u"\\")
-            return QStringLiteral(" ");
-        return {}; // an unknown command: its argument group stays as text
+            out.append(u' ');
+        // An unknown command: its argument group stays as text.
     }
 
-    QString group()
+    void group(QString& out)
     {
-        QString out;
         while (m_pos < m_text.size()) {
             if (m_text[m_pos] == u'}') {
                 ++m_pos;
-                return out;
+                return;
             }
-            out += next();
+            next(out);
         }
-        return out;
     }
 
-    QString argument()
+    void argument(QString& out)
     {
+        if (m_nesting >= MaxNesting)
+            return;
         while (m_pos < m_text.size() && m_text[m_pos] == u' ')
             ++m_pos;
-        if (m_pos >= m_text.size())
-            return {};
-        return next();
+        if (m_pos < m_text.size())
+            next(out);
     }
 
     QStringView m_text;
     qsizetype m_pos = 0;
+    int m_nesting = 0;
 };
+
+// The fields the import gives a place of their own.
+enum class Field
+{
+    Other,
+    Author,
+    Editor,
+    Translator,
+    Introduction,
+    Addendum,
+    Title,
+    Publication,
+    Publisher,
+    Volume,
+    Year,
+    Date,
+    Pages,
+    Place,
+    Note,
+    Url,
+    Language,
+    Keywords,
+    Type,
+    HowPublished
+};
+
+// One look-up per field instead of a row of comparisons.
+Field fieldOf(const QString& name)
+{
+    static const QHash<QString, Field> fields = {
+        {QStringLiteral("author"), Field::Author},
+        {QStringLiteral("editor"), Field::Editor},
+        {QStringLiteral("translator"), Field::Translator},
+        {QStringLiteral("introduction"), Field::Introduction},
+        {QStringLiteral("addendum"), Field::Addendum},
+        {QStringLiteral("title"), Field::Title},
+        {QStringLiteral("journal"), Field::Publication},
+        {QStringLiteral("journaltitle"), Field::Publication},
+        {QStringLiteral("booktitle"), Field::Publication},
+        {QStringLiteral("series"), Field::Publication},
+        {QStringLiteral("publisher"), Field::Publisher},
+        {QStringLiteral("volume"), Field::Volume},
+        {QStringLiteral("year"), Field::Year},
+        {QStringLiteral("date"), Field::Date},
+        {QStringLiteral("pages"), Field::Pages},
+        {QStringLiteral("address"), Field::Place},
+        {QStringLiteral("location"), Field::Place},
+        {QStringLiteral("note"), Field::Note},
+        {QStringLiteral("url"), Field::Url},
+        {QStringLiteral("language"), Field::Language},
+        {QStringLiteral("keywords"), Field::Keywords},
+        {QStringLiteral("type"), Field::Type},
+        {QStringLiteral("howpublished"), Field::HowPublished},
+    };
+    return fields.value(name, Field::Other);
+}
+
+} // namespace
+
+namespace {
+
+bool hasLatex(QStringView text)
+{
+    for (const QChar c : text)
+        if (c == u'\\' || c == u'{' || c == u'}')
+            return true;
+    return false;
+}
+
+// Plain text is shared, not copied.
+QString decoded(const QString& text)
+{
+    return hasLatex(text) ? LatexDecoder(text).decode() : text;
+}
 
 } // namespace
 
 QString latexToUnicode(QStringView text)
 {
-    if (!text.contains(u'\\') && !text.contains(u'{') && !text.contains(u'}'))
-        return text.toString();
-    return LatexDecoder(text).decode();
+    return hasLatex(text) ? LatexDecoder(text).decode() : text.toString();
 }
 
 ParsedImport parse(const QStringList& lines)
@@ -482,26 +630,28 @@ Exchange::Record toRecord(const ImportEntry& entry)
     QString date;
     for (const auto& [field, raw] : entry.fields) {
         const QString flat = flattened(raw);
-        if (field == u"author") {
+        const Field known = fieldOf(field);
+        switch (known) {
+        case Field::Author:
             addCreators(flat, Exchange::AuthorRole);
             continue;
-        }
-        if (field == u"editor") {
+        case Field::Editor:
             addCreators(flat, Exchange::EditorRole);
             continue;
-        }
-        if (field == u"translator") {
+        case Field::Translator:
             addCreators(flat, Exchange::TranslatorRole);
             continue;
-        }
-        if (field == u"introduction") {
+        case Field::Introduction:
             addCreators(flat, Exchange::IntroductionRole);
             continue;
+        default:
+            break;
         }
-        const QString value = latexToUnicode(flat);
+        const QString value = decoded(flat);
         if (value.isEmpty())
             continue;
-        if (field == u"addendum") {
+        switch (known) {
+        case Field::Addendum:
             for (const QString& part : value.split(QStringLiteral("; "))) {
                 Creator creator;
                 if (Exchange::parseCreatorNote(part, &creator))
@@ -509,39 +659,57 @@ Exchange::Record toRecord(const ImportEntry& entry)
                 else
                     extras.append(QStringLiteral("addendum: ") + part);
             }
-        } else if (field == u"title") {
+            continue;
+        case Field::Title:
             takeFirst(r.title, field, value);
-        } else if (field == u"journal" || field == u"journaltitle" || field == u"booktitle" ||
-                   field == u"series") {
+            continue;
+        case Field::Publication:
             takeFirst(r.publication, field, value);
-        } else if (field == u"publisher") {
+            continue;
+        case Field::Publisher:
             takeFirst(r.publisher, field, value);
-        } else if (field == u"volume") {
+            continue;
+        case Field::Volume:
             takeFirst(r.volume, field, value);
-        } else if (field == u"year") {
+            continue;
+        case Field::Year:
             takeFirst(r.year, field, value);
-        } else if (field == u"date") {
+            continue;
+        case Field::Date:
             takeFirst(date, field, value);
-        } else if (field == u"pages") {
+            continue;
+        case Field::Pages:
             takeFirst(r.pages, field, value);
-        } else if (field == u"address" || field == u"location") {
+            continue;
+        case Field::Place:
             takeFirst(r.place, field, value);
-        } else if (field == u"note") {
+            continue;
+        case Field::Note:
             Exchange::appendToNote(note, value);
-        } else if (field == u"url") {
+            continue;
+        case Field::Url:
             takeFirst(r.link, field, value);
-        } else if (field == u"language") {
+            continue;
+        case Field::Language:
             takeFirst(r.language, field, value);
-        } else if (field == u"keywords") {
+            continue;
+        case Field::Keywords:
             takeFirst(r.subject, field, value);
-        } else if (field == u"type" && Exchange::entryKindOf(value) == kind &&
-                   Exchange::needsTypeNote(value)) {
+            continue;
+        case Field::Type:
+            if (Exchange::entryKindOf(value) != kind || !Exchange::needsTypeNote(value))
+                break;
             r.type = value;
-        } else if (field == u"howpublished" && CodeTables::media().contains(value) && r.medium.isEmpty()) {
+            continue;
+        case Field::HowPublished:
+            if (!CodeTables::media().contains(value) || !r.medium.isEmpty())
+                break;
             r.medium = value;
-        } else {
-            extras.append(field + QStringLiteral(": ") + value);
+            continue;
+        default:
+            break;
         }
+        extras.append(field + QStringLiteral(": ") + value);
     }
     if (r.year.isEmpty() && !date.isEmpty())
         r.year = date.left(4);

@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <QVarLengthArray>
+
 #include <array>
 
 namespace Exchange {
@@ -23,14 +25,43 @@ const QString kTranslation = QStringLiteral("fordítás");
 
 // A value that would end a field early: "**" inside it, or a "*" at its end
 // that joins the next separator. A blank keeps the asterisks apart.
-QString fieldSafe(QString value)
+QString fieldSafe(QStringView text)
 {
-    value = RecordLine::singleLine(value);
+    QString value = RecordLine::singleLine(text);
     while (value.contains(u"**"))
         value.replace(QStringLiteral("**"), QStringLiteral("* *"));
     if (value.endsWith(u'*'))
         value.append(u' ');
     return value;
+}
+
+// Most values hold neither a line break nor an asterisk and go into the line
+// as they are.
+bool isFieldSafe(QStringView value)
+{
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        if (u > u'*' && u < 0x2028)
+            continue;
+        if (u == u'*' || u == u'\r' || u == u'\n' || u == 0x2028 || u == 0x2029)
+            return false;
+    }
+    return true;
+}
+
+void appendField(QString& line, QStringView value)
+{
+    if (isFieldSafe(value))
+        line.append(value);
+    else
+        line.append(fieldSafe(value));
+}
+
+// The slot code of one of the first four roles ("01" … "04"); no other code
+// stands for them.
+bool isOwnSlotCode(QStringView code, int role)
+{
+    return code.size() == 2 && code[0] == u'0' && code[1].unicode() == u'0' + role;
 }
 
 } // namespace
@@ -89,6 +120,8 @@ QString creatorNote(const Creator& creator)
 
 bool parseCreatorNote(QStringView text, Creator* creator)
 {
+    if (!text.startsWith(u"Alkotó (")) // most notes are not creators
+        return false;
     static const QRegularExpression pattern(QStringLiteral("^Alkotó \\((..)\\): (.+)$"));
     const QRegularExpressionMatch match = pattern.match(text.toString());
     if (!match.hasMatch())
@@ -150,10 +183,10 @@ Record Record::fromLine(QStringView line)
 QString Record::toLine() const
 {
     std::array<const Creator*, SlotCount> taken{};
-    QList<const Creator*> rest;
+    QVarLengthArray<const Creator*, SlotCount> rest;
     for (const Creator& creator : creators) {
         const int role = creator.role();
-        const bool ownSlot = role >= 1 && role <= SlotCount && creator.roleCode == CodeTables::roleCode(role);
+        const bool ownSlot = role >= 1 && role <= SlotCount && isOwnSlotCode(creator.roleCode, role);
         if (ownSlot && !taken[size_t(role - 1)])
             taken[size_t(role - 1)] = &creator;
         else
@@ -165,8 +198,7 @@ QString Record::toLine() const
     // the last slot, so it takes the last free one.
     for (const Creator* creator : std::as_const(rest)) {
         const int role = creator->role();
-        const bool firstFour =
-            role >= 1 && role <= SlotCount && creator->roleCode == CodeTables::roleCode(role);
+        const bool firstFour = role >= 1 && role <= SlotCount && isOwnSlotCode(creator->roleCode, role);
         auto free = taken.end();
         if (firstFour) {
             free = std::find(taken.begin(), taken.end(), nullptr);
@@ -180,18 +212,39 @@ QString Record::toLine() const
         else
             appendToNote(fullNote, QStringLiteral("%1: %2").arg(roleCaption(*creator), creator->name));
     }
-    QStringList f;
-    f.reserve(RecordLine::FieldCount);
-    f << name << type << subject;
+    // The line is written field by field into one string: an import builds
+    // one for every entry it reads.
+    QString line;
+    qsizetype size = 2 * (RecordLine::FieldCount - 1) + 4 * 2 + name.size() + type.size() + subject.size() +
+                     title.size() + publication.size() + publisher.size() + volume.size() + year.size() +
+                     pages.size() + place.size() + fullNote.size() + link.size() + translation.size() +
+                     language.size() + medium.size();
+    for (const Creator* creator : taken)
+        size += creator ? creator->name.size() : 0;
+    line.reserve(size);
+    const auto field = [&line](QStringView value) {
+        appendField(line, value);
+        line.append(RecordLine::Separator);
+    };
+    field(name);
+    field(type);
+    field(subject);
     for (int slot = 0; slot < SlotCount; ++slot) {
         const Creator* creator = taken[size_t(slot)];
-        f << (creator ? creator->roleCode + creator->name : CodeTables::roleCode(slot + 1));
+        if (!creator) {
+            const char16_t code[] = {u'0', char16_t(u'1' + slot)};
+            field(QStringView(code, 2));
+        } else if (isFieldSafe(creator->roleCode) && isFieldSafe(creator->name)) {
+            line.append(creator->roleCode).append(creator->name).append(RecordLine::Separator);
+        } else {
+            field(creator->roleCode + creator->name);
+        }
     }
-    f << title << publication << publisher << volume << year << pages << place << fullNote << link
-      << translation << language << medium;
-    for (QString& value : f)
-        value = fieldSafe(value);
-    return RecordLine::join(f);
+    for (const QString* value : {&title, &publication, &publisher, &volume, &year, &pages, &place,
+                                 static_cast<const QString*>(&fullNote), &link, &translation, &language})
+        field(*value);
+    appendField(line, medium);
+    return line;
 }
 
 } // namespace Exchange

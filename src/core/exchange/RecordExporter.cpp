@@ -1,7 +1,7 @@
 #include "core/exchange/RecordExporter.h"
 
 #include "core/exchange/ExchangeRecord.h"
-#include "core/record/CodeTables.h"
+#include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
@@ -10,115 +10,232 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <array>
+
 namespace {
 
-constexpr qsizetype kFlushSize = 1 << 20;
+// Text is gathered as UTF-16 and turned into UTF-8 once per this many
+// characters, not once per record.
+constexpr qsizetype kFlushChars = 1 << 19;
 
 using Exchange::EntryKind;
 
+// A record line cut into its fields as views into the line: an export reads
+// every field of every record once, so none of them is copied.
+struct LineFields
+{
+    std::array<QStringView, RecordLine::FieldCount> f;
+
+    explicit LineFields(QStringView line)
+    {
+        FieldCursor cursor(line);
+        for (QStringView& value : f)
+            value = cursor.next();
+    }
+
+    QStringView name() const { return f[0]; }
+    QStringView type() const { return f[1]; }
+    QStringView subject() const { return f[2]; }
+    QStringView slot(int index) const { return f[size_t(3 + index)]; }
+    QStringView title() const { return f[7]; }
+    QStringView publication() const { return f[8]; }
+    QStringView publisher() const { return f[9]; }
+    QStringView volume() const { return f[10]; }
+    QStringView year() const { return f[11]; }
+    QStringView pages() const { return f[12]; }
+    QStringView place() const { return f[13]; }
+    QStringView note() const { return f[14]; }
+    QStringView link() const { return f[15]; }
+    QStringView language() const { return f[17]; }
+    QStringView medium() const { return f[18]; }
+};
+
+constexpr int SlotCount = 4;
+
+// A filled creator slot: two characters of role code, then the name.
+bool isFilledSlot(QStringView slot)
+{
+    return slot.size() > 2;
+}
+
+// The role of a slot whose code is one of the first four roles' own ("01" to
+// "04"), else 0; no other code stands for those roles.
+int ownRole(QStringView slot)
+{
+    if (slot[0] != u'0')
+        return 0;
+    const char16_t digit = slot[1].unicode();
+    return digit >= u'1' && digit <= u'4' ? digit - u'0' : 0;
+}
+
+Exchange::Creator creatorOf(QStringView slot)
+{
+    return Exchange::Creator{slot.first(2).toString(), slot.sliced(2).toString()};
+}
+
+bool needsBibEscape(QStringView text)
+{
+    for (const QChar c : text)
+        if (c == u'\\' || c == u'{' || c == u'}')
+            return true;
+    return false;
+}
+
 // Braces and backslashes are the only characters that change the meaning of
 // a braced BibTeX value; everything else is UTF-8 text as it is.
-QString bibEscaped(QStringView text)
+void appendBibEscaped(QString& out, QStringView text)
 {
-    QString out;
-    out.reserve(text.size() + 8);
+    if (!needsBibEscape(text)) {
+        out.append(text);
+        return;
+    }
     for (const QChar c : text) {
         if (c == u'\\')
-            out.append(QStringLiteral("\\textbackslash{}"));
+            out.append(u"\\textbackslash{}");
         else if (c == u'{' || c == u'}')
             out.append(u'\\').append(c);
         else
             out.append(c);
     }
-    return out;
 }
 
 // A name without a comma is kept whole (a Hungarian name reads family name
 // first, and BibTeX would take its last word for the family name); one with
 // a comma is left to BibTeX's "Last, First" rule.
-QString bibName(const QString& name)
+void appendBibName(QString& out, QStringView name)
 {
-    const QString escaped = bibEscaped(name);
-    if (name.contains(u',') && !name.contains(QStringLiteral(" and ")))
-        return escaped;
-    return u'{' + escaped + u'}';
+    if (name.contains(u',') && !name.contains(u" and ")) {
+        appendBibEscaped(out, name);
+        return;
+    }
+    out.append(u'{');
+    appendBibEscaped(out, name);
+    out.append(u'}');
 }
 
-QString bibEntryType(EntryKind kind)
+QStringView bibEntryType(EntryKind kind)
 {
     switch (kind) {
     case EntryKind::Book:
-        return QStringLiteral("book");
+        return u"book";
     case EntryKind::Article:
-        return QStringLiteral("article");
+        return u"article";
     case EntryKind::InCollection:
-        return QStringLiteral("incollection");
+        return u"incollection";
     case EntryKind::Other:
         break;
     }
-    return QStringLiteral("misc");
+    return u"misc";
 }
 
-QString bibPublicationField(EntryKind kind)
+QStringView bibPublicationField(EntryKind kind)
 {
     switch (kind) {
     case EntryKind::Book:
-        return QStringLiteral("series");
+        return u"series";
     case EntryKind::InCollection:
-        return QStringLiteral("booktitle");
+        return u"booktitle";
     case EntryKind::Article:
     case EntryKind::Other:
         break;
     }
-    return QStringLiteral("journal");
+    return u"journal";
 }
 
-QString risType(EntryKind kind)
+QStringView risType(EntryKind kind)
 {
     switch (kind) {
     case EntryKind::Book:
-        return QStringLiteral("BOOK");
+        return u"BOOK";
     case EntryKind::Article:
-        return QStringLiteral("JOUR");
+        return u"JOUR";
     case EntryKind::InCollection:
-        return QStringLiteral("CHAP");
+        return u"CHAP";
     case EntryKind::Other:
         break;
     }
-    return QStringLiteral("GEN");
+    return u"GEN";
 }
 
 // A book's series is its tertiary title; the journal or host volume of the
 // others is their secondary title.
-const char* risPublicationTag(EntryKind kind)
+QStringView risPublicationTag(EntryKind kind)
 {
-    return kind == EntryKind::Book ? "T3" : "T2";
+    return kind == EntryKind::Book ? u"T3" : u"T2";
+}
+
+bool isKeyChar(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
+           c == u':' || c == u'-' || c == u'_';
 }
 
 // Keys are built from the record name: letters, digits and ".:-_" only, so
 // that every BibTeX program takes them.
-QString keyBase(const QString& recordName)
+QString keyBase(QStringView recordName)
 {
     QString key;
+    key.reserve(recordName.size());
     for (const QChar c : recordName)
-        if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
-            c == u':' || c == u'-' || c == u'_')
+        if (isKeyChar(c))
             key.append(c);
     return key.isEmpty() ? QStringLiteral("rekord") : key;
 }
 
-bool isPaper(const QString& medium)
+bool isPaper(QStringView medium)
 {
     return medium.isEmpty() || medium == u"papír";
 }
 
-QString csvField(const QString& value)
+// "12-34": a start and an end page of digits only (any script's digits).
+bool splitPageRange(QStringView pages, QStringView* first, QStringView* last)
 {
-    if (!value.contains(u'"') && !value.contains(u',') && !value.contains(u'\n') && !value.contains(u'\r'))
-        return value;
-    QString quoted = value;
-    quoted.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
+    const qsizetype dash = pages.indexOf(u'-');
+    if (dash < 0)
+        return false;
+    // Digits beyond the first plane and a line break are rare enough to be
+    // left to the pattern, which reads them by code point and line.
+    for (const QChar c : pages)
+        if (c.isSurrogate() || c == u'\n') {
+            static const QRegularExpression range(QStringLiteral("^(\\d+)-(\\d+)$"));
+            const QRegularExpressionMatch match = range.match(pages);
+            if (!match.hasMatch())
+                return false;
+            *first = match.capturedView(1);
+            *last = match.capturedView(2);
+            return true;
+        }
+    if (dash <= 0 || dash + 1 >= pages.size())
+        return false;
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        if (i != dash && !pages[i].isDigit())
+            return false;
+    *first = pages.first(dash);
+    *last = pages.sliced(dash + 1);
+    return true;
+}
+
+bool needsCsvQuotes(QStringView value)
+{
+    for (const QChar c : value)
+        if (c == u'"' || c == u',' || c == u'\n' || c == u'\r')
+            return true;
+    return false;
+}
+
+void appendCsvField(QString& out, QStringView value)
+{
+    if (!needsCsvQuotes(value)) {
+        out.append(value);
+        return;
+    }
+    out.append(u'"');
+    for (const QChar c : value) {
+        if (c == u'"')
+            out.append(u'"');
+        out.append(c);
+    }
+    out.append(u'"');
 }
 
 } // namespace
@@ -129,10 +246,13 @@ RecordExporter::RecordExporter(ExportFormat format, QIODevice& out, QString outN
     if (m_format == ExportFormat::Csv) {
         // The mark tells spreadsheets that the text is UTF-8.
         m_buffer.append("\xEF\xBB\xBF");
-        QStringList header;
-        for (int i = 0; i < RecordLine::FieldCount; ++i)
-            header.append(csvField(RecordLine::fieldCaption(i)));
-        m_buffer.append(header.join(u',').toUtf8()).append("\r\n");
+        QString header;
+        for (int i = 0; i < RecordLine::FieldCount; ++i) {
+            if (i > 0)
+                header.append(u',');
+            appendCsvField(header, RecordLine::fieldCaption(i));
+        }
+        m_buffer.append(header.toUtf8()).append("\r\n");
     }
 }
 
@@ -187,142 +307,170 @@ void RecordExporter::add(QStringView line)
     flushIfFull();
 }
 
-QString RecordExporter::uniqueKey(const QString& recordName)
+void RecordExporter::appendUniqueKey(QStringView recordName)
 {
     const QString base = keyBase(recordName);
     QString key = base;
     for (int n = 2; m_keys.contains(key); ++n)
         key = QStringLiteral("%1-%2").arg(base).arg(n);
-    m_keys.insert(key);
-    return key;
+    m_text.append(key);
+    m_keys.insert(std::move(key));
 }
 
 void RecordExporter::addBibTeX(QStringView line)
 {
-    const Exchange::Record r = Exchange::Record::fromLine(line);
-    const EntryKind kind = Exchange::entryKindOf(r.type);
-    QString out;
-    out.reserve(line.size() * 2);
-    out.append(u'@').append(bibEntryType(kind)).append(u'{').append(uniqueKey(r.name)).append(u',');
-    const auto field = [&out](const QString& name, const QString& value, bool raw = false) {
+    const LineFields r(line);
+    const EntryKind kind = Exchange::entryKindOf(r.type());
+    QString& out = m_text;
+    out.append(u'@').append(bibEntryType(kind)).append(u'{');
+    appendUniqueKey(r.name());
+    out.append(u',');
+    bool anyField = false;
+    const auto open = [&](QStringView name) {
+        out.append(u"\n  ").append(name).append(u" = {");
+        anyField = true;
+    };
+    const auto field = [&](QStringView name, QStringView value) {
         if (value.isEmpty())
             return;
-        out.append(QStringLiteral("\n  ")).append(name).append(QStringLiteral(" = {"));
-        out.append(raw ? value : bibEscaped(value)).append(u"},");
+        open(name);
+        appendBibEscaped(out, value);
+        out.append(u"},");
     };
-    QStringList byRole[5];
-    QStringList others;
-    for (const Exchange::Creator& creator : r.creators) {
-        const int role = creator.role();
-        if (role >= 1 && role <= 4 && creator.roleCode == CodeTables::roleCode(role))
-            byRole[role].append(bibName(creator.name));
+    // The names of one role joined by "and", in slot order.
+    const auto names = [&](QStringView name, int role) {
+        bool first = true;
+        for (int slot = 0; slot < SlotCount; ++slot) {
+            const QStringView value = r.slot(slot);
+            if (!isFilledSlot(value) || ownRole(value) != role)
+                continue;
+            if (first)
+                open(name);
+            else
+                out.append(u" and ");
+            appendBibName(out, value.sliced(2));
+            first = false;
+        }
+        if (!first)
+            out.append(u"},");
+    };
+    names(u"author", Exchange::AuthorRole);
+    names(u"editor", Exchange::EditorRole);
+    names(u"translator", Exchange::TranslatorRole);
+    names(u"introduction", Exchange::IntroductionRole);
+    field(u"title", r.title());
+    field(bibPublicationField(kind), r.publication());
+    field(u"publisher", r.publisher());
+    field(u"volume", r.volume());
+    field(u"year", r.year());
+    field(u"pages", r.pages());
+    field(u"address", r.place());
+    field(u"note", r.note());
+    field(u"url", r.link());
+    field(u"language", r.language());
+    field(u"keywords", r.subject());
+    if (Exchange::needsTypeNote(r.type()))
+        field(u"type", r.type());
+    if (!isPaper(r.medium()))
+        field(u"howpublished", r.medium());
+    bool firstOther = true;
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QStringView value = r.slot(slot);
+        if (!isFilledSlot(value) || ownRole(value) != 0)
+            continue;
+        const QString note = Exchange::creatorNote(creatorOf(value));
+        if (firstOther)
+            open(u"addendum");
         else
-            others.append(Exchange::creatorNote(creator));
+            out.append(u"; ");
+        appendBibEscaped(out, note);
+        firstOther = false;
     }
-    const QString and_ = QStringLiteral(" and ");
-    field(QStringLiteral("author"), byRole[Exchange::AuthorRole].join(and_), true);
-    field(QStringLiteral("editor"), byRole[Exchange::EditorRole].join(and_), true);
-    field(QStringLiteral("translator"), byRole[Exchange::TranslatorRole].join(and_), true);
-    field(QStringLiteral("introduction"), byRole[Exchange::IntroductionRole].join(and_), true);
-    field(QStringLiteral("title"), r.title);
-    field(bibPublicationField(kind), r.publication);
-    field(QStringLiteral("publisher"), r.publisher);
-    field(QStringLiteral("volume"), r.volume);
-    field(QStringLiteral("year"), r.year);
-    field(QStringLiteral("pages"), r.pages);
-    field(QStringLiteral("address"), r.place);
-    field(QStringLiteral("note"), r.note);
-    field(QStringLiteral("url"), r.link);
-    field(QStringLiteral("language"), r.language);
-    field(QStringLiteral("keywords"), r.subject);
-    if (Exchange::needsTypeNote(r.type))
-        field(QStringLiteral("type"), r.type);
-    if (!isPaper(r.medium))
-        field(QStringLiteral("howpublished"), r.medium);
-    field(QStringLiteral("addendum"), others.join(QStringLiteral("; ")));
-    if (out.endsWith(u"},"))
+    if (!firstOther)
+        out.append(u"},");
+    if (anyField)
         out.chop(1); // the key keeps its comma, so an entry without fields stays valid
-    out.append(QStringLiteral("\n}\n\n"));
-    m_buffer.append(out.toUtf8());
+    out.append(u"\n}\n\n");
 }
 
 void RecordExporter::addRis(QStringView line)
 {
-    const Exchange::Record r = Exchange::Record::fromLine(line);
-    const EntryKind kind = Exchange::entryKindOf(r.type);
-    QString out;
-    out.reserve(line.size() * 2);
-    const auto tag = [&out](const char* name, const QString& value) {
+    const LineFields r(line);
+    const EntryKind kind = Exchange::entryKindOf(r.type());
+    QString& out = m_text;
+    const auto tag = [&out](QStringView name, QStringView value) {
         if (value.isEmpty())
             return;
-        out.append(QLatin1StringView(name)).append(QStringLiteral("  - ")).append(value).append(u"\r\n");
+        out.append(name).append(u"  - ").append(value).append(u"\r\n");
     };
-    tag("TY", risType(kind));
-    tag("ID", r.name);
-    for (const Exchange::Creator& creator : r.creators) {
-        const int role = creator.role();
-        const bool own = role >= 1 && role <= 4 && creator.roleCode == CodeTables::roleCode(role);
-        if (own && role == Exchange::AuthorRole)
-            tag("AU", creator.name);
-        else if (own && role == Exchange::EditorRole)
-            tag("ED", creator.name);
-        else if (own && role == Exchange::TranslatorRole)
-            tag("A4", creator.name);
+    tag(u"TY", risType(kind));
+    tag(u"ID", r.name());
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QStringView value = r.slot(slot);
+        if (!isFilledSlot(value))
+            continue;
+        const int role = ownRole(value);
+        if (role == Exchange::AuthorRole)
+            tag(u"AU", value.sliced(2));
+        else if (role == Exchange::EditorRole)
+            tag(u"ED", value.sliced(2));
+        else if (role == Exchange::TranslatorRole)
+            tag(u"A4", value.sliced(2));
     }
-    tag("TI", r.title);
-    tag(risPublicationTag(kind), r.publication);
-    tag("PB", r.publisher);
-    tag("VL", r.volume);
-    tag("PY", r.year);
-    static const QRegularExpression range(QStringLiteral("^(\\d+)-(\\d+)$"));
-    const QRegularExpressionMatch pages = range.match(r.pages);
-    if (pages.hasMatch()) {
-        tag("SP", pages.captured(1));
-        tag("EP", pages.captured(2));
+    tag(u"TI", r.title());
+    tag(risPublicationTag(kind), r.publication());
+    tag(u"PB", r.publisher());
+    tag(u"VL", r.volume());
+    tag(u"PY", r.year());
+    QStringView firstPage;
+    QStringView lastPage;
+    if (splitPageRange(r.pages(), &firstPage, &lastPage)) {
+        tag(u"SP", firstPage);
+        tag(u"EP", lastPage);
     } else {
-        tag("SP", r.pages);
+        tag(u"SP", r.pages());
     }
-    tag("CY", r.place);
-    tag("N1", r.note);
-    for (const Exchange::Creator& creator : r.creators) {
-        const int role = creator.role();
-        const bool own = role >= 1 && role <= 3 && creator.roleCode == CodeTables::roleCode(role);
-        if (!own)
-            tag("N1", Exchange::creatorNote(creator));
+    tag(u"CY", r.place());
+    tag(u"N1", r.note());
+    for (int slot = 0; slot < SlotCount; ++slot) {
+        const QStringView value = r.slot(slot);
+        const int role = isFilledSlot(value) ? ownRole(value) : -1;
+        if (role == 0 || role == Exchange::IntroductionRole)
+            tag(u"N1", Exchange::creatorNote(creatorOf(value)));
     }
-    tag("UR", r.link);
-    tag("LA", r.language);
-    tag("KW", r.subject);
-    if (Exchange::needsTypeNote(r.type))
-        tag("M3", r.type);
-    if (!isPaper(r.medium))
-        tag("N1", QStringLiteral("Adathordozó: ") + r.medium);
-    out.append(QStringLiteral("ER  - \r\n\r\n"));
-    m_buffer.append(out.toUtf8());
+    tag(u"UR", r.link());
+    tag(u"LA", r.language());
+    tag(u"KW", r.subject());
+    if (Exchange::needsTypeNote(r.type()))
+        tag(u"M3", r.type());
+    if (!isPaper(r.medium()))
+        out.append(u"N1  - Adathordozó: ").append(r.medium()).append(u"\r\n");
+    out.append(u"ER  - \r\n\r\n");
 }
 
 void RecordExporter::addCsv(QStringView line)
 {
-    const QStringList fields = RecordLine::split(line);
-    QString out;
-    out.reserve(line.size() + 64);
-    for (int i = 0; i < fields.size(); ++i) {
+    FieldCursor cursor(line);
+    for (int i = 0; i < RecordLine::FieldCount; ++i) {
         if (i > 0)
-            out.append(u',');
-        out.append(csvField(fields[i]));
+            m_text.append(u',');
+        appendCsvField(m_text, cursor.next());
     }
-    out.append(u"\r\n");
-    m_buffer.append(out.toUtf8());
+    m_text.append(u"\r\n");
 }
 
 void RecordExporter::flushIfFull()
 {
-    if (m_buffer.size() >= kFlushSize)
+    if (m_text.size() >= kFlushChars)
         flush();
 }
 
 void RecordExporter::flush()
 {
+    if (!m_text.isEmpty()) {
+        m_buffer.append(m_text.toUtf8());
+        m_text.resize(0); // keeps its capacity for the next records
+    }
     if (m_buffer.isEmpty())
         return;
     if (m_out.write(m_buffer) != m_buffer.size())

@@ -49,13 +49,14 @@ private:
     void addBibTeX(QStringView line);
     void addRis(QStringView line);
     void addCsv(QStringView line);
-    QString uniqueKey(const QString& recordName);
+    void appendUniqueKey(QStringView recordName);
     void flushIfFull();
     void flush();
 
     ExportFormat m_format;
     QIODevice& m_out;
     QString m_outName;
+    QString m_text; // the records not yet turned into UTF-8
     QByteArray m_buffer;
     QSet<QString> m_keys;
     qint64 m_count = 0;

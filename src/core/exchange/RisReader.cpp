@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <array>
+
 namespace RisReader {
 
 namespace {
@@ -16,6 +18,98 @@ const QRegularExpression& tagLine()
     return pattern;
 }
 
+bool isUpperAscii(QChar c)
+{
+    return c >= u'A' && c <= u'Z';
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// A line with a surrogate or a line break inside is left to the pattern,
+// which reads it by code point and line; every other line is cut by hand,
+// since a file has one of these per field.
+bool needsPattern(QStringView line)
+{
+    for (const QChar c : line) {
+        const char16_t u = c.unicode();
+        if (u < 0x85) {
+            if (u >= u'\n' && u <= u'\r')
+                return true;
+            continue;
+        }
+        if (u == 0x85 || u == 0x2028 || u == 0x2029 || c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// The tag and the value of a tag line, or false for any other line. The two
+// letters of the tag are kept once per file, not once per line.
+class TagLineReader final
+{
+public:
+    bool read(QStringView line, QString* tag, QString* value)
+    {
+        if (needsPattern(line))
+            return readByPattern(line, tag, value);
+        if (line.size() < 4 || !isUpperAscii(line[0]) || !(isUpperAscii(line[1]) || isAsciiDigit(line[1])) ||
+            line[2] != u' ')
+            return false;
+        qsizetype dash = 3;
+        if (line[dash] == u' ')
+            ++dash;
+        if (dash >= line.size() || line[dash] != u'-')
+            return false;
+        const qsizetype rest = dash + 1;
+        if (rest == line.size())
+            *value = QString();
+        else if (line[rest] == u' ')
+            *value = line.sliced(rest + 1).toString();
+        else
+            return false;
+        *tag = cachedTag(line[0], line[1]);
+        return true;
+    }
+
+private:
+    static bool readByPattern(QStringView line, QString* tag, QString* value)
+    {
+        const QRegularExpressionMatch match = tagLine().match(line.toString());
+        if (!match.hasMatch())
+            return false;
+        *tag = match.captured(1);
+        *value = match.captured(2);
+        return true;
+    }
+
+    QString cachedTag(QChar first, QChar second)
+    {
+        const int index = (first.unicode() - u'A') * 36 +
+                          (isAsciiDigit(second) ? 26 + (second.unicode() - u'0') : second.unicode() - u'A');
+        QString& tag = m_tags[size_t(index)];
+        if (tag.isNull())
+            tag = QString(std::array<QChar, 2>{first, second}.data(), 2);
+        return tag;
+    }
+
+    std::array<QString, 26 * 36> m_tags;
+};
+
+// A two-letter tag as one number, so that a field finds its place in one
+// jump and not in a row of text comparisons; 0 for any other length.
+constexpr unsigned tagCode(const char (&tag)[3])
+{
+    return unsigned(tag[0]) << 16 | unsigned(tag[1]);
+}
+
+unsigned tagCode(const QString& tag)
+{
+    return tag.size() == 2 ? unsigned(tag[0].unicode()) << 16 | tag[1].unicode() : 0;
+}
+
 Exchange::EntryKind kindOfRisType(QStringView type)
 {
     static const QStringList books = {QStringLiteral("BOOK"), QStringLiteral("EBOOK"),
@@ -24,12 +118,11 @@ Exchange::EntryKind kindOfRisType(QStringView type)
                                          QStringLiteral("MGZN"), QStringLiteral("NEWS")};
     static const QStringList parts = {QStringLiteral("CHAP"), QStringLiteral("ECHAP"), QStringLiteral("CONF"),
                                       QStringLiteral("CPAPER")};
-    const QString t = type.toString();
-    if (books.contains(t))
+    if (books.contains(type))
         return Exchange::EntryKind::Book;
-    if (articles.contains(t))
+    if (articles.contains(type))
         return Exchange::EntryKind::Article;
-    if (parts.contains(t))
+    if (parts.contains(type))
         return Exchange::EntryKind::InCollection;
     return Exchange::EntryKind::Other;
 }
@@ -37,6 +130,8 @@ Exchange::EntryKind kindOfRisType(QStringView type)
 // RIS dates are "YYYY/MM/DD/other"; a year alone keeps its text.
 QString yearOf(const QString& value, QString& note)
 {
+    if (value.count(u'/') < 3)
+        return value; // a year alone, the usual case
     static const QRegularExpression date(QStringLiteral("^(\\d{4})/([^/]*)/([^/]*)/(.*)$"));
     const QRegularExpressionMatch match = date.match(value);
     if (!match.hasMatch())
@@ -54,6 +149,7 @@ ParsedImport parse(const QStringList& lines)
     ImportEntry current;
     bool inEntry = false;
     bool continues = false; // the last line was a field that a plain line may continue
+    TagLineReader tagLines;
     for (int i = 0; i < lines.size(); ++i) {
         QStringView line = lines[i];
         if (i == 0 && line.startsWith(u'\xFEFF'))
@@ -63,8 +159,9 @@ ParsedImport parse(const QStringList& lines)
             continues = false;
             continue;
         }
-        const QRegularExpressionMatch match = tagLine().match(line.toString());
-        if (!match.hasMatch()) {
+        QString tag;
+        QString value;
+        if (!tagLines.read(line, &tag, &value)) {
             if (inEntry && continues && !current.fields.isEmpty()) {
                 current.fields.last().second.append(u' ').append(line.trimmed());
                 continue;
@@ -74,8 +171,6 @@ ParsedImport parse(const QStringList& lines)
             result.problems.append({lineNo, QStringLiteral("sor bejegyzésen kívül, „TY  - ” nélkül")});
             continue;
         }
-        const QString tag = match.captured(1);
-        const QString value = match.captured(2);
         if (tag == u"TY") {
             if (inEntry)
                 result.problems.append(
@@ -93,12 +188,12 @@ ParsedImport parse(const QStringList& lines)
             continue;
         }
         if (tag == u"ER") {
-            result.entries.append(current);
+            result.entries.append(std::move(current));
             inEntry = false;
             continues = false;
             continue;
         }
-        current.fields.append({tag, value});
+        current.fields.append({std::move(tag), std::move(value)});
         continues = true;
     }
     if (inEntry)
@@ -126,33 +221,58 @@ Exchange::Record toRecord(const ImportEntry& entry)
         else
             extras.append(tag + QStringLiteral(": ") + value);
     };
-    for (const auto& [tag, raw] : entry.fields) {
-        const QString value = raw;
+    const QString authorCode = CodeTables::roleCode(Exchange::AuthorRole);
+    const QString editorCode = CodeTables::roleCode(Exchange::EditorRole);
+    const QString translatorCode = CodeTables::roleCode(Exchange::TranslatorRole);
+    for (const auto& [tag, value] : entry.fields) {
         if (value.isEmpty())
             continue;
-        if (tag == u"AU" || tag == u"A1")
-            r.creators.append(Creator{CodeTables::roleCode(Exchange::AuthorRole), value});
-        else if (tag == u"ED" || tag == u"A2")
-            r.creators.append(Creator{CodeTables::roleCode(Exchange::EditorRole), value});
-        else if (tag == u"A4")
-            r.creators.append(Creator{CodeTables::roleCode(Exchange::TranslatorRole), value});
-        else if (tag == u"TI" || tag == u"T1")
+        switch (tagCode(tag)) {
+        case tagCode("AU"):
+        case tagCode("A1"):
+            r.creators.append(Creator{authorCode, value});
+            continue;
+        case tagCode("ED"):
+        case tagCode("A2"):
+            r.creators.append(Creator{editorCode, value});
+            continue;
+        case tagCode("A4"):
+            r.creators.append(Creator{translatorCode, value});
+            continue;
+        case tagCode("TI"):
+        case tagCode("T1"):
             takeFirst(r.title, tag, value);
-        else if (tag == u"T2" || tag == u"T3" || tag == u"JO" || tag == u"JF" || tag == u"JA" || tag == u"BT")
+            continue;
+        case tagCode("T2"):
+        case tagCode("T3"):
+        case tagCode("JO"):
+        case tagCode("JF"):
+        case tagCode("JA"):
+        case tagCode("BT"):
             takeFirst(r.publication, tag, value);
-        else if (tag == u"PB")
+            continue;
+        case tagCode("PB"):
             takeFirst(r.publisher, tag, value);
-        else if (tag == u"VL")
+            continue;
+        case tagCode("VL"):
             takeFirst(r.volume, tag, value);
-        else if ((tag == u"PY" || tag == u"Y1") && r.year.isEmpty())
+            continue;
+        case tagCode("PY"):
+        case tagCode("Y1"):
+            if (!r.year.isEmpty())
+                break; // a second date goes to the note
             r.year = yearOf(value, note);
-        else if (tag == u"SP")
+            continue;
+        case tagCode("SP"):
             takeFirst(startPage, tag, value);
-        else if (tag == u"EP")
+            continue;
+        case tagCode("EP"):
             takeFirst(endPage, tag, value);
-        else if (tag == u"CY")
+            continue;
+        case tagCode("CY"):
             takeFirst(r.place, tag, value);
-        else if (tag == u"N1") {
+            continue;
+        case tagCode("N1"): {
             Creator creator;
             if (Exchange::parseCreatorNote(value, &creator))
                 r.creators.append(creator);
@@ -160,19 +280,28 @@ Exchange::Record toRecord(const ImportEntry& entry)
                 r.medium = value.mid(13);
             else
                 Exchange::appendToNote(note, value);
-        } else if (tag == u"UR")
+            continue;
+        }
+        case tagCode("UR"):
             takeFirst(r.link, tag, value);
-        else if (tag == u"LA")
+            continue;
+        case tagCode("LA"):
             takeFirst(r.language, tag, value);
-        else if (tag == u"KW")
+            continue;
+        case tagCode("KW"):
             keywords.append(value);
-        else if (tag == u"M3" && Exchange::entryKindOf(value) == kind && r.type != value &&
-                 Exchange::needsTypeNote(value))
+            continue;
+        case tagCode("M3"):
+            if (Exchange::entryKindOf(value) != kind || r.type == value || !Exchange::needsTypeNote(value))
+                break;
             r.type = value;
-        else if (tag == u"ID")
+            continue;
+        case tagCode("ID"):
             continue; // the record gets a name of its own
-        else
-            extras.append(tag + QStringLiteral(": ") + value);
+        default:
+            break;
+        }
+        extras.append(tag + QStringLiteral(": ") + value);
     }
     r.pages = endPage.isEmpty() || startPage.isEmpty() ? startPage + endPage : startPage + u'-' + endPage;
     r.subject = keywords.join(QStringLiteral("; "));
