@@ -172,6 +172,7 @@ void TestHitsExport::stoppedExportWritesNothing()
     QVERIFY(button && stop && stop->isHidden());
     ScriptedDialogs dialogs;
     dialogs.saveFileAnswers.enqueue(target);
+    dialogs.yesNoAnswers.enqueue(true);
     QList<bool> whileRunning; // stop shown, export enabled
     {
         const JobCheckpoints checks(&page, [&](int check) {

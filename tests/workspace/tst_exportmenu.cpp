@@ -1,7 +1,7 @@
 // "Fájl" > "Exportálás..." driven through the menu bar with the mouse, on an
 // open database: the format follows the extension chosen in the save dialog,
 // the file holds every record of the open document, an existing file is
-// replaced whole, and a refused choice writes nothing.
+// replaced whole once the user agrees, and a refused choice writes nothing.
 
 #include "WorkspaceFixture.h"
 
@@ -55,6 +55,7 @@ class TestExportMenu : public QObject
 private slots:
     void exportsOpenDatabase_data();
     void exportsOpenDatabase();
+    void replacesExistingFileWhole_data();
     void replacesExistingFileWhole();
     void refusedChoiceWritesNothing_data();
     void refusedChoiceWritesNothing();
@@ -93,21 +94,34 @@ void TestExportMenu::exportsOpenDatabase()
     QVERIFY(written.contains("Ze0010000a"));
 }
 
-// The export asks no question before it replaces a file chosen in the
-// dialog; the new file takes the old one's place only once it is whole.
+void TestExportMenu::replacesExistingFileWhole_data()
+{
+    QTest::addColumn<bool>("agree");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+// An existing file is replaced only after a yes, and then only once the new
+// one is whole; a no leaves it as it was.
 void TestExportMenu::replacesExistingFileWhole()
 {
+    QFETCH(bool, agree);
     WorkspaceFixture f;
     f.openSample();
-    f.dir.writeBytes(QStringLiteral("regi.ris"), "TY  - GEN\r\nTI  - régi\r\nER  - \r\n");
+    const QByteArray earlier = "TY  - GEN\r\nTI  - régi\r\nER  - \r\n";
+    f.dir.writeBytes(QStringLiteral("regi.ris"), earlier);
     const QString target = f.dir.file(QStringLiteral("regi.ris"));
     f.dialogs.saveFileAnswers.enqueue(target);
+    f.dialogs.yesNoAnswers.enqueue(agree);
 
     clickExportInFileMenu(f);
 
-    QVERIFY(f.dialogs.questions.isEmpty());
+    QCOMPARE(
+        f.dialogs.questions,
+        QStringList{
+            QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem az exportált rekordokra?").arg(target)});
     QCOMPARE(fileBytes(target),
-             RecordExporter::encodeAll(ExportFormat::Ris, WorkspaceFixture::sampleLines()));
+             agree ? RecordExporter::encodeAll(ExportFormat::Ris, WorkspaceFixture::sampleLines()) : earlier);
     QCOMPARE(QDir(f.dir.path()).entryList({QStringLiteral("regi.ris*")}, QDir::Files),
              QStringList{QStringLiteral("regi.ris")});
 }

@@ -2,6 +2,8 @@
 
 #include "ui/common/UserDialogs.h"
 
+#include <QFileInfo>
+
 QString chooseExportFile(QWidget* parent, const QString& startPath, ExportFormat* format)
 {
     const QString path = UserDialogs::instance().chooseSaveFile(parent, QStringLiteral("Exportálás"),
@@ -15,5 +17,12 @@ QString chooseExportFile(QWidget* parent, const QString& startPath, ExportFormat
                         .arg(path));
         return {};
     }
+    // The save dialog is told not to ask (the other save commands ask
+    // themselves, about the final name), so an existing file is asked about here.
+    if (QFileInfo(path).exists() &&
+        !UserDialogs::instance().askYesNo(
+            parent,
+            QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem az exportált rekordokra?").arg(path)))
+        return {};
     return path;
 }
