@@ -27,8 +27,38 @@ void ConversionSession::openSource(const QString& path)
         return;
     }
     m_sourceLines.clear();
+    m_sourceText.clear();
+    m_textRead = false;
+    m_sourceLinesCut = true;
+    m_leftOutNotes.reset();
     const SourceFormat* source = format();
+    if (source && source->readsWholeText()) {
+        m_sourceText = source->readText(path);
+        m_textRead = true;
+        m_sourceLinesCut = false;
+        return;
+    }
     m_sourceLines = source ? source->readLines(path) : TextFile::readUnicode(path);
+}
+
+const QStringList& ConversionSession::sourceLines() const
+{
+    if (!m_sourceLinesCut) {
+        m_sourceLines = TextFile::splitUnicodeLines(m_sourceText);
+        m_sourceLinesCut = true;
+    }
+    return m_sourceLines;
+}
+
+// The whole text when the source was read so and the kind reads it so, the
+// lines otherwise (a kind changed after the file was opened reads what was
+// opened, as before).
+ConversionInput ConversionSession::input() const
+{
+    const SourceFormat* source = format();
+    if (m_textRead && source && source->readsWholeText())
+        return ConversionInput{m_table, m_sourceLines, m_volume, &m_sourceText, &m_leftOutNotes};
+    return ConversionInput{m_table, sourceLines(), m_volume, nullptr, &m_leftOutNotes};
 }
 
 void ConversionSession::convert(const RecordLineSink& sink, const ConversionProgress* progress) const
@@ -37,12 +67,13 @@ void ConversionSession::convert(const RecordLineSink& sink, const ConversionProg
     if (!source)
         return;
     throwIfCancelled(progress);
+    m_leftOutNotes.reset();
     if (!progress) {
-        source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, sink);
+        source->convert(input(), sink);
         return;
     }
     qint64 built = 0;
-    source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, [&](const QString& line) {
+    source->convert(input(), [&](const QString& line) {
         if (++built % kLinesBetweenChecks == 0)
             throwIfCancelled(progress);
         sink(line);
@@ -54,8 +85,10 @@ void ConversionSession::convert(const RecordLineSink& sink, const ConversionProg
 
 QStringList ConversionSession::leftOutNotes() const
 {
+    if (m_leftOutNotes)
+        return *m_leftOutNotes;
     if (const SourceFormat* source = format())
-        return source->leftOutNotes(ConversionInput{m_table, m_sourceLines, m_volume});
+        return source->leftOutNotes(input());
     return {};
 }
 
