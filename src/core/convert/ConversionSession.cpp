@@ -4,6 +4,9 @@
 #include "core/record/TextFile.h"
 
 #include <QFileInfo>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace {
 
@@ -17,6 +20,29 @@ void throwIfCancelled(const ConversionProgress* progress)
 }
 
 } // namespace
+
+ConversionResult::ConversionResult()
+{
+    m_bytes.append("\xFF\xFE", 2); // UTF-16LE, as every database file
+}
+
+void ConversionResult::append(QStringView line)
+{
+    const qsizetype at = m_bytes.size();
+    m_bytes.resize(at + (line.size() + 2) * 2);
+    char* out = m_bytes.data() + at;
+    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        std::memcpy(out, line.utf16(), size_t(line.size()) * 2);
+        out += line.size() * 2;
+    } else {
+        for (const QChar c : line) {
+            qToLittleEndian(c.unicode(), out);
+            out += 2;
+        }
+    }
+    std::memcpy(out, "\r\0\n\0", 4);
+    ++m_lineCount;
+}
 
 void ConversionSession::openSource(const QString& path)
 {
@@ -112,5 +138,12 @@ QString ConversionSession::saveResult(const QString& chosen, const QStringList& 
     // The last moment to stop: the write replaces the file atomically, whole or not at all.
     throwIfCancelled(progress);
     TextFile::writeBytes(name, bytes);
+    return name;
+}
+
+QString ConversionSession::saveBuiltResult(const QString& chosen, const ConversionResult& result)
+{
+    const QString name = resultFileName(chosen);
+    TextFile::writeBytes(name, result.bytes());
     return name;
 }

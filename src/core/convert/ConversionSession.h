@@ -3,6 +3,7 @@
 #include "core/convert/DbfTable.h"
 #include "core/convert/SourceFormat.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +18,22 @@ class ConversionProgress
 public:
     virtual ~ConversionProgress() = default;
     virtual bool cancelRequested() const { return false; }
+};
+
+// The record lines of a conversion as the bytes of the database file they
+// become, built line by line into one buffer, for a caller that only saves
+// them: no string is kept per line.
+class ConversionResult final
+{
+public:
+    ConversionResult();
+    void append(QStringView line);
+    qsizetype lineCount() const { return m_lineCount; }
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_lineCount = 0;
 };
 
 // The state of a conversion and its three steps, shared by the conversion
@@ -75,6 +92,8 @@ public:
     // A cancel ends it with OperationCancelled and the file as it was.
     static QString saveResult(const QString& chosen, const QStringList& lines,
                               const ConversionProgress* progress = nullptr);
+    // The same for lines gathered into a ConversionResult; the same bytes.
+    static QString saveBuiltResult(const QString& chosen, const ConversionResult& result);
 
 private:
     ConversionInput input() const;
