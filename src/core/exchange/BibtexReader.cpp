@@ -66,9 +66,8 @@ public:
             m_text[0] = u' ';
         m_view = QStringView(m_text).first(length);
         m_lineStarts.push_back(0);
-        for (qsizetype i = 0; i < m_view.size(); ++i)
-            if (m_view[i] == u'\n')
-                m_lineStarts.push_back(i + 1);
+        for (qsizetype i = m_view.indexOf(u'\n'); i >= 0; i = m_view.indexOf(u'\n', i + 1))
+            m_lineStarts.push_back(i + 1);
         for (const char* month :
              {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
             m_macros.insert(QString::fromLatin1(month), QString::fromLatin1(month));
