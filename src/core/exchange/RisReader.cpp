@@ -141,6 +141,8 @@ QString yearOf(const QString& value, QString& note)
     return match.captured(1);
 }
 
+constexpr qsizetype kUsualFieldCount = 24;
+
 // Reads line after line; entries go to the sink, or into the result when
 // there is none.
 class Parser final
@@ -173,6 +175,8 @@ public:
                 m_result.problems.append(
                     {m_current.line, QStringLiteral("a bejegyzés nincs lezárva („ER  - ” hiányzik)")});
             m_current = ImportEntry{lineNo, value.trimmed(), {}};
+            // Room for the fields of a usual entry at once, not list growth field by field.
+            m_current.fields.reserve(kUsualFieldCount);
             m_inEntry = !m_current.type.isEmpty();
             if (!m_inEntry)
                 m_result.problems.append({lineNo, QStringLiteral("„TY  - ” típus nélkül")});
