@@ -47,6 +47,7 @@ void ConversionResult::append(QStringView line)
 void ConversionSession::openSource(const QString& path)
 {
     m_sourcePath = path;
+    m_leftOutNotes.reset();
     if (m_kind == SourceKind::DBase) {
         m_table.close();
         m_table.open(path);
@@ -56,7 +57,6 @@ void ConversionSession::openSource(const QString& path)
     m_sourceText.clear();
     m_textRead = false;
     m_sourceLinesCut = true;
-    m_leftOutNotes.reset();
     const SourceFormat* source = format();
     if (source && source->readsWholeText()) {
         m_sourceText = source->readText(path);
