@@ -131,10 +131,10 @@ QString convertFile(const Options& options, const QString& source, const QString
     session.setKind(options.format->kind());
     session.setVolume(options.volume);
     session.openSource(source);
-    QStringList lines;
-    session.convert([&](const QString& line) { lines.append(line); });
-    const QString written = ConversionSession::saveResult(target, lines);
-    cliErr() << lines.size() << " records: " << source << " -> " << written << Qt::endl;
+    ConversionResult result;
+    session.convert([&](const QString& line) { result.append(line); });
+    const QString written = ConversionSession::saveBuiltResult(target, result);
+    cliErr() << result.lineCount() << " records: " << source << " -> " << written << Qt::endl;
     for (const QString& note : session.leftOutNotes())
         cliErr() << source << ": " << note << Qt::endl;
     cliOut() << written << Qt::endl;

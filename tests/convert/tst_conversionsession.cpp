@@ -56,6 +56,8 @@ private slots:
     void cancelStopsTheConversion_data();
     void cancelStopsTheConversion();
     void cancelledSaveWritesNothing();
+    void exchangeTextReadsLikeItsLines_data();
+    void exchangeTextReadsLikeItsLines();
 
 private:
     TempWorkDir m_dir;
@@ -343,6 +345,66 @@ void TestConversionSession::cancelledSaveWritesNothing()
         QCOMPARE(m_dir.readBytes(QStringLiteral("cel.rtf")), earlier);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
     }
+}
+
+// A RIS or BibTeX file is converted from its whole text; whatever its line
+// ends, the records, the notes on broken entries, the lines shown and the
+// bytes saved are those of its lines read one by one.
+void TestConversionSession::exchangeTextReadsLikeItsLines_data()
+{
+    QTest::addColumn<SourceKind>("kind");
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray ris = "TY  - BOOK\nTI  - Első\nER  - \nAU  - kint\nTY  - JOUR\nTI  - Második\n"
+                           "  folytatás\nER  - \nTY  - BOOK\nTI  - nyitva\n";
+    const QByteArray bib = "@book{a, title={Első}}\n@article{b, title={x\n\n@book{c,\n title = "
+                           "\"Harmadik\"}\n\n";
+    const struct
+    {
+        const char* name;
+        QByteArray (*change)(QByteArray);
+    } breaks[] = {{"LF", [](QByteArray b) { return b; }},
+                  {"CR LF", [](QByteArray b) { return b.replace("\n", "\r\n"); }},
+                  {"CR", [](QByteArray b) { return b.replace('\n', '\r'); }},
+                  {"U+2028", [](QByteArray b) { return b.replace("\n", "\xE2\x80\xA8"); }},
+                  {"mark, no final break", [](QByteArray b) { return "\xEF\xBB\xBF" + b.chopped(1); }}};
+    for (const auto& lineBreak : breaks) {
+        QTest::addRow("RIS, %s", lineBreak.name) << SourceKind::Ris << lineBreak.change(ris);
+        QTest::addRow("BibTeX, %s", lineBreak.name) << SourceKind::BibTeX << lineBreak.change(bib);
+    }
+}
+
+void TestConversionSession::exchangeTextReadsLikeItsLines()
+{
+    QFETCH(SourceKind, kind);
+    QFETCH(QByteArray, bytes);
+    m_dir.writeBytes(QStringLiteral("forras.txt"), bytes);
+    const QString path = m_dir.file(QStringLiteral("forras.txt"));
+    const SourceFormat* format = SourceFormat::forKind(kind);
+    const QStringList sourceLines = format->readLines(path);
+    const DbfTable closedTable;
+    const ConversionInput byLines{closedTable, sourceLines, 2};
+    QStringList expected;
+    format->convert(byLines, [&](const QString& line) { expected.append(line); });
+    QVERIFY(!expected.isEmpty());
+    const QStringList expectedNotes = format->leftOutNotes(byLines);
+    QVERIFY(!expectedNotes.isEmpty());
+
+    ConversionSession session;
+    session.setKind(kind);
+    session.setVolume(2);
+    session.openSource(path);
+    ConversionResult result;
+    QStringList lines;
+    session.convert([&](const QString& line) {
+        lines.append(line);
+        result.append(line);
+    });
+    QCOMPARE(lines, expected);
+    QCOMPARE(session.leftOutNotes(), expectedNotes);
+    QCOMPARE(session.sourceLines(), sourceLines);
+    QCOMPARE(result.lineCount(), expected.size());
+    const QString saved = ConversionSession::saveBuiltResult(m_dir.file(QStringLiteral("cel")), result);
+    QCOMPARE(TextFile::readBytes(saved), TextFile::encodeUnicode(expected));
 }
 
 QTEST_GUILESS_MAIN(TestConversionSession)

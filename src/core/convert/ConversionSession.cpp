@@ -4,6 +4,9 @@
 #include "core/record/TextFile.h"
 
 #include <QFileInfo>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace {
 
@@ -18,17 +21,70 @@ void throwIfCancelled(const ConversionProgress* progress)
 
 } // namespace
 
+ConversionResult::ConversionResult()
+{
+    m_bytes.append("\xFF\xFE", 2); // UTF-16LE, as every database file
+}
+
+void ConversionResult::append(QStringView line)
+{
+    const qsizetype at = m_bytes.size();
+    m_bytes.resize(at + (line.size() + 2) * 2);
+    char* out = m_bytes.data() + at;
+    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+        std::memcpy(out, line.utf16(), size_t(line.size()) * 2);
+        out += line.size() * 2;
+    } else {
+        for (const QChar c : line) {
+            qToLittleEndian(c.unicode(), out);
+            out += 2;
+        }
+    }
+    std::memcpy(out, "\r\0\n\0", 4);
+    ++m_lineCount;
+}
+
 void ConversionSession::openSource(const QString& path)
 {
     m_sourcePath = path;
+    m_leftOutNotes.reset();
     if (m_kind == SourceKind::DBase) {
         m_table.close();
         m_table.open(path);
         return;
     }
     m_sourceLines.clear();
+    m_sourceText.clear();
+    m_textRead = false;
+    m_sourceLinesCut = true;
     const SourceFormat* source = format();
+    if (source && source->readsWholeText()) {
+        m_sourceText = source->readText(path);
+        m_textRead = true;
+        m_sourceLinesCut = false;
+        return;
+    }
     m_sourceLines = source ? source->readLines(path) : TextFile::readUnicode(path);
+}
+
+const QStringList& ConversionSession::sourceLines() const
+{
+    if (!m_sourceLinesCut) {
+        m_sourceLines = TextFile::splitUnicodeLines(m_sourceText);
+        m_sourceLinesCut = true;
+    }
+    return m_sourceLines;
+}
+
+// The whole text when the source was read so and the kind reads it so, the
+// lines otherwise (a kind changed after the file was opened reads what was
+// opened, as before).
+ConversionInput ConversionSession::input() const
+{
+    const SourceFormat* source = format();
+    if (m_textRead && source && source->readsWholeText())
+        return ConversionInput{m_table, m_sourceLines, m_volume, &m_sourceText, &m_leftOutNotes};
+    return ConversionInput{m_table, sourceLines(), m_volume, nullptr, &m_leftOutNotes};
 }
 
 void ConversionSession::convert(const RecordLineSink& sink, const ConversionProgress* progress) const
@@ -37,12 +93,13 @@ void ConversionSession::convert(const RecordLineSink& sink, const ConversionProg
     if (!source)
         return;
     throwIfCancelled(progress);
+    m_leftOutNotes.reset();
     if (!progress) {
-        source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, sink);
+        source->convert(input(), sink);
         return;
     }
     qint64 built = 0;
-    source->convert(ConversionInput{m_table, m_sourceLines, m_volume}, [&](const QString& line) {
+    source->convert(input(), [&](const QString& line) {
         if (++built % kLinesBetweenChecks == 0)
             throwIfCancelled(progress);
         sink(line);
@@ -54,8 +111,10 @@ void ConversionSession::convert(const RecordLineSink& sink, const ConversionProg
 
 QStringList ConversionSession::leftOutNotes() const
 {
+    if (m_leftOutNotes)
+        return *m_leftOutNotes;
     if (const SourceFormat* source = format())
-        return source->leftOutNotes(ConversionInput{m_table, m_sourceLines, m_volume});
+        return source->leftOutNotes(input());
     return {};
 }
 
@@ -79,5 +138,12 @@ QString ConversionSession::saveResult(const QString& chosen, const QStringList& 
     // The last moment to stop: the write replaces the file atomically, whole or not at all.
     throwIfCancelled(progress);
     TextFile::writeBytes(name, bytes);
+    return name;
+}
+
+QString ConversionSession::saveBuiltResult(const QString& chosen, const ConversionResult& result)
+{
+    const QString name = resultFileName(chosen);
+    TextFile::writeBytes(name, result.bytes());
     return name;
 }

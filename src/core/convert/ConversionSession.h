@@ -3,8 +3,11 @@
 #include "core/convert/DbfTable.h"
 #include "core/convert/SourceFormat.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 // What a conversion step asks now and then while it works, from the thread
 // running it: true ends the step with OperationCancelled, before it has
@@ -15,6 +18,22 @@ class ConversionProgress
 public:
     virtual ~ConversionProgress() = default;
     virtual bool cancelRequested() const { return false; }
+};
+
+// The record lines of a conversion as the bytes of the database file they
+// become, built line by line into one buffer, for a caller that only saves
+// them: no string is kept per line.
+class ConversionResult final
+{
+public:
+    ConversionResult();
+    void append(QStringView line);
+    qsizetype lineCount() const { return m_lineCount; }
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_lineCount = 0;
 };
 
 // The state of a conversion and its three steps, shared by the conversion
@@ -29,14 +48,20 @@ public:
     ConversionSession() = default;
 
     SourceKind kind() const { return m_kind; }
-    void setKind(SourceKind kind) { m_kind = kind; }
+    void setKind(SourceKind kind)
+    {
+        m_kind = kind;
+        m_leftOutNotes.reset();
+    }
     const SourceFormat* format() const { return SourceFormat::forKind(m_kind); }
 
     int volume() const { return m_volume; }
     void setVolume(int volume) { m_volume = volume; }
 
     const QString& sourcePath() const { return m_sourcePath; }
-    const QStringList& sourceLines() const { return m_sourceLines; }
+    // Cut from the text on first use for a kind that converts from the whole
+    // text, so that a conversion without a view of the lines never cuts them.
+    const QStringList& sourceLines() const;
     const DbfTable& table() const { return m_table; }
 
     // Step 1 once a file is chosen: remembers the path; a dBase source closes
@@ -50,8 +75,9 @@ public:
     // handed on, so a caller that wants all or nothing collects them aside.
     void convert(const RecordLineSink& sink, const ConversionProgress* progress = nullptr) const;
     // What step 2 passes over in the current source by design (the first
-    // dBase row, the lines after the last whole Director record), as
-    // Hungarian sentences for the page and the command line.
+    // dBase row, the lines after the last whole Director record, broken RIS
+    // and BibTeX entries), as Hungarian sentences for the page and the
+    // command line. Kept from step 2 when it found them on its way.
     QStringList leftOutNotes() const;
 
     // Step 3: ".rtf" is appended to a name that does not contain it
@@ -66,11 +92,21 @@ public:
     // A cancel ends it with OperationCancelled and the file as it was.
     static QString saveResult(const QString& chosen, const QStringList& lines,
                               const ConversionProgress* progress = nullptr);
+    // The same for lines gathered into a ConversionResult; the same bytes.
+    static QString saveBuiltResult(const QString& chosen, const ConversionResult& result);
 
 private:
+    ConversionInput input() const;
+
     SourceKind m_kind = SourceKind::None;
     int m_volume = -1;
     QString m_sourcePath;
-    QStringList m_sourceLines;
+    // For a kind that reads the whole text, the text; the lines are cut from
+    // it when asked for.
+    QString m_sourceText;
+    mutable QStringList m_sourceLines;
+    bool m_textRead = false;
+    mutable bool m_sourceLinesCut = true;
+    mutable std::optional<QStringList> m_leftOutNotes;
     DbfTable m_table;
 };

@@ -86,19 +86,29 @@ public:
 
 // The files of the reference managers: UTF-8 as a rule, so a file without a
 // byte-order mark is read as UTF-8 when it is valid UTF-8, and as
-// Windows-1250 only when it is not.
-QStringList readExchangeLines(const QString& path)
+// Windows-1250 only when it is not. Decoded once into one string.
+QString readExchangeText(const QString& path)
 {
     const QByteArray bytes = TextFile::readBytes(path);
     const bool marked =
         bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF");
     if (!marked) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString text = utf8.decode(bytes);
+        QString text = utf8.decode(bytes);
         if (!utf8.hasError())
-            return TextFile::splitUnicodeLines(text);
+            return text;
     }
-    return TextFile::decodeUnicode(bytes);
+    return TextFile::decodeUnicodeToString(bytes);
+}
+
+QStringList notesOf(const QList<ImportProblem>& problems)
+{
+    QStringList notes;
+    for (const ImportProblem& problem : problems)
+        notes.append(QStringLiteral("A(z) %1. sorban kezdődő bejegyzés hibás (%2), nem került át.")
+                         .arg(problem.line)
+                         .arg(problem.text));
+    return notes;
 }
 
 // A RIS or BibTeX file: its entries become records named with the chosen
@@ -107,31 +117,46 @@ class ExchangeFormat : public SourceFormat
 {
 public:
     bool needsVolume() const override { return true; }
-    QStringList readLines(const QString& path) const override { return readExchangeLines(path); }
+    QStringList readLines(const QString& path) const override
+    {
+        return TextFile::splitUnicodeLines(readExchangeText(path));
+    }
+    bool readsWholeText() const override { return true; }
+    QString readText(const QString& path) const override { return readExchangeText(path); }
+    // Each entry becomes its line as soon as it is read, so the entries of a
+    // large file are never all held at once.
     void convert(const ConversionInput& input, const RecordLineSink& sink) const override
     {
         const QString volumeCode = RecordMapping::directorVolumeCode(input.volume);
-        const ParsedImport parsed = parse(input.lines);
         int number = 0;
-        for (const ImportEntry& entry : parsed.entries) {
+        const ImportEntrySink toLine = [&](ImportEntry&& entry) {
             Exchange::Record record = toRecord(entry);
             record.name =
                 volumeCode + RecordNumber::fixWidth(QString::number(++number), 6) + QStringLiteral("00");
             sink(record.toLine());
+        };
+        QList<ImportProblem> problems;
+        if (input.text) {
+            problems = parse(*input.text, toLine);
+        } else {
+            ParsedImport parsed = parse(input.lines);
+            for (ImportEntry& entry : parsed.entries)
+                toLine(std::move(entry));
+            problems = std::move(parsed.problems);
         }
+        if (input.leftOutNotes)
+            *input.leftOutNotes = notesOf(problems);
     }
     QStringList leftOutNotes(const ConversionInput& input) const override
     {
-        QStringList notes;
-        for (const ImportProblem& problem : parse(input.lines).problems)
-            notes.append(QStringLiteral("A(z) %1. sorban kezdődő bejegyzés hibás (%2), nem került át.")
-                             .arg(problem.line)
-                             .arg(problem.text));
-        return notes;
+        if (input.text)
+            return notesOf(parse(*input.text, [](ImportEntry&&) {}));
+        return notesOf(parse(input.lines).problems);
     }
 
 protected:
     virtual ParsedImport parse(const QStringList& lines) const = 0;
+    virtual QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry) const = 0;
     virtual Exchange::Record toRecord(const ImportEntry& entry) const = 0;
 };
 
@@ -145,6 +170,10 @@ public:
 
 protected:
     ParsedImport parse(const QStringList& lines) const override { return RisReader::parse(lines); }
+    QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry) const override
+    {
+        return RisReader::parse(text, onEntry);
+    }
     Exchange::Record toRecord(const ImportEntry& entry) const override { return RisReader::toRecord(entry); }
 };
 
@@ -158,6 +187,10 @@ public:
 
 protected:
     ParsedImport parse(const QStringList& lines) const override { return BibtexReader::parse(lines); }
+    QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry) const override
+    {
+        return BibtexReader::parse(text, onEntry);
+    }
     Exchange::Record toRecord(const ImportEntry& entry) const override
     {
         return BibtexReader::toRecord(entry);
@@ -169,6 +202,11 @@ protected:
 QStringList SourceFormat::readLines(const QString& path) const
 {
     return TextFile::readUnicode(path);
+}
+
+QString SourceFormat::readText(const QString& path) const
+{
+    return TextFile::readUnicode(path).join(u'\n');
 }
 
 const QList<const SourceFormat*>& SourceFormat::all()

@@ -6,6 +6,7 @@
 #include <QStringView>
 
 #include <functional>
+#include <optional>
 
 class DbfTable;
 
@@ -20,12 +21,19 @@ enum class SourceKind
 };
 
 // What a conversion reads: the dBase table opened in step 1, or the lines of
-// the text file loaded in step 1, and the volume chosen for Director records.
+// the text file loaded in step 1 (or its whole text, for a kind that reads
+// it so), and the volume chosen for Director records.
 struct ConversionInput
 {
     const DbfTable& table;
     const QStringList& lines;
     int volume = -1; // 0..7, -1 when none is chosen
+    // Set by the kinds that read the whole text (readsWholeText()); they
+    // read it instead of `lines`.
+    const QString* text = nullptr;
+    // When set, a kind that finds its left-out notes while converting stores
+    // them here, so that they need not be looked for a second time.
+    std::optional<QStringList>* leftOutNotes = nullptr;
 };
 
 // Receives each record line as soon as it is built (Unicode).
@@ -52,6 +60,13 @@ public:
     // The text lines of a file of this kind; the default reads it like a
     // database file. Throws NorlaError "Cannot open file".
     virtual QStringList readLines(const QString& path) const;
+    // True for a kind that converts from the whole text of its file, read
+    // once by readText(), rather than from its lines; the lines are then
+    // only cut for whoever shows them.
+    virtual bool readsWholeText() const { return false; }
+    // The whole text of a file of this kind; only for readsWholeText().
+    // Throws NorlaError "Cannot open file".
+    virtual QString readText(const QString& path) const;
     // Builds the lines. Throws NorlaError; lines handed on before stay handed on.
     virtual void convert(const ConversionInput& input, const RecordLineSink& sink) const = 0;
     // What convert() passes over in the source by design, one Hungarian

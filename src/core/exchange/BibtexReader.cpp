@@ -39,19 +39,35 @@ SyntaxError tooDeep()
         QStringLiteral("túl mélyen egymásba ágyazott zárójelek (legfeljebb %1 szint)").arg(kMaxBraceDepth));
 }
 
+// `text` with LF alone ending its lines, as the parser reads them: the text
+// itself, shared and not copied, when that is so already, as it is in nearly
+// every file. A final line break is still there; the parser leaves it out.
+QString withLfBreaks(const QString& text)
+{
+    const bool plain = !text.contains(u'\r') && !text.contains(QChar(0x2028));
+    QString joined = text;
+    if (!plain) {
+        joined.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        joined.replace(u'\r', u'\n');
+        joined.replace(QChar(0x2028), u'\n');
+    }
+    return joined;
+}
+
 // Walks the text of the whole file; positions are offsets into it.
 class Parser final
 {
 public:
-    explicit Parser(const QStringList& lines) : m_text(lines.join(u'\n'))
+    // The first `length` code units of `text` hold the lines joined with LF.
+    Parser(QString text, qsizetype length, const ImportEntrySink* onEntry)
+        : m_text(std::move(text)), m_onEntry(onEntry)
     {
         if (m_text.startsWith(u'\xFEFF'))
             m_text[0] = u' ';
-        m_view = m_text;
+        m_view = QStringView(m_text).first(length);
         m_lineStarts.push_back(0);
-        for (qsizetype i = 0; i < m_view.size(); ++i)
-            if (m_view[i] == u'\n')
-                m_lineStarts.push_back(i + 1);
+        for (qsizetype i = m_view.indexOf(u'\n'); i >= 0; i = m_view.indexOf(u'\n', i + 1))
+            m_lineStarts.push_back(i + 1);
         for (const char* month :
              {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
             m_macros.insert(QString::fromLatin1(month), QString::fromLatin1(month));
@@ -266,7 +282,10 @@ private:
             expect(u'=', QStringLiteral("„=”"));
             entry.fields.append({field, readValue()});
         }
-        result.entries.append(std::move(entry));
+        if (m_onEntry)
+            (*m_onEntry)(std::move(entry));
+        else
+            result.entries.append(std::move(entry));
     }
 
     void skipParenthesised()
@@ -283,6 +302,7 @@ private:
     }
 
     QString m_text;
+    const ImportEntrySink* m_onEntry = nullptr;
     // Every read goes through this view: an index into the string itself
     // would check on every character whether it has to be copied.
     QStringView m_view;
@@ -583,7 +603,17 @@ QString latexToUnicode(QStringView text)
 
 ParsedImport parse(const QStringList& lines)
 {
-    return Parser(lines).run();
+    QString text = lines.join(u'\n');
+    const qsizetype length = text.size();
+    return Parser(std::move(text), length, nullptr).run();
+}
+
+QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry)
+{
+    QString joined = withLfBreaks(text);
+    // A final line break adds no empty line.
+    const qsizetype length = joined.size() - (joined.endsWith(u'\n') ? 1 : 0);
+    return Parser(std::move(joined), length, &onEntry).run().problems;
 }
 
 Exchange::Record toRecord(const ImportEntry& entry)

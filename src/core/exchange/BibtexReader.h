@@ -12,6 +12,9 @@ namespace BibtexReader {
 // An entry that breaks the grammar is reported with the line it starts on
 // and left out; reading goes on at the next line that starts with "@".
 ParsedImport parse(const QStringList& lines);
+// The same on the whole text of a file, handing each entry on as soon as it
+// is read; returns the problems.
+QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry);
 // The record of an entry; fields without a place in a record go into the
 // note as "field: value".
 Exchange::Record toRecord(const ImportEntry& entry);

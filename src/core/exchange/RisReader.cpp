@@ -141,65 +141,99 @@ QString yearOf(const QString& value, QString& note)
     return match.captured(1);
 }
 
+constexpr qsizetype kUsualFieldCount = 24;
+
+// Reads line after line; entries go to the sink, or into the result when
+// there is none.
+class Parser final
+{
+public:
+    explicit Parser(const ImportEntrySink* onEntry) : m_onEntry(onEntry) {}
+
+    void read(QStringView line, int lineNo)
+    {
+        if (lineNo == 1 && line.startsWith(u'\xFEFF'))
+            line = line.mid(1);
+        if (line.trimmed().isEmpty()) {
+            m_continues = false;
+            return;
+        }
+        QString tag;
+        QString value;
+        if (!m_tagLines.read(line, &tag, &value)) {
+            if (m_inEntry && m_continues && !m_current.fields.isEmpty()) {
+                m_current.fields.last().second.append(u' ').append(line.trimmed());
+                return;
+            }
+            if (m_inEntry)
+                return; // stray text inside an entry; the entry is still whole
+            m_result.problems.append({lineNo, QStringLiteral("sor bejegyzésen kívül, „TY  - ” nélkül")});
+            return;
+        }
+        if (tag == u"TY") {
+            if (m_inEntry)
+                m_result.problems.append(
+                    {m_current.line, QStringLiteral("a bejegyzés nincs lezárva („ER  - ” hiányzik)")});
+            m_current = ImportEntry{lineNo, value.trimmed(), {}};
+            // Room for the fields of a usual entry at once, not list growth field by field.
+            m_current.fields.reserve(kUsualFieldCount);
+            m_inEntry = !m_current.type.isEmpty();
+            if (!m_inEntry)
+                m_result.problems.append({lineNo, QStringLiteral("„TY  - ” típus nélkül")});
+            m_continues = false;
+            return;
+        }
+        if (!m_inEntry) {
+            if (tag != u"ER")
+                m_result.problems.append({lineNo, QStringLiteral("„%1” mező bejegyzésen kívül").arg(tag)});
+            return;
+        }
+        if (tag == u"ER") {
+            if (m_onEntry)
+                (*m_onEntry)(std::move(m_current));
+            else
+                m_result.entries.append(std::move(m_current));
+            m_current = ImportEntry{};
+            m_inEntry = false;
+            m_continues = false;
+            return;
+        }
+        m_current.fields.append({std::move(tag), std::move(value)});
+        m_continues = true;
+    }
+
+    ParsedImport finish()
+    {
+        if (m_inEntry)
+            m_result.problems.append(
+                {m_current.line, QStringLiteral("a bejegyzés nincs lezárva („ER  - ” hiányzik)")});
+        return std::move(m_result);
+    }
+
+private:
+    const ImportEntrySink* m_onEntry = nullptr;
+    ParsedImport m_result;
+    ImportEntry m_current;
+    bool m_inEntry = false;
+    bool m_continues = false; // the last line was a field that a plain line may continue
+    TagLineReader m_tagLines;
+};
+
 } // namespace
 
 ParsedImport parse(const QStringList& lines)
 {
-    ParsedImport result;
-    ImportEntry current;
-    bool inEntry = false;
-    bool continues = false; // the last line was a field that a plain line may continue
-    TagLineReader tagLines;
-    for (int i = 0; i < lines.size(); ++i) {
-        QStringView line = lines[i];
-        if (i == 0 && line.startsWith(u'\xFEFF'))
-            line = line.mid(1);
-        const int lineNo = i + 1;
-        if (line.trimmed().isEmpty()) {
-            continues = false;
-            continue;
-        }
-        QString tag;
-        QString value;
-        if (!tagLines.read(line, &tag, &value)) {
-            if (inEntry && continues && !current.fields.isEmpty()) {
-                current.fields.last().second.append(u' ').append(line.trimmed());
-                continue;
-            }
-            if (inEntry)
-                continue; // stray text inside an entry; the entry is still whole
-            result.problems.append({lineNo, QStringLiteral("sor bejegyzésen kívül, „TY  - ” nélkül")});
-            continue;
-        }
-        if (tag == u"TY") {
-            if (inEntry)
-                result.problems.append(
-                    {current.line, QStringLiteral("a bejegyzés nincs lezárva („ER  - ” hiányzik)")});
-            current = ImportEntry{lineNo, value.trimmed(), {}};
-            inEntry = !current.type.isEmpty();
-            if (!inEntry)
-                result.problems.append({lineNo, QStringLiteral("„TY  - ” típus nélkül")});
-            continues = false;
-            continue;
-        }
-        if (!inEntry) {
-            if (tag != u"ER")
-                result.problems.append({lineNo, QStringLiteral("„%1” mező bejegyzésen kívül").arg(tag)});
-            continue;
-        }
-        if (tag == u"ER") {
-            result.entries.append(std::move(current));
-            inEntry = false;
-            continues = false;
-            continue;
-        }
-        current.fields.append({std::move(tag), std::move(value)});
-        continues = true;
-    }
-    if (inEntry)
-        result.problems.append(
-            {current.line, QStringLiteral("a bejegyzés nincs lezárva („ER  - ” hiányzik)")});
-    return result;
+    Parser parser(nullptr);
+    for (int i = 0; i < lines.size(); ++i)
+        parser.read(lines[i], i + 1);
+    return parser.finish();
+}
+
+QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry)
+{
+    Parser parser(&onEntry);
+    Exchange::forEachLine(text, [&parser](QStringView line, int lineNo) { parser.read(line, lineNo); });
+    return parser.finish().problems;
 }
 
 Exchange::Record toRecord(const ImportEntry& entry)

@@ -11,6 +11,9 @@ namespace RisReader {
 // tag lines outside an entry, are reported with their line numbers and left
 // out; the other entries are read.
 ParsedImport parse(const QStringList& lines);
+// The same on the whole text of a file, handing each entry on as soon as it
+// is read; returns the problems.
+QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry);
 // The record of an entry; tags without a place in a record go into the note
 // as "TAG: value".
 Exchange::Record toRecord(const ImportEntry& entry);
