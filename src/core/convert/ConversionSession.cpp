@@ -67,6 +67,18 @@ void ConversionSession::openSource(const QString& path)
     m_sourceLines = source ? source->readLines(path) : TextFile::readUnicode(path);
 }
 
+void ConversionSession::setKind(SourceKind kind)
+{
+    m_kind = kind;
+    m_leftOutNotes.reset();
+    // A kind that reads lines would otherwise cut them on first use, which
+    // may be on the conversion's worker while the window reads them too; the
+    // kind is only ever changed between jobs, so they are cut here.
+    const SourceFormat* source = format();
+    if (m_textRead && !(source && source->readsWholeText()))
+        sourceLines();
+}
+
 const QStringList& ConversionSession::sourceLines() const
 {
     if (!m_sourceLinesCut) {

@@ -48,11 +48,7 @@ public:
     ConversionSession() = default;
 
     SourceKind kind() const { return m_kind; }
-    void setKind(SourceKind kind)
-    {
-        m_kind = kind;
-        m_leftOutNotes.reset();
-    }
+    void setKind(SourceKind kind);
     const SourceFormat* format() const { return SourceFormat::forKind(m_kind); }
 
     int volume() const { return m_volume; }
