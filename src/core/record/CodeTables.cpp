@@ -64,9 +64,17 @@ QStringList volumeCaptions()
 
 QString roleCode(int position)
 {
+    // Asked for every creator of every imported record, so the thirty codes
+    // are made once.
+    static const std::array<QString, WritableRoleCount + 1> codes = [] {
+        std::array<QString, WritableRoleCount + 1> made;
+        for (int p = 1; p <= WritableRoleCount; ++p)
+            made[size_t(p)] = QString::number(p).rightJustified(2, u'0');
+        return made;
+    }();
     if (position < 1 || position > WritableRoleCount)
         return QStringLiteral("01");
-    return QString::number(position).rightJustified(2, u'0');
+    return codes[size_t(position)];
 }
 
 int rolePosition(QStringView code)
