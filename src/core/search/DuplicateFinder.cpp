@@ -4,21 +4,18 @@
 #include "core/record/TextFile.h"
 #include "core/search/ChunkText.h"
 #include "core/search/Folding.h"
+#include "core/search/OrderedWork.h"
 #include "core/search/RecordMatcher.h"
 #include "core/search/RecordView.h"
 #include "core/search/SearchEngine.h"
 
 #include <QHash>
-#include <QThread>
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
-#include <thread>
 
 namespace {
 
@@ -161,90 +158,12 @@ private:
     size_t m_used = 0;
 };
 
-// Scans the chunk files on worker threads, a bounded number ahead of the one
-// being consumed, handing the results over in file order.
-class OrderedScan final
+// What a worker hands over for one chunk file: its key hashes, or the path
+// that could not be read.
+struct ScannedKeys
 {
-public:
-    OrderedScan(const QStringList& files, int threads, const std::atomic<bool>* cancel)
-        : m_files(files), m_results(size_t(files.size())), m_window(2 * threads), m_cancel(cancel)
-    {
-        for (int i = 0; i < threads; ++i)
-            m_workers.emplace_back([this] { work(); });
-    }
-    ~OrderedScan()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        for (std::thread& worker : m_workers)
-            worker.join();
-    }
-    Q_DISABLE_COPY_MOVE(OrderedScan)
-
-    // The key hashes of file `index`; throws its read error.
-    std::vector<KeyHash> take(int index)
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_results[size_t(index)].done; });
-        Result result = std::move(m_results[size_t(index)]);
-        m_consumed = index + 1;
-        lock.unlock();
-        m_changed.notify_all();
-        if (!result.failedPath.isEmpty())
-            throw NorlaError::cannotOpen(result.failedPath);
-        return std::move(result.keys);
-    }
-
-private:
-    struct Result
-    {
-        bool done = false;
-        QString failedPath;
-        std::vector<KeyHash> keys;
-    };
-
-    void work()
-    {
-        KeyScanner scanner;
-        for (;;) {
-            int index = 0;
-            {
-                std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [this] {
-                    return m_stop || m_next >= m_files.size() || m_next < m_consumed + m_window;
-                });
-                if (m_stop || m_next >= m_files.size())
-                    return;
-                index = int(m_next++);
-            }
-            Result result;
-            try {
-                scanner.scan(m_files.at(index), index, result.keys, m_cancel);
-            } catch (...) {
-                result.failedPath = m_files.at(index);
-            }
-            result.done = true;
-            {
-                const std::lock_guard lock(m_mutex);
-                m_results[size_t(index)] = std::move(result);
-            }
-            m_changed.notify_all();
-        }
-    }
-
-    const QStringList& m_files;
-    std::vector<Result> m_results;
-    const qsizetype m_window;
-    const std::atomic<bool>* m_cancel;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    qsizetype m_next = 0;
-    qsizetype m_consumed = 0;
-    bool m_stop = false;
-    std::vector<std::thread> m_workers;
+    QString failedPath;
+    std::vector<KeyHash> keys;
 };
 
 bool cancelled(const std::atomic<bool>* cancel)
@@ -365,12 +284,22 @@ std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QS
     std::vector<Repeat> repeats;
     {
         KeyTable table;
-        const int threads =
-            int(qMin<qsizetype>(m_threads > 0 ? m_threads : qBound(1, QThread::idealThreadCount(), 8),
-                                qMax<qsizetype>(1, files.size())));
-        OrderedScan scan(files, threads, cancel);
+        OrderedWork<ScannedKeys> scan(files.size(), orderedWorkThreads(m_threads, files.size()), [&] {
+            return [&, scanner = KeyScanner()](int index) mutable {
+                ScannedKeys result;
+                try {
+                    scanner.scan(files.at(index), index, result.keys, cancel);
+                } catch (...) {
+                    result.failedPath = files.at(index);
+                }
+                return result;
+            };
+        });
         for (int f = 0; f < files.size(); ++f) {
-            const std::vector<KeyHash> keys = scan.take(f);
+            ScannedKeys scanned = scan.take(f, [] {});
+            if (!scanned.failedPath.isEmpty())
+                throw NorlaError::cannotOpen(scanned.failedPath);
+            const std::vector<KeyHash> keys = std::move(scanned.keys);
             if (cancelled(cancel))
                 return std::nullopt;
             for (const KeyHash& key : keys) {

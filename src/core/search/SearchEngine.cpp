@@ -8,22 +8,18 @@
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
 #include "core/search/Folding.h"
+#include "core/search/OrderedWork.h"
 #include "core/search/RecordMatcher.h"
 #include "core/search/RecordView.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -336,103 +332,6 @@ void throwIfCancelled(const SearchSink& sink)
         throw OperationCancelled();
 }
 
-// Scans chunk files on worker threads, a bounded number ahead of the one
-// being delivered, and hands the results over strictly in file order.
-class Pipeline final
-{
-public:
-    Pipeline(const QStringList& files, const RecordMatcher& matcher, int threads, bool keepLines,
-             const std::atomic<qint64>& delivered)
-        : m_files(files), m_matcher(matcher), m_keepLines(keepLines), m_delivered(delivered),
-          m_slots(std::make_unique<Slot[]>(size_t(files.size()))), m_window(2 * threads)
-    {
-        for (int i = 0; i < threads; ++i)
-            m_workers.emplace_back([this] { work(); });
-    }
-
-    ~Pipeline()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_changed.notify_all();
-        for (std::thread& worker : m_workers)
-            worker.join();
-    }
-
-    Q_DISABLE_COPY_MOVE(Pipeline)
-
-    std::unique_ptr<ChunkHits> take(int index, SearchSink& sink)
-    {
-        Slot& slot = m_slots[size_t(index)];
-        std::unique_lock lock(m_mutex);
-        while (!slot.result) {
-            if (m_changed.wait_for(lock, std::chrono::milliseconds(50)) == std::cv_status::timeout) {
-                lock.unlock();
-                throwIfCancelled(sink);
-                sink.progress(slot.done.load(std::memory_order_relaxed),
-                              slot.total.load(std::memory_order_relaxed));
-                lock.lock();
-            }
-        }
-        std::unique_ptr<ChunkHits> result = std::move(slot.result);
-        m_consumed = index + 1;
-        lock.unlock();
-        m_changed.notify_all();
-        return result;
-    }
-
-private:
-    struct Slot
-    {
-        std::atomic<qint64> done{0};
-        std::atomic<qint64> total{0};
-        std::unique_ptr<ChunkHits> result;
-    };
-
-    void work()
-    {
-        ChunkScanner scanner(m_matcher, m_keepLines, m_delivered);
-        for (;;) {
-            int index = 0;
-            {
-                std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [this] {
-                    return m_stop || m_next >= m_files.size() || m_next < m_consumed + m_window;
-                });
-                if (m_stop || m_next >= m_files.size())
-                    return;
-                index = m_next++;
-            }
-            Slot& slot = m_slots[size_t(index)];
-            auto result = std::make_unique<ChunkHits>();
-            scanner.scan(m_files.at(index), *result, [&slot](qint64 done, qint64 total) {
-                slot.total.store(total, std::memory_order_relaxed);
-                slot.done.store(done, std::memory_order_relaxed);
-            });
-            {
-                const std::lock_guard lock(m_mutex);
-                slot.result = std::move(result);
-            }
-            m_changed.notify_all();
-        }
-    }
-
-    const QStringList& m_files;
-    const RecordMatcher& m_matcher;
-    const bool m_keepLines;
-    const std::atomic<qint64>& m_delivered;
-    std::unique_ptr<Slot[]> m_slots;
-    const int m_window;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    qsizetype m_next = 0;
-    qsizetype m_consumed = 0;
-    bool m_stop = false;
-    std::vector<std::thread> m_workers;
-};
-
 qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchSink& sink)
 {
     throwIfCancelled(sink);
@@ -458,12 +357,6 @@ qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchS
     return count;
 }
 
-int threadsFor(int requested, qsizetype files)
-{
-    const int wanted = requested > 0 ? requested : qBound(1, QThread::idealThreadCount(), 8);
-    return int(qMin<qsizetype>(wanted, files));
-}
-
 } // namespace
 
 SearchEngine::SearchEngine(const SearchCriteria& criteria, const QList<QByteArray>& roles)
@@ -475,7 +368,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
 {
     const QStringList files = chunkFiles(startDir);
     const RecordMatcher matcher(m_criteria, m_roles);
-    const int threads = threadsFor(m_threads, files.size());
+    const int threads = orderedWorkThreads(m_threads, files.size());
     qint64 count = 0;
     std::atomic<qint64> delivered{0};
     if (threads <= 1) {
@@ -488,9 +381,32 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
         }
         return count;
     }
-    Pipeline pipeline(files, matcher, threads, m_keepLines, delivered);
+    // Where each chunk file's scan has got to, for the progress shown while
+    // the one to be delivered next is still being read.
+    struct ScanProgress
+    {
+        std::atomic<qint64> done{0};
+        std::atomic<qint64> total{0};
+    };
+    const auto progress = std::make_unique<ScanProgress[]>(size_t(files.size()));
+    OrderedWork<std::unique_ptr<ChunkHits>> work(files.size(), threads, [&] {
+        return [&, scanner = std::make_unique<ChunkScanner>(matcher, m_keepLines, delivered)](int index) {
+            ScanProgress& at = progress[size_t(index)];
+            auto hits = std::make_unique<ChunkHits>();
+            scanner->scan(files.at(index), *hits, [&at](qint64 done, qint64 total) {
+                at.total.store(total, std::memory_order_relaxed);
+                at.done.store(done, std::memory_order_relaxed);
+            });
+            return hits;
+        };
+    });
     for (int i = 0; i < files.size(); ++i) {
-        count = deliver(files.at(i), *pipeline.take(i, sink), count, sink);
+        const ScanProgress& at = progress[size_t(i)];
+        const auto hits = work.take(i, [&] {
+            throwIfCancelled(sink);
+            sink.progress(at.done.load(std::memory_order_relaxed), at.total.load(std::memory_order_relaxed));
+        });
+        count = deliver(files.at(i), *hits, count, sink);
         delivered.store(count, std::memory_order_relaxed);
     }
     return count;
