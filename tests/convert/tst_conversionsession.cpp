@@ -55,6 +55,7 @@ private slots:
     void existingFilesAreToldApart();
     void cancelStopsTheConversion_data();
     void cancelStopsTheConversion();
+    void cancelStopsAnImportWhileItIsRead();
     void cancelledSaveWritesNothing();
     void exchangeTextReadsLikeItsLines_data();
     void exchangeTextReadsLikeItsLines();
@@ -330,6 +331,28 @@ void TestConversionSession::cancelStopsTheConversion()
     QCOMPARE(lines.size(), linesHandedOn);
     QCOMPARE(progress.asked(), qMin(check, 4));
     QCOMPARE(convertAll(session).size(), 600);
+}
+
+// The entries are read on a thread of their own, far enough ahead that it
+// waits for the building side; a stop there must end both, not hang.
+void TestConversionSession::cancelStopsAnImportWhileItIsRead()
+{
+    QByteArray ris;
+    for (int k = 1; k <= 5000; ++k)
+        ris += "TY  - BOOK\nTI  - Cim " + QByteArray::number(k) + "\nER  - \n";
+    m_dir.writeBytes(QStringLiteral("sok.ris"), ris);
+    ConversionSession session;
+    session.setKind(SourceKind::Ris);
+    session.setVolume(0);
+    session.openSource(m_dir.file(QStringLiteral("sok.ris")));
+    const StopAt progress(3);
+    QStringList lines;
+    QVERIFY_THROWS_EXCEPTION(OperationCancelled,
+                             session.convert([&](const QString& line) { lines.append(line); }, &progress));
+    QCOMPARE(lines.size(), 511);
+    const QStringList all = convertAll(session);
+    QCOMPARE(all.size(), 5000);
+    QVERIFY(all.last().contains(QStringLiteral("Cim 5000")));
 }
 
 void TestConversionSession::cancelledSaveWritesNothing()

@@ -5,6 +5,7 @@
 #include "core/convert/RecordMapping.h"
 #include "core/convert/ZdbTable.h"
 #include "core/exchange/BibtexReader.h"
+#include "core/exchange/ParallelImport.h"
 #include "core/exchange/RisReader.h"
 #include "core/record/RecordNumber.h"
 #include "core/record/TextFile.h"
@@ -137,7 +138,9 @@ public:
         };
         QList<ImportProblem> problems;
         if (input.text) {
-            problems = parse(*input.text, toLine);
+            problems = Exchange::readAlongside(
+                [this, &input](const ImportEntrySink& onEntry) { return parse(*input.text, onEntry); },
+                toLine);
         } else {
             ParsedImport parsed = parse(input.lines);
             for (ImportEntry& entry : parsed.entries)
