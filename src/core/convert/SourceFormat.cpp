@@ -112,6 +112,22 @@ QStringList notesOf(const QList<ImportProblem>& problems)
     return notes;
 }
 
+// The volume code, the running number in six digits and "00", as a
+// Director export numbers its records; written by hand, as an import names
+// every entry so.
+QString numberedName(const QString& volumeCode, int number)
+{
+    constexpr int kDigits = 6;
+    if (number >= 1000000)
+        return volumeCode + RecordNumber::fixWidth(QString::number(number), kDigits) + QStringLiteral("00");
+    QString name(volumeCode.size() + kDigits + 2, Qt::Uninitialized);
+    QChar* out = std::copy_n(volumeCode.constData(), volumeCode.size(), name.data());
+    for (int i = kDigits - 1; i >= 0; --i, number /= 10)
+        out[i] = QChar(u'0' + number % 10);
+    out[kDigits] = out[kDigits + 1] = QChar(u'0');
+    return name;
+}
+
 // A RIS or BibTeX file: its entries become records named with the chosen
 // volume and their running number; broken entries are told, not converted.
 class ExchangeFormat : public SourceFormat
@@ -132,8 +148,7 @@ public:
         int number = 0;
         const ImportEntrySink toLine = [&](ImportEntry&& entry) {
             Exchange::Record record = toRecord(entry);
-            record.name =
-                volumeCode + RecordNumber::fixWidth(QString::number(++number), 6) + QStringLiteral("00");
+            record.name = numberedName(volumeCode, ++number);
             sink(record.toLine());
         };
         QList<ImportProblem> problems;

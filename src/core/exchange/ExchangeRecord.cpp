@@ -49,13 +49,49 @@ bool isFieldSafe(QStringView value)
     return true;
 }
 
-void appendField(QString& line, QStringView value)
+// Fills a line through a pointer rather than append by append; the size
+// given is what safe values need, and the rare value that grows when made
+// safe grows the buffer.
+class LineWriter final
 {
-    if (isFieldSafe(value))
-        line.append(value);
-    else
-        line.append(fieldSafe(value));
-}
+public:
+    explicit LineWriter(qsizetype size) : m_line(size, Qt::Uninitialized), m_at(m_line.data()) {}
+
+    void field(QStringView value)
+    {
+        this->value(value);
+        copy(RecordLine::Separator);
+    }
+
+    void value(QStringView value)
+    {
+        if (isFieldSafe(value))
+            copy(value);
+        else
+            copy(fieldSafe(value));
+    }
+
+    void copy(QStringView text)
+    {
+        const qsizetype used = m_at - m_line.constData();
+        if (used + text.size() > m_line.size()) {
+            m_line.resize(qMax(used + text.size(), 2 * m_line.size()));
+            m_at = m_line.data() + used;
+        }
+        std::copy_n(text.data(), text.size(), m_at);
+        m_at += text.size();
+    }
+
+    QString take()
+    {
+        m_line.truncate(m_at - m_line.constData());
+        return std::move(m_line);
+    }
+
+private:
+    QString m_line;
+    QChar* m_at;
+};
 
 // The slot code of one of the first four roles ("01" … "04"); no other code
 // stands for them.
@@ -118,10 +154,33 @@ QString creatorNote(const Creator& creator)
     return QStringLiteral("Alkotó (%1): %2").arg(creator.roleCode, creator.name);
 }
 
+namespace {
+
+// The usual creator note, "Alkotó (07): Név" on one line of plain letters,
+// read by hand; anything else goes to the pattern, which settles the rare
+// cases (surrogate pairs, line breaks) as it always has.
+bool isPlainCreatorNote(QStringView text)
+{
+    constexpr qsizetype kNameAt = 13; // after "Alkotó (07): "
+    if (text.size() <= kNameAt || text.sliced(10, 3) != u"): ")
+        return false;
+    for (const QChar c : text.sliced(8))
+        if (c == u'\n' || c.isSurrogate())
+            return false;
+    return true;
+}
+
+} // namespace
+
 bool parseCreatorNote(QStringView text, Creator* creator)
 {
     if (!text.startsWith(u"Alkotó (")) // most notes are not creators
         return false;
+    if (isPlainCreatorNote(text)) {
+        creator->roleCode = text.sliced(8, 2).toString();
+        creator->name = text.sliced(13).toString();
+        return true;
+    }
     static const QRegularExpression pattern(QStringLiteral("^Alkotó \\((..)\\): (.+)$"));
     const QRegularExpressionMatch match = pattern.match(text.toString());
     if (!match.hasMatch())
@@ -212,39 +271,36 @@ QString Record::toLine() const
         else
             appendToNote(fullNote, QStringLiteral("%1: %2").arg(roleCaption(*creator), creator->name));
     }
-    // The line is written field by field into one string: an import builds
-    // one for every entry it reads.
-    QString line;
+    // The line is written field by field straight into one buffer sized for
+    // it: an import builds one for every entry it reads.
     qsizetype size = 2 * (RecordLine::FieldCount - 1) + 4 * 2 + name.size() + type.size() + subject.size() +
                      title.size() + publication.size() + publisher.size() + volume.size() + year.size() +
                      pages.size() + place.size() + fullNote.size() + link.size() + translation.size() +
                      language.size() + medium.size();
     for (const Creator* creator : taken)
         size += creator ? creator->name.size() : 0;
-    line.reserve(size);
-    const auto field = [&line](QStringView value) {
-        appendField(line, value);
-        line.append(RecordLine::Separator);
-    };
-    field(name);
-    field(type);
-    field(subject);
+    LineWriter line(size);
+    line.field(name);
+    line.field(type);
+    line.field(subject);
     for (int slot = 0; slot < SlotCount; ++slot) {
         const Creator* creator = taken[size_t(slot)];
         if (!creator) {
             const char16_t code[] = {u'0', char16_t(u'1' + slot)};
-            field(QStringView(code, 2));
+            line.field(QStringView(code, 2));
         } else if (isFieldSafe(creator->roleCode) && isFieldSafe(creator->name)) {
-            line.append(creator->roleCode).append(creator->name).append(RecordLine::Separator);
+            line.copy(creator->roleCode);
+            line.copy(creator->name);
+            line.copy(RecordLine::Separator);
         } else {
-            field(creator->roleCode + creator->name);
+            line.field(creator->roleCode + creator->name);
         }
     }
     for (const QString* value : {&title, &publication, &publisher, &volume, &year, &pages, &place,
                                  static_cast<const QString*>(&fullNote), &link, &translation, &language})
-        field(*value);
-    appendField(line, medium);
-    return line;
+        line.field(*value);
+    line.value(medium);
+    return line.take();
 }
 
 } // namespace Exchange

@@ -42,37 +42,23 @@ namespace Exchange {
 // break adds no empty line), as views into `text`.
 template <typename LineHandler> void forEachLine(QStringView text, LineHandler&& line)
 {
-    qsizetype start = 0;
+    // One look at each character: a file has a line for every field, most of
+    // them short, so a library search per line would cost more than the line.
+    const auto endsLine = [](char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028; };
+    const QChar* at = text.data();
+    const QChar* const end = at + text.size();
     int number = 0;
-    const qsizetype n = text.size();
-    // LF or CR LF alone, as in nearly every file: the searches for LF are
-    // much faster than a look at every character. A line with a CR of its
-    // own, or a text with U+2028, is cut one character at a time.
-    if (!text.contains(QChar(0x2028))) {
-        while (start < n) {
-            qsizetype end = text.indexOf(u'\n', start);
-            if (end < 0)
-                end = n;
-            QStringView piece = text.sliced(start, end - start);
-            if (piece.endsWith(u'\r'))
-                piece.chop(1);
-            if (piece.contains(u'\r'))
-                break;
-            line(piece, ++number);
-            start = end + 1;
-        }
+    while (at < end) {
+        const QChar* const start = at;
+        while (at < end && !endsLine(at->unicode()))
+            ++at;
+        line(QStringView(start, at), ++number);
+        if (at == end)
+            break;
+        if (*at == u'\r' && at + 1 < end && at[1] == u'\n')
+            ++at;
+        ++at;
     }
-    for (qsizetype i = start; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c != u'\r' && c != u'\n' && c != 0x2028)
-            continue;
-        line(text.sliced(start, i - start), ++number);
-        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        line(text.sliced(start), ++number);
 }
 
 } // namespace Exchange

@@ -47,14 +47,15 @@ bool needsPattern(QStringView line)
 }
 
 // The tag and the value of a tag line, or false for any other line. The two
-// letters of the tag are kept once per file, not once per line.
+// letters of the tag are kept once per file, not once per line. A value is
+// a view into the line, or a string of its own when the pattern read it.
 class TagLineReader final
 {
 public:
-    bool read(QStringView line, QString* tag, QString* value)
+    bool read(QStringView line, QString* tag, QStringView* value, QString* ownValue)
     {
         if (needsPattern(line))
-            return readByPattern(line, tag, value);
+            return readByPattern(line, tag, value, ownValue);
         if (line.size() < 4 || !isUpperAscii(line[0]) || !(isUpperAscii(line[1]) || isAsciiDigit(line[1])) ||
             line[2] != u' ')
             return false;
@@ -65,9 +66,9 @@ public:
             return false;
         const qsizetype rest = dash + 1;
         if (rest == line.size())
-            *value = QString();
+            *value = QStringView();
         else if (line[rest] == u' ')
-            *value = line.sliced(rest + 1).toString();
+            *value = line.sliced(rest + 1);
         else
             return false;
         *tag = cachedTag(line[0], line[1]);
@@ -75,13 +76,14 @@ public:
     }
 
 private:
-    static bool readByPattern(QStringView line, QString* tag, QString* value)
+    static bool readByPattern(QStringView line, QString* tag, QStringView* value, QString* ownValue)
     {
         const QRegularExpressionMatch match = tagLine().match(line.toString());
         if (!match.hasMatch())
             return false;
         *tag = match.captured(1);
-        *value = match.captured(2);
+        *ownValue = match.captured(2);
+        *value = *ownValue;
         return true;
     }
 
@@ -143,24 +145,36 @@ QString yearOf(const QString& value, QString& note)
 
 constexpr qsizetype kUsualFieldCount = 24;
 
+// A line of blanks only; a tag line, nearly every line, starts with a letter.
+bool isBlank(QStringView line)
+{
+    return line.isEmpty() || (!isUpperAscii(line[0]) && line.trimmed().isEmpty());
+}
+
 // Reads line after line; entries go to the sink, or into the result when
 // there is none.
 class Parser final
 {
 public:
-    explicit Parser(const ImportEntrySink* onEntry) : m_onEntry(onEntry) {}
+    // With `valuesIntoText`, values are views into the text being read
+    // rather than copies, so the text must outlive the entries.
+    Parser(const ImportEntrySink* onEntry, bool valuesIntoText)
+        : m_onEntry(onEntry), m_valuesIntoText(valuesIntoText)
+    {
+    }
 
     void read(QStringView line, int lineNo)
     {
         if (lineNo == 1 && line.startsWith(u'\xFEFF'))
             line = line.mid(1);
-        if (line.trimmed().isEmpty()) {
+        if (isBlank(line)) {
             m_continues = false;
             return;
         }
         QString tag;
-        QString value;
-        if (!m_tagLines.read(line, &tag, &value)) {
+        QStringView value;
+        QString ownValue;
+        if (!m_tagLines.read(line, &tag, &value, &ownValue)) {
             if (m_inEntry && m_continues && !m_current.fields.isEmpty()) {
                 m_current.fields.last().second.append(u' ').append(line.trimmed());
                 return;
@@ -170,11 +184,12 @@ public:
             m_result.problems.append({lineNo, QStringLiteral("sor bejegyzésen kívül, „TY  - ” nélkül")});
             return;
         }
-        if (tag == u"TY") {
+        const unsigned code = tagCode(tag);
+        if (code == tagCode("TY")) {
             if (m_inEntry)
                 m_result.problems.append(
                     {m_current.line, QStringLiteral("a bejegyzés nincs lezárva („ER  - ” hiányzik)")});
-            m_current = ImportEntry{lineNo, value.trimmed(), {}};
+            m_current = ImportEntry{lineNo, value.trimmed().toString(), {}};
             // Room for the fields of a usual entry at once, not list growth field by field.
             m_current.fields.reserve(kUsualFieldCount);
             m_inEntry = !m_current.type.isEmpty();
@@ -184,11 +199,11 @@ public:
             return;
         }
         if (!m_inEntry) {
-            if (tag != u"ER")
+            if (code != tagCode("ER"))
                 m_result.problems.append({lineNo, QStringLiteral("„%1” mező bejegyzésen kívül").arg(tag)});
             return;
         }
-        if (tag == u"ER") {
+        if (code == tagCode("ER")) {
             if (m_onEntry)
                 (*m_onEntry)(std::move(m_current));
             else
@@ -198,7 +213,7 @@ public:
             m_continues = false;
             return;
         }
-        m_current.fields.append({std::move(tag), std::move(value)});
+        m_current.fields.append({std::move(tag), valueOf(value, std::move(ownValue))});
         m_continues = true;
     }
 
@@ -211,7 +226,15 @@ public:
     }
 
 private:
+    QString valueOf(QStringView value, QString&& ownValue) const
+    {
+        if (!ownValue.isNull() || value.isEmpty())
+            return std::move(ownValue);
+        return m_valuesIntoText ? QString::fromRawData(value.data(), value.size()) : value.toString();
+    }
+
     const ImportEntrySink* m_onEntry = nullptr;
+    const bool m_valuesIntoText;
     ParsedImport m_result;
     ImportEntry m_current;
     bool m_inEntry = false;
@@ -223,7 +246,7 @@ private:
 
 ParsedImport parse(const QStringList& lines)
 {
-    Parser parser(nullptr);
+    Parser parser(nullptr, false);
     for (int i = 0; i < lines.size(); ++i)
         parser.read(lines[i], i + 1);
     return parser.finish();
@@ -231,7 +254,7 @@ ParsedImport parse(const QStringList& lines)
 
 QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry)
 {
-    Parser parser(&onEntry);
+    Parser parser(&onEntry, true);
     Exchange::forEachLine(text, [&parser](QStringView line, int lineNo) { parser.read(line, lineNo); });
     return parser.finish().problems;
 }

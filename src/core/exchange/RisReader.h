@@ -12,7 +12,8 @@ namespace RisReader {
 // out; the other entries are read.
 ParsedImport parse(const QStringList& lines);
 // The same on the whole text of a file, handing each entry on as soon as it
-// is read; returns the problems.
+// is read; returns the problems. The entries' values share the text's
+// characters rather than copying them, so `text` must outlive the entries.
 QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry);
 // The record of an entry; tags without a place in a record go into the note
 // as "TAG: value".
