@@ -82,9 +82,9 @@ void importFile(const QString& source, SourceKind kind, const QString& target)
     session.setKind(kind);
     session.setVolume(0);
     session.openSource(source);
-    ConversionResult result;
+    ConversionResult result(target);
     session.convert([&result](const QString& line) { result.append(line); });
-    ConversionSession::saveBuiltResult(target, result);
+    result.commit();
 }
 
 void report(int records, const char* what, const char* label, const QString& file, const Pair& pair)

@@ -131,9 +131,9 @@ QString convertFile(const Options& options, const QString& source, const QString
     session.setKind(options.format->kind());
     session.setVolume(options.volume);
     session.openSource(source);
-    ConversionResult result;
+    ConversionResult result(target);
     session.convert([&](const QString& line) { result.append(line); });
-    const QString written = ConversionSession::saveBuiltResult(target, result);
+    const QString written = result.commit();
     cliErr() << result.lineCount() << " records: " << source << " -> " << written << Qt::endl;
     for (const QString& note : session.leftOutNotes())
         cliErr() << source << ": " << note << Qt::endl;

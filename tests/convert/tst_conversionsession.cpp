@@ -57,6 +57,7 @@ private slots:
     void cancelStopsTheConversion();
     void cancelStopsAnImportWhileItIsRead();
     void cancelledSaveWritesNothing();
+    void builtResultIsWrittenOnlyWhenCommitted();
     void exchangeTextReadsLikeItsLines_data();
     void exchangeTextReadsLikeItsLines();
 
@@ -370,6 +371,32 @@ void TestConversionSession::cancelledSaveWritesNothing()
     }
 }
 
+// A result larger than the pieces it is written in: the committed file has
+// every line, and a result dropped part way leaves the earlier file alone.
+void TestConversionSession::builtResultIsWrittenOnlyWhenCommitted()
+{
+    QStringList lines;
+    for (int k = 0; k < 40000; ++k)
+        lines.append(QStringLiteral("Ka%1**könyv**Egy hosszabb cím").arg(k, 6, 10, QLatin1Char('0')));
+    const QByteArray earlier = unicodeFileBytes({QStringLiteral("Ka00000100**korábbi")});
+    m_dir.writeBytes(QStringLiteral("cel.rtf"), earlier);
+    const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
+    {
+        ConversionResult dropped(m_dir.file(QStringLiteral("cel")));
+        for (const QString& line : std::as_const(lines))
+            dropped.append(line);
+    }
+    QCOMPARE(m_dir.readBytes(QStringLiteral("cel.rtf")), earlier);
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
+
+    ConversionResult result(m_dir.file(QStringLiteral("cel")));
+    for (const QString& line : std::as_const(lines))
+        result.append(line);
+    QCOMPARE(result.lineCount(), lines.size());
+    QCOMPARE(result.commit(), m_dir.file(QStringLiteral("cel.rtf")));
+    QCOMPARE(m_dir.readBytes(QStringLiteral("cel.rtf")), TextFile::encodeUnicode(lines));
+}
+
 // A RIS or BibTeX file is converted from its whole text; whatever its line
 // ends, the records, the notes on broken entries, the lines shown and the
 // bytes saved are those of its lines read one by one.
@@ -416,7 +443,7 @@ void TestConversionSession::exchangeTextReadsLikeItsLines()
     session.setKind(kind);
     session.setVolume(2);
     session.openSource(path);
-    ConversionResult result;
+    ConversionResult result(m_dir.file(QStringLiteral("cel")));
     QStringList lines;
     session.convert([&](const QString& line) {
         lines.append(line);
@@ -426,7 +453,7 @@ void TestConversionSession::exchangeTextReadsLikeItsLines()
     QCOMPARE(session.leftOutNotes(), expectedNotes);
     QCOMPARE(session.sourceLines(), sourceLines);
     QCOMPARE(result.lineCount(), expected.size());
-    const QString saved = ConversionSession::saveBuiltResult(m_dir.file(QStringLiteral("cel")), result);
+    const QString saved = result.commit();
     QCOMPARE(TextFile::readBytes(saved), TextFile::encodeUnicode(expected));
 }
 

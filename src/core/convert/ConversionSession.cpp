@@ -1,9 +1,11 @@
 #include "core/convert/ConversionSession.h"
 
+#include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QtEndian>
 
 #include <cstring>
@@ -19,18 +21,28 @@ void throwIfCancelled(const ConversionProgress* progress)
         throw OperationCancelled();
 }
 
+// The lines are handed to the file in pieces of this size, so that neither
+// the write calls nor the memory held grow with the file.
+constexpr qsizetype kResultBufferBytes = 1 << 20;
+
 } // namespace
 
-ConversionResult::ConversionResult()
+ConversionResult::ConversionResult(const QString& chosen)
+    : m_name(ConversionSession::resultFileName(chosen)), m_file(std::make_unique<QSaveFile>(m_name))
 {
-    m_bytes.append("\xFF\xFE", 2); // UTF-16LE, as every database file
+    if (QFileInfo(m_name).isDir() || !m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        throw NorlaError::cannotCreate(QFileInfo(m_name).absoluteFilePath());
+    m_buffer.reserve(kResultBufferBytes + 4096);
+    m_buffer.append("\xFF\xFE", 2); // UTF-16LE, as every database file
 }
+
+ConversionResult::~ConversionResult() = default; // an uncommitted QSaveFile removes its temporary file
 
 void ConversionResult::append(QStringView line)
 {
-    const qsizetype at = m_bytes.size();
-    m_bytes.resize(at + (line.size() + 2) * 2);
-    char* out = m_bytes.data() + at;
+    const qsizetype at = m_buffer.size();
+    m_buffer.resize(at + (line.size() + 2) * 2);
+    char* out = m_buffer.data() + at;
     if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
         std::memcpy(out, line.utf16(), size_t(line.size()) * 2);
         out += line.size() * 2;
@@ -42,6 +54,22 @@ void ConversionResult::append(QStringView line)
     }
     std::memcpy(out, "\r\0\n\0", 4);
     ++m_lineCount;
+    if (m_buffer.size() >= kResultBufferBytes)
+        writeBuffer();
+}
+
+void ConversionResult::writeBuffer()
+{
+    if (m_file->write(m_buffer) != m_buffer.size())
+        throw NorlaError::cannotCreate(QFileInfo(m_name).absoluteFilePath());
+    m_buffer.resize(0); // keeps its room
+}
+
+QString ConversionResult::commit()
+{
+    writeBuffer();
+    TextFile::commit(*m_file, m_name);
+    return m_name;
 }
 
 void ConversionSession::openSource(const QString& path)
@@ -150,12 +178,5 @@ QString ConversionSession::saveResult(const QString& chosen, const QStringList& 
     // The last moment to stop: the write replaces the file atomically, whole or not at all.
     throwIfCancelled(progress);
     TextFile::writeBytes(name, bytes);
-    return name;
-}
-
-QString ConversionSession::saveBuiltResult(const QString& chosen, const ConversionResult& result)
-{
-    const QString name = resultFileName(chosen);
-    TextFile::writeBytes(name, result.bytes());
     return name;
 }

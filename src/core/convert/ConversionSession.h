@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
+
+class QSaveFile;
 
 // What a conversion step asks now and then while it works, from the thread
 // running it: true ends the step with OperationCancelled, before it has
@@ -20,19 +23,31 @@ public:
     virtual bool cancelRequested() const { return false; }
 };
 
-// The record lines of a conversion as the bytes of the database file they
-// become, built line by line into one buffer, for a caller that only saves
-// them: no string is kept per line.
+// The record lines of a conversion written as they come, for a caller that
+// only saves them: into a temporary file beside the database file they
+// become, which takes that file's place on commit() only. Nothing is kept
+// per line, and the file's bytes are never all in memory. A result dropped
+// without commit() (a stop, an error) leaves an earlier file as it was.
 class ConversionResult final
 {
+    Q_DISABLE_COPY_MOVE(ConversionResult)
+
 public:
-    ConversionResult();
+    // Opens the temporary file for the name the chosen one is saved under
+    // (ConversionSession::resultFileName); throws NorlaError when it cannot.
+    explicit ConversionResult(const QString& chosen);
+    ~ConversionResult();
     void append(QStringView line);
     qsizetype lineCount() const { return m_lineCount; }
-    const QByteArray& bytes() const { return m_bytes; }
+    // Writes the rest, syncs it and puts it in place; returns the file name.
+    QString commit();
 
 private:
-    QByteArray m_bytes;
+    void writeBuffer();
+
+    QString m_name;
+    std::unique_ptr<QSaveFile> m_file;
+    QByteArray m_buffer;
     qsizetype m_lineCount = 0;
 };
 
@@ -88,8 +103,6 @@ public:
     // A cancel ends it with OperationCancelled and the file as it was.
     static QString saveResult(const QString& chosen, const QStringList& lines,
                               const ConversionProgress* progress = nullptr);
-    // The same for lines gathered into a ConversionResult; the same bytes.
-    static QString saveBuiltResult(const QString& chosen, const ConversionResult& result);
 
 private:
     ConversionInput input() const;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/exchange/CharacterScan.h"
+
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -42,16 +44,12 @@ namespace Exchange {
 // break adds no empty line), as views into `text`.
 template <typename LineHandler> void forEachLine(QStringView text, LineHandler&& line)
 {
-    // One look at each character: a file has a line for every field, most of
-    // them short, so a library search per line would cost more than the line.
-    const auto endsLine = [](char16_t c) { return c == u'\n' || c == u'\r' || c == 0x2028; };
     const QChar* at = text.data();
     const QChar* const end = at + text.size();
     int number = 0;
     while (at < end) {
         const QChar* const start = at;
-        while (at < end && !endsLine(at->unicode()))
-            ++at;
+        at = CharacterScan::findLineBreak(at, end);
         line(QStringView(start, at), ++number);
         if (at == end)
             break;

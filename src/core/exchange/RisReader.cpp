@@ -1,5 +1,6 @@
 #include "core/exchange/RisReader.h"
 
+#include "core/exchange/CharacterScan.h"
 #include "core/record/CodeTables.h"
 
 #include <QRegularExpression>
@@ -33,17 +34,7 @@ bool isAsciiDigit(QChar c)
 // since a file has one of these per field.
 bool needsPattern(QStringView line)
 {
-    for (const QChar c : line) {
-        const char16_t u = c.unicode();
-        if (u < 0x85) {
-            if (u >= u'\n' && u <= u'\r')
-                return true;
-            continue;
-        }
-        if (u == 0x85 || u == 0x2028 || u == 0x2029 || c.isSurrogate())
-            return true;
-    }
-    return false;
+    return CharacterScan::containsLineOrSurrogate(line.begin(), line.end());
 }
 
 // The tag and the value of a tag line, or false for any other line. The two
@@ -87,17 +78,24 @@ private:
         return true;
     }
 
-    QString cachedTag(QChar first, QChar second)
+    // Every two-letter tag is written once for the program and shared, so a
+    // tag costs neither an allocation nor a reference count.
+    static QString cachedTag(QChar first, QChar second)
     {
-        const int index = (first.unicode() - u'A') * 36 +
+        constexpr int kSeconds = 36; // A-Z, 0-9
+        static const auto tags = [] {
+            std::array<char16_t, 2 * 26 * kSeconds> letters{};
+            for (int i = 0; i < 26 * kSeconds; ++i) {
+                const int second = i % kSeconds;
+                letters[size_t(2 * i)] = char16_t(u'A' + i / kSeconds);
+                letters[size_t(2 * i + 1)] = char16_t(second < 26 ? u'A' + second : u'0' + second - 26);
+            }
+            return letters;
+        }();
+        const int index = (first.unicode() - u'A') * kSeconds +
                           (isAsciiDigit(second) ? 26 + (second.unicode() - u'0') : second.unicode() - u'A');
-        QString& tag = m_tags[size_t(index)];
-        if (tag.isNull())
-            tag = QString(std::array<QChar, 2>{first, second}.data(), 2);
-        return tag;
+        return QString::fromRawData(reinterpret_cast<const QChar*>(tags.data() + 2 * index), 2);
     }
-
-    std::array<QString, 26 * 36> m_tags;
 };
 
 // A two-letter tag as one number, so that a field finds its place in one
