@@ -10,9 +10,54 @@
 
 // Searches that the import readers make over every character of a file,
 // eight characters at a time where the processor allows; the short lines
-// of RIS and BibTeX files make a library call per line cost more than the
-// line itself.
+// and fields of RIS and BibTeX files make a library call per line cost more
+// than the line itself.
 namespace CharacterScan {
+
+namespace Detail {
+
+// The first character in [at, end) that `isWanted` picks; `wantedLanes`
+// marks the same characters among eight at once. A stretch shorter than
+// eight is finished with one more look at its last eight characters, which
+// overlaps what was looked at, rather than one character at a time.
+template <typename IsWanted, typename WantedLanes>
+inline const QChar* findFirst(const QChar* at, const QChar* end, IsWanted isWanted,
+                              [[maybe_unused]] WantedLanes wantedLanes)
+{
+#if defined(__SSE2__)
+    const QChar* const begin = at;
+    const auto lanesAt = [&wantedLanes](const QChar* p) {
+        return unsigned(_mm_movemask_epi8(wantedLanes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)))));
+    };
+    for (; end - at >= 8; at += 8)
+        if (const unsigned mask = lanesAt(at))
+            return at + std::countr_zero(mask) / 2;
+    if (at < end && end - begin >= 8) {
+        const QChar* const last = end - 8;
+        const unsigned mask = lanesAt(last) >> (2 * (at - last));
+        return mask ? at + std::countr_zero(mask) / 2 : end;
+    }
+#endif
+    while (at < end && !isWanted(at->unicode()))
+        ++at;
+    return at;
+}
+
+#if defined(__SSE2__)
+inline __m128i lanesEqual(__m128i chars, char16_t c)
+{
+    return _mm_cmpeq_epi16(chars, _mm_set1_epi16(short(c)));
+}
+
+// low <= c <= low + span, as c - low <= span unsigned.
+inline __m128i lanesInRange(__m128i chars, char16_t low, char16_t span)
+{
+    const __m128i offset = _mm_sub_epi16(chars, _mm_set1_epi16(short(low)));
+    return _mm_cmpeq_epi16(_mm_subs_epu16(offset, _mm_set1_epi16(short(span))), _mm_setzero_si128());
+}
+#endif
+
+} // namespace Detail
 
 inline bool isLineBreak(char16_t c)
 {
@@ -22,21 +67,17 @@ inline bool isLineBreak(char16_t c)
 // The first LF, CR or U+2028 in [at, end), or end.
 inline const QChar* findLineBreak(const QChar* at, const QChar* end)
 {
+    return Detail::findFirst(
+        at, end, [](char16_t c) { return isLineBreak(c); },
+        [](auto chars) {
 #if defined(__SSE2__)
-    const __m128i lf = _mm_set1_epi16(u'\n');
-    const __m128i cr = _mm_set1_epi16(u'\r');
-    const __m128i ls = _mm_set1_epi16(short(0x2028));
-    for (; end - at >= 8; at += 8) {
-        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi16(chars, lf), _mm_cmpeq_epi16(chars, cr)), _mm_cmpeq_epi16(chars, ls));
-        if (const int mask = _mm_movemask_epi8(hits))
-            return at + std::countr_zero(unsigned(mask)) / 2;
-    }
+            using namespace Detail;
+            return _mm_or_si128(_mm_or_si128(lanesEqual(chars, u'\n'), lanesEqual(chars, u'\r')),
+                                lanesEqual(chars, 0x2028));
+#else
+            return chars;
 #endif
-    while (at < end && !isLineBreak(at->unicode()))
-        ++at;
-    return at;
+        });
 }
 
 // A character that may end a line for a regular expression (LF to CR,
@@ -49,25 +90,41 @@ inline bool isLineOrSurrogate(char16_t c)
 
 inline bool containsLineOrSurrogate(const QChar* at, const QChar* end)
 {
+    return Detail::findFirst(
+               at, end, [](char16_t c) { return isLineOrSurrogate(c); },
+               [](auto chars) {
 #if defined(__SSE2__)
-    // c - low <= high - low, unsigned: a range in two steps.
-    const auto inRange = [](__m128i chars, short low, short span) {
-        const __m128i offset = _mm_sub_epi16(chars, _mm_set1_epi16(low));
-        return _mm_cmpeq_epi16(_mm_subs_epu16(offset, _mm_set1_epi16(span)), _mm_setzero_si128());
-    };
-    for (; end - at >= 8; at += 8) {
-        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const __m128i hits = _mm_or_si128(
-            _mm_or_si128(inRange(chars, u'\n', 3), _mm_cmpeq_epi16(chars, _mm_set1_epi16(0x85))),
-            _mm_or_si128(inRange(chars, short(0x2028), 1), inRange(chars, short(0xD800), 0x7FF)));
-        if (_mm_movemask_epi8(hits))
-            return true;
-    }
+                   using namespace Detail;
+                   return _mm_or_si128(
+                       _mm_or_si128(lanesInRange(chars, u'\n', 3), lanesEqual(chars, 0x85)),
+                       _mm_or_si128(lanesInRange(chars, 0x2028, 1), lanesInRange(chars, 0xD800, 0x7FF)));
+#else
+                   return chars;
 #endif
-    for (; at < end; ++at)
-        if (isLineOrSurrogate(at->unicode()))
-            return true;
-    return false;
+               }) != end;
+}
+
+// A character that would move the fields after it in a record line: the
+// asterisk of a separator, or a line break.
+inline bool isFieldBreaker(char16_t c)
+{
+    return c == u'*' || c == u'\r' || c == u'\n' || c == 0x2028 || c == 0x2029;
+}
+
+inline bool containsFieldBreaker(const QChar* at, const QChar* end)
+{
+    return Detail::findFirst(
+               at, end, [](char16_t c) { return isFieldBreaker(c); },
+               [](auto chars) {
+#if defined(__SSE2__)
+                   using namespace Detail;
+                   return _mm_or_si128(
+                       _mm_or_si128(lanesEqual(chars, u'*'), lanesEqual(chars, u'\n')),
+                       _mm_or_si128(lanesEqual(chars, u'\r'), lanesInRange(chars, 0x2028, 1)));
+#else
+                   return chars;
+#endif
+               }) != end;
 }
 
 } // namespace CharacterScan

@@ -1,5 +1,6 @@
 #include "core/exchange/ExchangeRecord.h"
 
+#include "core/exchange/CharacterScan.h"
 #include "core/record/CodeTables.h"
 #include "core/record/RecordLine.h"
 
@@ -39,14 +40,7 @@ QString fieldSafe(QStringView text)
 // as they are.
 bool isFieldSafe(QStringView value)
 {
-    for (const QChar c : value) {
-        const char16_t u = c.unicode();
-        if (u > u'*' && u < 0x2028)
-            continue;
-        if (u == u'*' || u == u'\r' || u == u'\n' || u == 0x2028 || u == 0x2029)
-            return false;
-    }
-    return true;
+    return !CharacterScan::containsFieldBreaker(value.begin(), value.end());
 }
 
 // Fills a line through a pointer rather than append by append; the size
