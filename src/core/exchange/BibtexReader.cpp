@@ -1,5 +1,6 @@
 #include "core/exchange/BibtexReader.h"
 
+#include "core/exchange/CharacterScan.h"
 #include "core/record/CodeTables.h"
 
 #include <QHash>
@@ -39,35 +40,65 @@ SyntaxError tooDeep()
         QStringLiteral("túl mélyen egymásba ágyazott zárójelek (legfeljebb %1 szint)").arg(kMaxBraceDepth));
 }
 
-// `text` with LF alone ending its lines, as the parser reads them: the text
-// itself, shared and not copied, when that is so already, as it is in nearly
-// every file. A final line break is still there; the parser leaves it out.
+// `text` with LF alone ending its lines (CR LF, CR and U+2028 become LF),
+// shared and not copied when that is so already.
 QString withLfBreaks(const QString& text)
 {
-    const bool plain = !text.contains(u'\r') && !text.contains(QChar(0x2028));
+    if (!text.contains(u'\r') && !text.contains(QChar(0x2028)))
+        return text;
     QString joined = text;
-    if (!plain) {
-        joined.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        joined.replace(u'\r', u'\n');
-        joined.replace(QChar(0x2028), u'\n');
-    }
+    joined.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    joined.replace(u'\r', u'\n');
+    joined.replace(QChar(0x2028), u'\n');
     return joined;
+}
+
+// Entry types and field names are nearly always one of these; read as
+// these shared texts, a field name costs no allocation.
+QString knownLowerName(QStringView lower)
+{
+    static const QHash<QStringView, QString> names = [] {
+        static const QString known[] = {
+            QStringLiteral("article"),      QStringLiteral("book"),         QStringLiteral("incollection"),
+            QStringLiteral("inbook"),       QStringLiteral("misc"),         QStringLiteral("inproceedings"),
+            QStringLiteral("author"),       QStringLiteral("editor"),       QStringLiteral("translator"),
+            QStringLiteral("title"),        QStringLiteral("journal"),      QStringLiteral("journaltitle"),
+            QStringLiteral("booktitle"),    QStringLiteral("series"),       QStringLiteral("publisher"),
+            QStringLiteral("volume"),       QStringLiteral("number"),       QStringLiteral("year"),
+            QStringLiteral("date"),         QStringLiteral("month"),        QStringLiteral("pages"),
+            QStringLiteral("address"),      QStringLiteral("location"),     QStringLiteral("note"),
+            QStringLiteral("url"),          QStringLiteral("doi"),          QStringLiteral("isbn"),
+            QStringLiteral("issn"),         QStringLiteral("language"),     QStringLiteral("keywords"),
+            QStringLiteral("type"),         QStringLiteral("howpublished"), QStringLiteral("addendum"),
+            QStringLiteral("introduction"), QStringLiteral("edition"),      QStringLiteral("abstract")};
+        QHash<QStringView, QString> table;
+        for (const QString& name : known)
+            table.insert(name, name);
+        return table;
+    }();
+    return names.value(lower);
 }
 
 // Walks the text of the whole file; positions are offsets into it.
 class Parser final
 {
 public:
-    // The first `length` code units of `text` hold the lines joined with LF.
-    Parser(QString text, qsizetype length, const ImportEntrySink* onEntry)
-        : m_text(std::move(text)), m_onEntry(onEntry)
+    // With `valuesIntoText`, values are views into `text` rather than
+    // copies, so the text must outlive the entries.
+    Parser(QString text, const ImportEntrySink* onEntry, bool valuesIntoText)
+        : m_text(std::move(text)), m_onEntry(onEntry), m_valuesIntoText(valuesIntoText), m_view(m_text)
     {
-        if (m_text.startsWith(u'\xFEFF'))
-            m_text[0] = u' ';
-        m_view = QStringView(m_text).first(length);
+        // Lines end as in every text file: CR LF, CR, LF or U+2028.
         m_lineStarts.push_back(0);
-        for (qsizetype i = m_view.indexOf(u'\n'); i >= 0; i = m_view.indexOf(u'\n', i + 1))
-            m_lineStarts.push_back(i + 1);
+        const QChar* const begin = m_view.data();
+        const QChar* const end = begin + m_view.size();
+        for (const QChar* at = CharacterScan::findLineBreak(begin, end); at < end;
+             at = CharacterScan::findLineBreak(at, end)) {
+            if (*at == u'\r' && at + 1 < end && at[1] == u'\n')
+                ++at;
+            ++at;
+            m_lineStarts.push_back(at - begin);
+        }
         for (const char* month :
              {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
             m_macros.insert(QString::fromLatin1(month), QString::fromLatin1(month));
@@ -132,19 +163,23 @@ private:
     }
 
     // Entry types, field and macro names are read in lower case; they are
-    // nearly always plain ASCII.
+    // nearly always plain ASCII, and short.
     QString readLowerName()
     {
         const QStringView name = readName();
-        QString lower(name.size(), Qt::Uninitialized);
-        char16_t* out = reinterpret_cast<char16_t*>(lower.data());
+        constexpr qsizetype kShort = 16;
+        char16_t lower[kShort];
+        if (name.size() > kShort)
+            return name.toString().toLower();
         for (qsizetype i = 0; i < name.size(); ++i) {
             const char16_t c = name[i].unicode();
             if (c >= 0x80)
                 return name.toString().toLower();
-            out[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+            lower[i] = c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
         }
-        return lower;
+        const QStringView lowered(lower, name.size());
+        QString known = knownLowerName(lowered);
+        return known.isNull() ? lowered.toString() : known;
     }
 
     void expect(QChar c, const QString& what)
@@ -156,12 +191,27 @@ private:
         ++m_pos;
     }
 
+    // The text of [start, end), shared with the file's text when entries
+    // may refer into it.
+    QString valueText(qsizetype start, qsizetype end) const
+    {
+        const QStringView text = m_view.sliced(start, end - start);
+        if (m_valuesIntoText && !text.isEmpty())
+            return QString::fromRawData(text.data(), text.size());
+        return text.toString();
+    }
+
     // The text up to the brace that closes the one just passed.
     QString readBraced()
     {
         const qsizetype start = m_pos;
         int depth = 1;
         while (!atEnd()) {
+            m_pos =
+                CharacterScan::findBraceOrBackslash(m_view.data() + m_pos, m_view.data() + m_view.size()) -
+                m_view.data();
+            if (atEnd())
+                break;
             const QChar c = m_view[m_pos++];
             if (c == u'\\' && !atEnd()) {
                 ++m_pos; // an escaped brace does not count
@@ -169,7 +219,7 @@ private:
                 if (++depth > kMaxBraceDepth)
                     throw tooDeep();
             } else if (c == u'}' && --depth == 0) {
-                return m_view.mid(start, m_pos - 1 - start).toString();
+                return valueText(start, m_pos - 1);
             }
         }
         throw SyntaxError(QStringLiteral("lezáratlan kapcsos zárójel"));
@@ -188,7 +238,7 @@ private:
             else if (c == u'}' && --depth < 0)
                 throw SyntaxError(QStringLiteral("fölösleges záró kapcsos zárójel"));
             else if (c == u'"' && depth == 0)
-                return m_view.mid(start, m_pos - 1 - start).toString();
+                return valueText(start, m_pos - 1);
         }
         throw SyntaxError(QStringLiteral("lezáratlan idézőjel"));
     }
@@ -303,6 +353,7 @@ private:
 
     QString m_text;
     const ImportEntrySink* m_onEntry = nullptr;
+    const bool m_valuesIntoText;
     // Every read goes through this view: an index into the string itself
     // would check on every character whether it has to be copied.
     QStringView m_view;
@@ -312,10 +363,11 @@ private:
 };
 
 // A line break inside a value is a blank, as BibTeX reads it.
-QString flattened(const QString& raw)
+QString flattened(const QString& value)
 {
-    if (!raw.contains(u'\n'))
-        return raw;
+    if (CharacterScan::findLineBreak(value.begin(), value.end()) == value.end())
+        return value;
+    const QString raw = withLfBreaks(value);
     QString out;
     out.reserve(raw.size());
     for (qsizetype i = 0; i < raw.size(); ++i) {
@@ -335,6 +387,13 @@ QString flattened(const QString& raw)
 // `text` with its LaTeX turned into Unicode (below).
 QString decoded(const QString& text);
 
+// "and" in any case: only "A" and "a" give "a" with the case bit set, and
+// so on.
+bool isAnd(QChar a, QChar n, QChar d)
+{
+    return (a.unicode() | 0x20) == u'a' && (n.unicode() | 0x20) == u'n' && (d.unicode() | 0x20) == u'd';
+}
+
 // Names are separated by "and" outside braces.
 QStringList splitNames(const QString& raw)
 {
@@ -349,9 +408,8 @@ QStringList splitNames(const QString& raw)
             ++depth;
         } else if (c == u'}') {
             --depth;
-        } else if (depth == 0 && c.isSpace() &&
-                   QStringView(raw).mid(i + 1, 3).compare(u"and", Qt::CaseInsensitive) == 0 &&
-                   i + 4 < raw.size() && raw[i + 4].isSpace()) {
+        } else if (depth == 0 && c.isSpace() && i + 4 < raw.size() &&
+                   isAnd(raw[i + 1], raw[i + 2], raw[i + 3]) && raw[i + 4].isSpace()) {
             names.append(raw.mid(start, i - start));
             i += 4;
             start = i + 1;
@@ -415,8 +473,11 @@ public:
     {
         QString out;
         out.reserve(m_text.size());
-        while (m_pos < m_text.size())
-            next(out);
+        while (m_pos < m_text.size()) {
+            appendPlainRun(out);
+            if (m_pos < m_text.size())
+                next(out);
+        }
         return out;
     }
 
@@ -494,9 +555,25 @@ private:
         // An unknown command: its argument group stays as text.
     }
 
+    // Characters that are neither braces nor a backslash stand for
+    // themselves; they are taken as one run rather than unit by unit. At the
+    // nesting limit every character is taken by itself (next()).
+    void appendPlainRun(QString& out)
+    {
+        if (m_nesting >= MaxNesting)
+            return;
+        const QChar* const from = m_text.data() + m_pos;
+        const QChar* const to = CharacterScan::findBraceOrBackslash(from, m_text.data() + m_text.size());
+        out.append(from, to - from);
+        m_pos += to - from;
+    }
+
     void group(QString& out)
     {
         while (m_pos < m_text.size()) {
+            appendPlainRun(out);
+            if (m_pos >= m_text.size())
+                return;
             if (m_text[m_pos] == u'}') {
                 ++m_pos;
                 return;
@@ -582,10 +659,7 @@ namespace {
 
 bool hasLatex(QStringView text)
 {
-    for (const QChar c : text)
-        if (c == u'\\' || c == u'{' || c == u'}')
-            return true;
-    return false;
+    return CharacterScan::findBraceOrBackslash(text.begin(), text.end()) != text.end();
 }
 
 // Plain text is shared, not copied.
@@ -603,17 +677,12 @@ QString latexToUnicode(QStringView text)
 
 ParsedImport parse(const QStringList& lines)
 {
-    QString text = lines.join(u'\n');
-    const qsizetype length = text.size();
-    return Parser(std::move(text), length, nullptr).run();
+    return Parser(lines.join(u'\n'), nullptr, false).run();
 }
 
 QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry)
 {
-    QString joined = withLfBreaks(text);
-    // A final line break adds no empty line.
-    const qsizetype length = joined.size() - (joined.endsWith(u'\n') ? 1 : 0);
-    return Parser(std::move(joined), length, &onEntry).run().problems;
+    return Parser(text, &onEntry, true).run().problems;
 }
 
 Exchange::Record toRecord(const ImportEntry& entry)

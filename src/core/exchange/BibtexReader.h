@@ -13,7 +13,8 @@ namespace BibtexReader {
 // and left out; reading goes on at the next line that starts with "@".
 ParsedImport parse(const QStringList& lines);
 // The same on the whole text of a file, handing each entry on as soon as it
-// is read; returns the problems.
+// is read; returns the problems. The entries' values share the text's
+// characters rather than copying them, so `text` must outlive the entries.
 QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry);
 // The record of an entry; fields without a place in a record go into the
 // note as "field: value".

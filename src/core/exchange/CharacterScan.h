@@ -127,4 +127,21 @@ inline bool containsFieldBreaker(const QChar* at, const QChar* end)
                }) != end;
 }
 
+// The first "{", "}" or backslash in [at, end), or end: where BibTeX text
+// stops being plain.
+inline const QChar* findBraceOrBackslash(const QChar* at, const QChar* end)
+{
+    return Detail::findFirst(
+        at, end, [](char16_t c) { return c == u'{' || c == u'}' || c == u'\\'; },
+        [](auto chars) {
+#if defined(__SSE2__)
+            using namespace Detail;
+            return _mm_or_si128(_mm_or_si128(lanesEqual(chars, u'{'), lanesEqual(chars, u'}')),
+                                lanesEqual(chars, u'\\'));
+#else
+            return chars;
+#endif
+        });
+}
+
 } // namespace CharacterScan
