@@ -9,12 +9,9 @@
 #include "core/exchange/RisReader.h"
 #include "core/record/RecordNumber.h"
 #include "core/record/TextFile.h"
-
-#include <QStringDecoder>
-#include <QThread>
+#include "core/record/Utf8Text.h"
 
 #include <optional>
-#include <thread>
 
 namespace {
 
@@ -89,49 +86,6 @@ public:
     }
 };
 
-// Decodes UTF-8 to `*out` and moves it past what was written; false on a
-// malformed sequence.
-bool decodeUtf8Into(QByteArrayView bytes, QChar** out)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    *out = utf8.appendToBuffer(*out, bytes);
-    return !utf8.hasError();
-}
-
-// The text of valid UTF-8, or nothing. A large file is decoded in two
-// halves at once, cut after a line feed (a byte no multi-byte sequence
-// holds), since decoding takes about as long as reading the file. Each half
-// has room for as many characters as it has bytes, so the second half is
-// decoded behind the room of the first and moved up against it afterwards.
-std::optional<QString> decodeValidUtf8(QByteArrayView bytes)
-{
-    constexpr qsizetype kWorthTwoThreads = 1 << 20;
-    QString text(bytes.size(), Qt::Uninitialized); // never more UTF-16 units than bytes
-    QChar* const begin = text.data();
-    QChar* out = begin;
-    const qsizetype lineFeed = bytes.size() >= kWorthTwoThreads && QThread::idealThreadCount() > 1
-                                   ? bytes.indexOf('\n', bytes.size() / 2)
-                                   : -1;
-    if (lineFeed < 0) {
-        if (!decodeUtf8Into(bytes, &out))
-            return std::nullopt;
-        text.truncate(out - begin);
-        return text;
-    }
-    const qsizetype firstSize = lineFeed + 1;
-    QChar* const secondBegin = begin + firstSize;
-    QChar* secondEnd = secondBegin;
-    bool secondValid = false;
-    std::thread worker([&] { secondValid = decodeUtf8Into(bytes.sliced(firstSize), &secondEnd); });
-    const bool firstValid = decodeUtf8Into(bytes.first(firstSize), &out);
-    worker.join();
-    if (!firstValid || !secondValid)
-        return std::nullopt;
-    out = std::copy(secondBegin, secondEnd, out); // moves down, never onto what it reads later
-    text.truncate(out - begin);
-    return text;
-}
-
 // The files of the reference managers: UTF-8 as a rule, so a file without a
 // byte-order mark is read as UTF-8 when it is valid UTF-8, and as
 // Windows-1250 only when it is not. Decoded once into one string.
@@ -141,7 +95,7 @@ QString readExchangeText(const QString& path)
     const bool marked =
         bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF");
     if (!marked) {
-        if (std::optional<QString> text = decodeValidUtf8(bytes))
+        if (std::optional<QString> text = Utf8Text::decodeValidText(bytes))
             return *std::move(text);
     }
     return TextFile::decodeUnicodeToString(bytes);
