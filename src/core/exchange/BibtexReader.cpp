@@ -4,6 +4,7 @@
 #include "core/record/CodeTables.h"
 
 #include <QHash>
+#include <QStringTokenizer>
 
 #include <algorithm>
 
@@ -384,9 +385,6 @@ QString flattened(const QString& value)
     return out;
 }
 
-// `text` with its LaTeX turned into Unicode (below).
-QString decoded(const QString& text);
-
 // "and" in any case: only "A" and "a" give "a" with the case bit set, and
 // so on.
 bool isAnd(QChar a, QChar n, QChar d)
@@ -394,10 +392,17 @@ bool isAnd(QChar a, QChar n, QChar d)
     return (a.unicode() | 0x20) == u'a' && (n.unicode() | 0x20) == u'n' && (d.unicode() | 0x20) == u'd';
 }
 
-// Names are separated by "and" outside braces.
-QStringList splitNames(const QString& raw)
+// Calls `name` with each name of a name list, decoded and trimmed, empty
+// ones left out. Names are separated by "and" outside braces.
+template <typename NameHandler> void forEachName(QStringView raw, NameHandler&& name)
 {
-    QStringList names;
+    const auto take = [&name](QStringView part) {
+        const QString text = latexToUnicode(part);
+        const QStringView trimmed = QStringView(text).trimmed();
+        if (trimmed.isEmpty())
+            return;
+        name(trimmed.size() == text.size() ? text : trimmed.toString());
+    };
     int depth = 0;
     qsizetype start = 0;
     for (qsizetype i = 0; i < raw.size(); ++i) {
@@ -410,19 +415,12 @@ QStringList splitNames(const QString& raw)
             --depth;
         } else if (depth == 0 && c.isSpace() && i + 4 < raw.size() &&
                    isAnd(raw[i + 1], raw[i + 2], raw[i + 3]) && raw[i + 4].isSpace()) {
-            names.append(raw.mid(start, i - start));
+            take(raw.sliced(start, i - start));
             i += 4;
             start = i + 1;
         }
     }
-    names.append(raw.mid(start));
-    QStringList out;
-    for (const QString& name : std::as_const(names)) {
-        const QString text = decoded(name).trimmed();
-        if (!text.isEmpty())
-            out.append(text);
-    }
-    return out;
+    take(raw.sliced(qMin(start, raw.size())));
 }
 
 char16_t combiningMark(QStringView command)
@@ -723,8 +721,8 @@ Exchange::Record toRecord(const ImportEntry& entry)
             extras.append(field + QStringLiteral(": ") + value);
     };
     const auto addCreators = [&r](const QString& raw, int role) {
-        for (const QString& name : splitNames(raw))
-            r.creators.append(Creator{CodeTables::roleCode(role), name});
+        const QString code = CodeTables::roleCode(role);
+        forEachName(raw, [&](const QString& name) { r.creators.append(Creator{code, name}); });
     };
     QString date;
     for (const auto& [field, raw] : entry.fields) {
@@ -751,12 +749,12 @@ Exchange::Record toRecord(const ImportEntry& entry)
             continue;
         switch (known) {
         case Field::Addendum:
-            for (const QString& part : value.split(QStringLiteral("; "))) {
+            for (const QStringView part : qTokenize(value, u"; ")) {
                 Creator creator;
                 if (Exchange::parseCreatorNote(part, &creator))
                     r.creators.append(creator);
                 else
-                    extras.append(QStringLiteral("addendum: ") + part);
+                    extras.append(QStringLiteral("addendum: ").append(part));
             }
             continue;
         case Field::Title:

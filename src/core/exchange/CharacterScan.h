@@ -111,6 +111,44 @@ inline bool isFieldBreaker(char16_t c)
     return c == u'*' || c == u'\r' || c == u'\n' || c == 0x2028 || c == 0x2029;
 }
 
+#if defined(__SSE2__)
+namespace Detail {
+inline __m128i fieldBreakerLanes(__m128i chars)
+{
+    return _mm_or_si128(_mm_or_si128(lanesEqual(chars, u'*'), lanesEqual(chars, u'\n')),
+                        _mm_or_si128(lanesEqual(chars, u'\r'), lanesInRange(chars, 0x2028, 1)));
+}
+} // namespace Detail
+#endif
+
+// Copies [from, end) to `to` unless it holds a field breaker; false then,
+// with `to` written in part. One pass for the look and the copy, as every
+// value of an imported record goes through here.
+inline bool copyUnlessFieldBreaker(const QChar* from, const QChar* end, QChar* to)
+{
+#if defined(__SSE2__)
+    const qsizetype size = end - from;
+    if (size >= 8) {
+        const auto copyEight = [](const QChar* source, QChar* target) {
+            const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target), chars);
+            return _mm_movemask_epi8(Detail::fieldBreakerLanes(chars)) == 0;
+        };
+        for (qsizetype i = 0; i + 8 <= size; i += 8)
+            if (!copyEight(from + i, to + i))
+                return false;
+        // The last eight again, overlapping what is already there.
+        return copyEight(end - 8, to + size - 8);
+    }
+#endif
+    for (; from < end; ++from, ++to) {
+        if (isFieldBreaker(from->unicode()))
+            return false;
+        *to = *from;
+    }
+    return true;
+}
+
 inline bool containsFieldBreaker(const QChar* at, const QChar* end)
 {
     return Detail::findFirst(

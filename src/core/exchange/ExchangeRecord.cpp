@@ -54,26 +54,31 @@ public:
     void field(QStringView value)
     {
         this->value(value);
-        copy(RecordLine::Separator);
+        separator();
     }
 
     void value(QStringView value)
     {
-        if (isFieldSafe(value))
-            copy(value);
+        reserve(value.size());
+        if (CharacterScan::copyUnlessFieldBreaker(value.begin(), value.end(), m_at))
+            m_at += value.size();
         else
             copy(fieldSafe(value));
     }
 
     void copy(QStringView text)
     {
-        const qsizetype used = m_at - m_line.constData();
-        if (used + text.size() > m_line.size()) {
-            m_line.resize(qMax(used + text.size(), 2 * m_line.size()));
-            m_at = m_line.data() + used;
-        }
+        reserve(text.size());
         std::copy_n(text.data(), text.size(), m_at);
         m_at += text.size();
+    }
+
+    void separator()
+    {
+        reserve(RecordLine::Separator.size());
+        m_at[0] = RecordLine::Separator[0];
+        m_at[1] = RecordLine::Separator[1];
+        m_at += 2;
     }
 
     QString take()
@@ -83,6 +88,15 @@ public:
     }
 
 private:
+    void reserve(qsizetype more)
+    {
+        const qsizetype used = m_at - m_line.constData();
+        if (used + more > m_line.size()) {
+            m_line.resize(qMax(used + more, 2 * m_line.size()));
+            m_at = m_line.data() + used;
+        }
+    }
+
     QString m_line;
     QChar* m_at;
 };
@@ -285,7 +299,7 @@ QString Record::toLine() const
         } else if (isFieldSafe(creator->roleCode) && isFieldSafe(creator->name)) {
             line.copy(creator->roleCode);
             line.copy(creator->name);
-            line.copy(RecordLine::Separator);
+            line.separator();
         } else {
             line.field(creator->roleCode + creator->name);
         }
