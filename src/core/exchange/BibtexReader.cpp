@@ -165,9 +165,24 @@ private:
 
     // Entry types, field and macro names are read in lower case; they are
     // nearly always plain ASCII, and short.
-    QString readLowerName()
+    QString readLowerName() { return lowerName(readName()); }
+
+    // A file spells its field names a few ways only, so each spelling is
+    // turned into lower case once and then found among those seen.
+    QString readFieldName()
     {
         const QStringView name = readName();
+        for (const auto& [spelling, lower] : m_seenFieldNames)
+            if (spelling.size() == name.size() && std::equal(spelling.begin(), spelling.end(), name.begin()))
+                return lower;
+        QString lower = lowerName(name);
+        if (m_seenFieldNames.size() < kRememberedFieldNames)
+            m_seenFieldNames.emplace_back(name, lower);
+        return lower;
+    }
+
+    QString lowerName(QStringView name)
+    {
         constexpr qsizetype kShort = 16;
         char16_t lower[kShort];
         if (name.size() > kShort)
@@ -326,7 +341,7 @@ private:
                 ++m_pos;
                 break;
             }
-            const QString field = readLowerName();
+            const QString field = readFieldName();
             if (field.isEmpty())
                 throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
                                           : QStringLiteral("mezőnév helyén „%1” áll").arg(peek()));
@@ -359,6 +374,8 @@ private:
     // would check on every character whether it has to be copied.
     QStringView m_view;
     std::vector<qsizetype> m_lineStarts;
+    static constexpr size_t kRememberedFieldNames = 48;
+    std::vector<std::pair<QStringView, QString>> m_seenFieldNames; // spelling in the text, lower case
     QHash<QString, QString> m_macros;
     qsizetype m_pos = 0;
 };
