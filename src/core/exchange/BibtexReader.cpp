@@ -7,6 +7,7 @@
 #include <QStringTokenizer>
 
 #include <algorithm>
+#include <cstring>
 
 namespace BibtexReader {
 
@@ -637,35 +638,58 @@ enum class Field
     HowPublished
 };
 
-// One look-up per field instead of a row of comparisons.
-Field fieldOf(const QString& name)
+// True when `name` is `text`, whose length the caller has made sure of:
+// a comparison of known length is a few loads.
+template <size_t N> bool isName(const QString& name, const char16_t (&text)[N])
 {
-    static const QHash<QString, Field> fields = {
-        {QStringLiteral("author"), Field::Author},
-        {QStringLiteral("editor"), Field::Editor},
-        {QStringLiteral("translator"), Field::Translator},
-        {QStringLiteral("introduction"), Field::Introduction},
-        {QStringLiteral("addendum"), Field::Addendum},
-        {QStringLiteral("title"), Field::Title},
-        {QStringLiteral("journal"), Field::Publication},
-        {QStringLiteral("journaltitle"), Field::Publication},
-        {QStringLiteral("booktitle"), Field::Publication},
-        {QStringLiteral("series"), Field::Publication},
-        {QStringLiteral("publisher"), Field::Publisher},
-        {QStringLiteral("volume"), Field::Volume},
-        {QStringLiteral("year"), Field::Year},
-        {QStringLiteral("date"), Field::Date},
-        {QStringLiteral("pages"), Field::Pages},
-        {QStringLiteral("address"), Field::Place},
-        {QStringLiteral("location"), Field::Place},
-        {QStringLiteral("note"), Field::Note},
-        {QStringLiteral("url"), Field::Url},
-        {QStringLiteral("language"), Field::Language},
-        {QStringLiteral("keywords"), Field::Keywords},
-        {QStringLiteral("type"), Field::Type},
-        {QStringLiteral("howpublished"), Field::HowPublished},
-    };
-    return fields.value(name, Field::Other);
+    return std::memcmp(name.constData(), text, (N - 1) * sizeof(char16_t)) == 0;
+}
+
+// A field's place, found by the length of its name first: a record has a
+// dozen fields, and a hash of every name cost more than this.
+Field fieldOf(const QString& n)
+{
+    switch (n.size()) {
+    case 3:
+        return isName(n, u"url") ? Field::Url : Field::Other;
+    case 4:
+        return isName(n, u"year")   ? Field::Year
+               : isName(n, u"date") ? Field::Date
+               : isName(n, u"note") ? Field::Note
+               : isName(n, u"type") ? Field::Type
+                                    : Field::Other;
+    case 5:
+        return isName(n, u"title") ? Field::Title : isName(n, u"pages") ? Field::Pages : Field::Other;
+    case 6:
+        return isName(n, u"author")   ? Field::Author
+               : isName(n, u"editor") ? Field::Editor
+               : isName(n, u"series") ? Field::Publication
+               : isName(n, u"volume") ? Field::Volume
+                                      : Field::Other;
+    case 7:
+        return isName(n, u"journal")   ? Field::Publication
+               : isName(n, u"address") ? Field::Place
+                                       : Field::Other;
+    case 8:
+        return isName(n, u"addendum")   ? Field::Addendum
+               : isName(n, u"location") ? Field::Place
+               : isName(n, u"language") ? Field::Language
+               : isName(n, u"keywords") ? Field::Keywords
+                                        : Field::Other;
+    case 9:
+        return isName(n, u"booktitle")   ? Field::Publication
+               : isName(n, u"publisher") ? Field::Publisher
+                                         : Field::Other;
+    case 10:
+        return isName(n, u"translator") ? Field::Translator : Field::Other;
+    case 12:
+        return isName(n, u"journaltitle")   ? Field::Publication
+               : isName(n, u"introduction") ? Field::Introduction
+               : isName(n, u"howpublished") ? Field::HowPublished
+                                            : Field::Other;
+    default:
+        return Field::Other;
+    }
 }
 
 } // namespace
