@@ -7,6 +7,7 @@
 #include <QStringTokenizer>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace BibtexReader {
@@ -20,12 +21,17 @@ public:
     QString message;
 };
 
+// The ASCII characters of names, one bit each: letters, digits and "_-:.+/".
+constexpr std::array<quint64, 2> kAsciiNameChars = {
+    (quint64(0x3FF) << '0') | (quint64(1) << '-') | (quint64(1) << ':') | (quint64(1) << '.') |
+        (quint64(1) << '+') | (quint64(1) << '/'),
+    (quint64(0x3FFFFFF) << ('A' - 64)) | (quint64(0x3FFFFFF) << ('a' - 64)) | (quint64(1) << ('_' - 64))};
+
 bool isNameChar(QChar c)
 {
     const char16_t u = c.unicode();
     if (u < 0x80)
-        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9') ||
-               u == u'_' || u == u'-' || u == u':' || u == u'.' || u == u'+' || u == u'/';
+        return (kAsciiNameChars[u >> 6] >> (u & 63)) & 1;
     return c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u':' || c == u'.' || c == u'+' || c == u'/';
 }
 
@@ -150,17 +156,27 @@ private:
     bool atEnd() const { return m_pos >= m_view.size(); }
     QChar peek() const { return atEnd() ? QChar() : m_view[m_pos]; }
 
+    // The position after the characters from the current one on that `take`
+    // accepts. Kept in a local while it moves: the member would be written
+    // back at every character.
+    template <typename Accept> qsizetype endOfRun(Accept take) const
+    {
+        qsizetype at = m_pos;
+        const qsizetype size = m_view.size();
+        while (at < size && take(m_view[at]))
+            ++at;
+        return at;
+    }
+
     void skipSpace()
     {
-        while (!atEnd() && m_view[m_pos].isSpace())
-            ++m_pos;
+        m_pos = endOfRun([](QChar c) { return c.isSpace(); });
     }
 
     QStringView readName()
     {
         const qsizetype start = m_pos;
-        while (!atEnd() && isNameChar(m_view[m_pos]))
-            ++m_pos;
+        m_pos = endOfRun(isNameChar);
         return m_view.sliced(start, m_pos - start);
     }
 
@@ -169,16 +185,20 @@ private:
     QString readLowerName() { return lowerName(readName()); }
 
     // A file spells its field names a few ways only, so each spelling is
-    // turned into lower case once and then found among those seen.
+    // turned into lower case once and then found again by a cheap hash of
+    // its length and ends.
     QString readFieldName()
     {
         const QStringView name = readName();
-        for (const auto& [spelling, lower] : m_seenFieldNames)
-            if (spelling.size() == name.size() && std::equal(spelling.begin(), spelling.end(), name.begin()))
-                return lower;
-        QString lower = lowerName(name);
-        if (m_seenFieldNames.size() < kRememberedFieldNames)
-            m_seenFieldNames.emplace_back(name, lower);
+        if (name.isEmpty())
+            return QString();
+        const size_t slot = (size_t(name.size()) * 31 + name.front().unicode() * 7 + name.back().unicode()) %
+                            m_seenFieldNames.size();
+        auto& [spelling, lower] = m_seenFieldNames[slot];
+        if (spelling.size() != name.size() || !std::equal(spelling.begin(), spelling.end(), name.begin())) {
+            spelling = name;
+            lower = lowerName(name);
+        }
         return lower;
     }
 
@@ -325,8 +345,7 @@ private:
         entry.type = type;
         skipSpace();
         const qsizetype keyStart = m_pos;
-        while (!atEnd() && m_view[m_pos] != u',' && m_view[m_pos] != close && !m_view[m_pos].isSpace())
-            ++m_pos;
+        m_pos = endOfRun([close](QChar c) { return c != u',' && c != close && !c.isSpace(); });
         if (m_pos == keyStart && peek() != close)
             throw SyntaxError(QStringLiteral("hiányzik a kulcs"));
         skipSpace();
@@ -375,8 +394,7 @@ private:
     // would check on every character whether it has to be copied.
     QStringView m_view;
     std::vector<qsizetype> m_lineStarts;
-    static constexpr size_t kRememberedFieldNames = 48;
-    std::vector<std::pair<QStringView, QString>> m_seenFieldNames; // spelling in the text, lower case
+    std::array<std::pair<QStringView, QString>, 64> m_seenFieldNames; // spelling in the text, lower case
     QHash<QString, QString> m_macros;
     qsizetype m_pos = 0;
 };
