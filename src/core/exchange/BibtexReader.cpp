@@ -96,17 +96,6 @@ public:
     Parser(QString text, const ImportEntrySink* onEntry, bool valuesIntoText)
         : m_text(std::move(text)), m_onEntry(onEntry), m_valuesIntoText(valuesIntoText), m_view(m_text)
     {
-        // Lines end as in every text file: CR LF, CR, LF or U+2028.
-        m_lineStarts.push_back(0);
-        const QChar* const begin = m_view.data();
-        const QChar* const end = begin + m_view.size();
-        for (const QChar* at = CharacterScan::findLineBreak(begin, end); at < end;
-             at = CharacterScan::findLineBreak(at, end)) {
-            if (*at == u'\r' && at + 1 < end && at[1] == u'\n')
-                ++at;
-            ++at;
-            m_lineStarts.push_back(at - begin);
-        }
         for (const char* month :
              {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
             m_macros.insert(QString::fromLatin1(month), QString::fromLatin1(month));
@@ -125,28 +114,37 @@ public:
                 readItem(line, result);
             } catch (const SyntaxError& error) {
                 result.problems.append({line, error.message});
-                skipToNextEntryLine(line);
+                skipToNextEntryLine(at);
             }
         }
         return result;
     }
 
 private:
-    int lineOf(qsizetype pos) const
+    // The line of `pos`, counted on from the last position asked about:
+    // entries are asked about in file order, so the text is counted once.
+    int lineOf(qsizetype pos)
     {
-        return int(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), pos) - m_lineStarts.begin());
+        m_linesBefore += CharacterScan::countLineBreaks(m_view.data() + m_countedUpTo, m_view.data() + pos);
+        m_countedUpTo = pos;
+        return int(m_linesBefore) + 1;
     }
 
     // After a broken entry, reading goes on at the next line that starts
     // with "@", so one bad entry costs no other.
-    void skipToNextEntryLine(int brokenLine)
+    void skipToNextEntryLine(qsizetype brokenEntry)
     {
-        for (size_t i = size_t(brokenLine); i < m_lineStarts.size(); ++i) {
-            qsizetype p = m_lineStarts[i];
-            while (p < m_view.size() && (m_view[p] == u' ' || m_view[p] == u'\t'))
+        const QChar* const begin = m_view.data();
+        const QChar* const end = begin + m_view.size();
+        for (const QChar* at = CharacterScan::findLineBreak(begin + brokenEntry, end); at < end;
+             at = CharacterScan::findLineBreak(at, end)) {
+            if (*at == u'\r' && at + 1 < end && at[1] == u'\n')
+                ++at;
+            const QChar* p = ++at;
+            while (p < end && (*p == u' ' || *p == u'\t'))
                 ++p;
-            if (p < m_view.size() && m_view[p] == u'@') {
-                m_pos = p;
+            if (p < end && *p == u'@') {
+                m_pos = p - begin;
                 return;
             }
         }
@@ -393,7 +391,8 @@ private:
     // Every read goes through this view: an index into the string itself
     // would check on every character whether it has to be copied.
     QStringView m_view;
-    std::vector<qsizetype> m_lineStarts;
+    qsizetype m_countedUpTo = 0; // lineOf() has counted the breaks before this
+    qsizetype m_linesBefore = 0;
     std::array<std::pair<QStringView, QString>, 64> m_seenFieldNames; // spelling in the text, lower case
     QHash<QString, QString> m_macros;
     qsizetype m_pos = 0;

@@ -80,6 +80,34 @@ inline const QChar* findLineBreak(const QChar* at, const QChar* end)
         });
 }
 
+// The number of line breaks in [at, end): LF, U+2028, and CR but for the CR
+// of a CR LF. `end` must not split a CR LF.
+inline qsizetype countLineBreaks(const QChar* at, const QChar* end)
+{
+    qsizetype count = 0;
+#if defined(__SSE2__)
+    using namespace Detail;
+    for (; end - at >= 8; at += 8) {
+        const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const unsigned lf = unsigned(_mm_movemask_epi8(lanesEqual(chars, u'\n')));
+        const unsigned cr = unsigned(_mm_movemask_epi8(lanesEqual(chars, u'\r')));
+        const unsigned ls = unsigned(_mm_movemask_epi8(lanesEqual(chars, 0x2028)));
+        // Two mask bits a character; a CR whose next lane holds LF is half
+        // of a CR LF, as is one in the last lane before an LF that follows.
+        const unsigned loneCr = cr & ~(lf >> 2);
+        count += (std::popcount(lf | ls) + std::popcount(loneCr)) / 2;
+        if ((cr & 0x8000) && end - at > 8 && at[8] == u'\n')
+            --count;
+    }
+#endif
+    for (; at < end; ++at) {
+        const char16_t c = at->unicode();
+        if (c == u'\n' || c == 0x2028 || (c == u'\r' && !(at + 1 < end && at[1] == u'\n')))
+            ++count;
+    }
+    return count;
+}
+
 // A character that may end a line for a regular expression (LF to CR,
 // NEL, U+2028, U+2029) or is half of a surrogate pair.
 inline bool isLineOrSurrogate(char16_t c)
