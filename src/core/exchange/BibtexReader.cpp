@@ -282,31 +282,43 @@ private:
     QString readValue()
     {
         QString value;
-        while (true) {
-            skipSpace();
-            const QChar c = peek();
-            if (c == u'{') {
-                ++m_pos;
-                value += readBraced();
-            } else if (c == u'"') {
-                ++m_pos;
-                value += readQuoted();
-            } else if (isNameChar(c)) {
-                const QStringView name = readName();
-                bool number = true;
-                for (const QChar d : name)
-                    number = number && d.isDigit();
-                value +=
-                    number ? name.toString() : m_macros.value(name.toString().toLower(), name.toString());
-            } else {
-                throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
-                                          : QStringLiteral("érték helyén „%1” áll").arg(c));
-            }
+        for (bool first = true;; first = false) {
+            QString part = readValuePart();
+            // The first part is taken as it is, so that a value shared with
+            // the file's text stays shared; appending would copy it.
+            if (first)
+                value = std::move(part);
+            else
+                value += part;
             skipSpace();
             if (peek() != u'#')
                 return value;
             ++m_pos;
         }
+    }
+
+    // Braced or quoted text, a number, or a macro name.
+    QString readValuePart()
+    {
+        skipSpace();
+        const QChar c = peek();
+        if (c == u'{') {
+            ++m_pos;
+            return readBraced();
+        }
+        if (c == u'"') {
+            ++m_pos;
+            return readQuoted();
+        }
+        if (isNameChar(c)) {
+            const QStringView name = readName();
+            bool number = true;
+            for (const QChar d : name)
+                number = number && d.isDigit();
+            return number ? name.toString() : m_macros.value(name.toString().toLower(), name.toString());
+        }
+        throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
+                                  : QStringLiteral("érték helyén „%1” áll").arg(c));
     }
 
     void readItem(int line, ParsedImport& result)

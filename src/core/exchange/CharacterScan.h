@@ -2,6 +2,7 @@
 
 #include <QChar>
 
+#include <array>
 #include <bit>
 
 #if defined(__SSE2__)
@@ -80,6 +81,17 @@ inline const QChar* findLineBreak(const QChar* at, const QChar* end)
         });
 }
 
+#if defined(__SSE2__)
+namespace Detail {
+inline constexpr auto kBitsSet = [] {
+    std::array<quint8, 256> bits{};
+    for (int i = 0; i < 256; ++i)
+        bits[size_t(i)] = quint8(std::popcount(unsigned(i)));
+    return bits;
+}();
+} // namespace Detail
+#endif
+
 // The number of line breaks in [at, end): LF, U+2028, and CR but for the CR
 // of a CR LF. `end` must not split a CR LF.
 inline qsizetype countLineBreaks(const QChar* at, const QChar* end)
@@ -89,14 +101,16 @@ inline qsizetype countLineBreaks(const QChar* at, const QChar* end)
     using namespace Detail;
     for (; end - at >= 8; at += 8) {
         const __m128i chars = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const unsigned lf = unsigned(_mm_movemask_epi8(lanesEqual(chars, u'\n')));
-        const unsigned cr = unsigned(_mm_movemask_epi8(lanesEqual(chars, u'\r')));
-        const unsigned ls = unsigned(_mm_movemask_epi8(lanesEqual(chars, 0x2028)));
-        // Two mask bits a character; a CR whose next lane holds LF is half
-        // of a CR LF, as is one in the last lane before an LF that follows.
-        const unsigned loneCr = cr & ~(lf >> 2);
-        count += (std::popcount(lf | ls) + std::popcount(loneCr)) / 2;
-        if ((cr & 0x8000) && end - at > 8 && at[8] == u'\n')
+        const __m128i lf = lanesEqual(chars, u'\n');
+        const __m128i cr = lanesEqual(chars, u'\r');
+        // A CR whose next lane holds LF is half of a CR LF; one in the last
+        // lane is settled by a look at the character after the block.
+        const __m128i loneCr = _mm_andnot_si128(_mm_srli_si128(lf, 2), cr);
+        const __m128i breaks = _mm_or_si128(_mm_or_si128(lf, lanesEqual(chars, 0x2028)), loneCr);
+        // One bit a lane, counted by a table: the processor need not have a
+        // population count.
+        count += kBitsSet[unsigned(_mm_movemask_epi8(_mm_packs_epi16(breaks, _mm_setzero_si128())))];
+        if (at[7] == u'\r' && end - at > 8 && at[8] == u'\n')
             --count;
     }
 #endif
