@@ -14,8 +14,8 @@ class TestCharacterScan : public QObject
 private Q_SLOTS:
     void searchesAgreeWithTheirDefinitions()
     {
-        static const char16_t alphabet[] = {u'a', u'é', u' ',  u'\n', u'\r',  0x2028, 0x2029, u'*',
-                                            u'{', u'}', u'\\', 0x85,  0xD83D, 0xDE00, u'\t',  u'\v'};
+        static const char16_t alphabet[] = {u'a', u'é',  u' ', u'\n',  u'\r',  0x2028, 0x2029, u'*', u'{',
+                                            u'}', u'\\', 0x85, 0xD83D, 0xDE00, u'\t',  u'\v',  u'\f'};
         QRandomGenerator random(42);
         for (int round = 0; round < 20000; ++round) {
             QString text;
@@ -33,6 +33,8 @@ private Q_SLOTS:
                      firstOf([](char16_t c) { return c == u'{' || c == u'}' || c == u'\\'; }));
             QCOMPARE(CharacterScan::containsLineOrSurrogate(begin, end),
                      firstOf(CharacterScan::isLineOrSurrogate) != end);
+            QCOMPARE(CharacterScan::containsUncutBreakOrSurrogate(begin, end),
+                     firstOf(CharacterScan::isUncutBreakOrSurrogate) != end);
             const bool breaker = firstOf(CharacterScan::isFieldBreaker) != end;
             QCOMPARE(CharacterScan::containsFieldBreaker(begin, end), breaker);
             QString copy(text.size(), u'#');

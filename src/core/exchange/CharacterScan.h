@@ -146,6 +146,29 @@ inline bool containsLineOrSurrogate(const QChar* at, const QChar* end)
                }) != end;
 }
 
+// One of the line-ending characters that a line cut leaves inside a line
+// (VT, FF, NEL, U+2029), or half of a surrogate pair.
+inline bool isUncutBreakOrSurrogate(char16_t c)
+{
+    return c == u'\v' || c == u'\f' || c == 0x85 || c == 0x2029 || (c >= 0xD800 && c <= 0xDFFF);
+}
+
+inline bool containsUncutBreakOrSurrogate(const QChar* at, const QChar* end)
+{
+    return Detail::findFirst(
+               at, end, [](char16_t c) { return isUncutBreakOrSurrogate(c); },
+               [](auto chars) {
+#if defined(__SSE2__)
+                   using namespace Detail;
+                   return _mm_or_si128(
+                       _mm_or_si128(lanesInRange(chars, u'\v', 1), lanesEqual(chars, 0x85)),
+                       _mm_or_si128(lanesEqual(chars, 0x2029), lanesInRange(chars, 0xD800, 0x7FF)));
+#else
+                   return chars;
+#endif
+               }) != end;
+}
+
 // A character that would move the fields after it in a record line: the
 // asterisk of a separator, or a line break.
 inline bool isFieldBreaker(char16_t c)

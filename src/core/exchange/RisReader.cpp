@@ -43,9 +43,13 @@ bool needsPattern(QStringView line)
 class TagLineReader final
 {
 public:
+    // `anyLineMayNeedPattern` false: no line can hold what the pattern is for,
+    // so no line is looked at for it.
+    explicit TagLineReader(bool anyLineMayNeedPattern) : m_anyLineMayNeedPattern(anyLineMayNeedPattern) {}
+
     bool read(QStringView line, QString* tag, QStringView* value, QString* ownValue)
     {
-        if (needsPattern(line))
+        if (m_anyLineMayNeedPattern && needsPattern(line))
             return readByPattern(line, tag, value, ownValue);
         if (line.size() < 4 || !isUpperAscii(line[0]) || !(isUpperAscii(line[1]) || isAsciiDigit(line[1])) ||
             line[2] != u' ')
@@ -96,6 +100,8 @@ private:
                           (isAsciiDigit(second) ? 26 + (second.unicode() - u'0') : second.unicode() - u'A');
         return QString::fromRawData(reinterpret_cast<const QChar*>(tags.data() + 2 * index), 2);
     }
+
+    const bool m_anyLineMayNeedPattern;
 };
 
 // A two-letter tag as one number, so that a field finds its place in one
@@ -156,8 +162,8 @@ class Parser final
 public:
     // With `valuesIntoText`, values are views into the text being read
     // rather than copies, so the text must outlive the entries.
-    Parser(const ImportEntrySink* onEntry, bool valuesIntoText)
-        : m_onEntry(onEntry), m_valuesIntoText(valuesIntoText)
+    Parser(const ImportEntrySink* onEntry, bool valuesIntoText, bool anyLineMayNeedPattern)
+        : m_onEntry(onEntry), m_valuesIntoText(valuesIntoText), m_tagLines(anyLineMayNeedPattern)
     {
     }
 
@@ -244,7 +250,7 @@ private:
 
 ParsedImport parse(const QStringList& lines)
 {
-    Parser parser(nullptr, false);
+    Parser parser(nullptr, false, true);
     for (int i = 0; i < lines.size(); ++i)
         parser.read(lines[i], i + 1);
     return parser.finish();
@@ -252,7 +258,10 @@ ParsedImport parse(const QStringList& lines)
 
 QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry)
 {
-    Parser parser(&onEntry, true);
+    // The lines are cut at every line break the pattern knows but VT, FF,
+    // NEL and U+2029; one look at the whole text for those, and for
+    // surrogates, spares a look at every line.
+    Parser parser(&onEntry, true, CharacterScan::containsUncutBreakOrSurrogate(text.begin(), text.end()));
     Exchange::forEachLine(text, [&parser](QStringView line, int lineNo) { parser.read(line, lineNo); });
     return parser.finish().problems;
 }
