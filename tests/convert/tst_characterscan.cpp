@@ -1,5 +1,6 @@
 #include "core/exchange/CharacterScan.h"
 #include "core/exchange/ImportEntry.h"
+#include "core/record/TextFile.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -19,9 +20,17 @@ private Q_SLOTS:
         QRandomGenerator random(42);
         for (int round = 0; round < 20000; ++round) {
             QString text;
-            const int length = random.bounded(40);
-            for (int i = 0; i < length; ++i)
-                text.append(QChar(alphabet[random.bounded(int(std::size(alphabet)))]));
+            // Up to three blocks of 64 characters, where lines are cut.
+            const int length = random.bounded(round % 10 == 0 ? 200 : 40);
+            // Every third text has few line breaks, so that lines run over
+            // blocks of 64.
+            const bool longLines = round % 3 == 0;
+            for (int i = 0; i < length; ++i) {
+                QChar c(alphabet[random.bounded(int(std::size(alphabet)))]);
+                while (longLines && CharacterScan::isLineBreak(c.unicode()) && random.bounded(20) != 0)
+                    c = QChar(alphabet[random.bounded(int(std::size(alphabet)))]);
+                text.append(c);
+            }
             const QChar* begin = text.constData();
             const QChar* end = begin + text.size();
             const auto firstOf = [&](auto wanted) {
@@ -42,9 +51,15 @@ private Q_SLOTS:
             if (!breaker)
                 QCOMPARE(copy, text);
 
-            // Counted as the lines are cut: a CR LF is one break.
-            int breaks = 0;
-            Exchange::forEachLine(text, [&breaks](QStringView, int) { ++breaks; });
+            // Lines cut as every text file's are, and their breaks counted
+            // alike: a CR LF is one break.
+            QStringList lines;
+            Exchange::forEachLine(text, [&lines](QStringView line, int number) {
+                QCOMPARE(number, lines.size() + 1);
+                lines.append(line.toString());
+            });
+            QCOMPARE(lines, TextFile::splitUnicodeLines(text));
+            int breaks = int(lines.size());
             if (!text.isEmpty() && !CharacterScan::isLineBreak(text.back().unicode()))
                 --breaks; // the last line has no break of its own
             QCOMPARE(CharacterScan::countLineBreaks(begin, end), qsizetype(breaks));
