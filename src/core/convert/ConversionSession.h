@@ -44,11 +44,13 @@ public:
 
 private:
     void writeBuffer();
+    void startWriteBack();
 
     QString m_name;
     std::unique_ptr<QSaveFile> m_file;
     QByteArray m_buffer;
     qsizetype m_lineCount = 0;
+    qint64 m_writeBackFrom = 0; // what lies before was handed to the disk already
 };
 
 // The state of a conversion and its three steps, shared by the conversion
