@@ -1,7 +1,9 @@
+#include "core/record/NorlaError.h"
 #include "core/record/Utf8Text.h"
 
 #include <QRandomGenerator>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -100,6 +102,53 @@ private Q_SLOTS:
         QCOMPARE(Utf8Text::decodeValidText(large), libraryDecoding(large));
         large.append("\xC3");
         QCOMPARE(Utf8Text::decodeValidText(large), std::nullopt);
+    }
+
+    // A file read in small pieces, so that the decoding thread takes many
+    // stretches while the file comes in and the two threads share the
+    // rest: the text is the same as from the whole bytes at once, whatever
+    // the bytes.
+    void fileDecodedWhileReadAsAtOnce_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QByteArray lines;
+        for (int i = 0; i < 4000; ++i)
+            lines += QByteArray("\xEF\xBB\xBFTI  - Kolozsv\xC3\xA1r \xE2\x80\x93 ") + QByteArray::number(i) +
+                     "\r\n";
+        QTest::newRow("lines") << lines;
+        QTest::newRow("one long line") << QByteArray(300000, 'a') + "\xC5\x91\n" + QByteArray(50000, 'b');
+        QByteArray early = lines;
+        early[1000] = '\xC3';
+        QTest::newRow("malformed early") << early;
+        QByteArray late = lines;
+        late[late.size() - 1000] = '\xFF';
+        QTest::newRow("malformed late") << late;
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF") + lines;
+        QTest::newRow("empty") << QByteArray();
+    }
+
+    void fileDecodedWhileReadAsAtOnce()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("f.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        for (const qint64 piece : {qint64(4096), qint64(65536), qint64(4) << 20}) {
+            const Utf8Text::FileText read = Utf8Text::readValidText(file.fileName(), piece);
+            QCOMPARE(read.bytes, bytes);
+            const bool marked = bytes.startsWith("\xEF\xBB\xBF");
+            QCOMPARE(read.text, marked ? std::nullopt : Utf8Text::decodeValidText(bytes));
+        }
+    }
+
+    void unreadableFileIsAnError()
+    {
+        QTemporaryDir dir;
+        QVERIFY_THROWS_EXCEPTION(NorlaError,
+                                 Utf8Text::readValidText(dir.filePath(QStringLiteral("nincs.txt"))));
+        QVERIFY_THROWS_EXCEPTION(NorlaError, Utf8Text::readValidText(dir.path()));
     }
 };
 

@@ -91,14 +91,10 @@ public:
 // Windows-1250 only when it is not. Decoded once into one string.
 QString readExchangeText(const QString& path)
 {
-    const QByteArray bytes = TextFile::readBytes(path);
-    const bool marked =
-        bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF");
-    if (!marked) {
-        if (std::optional<QString> text = Utf8Text::decodeValidText(bytes))
-            return *std::move(text);
-    }
-    return TextFile::decodeUnicodeToString(bytes);
+    Utf8Text::FileText file = Utf8Text::readValidText(path);
+    if (file.text)
+        return *std::move(file.text);
+    return TextFile::decodeUnicodeToString(file.bytes);
 }
 
 QStringList notesOf(const QList<ImportProblem>& problems)

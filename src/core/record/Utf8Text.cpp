@@ -1,9 +1,16 @@
 #include "core/record/Utf8Text.h"
 
+#include "core/record/NorlaError.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 #include <QThread>
 
 #include <bit>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <thread>
 
 #if defined(__SSE2__)
@@ -109,6 +116,190 @@ std::optional<QString> decodeValidText(QByteArrayView bytes)
         return std::nullopt;
     text.truncate(end - begin);
     return text;
+}
+
+namespace {
+
+bool startsWithByteOrderMark(QByteArrayView bytes)
+{
+    return bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") || bytes.startsWith("\xEF\xBB\xBF");
+}
+
+// Decodes a file's bytes on a thread of its own as they come in. Each
+// stretch it takes is about a megabyte and ends after a line feed (a byte no
+// multi-byte sequence holds), or at the end it is given. Its text grows from
+// the start of the buffer it is given, which has room for as many
+// characters as there are bytes.
+class DecodingThread final
+{
+public:
+    DecodingThread(const QByteArray& bytes, QChar* text) : m_bytes(bytes), m_out(text)
+    {
+        m_thread = std::thread([this] { run(); });
+    }
+
+    ~DecodingThread()
+    {
+        if (!m_thread.joinable())
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopped = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+
+    // More bytes are in, up to `available`.
+    void feed(qsizetype available)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_available = available;
+        }
+        m_changed.notify_all();
+    }
+
+    // All `size` bytes are in. The thread goes on to the middle of what it
+    // has not taken yet, at a line's end; returns that point, from which the
+    // caller decodes the rest itself.
+    qsizetype finishAtMiddle(qsizetype size)
+    {
+        qsizetype end = size;
+        {
+            std::lock_guard lock(m_mutex);
+            const qsizetype lineFeed = m_bytes.indexOf('\n', m_taken + (size - m_taken) / 2);
+            if (lineFeed >= 0)
+                end = lineFeed + 1;
+            m_available = m_end = end;
+        }
+        m_changed.notify_all();
+        return end;
+    }
+
+    // Waits for the thread; the end of its text, or nullptr when its bytes
+    // were not valid UTF-8.
+    QChar* join()
+    {
+        m_thread.join();
+        return m_valid ? m_out : nullptr;
+    }
+
+private:
+    static constexpr qsizetype kStretch = 1 << 20;
+
+    // Under the lock: the end of the next stretch from m_taken on, or -1
+    // while what is in holds no line's end.
+    qsizetype nextStretchEnd() const
+    {
+        const qsizetype limit = m_end >= 0 ? m_end : m_available;
+        if (limit == m_end && limit - m_taken <= kStretch)
+            return limit;
+        const qsizetype window = qMin(limit, m_taken + kStretch);
+        const qsizetype last =
+            QByteArrayView(m_bytes.constData() + m_taken, window - m_taken).lastIndexOf('\n');
+        if (last >= 0)
+            return m_taken + last + 1;
+        const qsizetype next = QByteArrayView(m_bytes.constData() + window, limit - window).indexOf('\n');
+        if (next >= 0)
+            return window + next + 1;
+        return limit == m_end ? limit : -1;
+    }
+
+    void run()
+    {
+        while (true) {
+            qsizetype from = 0;
+            qsizetype to = 0;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [this] {
+                    return m_stopped || m_taken == m_end || (m_available > m_taken && nextStretchEnd() >= 0);
+                });
+                if (m_stopped || m_taken == m_end)
+                    return;
+                from = m_taken;
+                to = m_taken = nextStretchEnd();
+            }
+            m_out = decodeValid(QByteArrayView(m_bytes.constData() + from, to - from), m_out);
+            if (!m_out) {
+                m_valid = false;
+                return;
+            }
+        }
+    }
+
+    const QByteArray& m_bytes;
+    QChar* m_out;
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    qsizetype m_available = 0; // bytes read so far
+    qsizetype m_taken = 0;     // the thread has decoded, or is decoding, up to here
+    qsizetype m_end = -1;      // where the thread stops, once known
+    bool m_stopped = false;
+    bool m_valid = true;
+};
+
+} // namespace
+
+FileText readValidText(const QString& path, qint64 pieceBytes)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw NorlaError::cannotOpen(QFileInfo(path).absoluteFilePath());
+    const qint64 expected = file.size();
+    FileText result;
+    result.bytes = QByteArray(expected, Qt::Uninitialized);
+    QString text(expected, Qt::Uninitialized); // never more UTF-16 units than bytes
+    QChar* const begin = text.data();
+    std::optional<DecodingThread> decoder;
+    if (QThread::idealThreadCount() > 1 && expected > pieceBytes)
+        decoder.emplace(result.bytes, begin);
+    qint64 filled = 0;
+    while (filled < expected) {
+        const qint64 got = file.read(result.bytes.data() + filled, qMin(pieceBytes, expected - filled));
+        if (got < 0)
+            throw NorlaError::cannotOpen(QFileInfo(path).absoluteFilePath());
+        if (got == 0)
+            break; // the file shrank since its size was taken
+        filled += got;
+        if (decoder)
+            decoder->feed(filled);
+    }
+    // A file that grew meanwhile is read to its end all the same, and
+    // decoded once it is all in.
+    const QByteArray rest = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw NorlaError::cannotOpen(QFileInfo(path).absoluteFilePath());
+    if (!rest.isEmpty()) {
+        decoder.reset();
+        result.bytes.truncate(filled);
+        result.bytes.append(rest);
+    } else {
+        result.bytes.truncate(filled); // the room stays, so the decoder's bytes do not move
+    }
+    if (startsWithByteOrderMark(result.bytes))
+        return result;
+    if (!decoder) {
+        result.text = decodeValidText(result.bytes);
+        return result;
+    }
+    // What the thread has not taken yet is shared: it goes on to the middle
+    // of it, this thread decodes the rest behind the room of what lies
+    // before, and moves it up against the thread's text.
+    const qsizetype size = result.bytes.size();
+    const qsizetype split = decoder->finishAtMiddle(size);
+    QChar* ownEnd = begin + split;
+    if (split < size)
+        ownEnd = decodeValid(QByteArrayView(result.bytes).sliced(split), begin + split);
+    QChar* end = decoder->join();
+    if (!end || !ownEnd)
+        return result;
+    end = std::copy(begin + split, ownEnd, end); // moves down, never onto what it reads later
+    text.truncate(end - begin);
+    result.text = std::move(text);
+    return result;
 }
 
 } // namespace Utf8Text

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 
@@ -20,5 +21,19 @@ QChar* decodeValid(QByteArrayView bytes, QChar* out);
 // The text of valid UTF-8, or nothing. A large text is decoded in two halves
 // at once, since decoding takes about as long as reading the file.
 std::optional<QString> decodeValidText(QByteArrayView bytes);
+
+// A file's bytes and, when they are valid UTF-8 without a byte-order mark
+// at the start, their text.
+struct FileText
+{
+    QByteArray bytes;
+    std::optional<QString> text;
+};
+
+// Reads a file and decodes it as it is read: a thread decodes what has come
+// in while the rest is read, and the two threads share what is left once it
+// is all in. Throws NorlaError when the file cannot be read. `pieceBytes` is
+// how much is read at a time.
+FileText readValidText(const QString& path, qint64 pieceBytes = qint64(4) << 20);
 
 } // namespace Utf8Text
