@@ -249,6 +249,27 @@ private Q_SLOTS:
         QVERIFY(!formatOf(document, QStringLiteral("sima")).fontItalic());
     }
 
+    // A paragraph's mark takes the format of the paragraph's first text,
+    // wherever the batches it travels in happen to end: with one text a
+    // paragraph, bold and plain in turn, the batch ends fall after every
+    // kind of event somewhere in a few thousand paragraphs.
+    void paragraphMarkTakesItsOwnTextsFormat()
+    {
+        QByteArray rtf = "{\\rtf1 ";
+        for (int i = 0; i < 5000; ++i)
+            rtf += i % 2 ? "{\\b x}\\par " : "y\\par ";
+        rtf += "}";
+        QTextDocument document;
+        Rtf::loadInto(rtf, document);
+        int checked = 0;
+        for (QTextBlock block = document.begin().next(); block.isValid() && block.length() > 1;
+             block = block.next(), ++checked) {
+            const bool bold = block.text() == u"x";
+            QCOMPARE(block.charFormat().fontWeight() >= QFont::Bold, bold);
+        }
+        QVERIFY(checked > 4000);
+    }
+
     void cancelledLoadThrows()
     {
         const std::atomic<bool> cancel = true;

@@ -274,19 +274,33 @@ public:
             case Batch::Kind::ParagraphStart:
                 // A new paragraph and its first run go in as one insertion,
                 // which spares the document a round of its bookkeeping per
-                // paragraph; alone only when no text follows in this batch.
-                if (i + 1 < count && batch.events[i + 1].kind == Batch::Kind::Text) {
+                // paragraph and gives the mark the run's format; alone when
+                // no text follows. One that ends the batch waits for the
+                // next batch, so that where a batch ends changes nothing.
+                if (i + 1 == count) {
+                    m_paragraphPending = true;
+                } else if (batch.events[i + 1].kind == Batch::Kind::Text) {
                     const Batch::Event& run = batch.events[++i];
                     insert(text, 1 + run.length, run.format);
+                    break;
                 } else {
                     m_cursor.insertBlock();
-                    text += 1;
                 }
+                text += 1;
                 break;
             case Batch::Kind::Text:
-                insert(text, event.length, event.format);
+                if (m_paragraphPending) {
+                    m_paragraphPending = false;
+                    QString paragraph(1, QChar::ParagraphSeparator);
+                    paragraph.append(QStringView(text, event.length));
+                    m_cursor.insertText(paragraph, m_formats[size_t(event.format)]);
+                    text += event.length;
+                } else {
+                    insert(text, event.length, event.format);
+                }
                 break;
             case Batch::Kind::ParagraphEnd:
+                finishPendingParagraph();
                 // A new block takes the format of the one before it, so most
                 // paragraphs already have theirs.
                 if (m_blockFormat != event.paragraph) {
@@ -298,7 +312,18 @@ public:
         }
     }
 
+    // A paragraph left waiting at the end of the last batch has no text.
+    void finish() { finishPendingParagraph(); }
+
 private:
+    void finishPendingParagraph()
+    {
+        if (m_paragraphPending) {
+            m_paragraphPending = false;
+            m_cursor.insertBlock();
+        }
+    }
+
     // The batch lives through the call and the document copies what it is
     // given: no copy of our own.
     void insert(const QChar*& text, qsizetype length, int format)
@@ -310,6 +335,7 @@ private:
     QTextCursor m_cursor;
     std::vector<QTextCharFormat> m_formats;       // by interned number
     std::optional<ParagraphFormat> m_blockFormat; // of the current block; none: the document's default
+    bool m_paragraphPending = false;              // a paragraph started at the end of the last batch
 };
 
 } // namespace
@@ -348,6 +374,7 @@ void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<b
                 throw OperationCancelled();
             builder.apply(*batch);
         }
+        builder.finish();
     }
     stopParser.dismiss();
     parser.join(); // it closed the queue, so it is done
