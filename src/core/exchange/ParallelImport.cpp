@@ -1,11 +1,11 @@
 #include "core/exchange/ParallelImport.h"
 
+#include "core/record/BoundedQueue.h"
+
 #include <QThread>
 
-#include <condition_variable>
-#include <deque>
 #include <exception>
-#include <mutex>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -27,79 +27,6 @@ struct ReadingStopped
 {
 };
 
-class Handover final
-{
-public:
-    // Reading side: waits while enough batches are in flight. Spent batches
-    // come back here to be freed by the thread that allocated them: freed
-    // elsewhere, their memory would not come back to this thread's heap, which
-    // measurably slows the whole import.
-    void put(Batch&& batch)
-    {
-        std::deque<Batch> spent;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_stopped || m_ready.size() < kBatchesInFlight; });
-            if (m_stopped)
-                throw ReadingStopped{};
-            m_ready.push_back(std::move(batch));
-            spent.swap(m_spent);
-        }
-        m_changed.notify_all();
-    }
-
-    void finish(std::exception_ptr failure)
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_finished = true;
-            m_failure = failure;
-        }
-        m_changed.notify_all();
-    }
-
-    // Calling side: the next batch, or false when the reader has finished.
-    bool take(Batch* batch)
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_finished || !m_ready.empty(); });
-            if (m_ready.empty())
-                return false;
-            *batch = std::move(m_ready.front());
-            m_ready.pop_front();
-        }
-        m_changed.notify_all();
-        return true;
-    }
-
-    void giveBack(Batch&& batch)
-    {
-        std::lock_guard lock(m_mutex);
-        m_spent.push_back(std::move(batch));
-    }
-
-    void stop()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stopped = true;
-        }
-        m_changed.notify_all();
-    }
-
-    std::exception_ptr failure() const { return m_failure; }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Batch> m_ready;
-    std::deque<Batch> m_spent;
-    bool m_finished = false;
-    bool m_stopped = false;
-    std::exception_ptr m_failure;
-};
-
 } // namespace
 
 QList<ImportProblem> readAlongside(const std::function<QList<ImportProblem>(const ImportEntrySink&)>& read,
@@ -108,46 +35,53 @@ QList<ImportProblem> readAlongside(const std::function<QList<ImportProblem>(cons
     if (QThread::idealThreadCount() < 2)
         return read(onEntry);
 
-    Handover handover;
+    BoundedQueue<Batch> ready(kBatchesInFlight);
+    // Spent batches go back to be freed by the thread that allocated them:
+    // freed elsewhere, their memory would not come back to that thread's
+    // heap, which measurably slows the whole import.
+    BoundedQueue<Batch> spent(std::numeric_limits<size_t>::max());
     QList<ImportProblem> problems;
+    std::exception_ptr failure;
     std::thread reader([&] {
         try {
             Batch batch;
             batch.reserve(kBatchSize);
-            const ImportEntrySink collect = [&](ImportEntry&& entry) {
-                batch.push_back(std::move(entry));
-                if (batch.size() < kBatchSize)
-                    return;
-                handover.put(std::move(batch));
+            const auto handOn = [&] {
+                while (spent.tryPop()) {
+                }
+                if (!ready.push(std::move(batch)))
+                    throw ReadingStopped{};
                 batch = Batch();
                 batch.reserve(kBatchSize);
             };
-            problems = read(collect);
+            problems = read([&](ImportEntry&& entry) {
+                batch.push_back(std::move(entry));
+                if (batch.size() == kBatchSize)
+                    handOn();
+            });
             if (!batch.empty())
-                handover.put(std::move(batch));
-            handover.finish(nullptr);
+                handOn();
         } catch (const ReadingStopped&) {
-            handover.finish(nullptr);
         } catch (...) {
-            handover.finish(std::current_exception());
+            failure = std::current_exception();
         }
+        ready.close();
     });
 
     try {
-        Batch batch;
-        while (handover.take(&batch)) {
-            for (ImportEntry& entry : batch)
+        while (std::optional<Batch> batch = ready.pop()) {
+            for (ImportEntry& entry : *batch)
                 onEntry(std::move(entry));
-            handover.giveBack(std::move(batch));
+            spent.push(std::move(*batch));
         }
     } catch (...) {
-        handover.stop();
+        ready.abandon();
         reader.join();
         throw;
     }
     reader.join();
-    if (handover.failure())
-        std::rethrow_exception(handover.failure());
+    if (failure)
+        std::rethrow_exception(failure);
     return problems;
 }
 

@@ -1,5 +1,6 @@
 #include "ui/workspace/RtfReader.h"
 
+#include "core/record/BoundedQueue.h"
 #include "core/record/OperationCancelled.h"
 
 #include <QColor>
@@ -10,10 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include <condition_variable>
-#include <deque>
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
@@ -131,58 +129,6 @@ struct Batch
     std::vector<CharFormat> newFormats; // interned while this batch filled, in index order
 };
 
-// A bounded hand-over between the two threads. The builder may abandon it
-// (cancelled, or an exception), after which the parser's pushes are dropped
-// and it is told to stop.
-class BatchQueue final
-{
-public:
-    static constexpr size_t kMaxQueued = 4;
-
-    bool push(Batch&& batch)
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_abandoned; });
-        if (m_abandoned)
-            return false;
-        m_queue.push_back(std::move(batch));
-        m_changed.notify_all();
-        return true;
-    }
-    // Empty when the parser is done and everything was taken.
-    std::optional<Batch> pop()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_queue.empty() || m_closed; });
-        if (m_queue.empty())
-            return std::nullopt;
-        Batch batch = std::move(m_queue.front());
-        m_queue.pop_front();
-        m_changed.notify_all();
-        return batch;
-    }
-    void close()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_closed = true;
-        m_changed.notify_all();
-    }
-    void abandon()
-    {
-        const std::lock_guard lock(m_mutex);
-        m_abandoned = true;
-        m_queue.clear();
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Batch> m_queue;
-    bool m_closed = false;
-    bool m_abandoned = false;
-};
-
 // The parser's side: collects what it reads into batches.
 class BatchingSink final : public Sink
 {
@@ -190,7 +136,10 @@ public:
     static constexpr size_t kBatchCharacters = 1 << 16;
     static constexpr size_t kBatchEvents = 1 << 12;
 
-    BatchingSink(BatchQueue& queue, const std::atomic<bool>* cancel) : m_queue(queue), m_cancel(cancel) {}
+    BatchingSink(BoundedQueue<Batch>& queue, const std::atomic<bool>* cancel)
+        : m_queue(queue), m_cancel(cancel)
+    {
+    }
 
     void text(QStringView text, const CharFormat& format) override
     {
@@ -245,7 +194,7 @@ private:
         return index;
     }
 
-    BatchQueue& m_queue;
+    BoundedQueue<Batch>& m_queue;
     const std::atomic<bool>* m_cancel;
     Batch m_batch;
     std::vector<std::pair<CharFormat, int>> m_recent;
@@ -350,7 +299,9 @@ void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<b
 
     // Parsing and building the document take about as long as each other, so
     // the parser runs on a thread of its own, a few batches ahead.
-    BatchQueue queue;
+    // A few batches ahead: the builder abandons the queue when it stops (a
+    // cancel, an exception), after which the parser is told to stop.
+    BoundedQueue<Batch> queue(4);
     std::exception_ptr parseError;
     std::thread parser([&] {
         BatchingSink sink(queue, cancel);
