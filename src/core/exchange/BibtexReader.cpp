@@ -154,6 +154,19 @@ private:
     bool atEnd() const { return m_pos >= m_view.size(); }
     QChar peek() const { return atEnd() ? QChar() : m_view[m_pos]; }
 
+    // The character at the current place as a message shows it: both halves
+    // of a surrogate pair, not the first alone.
+    QString shownCharacter() const
+    {
+        if (atEnd())
+            return QString();
+        const qsizetype length =
+            m_view[m_pos].isHighSurrogate() && m_pos + 1 < m_view.size() && m_view[m_pos + 1].isLowSurrogate()
+                ? 2
+                : 1;
+        return m_view.sliced(m_pos, length).toString();
+    }
+
     // The position after the characters from the current one on that `take`
     // accepts. Kept in a local while it moves: the member would be written
     // back at every character.
@@ -222,7 +235,7 @@ private:
         skipSpace();
         if (peek() != c)
             throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
-                                      : QStringLiteral("%1 helyén „%2” áll").arg(what, peek()));
+                                      : QStringLiteral("%1 helyén „%2” áll").arg(what, shownCharacter()));
         ++m_pos;
     }
 
@@ -318,7 +331,7 @@ private:
             return number ? name.toString() : m_macros.value(name.toString().toLower(), name.toString());
         }
         throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
-                                  : QStringLiteral("érték helyén „%1” áll").arg(c));
+                                  : QStringLiteral("érték helyén „%1” áll").arg(shownCharacter()));
     }
 
     void readItem(int line, ParsedImport& result)
@@ -374,7 +387,7 @@ private:
             const QString field = readFieldName();
             if (field.isEmpty())
                 throw SyntaxError(atEnd() ? QStringLiteral("a bejegyzés nincs lezárva")
-                                          : QStringLiteral("mezőnév helyén „%1” áll").arg(peek()));
+                                          : QStringLiteral("mezőnév helyén „%1” áll").arg(shownCharacter()));
             expect(u'=', QStringLiteral("„=”"));
             entry.fields.append({field, readValue()});
         }
