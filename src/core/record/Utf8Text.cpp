@@ -31,6 +31,34 @@ QChar* decodeByLibrary(QByteArrayView stretch, QChar* out)
     return utf8.hasError() ? nullptr : out;
 }
 
+// Where a text may be cut in two for decoding: after the first line feed at
+// or after `from` (a byte no multi-byte sequence holds), or at the end.
+qsizetype cutAfterLineFeed(QByteArrayView bytes, qsizetype from)
+{
+    const qsizetype lineFeed = bytes.indexOf('\n', from);
+    return lineFeed < 0 ? bytes.size() : lineFeed + 1;
+}
+
+// A text decoded in two parts, each into room for as many characters as it
+// has bytes: the second was decoded behind the room of the first, at
+// [secondBegin, secondEnd), and is moved up against the first, which ends at
+// `firstEnd`. The end of the whole, or nullptr when either part failed.
+QChar* joinParts(QChar* firstEnd, const QChar* secondBegin, const QChar* secondEnd)
+{
+    if (!firstEnd || !secondEnd)
+        return nullptr;
+    return std::copy(secondBegin, secondEnd, firstEnd); // moves down, never onto what it reads later
+}
+
+// `text` cut to `end`, or nothing when decoding failed.
+std::optional<QString> finished(QString&& text, const QChar* end)
+{
+    if (!end)
+        return std::nullopt;
+    text.truncate(end - text.constData());
+    return std::move(text);
+}
+
 #if defined(__SSE2__)
 // Sixteen bytes at `at` written as characters; the count of them that are
 // ASCII from the start. `out` has room for sixteen.
@@ -90,32 +118,16 @@ std::optional<QString> decodeValidText(QByteArrayView bytes)
     constexpr qsizetype kWorthTwoThreads = 1 << 20;
     QString text(bytes.size(), Qt::Uninitialized); // never more UTF-16 units than bytes
     QChar* const begin = text.data();
-    // Cut after a line feed, a byte no multi-byte sequence holds.
-    const qsizetype lineFeed = bytes.size() >= kWorthTwoThreads && QThread::idealThreadCount() > 1
-                                   ? bytes.indexOf('\n', bytes.size() / 2)
-                                   : -1;
-    QChar* end = nullptr;
-    if (lineFeed < 0) {
-        end = decodeValid(bytes, begin);
-    } else {
-        // Each half has room for as many characters as it has bytes, so the
-        // second is decoded behind the room of the first and moved up
-        // against it afterwards.
-        const qsizetype firstSize = lineFeed + 1;
-        QChar* const secondBegin = begin + firstSize;
-        QChar* secondEnd = nullptr;
-        std::thread worker([&] { secondEnd = decodeValid(bytes.sliced(firstSize), secondBegin); });
-        end = decodeValid(bytes.first(firstSize), begin);
-        worker.join();
-        if (end && secondEnd)
-            end = std::copy(secondBegin, secondEnd, end); // moves down, never onto what it reads later
-        else
-            end = nullptr;
-    }
-    if (!end)
-        return std::nullopt;
-    text.truncate(end - begin);
-    return text;
+    const qsizetype cut = bytes.size() >= kWorthTwoThreads && QThread::idealThreadCount() > 1
+                              ? cutAfterLineFeed(bytes, bytes.size() / 2)
+                              : bytes.size();
+    if (cut == bytes.size())
+        return finished(std::move(text), decodeValid(bytes, begin));
+    QChar* secondEnd = nullptr;
+    std::thread worker([&] { secondEnd = decodeValid(bytes.sliced(cut), begin + cut); });
+    QChar* const firstEnd = decodeValid(bytes.first(cut), begin);
+    worker.join();
+    return finished(std::move(text), joinParts(firstEnd, begin + cut, secondEnd));
 }
 
 namespace {
@@ -165,12 +177,10 @@ public:
     // caller decodes the rest itself.
     qsizetype finishAtMiddle(qsizetype size)
     {
-        qsizetype end = size;
+        qsizetype end = 0;
         {
             std::lock_guard lock(m_mutex);
-            const qsizetype lineFeed = m_bytes.indexOf('\n', m_taken + (size - m_taken) / 2);
-            if (lineFeed >= 0)
-                end = lineFeed + 1;
+            end = cutAfterLineFeed(QByteArrayView(m_bytes).first(size), m_taken + (size - m_taken) / 2);
             m_available = m_end = end;
         }
         m_changed.notify_all();
@@ -290,15 +300,9 @@ FileText readValidText(const QString& path, qint64 pieceBytes)
     // before, and moves it up against the thread's text.
     const qsizetype size = result.bytes.size();
     const qsizetype split = decoder->finishAtMiddle(size);
-    QChar* ownEnd = begin + split;
-    if (split < size)
-        ownEnd = decodeValid(QByteArrayView(result.bytes).sliced(split), begin + split);
-    QChar* end = decoder->join();
-    if (!end || !ownEnd)
-        return result;
-    end = std::copy(begin + split, ownEnd, end); // moves down, never onto what it reads later
-    text.truncate(end - begin);
-    result.text = std::move(text);
+    QChar* const ownEnd = decodeValid(QByteArrayView(result.bytes).sliced(split), begin + split);
+    QChar* const threadEnd = decoder->join();
+    result.text = finished(std::move(text), joinParts(threadEnd, begin + split, ownEnd));
     return result;
 }
 
