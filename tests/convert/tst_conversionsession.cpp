@@ -17,17 +17,24 @@ QStringList convertAll(const ConversionSession& session)
     return lines;
 }
 
-// Answers "stop" from the given check on (counting from 1).
-class StopAt final : public ConversionProgress
+// A control that answers "stop" from the given check on (counting from 1).
+class StopAt final
 {
 public:
-    explicit StopAt(int check) : m_check(check) {}
-    bool cancelRequested() const override { return ++m_asked >= m_check; }
+    explicit StopAt(int check) : m_check(check)
+    {
+        m_control.setCheckpoint([this] {
+            if (++m_asked >= m_check)
+                m_control.requestStop();
+        });
+    }
+    const JobControl& control() const { return m_control; }
     int asked() const { return m_asked; }
 
 private:
     const int m_check;
-    mutable int m_asked = 0;
+    int m_asked = 0;
+    JobControl m_control;
 };
 
 } // namespace
@@ -324,7 +331,7 @@ void TestConversionSession::cancelStopsTheConversion()
     QStringList lines;
     bool cancelled = false;
     try {
-        session.convert([&](const QString& line) { lines.append(line); }, &progress);
+        session.convert([&](const QString& line) { lines.append(line); }, progress.control());
     } catch (const OperationCancelled&) {
         cancelled = true;
     }
@@ -348,8 +355,9 @@ void TestConversionSession::cancelStopsAnImportWhileItIsRead()
     session.openSource(m_dir.file(QStringLiteral("sok.ris")));
     const StopAt progress(3);
     QStringList lines;
-    QVERIFY_THROWS_EXCEPTION(OperationCancelled,
-                             session.convert([&](const QString& line) { lines.append(line); }, &progress));
+    QVERIFY_THROWS_EXCEPTION(
+        OperationCancelled,
+        session.convert([&](const QString& line) { lines.append(line); }, progress.control()));
     QCOMPARE(lines.size(), 511);
     const QStringList all = convertAll(session);
     QCOMPARE(all.size(), 5000);
@@ -363,9 +371,10 @@ void TestConversionSession::cancelledSaveWritesNothing()
     const QStringList before = QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden);
     for (const int check : {1, 2}) {
         const StopAt progress(check);
-        QVERIFY_THROWS_EXCEPTION(
-            OperationCancelled, ConversionSession::saveResult(m_dir.file(QStringLiteral("cel")),
-                                                              {QStringLiteral("Ka00000200**új")}, &progress));
+        QVERIFY_THROWS_EXCEPTION(OperationCancelled,
+                                 ConversionSession::saveResult(m_dir.file(QStringLiteral("cel")),
+                                                               {QStringLiteral("Ka00000200**új")},
+                                                               progress.control()));
         QCOMPARE(m_dir.readBytes(QStringLiteral("cel.rtf")), earlier);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), before);
     }

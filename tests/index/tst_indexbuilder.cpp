@@ -90,24 +90,32 @@ private:
     QString m_startDir;
 };
 
-// Asks for a cancel once `cancelAt` records of the run are indexed, and
-// notes the threads its calls came from.
+// Asks for a stop once `cancelAt` records of the run are indexed, and notes
+// the threads its calls came from.
 class CancellingProgress final : public IndexProgress
 {
 public:
-    explicit CancellingProgress(qint64 cancelAt) : m_cancelAt(cancelAt) {}
+    explicit CancellingProgress(qint64 cancelAt) : m_cancelAt(cancelAt) { stopWhenDue(); }
     void databaseStarted(int, const QString&) override { threads.insert(QThread::currentThread()); }
     void recordIndexed(qint64) override
     {
         threads.insert(QThread::currentThread());
         ++m_indexed;
+        stopWhenDue();
     }
-    bool cancelRequested() const override { return m_indexed >= m_cancelAt; }
+    const JobControl& control() const { return m_control; }
     QSet<QThread*> threads;
 
 private:
+    void stopWhenDue()
+    {
+        if (m_indexed >= m_cancelAt)
+            m_control.requestStop();
+    }
+
     qint64 m_cancelAt;
     qint64 m_indexed = 0;
+    JobControl m_control;
 };
 
 QByteArray eightBitLines(const QStringList& lines)
@@ -392,7 +400,7 @@ private Q_SLOTS:
         CancellingProgress progress(cancelAt);
         IndexBuilder builder(dir.path());
         builder.setProgress(&progress);
-        QVERIFY_THROWS_EXCEPTION(OperationCancelled, builder.build(names));
+        QVERIFY_THROWS_EXCEPTION(OperationCancelled, builder.build(names, progress.control()));
         QCOMPARE(folderContents(dir.path()), before);
         QVERIFY(progress.threads.size() <= 1);
         QVERIFY(progress.threads.isEmpty() || progress.threads.contains(QThread::currentThread()));

@@ -146,8 +146,9 @@ private Q_SLOTS:
     {
         TempWorkDir dir;
         writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), Corpus::records(100, 1));
-        std::atomic<bool> cancel{true};
-        QVERIFY(!DuplicateFinder().run(dir.path(), &cancel).has_value());
+        JobControl stopped;
+        stopped.requestStop();
+        QVERIFY(!DuplicateFinder().run(dir.path(), stopped).has_value());
     }
 
     void commandLinePrintsTheGroups()

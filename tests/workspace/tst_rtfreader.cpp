@@ -272,9 +272,10 @@ private Q_SLOTS:
 
     void cancelledLoadThrows()
     {
-        const std::atomic<bool> cancel = true;
+        JobControl stopped;
+        stopped.requestStop();
         QTextDocument document;
-        QVERIFY_THROWS_EXCEPTION(OperationCancelled, Rtf::loadInto(longDocument(), document, &cancel));
+        QVERIFY_THROWS_EXCEPTION(OperationCancelled, Rtf::loadInto(longDocument(), document, stopped));
     }
 
     void replacesContentAndKeepsUndoSetting()

@@ -1,7 +1,6 @@
 #include "core/convert/ConversionSession.h"
 
 #include "core/record/NorlaError.h"
-#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 
 #include <QFileInfo>
@@ -16,14 +15,8 @@
 
 namespace {
 
-// Asking for every line would cost a virtual call a line for nothing.
+// Asking for every line would cost a call a line for nothing.
 constexpr qint64 kLinesBetweenChecks = 256;
-
-void throwIfCancelled(const ConversionProgress* progress)
-{
-    if (progress && progress->cancelRequested())
-        throw OperationCancelled();
-}
 
 // The lines are handed to the file in pieces of this size, so that neither
 // the write calls nor the memory held grow with the file.
@@ -148,26 +141,22 @@ ConversionInput ConversionSession::input() const
     return ConversionInput{m_table, sourceLines(), m_volume, nullptr, &m_leftOutNotes};
 }
 
-void ConversionSession::convert(const RecordLineSink& sink, const ConversionProgress* progress) const
+void ConversionSession::convert(const RecordLineSink& sink, const JobControl& control) const
 {
     const SourceFormat* source = format();
     if (!source)
         return;
-    throwIfCancelled(progress);
+    control.throwIfStopped();
     m_leftOutNotes.reset();
-    if (!progress) {
-        source->convert(input(), sink);
-        return;
-    }
     qint64 built = 0;
     source->convert(input(), [&](const QString& line) {
         if (++built % kLinesBetweenChecks == 0)
-            throwIfCancelled(progress);
+            control.throwIfStopped();
         sink(line);
     });
     // A stop asked during the last stretch still counts: the caller has not
     // yet been told that the step is done.
-    throwIfCancelled(progress);
+    control.throwIfStopped();
 }
 
 QStringList ConversionSession::leftOutNotes() const
@@ -191,13 +180,13 @@ bool ConversionSession::replacesExistingFile(const QString& fileName)
 }
 
 QString ConversionSession::saveResult(const QString& chosen, const QStringList& lines,
-                                      const ConversionProgress* progress)
+                                      const JobControl& control)
 {
     const QString name = resultFileName(chosen);
-    throwIfCancelled(progress);
+    control.throwIfStopped();
     const QByteArray bytes = TextFile::encodeUnicode(lines);
     // The last moment to stop: the write replaces the file atomically, whole or not at all.
-    throwIfCancelled(progress);
+    control.throwIfStopped();
     TextFile::writeBytes(name, bytes);
     return name;
 }

@@ -2,6 +2,7 @@
 
 #include "core/convert/DbfTable.h"
 #include "core/convert/SourceFormat.h"
+#include "core/job/JobControl.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,17 +12,6 @@
 #include <optional>
 
 class QSaveFile;
-
-// What a conversion step asks now and then while it works, from the thread
-// running it: true ends the step with OperationCancelled, before it has
-// handed on another line or written anything. May be asked from another
-// thread than the one a cancel comes from, so it must only read an atomic flag.
-class ConversionProgress
-{
-public:
-    virtual ~ConversionProgress() = default;
-    virtual bool cancelRequested() const { return false; }
-};
 
 // The record lines of a conversion written as they come, for a caller that
 // only saves them: into a temporary file beside the database file they
@@ -84,9 +74,10 @@ public:
     void openSource(const QString& path);
 
     // Step 2: builds the record lines of the current kind; nothing for none.
-    // A cancel ends it with OperationCancelled; lines handed on before stay
-    // handed on, so a caller that wants all or nothing collects them aside.
-    void convert(const RecordLineSink& sink, const ConversionProgress* progress = nullptr) const;
+    // A stop ends it with OperationCancelled before another line is handed
+    // on; lines handed on before stay handed on, so a caller that wants all
+    // or nothing collects them aside.
+    void convert(const RecordLineSink& sink, const JobControl& control = JobControl::none()) const;
     // What step 2 passes over in the current source by design (the first
     // dBase row, the lines after the last whole Director record, broken RIS
     // and BibTeX entries), as Hungarian sentences for the page and the
@@ -102,9 +93,9 @@ public:
     // folder of that name is not replaced but fails the write, so it is no
     // reason to ask.
     static bool replacesExistingFile(const QString& fileName);
-    // A cancel ends it with OperationCancelled and the file as it was.
+    // A stop ends it with OperationCancelled and the file as it was.
     static QString saveResult(const QString& chosen, const QStringList& lines,
-                              const ConversionProgress* progress = nullptr);
+                              const JobControl& control = JobControl::none());
 
 private:
     ConversionInput input() const;

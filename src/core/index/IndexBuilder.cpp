@@ -6,7 +6,6 @@
 #include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
-#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -774,7 +773,7 @@ QStringView recordName(QStringView line)
 // The new set, written into the staging folder in one pass over the
 // databases, the name lists collected beside it on a second thread.
 StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseNames, int recordsPerFile,
-                      IndexProgress* progress)
+                      IndexProgress* progress, const JobControl& control)
 {
     QStringList paths;
     for (const QString& name : databaseNames)
@@ -789,11 +788,9 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
 
     for (int d = 0; d < paths.size(); ++d) {
         const QString& path = paths.at(d);
-        if (progress) {
-            if (progress->cancelRequested())
-                throw OperationCancelled();
+        control.throwIfStopped();
+        if (progress)
             progress->databaseStarted(d + 1, path);
-        }
         DatabaseStream database(path);
         const qint64 lineCount = database.countRemaining();
         if (lineCount == 0)
@@ -803,11 +800,10 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
         database.restart();
         QStringView line;
         for (qint64 k = 1; database.next(&line); ++k) {
-            if (progress) {
+            if (progress)
                 progress->recordIndexed(k);
-                if (k % 1024 == 0 && progress->cancelRequested())
-                    throw OperationCancelled();
-            }
+            if (k % 1024 == 0)
+                control.throwIfStopped();
             chunk.append(line, database.storedLine());
             directory.add(chunk.number(), recordName(line));
             ++records;
@@ -819,8 +815,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
         chunk.writeSpan();
     }
     chunk.finish();
-    if (progress && progress->cancelRequested())
-        throw OperationCancelled();
+    control.throwIfStopped();
 
     names.finish();
     writeList(folder, WorkFolder::CreatorsFile, names.creators);
@@ -894,14 +889,14 @@ QString IndexBuilder::databaseFileName(const QString& name)
     return name.contains(u".rtf", Qt::CaseInsensitive) ? name : name + QStringLiteral(".rtf");
 }
 
-void IndexBuilder::build(const QStringList& databaseNames)
+void IndexBuilder::build(const QStringList& databaseNames, const JobControl& control)
 {
     m_recordCount = 0;
     m_chunkCount = 0;
     IndexFolder folder(m_startDir);
     folder.prepare();
     try {
-        const StagedSet staged = writeNewSet(folder, databaseNames, m_recordsPerFile, m_progress);
+        const StagedSet staged = writeNewSet(folder, databaseNames, m_recordsPerFile, m_progress, control);
         folder.swapIn(staged.chunks);
         QStringList files;
         for (const QString& name : databaseNames)

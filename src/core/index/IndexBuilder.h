@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/job/JobControl.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -30,10 +32,6 @@ public:
     virtual void databaseSized(qint64 lineCount) { Q_UNUSED(lineCount); }
     // Line k (counting from 1) of the current database is indexed.
     virtual void recordIndexed(qint64 k) { Q_UNUSED(k); }
-    // Asked now and then, from the building thread: true ends the run with
-    // OperationCancelled and the previous set as it was. May be called from
-    // any thread the build uses, so it must only read an atomic flag.
-    virtual bool cancelRequested() const { return false; }
 };
 
 // Builds the index file set of a working folder from a chosen list of its
@@ -49,8 +47,8 @@ public:
 // every progress call still comes from the thread that called build().
 // The set is replaced as a whole: the new files are written aside and take
 // the place of the previous set only once every one of them is complete.
-// The first failure throws NorlaError, and a cancel throws
-// OperationCancelled; either ends the run with the previous set as it was.
+// The first failure throws NorlaError, and a stop throws OperationCancelled;
+// either ends the run with the previous set as it was.
 class IndexBuilder final
 {
     Q_DISABLE_COPY_MOVE(IndexBuilder)
@@ -77,7 +75,8 @@ public:
     void setProgress(IndexProgress* progress) { m_progress = progress; }
 
     // Indexes the named databases of the working folder in the order given.
-    void build(const QStringList& databaseNames);
+    // A stop is looked for before each database and every 1024 records.
+    void build(const QStringList& databaseNames, const JobControl& control = JobControl::none());
 
     // Figures of the last completed build.
     qint64 recordCount() const { return m_recordCount; }

@@ -18,6 +18,10 @@ class JobControl final
 
 public:
     JobControl() = default;
+    // For a part of a run that works on a thread of its own and may end early
+    // by itself (a reader ahead of a builder that gave up): it stops when it
+    // is asked to, or when the whole run is. `whole` outlives the part.
+    explicit JobControl(const JobControl* whole) : m_whole(whole) {}
 
     void requestStop() noexcept { m_stop.store(true, std::memory_order_relaxed); }
     void reset() noexcept
@@ -31,7 +35,14 @@ public:
     {
         if (m_checkpoint)
             m_checkpoint();
-        return m_stop.load(std::memory_order_relaxed);
+        return m_stop.load(std::memory_order_relaxed) || (m_whole && m_whole->stopRequested());
+    }
+    // The same answer without passing the checkpoint: for whoever started the
+    // run, while waiting on it or after it, so a test that counts the run's
+    // own checks is not thrown off.
+    bool wasStopRequested() const noexcept
+    {
+        return m_stop.load(std::memory_order_relaxed) || (m_whole && m_whole->wasStopRequested());
     }
     // Ends the run with OperationCancelled once a stop was asked.
     void throwIfStopped() const
@@ -60,6 +71,7 @@ public:
     }
 
 private:
+    const JobControl* m_whole = nullptr;
     std::atomic<bool> m_stop{false};
     std::atomic<qint64> m_done{0};
     std::atomic<qint64> m_total{0};

@@ -4,7 +4,6 @@
 #include "core/record/Win1250.h"
 
 #include "core/record/NorlaError.h"
-#include "core/record/OperationCancelled.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -214,7 +213,7 @@ void DatabaseDocument::load(const QString& path)
     adopt(path, read(path));
 }
 
-DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const CancelCheck& cancelRequested)
+DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const JobControl& control)
 {
     Contents contents;
     // A UTF-16LE file of whole code units is already the text a QString
@@ -223,8 +222,7 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Can
     LineSplitter splitter(contents, QFileInfo(path).size() / 2);
     bool splitting = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
     QByteArray bytes = TextFile::readBytes(path, [&](QByteArrayView soFar) {
-        if (cancelRequested && cancelRequested())
-            throw OperationCancelled();
+        control.throwIfStopped();
         if (!splitting || soFar.size() < 2)
             return;
         if (!isUtf16LittleEndianWithMark(soFar)) {
@@ -234,8 +232,7 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Can
         splitter.feed(reinterpret_cast<const char16_t*>(soFar.constData() + 2), (soFar.size() - 2) / 2,
                       false);
     });
-    if (cancelRequested && cancelRequested())
-        throw OperationCancelled();
+    control.throwIfStopped();
 
     const bool inPlace = splitting && isUtf16LittleEndianWithMark(bytes) && bytes.size() % 2 == 0;
     if (inPlace)
@@ -244,8 +241,7 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Can
     else
         contents.m_text = TextFile::decodeUnicodeToString(bytes);
     if (!inPlace) {
-        if (cancelRequested && cancelRequested())
-            throw OperationCancelled();
+        control.throwIfStopped();
         splitter.restart();
     }
     splitter.feed(reinterpret_cast<const char16_t*>(contents.m_text.constData()), contents.m_text.size(),

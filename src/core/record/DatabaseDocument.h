@@ -1,12 +1,13 @@
 #pragma once
 
+#include "core/job/JobControl.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 
-#include <functional>
 #include <vector>
 
 // The open database: its lines in file order, the path of its file, whether it
@@ -36,9 +37,6 @@ class DatabaseDocument final
     class LineSplitter;
 
 public:
-    // Asked between the pieces of a read; true stops it with OperationCancelled.
-    using CancelCheck = std::function<bool()>;
-
     // A database file read and split into lines, with its record-name list,
     // ready to become the document. It is built on any thread by read() and
     // taken over by adopt() in constant time, so a load can run beside the
@@ -97,9 +95,9 @@ public:
     // "Cannot open file" and leaves the document as it was on failure.
     void load(const QString& path);
     // The first half of load(), touching no document: safe on any thread.
-    // Throws NorlaError "Cannot open file", or OperationCancelled when
-    // `cancelRequested` says so between two pieces of the file.
-    static Contents read(const QString& path, const CancelCheck& cancelRequested = {});
+    // Throws NorlaError "Cannot open file", or OperationCancelled when a stop
+    // was asked, looked for between two pieces of the file.
+    static Contents read(const QString& path, const JobControl& control = JobControl::none());
     // The second half: the document becomes the file at `path`, unmodified,
     // its record-name list built.
     void adopt(const QString& path, Contents&& contents);

@@ -73,7 +73,7 @@ QByteArray recordName(const ChunkText::LineReader& reader, qsizetype start, qsiz
 class KeyScanner final
 {
 public:
-    void scan(const QString& path, int file, std::vector<KeyHash>& out, const std::atomic<bool>* cancel)
+    void scan(const QString& path, int file, std::vector<KeyHash>& out, const JobControl& control)
     {
         const QByteArray bytes = TextFile::readBytes(path);
         QByteArray storage;
@@ -82,7 +82,7 @@ public:
         const qsizetype units = reader.unitCount();
         qint64 lines = 0;
         for (qsizetype start = 0; start < units;) {
-            if (cancel && ++lines % 4096 == 0 && cancel->load(std::memory_order_relaxed))
+            if (++lines % 4096 == 0 && control.stopRequested())
                 return;
             const qsizetype end = reader.convertLineFolded(start, m_folded, folding, true);
             const quint64 place = placeOf(file, start);
@@ -165,11 +165,6 @@ struct ScannedKeys
     QString failedPath;
     std::vector<KeyHash> keys;
 };
-
-bool cancelled(const std::atomic<bool>* cancel)
-{
-    return cancel && cancel->load(std::memory_order_relaxed);
-}
 
 // RecordMatcher::isWordByte as a table of this file, looked up in the
 // innermost loop.
@@ -272,7 +267,7 @@ void DuplicateFinder::workKey(QByteArrayView foldedLine, QByteArray& key)
 }
 
 std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QString& startDir,
-                                                                        const std::atomic<bool>* cancel) const
+                                                                        const JobControl& control) const
 {
     const QStringList files = SearchEngine::chunkFiles(startDir);
     struct Repeat
@@ -288,7 +283,7 @@ std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QS
             return [&, scanner = KeyScanner()](int index) mutable {
                 ScannedKeys result;
                 try {
-                    scanner.scan(files.at(index), index, result.keys, cancel);
+                    scanner.scan(files.at(index), index, result.keys, control);
                 } catch (...) {
                     result.failedPath = files.at(index);
                 }
@@ -300,7 +295,7 @@ std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QS
             if (!scanned.failedPath.isEmpty())
                 throw NorlaError::cannotOpen(scanned.failedPath);
             const std::vector<KeyHash> keys = std::move(scanned.keys);
-            if (cancelled(cancel))
+            if (control.stopRequested())
                 return std::nullopt;
             for (const KeyHash& key : keys) {
                 quint64 first = 0;
@@ -323,7 +318,7 @@ std::optional<std::vector<DuplicateFinder::Group>> DuplicateFinder::run(const QS
     ChunkText::LineBuffer exact;
     ChunkText::LineBuffer folded;
     for (size_t i = 0; i < repeats.size();) {
-        if (cancelled(cancel))
+        if (control.stopRequested())
             return std::nullopt;
         const int file = fileOf(repeats[i].place);
         const QString& path = files.at(file);

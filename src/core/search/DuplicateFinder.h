@@ -1,9 +1,10 @@
 #pragma once
 
+#include "core/job/JobControl.h"
+
 #include <QByteArray>
 #include <QString>
 
-#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -43,11 +44,11 @@ public:
     // Chunk files are read by this many threads at once; 0 picks one per processor.
     void setThreadCount(int threads) { m_threads = threads; }
 
-    // The groups in the order of their first member. nullopt when `cancel`
-    // became true during the run. Throws NorlaError "Cannot open file" for an
+    // The groups in the order of their first member. nullopt when a stop was
+    // asked during the run. Throws NorlaError "Cannot open file" for an
     // unreadable chunk file.
     std::optional<std::vector<Group>> run(const QString& startDir,
-                                          const std::atomic<bool>* cancel = nullptr) const;
+                                          const JobControl& control = JobControl::none()) const;
 
     // The work key of a record line folded with Folding::unitTable(); empty
     // when the record has no title (such records are never grouped as works).

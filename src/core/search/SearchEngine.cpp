@@ -2,7 +2,6 @@
 
 #include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
-#include "core/record/OperationCancelled.h"
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
@@ -326,15 +325,10 @@ private:
     RecordView m_record;
 };
 
-void throwIfCancelled(const SearchSink& sink)
+qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchSink& sink,
+               const JobControl& control)
 {
-    if (sink.cancelRequested())
-        throw OperationCancelled();
-}
-
-qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchSink& sink)
-{
-    throwIfCancelled(sink);
+    control.throwIfStopped();
     if (!hits.failedPath.isEmpty())
         throw NorlaError::cannotOpen(hits.failedPath);
     sink.chunkStarted(SearchEngine::chunkNumberOf(file));
@@ -364,7 +358,7 @@ SearchEngine::SearchEngine(const SearchCriteria& criteria, const QList<QByteArra
 {
 }
 
-qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
+qint64 SearchEngine::run(const QString& startDir, SearchSink& sink, const JobControl& control) const
 {
     const QStringList files = chunkFiles(startDir);
     const RecordMatcher matcher(m_criteria, m_roles);
@@ -376,7 +370,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
         for (const QString& file : files) {
             ChunkHits hits;
             scanner.scan(file, hits, [&sink](qint64 done, qint64 total) { sink.progress(done, total); });
-            count = deliver(file, hits, count, sink);
+            count = deliver(file, hits, count, sink, control);
             delivered.store(count, std::memory_order_relaxed);
         }
         return count;
@@ -403,10 +397,10 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink) const
     for (int i = 0; i < files.size(); ++i) {
         const ScanProgress& at = progress[size_t(i)];
         const auto hits = work.take(i, [&] {
-            throwIfCancelled(sink);
+            control.throwIfStopped();
             sink.progress(at.done.load(std::memory_order_relaxed), at.total.load(std::memory_order_relaxed));
         });
-        count = deliver(files.at(i), *hits, count, sink);
+        count = deliver(files.at(i), *hits, count, sink, control);
         delivered.store(count, std::memory_order_relaxed);
     }
     return count;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/job/JobControl.h"
 #include "core/record/FieldGrid.h"
 #include "core/search/SearchCriteria.h"
 
@@ -33,11 +34,6 @@ public:
         Q_UNUSED(done);
         Q_UNUSED(total);
     }
-    // Asked between chunk files and while waiting for one: true ends the run
-    // with OperationCancelled after the hits already delivered. It may be
-    // asked from another thread than the one a cancel comes from, so an
-    // implementation reads an atomic flag.
-    virtual bool cancelRequested() const { return false; }
 };
 
 // The composite search over the chunk files adatb*.ztf of a working folder.
@@ -58,9 +54,11 @@ public:
 
     // Visits the chunk files in order and reports every hit to the sink;
     // returns the hit count. A chunk file that cannot be read throws
-    // NorlaError "Cannot open file" after the hits of the files before it;
-    // a cancel throws OperationCancelled.
-    qint64 run(const QString& startDir, SearchSink& sink) const;
+    // NorlaError "Cannot open file" after the hits of the files before it.
+    // A stop is looked for between chunk files and while waiting for one; it
+    // throws OperationCancelled after the hits already delivered.
+    qint64 run(const QString& startDir, SearchSink& sink,
+               const JobControl& control = JobControl::none()) const;
 
     // The chunk files of the folder in visiting order: names ascending as
     // text with letter case ignored (adatb10.ztf before adatb2.ztf).

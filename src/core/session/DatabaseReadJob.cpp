@@ -22,7 +22,7 @@ void DatabaseReadJob::start(const QString& path)
 {
     if (m_thread)
         return;
-    m_cancelRequested = false;
+    m_control.reset();
     m_contents.reset();
     m_error.clear();
     m_thread = QThread::create([this, path] { read(path); });
@@ -33,7 +33,7 @@ void DatabaseReadJob::start(const QString& path)
 
 void DatabaseReadJob::cancel()
 {
-    m_cancelRequested = true;
+    m_control.requestStop();
 }
 
 DatabaseDocument::Contents DatabaseReadJob::takeContents()
@@ -46,7 +46,7 @@ DatabaseDocument::Contents DatabaseReadJob::takeContents()
 void DatabaseReadJob::read(const QString& path)
 {
     try {
-        m_contents = DatabaseDocument::read(path, [this] { return m_cancelRequested.load(); });
+        m_contents = DatabaseDocument::read(path, m_control);
     } catch (const OperationCancelled&) {
     } catch (const NorlaError& error) {
         m_error = error.message();

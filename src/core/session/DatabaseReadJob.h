@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/job/JobControl.h"
 #include "core/record/DatabaseDocument.h"
 
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <optional>
 
 class QThread;
@@ -35,7 +35,7 @@ public:
 
     // After finished(): whether it was cancelled, the failure's message
     // (empty when the file was read), and the contents read.
-    bool wasCancelled() const { return m_cancelRequested.load(); }
+    bool wasCancelled() const { return m_control.wasStopRequested(); }
     const QString& errorMessage() const { return m_error; }
     DatabaseDocument::Contents takeContents();
 
@@ -47,7 +47,7 @@ private:
     void threadFinished();
 
     QThread* m_thread = nullptr;
-    std::atomic<bool> m_cancelRequested = false;
+    JobControl m_control;
     // Written by the reading thread, read only after it finished.
     std::optional<DatabaseDocument::Contents> m_contents;
     QString m_error;

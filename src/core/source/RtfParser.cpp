@@ -1,7 +1,6 @@
 #include "core/source/RtfParser.h"
 
 #include "core/record/CodePages.h"
-#include "core/record/OperationCancelled.h"
 
 #include <QStringDecoder>
 
@@ -39,7 +38,7 @@ constexpr int kSymbolCodePage = -2;
 constexpr size_t kFormatCacheSize = 16;
 constexpr size_t kMaxDecoders = 32;
 // How much input is read between two questions whether to stop.
-constexpr qsizetype kCancelCheckBytes = 1 << 16;
+constexpr qsizetype kStopCheckBytes = 1 << 16;
 
 // ---------------------------------------------------------------------------
 // Code pages
@@ -584,17 +583,19 @@ void sanitize(std::u16string& text)
 class Parser final
 {
 public:
-    Parser(QByteArrayView input, Sink& sink) : m_in(input), m_sink(sink) {}
+    Parser(QByteArrayView input, Sink& sink, const JobControl& control)
+        : m_in(input), m_sink(sink), m_control(control)
+    {
+    }
     Q_DISABLE_COPY_MOVE(Parser)
 
     void parse()
     {
-        qsizetype nextCancelCheck = 0;
+        qsizetype nextStopCheck = 0;
         while (m_pos < m_in.size() && !m_finished) {
-            if (m_pos >= nextCancelCheck) {
-                if (m_sink.cancelRequested())
-                    throw OperationCancelled();
-                nextCancelCheck = m_pos + kCancelCheckBytes;
+            if (m_pos >= nextStopCheck) {
+                m_control.throwIfStopped();
+                nextStopCheck = m_pos + kStopCheckBytes;
             }
             if (m_skipDepth > 0)
                 skipGroupContent();
@@ -1432,6 +1433,7 @@ private:
     CodePageDecoder m_decoder;
 
     Sink& m_sink;
+    const JobControl& m_control;
     std::u16string m_run; // appended to for every character or two, so kept inline-cheap
     CharProps m_runProps;
     bool m_runInSymbolFont = false;
@@ -1456,9 +1458,9 @@ bool looksLikeRtf(QByteArrayView bytes)
     return bytes.sliced(i).startsWith("{\\rtf");
 }
 
-void parse(QByteArrayView bytes, Sink& sink)
+void parse(QByteArrayView bytes, Sink& sink, const JobControl& control)
 {
-    Parser(bytes, sink).parse();
+    Parser(bytes, sink, control).parse();
 }
 
 } // namespace Rtf

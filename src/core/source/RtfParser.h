@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/job/JobControl.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringView>
@@ -89,15 +91,12 @@ public:
     // A new paragraph follows the completed one. A paragraph mark with nothing
     // after it opens none, so a closing \par adds no empty paragraph.
     virtual void paragraphStart() = 0;
-    // Asked now and then while reading, from the reading thread: true ends
-    // the parse with OperationCancelled, so an implementation reads an atomic flag.
-    virtual bool cancelRequested() const { return false; }
 };
 
 // True when the bytes start (after optional whitespace / byte-order mark) with "{\rtf".
 bool looksLikeRtf(QByteArrayView bytes);
 // Reads the whole document into the sink; a truncated one up to where it breaks off.
-// Throws OperationCancelled when the sink asks for it.
-void parse(QByteArrayView bytes, Sink& sink);
+// A stop is looked for every 64 KiB of input and throws OperationCancelled.
+void parse(QByteArrayView bytes, Sink& sink, const JobControl& control = JobControl::none());
 
 } // namespace Rtf

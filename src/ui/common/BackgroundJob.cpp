@@ -1,7 +1,5 @@
 #include "ui/common/BackgroundJob.h"
 
-#include "core/record/OperationCancelled.h"
-
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -92,7 +90,15 @@ bool isUserClosableWindow(QObject* object)
 
 } // namespace
 
-BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent), m_postSlots(kPostSlots) {}
+BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent), m_postSlots(kPostSlots)
+{
+    // The hook is looked up at every check, so a test may set it after the
+    // job was made.
+    m_control.setCheckpoint([] {
+        if (const std::function<void()>& hook = checkpointHook())
+            hook();
+    });
+}
 
 BackgroundJob::~BackgroundJob() = default;
 
@@ -108,23 +114,16 @@ void BackgroundJob::setCheckpointHook(std::function<void()> hook)
     checkpointHook() = std::move(hook);
 }
 
-void BackgroundJob::requestCancel()
+void BackgroundJob::requestStop()
 {
     if (m_running)
-        m_cancel.store(true);
-}
-
-bool BackgroundJob::cancelRequested() const
-{
-    if (const std::function<void()>& hook = checkpointHook())
-        hook();
-    return m_cancel.load();
+        m_control.requestStop();
 }
 
 void BackgroundJob::post(std::function<void()> update)
 {
     while (!m_postSlots.tryAcquire(1, kPostWaitMs)) {
-        if (m_cancel.load())
+        if (m_control.wasStopRequested())
             throw OperationCancelled();
     }
     QMetaObject::invokeMethod(
@@ -136,17 +135,17 @@ void BackgroundJob::post(std::function<void()> update)
         Qt::QueuedConnection);
 }
 
-void BackgroundJob::run(const std::function<void()>& work)
+void BackgroundJob::run(const std::function<void(const JobControl&)>& work)
 {
     if (m_running)
         return;
     m_running = true;
-    m_cancel.store(false);
+    m_control.reset();
     std::exception_ptr failure;
-    std::unique_ptr<QThread> worker(QThread::create([&work, &failure] {
+    std::unique_ptr<QThread> worker(QThread::create([this, &work, &failure] {
         yieldToTheWindow();
         try {
-            work();
+            work(m_control);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -170,7 +169,7 @@ void BackgroundJob::run(const std::function<void()>& work)
     // The loop also ends when the program is asked to quit; the job must not
     // outlive what it works on.
     if (!worker->isFinished()) {
-        m_cancel.store(true);
+        m_control.requestStop();
         worker->wait();
     }
     refresh.stop();
@@ -200,14 +199,14 @@ bool BackgroundJob::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (type == QEvent::Close && isUserClosableWindow(watched)) {
         // Closing the window stops the job instead; the window stays.
-        requestCancel();
+        requestStop();
         event->ignore();
         return true;
     }
     if (!isUserInput(type))
         return QObject::eventFilter(watched, event);
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        requestCancel();
+        requestStop();
         return true;
     }
     if (isStopControl(watched))

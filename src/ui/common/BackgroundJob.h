@@ -1,11 +1,12 @@
 #pragma once
 
+#include "core/job/JobControl.h"
+
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSemaphore>
 
-#include <atomic>
 #include <functional>
 
 class QWidget;
@@ -19,8 +20,8 @@ class QWidget;
 // back except on the job's stop controls, so no second job can start and
 // nothing the job reads can be edited. Esc, a stop control's own action and
 // an attempt to close a window ask the job to stop; the job sees the stop
-// through cancelRequested(), which the core's cancel hooks ask, and ends with
-// OperationCancelled, which run() hands on like any other exception.
+// through the JobControl it is handed, and ends with OperationCancelled,
+// which run() hands on like any other exception.
 class BackgroundJob final : public QObject
 {
     Q_OBJECT
@@ -36,15 +37,16 @@ public:
     // when it has ended: moves the progress displays from what the job stored.
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
 
-    // Runs `work` on a worker thread and returns when it has returned;
-    // rethrows what it threw. A call while a job runs does nothing.
-    void run(const std::function<void()>& work);
+    // Runs `work` on a worker thread, handing it this job's control, and
+    // returns when it has returned; rethrows what it threw. A call while a
+    // job runs does nothing.
+    void run(const std::function<void(const JobControl&)>& work);
     bool isRunning() const { return m_running; }
 
-    // From the window: the job is to stop at its next cancel check.
-    void requestCancel();
-    // From the job's hooks, on any thread.
-    bool cancelRequested() const;
+    // From the window: the job is to stop at its next look for a stop.
+    void requestStop();
+    // What the work is handed: the stop request, asked from any thread.
+    const JobControl& control() const { return m_control; }
 
     // From the worker: runs `update` on the window's thread, after what was
     // posted before. At most a couple of updates wait at a time, so a fast
@@ -67,7 +69,7 @@ private:
     QList<QPointer<QWidget>> m_stopControls;
     std::function<void()> m_refresh;
     bool m_running = false;
-    std::atomic<bool> m_cancel{false};
+    JobControl m_control;
     QSemaphore m_postSlots;
 };
 

@@ -88,17 +88,6 @@ LinePane* textPane(const char* name, QWidget* parent)
     return pane;
 }
 
-// The worker asks the page's job whether to stop.
-class StepProgress final : public ConversionProgress
-{
-public:
-    explicit StepProgress(const BackgroundJob& job) : m_job(job) {}
-    bool cancelRequested() const override { return m_job.cancelRequested(); }
-
-private:
-    const BackgroundJob& m_job;
-};
-
 } // namespace
 
 ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
@@ -178,7 +167,7 @@ void ConversionPage::buildControls()
     connect(m_openButton, &QPushButton::clicked, this, &ConversionPage::openSource);
     connect(m_convertButton, &QPushButton::clicked, this, &ConversionPage::convert);
     connect(m_saveButton, &QPushButton::clicked, this, &ConversionPage::saveResult);
-    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_job->requestCancel(); });
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_job->requestStop(); });
 }
 
 void ConversionPage::resetForMenuEntry()
@@ -215,14 +204,14 @@ void ConversionPage::openSource()
         m_sourcePane->clear();
     }
     // The window keeps painting while a long file is read.
-    runStep([&] { m_session.openSource(path); }, Stop::NotOffered);
+    runStep([&](const JobControl&) { m_session.openSource(path); }, Stop::NotOffered);
     if (textSource)
         showSourceLines();
 }
 
 // While a step runs its controls rest and "Mégsem" stands beside them; the
 // rest of the window takes no input meanwhile.
-bool ConversionPage::runStep(const std::function<void()>& work, Stop stop,
+bool ConversionPage::runStep(const std::function<void(const JobControl&)>& work, Stop stop,
                              const std::function<void()>& onFailure)
 {
     if (m_job->isRunning())
@@ -256,7 +245,6 @@ void ConversionPage::convert()
 {
     m_session.setVolume(m_volumeItems->checkedId());
     QStringList lines;
-    const StepProgress progress(*m_job);
     const auto takeLines = [&] {
         m_saveButton->setEnabled(true);
         m_resultPane->setEnabled(true);
@@ -264,14 +252,16 @@ void ConversionPage::convert()
         m_resultLines = std::move(lines);
         showResultLines();
     };
-    const bool finished =
-        runStep([&] { m_session.convert([&lines](const QString& line) { lines.append(line); }, &progress); },
-                Stop::Offered,
-                // The lines built before the error stay, and are shown before the message.
-                [&] {
-                    takeLines();
-                    reportConversion(false);
-                });
+    const bool finished = runStep(
+        [&](const JobControl& control) {
+            m_session.convert([&lines](const QString& line) { lines.append(line); }, control);
+        },
+        Stop::Offered,
+        // The lines built before the error stay, and are shown before the message.
+        [&] {
+            takeLines();
+            reportConversion(false);
+        });
     if (!finished)
         return;
     takeLines();
@@ -288,9 +278,12 @@ void ConversionPage::saveResult()
     if (!mayWrite(fileName))
         return;
     const QStringList lines = m_resultLines;
-    const StepProgress progress(*m_job);
     QString written;
-    if (runStep([&] { written = ConversionSession::saveResult(fileName, lines, &progress); }, Stop::Offered))
+    if (runStep(
+            [&](const JobControl& control) {
+                written = ConversionSession::saveResult(fileName, lines, control);
+            },
+            Stop::Offered))
         m_lastResultPath = written;
 }
 

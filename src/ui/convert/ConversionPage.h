@@ -50,7 +50,8 @@ private:
     };
     // Runs a step's work on the worker; false when it was stopped or failed
     // (the failure is shown once the page is back in its usual state).
-    bool runStep(const std::function<void()>& work, Stop stop, const std::function<void()>& onFailure = {});
+    bool runStep(const std::function<void(const JobControl&)>& work, Stop stop,
+                 const std::function<void()>& onFailure = {});
     void showSourceLines();
     void showResultLines();
     void reportConversion(bool finished);

@@ -44,8 +44,6 @@ constexpr int kDefaultChoice = 0;
 class RunProgress final : public IndexProgress
 {
 public:
-    explicit RunProgress(const BackgroundJob& job) : m_job(job) {}
-
     void runStarted(int databaseCount) override
     {
         m_databaseCount.store(databaseCount, std::memory_order_relaxed);
@@ -57,7 +55,6 @@ public:
     }
     void databaseSized(qint64 lineCount) override { m_lineCount.store(lineCount, std::memory_order_relaxed); }
     void recordIndexed(qint64 k) override { m_record.store(k, std::memory_order_relaxed); }
-    bool cancelRequested() const override { return m_job.cancelRequested(); }
 
     // On the dialog's thread.
     void showOn(QProgressBar* databases, QProgressBar* records) const
@@ -73,7 +70,6 @@ public:
     }
 
 private:
-    const BackgroundJob& m_job;
     std::atomic<bool> m_started{false};
     std::atomic<int> m_databaseCount{0};
     std::atomic<int> m_databasesDone{0};
@@ -229,7 +225,7 @@ void IndexDialog::setAllChecked(Qt::CheckState state)
 void IndexDialog::reject()
 {
     if (m_job->isRunning()) {
-        m_job->requestCancel();
+        m_job->requestStop();
         return;
     }
     QDialog::reject();
@@ -253,7 +249,7 @@ void IndexDialog::runIndexing()
         return;
     IndexBuilder builder(m_startDir);
     builder.setRecordsPerFile(m_recordsPerFile->currentData().toInt());
-    RunProgress progress(*m_job);
+    RunProgress progress;
     builder.setProgress(&progress);
     const BarState databasesBefore(m_databaseProgress);
     const BarState recordsBefore(m_recordProgress);
@@ -262,7 +258,7 @@ void IndexDialog::runIndexing()
     bool cancelled = false;
     const bool completed = runGuarded(this, [&] {
         try {
-            m_job->run([&] { builder.build(names); });
+            m_job->run([&](const JobControl& control) { builder.build(names, control); });
         } catch (const OperationCancelled&) {
             cancelled = true;
         }

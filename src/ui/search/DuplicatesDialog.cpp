@@ -72,7 +72,7 @@ DuplicatesDialog::DuplicatesDialog(QWidget* parent) : QDialog(parent)
 DuplicatesDialog::~DuplicatesDialog()
 {
     if (m_thread) {
-        m_cancel = true;
+        m_control.requestStop();
         m_thread->wait();
     }
 }
@@ -84,14 +84,14 @@ void DuplicatesDialog::startSearch()
     m_groups->clear();
     m_result.reset();
     m_error.clear();
-    m_cancel = false;
+    m_control.reset();
     m_status->setText(QStringLiteral("Keresés folyamatban..."));
     m_searchButton->setEnabled(false);
     m_cancelButton->setEnabled(true);
     const QString startDir = m_startDir;
     m_thread = QThread::create([this, startDir] {
         try {
-            m_result = DuplicateFinder().run(startDir, &m_cancel);
+            m_result = DuplicateFinder().run(startDir, m_control);
         } catch (const NorlaError& error) {
             m_error = error.message();
         }
@@ -102,7 +102,7 @@ void DuplicatesDialog::startSearch()
 
 void DuplicatesDialog::cancelSearch()
 {
-    m_cancel = true;
+    m_control.requestStop();
 }
 
 void DuplicatesDialog::closeEvent(QCloseEvent* event)

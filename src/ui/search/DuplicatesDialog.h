@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-#include <atomic>
 #include <optional>
 #include <vector>
 
@@ -52,7 +51,7 @@ private:
     QPushButton* m_searchButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
     QThread* m_thread = nullptr;
-    std::atomic<bool> m_cancel{false};
+    JobControl m_control;
     std::optional<std::vector<DuplicateFinder::Group>> m_result;
     QString m_error;
 };

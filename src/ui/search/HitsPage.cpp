@@ -113,7 +113,7 @@ HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
             openHit(index);
     });
     connect(m_exportButton, &QPushButton::clicked, this, &HitsPage::exportHits);
-    connect(m_exportStopButton, &QPushButton::clicked, this, [this] { m_job->requestCancel(); });
+    connect(m_exportStopButton, &QPushButton::clicked, this, [this] { m_job->requestStop(); });
 }
 
 void HitsPage::setLastSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,
@@ -128,14 +128,12 @@ namespace {
 class ExportSink final : public SearchSink
 {
 public:
-    ExportSink(ExportFile& file, const BackgroundJob& job) : m_file(file), m_job(job) {}
+    explicit ExportSink(ExportFile& file) : m_file(file) {}
     void hit(QByteArrayView, const FieldGrid*) override {}
     void hitLine(QStringView line) override { m_file.add(line); }
-    bool cancelRequested() const override { return m_job.cancelRequested(); }
 
 private:
     ExportFile& m_file;
-    const BackgroundJob& m_job;
 };
 
 } // namespace
@@ -157,12 +155,12 @@ void HitsPage::exportHits()
         const DisabledControls busy({m_exportButton});
         m_exportStopButton->show();
         try {
-            m_job->run([&] {
+            m_job->run([&](const JobControl& control) {
                 SearchEngine engine(search.criteria, search.roles);
                 engine.setKeepLines(true);
                 ExportFile file(path, format);
-                ExportSink sink(file, *m_job);
-                engine.run(search.startDir, sink);
+                ExportSink sink(file);
+                engine.run(search.startDir, sink, control);
                 file.commit();
             });
         } catch (const OperationCancelled&) {

@@ -184,8 +184,6 @@ public:
         m_done.store(done, std::memory_order_relaxed);
     }
 
-    bool cancelRequested() const override { return m_job.cancelRequested(); }
-
     // On the dialog's thread.
     void showProgressOn(QProgressBar* bar) const
     {
@@ -626,7 +624,7 @@ SearchCriteria SearchDialog::criteria() const
 void SearchDialog::reject()
 {
     if (m_job->isRunning()) {
-        m_job->requestCancel();
+        m_job->requestStop();
         return;
     }
     QDialog::reject();
@@ -660,7 +658,7 @@ void SearchDialog::runSearch()
         const DisabledControls busy(searchedControls());
         m_job->setRefresh([&] { sink.showProgressOn(m_progress); });
         try {
-            m_job->run([&] { hits = engine.run(m_startDir, sink); });
+            m_job->run([&](const JobControl& control) { hits = engine.run(m_startDir, sink, control); });
         } catch (const OperationCancelled&) {
             cancelled = true;
         } catch (...) {

@@ -1,7 +1,6 @@
 #include "ui/workspace/RtfReader.h"
 
 #include "core/record/BoundedQueue.h"
-#include "core/record/OperationCancelled.h"
 
 #include <QColor>
 #include <QFont>
@@ -136,10 +135,9 @@ public:
     static constexpr size_t kBatchCharacters = 1 << 16;
     static constexpr size_t kBatchEvents = 1 << 12;
 
-    BatchingSink(BoundedQueue<Batch>& queue, const std::atomic<bool>* cancel)
-        : m_queue(queue), m_cancel(cancel)
-    {
-    }
+    // `parser` is the parse's own control: the sink asks it to stop once
+    // the builder has given up on the batches.
+    BatchingSink(BoundedQueue<Batch>& queue, JobControl& parser) : m_queue(queue), m_parser(parser) {}
 
     void text(QStringView text, const CharFormat& format) override
     {
@@ -160,15 +158,13 @@ public:
         m_batch.events.push_back({Batch::Kind::ParagraphStart, 0, 1, {}});
         sendWhenFull();
     }
-    bool cancelRequested() const override
-    {
-        return m_stopped || (m_cancel && m_cancel->load(std::memory_order_relaxed));
-    }
     void send()
     {
         Batch batch = std::exchange(m_batch, {});
-        if (!m_stopped && !m_queue.push(std::move(batch)))
+        if (!m_stopped && !m_queue.push(std::move(batch))) {
             m_stopped = true;
+            m_parser.requestStop();
+        }
     }
 
 private:
@@ -195,7 +191,7 @@ private:
     }
 
     BoundedQueue<Batch>& m_queue;
-    const std::atomic<bool>* m_cancel;
+    JobControl& m_parser;
     Batch m_batch;
     std::vector<std::pair<CharFormat, int>> m_recent;
     int m_formatCount = 0;
@@ -289,7 +285,7 @@ private:
 
 } // namespace
 
-void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<bool>* cancel)
+void loadInto(QByteArrayView bytes, QTextDocument& document, const JobControl& control)
 {
     // Loading replaces the content, so there is nothing to undo back to; the
     // undo stack is off meanwhile so that large documents do not fill it.
@@ -300,20 +296,23 @@ void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<b
     // Parsing and building the document take about as long as each other, so
     // the parser runs on a thread of its own, a few batches ahead.
     // A few batches ahead: the builder abandons the queue when it stops (a
-    // cancel, an exception), after which the parser is told to stop.
+    // stop, an exception), after which the parser stops too; a stop asked of
+    // the whole load reaches the parser directly, also while it reads a long
+    // stretch that sends nothing.
     BoundedQueue<Batch> queue(4);
     std::exception_ptr parseError;
+    JobControl parserControl(&control);
     std::thread parser([&] {
-        BatchingSink sink(queue, cancel);
+        BatchingSink sink(queue, parserControl);
         try {
-            parse(bytes, sink);
+            parse(bytes, sink, parserControl);
             sink.send();
         } catch (...) {
             parseError = std::current_exception();
         }
         queue.close();
     });
-    // Whatever ends the building (a cancel, an exception) ends the parser too.
+    // Whatever ends the building (a stop, an exception) ends the parser too.
     auto stopParser = qScopeGuard([&] {
         queue.abandon();
         parser.join();
@@ -321,8 +320,7 @@ void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<b
     {
         DocumentBuilder builder(document);
         while (const std::optional<Batch> batch = queue.pop()) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                throw OperationCancelled();
+            control.throwIfStopped();
             builder.apply(*batch);
         }
         builder.finish();

@@ -4,8 +4,6 @@
 
 #include <QByteArrayView>
 
-#include <atomic>
-
 class QTextDocument;
 
 // Shows RTF sources in a text document: the core's parser reads them, a thin
@@ -13,8 +11,8 @@ class QTextDocument;
 namespace Rtf {
 
 // Replaces the document's content with the RTF's text and formatting. When
-// `cancel` turns true meanwhile (from another thread) it throws
+// a stop is asked meanwhile (from another thread) it throws
 // OperationCancelled, the document half filled.
-void loadInto(QByteArrayView bytes, QTextDocument& document, const std::atomic<bool>* cancel = nullptr);
+void loadInto(QByteArrayView bytes, QTextDocument& document, const JobControl& control = JobControl::none());
 
 } // namespace Rtf

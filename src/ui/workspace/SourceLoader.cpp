@@ -9,7 +9,6 @@
 #include <QTextDocument>
 #include <QThread>
 
-#include <atomic>
 #include <optional>
 #include <utility>
 
@@ -17,7 +16,7 @@ struct SourceLoader::Job
 {
     QString path;
     QFont font;
-    std::atomic<bool> cancelled = false;
+    JobControl control;
     // Written by the worker before it ends, read after its thread finished.
     std::unique_ptr<QTextDocument> document;
     std::optional<QString> error;
@@ -29,7 +28,7 @@ SourceLoader::~SourceLoader()
 {
     // No signal now: whoever listened may be half destroyed.
     if (m_current)
-        m_current->cancelled = true;
+        m_current->control.requestStop();
     m_current.reset();
     for (QThread* thread : std::as_const(m_threads)) {
         thread->wait();
@@ -38,17 +37,16 @@ SourceLoader::~SourceLoader()
 }
 
 std::unique_ptr<QTextDocument> SourceLoader::load(const QString& path, const QFont& font,
-                                                  const std::atomic<bool>* cancel)
+                                                  const JobControl& control)
 {
     const QByteArray bytes = TextFile::readBytes(path);
     auto document = std::make_unique<QTextDocument>();
     document->setDefaultFont(font);
     if (Rtf::looksLikeRtf(bytes)) {
-        Rtf::loadInto(bytes, *document, cancel);
+        Rtf::loadInto(bytes, *document, control);
     } else {
         const QString text = SourceText::decodePlain(bytes);
-        if (cancel && *cancel)
-            throw OperationCancelled();
+        control.throwIfStopped();
         // Nothing to undo back to: a load is no edit.
         document->setUndoRedoEnabled(false);
         document->setPlainText(text);
@@ -66,7 +64,7 @@ void SourceLoader::start(const QString& path, const QFont& font)
     QThread* const home = thread();
     QThread* worker = QThread::create([job, home] {
         try {
-            job->document = load(job->path, job->font, &job->cancelled);
+            job->document = load(job->path, job->font, job->control);
             // The receiver lives in the window's thread; the document goes there.
             job->document->moveToThread(home);
         } catch (const OperationCancelled&) {
@@ -92,7 +90,7 @@ void SourceLoader::cancel()
 {
     if (!m_current)
         return;
-    m_current->cancelled = true;
+    m_current->control.requestStop();
     m_current.reset();
     emit loadingChanged(false);
 }

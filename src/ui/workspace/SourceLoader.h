@@ -1,11 +1,12 @@
 #pragma once
 
+#include "core/job/JobControl.h"
+
 #include <QFont>
 #include <QList>
 #include <QObject>
 #include <QString>
 
-#include <atomic>
 #include <memory>
 
 class QTextDocument;
@@ -35,9 +36,10 @@ public:
     bool isLoading() const { return m_current != nullptr; }
 
     // Builds the document on the calling thread; throws NorlaError when the
-    // file cannot be read. What the worker runs, and what serves a small file.
+    // file cannot be read, OperationCancelled when a stop was asked. What the
+    // worker runs, and what serves a small file.
     static std::unique_ptr<QTextDocument> load(const QString& path, const QFont& font,
-                                               const std::atomic<bool>* cancel = nullptr);
+                                               const JobControl& control = JobControl::none());
 
 Q_SIGNALS:
     // The receiver takes the document (parentless, living in this object's thread).
