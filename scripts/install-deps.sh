@@ -19,8 +19,9 @@ packages=(
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
-  # The formatter of the checks, and independent readers of the BibTeX and RIS export.
-  test) packages+=(clang-format python3-bibtexparser bibutils) ;;
+  # The formatter of the checks, and independent readers of the BibTeX and RIS export
+  # and of the published PDF (pdftotext, pdftoppm).
+  test) packages+=(clang-format python3-bibtexparser bibutils poppler-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac
