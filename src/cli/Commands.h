@@ -12,3 +12,6 @@ int runExportCommand(const QStringList& args);
 #ifdef NORLA_WITH_PUBLISH
 int runPublishCommand(const QStringList& args);
 #endif
+#ifdef NORLA_HAVE_SPELLING
+int runSpellCommand(const QStringList& args);
+#endif

@@ -24,6 +24,7 @@ Commands:
   duplicates  list the indexed records that are probably the same work
   export   write a database, the index set or the hits of a search as
            BibTeX, RIS or CSV
+  spell    proofread a database in its records' languages
 )"
 #ifdef NORLA_WITH_PUBLISH
                            R"(  publish  write a database, the index set or the hits of a search as a
@@ -80,6 +81,10 @@ int main(int argc, char* argv[])
 #ifdef NORLA_WITH_PUBLISH
         if (command == u"publish")
             return runPublishCommand(args);
+#endif
+#ifdef NORLA_HAVE_SPELLING
+        if (command == u"spell")
+            return runSpellCommand(args);
 #endif
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
