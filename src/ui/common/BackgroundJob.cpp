@@ -100,7 +100,14 @@ BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent), m_postSlots(kPo
     });
 }
 
-BackgroundJob::~BackgroundJob() = default;
+BackgroundJob::~BackgroundJob()
+{
+    if (!m_started)
+        return;
+    m_control.requestStop();
+    m_started->wait();
+    delete m_started;
+}
 
 void BackgroundJob::setStopControls(const QList<QWidget*>& controls)
 {
@@ -135,7 +142,7 @@ void BackgroundJob::post(std::function<void()> update)
         Qt::QueuedConnection);
 }
 
-void BackgroundJob::run(const std::function<void(const JobControl&)>& work)
+void BackgroundJob::run(const Work& work)
 {
     if (m_running)
         return;
@@ -182,6 +189,38 @@ void BackgroundJob::run(const std::function<void(const JobControl&)>& work)
         m_refresh();
     if (failure)
         std::rethrow_exception(failure);
+}
+
+void BackgroundJob::start(Work work, Finished finished)
+{
+    if (m_running)
+        return;
+    m_running = true;
+    m_control.reset();
+    // Written by the worker before it ends, read once its thread finished.
+    auto failure = std::make_shared<std::exception_ptr>();
+    m_started = QThread::create([this, work = std::move(work), failure] {
+        try {
+            work(m_control);
+        } catch (...) {
+            *failure = std::current_exception();
+        }
+    });
+    m_started->setParent(this);
+    // Delivered on this object's thread once the worker is done.
+    connect(m_started, &QThread::finished, this,
+            [this, finished = std::move(finished), failure] { startedJobEnded(finished, *failure); });
+    m_started->start();
+}
+
+void BackgroundJob::startedJobEnded(Finished finished, std::exception_ptr failure)
+{
+    m_started->wait();
+    delete m_started;
+    m_started = nullptr;
+    m_running = false;
+    if (finished)
+        finished(std::move(failure));
 }
 
 bool BackgroundJob::isStopControl(QObject* object) const

@@ -7,28 +7,43 @@
 #include <QPointer>
 #include <QSemaphore>
 
+#include <exception>
 #include <functional>
 
+class QThread;
 class QWidget;
 
-// A long job (an index run, a search, a conversion step) run on a worker
-// thread while the window keeps painting.
+// Every long job the windows start (an index run, a search, an export, a
+// conversion step, a database or source load, the duplicate search) runs
+// through one of these, on a worker thread, while the window keeps painting.
+// The job owns the JobControl it hands to the work: the work looks there for
+// a stop and ends with OperationCancelled once one was asked.
 //
-// run() returns only when the job has ended, the way a modal dialog's exec()
-// does, so its caller reads as straight-line code. Meanwhile the event loop
-// runs: the window repaints and progress moves, but every user input is held
-// back except on the job's stop controls, so no second job can start and
-// nothing the job reads can be edited. Esc, a stop control's own action and
-// an attempt to close a window ask the job to stop; the job sees the stop
-// through the JobControl it is handed, and ends with OperationCancelled,
-// which run() hands on like any other exception.
+// Two ways to run:
+// - run() returns only when the job has ended, the way a modal dialog's
+//   exec() does, so its caller reads as straight-line code. Meanwhile the
+//   event loop runs: the window repaints and progress moves, but every user
+//   input is held back except on the job's stop controls, so no second job
+//   can start and nothing the job reads can be edited. Esc, a stop control's
+//   own action and an attempt to close a window ask the job to stop; run()
+//   hands on OperationCancelled like any other exception.
+// - start() returns at once and leaves the windows taking input as usual;
+//   the caller's own controls ask for the stop (requestStop()), and a
+//   callback hears how the work ended.
 class BackgroundJob final : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BackgroundJob)
 
 public:
+    // The work looks at its control for a stop and may store its progress there.
+    using Work = std::function<void(JobControl& control)>;
+    // How a started job ended: what the work threw, or null.
+    using Finished = std::function<void(std::exception_ptr failure)>;
+
     explicit BackgroundJob(QObject* parent = nullptr);
+    // Asks a started job still running to stop and waits for its thread;
+    // its Finished callback does not come then.
     ~BackgroundJob() override;
 
     // Input still reaches these (and what they hold) while a job runs.
@@ -40,10 +55,18 @@ public:
     // Runs `work` on a worker thread, handing it this job's control, and
     // returns when it has returned; rethrows what it threw. A call while a
     // job runs does nothing.
-    void run(const std::function<void(const JobControl&)>& work);
+    void run(const Work& work);
+    // Starts `work` on a worker thread and returns; `finished` runs on this
+    // object's thread once the work has returned. The thread is a child of
+    // this object while it runs. A call while a job runs does nothing.
+    void start(Work work, Finished finished);
+    // From run() or start() until the job has ended and, for a started one,
+    // its Finished callback is called.
     bool isRunning() const { return m_running; }
 
-    // From the window: the job is to stop at its next look for a stop.
+    // From the window: the job is to stop at its next look for a stop. A
+    // stop asked before a started job's Finished callback counts, even when
+    // the work had already returned (control().wasStopRequested() says so).
     void requestStop();
     // What the work is handed: the stop request, asked from any thread.
     const JobControl& control() const { return m_control; }
@@ -65,10 +88,12 @@ protected:
 
 private:
     bool isStopControl(QObject* object) const;
+    void startedJobEnded(Finished finished, std::exception_ptr failure);
 
     QList<QPointer<QWidget>> m_stopControls;
     std::function<void()> m_refresh;
     bool m_running = false;
+    QThread* m_started = nullptr; // the thread of a started job
     JobControl m_control;
     QSemaphore m_postSlots;
 };

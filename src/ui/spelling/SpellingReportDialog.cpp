@@ -137,7 +137,7 @@ void SpellingReportDialog::buildControls()
     m_cancelButton->setEnabled(false);
     auto* closeButton = named(new QPushButton(QStringLiteral("Bezárás"), this), ObjectName::CloseButton);
     connect(m_checkButton, &QPushButton::clicked, this, &SpellingReportDialog::runCheck);
-    connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_job->requestCancel(); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { m_job->requestStop(); });
     connect(closeButton, &QPushButton::clicked, this, &QDialog::close);
     auto* run = new QHBoxLayout;
     run->addWidget(m_progress, 1);
@@ -169,14 +169,10 @@ void SpellingReportDialog::runCheck()
     options.oldSpellingBefore = m_service.oldSpellingBefore();
     options.indexFolder = m_service.folder();
     const WordList accepted = m_service.wordList();
-    JobControl control;
     // The runner's stop (Mégsem, Esc, closing the window) reaches the run
-    // at its next look at the control.
-    control.setCheckpoint([this, &control] {
-        if (m_job->cancelRequested())
-            control.requestStop();
-    });
-    m_job->setRefresh([this, &control] {
+    // at its next look at the control, where the run stores its progress.
+    m_job->setRefresh([this] {
+        const JobControl& control = m_job->control();
         m_progress->setRange(0, int(qMin<qint64>(control.progressTotal(), INT_MAX)));
         m_progress->setValue(int(qMin<qint64>(control.progressDone(), INT_MAX)));
     });
@@ -186,7 +182,7 @@ void SpellingReportDialog::runCheck()
     std::optional<Proofreader::Result> result;
     const bool finished = runGuarded(this, [&] {
         try {
-            m_job->run([&] {
+            m_job->run([&](JobControl& control) {
                 result = Proofreader(m_service.dictionaries(), accepted, options)
                              .run(
                                  lines.lineCount(), [&lines](int i) { return lines.line(i); }, control);
@@ -402,7 +398,7 @@ void SpellingReportDialog::stopSuggestions()
 
 void SpellingReportDialog::closeEvent(QCloseEvent* event)
 {
-    m_job->requestCancel();
+    m_job->requestStop();
     stopSuggestions();
     QDialog::closeEvent(event);
 }
