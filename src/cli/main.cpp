@@ -18,6 +18,7 @@ Commands:
   duplicates  list the indexed records that are probably the same work
   export   write a database, the index set or the hits of a search as
            BibTeX, RIS or CSV
+  spell    proofread a database in its records' languages
 
 Run "norla-cli COMMAND --help" for the options of a command.
 
@@ -50,6 +51,10 @@ int main(int argc, char* argv[])
             return runDuplicatesCommand(args);
         if (command == u"export")
             return runExportCommand(args);
+#ifdef NORLA_HAVE_SPELLING
+        if (command == u"spell")
+            return runSpellCommand(args);
+#endif
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return 1;
