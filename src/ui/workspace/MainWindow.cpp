@@ -116,9 +116,10 @@ void MainWindow::createStatusBar()
         modePanel->setFixedWidth(qMax(modePanel->minimumWidth(), modePanel->sizeHint().width()));
     }
     modePanel->clear();
-    QLabel* filePanel = m_statusPanels[size_t(RecordEditor::StatusPanel::File)];
-    filePanel->setMinimumWidth(StatusPanelWidths[1] / 2);
-    filePanel->setMaximumWidth(StatusPanelWidths[1]);
+    const auto file = size_t(RecordEditor::StatusPanel::File);
+    QLabel* filePanel = m_statusPanels[file];
+    filePanel->setMinimumWidth(StatusPanelWidths[file] / 2);
+    filePanel->setMaximumWidth(StatusPanelWidths[file]);
     for (QLabel* panel : m_statusPanels)
         bar->addWidget(panel, panel == filePanel ? 1 : 0);
 
