@@ -78,6 +78,38 @@ private:
     const View m_viewAfter;
 };
 
+// Many lines replaced at once, taken back and made again together.
+class LinesStep final : public UndoCommand
+{
+public:
+    struct Change
+    {
+        int index;
+        QString before;
+        QString after;
+    };
+
+    LinesStep(EditingSession& session, std::vector<Change> changes)
+        : m_session(session), m_changes(std::move(changes))
+    {
+    }
+
+    void redo() override { apply(&Change::after); }
+    void undo() override { apply(&Change::before); }
+
+private:
+    void apply(QString Change::*side)
+    {
+        for (const Change& change : m_changes) {
+            m_session.document().replaceLine(change.index, change.*side);
+            Q_EMIT m_session.lineChanged(change.index, EditingSession::LineChange::Replaced);
+        }
+    }
+
+    EditingSession& m_session;
+    const std::vector<Change> m_changes;
+};
+
 } // namespace
 
 EditingSession::EditingSession(QObject* parent) : QObject(parent)
@@ -248,6 +280,21 @@ void EditingSession::deleteCurrent()
     // The record after the deleted one, or the new last one (none when it was the only one).
     const int next = std::min(m_currentIndex, m_document.lineCount() - 2);
     recordStep(m_currentIndex, m_document.line(m_currentIndex).toString(), std::nullopt, next);
+}
+
+void EditingSession::replaceLines(const std::vector<std::pair<int, QString>>& changes)
+{
+    std::vector<LinesStep::Change> steps;
+    steps.reserve(changes.size());
+    for (const auto& [index, line] : changes) {
+        if (index < 0 || index >= m_document.lineCount())
+            continue;
+        steps.push_back({index, m_document.line(index).toString(), line});
+    }
+    if (steps.empty())
+        return;
+    m_history.push(std::make_unique<LinesStep>(*this, std::move(steps)));
+    followHistory();
 }
 
 void EditingSession::recordStep(int index, const std::optional<QString>& before,

@@ -1,0 +1,314 @@
+#include "core/check/NameVariants.h"
+
+#include "core/check/FieldSpans.h"
+#include "core/search/Folding.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+constexpr qsizetype EditRuleMinimumLength = 9; // "longer than 8 characters"
+
+// Union of sets over the forms' positions.
+class Groups final
+{
+public:
+    explicit Groups(size_t count) : m_parent(count)
+    {
+        std::iota(m_parent.begin(), m_parent.end(), size_t(0));
+    }
+    size_t root(size_t i)
+    {
+        while (m_parent[i] != i)
+            i = m_parent[i] = m_parent[m_parent[i]];
+        return i;
+    }
+    void join(size_t a, size_t b)
+    {
+        a = root(a);
+        b = root(b);
+        if (a != b)
+            m_parent[std::max(a, b)] = std::min(a, b);
+    }
+
+private:
+    std::vector<size_t> m_parent;
+};
+
+QList<QByteArray> wordsOf(const QByteArray& folded)
+{
+    return folded.simplified().split(' ');
+}
+
+// "j." or "gy.": a given name cut to its first letter (or Hungarian double letter).
+bool isInitial(const QByteArray& word)
+{
+    return (word.size() == 2 || word.size() == 3) && word.endsWith('.') &&
+           std::isalpha(static_cast<unsigned char>(word[0]));
+}
+
+bool isWholeWord(const QByteArray& word)
+{
+    return !word.endsWith('.') && word.size() > 1;
+}
+
+// The initials a whole word may be written as: its first letter, and its
+// first double letter when it starts with one (Gy., Sz., Zs.).
+QList<QByteArray> initialsOf(const QByteArray& word)
+{
+    QList<QByteArray> out{word.left(1) + '.'};
+    static const char* const doubles[] = {"cs", "dz", "gy", "ly", "ny", "sz", "ty", "zs"};
+    for (const char* d : doubles)
+        if (word.startsWith(d))
+            out.append(QByteArray(d) + '.');
+    return out;
+}
+
+// A word of the original form that ends in "né": a married name, which no initial stands for.
+bool isMarriedName(QStringView word)
+{
+    return word.size() > 3 && word.endsWith(u"né");
+}
+
+// Ways a whole form could be written with initials: each given name alone,
+// every word but the first, every word but the last.
+QList<QByteArray> initialledForms(const QList<QByteArray>& words, const QStringList& originalWords)
+{
+    QList<QByteArray> out;
+    if (words.size() < 2 || words.size() != originalWords.size())
+        return out;
+    const auto initialisable = [&](qsizetype i) {
+        return isWholeWord(words[i]) && !isMarriedName(originalWords[i]);
+    };
+    const auto expand = [&](const std::vector<bool>& cut) {
+        QList<QList<QByteArray>> variants{{}};
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            QList<QList<QByteArray>> next;
+            for (const QList<QByteArray>& v : variants) {
+                if (cut[size_t(i)]) {
+                    for (const QByteArray& initial : initialsOf(words[i]))
+                        next.append(v + QList<QByteArray>{initial});
+                } else {
+                    next.append(v + QList<QByteArray>{words[i]});
+                }
+            }
+            variants = next;
+            if (variants.size() > 16)
+                return; // too many given names to be a person
+        }
+        for (const QList<QByteArray>& v : variants) {
+            const QByteArray joined = v.join(' ');
+            if (!out.contains(joined))
+                out.append(joined);
+        }
+    };
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        if (!initialisable(i))
+            continue;
+        std::vector<bool> cut(size_t(words.size()), false);
+        cut[size_t(i)] = true;
+        expand(cut);
+    }
+    std::vector<bool> allButFirst(size_t(words.size()), true);
+    allButFirst[0] = false;
+    std::vector<bool> allButLast(size_t(words.size()), true);
+    allButLast.back() = false;
+    for (const std::vector<bool>* cut : {&allButFirst, &allButLast}) {
+        bool usable = true;
+        for (qsizetype i = 0; i < words.size(); ++i)
+            if ((*cut)[size_t(i)] && !initialisable(i))
+                usable = false;
+        if (usable)
+            expand(*cut);
+    }
+    return out;
+}
+
+// Levenshtein distance of at most one.
+bool oneEditApart(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > 1)
+        return false;
+    qsizetype i = 0;
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    if (a.size() == b.size())
+        return a.sliced(qMin(i + 1, a.size())) == b.sliced(qMin(i + 1, b.size()));
+    return a.sliced(i) == b.sliced(i + 1);
+}
+
+// Pairs one edit apart among the folded keys. An edit changes one place, so
+// two keys longer than 8 characters one edit apart share either their first
+// four or their last four characters; only keys of a shared bucket and of
+// lengths at most one apart are compared.
+void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<size_t>& keyForm, Groups& groups,
+                      JobControl& control)
+{
+    for (const bool front : {true, false}) {
+        QHash<QByteArray, std::vector<quint32>> buckets;
+        for (quint32 k = 0; k < quint32(keys.size()); ++k)
+            if (keys[k].size() >= EditRuleMinimumLength)
+                buckets[front ? keys[k].left(4) : keys[k].right(4)].push_back(k);
+        qint64 compared = 0;
+        for (auto it = buckets.begin(); it != buckets.end(); ++it) {
+            std::vector<quint32>& members = it.value();
+            std::sort(members.begin(), members.end(),
+                      [&](quint32 a, quint32 b) { return keys[a].size() < keys[b].size(); });
+            for (size_t a = 0; a < members.size(); ++a) {
+                for (size_t b = a + 1; b < members.size(); ++b) {
+                    const QByteArray& ka = keys[members[a]];
+                    const QByteArray& kb = keys[members[b]];
+                    if (kb.size() - ka.size() > 1)
+                        break;
+                    if ((++compared & 0xffff) == 0)
+                        control.throwIfStopped();
+                    if (oneEditApart(ka, kb))
+                        groups.join(keyForm[members[a]], keyForm[members[b]]);
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+
+namespace NameVariants {
+
+qint64 Group::recordCount() const
+{
+    qint64 total = 0;
+    for (const NameForm& form : forms)
+        total += form.count;
+    return total;
+}
+
+std::vector<Field> fieldsOf(NameKind kind)
+{
+    switch (kind) {
+    case NameKind::Creator:
+        return {Field::Creator1, Field::Creator2, Field::Creator3, Field::Creator4};
+    case NameKind::Publisher:
+        return {Field::Publisher};
+    case NameKind::Place:
+        return {Field::Place};
+    case NameKind::Publication:
+        return {Field::Publication};
+    }
+    return {};
+}
+
+std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobControl& control)
+{
+    const size_t count = forms.size();
+    Groups groups(count);
+    // Forms equal once folded share one key; the key's first form stands for it.
+    std::vector<QByteArray> keys;
+    std::vector<size_t> keyForm;
+    QHash<QByteArray, quint32> keyOf;
+    std::vector<quint32> formKey(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (i % 4096 == 0)
+            control.throwIfStopped();
+        const QByteArray folded = Folding::fold(forms[i].text).simplified();
+        const auto it = keyOf.constFind(folded);
+        if (it != keyOf.cend()) {
+            groups.join(keyForm[*it], i);
+            formKey[i] = *it;
+            continue;
+        }
+        formKey[i] = quint32(keys.size());
+        keyOf.insert(folded, quint32(keys.size()));
+        keys.push_back(folded);
+        keyForm.push_back(i);
+    }
+
+    // Initials: each whole key, written with initials, names the keys it could be.
+    std::vector<std::pair<size_t, std::vector<quint32>>> ambiguous;
+    if (kind == NameKind::Creator) {
+        QHash<QByteArray, std::vector<quint32>> fullFormsOf;
+        for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+            if ((k & 0xfff) == 0)
+                control.throwIfStopped();
+            const QList<QByteArray> words = wordsOf(keys[k]);
+            if (std::any_of(words.begin(), words.end(), isInitial))
+                continue;
+            const QStringList original = forms[keyForm[k]].text.simplified().split(u' ');
+            for (const QByteArray& variant : initialledForms(words, original))
+                fullFormsOf[variant].push_back(k);
+        }
+        for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+            const auto it = fullFormsOf.constFind(keys[k]);
+            if (it == fullFormsOf.cend())
+                continue;
+            const std::vector<quint32>& full = *it;
+            if (full.size() == 1)
+                groups.join(keyForm[k], keyForm[full.front()]);
+            else
+                ambiguous.emplace_back(keyForm[k], full);
+        }
+    }
+
+    joinOneEditApart(keys, keyForm, groups, control);
+
+    QHash<size_t, std::vector<size_t>> members;
+    for (size_t i = 0; i < count; ++i)
+        members[groups.root(i)].push_back(i);
+    std::vector<Group> out;
+    const auto byUse = [](const NameForm& a, const NameForm& b) { return a.count > b.count; };
+    for (auto it = members.cbegin(); it != members.cend(); ++it) {
+        if (it->size() < 2)
+            continue;
+        Group group{kind, {}, false};
+        for (const size_t i : *it)
+            group.forms.push_back(forms[i]);
+        std::stable_sort(group.forms.begin(), group.forms.end(), byUse);
+        out.push_back(std::move(group));
+    }
+    for (const auto& [initial, full] : ambiguous) {
+        Group group{kind, {forms[initial]}, true};
+        for (const quint32 k : full)
+            for (size_t i = 0; i < count; ++i)
+                if (formKey[i] == k)
+                    group.forms.push_back(forms[i]);
+        std::stable_sort(group.forms.begin() + 1, group.forms.end(), byUse);
+        out.push_back(std::move(group));
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Group& a, const Group& b) {
+        if (a.recordCount() != b.recordCount())
+            return a.recordCount() > b.recordCount();
+        return a.forms.front().text < b.forms.front().text;
+    });
+    return out;
+}
+
+std::vector<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,
+                                                    const QStringList& forms, const QString& chosen)
+{
+    std::vector<std::pair<int, QString>> changes;
+    const std::vector<Field> fields = fieldsOf(kind);
+    for (int i = 0; i < document.lineCount(); ++i) {
+        const QStringView line = document.line(i);
+        const FieldSpans spans(line);
+        std::vector<FieldSpans::Edit> edits;
+        for (const Field field : fields) {
+            const QStringView value = spans.value(field);
+            const bool creator = RecordSchema::isCreator(field);
+            if (creator && value.size() <= 2)
+                continue;
+            const QStringView name = creator ? value.sliced(2) : value;
+            if (name == chosen || !forms.contains(name))
+                continue;
+            edits.push_back({field, creator ? value.first(2).toString() + chosen : chosen});
+        }
+        if (!edits.empty())
+            changes.emplace_back(i, spans.apply(edits));
+    }
+    return changes;
+}
+
+} // namespace NameVariants
