@@ -99,8 +99,11 @@ CompletionIndex::CompletionIndex(const std::vector<NameForm>& forms)
         return c != 0 ? c < 0 : m_wordStarts[a] < m_wordStarts[b];
     });
     std::vector<quint32> sorted(m_wordStarts.size());
-    for (size_t w = 0; w < byText.size(); ++w)
+    m_wordEntries.resize(m_wordStarts.size());
+    for (size_t w = 0; w < byText.size(); ++w) {
         sorted[w] = m_wordStarts[byText[w]];
+        m_wordEntries[w] = entryOfOffset(sorted[w]);
+    }
     m_wordStarts.swap(sorted);
     m_texts.squeeze();
     m_folded.squeeze();
@@ -110,7 +113,7 @@ qsizetype CompletionIndex::memoryUsed() const
 {
     return m_texts.capacity() + m_folded.capacity() +
            qsizetype((m_textStarts.capacity() + m_foldedStarts.capacity() + m_counts.capacity() +
-                      m_wordStarts.capacity()) *
+                      m_wordStarts.capacity() + m_wordEntries.capacity()) *
                      sizeof(quint32));
 }
 
@@ -141,21 +144,35 @@ std::vector<CompletionIndex::Entry> CompletionIndex::lookup(QStringView typed, i
     const char* base = m_folded.constData();
     // The word starts whose text (up to its entry's end) begins with
     // `wanted` form one run of the sorted array.
-    const auto prefixOf = [&](quint32 offset) {
-        const quint32 end = m_foldedStarts[entryOfOffset(offset) + 1];
+    const auto prefixOf = [&](size_t w) {
+        const quint32 offset = m_wordStarts[w];
+        const quint32 end = m_foldedStarts[m_wordEntries[w] + 1];
         return QByteArrayView(base + offset, qMin<qsizetype>(wanted.size(), end - offset));
     };
-    const auto first =
-        std::lower_bound(m_wordStarts.begin(), m_wordStarts.end(), wanted,
-                         [&](quint32 offset, const QByteArray& w) { return prefixOf(offset) < w; });
-    const auto last =
-        std::upper_bound(first, m_wordStarts.end(), wanted,
-                         [&](const QByteArray& w, quint32 offset) { return w < prefixOf(offset); });
+    size_t low = 0;
+    size_t high = m_wordStarts.size();
+    while (low < high) {
+        const size_t mid = (low + high) / 2;
+        if (prefixOf(mid) < wanted)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    const size_t first = low;
+    high = m_wordStarts.size();
+    while (low < high) {
+        const size_t mid = (low + high) / 2;
+        if (prefixOf(mid) == wanted)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    const size_t last = low;
     // The best entries are the smallest numbers among the run's entries.
     std::vector<quint32> best;
     best.reserve(size_t(limit) + 1);
-    for (auto it = first; it != last; ++it) {
-        const quint32 entry = entryOfOffset(*it);
+    for (size_t w = first; w < last; ++w) {
+        const quint32 entry = m_wordEntries[w];
         if (qsizetype(best.size()) == limit && entry >= best.back())
             continue;
         const auto at = std::lower_bound(best.begin(), best.end(), entry);

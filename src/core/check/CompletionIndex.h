@@ -58,6 +58,7 @@ private:
     QByteArray m_folded;
     std::vector<quint32> m_foldedStarts; // size() + 1 offsets
     std::vector<quint32> m_counts;
-    std::vector<quint32>
-        m_wordStarts; // offsets into m_folded, sorted by the text from there to the entry's end
+    // Offsets into m_folded, sorted by the text from there to the entry's end.
+    std::vector<quint32> m_wordStarts;
+    std::vector<quint32> m_wordEntries; // the entry of each word start
 };

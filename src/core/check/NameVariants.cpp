@@ -4,6 +4,7 @@
 #include "core/search/Folding.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <numeric>
@@ -142,36 +143,55 @@ bool oneEditApart(QByteArrayView a, QByteArrayView b)
     return a.sliced(i) == b.sliced(i + 1);
 }
 
-// Pairs one edit apart among the folded keys. An edit changes one place, so
-// two keys longer than 8 characters one edit apart share either their first
-// four or their last four characters; only keys of a shared bucket and of
-// lengths at most one apart are compared.
+// Pairs one edit apart among the folded keys, without comparing every pair:
+// each key is noted with the hash of itself and of every form of it with one
+// character left out. Two keys one edit apart share such a form (both with
+// the changed character left out, or the shorter key itself), so only keys
+// whose notes share a hash are compared, and the comparison decides.
 void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<size_t>& keyForm, Groups& groups,
                       JobControl& control)
 {
-    for (const bool front : {true, false}) {
-        QHash<QByteArray, std::vector<quint32>> buckets;
-        for (quint32 k = 0; k < quint32(keys.size()); ++k)
-            if (keys[k].size() >= EditRuleMinimumLength)
-                buckets[front ? keys[k].left(4) : keys[k].right(4)].push_back(k);
-        qint64 compared = 0;
-        for (auto it = buckets.begin(); it != buckets.end(); ++it) {
-            std::vector<quint32>& members = it.value();
-            std::sort(members.begin(), members.end(),
-                      [&](quint32 a, quint32 b) { return keys[a].size() < keys[b].size(); });
-            for (size_t a = 0; a < members.size(); ++a) {
-                for (size_t b = a + 1; b < members.size(); ++b) {
-                    const QByteArray& ka = keys[members[a]];
-                    const QByteArray& kb = keys[members[b]];
-                    if (kb.size() - ka.size() > 1)
-                        break;
-                    if ((++compared & 0xffff) == 0)
-                        control.throwIfStopped();
-                    if (oneEditApart(ka, kb))
-                        groups.join(keyForm[members[a]], keyForm[members[b]]);
-                }
-            }
+    struct Note
+    {
+        quint64 hash;
+        quint32 key;
+    };
+    std::vector<Note> notes;
+    notes.reserve(keys.size() * 16);
+    QByteArray shortened;
+    for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+        const QByteArray& key = keys[k];
+        if (key.size() < EditRuleMinimumLength)
+            continue;
+        if ((k & 0xfff) == 0)
+            control.throwIfStopped();
+        notes.push_back({qHashBits(key.constData(), size_t(key.size()), 1), k});
+        for (qsizetype leftOut = 0; leftOut < key.size(); ++leftOut) {
+            // A run of equal characters gives the same form whichever of them is left out.
+            if (leftOut > 0 && key[leftOut] == key[leftOut - 1])
+                continue;
+            shortened.resize(0);
+            shortened.append(key.constData(), leftOut);
+            shortened.append(key.constData() + leftOut + 1, key.size() - leftOut - 1);
+            notes.push_back({qHashBits(shortened.constData(), size_t(shortened.size()), 1), k});
         }
+    }
+    control.throwIfStopped();
+    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.key < b.key;
+    });
+    constexpr size_t MostCompared = 64; // a form that many keys share says little about any two
+    for (size_t i = 0; i < notes.size();) {
+        size_t j = i + 1;
+        while (j < notes.size() && notes[j].hash == notes[i].hash)
+            ++j;
+        if (j - i > 1 && j - i <= MostCompared) {
+            for (size_t a = i; a < j; ++a)
+                for (size_t b = a + 1; b < j; ++b)
+                    if (notes[a].key != notes[b].key && oneEditApart(keys[notes[a].key], keys[notes[b].key]))
+                        groups.join(keyForm[notes[a].key], keyForm[notes[b].key]);
+        }
+        i = j;
     }
 }
 
@@ -230,12 +250,28 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
     // Initials: each whole key, written with initials, names the keys it could be.
     std::vector<std::pair<size_t, std::vector<quint32>>> ambiguous;
     if (kind == NameKind::Creator) {
-        QHash<QByteArray, std::vector<quint32>> fullFormsOf;
+        // Only whole forms that share a whole word with some initialled form
+        // can be written as one: the rest need not be spelt out with initials.
+        QSet<QByteArray> wordsBesideInitials;
+        std::vector<bool> hasInitial(keys.size(), false);
         for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+            const QList<QByteArray> words = wordsOf(keys[k]);
+            if (!std::any_of(words.begin(), words.end(), isInitial))
+                continue;
+            hasInitial[k] = true;
+            for (const QByteArray& word : words)
+                if (!isInitial(word))
+                    wordsBesideInitials.insert(word);
+        }
+        QHash<QByteArray, std::vector<quint32>> fullFormsOf;
+        for (quint32 k = 0; k < quint32(keys.size()) && !wordsBesideInitials.isEmpty(); ++k) {
             if ((k & 0xfff) == 0)
                 control.throwIfStopped();
+            if (hasInitial[k])
+                continue;
             const QList<QByteArray> words = wordsOf(keys[k]);
-            if (std::any_of(words.begin(), words.end(), isInitial))
+            if (std::none_of(words.begin(), words.end(),
+                             [&](const QByteArray& word) { return wordsBesideInitials.contains(word); }))
                 continue;
             const QStringList original = forms[keyForm[k]].text.simplified().split(u' ');
             for (const QByteArray& variant : initialledForms(words, original))
@@ -269,12 +305,14 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
         std::stable_sort(group.forms.begin(), group.forms.end(), byUse);
         out.push_back(std::move(group));
     }
+    std::vector<std::vector<size_t>> formsOfKey(ambiguous.empty() ? 0 : keys.size());
+    for (size_t i = 0; i < count && !ambiguous.empty(); ++i)
+        formsOfKey[formKey[i]].push_back(i);
     for (const auto& [initial, full] : ambiguous) {
         Group group{kind, {forms[initial]}, true};
         for (const quint32 k : full)
-            for (size_t i = 0; i < count; ++i)
-                if (formKey[i] == k)
-                    group.forms.push_back(forms[i]);
+            for (const size_t i : formsOfKey[k])
+                group.forms.push_back(forms[i]);
         std::stable_sort(group.forms.begin() + 1, group.forms.end(), byUse);
         out.push_back(std::move(group));
     }
