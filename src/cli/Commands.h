@@ -12,3 +12,6 @@ int runExportCommand(const QStringList& args);
 int runCheckCommand(const QStringList& args);
 int runNamesCommand(const QStringList& args);
 int runReplaceCommand(const QStringList& args);
+#ifdef NORLA_HAVE_SPELLING
+int runSpellCommand(const QStringList& args);
+#endif

@@ -23,6 +23,7 @@ Commands:
            that are probably one name
   replace  replace a text in the records of a database, preview first:
            replace [--field F] (--find T | --regex R) --with W [--apply] DATABASE
+  spell    proofread a database in its records' languages
 
 Run "norla-cli COMMAND --help" for the options of a command.
 
@@ -61,6 +62,10 @@ int main(int argc, char* argv[])
             return runNamesCommand(args);
         if (command == u"replace")
             return runReplaceCommand(args);
+#ifdef NORLA_HAVE_SPELLING
+        if (command == u"spell")
+            return runSpellCommand(args);
+#endif
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return 1;
