@@ -122,7 +122,7 @@ int runReplaceCommand(const QStringList& args)
         out << '\n';
     }
     out << Qt::flush;
-    const std::vector<std::pair<int, QString>> changes = BatchReplace::changes(document, rows);
+    const QList<std::pair<int, QString>> changes = BatchReplace::changes(document, rows);
     if (!parser.isSet(QStringLiteral("apply"))) {
         cliErr() << changes.size() << " rekord módosulna" << Qt::endl;
         return 0;

@@ -88,7 +88,7 @@ private Q_SLOTS:
         const auto changes = NameVariants::uniformChanges(
             session.document(), NameKind::Creator,
             {QStringLiteral("Kovacs Janos"), QStringLiteral("Kovács J.")}, QStringLiteral("Kovács János"));
-        QCOMPARE(changes.size(), size_t(3));
+        QCOMPARE(changes.size(), qsizetype(3));
         session.replaceLines(changes);
         QVERIFY(session.document().isModified());
         QCOMPARE(session.document().line(3), QStringLiteral("Ka00000900**könyv**tárgy**03Kovács János"));

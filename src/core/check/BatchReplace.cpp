@@ -139,14 +139,14 @@ std::vector<BatchReplace::Row> BatchReplace::preview(const DatabaseDocument::Sna
 namespace {
 
 template <typename LineAt>
-std::vector<std::pair<int, QString>> changesOf(int lineCount, LineAt lineAt,
-                                               const std::vector<BatchReplace::Row>& rows)
+QList<std::pair<int, QString>> changesOf(int lineCount, LineAt lineAt,
+                                         const std::vector<BatchReplace::Row>& rows)
 {
     std::map<int, std::vector<const BatchReplace::Row*>> byLine;
     for (const BatchReplace::Row& row : rows)
         if (row.canApply() && row.line >= 0 && row.line < lineCount)
             byLine[row.line].push_back(&row);
-    std::vector<std::pair<int, QString>> out;
+    QList<std::pair<int, QString>> out;
     for (const auto& [index, lineRows] : byLine) {
         const QStringView line = lineAt(index);
         const FieldSpans spans(line);
@@ -165,15 +165,15 @@ std::vector<std::pair<int, QString>> changesOf(int lineCount, LineAt lineAt,
 
 } // namespace
 
-std::vector<std::pair<int, QString>> BatchReplace::changes(const DatabaseDocument::Snapshot& lines,
-                                                           const std::vector<Row>& rows)
+QList<std::pair<int, QString>> BatchReplace::changes(const DatabaseDocument::Snapshot& lines,
+                                                     const std::vector<Row>& rows)
 {
     return changesOf(
         lines.lineCount(), [&](int i) { return lines.line(i); }, rows);
 }
 
-std::vector<std::pair<int, QString>> BatchReplace::changes(const DatabaseDocument& document,
-                                                           const std::vector<Row>& rows)
+QList<std::pair<int, QString>> BatchReplace::changes(const DatabaseDocument& document,
+                                                     const std::vector<Row>& rows)
 {
     return changesOf(
         document.lineCount(), [&](int i) { return document.line(i); }, rows);

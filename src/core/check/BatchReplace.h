@@ -4,6 +4,7 @@
 #include "core/record/DatabaseDocument.h"
 #include "core/record/RecordSchema.h"
 
+#include <QList>
 #include <QRegularExpression>
 #include <QString>
 
@@ -50,10 +51,10 @@ public:
     // The new lines for the rows given (the ticked ones): each line of
     // `lines` with the rows' after-texts in place. A refused row, or one
     // whose field no longer reads as its before-text, is left out.
-    static std::vector<std::pair<int, QString>> changes(const DatabaseDocument::Snapshot& lines,
-                                                        const std::vector<Row>& rows);
-    static std::vector<std::pair<int, QString>> changes(const DatabaseDocument& document,
-                                                        const std::vector<Row>& rows);
+    static QList<std::pair<int, QString>> changes(const DatabaseDocument::Snapshot& lines,
+                                                  const std::vector<Row>& rows);
+    static QList<std::pair<int, QString>> changes(const DatabaseDocument& document,
+                                                  const std::vector<Row>& rows);
 
     // Why a field may not hold `text`: it would split the record line or
     // shift the fields after it. Empty when it may.

@@ -324,10 +324,10 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
     return out;
 }
 
-std::vector<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,
-                                                    const QStringList& forms, const QString& chosen)
+QList<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,
+                                              const QStringList& forms, const QString& chosen)
 {
-    std::vector<std::pair<int, QString>> changes;
+    QList<std::pair<int, QString>> changes;
     const std::vector<Field> fields = fieldsOf(kind);
     for (int i = 0; i < document.lineCount(); ++i) {
         const QStringView line = document.line(i);

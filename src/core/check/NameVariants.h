@@ -5,6 +5,7 @@
 #include "core/record/DatabaseDocument.h"
 #include "core/record/RecordSchema.h"
 
+#include <QList>
 #include <QStringList>
 
 #include <utility>
@@ -41,7 +42,7 @@ std::vector<Field> fieldsOf(NameKind kind);
 // The lines of `document` that hold one of `forms` as a whole field value
 // (a creator's name after its role code), with that value replaced by
 // `chosen`; every other character of each line stays as it was.
-std::vector<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,
-                                                    const QStringList& forms, const QString& chosen);
+QList<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,
+                                              const QStringList& forms, const QString& chosen);
 
 } // namespace NameVariants

@@ -78,7 +78,7 @@ private:
     const View m_viewAfter;
 };
 
-// Many lines replaced at once, taken back and made again together.
+// Several lines replaced together, undone and redone together.
 class LinesStep final : public UndoCommand
 {
 public:
@@ -94,16 +94,22 @@ public:
     {
     }
 
-    void redo() override { apply(&Change::after); }
-    void undo() override { apply(&Change::before); }
+    void redo() override
+    {
+        for (const Change& change : m_changes)
+            replace(change.index, change.after);
+    }
+    void undo() override
+    {
+        for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it)
+            replace(it->index, it->before);
+    }
 
 private:
-    void apply(QString Change::*side)
+    void replace(int index, const QString& line)
     {
-        for (const Change& change : m_changes) {
-            m_session.document().replaceLine(change.index, change.*side);
-            Q_EMIT m_session.lineChanged(change.index, EditingSession::LineChange::Replaced);
-        }
+        m_session.document().replaceLine(index, line);
+        Q_EMIT m_session.lineChanged(index, EditingSession::LineChange::Replaced);
     }
 
     EditingSession& m_session;
@@ -282,18 +288,15 @@ void EditingSession::deleteCurrent()
     recordStep(m_currentIndex, m_document.line(m_currentIndex).toString(), std::nullopt, next);
 }
 
-void EditingSession::replaceLines(const std::vector<std::pair<int, QString>>& changes)
+void EditingSession::replaceLines(const QList<std::pair<int, QString>>& lines)
 {
-    std::vector<LinesStep::Change> steps;
-    steps.reserve(changes.size());
-    for (const auto& [index, line] : changes) {
-        if (index < 0 || index >= m_document.lineCount())
-            continue;
-        steps.push_back({index, m_document.line(index).toString(), line});
-    }
-    if (steps.empty())
+    std::vector<LinesStep::Change> changes;
+    for (const auto& [index, line] : lines)
+        if (index >= 0 && index < m_document.lineCount() && m_document.line(index) != line)
+            changes.push_back({index, m_document.line(index).toString(), line});
+    if (changes.empty())
         return;
-    m_history.push(std::make_unique<LinesStep>(*this, std::move(steps)));
+    m_history.push(std::make_unique<LinesStep>(*this, std::move(changes)));
     followHistory();
 }
 

@@ -10,8 +10,6 @@
 
 #include <array>
 #include <optional>
-#include <utility>
-#include <vector>
 
 // What the data-entry form holds: texts, and the choices of its lists as
 // positions (-1 for no choice).
@@ -118,11 +116,10 @@ public:
     QString save(FormState& form);
     // Deletes the current record; the record after it (or the new last one) becomes current.
     void deleteCurrent();
-    // Replaces many lines as one step of the history (a batch replace, a name
-    // made uniform): one undo puts every line back. The mode and the current
-    // record stay. Lines are given by index and must exist; none changes
-    // when the list is empty.
-    void replaceLines(const std::vector<std::pair<int, QString>>& changes);
+    // Replaces several lines at once (a word corrected throughout the
+    // database) as one step of the history; the mode and the current record
+    // stay. Pairs of line index and new line.
+    void replaceLines(const QList<std::pair<int, QString>>& lines);
 
     // Every append, replace and delete is a step of the history. Undoing or
     // redoing a step puts back the exact line at its index and returns the

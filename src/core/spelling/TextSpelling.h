@@ -3,6 +3,7 @@
 #include "core/record/RecordSchema.h"
 #include "core/spelling/WordScanner.h"
 
+#include <QString>
 #include <QStringView>
 
 #include <array>
@@ -28,5 +29,15 @@ bool isOldSpelling(QStringView yearField, int before);
 using KnownWord = std::function<bool(QStringView word)>;
 // The words of `text` (WordScanner's) that `isKnown` rejects.
 std::vector<WordScanner::Span> unknownWords(QStringView text, const KnownWord& isKnown);
+
+// `text` with every checked word equal to `word` replaced by `replacement`.
+QString replaceWord(QStringView text, const QString& word, const QString& replacement);
+// Whether `replacement` may stand in a record for a word: not empty, no line
+// break, nothing that would move the fields after it ("*").
+bool isValidReplacement(const QString& replacement);
+// The record line with `word` replaced in its checked fields; the line as it
+// was when it holds no such word, or when it cannot be taken apart and put
+// together again unchanged (more than 19 fields), so nothing else moves.
+QString replaceInRecord(QStringView line, const QString& word, const QString& replacement);
 
 } // namespace TextSpelling
