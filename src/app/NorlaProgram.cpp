@@ -9,6 +9,17 @@
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/MainWindow.h"
 
+#ifdef NORLA_HAVE_SPELLING
+#include "core/record/RecordSchema.h"
+#include "ui/spelling/SpellingFields.h"
+#include "ui/spelling/SpellingReportDialog.h"
+#include "ui/spelling/SpellingService.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#endif
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -68,6 +79,45 @@ NorlaProgram::NorlaProgram()
     m_search = new SearchDialog(m_main.get());
     m_index = new IndexDialog(m_main.get());
     m_main->setCompanions({m_loading, m_settings, m_about, m_search, m_index});
+    wireProofreading();
+}
+
+// The free-text fields of the data-entry page are proofread as they are
+// typed, in the shown record's language; "Műveletek" > "Helyesírás-
+// ellenőrzés..." opens the report over the whole document, whose jumps and
+// replacements the main window follows.
+void NorlaProgram::wireProofreading()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    m_spelling = new SpellingService(main->startDir(), main);
+    const auto edit = [main](Field field) {
+        return main->findChild<QLineEdit*>(
+            QStringLiteral("Edit%1").arg(RecordSchema::entry(field).editNumber));
+    };
+    auto* language = main->findChild<QComboBox*>(QStringLiteral("cb_nyelv"));
+    auto* fields = new SpellingFields(
+        *m_spelling, {edit(Field::Subject), edit(Field::Title), edit(Field::Publication), edit(Field::Note)},
+        language, edit(Field::Year), main);
+    // A language that nyelv.zda lacks leaves the list without a choice; the
+    // session still knows it, and such a record is not read as Hungarian.
+    fields->setLanguageSource([main, language] {
+        return language->currentIndex() >= 0 ? language->currentText() : main->session().keptLanguage();
+    });
+    auto* command = main->findChild<QAction*>(QStringLiteral("Helyesrsellenrzs1"));
+    QObject::connect(command, &QAction::triggered, main, [this, main] {
+        if (!m_spellingReport) {
+            m_spellingReport = new SpellingReportDialog(main->session(), *m_spelling, main);
+            QObject::connect(m_spellingReport, &SpellingReportDialog::showRecordRequested, main,
+                             &MainWindow::goToRecord);
+            QObject::connect(m_spellingReport, &SpellingReportDialog::recordsReplaced, main,
+                             &MainWindow::followReplacedRecords);
+        }
+        m_spellingReport->show();
+        m_spellingReport->raise();
+        m_spellingReport->runCheck();
+    });
+#endif
 }
 
 NorlaProgram::~NorlaProgram() = default;

@@ -8,6 +8,8 @@ class SettingsDialog;
 class AboutBox;
 class SearchDialog;
 class IndexDialog;
+class SpellingService;
+class SpellingReportDialog;
 
 // The program's windows, created in their fixed order: the main window first,
 // then the loading window, the settings dialog, the about box, the search
@@ -28,6 +30,8 @@ public:
     IndexDialog& indexDialog() const { return *m_index; }
 
 private:
+    void wireProofreading();
+
     std::unique_ptr<MainWindow> m_main;
     // The dialogs are children of the main window, which deletes them.
     LoadingWindow* m_loading = nullptr;
@@ -35,4 +39,7 @@ private:
     AboutBox* m_about = nullptr;
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
+    // Proofreading (null in a build without it): children of the main window.
+    SpellingService* m_spelling = nullptr;
+    SpellingReportDialog* m_spellingReport = nullptr;
 };

@@ -136,6 +136,15 @@ public:
     int lastPressedTag() const { return m_lastPressedTag; }
     QString statusText(int panel) const;
     DataEntryPage* entryPage() const { return m_entry; }
+    // For the windows that change the document beside the form (the
+    // proofreading report): they go through the same session and history.
+    EditingSession& session() { return m_session; }
+    // Shows record `index` on the data-entry page in Browse, as picking it
+    // in the record-name list does (after the mode command when the page is
+    // taking new records).
+    void goToRecord(int index);
+    // Lines changed beside the form: the shown record is shown again when it is among them.
+    void followReplacedRecords(const QList<int>& indexes);
 
 protected:
     void changeEvent(QEvent* event) override;

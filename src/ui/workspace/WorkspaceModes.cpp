@@ -180,6 +180,27 @@ void MainWindow::selectInList(int)
     showRecord(m_session.currentIndex());
 }
 
+void MainWindow::goToRecord(int index)
+{
+    if (index < 0 || index >= m_session.document().recordNameCount())
+        return;
+    showPage(EntryPage);
+    if (m_session.mode() != Mode::Browse)
+        m_commands->browseMode->trigger();
+    if (m_session.mode() != Mode::Browse)
+        return;
+    m_session.setCurrentIndex(index);
+    m_recordNames->setCurrentIndex(index);
+    setNavigationByPosition();
+    showRecord(index);
+}
+
+void MainWindow::followReplacedRecords(const QList<int>& indexes)
+{
+    if (m_session.mode() == Mode::Browse && indexes.contains(m_session.currentIndex()))
+        showRecord(m_session.currentIndex());
+}
+
 void MainWindow::setNavigationByPosition()
 {
     const int count = m_recordNames->count();
