@@ -21,8 +21,9 @@ packages=(
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
   # The formatter of the checks, independent readers of the BibTeX and RIS
-  # export, and a second dictionary for the proofreading tests.
-  test) packages+=(clang-format python3-bibtexparser bibutils hunspell-de-de) ;;
+  # export and of the published PDF (pdftotext, pdftoppm), and a second
+  # dictionary for the proofreading tests.
+  test) packages+=(clang-format python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac

@@ -9,6 +9,7 @@
 #include "ui/spelling/SpellingReportDialog.h"
 #include "ui/spelling/SpellingUnderline.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -167,7 +168,7 @@ private slots:
     void proofreading()
     {
         MainWindow& window = m_program->mainWindow();
-        window.goToRecord(0);
+        window.editor().goToRecord(0);
         auto* title = find<QLineEdit>(window, QStringLiteral("Edit7"));
         QVERIFY(title);
         const QString before = title->text();
