@@ -2,6 +2,7 @@
 
 #include "ui/about/AboutBox.h"
 #include "ui/about/LoadingWindow.h"
+#include "ui/common/Named.h"
 #include "ui/common/WheelGuard.h"
 #include "ui/common/WholeTextTips.h"
 #include "ui/index/IndexDialog.h"
@@ -23,8 +24,7 @@ void installHungarianQtTexts()
 {
     if (qApp->findChild<QTranslator*>(QStringLiteral("qtbase_hu"), Qt::FindDirectChildrenOnly))
         return;
-    auto* translator = new QTranslator(qApp);
-    translator->setObjectName(QStringLiteral("qtbase_hu"));
+    auto* translator = named(new QTranslator(qApp), QStringLiteral("qtbase_hu"));
     if (translator->load(QLocale(QLocale::Hungarian, QLocale::Hungary), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
