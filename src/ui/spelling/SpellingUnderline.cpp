@@ -38,6 +38,7 @@ public:
     UnderlineLayer(QLineEdit* edit, const SpellingUnderline* owner)
         : QWidget(edit), m_edit(edit), m_owner(owner)
     {
+        named(this, QStringLiteral("spellingLayer"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
