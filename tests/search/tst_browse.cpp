@@ -1,3 +1,4 @@
+#include "JobCheckpoints.h"
 #include "ScriptedDialogs.h"
 #include "SearchFixtures.h"
 #include "TestSupport.h"
@@ -287,6 +288,47 @@ private Q_SLOTS:
                           tree->visualItemRect(group->child(1)).center());
         QCOMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
         QCOMPARE(field(*main.browsePage(), "edit_talcim"), second.title);
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // "Megszakítás" stops the search mid-run: nothing is listed, and the
+    // search can be started again.
+    void duplicateSearchStops()
+    {
+        TempWorkDir dir;
+        Rec record;
+        record.name = QStringLiteral("Ka00000500");
+        writeChunk(dir.path(), QStringLiteral("adatb1.ztf"), {record.line()});
+        writeChunk(dir.path(), QStringLiteral("adatb2.ztf"), {record.line()});
+        writeDirectory(dir, {record.name, record.name}, {QStringLiteral("1"), QStringLiteral("2")});
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        main.findChild<QAction*>(QStringLiteral("Duplikatumok1"))->trigger();
+        auto* dialog = main.findChild<DuplicatesDialog*>(QStringLiteral("duplikatumform"));
+        QVERIFY(dialog);
+        dialog->setStartDir(dir.path());
+        auto* search = dialog->findChild<QPushButton*>(QStringLiteral("gomb_dupkeres"));
+        auto* stop = dialog->findChild<QPushButton*>(QStringLiteral("gomb_dupmegszakit"));
+        QSignalSpy ended(dialog, &DuplicatesDialog::searchEnded);
+        {
+            const JobCheckpoints checks(dialog, [&](int check) {
+                if (check == 1)
+                    stop->click();
+            });
+            search->click();
+            QVERIFY(ended.count() == 1 || ended.wait(60000));
+            QCOMPARE(checks.count(), 1);
+        }
+        QCOMPARE(dialog->findChild<QTreeWidget*>(QStringLiteral("tv_duplikatumok"))->topLevelItemCount(), 0);
+        QCOMPARE(dialog->findChild<QLabel*>(QStringLiteral("lab_dupallapot"))->text(),
+                 QStringLiteral("A keresés megszakítva."));
+        QVERIFY(search->isEnabled() && !stop->isEnabled());
+        search->click();
+        QVERIFY(ended.count() == 2 || ended.wait(60000));
+        QCOMPARE(dialog->findChild<QTreeWidget*>(QStringLiteral("tv_duplikatumok"))->topLevelItemCount(), 1);
         QVERIFY(dialogs.messages.isEmpty());
     }
 

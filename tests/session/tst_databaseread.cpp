@@ -10,7 +10,6 @@
 #include "core/record/Win1250.h"
 #include "core/session/DatabaseReadJob.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 namespace {
@@ -41,7 +40,7 @@ private Q_SLOTS:
     void readMatchesWholeFileRead_data();
     void readMatchesWholeFileRead();
     void cancelledReadKeepsTheDocument();
-    void jobReportsFailureAndCancel();
+    void jobReportsFailureAndStop();
 };
 
 void tst_DatabaseRead::readMatchesWholeFileRead_data()
@@ -104,29 +103,28 @@ void tst_DatabaseRead::cancelledReadKeepsTheDocument()
     QCOMPARE(document.lines(), QStringList{QStringLiteral("Ka00000100**a")});
 }
 
-void tst_DatabaseRead::jobReportsFailureAndCancel()
+void tst_DatabaseRead::jobReportsFailureAndStop()
 {
     TempWorkDir dir;
     dir.writeBytes(QStringLiteral("a.rtf"), TextFile::encodeUnicode({QStringLiteral("Ka00000100**a")}));
 
-    DatabaseReadJob job;
-    QSignalSpy finished(&job, &DatabaseReadJob::finished);
-    job.start(dir.file(QStringLiteral("nincs.rtf")));
-    QVERIFY(finished.wait());
-    QVERIFY(!job.wasCancelled());
-    QCOMPARE(job.errorMessage(), "Cannot open file " + dir.file(QStringLiteral("nincs.rtf")));
+    DatabaseReadJob missing(dir.file(QStringLiteral("nincs.rtf")));
+    missing.run(JobControl::none());
+    QCOMPARE(missing.errorMessage(), "Cannot open file " + dir.file(QStringLiteral("nincs.rtf")));
+    QCOMPARE(missing.takeContents().lineCount(), 0);
 
-    // A cancel counts even when it comes after the read ended, before its result was taken.
-    job.start(dir.file(QStringLiteral("a.rtf")));
-    job.cancel();
-    QVERIFY(finished.wait());
-    QVERIFY(job.wasCancelled());
+    // Stopped: no failure and nothing read.
+    DatabaseReadJob stopped(dir.file(QStringLiteral("a.rtf")));
+    JobControl control;
+    control.requestStop();
+    stopped.run(control);
+    QVERIFY(stopped.errorMessage().isEmpty());
+    QCOMPARE(stopped.takeContents().lineCount(), 0);
 
-    job.start(dir.file(QStringLiteral("a.rtf")));
-    QVERIFY(finished.wait());
-    QVERIFY(!job.wasCancelled());
-    QVERIFY(job.errorMessage().isEmpty());
-    QCOMPARE(job.takeContents().lineCount(), 1);
+    DatabaseReadJob read(dir.file(QStringLiteral("a.rtf")));
+    read.run(JobControl::none());
+    QVERIFY(read.errorMessage().isEmpty());
+    QCOMPARE(read.takeContents().lineCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(tst_DatabaseRead)

@@ -3,52 +3,34 @@
 #include "core/job/JobControl.h"
 #include "core/record/DatabaseDocument.h"
 
-#include <QObject>
 #include <QString>
 
 #include <optional>
 
-class QThread;
-
-// Reads a database file on a thread of its own, so the user interface stays
-// responsive while hundreds of megabytes are read and split into lines. The
-// document is not touched: whoever started the job takes the result when
-// finished() comes and makes it the document, or drops it.
-//
-// A cancel stops the read at its next piece (a few megabytes later at most);
-// finished() still comes, and the job then reports itself cancelled even if
-// the read happened to end first, so a cancel the user saw taking effect
-// always leaves the open document as it was.
-class DatabaseReadJob final : public QObject
+// Reading a database file as a job beside the user interface, so the window
+// stays responsive while hundreds of megabytes are read and split into lines.
+// run() is the work, on the job's thread; the document is not touched:
+// whoever started the job takes the result once it has ended and makes it
+// the document, or drops it.
+class DatabaseReadJob final
 {
-    Q_OBJECT
     Q_DISABLE_COPY_MOVE(DatabaseReadJob)
 
 public:
-    explicit DatabaseReadJob(QObject* parent = nullptr);
-    // Cancels a read still running and waits for its thread.
-    ~DatabaseReadJob() override;
+    explicit DatabaseReadJob(QString path) : m_path(std::move(path)) {}
 
-    void start(const QString& path);
-    void cancel();
-    bool isRunning() const { return m_thread != nullptr; }
+    // Reads the file. A stop is looked for between its pieces (a few
+    // megabytes apart at most) and leaves nothing; a failure is kept as its
+    // message.
+    void run(const JobControl& control);
 
-    // After finished(): whether it was cancelled, the failure's message
-    // (empty when the file was read), and the contents read.
-    bool wasCancelled() const { return m_control.wasStopRequested(); }
+    // After run(): the failure's message (empty when the file was read or
+    // the read was stopped), and the contents read.
     const QString& errorMessage() const { return m_error; }
     DatabaseDocument::Contents takeContents();
 
-Q_SIGNALS:
-    void finished();
-
 private:
-    void read(const QString& path);
-    void threadFinished();
-
-    QThread* m_thread = nullptr;
-    JobControl m_control;
-    // Written by the reading thread, read only after it finished.
+    QString m_path;
     std::optional<DatabaseDocument::Contents> m_contents;
     QString m_error;
 };

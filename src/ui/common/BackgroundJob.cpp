@@ -102,11 +102,7 @@ BackgroundJob::BackgroundJob(QObject* parent) : QObject(parent), m_postSlots(kPo
 
 BackgroundJob::~BackgroundJob()
 {
-    if (!m_started)
-        return;
-    m_control.requestStop();
-    m_started->wait();
-    delete m_started;
+    stopAndWait();
 }
 
 void BackgroundJob::setStopControls(const QList<QWidget*>& controls)
@@ -208,9 +204,25 @@ void BackgroundJob::start(Work work, Finished finished)
     });
     m_started->setParent(this);
     // Delivered on this object's thread once the worker is done.
+    // A job stopped with stopAndWait() may have ended just before; its end,
+    // already on its way, is passed over by number.
     connect(m_started, &QThread::finished, this,
-            [this, finished = std::move(finished), failure] { startedJobEnded(finished, *failure); });
+            [this, start = ++m_startCount, finished = std::move(finished), failure] {
+                if (start == m_startCount && m_started)
+                    startedJobEnded(finished, *failure);
+            });
     m_started->start();
+}
+
+void BackgroundJob::stopAndWait()
+{
+    if (!m_started)
+        return;
+    m_control.requestStop();
+    m_started->wait();
+    delete m_started;
+    m_started = nullptr;
+    m_running = false;
 }
 
 void BackgroundJob::startedJobEnded(Finished finished, std::exception_ptr failure)

@@ -68,6 +68,9 @@ public:
     // stop asked before a started job's Finished callback counts, even when
     // the work had already returned (control().wasStopRequested() says so).
     void requestStop();
+    // For a started job: asks it to stop and returns once its thread has
+    // ended; its Finished callback does not come then.
+    void stopAndWait();
     // What the work is handed: the stop request, asked from any thread.
     const JobControl& control() const { return m_control; }
 
@@ -94,6 +97,7 @@ private:
     std::function<void()> m_refresh;
     bool m_running = false;
     QThread* m_started = nullptr; // the thread of a started job
+    quint64 m_startCount = 0;     // tells a started job's end from an earlier one's
     JobControl m_control;
     QSemaphore m_postSlots;
 };

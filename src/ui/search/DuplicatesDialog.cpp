@@ -1,7 +1,6 @@
 #include "ui/search/DuplicatesDialog.h"
 
 #include "core/record/FieldGrid.h"
-#include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/search/HitEntry.h"
 #include "ui/common/Named.h"
@@ -12,7 +11,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -69,40 +67,24 @@ DuplicatesDialog::DuplicatesDialog(QWidget* parent) : QDialog(parent)
     layout->addLayout(buttons);
 }
 
-DuplicatesDialog::~DuplicatesDialog()
-{
-    if (m_thread) {
-        m_control.requestStop();
-        m_thread->wait();
-    }
-}
-
 void DuplicatesDialog::startSearch()
 {
-    if (m_thread)
+    if (m_job.isRunning())
         return;
     m_groups->clear();
     m_result.reset();
-    m_error.clear();
-    m_control.reset();
     m_status->setText(QStringLiteral("Keresés folyamatban..."));
     m_searchButton->setEnabled(false);
     m_cancelButton->setEnabled(true);
     const QString startDir = m_startDir;
-    m_thread = QThread::create([this, startDir] {
-        try {
-            m_result = DuplicateFinder().run(startDir, m_control);
-        } catch (const NorlaError& error) {
-            m_error = error.message();
-        }
-    });
-    connect(m_thread, &QThread::finished, this, &DuplicatesDialog::showOutcome);
-    m_thread->start();
+    m_job.start(
+        [this, startDir](const JobControl& control) { m_result = DuplicateFinder().run(startDir, control); },
+        [this](std::exception_ptr failure) { showOutcome(std::move(failure)); });
 }
 
 void DuplicatesDialog::cancelSearch()
 {
-    m_control.requestStop();
+    m_job.requestStop();
 }
 
 void DuplicatesDialog::closeEvent(QCloseEvent* event)
@@ -111,15 +93,13 @@ void DuplicatesDialog::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void DuplicatesDialog::showOutcome()
+void DuplicatesDialog::showOutcome(std::exception_ptr failure)
 {
-    m_thread->deleteLater();
-    m_thread = nullptr;
     m_searchButton->setEnabled(true);
     m_cancelButton->setEnabled(false);
-    if (!m_error.isEmpty()) {
+    if (failure) {
         m_status->setText(QStringLiteral("A keresés hiba miatt megszakadt."));
-        UserDialogs::instance().inform(this, m_error);
+        runGuarded(this, [&] { std::rethrow_exception(failure); });
     } else if (!m_result) {
         m_status->setText(QStringLiteral("A keresés megszakítva."));
     } else {

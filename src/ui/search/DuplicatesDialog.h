@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/search/DuplicateFinder.h"
+#include "ui/common/BackgroundJob.h"
 
 #include <QDialog>
 
@@ -9,7 +10,6 @@
 
 class QLabel;
 class QPushButton;
-class QThread;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -23,14 +23,13 @@ class DuplicatesDialog final : public QDialog
 
 public:
     explicit DuplicatesDialog(QWidget* parent = nullptr);
-    ~DuplicatesDialog() override;
 
     void setStartDir(const QString& startDir) { m_startDir = startDir; }
     void setRoleNames(const QStringList& roleNames) { m_roleNames = roleNames; }
     // Starts a run unless one is running.
     void startSearch();
     void cancelSearch();
-    bool isRunning() const { return m_thread != nullptr; }
+    bool isRunning() const { return m_job.isRunning(); }
 
 Q_SIGNALS:
     void openRecordRequested(const QString& recordName, int chunkNumber);
@@ -41,7 +40,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void showOutcome();
+    void showOutcome(std::exception_ptr failure);
     void openClicked(QTreeWidgetItem* item);
 
     QString m_startDir;
@@ -50,8 +49,9 @@ private:
     QLabel* m_status = nullptr;
     QPushButton* m_searchButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
-    QThread* m_thread = nullptr;
-    JobControl m_control;
+    // Written by the run, read once it has ended.
     std::optional<std::vector<DuplicateFinder::Group>> m_result;
-    QString m_error;
+    // Last, so that it is gone first: it stops and waits for a run still
+    // going before what the run writes into goes away.
+    BackgroundJob m_job;
 };

@@ -80,7 +80,6 @@ SpellingReportDialog::SpellingReportDialog(EditingSession& session, SpellingServ
     named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Helyesírás-ellenőrzés"));
     resize(820, 520);
-    m_suggester.setMaxThreadCount(1);
     buildControls();
     m_job = new BackgroundJob(this);
     m_job->setStopControls({m_cancelButton});
@@ -343,7 +342,7 @@ void SpellingReportDialog::replaceEverywhere()
 
 void SpellingReportDialog::startSuggestions()
 {
-    m_stopSuggestions = false;
+    m_suggester.stopAndWait();
     ++m_suggestionRun;
     // The rows stay on this thread (a persistent index is the model's); the
     // worker knows them by number only.
@@ -366,16 +365,18 @@ void SpellingReportDialog::startSuggestions()
             }
         }
     }
-    m_suggester.start([this, run = m_suggestionRun, jobs = std::move(jobs)] {
-        for (const Job& job : jobs) {
-            if (m_stopSuggestions)
-                return;
-            const QString suggestion = job.engine->suggestions(job.word, 1).value(0);
-            QMetaObject::invokeMethod(
-                this, [this, run, row = job.row, suggestion] { showSuggestion(run, row, suggestion); },
-                Qt::QueuedConnection);
-        }
-    });
+    m_suggester.start(
+        [this, run = m_suggestionRun, jobs = std::move(jobs)](JobControl& control) {
+            for (const Job& job : jobs) {
+                if (control.stopRequested())
+                    return;
+                const QString suggestion = job.engine->suggestions(job.word, 1).value(0);
+                QMetaObject::invokeMethod(
+                    this, [this, run, row = job.row, suggestion] { showSuggestion(run, row, suggestion); },
+                    Qt::QueuedConnection);
+            }
+        },
+        {});
 }
 
 void SpellingReportDialog::showSuggestion(int run, int row, const QString& suggestion)
@@ -392,8 +393,7 @@ void SpellingReportDialog::showSuggestion(int run, int row, const QString& sugge
 
 void SpellingReportDialog::stopSuggestions()
 {
-    m_stopSuggestions = true;
-    m_suggester.waitForDone();
+    m_suggester.stopAndWait();
 }
 
 void SpellingReportDialog::closeEvent(QCloseEvent* event)

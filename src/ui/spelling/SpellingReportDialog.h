@@ -1,16 +1,14 @@
 #pragma once
 
 #include "core/spelling/Proofreader.h"
+#include "ui/common/BackgroundJob.h"
 
 #include <QDialog>
 #include <QList>
 #include <QPersistentModelIndex>
-#include <QThreadPool>
 
-#include <atomic>
 #include <optional>
 
-class BackgroundJob;
 class EditingSession;
 class QLabel;
 class QLineEdit;
@@ -79,8 +77,7 @@ private:
     std::optional<Proofreader::Result> m_result;
     // Suggestions are found one word after the other on a thread of their
     // own (one can take a tenth of a second) and fill the list as they come.
-    QThreadPool m_suggester;
-    std::atomic<bool> m_stopSuggestions{false};
+    BackgroundJob m_suggester;
     int m_suggestionRun = 0;
     QList<QPersistentModelIndex> m_suggestionRows;
 };

@@ -5,6 +5,7 @@
 #include "core/record/LookupList.h"
 #include "core/record/WorkFolder.h"
 #include "core/session/DatabaseReadJob.h"
+#include "ui/common/BackgroundJob.h"
 #include "ui/common/BusyCursor.h"
 #include "ui/common/ExportChoice.h"
 #include "ui/common/UserDialogs.h"
@@ -212,7 +213,7 @@ bool RecordEditor::loadDatabase(const QString& path)
 void RecordEditor::cancelDatabaseRead()
 {
     if (m_runningRead)
-        m_runningRead->cancel();
+        m_runningRead->requestStop();
 }
 
 // Reads the file on another thread with the loading window up (asked for by
@@ -221,23 +222,34 @@ void RecordEditor::cancelDatabaseRead()
 // reported) returns nothing and leaves it as it was.
 std::optional<DatabaseDocument::Contents> RecordEditor::readInBackground(const QString& path)
 {
-    DatabaseReadJob job;
+    DatabaseReadJob read(path);
+    BackgroundJob job;
     QEventLoop waiting;
-    connect(&job, &DatabaseReadJob::finished, &waiting, &QEventLoop::quit);
+    std::exception_ptr failure;
     m_runningRead = &job;
     Q_EMIT databaseReadStarted(path);
-    job.start(path);
+    job.start([&read](JobControl& control) { read.run(control); },
+              [&](std::exception_ptr thrown) {
+                  failure = std::move(thrown);
+                  waiting.quit();
+              });
     waiting.exec();
     m_runningRead = nullptr;
     // The loading window closes before any message about a failure is shown.
     Q_EMIT databaseReadEnded();
-    if (job.wasCancelled())
+    // A stop the user saw take effect leaves the document as it was, even
+    // when the read happened to end first.
+    if (job.control().wasStopRequested())
         return std::nullopt;
-    if (!job.errorMessage().isEmpty()) {
-        UserDialogs::instance().inform(m_window, job.errorMessage());
+    if (failure) {
+        runGuarded(m_window, [&] { std::rethrow_exception(failure); });
         return std::nullopt;
     }
-    return job.takeContents();
+    if (!read.errorMessage().isEmpty()) {
+        UserDialogs::instance().inform(m_window, read.errorMessage());
+        return std::nullopt;
+    }
+    return read.takeContents();
 }
 
 // The record-name list and the raw view follow the document one line at a

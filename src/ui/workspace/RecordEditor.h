@@ -18,8 +18,8 @@
 #include <optional>
 
 struct AppSettings;
+class BackgroundJob;
 class DataEntryPage;
-class DatabaseReadJob;
 class QComboBox;
 class QFont;
 class QLabel;
@@ -239,11 +239,11 @@ private:
     bool m_rawViewShown = false;
     bool m_rawViewStale = true;
     bool m_loadRunning = false;
-    DatabaseReadJob* m_runningRead = nullptr; // while readInBackground() waits for it
-    QString m_lastOpenPath;                   // the open dialog starts at the file chosen last
-    SourceLoader* m_sourceLoader = nullptr;   // made with the first source load
-    QAction* m_sourceCancel = nullptr;        // "Mégsem" beside the loading button
-    SubjectTree::Tree m_subjectTree;          // the subject tree built last
+    BackgroundJob* m_runningRead = nullptr; // while readInBackground() waits for it
+    QString m_lastOpenPath;                 // the open dialog starts at the file chosen last
+    SourceLoader* m_sourceLoader = nullptr; // made with the first source load
+    QAction* m_sourceCancel = nullptr;      // "Mégsem" beside the loading button
+    SubjectTree::Tree m_subjectTree;        // the subject tree built last
     QMetaObject::Connection m_subjectTopFill;
 
     QComboBox* m_recordNames = nullptr; // cb_rekordok0

@@ -4,37 +4,45 @@
 #include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "core/source/SourceText.h"
+#include "ui/common/BackgroundJob.h"
 #include "ui/workspace/RtfReader.h"
 
+#include <QPointer>
 #include <QTextDocument>
 #include <QThread>
 
 #include <optional>
 #include <utility>
 
-struct SourceLoader::Job
+struct SourceLoader::Load
 {
     QString path;
     QFont font;
-    JobControl control;
+    QPointer<BackgroundJob> job;
     // Written by the worker before it ends, read after its thread finished.
     std::unique_ptr<QTextDocument> document;
-    std::optional<QString> error;
 };
+
+namespace {
+
+QString failureMessage(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(std::move(failure));
+    } catch (const NorlaError& error) {
+        return error.message();
+    } catch (const std::exception& error) {
+        return QString::fromLocal8Bit(error.what());
+    }
+}
+
+} // namespace
 
 SourceLoader::SourceLoader(QObject* parent) : QObject(parent) {}
 
-SourceLoader::~SourceLoader()
-{
-    // No signal now: whoever listened may be half destroyed.
-    if (m_current)
-        m_current->control.requestStop();
-    m_current.reset();
-    for (QThread* thread : std::as_const(m_threads)) {
-        thread->wait();
-        delete thread;
-    }
-}
+// No signal now: whoever listened may be half destroyed. The jobs, children
+// of this object, stop and wait for their threads as they go.
+SourceLoader::~SourceLoader() = default;
 
 std::unique_ptr<QTextDocument> SourceLoader::load(const QString& path, const QFont& font,
                                                   const JobControl& control)
@@ -58,31 +66,22 @@ std::unique_ptr<QTextDocument> SourceLoader::load(const QString& path, const QFo
 void SourceLoader::start(const QString& path, const QFont& font)
 {
     cancel();
-    auto job = std::make_shared<Job>();
-    job->path = path;
-    job->font = font;
+    auto load = std::make_shared<Load>();
+    load->path = path;
+    load->font = font;
+    load->job = new BackgroundJob(this);
     QThread* const home = thread();
-    QThread* worker = QThread::create([job, home] {
-        try {
-            job->document = load(job->path, job->font, job->control);
+    m_current = load;
+    load->job->start(
+        [load, home](const JobControl& control) {
+            load->document = SourceLoader::load(load->path, load->font, control);
             // The receiver lives in the window's thread; the document goes there.
-            job->document->moveToThread(home);
-        } catch (const OperationCancelled&) {
-        } catch (const NorlaError& error) {
-            job->error = error.message();
-        } catch (const std::exception& error) {
-            job->error = QString::fromLocal8Bit(error.what());
-        }
-    });
-    worker->setParent(this);
-    m_threads.append(worker);
-    connect(worker, &QThread::finished, this, [this, job, worker] {
-        m_threads.removeOne(worker);
-        worker->deleteLater();
-        finish(job);
-    });
-    m_current = job;
-    worker->start();
+            load->document->moveToThread(home);
+        },
+        [this, load](std::exception_ptr failure) {
+            load->job->deleteLater();
+            finish(load, std::move(failure));
+        });
     emit loadingChanged(true);
 }
 
@@ -90,19 +89,19 @@ void SourceLoader::cancel()
 {
     if (!m_current)
         return;
-    m_current->control.requestStop();
+    m_current->job->requestStop();
     m_current.reset();
     emit loadingChanged(false);
 }
 
-void SourceLoader::finish(const std::shared_ptr<Job>& job)
+void SourceLoader::finish(const std::shared_ptr<Load>& load, std::exception_ptr failure)
 {
-    if (job != m_current)
-        return; // cancelled: its document, if any, goes with the job
+    if (load != m_current)
+        return; // dropped: its document, if any, goes with it
     m_current.reset();
     emit loadingChanged(false);
-    if (job->error)
-        emit failed(job->path, *job->error);
-    else if (job->document)
-        emit loaded(job->path, job->document.release());
+    if (failure)
+        emit failed(load->path, failureMessage(std::move(failure)));
+    else if (load->document)
+        emit loaded(load->path, load->document.release());
 }

@@ -3,14 +3,13 @@
 #include "core/job/JobControl.h"
 
 #include <QFont>
-#include <QList>
 #include <QObject>
 #include <QString>
 
+#include <exception>
 #include <memory>
 
 class QTextDocument;
-class QThread;
 
 // Reads a source document into a new text document on a worker thread, so
 // that the window keeps painting and answering while a source of many
@@ -25,10 +24,10 @@ class SourceLoader final : public QObject
 
 public:
     explicit SourceLoader(QObject* parent = nullptr);
-    // Cancels what still runs and waits for the worker threads to end.
+    // Stops what still runs and waits for the worker threads to end.
     ~SourceLoader() override;
 
-    // Starts loading `path`; a load still running is cancelled first. The new
+    // Starts loading `path`; a load still running is dropped first. The new
     // document gets `font` as its default font.
     void start(const QString& path, const QFont& font);
     // Drops the running load: it reports nothing any more.
@@ -49,9 +48,10 @@ Q_SIGNALS:
     void loadingChanged(bool loading);
 
 private:
-    struct Job;
-    void finish(const std::shared_ptr<Job>& job);
+    struct Load;
+    void finish(const std::shared_ptr<Load>& load, std::exception_ptr failure);
 
-    std::shared_ptr<Job> m_current;
-    QList<QThread*> m_threads; // still running, cancelled ones included
+    // Each load runs as a job of its own, a child of this object: a dropped
+    // load may still be running while the next one starts.
+    std::shared_ptr<Load> m_current;
 };

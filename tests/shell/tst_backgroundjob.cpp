@@ -1,0 +1,106 @@
+// The job runner's started jobs: how their end is heard, that a stop asked
+// before that counts, and that nothing outlives the runner.
+
+#include "core/record/NorlaError.h"
+#include "ui/common/BackgroundJob.h"
+
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+#include <optional>
+
+namespace {
+
+// Runs until a stop is asked, then ends the way a stopped run does.
+void runUntilStopped(const JobControl& control)
+{
+    while (!control.stopRequested())
+        QThread::msleep(1);
+    control.throwIfStopped();
+}
+
+QString failureText(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const NorlaError& error) {
+        return error.message();
+    } catch (const OperationCancelled&) {
+        return QStringLiteral("stopped");
+    } catch (...) {
+        return QStringLiteral("other");
+    }
+}
+
+} // namespace
+
+class tst_BackgroundJob : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startedJobReportsHowItEnded();
+    void stopBeforeTheEndIsHeardCounts();
+    void stopAndWaitEndsTheJobUnheard();
+};
+
+void tst_BackgroundJob::startedJobReportsHowItEnded()
+{
+    BackgroundJob job;
+    std::optional<std::exception_ptr> ended;
+    job.start([](JobControl&) { throw NorlaError(QStringLiteral("rossz")); },
+              [&](std::exception_ptr failure) { ended = failure; });
+    QVERIFY(job.isRunning());
+    QTRY_VERIFY(ended.has_value());
+    QVERIFY(!job.isRunning());
+    QCOMPARE(failureText(*ended), QStringLiteral("rossz"));
+
+    ended.reset();
+    job.start([](JobControl&) {}, [&](std::exception_ptr failure) { ended = failure; });
+    QTRY_VERIFY(ended.has_value());
+    QVERIFY(!*ended);
+    QVERIFY(!job.control().wasStopRequested());
+}
+
+// A stop asked before the end is heard counts, even when the work had
+// already returned: the user saw the stop take effect.
+void tst_BackgroundJob::stopBeforeTheEndIsHeardCounts()
+{
+    BackgroundJob job;
+    bool ended = false;
+    job.start([](JobControl&) {}, [&](std::exception_ptr) { ended = true; });
+    job.requestStop();
+    QTRY_VERIFY(ended);
+    QVERIFY(job.control().wasStopRequested());
+
+    std::optional<std::exception_ptr> failure;
+    job.start(runUntilStopped, [&](std::exception_ptr thrown) { failure = thrown; });
+    QVERIFY(!job.control().wasStopRequested());
+    job.requestStop();
+    QTRY_VERIFY(failure.has_value());
+    QCOMPARE(failureText(*failure), QStringLiteral("stopped"));
+}
+
+void tst_BackgroundJob::stopAndWaitEndsTheJobUnheard()
+{
+    bool ended = false;
+    {
+        BackgroundJob job;
+        job.start(runUntilStopped, [&](std::exception_ptr) { ended = true; });
+        job.stopAndWait();
+        QVERIFY(!job.isRunning());
+        QVERIFY(job.findChildren<QThread*>().isEmpty());
+        // A new job after the stopped one is heard, the stopped one never.
+        job.start([](JobControl&) {}, [&](std::exception_ptr) { ended = true; });
+        QTRY_VERIFY(ended);
+        ended = false;
+        job.start(runUntilStopped, [&](std::exception_ptr) { ended = true; });
+    }
+    // Gone with its runner, the job was stopped and waited for.
+    QCoreApplication::processEvents();
+    QVERIFY(!ended);
+}
+
+QTEST_MAIN(tst_BackgroundJob)
+#include "tst_backgroundjob.moc"
