@@ -803,8 +803,8 @@ Exchange::Record toRecord(const ImportEntry& entry)
         else
             extras.append(field + QStringLiteral(": ") + value);
     };
-    const auto addCreators = [&r](const QString& raw, int role) {
-        const QString code = CodeTables::roleCode(role);
+    const auto addCreators = [&r](const QString& raw, Role role) {
+        const QString code = RecordSchema::roleCode(role);
         forEachName(raw, [&](const QString& name) { r.creators.append(Creator{code, name}); });
     };
     QString date;
@@ -813,16 +813,16 @@ Exchange::Record toRecord(const ImportEntry& entry)
         const Field known = fieldOf(field);
         switch (known) {
         case Field::Author:
-            addCreators(flat, Exchange::AuthorRole);
+            addCreators(flat, Role::Author);
             continue;
         case Field::Editor:
-            addCreators(flat, Exchange::EditorRole);
+            addCreators(flat, Role::Editor);
             continue;
         case Field::Translator:
-            addCreators(flat, Exchange::TranslatorRole);
+            addCreators(flat, Role::Translator);
             continue;
         case Field::Introduction:
-            addCreators(flat, Exchange::IntroductionRole);
+            addCreators(flat, Role::Introduction);
             continue;
         default:
             break;

@@ -24,7 +24,7 @@ using Exchange::EntryKind;
 // every field of every record once, so none of them is copied.
 struct LineFields
 {
-    std::array<QStringView, RecordLine::FieldCount> f;
+    std::array<QStringView, RecordSchema::FieldCount> f;
 
     explicit LineFields(QStringView line)
     {
@@ -33,44 +33,33 @@ struct LineFields
             value = cursor.next();
     }
 
-    QStringView name() const { return f[0]; }
-    QStringView type() const { return f[1]; }
-    QStringView subject() const { return f[2]; }
-    QStringView slot(int index) const { return f[size_t(3 + index)]; }
-    QStringView title() const { return f[7]; }
-    QStringView publication() const { return f[8]; }
-    QStringView publisher() const { return f[9]; }
-    QStringView volume() const { return f[10]; }
-    QStringView year() const { return f[11]; }
-    QStringView pages() const { return f[12]; }
-    QStringView place() const { return f[13]; }
-    QStringView note() const { return f[14]; }
-    QStringView link() const { return f[15]; }
-    QStringView language() const { return f[17]; }
-    QStringView medium() const { return f[18]; }
+    QStringView operator[](Field field) const { return f[size_t(RecordSchema::position(field))]; }
+    QStringView slot(int index) const { return (*this)[RecordSchema::creator(index)]; }
 };
 
-constexpr int SlotCount = 4;
+constexpr int SlotCount = RecordSchema::CreatorCount;
+constexpr qsizetype RoleCodeLength = RecordSchema::RoleCodeLength;
 
 // A filled creator slot: two characters of role code, then the name.
 bool isFilledSlot(QStringView slot)
 {
-    return slot.size() > 2;
+    return slot.size() > RoleCodeLength;
 }
 
-// The role of a slot whose code is one of the first four roles' own ("01" to
-// "04"), else 0; no other code stands for those roles.
-int ownRole(QStringView slot)
+// The role of a filled slot when its code is one of the first four roles'.
+std::optional<Role> ownRole(QStringView slot)
 {
-    if (slot[0] != u'0')
-        return 0;
-    const char16_t digit = slot[1].unicode();
-    return digit >= u'1' && digit <= u'4' ? digit - u'0' : 0;
+    return RecordSchema::roleOfCode(slot.first(RoleCodeLength));
+}
+
+QStringView nameIn(QStringView slot)
+{
+    return slot.sliced(RoleCodeLength);
 }
 
 Exchange::Creator creatorOf(QStringView slot)
 {
-    return Exchange::Creator{slot.first(2).toString(), slot.sliced(2).toString()};
+    return Exchange::Creator{slot.first(RoleCodeLength).toString(), nameIn(slot).toString()};
 }
 
 bool needsBibEscape(QStringView text)
@@ -320,10 +309,10 @@ void RecordExporter::appendUniqueKey(QStringView recordName)
 void RecordExporter::addBibTeX(QStringView line)
 {
     const LineFields r(line);
-    const EntryKind kind = Exchange::entryKindOf(r.type());
+    const EntryKind kind = Exchange::entryKindOf(r[Field::RecordType]);
     QString& out = m_text;
     out.append(u'@').append(bibEntryType(kind)).append(u'{');
-    appendUniqueKey(r.name());
+    appendUniqueKey(r[Field::RecordName]);
     out.append(u',');
     bool anyField = false;
     const auto open = [&](QStringView name) {
@@ -338,7 +327,7 @@ void RecordExporter::addBibTeX(QStringView line)
         out.append(u"},");
     };
     // The names of one role joined by "and", in slot order.
-    const auto names = [&](QStringView name, int role) {
+    const auto names = [&](QStringView name, Role role) {
         bool first = true;
         for (int slot = 0; slot < SlotCount; ++slot) {
             const QStringView value = r.slot(slot);
@@ -348,35 +337,35 @@ void RecordExporter::addBibTeX(QStringView line)
                 open(name);
             else
                 out.append(u" and ");
-            appendBibName(out, value.sliced(2));
+            appendBibName(out, nameIn(value));
             first = false;
         }
         if (!first)
             out.append(u"},");
     };
-    names(u"author", Exchange::AuthorRole);
-    names(u"editor", Exchange::EditorRole);
-    names(u"translator", Exchange::TranslatorRole);
-    names(u"introduction", Exchange::IntroductionRole);
-    field(u"title", r.title());
-    field(bibPublicationField(kind), r.publication());
-    field(u"publisher", r.publisher());
-    field(u"volume", r.volume());
-    field(u"year", r.year());
-    field(u"pages", r.pages());
-    field(u"address", r.place());
-    field(u"note", r.note());
-    field(u"url", r.link());
-    field(u"language", r.language());
-    field(u"keywords", r.subject());
-    if (Exchange::needsTypeNote(r.type()))
-        field(u"type", r.type());
-    if (!isPaper(r.medium()))
-        field(u"howpublished", r.medium());
+    names(u"author", Role::Author);
+    names(u"editor", Role::Editor);
+    names(u"translator", Role::Translator);
+    names(u"introduction", Role::Introduction);
+    field(u"title", r[Field::Title]);
+    field(bibPublicationField(kind), r[Field::Publication]);
+    field(u"publisher", r[Field::Publisher]);
+    field(u"volume", r[Field::VolumeRun]);
+    field(u"year", r[Field::Year]);
+    field(u"pages", r[Field::Pages]);
+    field(u"address", r[Field::Place]);
+    field(u"note", r[Field::Note]);
+    field(u"url", r[Field::Link]);
+    field(u"language", r[Field::Language]);
+    field(u"keywords", r[Field::Subject]);
+    if (Exchange::needsTypeNote(r[Field::RecordType]))
+        field(u"type", r[Field::RecordType]);
+    if (!isPaper(r[Field::Medium]))
+        field(u"howpublished", r[Field::Medium]);
     bool firstOther = true;
     for (int slot = 0; slot < SlotCount; ++slot) {
         const QStringView value = r.slot(slot);
-        if (!isFilledSlot(value) || ownRole(value) != 0)
+        if (!isFilledSlot(value) || ownRole(value))
             continue;
         const QString note = Exchange::creatorNote(creatorOf(value));
         if (firstOther)
@@ -396,7 +385,7 @@ void RecordExporter::addBibTeX(QStringView line)
 void RecordExporter::addRis(QStringView line)
 {
     const LineFields r(line);
-    const EntryKind kind = Exchange::entryKindOf(r.type());
+    const EntryKind kind = Exchange::entryKindOf(r[Field::RecordType]);
     QString& out = m_text;
     const auto tag = [&out](QStringView name, QStringView value) {
         if (value.isEmpty())
@@ -404,47 +393,49 @@ void RecordExporter::addRis(QStringView line)
         out.append(name).append(u"  - ").append(value).append(u"\r\n");
     };
     tag(u"TY", risType(kind));
-    tag(u"ID", r.name());
+    tag(u"ID", r[Field::RecordName]);
     for (int slot = 0; slot < SlotCount; ++slot) {
         const QStringView value = r.slot(slot);
         if (!isFilledSlot(value))
             continue;
-        const int role = ownRole(value);
-        if (role == Exchange::AuthorRole)
-            tag(u"AU", value.sliced(2));
-        else if (role == Exchange::EditorRole)
-            tag(u"ED", value.sliced(2));
-        else if (role == Exchange::TranslatorRole)
-            tag(u"A4", value.sliced(2));
+        const std::optional<Role> role = ownRole(value);
+        if (role == Role::Author)
+            tag(u"AU", nameIn(value));
+        else if (role == Role::Editor)
+            tag(u"ED", nameIn(value));
+        else if (role == Role::Translator)
+            tag(u"A4", nameIn(value));
     }
-    tag(u"TI", r.title());
-    tag(risPublicationTag(kind), r.publication());
-    tag(u"PB", r.publisher());
-    tag(u"VL", r.volume());
-    tag(u"PY", r.year());
+    tag(u"TI", r[Field::Title]);
+    tag(risPublicationTag(kind), r[Field::Publication]);
+    tag(u"PB", r[Field::Publisher]);
+    tag(u"VL", r[Field::VolumeRun]);
+    tag(u"PY", r[Field::Year]);
     QStringView firstPage;
     QStringView lastPage;
-    if (splitPageRange(r.pages(), &firstPage, &lastPage)) {
+    if (splitPageRange(r[Field::Pages], &firstPage, &lastPage)) {
         tag(u"SP", firstPage);
         tag(u"EP", lastPage);
     } else {
-        tag(u"SP", r.pages());
+        tag(u"SP", r[Field::Pages]);
     }
-    tag(u"CY", r.place());
-    tag(u"N1", r.note());
+    tag(u"CY", r[Field::Place]);
+    tag(u"N1", r[Field::Note]);
     for (int slot = 0; slot < SlotCount; ++slot) {
         const QStringView value = r.slot(slot);
-        const int role = isFilledSlot(value) ? ownRole(value) : -1;
-        if (role == 0 || role == Exchange::IntroductionRole)
+        if (!isFilledSlot(value))
+            continue;
+        const std::optional<Role> role = ownRole(value);
+        if (!role || role == Role::Introduction)
             tag(u"N1", Exchange::creatorNote(creatorOf(value)));
     }
-    tag(u"UR", r.link());
-    tag(u"LA", r.language());
-    tag(u"KW", r.subject());
-    if (Exchange::needsTypeNote(r.type()))
-        tag(u"M3", r.type());
-    if (!isPaper(r.medium()))
-        out.append(u"N1  - Adathordozó: ").append(r.medium()).append(u"\r\n");
+    tag(u"UR", r[Field::Link]);
+    tag(u"LA", r[Field::Language]);
+    tag(u"KW", r[Field::Subject]);
+    if (Exchange::needsTypeNote(r[Field::RecordType]))
+        tag(u"M3", r[Field::RecordType]);
+    if (!isPaper(r[Field::Medium]))
+        out.append(u"N1  - Adathordozó: ").append(r[Field::Medium]).append(u"\r\n");
     out.append(u"ER  - \r\n\r\n");
 }
 

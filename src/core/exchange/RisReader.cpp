@@ -285,9 +285,9 @@ Exchange::Record toRecord(const ImportEntry& entry)
         else
             extras.append(tag + QStringLiteral(": ") + value);
     };
-    const QString authorCode = CodeTables::roleCode(Exchange::AuthorRole);
-    const QString editorCode = CodeTables::roleCode(Exchange::EditorRole);
-    const QString translatorCode = CodeTables::roleCode(Exchange::TranslatorRole);
+    const QString authorCode = RecordSchema::roleCode(Role::Author);
+    const QString editorCode = RecordSchema::roleCode(Role::Editor);
+    const QString translatorCode = RecordSchema::roleCode(Role::Translator);
     for (const auto& [tag, value] : entry.fields) {
         if (value.isEmpty())
             continue;
