@@ -21,6 +21,7 @@ const QString kInCollection = QStringLiteral("cikk gyűjt. kötetben");
 const QString kOffprint = QStringLiteral("külön lenyomat");
 const QString kReview = QStringLiteral("rec.");
 const QString kTranslation = QStringLiteral("fordítás");
+const QString kPaper = QStringLiteral("papír");
 
 // A value that would end a field early: "**" inside it, or a "*" at its end
 // that joins the next separator. A blank keeps the asterisks apart.
@@ -183,6 +184,11 @@ bool parseCreatorNote(QStringView text, Creator* creator)
     return true;
 }
 
+bool isOnPaper(QStringView medium)
+{
+    return medium.isEmpty() || medium == kPaper;
+}
+
 void appendToNote(QString& note, const QString& part)
 {
     if (part.isEmpty())
@@ -202,7 +208,7 @@ void finishImported(Record& record, QString note, const QStringList& extras)
         translated = translated || creator.ownRole() == Role::Translator;
     record.translation = translated ? QStringLiteral("1") : QStringLiteral("0");
     if (record.medium.isEmpty())
-        record.medium = QStringLiteral("papír");
+        record.medium = kPaper;
 }
 
 Record Record::fromLine(QStringView line)

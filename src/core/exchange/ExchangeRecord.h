@@ -77,6 +77,9 @@ struct Record
     QString toLine() const;
 };
 
+// A record without a medium is on paper; the formats name only the others.
+bool isOnPaper(QStringView medium);
+
 // Appends `part` to a note, "; " between the parts.
 void appendToNote(QString& note, const QString& part);
 // The last step of every import: the note gets the fields that have no place
