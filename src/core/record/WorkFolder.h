@@ -36,6 +36,10 @@ inline QString chunkFile(int number)
 // (UTF-8); written after each build, read to tell a stale index.
 inline const QString IndexSourcesFile = QStringLiteral(".norla-index-sources");
 
+// The words everyone working in the folder accepted in proofreading, one a
+// line (UTF-8).
+inline const QString AcceptedWordsFile = QStringLiteral("sajatszavak.txt");
+
 // The database the main window opens at start-up; never offered for indexing.
 inline const QString DefaultDatabaseFile = QStringLiteral("adatbazis.rtf");
 
