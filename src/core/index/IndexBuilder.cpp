@@ -767,6 +767,7 @@ struct StagedSet
 {
     qint64 records = 0;
     int chunks = 0;
+    QList<qint64> recordsPerDatabase; // in the order indexed
 };
 
 // The name of a record (its whole first field), cut as the lists cut it.
@@ -788,6 +789,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
     qint64 inChunk = 0;
     RecordDirectory directory(folder);
     qint64 records = 0;
+    QList<qint64> perDatabase;
     if (progress)
         progress->runStarted(int(paths.size()));
 
@@ -800,6 +802,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
         }
         DatabaseStream database(path);
         const qint64 lineCount = database.countRemaining();
+        perDatabase.append(lineCount);
         if (lineCount == 0)
             continue;
         if (progress)
@@ -832,7 +835,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
     writeList(folder, WorkFolder::PlacesFile, names.places);
     directory.commitChunkNumbers();
     directory.commitRecordNames();
-    return {records, chunk.number() - 1};
+    return {records, chunk.number() - 1, perDatabase};
 }
 
 } // namespace
@@ -910,7 +913,7 @@ void IndexBuilder::build(const QStringList& databaseNames)
         QStringList files;
         for (const QString& name : databaseNames)
             files.append(databaseFileName(name));
-        IndexSources::record(m_startDir, files);
+        IndexSources::record(m_startDir, files, staged.recordsPerDatabase);
         m_recordCount = staged.records;
         m_chunkCount = staged.chunks;
     } catch (const NorlaError& error) {
