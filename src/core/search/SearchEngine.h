@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/record/FieldGrid.h"
-#include "core/record/LookupList.h"
 #include "core/search/SearchCriteria.h"
 
 #include <QByteArrayView>
@@ -75,10 +74,3 @@ private:
     int m_threads = 0;
     bool m_keepLines = false;
 };
-
-// The role list as the search reads it: the lines of szerep.zda as 8-bit
-// text. Throws NorlaError "Cannot open file" when the file cannot be read.
-inline QList<QByteArray> readRoleList(const QString& path)
-{
-    return LookupList::read8Bit(path);
-}
