@@ -5,14 +5,18 @@
 #include "ui/common/WheelGuard.h"
 #include "ui/common/WholeTextTips.h"
 #include "ui/index/IndexDialog.h"
+#include "ui/publish/PublishDialog.h"
+#include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenu>
 #include <QTranslator>
 
 namespace {
@@ -49,6 +53,37 @@ void useIconThemeFallback()
         QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 }
 
+// What "Bibliográfia kiadása" can publish: the open database as it is now
+// (unsaved edits included), the index set and the last search.
+PublishDialog::Sources publishSources(const MainWindow& main)
+{
+    PublishDialog::Sources sources;
+    if (main.mode() != EditingSession::Mode::AwaitingDatabase) {
+        sources.database = main.document().snapshot();
+        sources.databaseName = main.document().path();
+    }
+    if (const auto& search = main.hitsPage()->lastSearch())
+        sources.lastSearch = PublishDialog::Sources::Search{search->criteria, search->roles};
+    sources.startDir = main.startDir();
+    sources.subjectTreePath = main.settings().subjectTreePath;
+    return sources;
+}
+
+// "Fájl" > "Bibliográfia kiadása...", right after the export.
+void addPublishCommand(MainWindow& main, PublishDialog* dialog)
+{
+    auto* fileMenu = main.findChild<QMenu*>(QStringLiteral("menu0"));
+    auto* action = new QAction(QStringLiteral("Bibliográfia kiadása..."), &main);
+    action->setObjectName(QStringLiteral("menu0_publish"));
+    action->setStatusTip(QStringLiteral("A rekordok nyomtatható bibliográfiaként: PDF, ODT vagy HTML, "
+                                        "tárgykörök szerint, számozva, névmutatóval"));
+    QObject::connect(action, &QAction::triggered, dialog, &PublishDialog::start);
+    QAction* exportAction = main.findChild<QAction*>(QStringLiteral("menu0_export"));
+    const QList<QAction*> actions = fileMenu->actions();
+    const qsizetype at = actions.indexOf(exportAction);
+    fileMenu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, action);
+}
+
 } // namespace
 
 NorlaProgram::NorlaProgram()
@@ -68,6 +103,9 @@ NorlaProgram::NorlaProgram()
     m_search = new SearchDialog(m_main.get());
     m_index = new IndexDialog(m_main.get());
     m_main->setCompanions({m_loading, m_settings, m_about, m_search, m_index});
+    m_publish = new PublishDialog(m_main.get());
+    m_publish->setSourceProvider([main = m_main.get()] { return publishSources(*main); });
+    addPublishCommand(*m_main, m_publish);
 }
 
 NorlaProgram::~NorlaProgram() = default;

@@ -8,6 +8,7 @@ class SettingsDialog;
 class AboutBox;
 class SearchDialog;
 class IndexDialog;
+class PublishDialog;
 
 // The program's windows, created in their fixed order: the main window first,
 // then the loading window, the settings dialog, the about box, the search
@@ -26,6 +27,7 @@ public:
     AboutBox& aboutBox() const { return *m_about; }
     SearchDialog& searchDialog() const { return *m_search; }
     IndexDialog& indexDialog() const { return *m_index; }
+    PublishDialog& publishDialog() const { return *m_publish; }
 
 private:
     std::unique_ptr<MainWindow> m_main;
@@ -35,4 +37,5 @@ private:
     AboutBox* m_about = nullptr;
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
+    PublishDialog* m_publish = nullptr;
 };
