@@ -20,6 +20,15 @@
 #include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
+#ifdef NORLA_HAVE_SPELLING
+#include "ui/spelling/SpellingFields.h"
+#include "ui/spelling/SpellingReportDialog.h"
+#include "ui/spelling/SpellingService.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#endif
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -101,6 +110,7 @@ NorlaProgram::NorlaProgram()
     connectDatabaseLoading();
     connectSearch();
     connectPublishing();
+    connectProofreading();
 }
 
 NorlaProgram::~NorlaProgram() = default;
@@ -232,4 +242,47 @@ void NorlaProgram::connectPublishing()
     const QList<QAction*> actions = commands.fileMenu->actions();
     const qsizetype at = actions.indexOf(commands.exportDatabase);
     commands.fileMenu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, action);
+}
+
+// The free-text fields of the data-entry page are proofread as they are
+// typed, in the shown record's language; "Műveletek" >
+// "Helyesírás-ellenőrzés..." opens the report over the whole document, whose
+// jumps and replacements the record editor follows.
+void NorlaProgram::connectProofreading()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    m_spelling = new SpellingService(main->startDir(), main);
+    auto* language = main->findChild<QComboBox*>(QStringLiteral("cb_nyelv"));
+    auto* fields = new SpellingFields(*m_spelling,
+                                      {editor->fieldEdit(Field::Subject), editor->fieldEdit(Field::Title),
+                                       editor->fieldEdit(Field::Publication), editor->fieldEdit(Field::Note)},
+                                      language, editor->fieldEdit(Field::Year), main);
+    // A language that nyelv.zda lacks leaves the list without a choice; the
+    // session still knows it, and such a record is not read as Hungarian.
+    fields->setLanguageSource([editor, language] {
+        return language->currentIndex() >= 0 ? language->currentText() : editor->session().keptLanguage();
+    });
+    QObject::connect(main->commands().spellingCommand, &QAction::triggered, main,
+                     [this] { openSpellingReport(); });
+#endif
+}
+
+void NorlaProgram::openSpellingReport()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    if (!m_spellingReport) {
+        m_spellingReport = new SpellingReportDialog(editor->session(), *m_spelling, main);
+        QObject::connect(m_spellingReport, &SpellingReportDialog::showRecordRequested, editor,
+                         &RecordEditor::goToRecord);
+        QObject::connect(m_spellingReport, &SpellingReportDialog::recordsReplaced, editor,
+                         &RecordEditor::followReplacedRecords);
+    }
+    m_spellingReport->show();
+    m_spellingReport->raise();
+    m_spellingReport->runCheck();
+#endif
 }

@@ -10,6 +10,8 @@ class MainWindow;
 class PublishDialog;
 class SearchDialog;
 class SettingsDialog;
+class SpellingReportDialog;
+class SpellingService;
 
 // The program's windows, created in their fixed order: the main window first,
 // then the loading window, the settings dialog, the about box, the search
@@ -41,6 +43,8 @@ private:
     void connectPublishing();
     void openDuplicates();
     void runIndexing();
+    void connectProofreading();
+    void openSpellingReport();
 
     std::unique_ptr<MainWindow> m_main;
     // The dialogs are children of the main window, which deletes them.
@@ -51,4 +55,7 @@ private:
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
     PublishDialog* m_publish = nullptr;
+    // Proofreading (null in a build without it): children of the main window.
+    SpellingService* m_spelling = nullptr;
+    SpellingReportDialog* m_spellingReport = nullptr;
 };
