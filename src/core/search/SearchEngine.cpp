@@ -14,7 +14,6 @@
 #include "core/search/RecordView.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -62,11 +61,7 @@ public:
         m_entriesWanted =
             qMax<qint64>(0, SearchEngine::MaxResultEntries - m_delivered.load(std::memory_order_relaxed));
         try {
-            readFile(path);
-            m_storage.clear();
-            const QByteArrayView body =
-                ChunkText::utf16Body(QByteArrayView(m_file.data(), m_fileSize), m_storage);
-            const ChunkText::LineReader reader(body);
+            const ChunkText::LineReader reader = m_reader.read(path);
             out.units = reader.unitCount();
             if (m_matcher.folded())
                 scanLinesFolded(reader, out, progress);
@@ -82,26 +77,6 @@ public:
     }
 
 private:
-    void readFile(const QString& path)
-    {
-        QFile file(path);
-        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-            throw NorlaError::cannotOpen(path);
-        const qint64 size = file.size();
-        if (size > qint64(m_file.size()))
-            m_file.resize(size_t(size));
-        qint64 got = 0;
-        while (got < size) {
-            const qint64 n = file.read(m_file.data() + got, size - got);
-            if (n < 0)
-                throw NorlaError::cannotOpen(path);
-            if (n == 0)
-                break; // shrunk while being read: take what is there
-            got += n;
-        }
-        m_fileSize = got;
-    }
-
     void scanEveryLine(const ChunkText::LineReader& reader, ChunkHits& out, const Progress& progress)
     {
         const qsizetype units = reader.unitCount();
@@ -314,9 +289,7 @@ private:
     const bool m_occurrenceRule;
     const std::atomic<qint64>& m_delivered;
     qint64 m_entriesWanted = SearchEngine::MaxResultEntries;
-    std::vector<char> m_file;
-    qint64 m_fileSize = 0;
-    QByteArray m_storage;
+    ChunkText::FileReader m_reader;
     ChunkText::LineBuffer m_line;
     qsizetype m_lineLength = 0;
     ChunkText::LineBuffer m_folded; // the line fully folded, searched for the required text
