@@ -1,5 +1,6 @@
 #include "app/NorlaProgram.h"
 
+#include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -192,7 +193,8 @@ void NorlaProgram::openDuplicates()
     m_duplicates->setStartDir(main->startDir());
     QStringList roleNames;
     try {
-        for (const QByteArray& role : readRoleList(QDir(main->startDir()).filePath(WorkFolder::RolesFile)))
+        for (const QByteArray& role :
+             LookupList::read8Bit(QDir(main->startDir()).filePath(WorkFolder::RolesFile)))
             roleNames.append(Win1250::toUnicode(role));
     } catch (const NorlaError&) {
         // Without a role list the role names in the texts stay empty, as in the search.
