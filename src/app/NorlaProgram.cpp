@@ -1,5 +1,6 @@
 #include "app/NorlaProgram.h"
 
+#include "app/CheckFeatures.h"
 #include "ui/about/AboutBox.h"
 #include "ui/about/LoadingWindow.h"
 #include "ui/common/WheelGuard.h"
@@ -68,6 +69,7 @@ NorlaProgram::NorlaProgram()
     m_search = new SearchDialog(m_main.get());
     m_index = new IndexDialog(m_main.get());
     m_main->setCompanions({m_loading, m_settings, m_about, m_search, m_index});
+    m_check = new CheckFeatures(*m_main);
 }
 
 NorlaProgram::~NorlaProgram() = default;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class CheckFeatures;
 class MainWindow;
 class LoadingWindow;
 class SettingsDialog;
@@ -26,6 +27,7 @@ public:
     AboutBox& aboutBox() const { return *m_about; }
     SearchDialog& searchDialog() const { return *m_search; }
     IndexDialog& indexDialog() const { return *m_index; }
+    CheckFeatures& checkFeatures() const { return *m_check; }
 
 private:
     std::unique_ptr<MainWindow> m_main;
@@ -35,4 +37,5 @@ private:
     AboutBox* m_about = nullptr;
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
+    CheckFeatures* m_check = nullptr; // completion, checks, variants, replace
 };

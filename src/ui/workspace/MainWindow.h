@@ -136,6 +136,12 @@ public:
     int lastPressedTag() const { return m_lastPressedTag; }
     QString statusText(int panel) const;
     DataEntryPage* entryPage() const { return m_entry; }
+    // For the windows that edit many records at once (checks, replace).
+    EditingSession& session() { return m_session; }
+    // Shows line `index` of the open database on the data-entry page (in Browse).
+    void showDocumentRecord(int index);
+    // Shows an indexed record on "Tallózás" by its record name.
+    void showIndexedRecord(const QString& recordName);
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -4,6 +4,7 @@
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
+#include "ui/search/BrowsePage.h"
 #include "ui/workspace/DropBox.h"
 #include "ui/workspace/RadioGroup.h"
 
@@ -107,6 +108,20 @@ void MainWindow::enterMode(Mode mode)
     else
         enterNewRecords();
     setSaveCommandEnabled(false);
+}
+
+void MainWindow::showDocumentRecord(int index)
+{
+    if (m_session.mode() == Mode::AwaitingDatabase || index < 0 || index >= m_session.document().lineCount())
+        return;
+    m_session.setCurrentIndex(index);
+    enterMode(Mode::Browse);
+}
+
+void MainWindow::showIndexedRecord(const QString& recordName)
+{
+    if (m_browsePage->openRecord(recordName, -1))
+        showPage(BrowsePageIndex);
 }
 
 void MainWindow::enterBrowse()
