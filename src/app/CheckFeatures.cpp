@@ -11,8 +11,10 @@
 #include "ui/check/NameCompleter.h"
 #include "ui/check/NameVariantsDialog.h"
 #include "ui/common/UserDialogs.h"
+#include "ui/search/BrowsePage.h"
 #include "ui/search/HitsPage.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -75,7 +77,8 @@ CheckFeatures::CheckFeatures(MainWindow& main) : QObject(&main), m_main(main)
     attachCompleters();
     addMenuEntries();
     placeNotice();
-    EditingSession& session = m_main.session();
+    RecordEditor& editor = m_main.editor();
+    EditingSession& session = editor.session();
     connect(&session, &EditingSession::documentReplaced, this, [this] {
         m_notice->clearFindings();
         refreshIndexLists();
@@ -83,8 +86,7 @@ CheckFeatures::CheckFeatures(MainWindow& main) : QObject(&main), m_main(main)
     });
     connect(&session, &EditingSession::lineChanged, this,
             [this](int index, EditingSession::LineChange change) { lineChanged(index, int(change)); });
-    if (QAction* save = m_main.findChild<QAction*>(QStringLiteral("menu3_mentes")))
-        connect(save, &QAction::triggered, this, &CheckFeatures::checkSavedRecord);
+    connect(&editor, &RecordEditor::recordSaved, this, &CheckFeatures::checkSavedRecord);
     refreshIndexLists();
 }
 
@@ -150,8 +152,8 @@ void CheckFeatures::placeNotice()
         layout->insertWidget(layout->indexOf(fields) + 1, m_notice);
     }
     m_notice->hide();
-    connect(m_notice, &CheckNotice::documentRecordRequested, &m_main, &MainWindow::showDocumentRecord);
-    connect(m_notice, &CheckNotice::indexedRecordRequested, &m_main, &MainWindow::showIndexedRecord);
+    connect(m_notice, &CheckNotice::documentRecordRequested, this, &CheckFeatures::showDocumentRecord);
+    connect(m_notice, &CheckNotice::indexedRecordRequested, this, &CheckFeatures::showIndexedRecord);
 }
 
 void CheckFeatures::refreshIndexLists()
@@ -226,8 +228,6 @@ void CheckFeatures::refreshDocumentLists()
 void CheckFeatures::lineChanged(int index, int change)
 {
     const auto kind = EditingSession::LineChange(change);
-    if (kind != EditingSession::LineChange::Removed)
-        m_savedLine = index;
     if (m_documentThread) {
         // The keys being built miss this change: build them again.
         ++m_documentGeneration;
@@ -250,10 +250,8 @@ void CheckFeatures::lineChanged(int index, int change)
     }
 }
 
-void CheckFeatures::checkSavedRecord()
+void CheckFeatures::checkSavedRecord(int index)
 {
-    const int index = m_savedLine;
-    m_savedLine = -1;
     const DatabaseDocument& document = m_main.document();
     if (index < 0 || index >= document.lineCount()) {
         m_notice->clearFindings();
@@ -263,7 +261,7 @@ void CheckFeatures::checkSavedRecord()
     const DocumentKeys noKeys;
     std::vector<Finding> findings = DatabaseCheck::duplicatesOf(
         document, index, m_document.keys ? *m_document.keys : noKeys, m_index.works.get());
-    for (Finding& finding : checkerFor(m_main.session()).check(RecordLine::split(line)))
+    for (Finding& finding : checkerFor(m_main.editor().session()).check(RecordLine::split(line)))
         findings.push_back(std::move(finding));
     m_notice->showFindings(dottedNameOf(line), findings,
                            [&document](int other) { return dottedNameOf(document.line(other)); });
@@ -291,6 +289,18 @@ void CheckFeatures::noteRecentNames(int index)
     }
 }
 
+void CheckFeatures::showDocumentRecord(int index)
+{
+    if (index >= 0 && index < m_main.document().lineCount())
+        m_main.editor().goToRecord(index);
+}
+
+void CheckFeatures::showIndexedRecord(const QString& recordName)
+{
+    if (m_main.browsePage()->openRecord(recordName, -1))
+        m_main.showPage(MainWindow::BrowsePageIndex);
+}
+
 void CheckFeatures::waitForLists()
 {
     while (!listsReady())
@@ -305,17 +315,20 @@ void CheckFeatures::openCheckReport()
     }
     if (!m_report) {
         m_report = new CheckReportDialog(&m_main);
-        connect(m_report, &CheckReportDialog::recordRequested, &m_main, &MainWindow::showDocumentRecord);
+        connect(m_report, &CheckReportDialog::recordRequested, this, &CheckFeatures::showDocumentRecord);
     }
     m_report->show();
     m_report->raise();
-    m_report->run(m_main.document().snapshot(), checkerFor(m_main.session()), m_index.works.get());
+    m_report->run(m_main.document().snapshot(), checkerFor(m_main.editor().session()), m_index.works.get());
 }
 
 void CheckFeatures::openVariants()
 {
-    if (!m_variants)
-        m_variants = new NameVariantsDialog(m_main.session(), &m_main);
+    if (!m_variants) {
+        m_variants = new NameVariantsDialog(m_main.editor().session(), &m_main);
+        connect(m_variants, &NameVariantsDialog::linesReplaced, &m_main.editor(),
+                &RecordEditor::followReplacedRecords);
+    }
     m_variants->setStartDir(m_main.startDir());
     m_variants->forgetIndex();
     m_variants->show();
@@ -325,8 +338,11 @@ void CheckFeatures::openVariants()
 
 void CheckFeatures::openReplace()
 {
-    if (!m_replace)
-        m_replace = new BatchReplaceDialog(m_main.session(), &m_main);
+    if (!m_replace) {
+        m_replace = new BatchReplaceDialog(m_main.editor().session(), &m_main);
+        connect(m_replace, &BatchReplaceDialog::linesReplaced, &m_main.editor(),
+                &RecordEditor::followReplacedRecords);
+    }
     QSet<QString> hits;
     if (const HitsPage* page = m_main.hitsPage()) {
         const ByteStringList& names = page->hitNames();

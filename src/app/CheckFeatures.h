@@ -63,7 +63,9 @@ private:
     void refreshIndexLists();
     void refreshDocumentLists();
     void lineChanged(int index, int change);
-    void checkSavedRecord();
+    void checkSavedRecord(int index);
+    void showDocumentRecord(int index);
+    void showIndexedRecord(const QString& recordName);
     void noteRecentNames(int index);
     void openCheckReport();
     void openVariants();
@@ -80,7 +82,6 @@ private:
     JobControl m_indexControl;
     JobControl m_documentControl;
     int m_documentGeneration = 0;
-    int m_savedLine = -1;
     QList<NameCompleter*> m_completers;
     CheckNotice* m_notice = nullptr;
     QPointer<CheckReportDialog> m_report;

@@ -207,6 +207,10 @@ void BatchReplaceDialog::apply()
     }
     const QList<std::pair<int, QString>> changes = BatchReplace::changes(m_session.document(), ticked);
     m_session.replaceLines(changes);
+    QList<int> indexes;
+    for (const auto& change : changes)
+        indexes.append(change.first);
+    Q_EMIT linesReplaced(indexes);
     m_rows.clear();
     m_table->setRowCount(0);
     m_summary->setText(QStringLiteral("%1 rekord módosult.").arg(changes.size()));

@@ -37,6 +37,10 @@ public:
     const std::vector<BatchReplace::Row>& rows() const { return m_rows; }
     QTableWidget* table() const { return m_table; }
 
+Q_SIGNALS:
+    // Lines of the open database changed beside the form (made uniform, replaced).
+    void linesReplaced(const QList<int>& indexes);
+
 private:
     BatchReplace::Request request() const;
     void fill();

@@ -175,5 +175,9 @@ void NameVariantsDialog::makeUniform()
                       .arg(chosen)))
         return;
     m_session.replaceLines(changes);
+    QList<int> indexes;
+    for (const auto& change : changes)
+        indexes.append(change.first);
+    Q_EMIT linesReplaced(indexes);
     m_summary->setText(QStringLiteral("%1 rekord módosult.").arg(changes.size()));
 }

@@ -35,6 +35,10 @@ public:
     const std::vector<NameVariants::Group>& groups() const { return m_groups; }
     QTreeWidget* list() const { return m_list; }
 
+Q_SIGNALS:
+    // Lines of the open database changed beside the form (made uniform, replaced).
+    void linesReplaced(const QList<int>& indexes);
+
 private:
     void fill();
     void selectionChanged();
