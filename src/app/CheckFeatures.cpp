@@ -124,7 +124,6 @@ QStringList CheckFeatures::completions(NameKind kind, const QString& typed) cons
 void CheckFeatures::addMenuEntries()
 {
     if (QMenu* operations = m_main.findChild<QMenu*>(QStringLiteral("Mveletek1"))) {
-        operations->addSeparator();
         QAction* check = operations->addAction(QStringLiteral("Ellenőrzés..."));
         check->setObjectName(QStringLiteral("menu_ellenorzes"));
         connect(check, &QAction::triggered, this, &CheckFeatures::openCheckReport);
@@ -133,7 +132,6 @@ void CheckFeatures::addMenuEntries()
         connect(variants, &QAction::triggered, this, &CheckFeatures::openVariants);
     }
     if (QMenu* edit = m_main.findChild<QMenu*>(QStringLiteral("menu6"))) {
-        edit->addSeparator();
         QAction* replace = edit->addAction(QStringLiteral("Csere a rekordokban..."));
         replace->setObjectName(QStringLiteral("menu6_csere_rekordokban"));
         connect(replace, &QAction::triggered, this, &CheckFeatures::openReplace);
