@@ -8,6 +8,7 @@ class DuplicatesDialog;
 class IndexDialog;
 class LoadingWindow;
 class MainWindow;
+class PublishDialog;
 class SearchDialog;
 class SettingsDialog;
 class SpellingReportDialog;
@@ -34,12 +35,14 @@ public:
     SearchDialog& searchDialog() const { return *m_search; }
     IndexDialog& indexDialog() const { return *m_index; }
     CheckFeatures& checkFeatures() const { return *m_check; }
+    PublishDialog& publishDialog() const { return *m_publish; }
 
 private:
     void connectMainWindow();
     void connectSettings();
     void connectDatabaseLoading();
     void connectSearch();
+    void connectPublishing();
     void openDuplicates();
     void runIndexing();
     void connectProofreading();
@@ -53,6 +56,7 @@ private:
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
+    PublishDialog* m_publish = nullptr;
     // Proofreading (null in a build without it): children of the main window.
     SpellingService* m_spelling = nullptr;
     SpellingReportDialog* m_spellingReport = nullptr;

@@ -1,7 +1,7 @@
 #include "ui/spelling/SpellingReportDialog.h"
 
 #include "core/record/OperationCancelled.h"
-#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/session/EditingSession.h"
 #include "core/spelling/TextSpelling.h"
 #include "ui/common/BackgroundJob.h"
@@ -52,8 +52,7 @@ constexpr int RecordIndexRole = Qt::UserRole;
 
 QString dottedNameOf(QStringView line)
 {
-    return RecordLine::dottedName(
-        line.first(qMin(line.size(), qsizetype(DatabaseDocument::RecordNameLength))));
+    return RecordSchema::dottedName(RecordSchema::recordName(line));
 }
 
 QString uncheckedNotice(const Proofreader::Result& result)
@@ -77,7 +76,7 @@ QString uncheckedNotice(const Proofreader::Result& result)
 SpellingReportDialog::SpellingReportDialog(EditingSession& session, SpellingService& service, QWidget* parent)
     : QDialog(parent), m_session(session), m_service(service)
 {
-    setObjectName(ObjectName::Dialog);
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Helyesírás-ellenőrzés"));
     resize(820, 520);
     m_suggester.setMaxThreadCount(1);
