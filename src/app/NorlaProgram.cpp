@@ -18,6 +18,15 @@
 #include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
+#ifdef NORLA_HAVE_SPELLING
+#include "ui/spelling/SpellingFields.h"
+#include "ui/spelling/SpellingReportDialog.h"
+#include "ui/spelling/SpellingService.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#endif
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -80,6 +89,7 @@ NorlaProgram::NorlaProgram()
     connectSettings();
     connectDatabaseLoading();
     connectSearch();
+    connectProofreading();
 }
 
 NorlaProgram::~NorlaProgram() = default;
@@ -195,4 +205,47 @@ void NorlaProgram::runIndexing()
                     .arg(QDir::toNativeSeparators(database)));
     }
     main->showPage(MainWindow::EntryPage);
+}
+
+// The free-text fields of the data-entry page are proofread as they are
+// typed, in the shown record's language; "Műveletek" >
+// "Helyesírás-ellenőrzés..." opens the report over the whole document, whose
+// jumps and replacements the record editor follows.
+void NorlaProgram::connectProofreading()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    m_spelling = new SpellingService(main->startDir(), main);
+    auto* language = main->findChild<QComboBox*>(QStringLiteral("cb_nyelv"));
+    auto* fields = new SpellingFields(*m_spelling,
+                                      {editor->fieldEdit(Field::Subject), editor->fieldEdit(Field::Title),
+                                       editor->fieldEdit(Field::Publication), editor->fieldEdit(Field::Note)},
+                                      language, editor->fieldEdit(Field::Year), main);
+    // A language that nyelv.zda lacks leaves the list without a choice; the
+    // session still knows it, and such a record is not read as Hungarian.
+    fields->setLanguageSource([editor, language] {
+        return language->currentIndex() >= 0 ? language->currentText() : editor->session().keptLanguage();
+    });
+    QObject::connect(main->commands().spellingCommand, &QAction::triggered, main,
+                     [this] { openSpellingReport(); });
+#endif
+}
+
+void NorlaProgram::openSpellingReport()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    if (!m_spellingReport) {
+        m_spellingReport = new SpellingReportDialog(editor->session(), *m_spelling, main);
+        QObject::connect(m_spellingReport, &SpellingReportDialog::showRecordRequested, editor,
+                         &RecordEditor::goToRecord);
+        QObject::connect(m_spellingReport, &SpellingReportDialog::recordsReplaced, editor,
+                         &RecordEditor::followReplacedRecords);
+    }
+    m_spellingReport->show();
+    m_spellingReport->raise();
+    m_spellingReport->runCheck();
+#endif
 }

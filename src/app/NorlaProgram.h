@@ -9,6 +9,8 @@ class LoadingWindow;
 class MainWindow;
 class SearchDialog;
 class SettingsDialog;
+class SpellingReportDialog;
+class SpellingService;
 
 // The program's windows, created in their fixed order: the main window first,
 // then the loading window, the settings dialog, the about box, the search
@@ -38,6 +40,8 @@ private:
     void connectSearch();
     void openDuplicates();
     void runIndexing();
+    void connectProofreading();
+    void openSpellingReport();
 
     std::unique_ptr<MainWindow> m_main;
     // The dialogs are children of the main window, which deletes them.
@@ -47,4 +51,7 @@ private:
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
+    // Proofreading (null in a build without it): children of the main window.
+    SpellingService* m_spelling = nullptr;
+    SpellingReportDialog* m_spellingReport = nullptr;
 };

@@ -37,6 +37,7 @@ public:
     UnderlineLayer(QLineEdit* edit, const SpellingUnderline* owner)
         : QWidget(edit), m_edit(edit), m_owner(owner)
     {
+        setObjectName(QStringLiteral("spellingLayer"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);

@@ -97,6 +97,15 @@ public:
     void applyFieldFont(const std::function<void(QFont&)>& change);
 
     const EditingSession& session() const { return m_session; }
+    // For the windows that change the document beside the form (the
+    // proofreading report): they go through the same session and history.
+    EditingSession& session() { return m_session; }
+    // Shows record `index` in Browse, as picking it in the record-name list
+    // does (after the mode command when the page is taking new records).
+    void goToRecord(int index);
+    // Lines changed beside the form: the shown record is shown again when
+    // it is among them, so a save cannot write its old text back.
+    void followReplacedRecords(const QList<int>& indexes);
     const DatabaseDocument& document() const { return m_session.document(); }
     Mode mode() const { return m_session.mode(); }
     int currentRecordIndex() const { return m_session.currentIndex(); }

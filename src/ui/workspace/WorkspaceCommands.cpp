@@ -100,6 +100,10 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
     searchCommand = makeAction(this, QStringLiteral("Keress1"), QStringLiteral("Keresés"));
     duplicatesCommand =
         makeAction(this, QStringLiteral("Duplikatumok1"), QStringLiteral("Duplikátumok keresése"));
+#ifdef NORLA_HAVE_SPELLING
+    spellingCommand =
+        makeAction(this, QStringLiteral("Helyesrsellenrzs1"), QStringLiteral("Helyesírás-ellenőrzés..."));
+#endif
 
     convertCommand = makeAction(this, QStringLiteral("Konvertls1"), QStringLiteral("Konvertálás"));
     convertCommand->setData(int(MainWindow::ConvertPage));
@@ -233,6 +237,8 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
     operationsMenu = addMenu(QStringLiteral("Műveletek"), QStringLiteral("Mveletek1"));
     operationsMenu->addActions(
         {dataEntry, browsePageCommand, searchCommand, duplicatesCommand, convertCommand, indexCommand});
+    if (spellingCommand)
+        operationsMenu->addAction(spellingCommand);
 
     editMenu = addMenu(QStringLiteral("Szerkesztés"), QStringLiteral("menu6"));
     editMenu->addActions({undoChange, redoChange});

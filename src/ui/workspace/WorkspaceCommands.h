@@ -58,6 +58,7 @@ public:
     QAction* browsePageCommand = nullptr;
     QAction* searchCommand = nullptr;
     QAction* duplicatesCommand = nullptr;
+    QAction* spellingCommand = nullptr; // null in a build without proofreading
     QAction* convertCommand = nullptr;
     QAction* indexCommand = nullptr;
     QAction* undoChange = nullptr; // "Visszavonás": the last change of the document

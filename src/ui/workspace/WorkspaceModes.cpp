@@ -183,6 +183,27 @@ void RecordEditor::selectInList(int)
     showRecord(m_session.currentIndex());
 }
 
+void RecordEditor::goToRecord(int index)
+{
+    if (index < 0 || index >= m_session.document().recordNameCount())
+        return;
+    Q_EMIT entryPageWanted();
+    if (m_session.mode() != Mode::Browse)
+        m_commands.browseMode->trigger();
+    if (m_session.mode() != Mode::Browse)
+        return;
+    m_session.setCurrentIndex(index);
+    m_recordNames->setCurrentIndex(index);
+    setNavigationByPosition();
+    showRecord(index);
+}
+
+void RecordEditor::followReplacedRecords(const QList<int>& indexes)
+{
+    if (m_session.mode() == Mode::Browse && indexes.contains(m_session.currentIndex()))
+        showRecord(m_session.currentIndex());
+}
+
 void RecordEditor::setNavigationByPosition()
 {
     const int count = m_recordNames->count();
