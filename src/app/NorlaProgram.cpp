@@ -6,6 +6,7 @@
 #include "core/search/SearchEngine.h"
 #include "ui/about/AboutBox.h"
 #include "ui/about/LoadingWindow.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/common/WheelGuard.h"
 #include "ui/common/WholeTextTips.h"
@@ -44,8 +45,7 @@ void installHungarianQtTexts()
 {
     if (qApp->findChild<QTranslator*>(QStringLiteral("qtbase_hu"), Qt::FindDirectChildrenOnly))
         return;
-    auto* translator = new QTranslator(qApp);
-    translator->setObjectName(QStringLiteral("qtbase_hu"));
+    auto* translator = named(new QTranslator(qApp), QStringLiteral("qtbase_hu"));
     if (translator->load(QLocale(QLocale::Hungarian, QLocale::Hungary), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);

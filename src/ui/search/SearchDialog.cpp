@@ -252,7 +252,7 @@ struct OutcomeState
 
 SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(ObjectName::Dialog);
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Összetett keresés"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
