@@ -105,10 +105,10 @@ void tst_Workspace::menusAndToolBar()
              "betöltése... (Ctrl+O), Tárgykörök betöltése..., -, Beállítások..., -, Kilépés");
     QCOMPARE(menus[1],
              "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés, "
-             "Helyesírás-ellenőrzés...");
+             "Helyesírás-ellenőrzés..., Ellenőrzés..., Névváltozatok...");
     QCOMPARE(menus[2],
              "Szerkesztés: Visszavonás (Ctrl+Z), Mégis (Ctrl+Y), -, Kijelőlt adatmezők tartalmának cseréje, "
-             "Adatmezők törlése, mentés nélkül");
+             "Adatmezők törlése, mentés nélkül, Csere a rekordokban...");
     QCOMPARE(f.action("menu6_megis")->shortcuts(),
              (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     QCOMPARE(menus[3],
