@@ -1,5 +1,6 @@
 #include "app/NorlaProgram.h"
 
+#include "app/CheckFeatures.h"
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
@@ -112,6 +113,7 @@ NorlaProgram::NorlaProgram()
     connectSearch();
     connectPublishing();
     connectProofreading();
+    m_check = new CheckFeatures(*m_main);
 }
 
 NorlaProgram::~NorlaProgram() = default;

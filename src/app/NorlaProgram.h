@@ -3,6 +3,7 @@
 #include <memory>
 
 class AboutBox;
+class CheckFeatures;
 class DuplicatesDialog;
 class IndexDialog;
 class LoadingWindow;
@@ -33,6 +34,7 @@ public:
     AboutBox& aboutBox() const { return *m_about; }
     SearchDialog& searchDialog() const { return *m_search; }
     IndexDialog& indexDialog() const { return *m_index; }
+    CheckFeatures& checkFeatures() const { return *m_check; }
     PublishDialog& publishDialog() const { return *m_publish; }
 
 private:
@@ -58,4 +60,6 @@ private:
     // Proofreading (null in a build without it): children of the main window.
     SpellingService* m_spelling = nullptr;
     SpellingReportDialog* m_spellingReport = nullptr;
+    // Completion, the checks at F2, name variants and batch replace.
+    CheckFeatures* m_check = nullptr;
 };

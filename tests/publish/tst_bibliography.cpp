@@ -356,7 +356,8 @@ private slots:
             PagePainter painter(book);
             painter.setPartSize(partSize);
             JobControl control;
-            painter.paint(writer, control);
+            if (!painter.paint(writer, control))
+                return -1;
             return painter.pageCount();
         };
         const int whole = pages(100000);

@@ -17,7 +17,9 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -77,6 +79,9 @@ private Q_SLOTS:
     void menuEntriesReachTheOtherWindows();
     void indexingReopensTheDatabase_data();
     void indexingReopensTheDatabase();
+    void savedRecordIsAnnounced_data();
+    void savedRecordIsAnnounced();
+    void pagesAndNoticesCanBeAdded();
 };
 
 void tst_Workspace::menusAndToolBar()
@@ -100,10 +105,10 @@ void tst_Workspace::menusAndToolBar()
              "betöltése... (Ctrl+O), Tárgykörök betöltése..., -, Beállítások..., -, Kilépés");
     QCOMPARE(menus[1],
              "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés, "
-             "Helyesírás-ellenőrzés...");
+             "Helyesírás-ellenőrzés..., Ellenőrzés..., Névváltozatok...");
     QCOMPARE(menus[2],
              "Szerkesztés: Visszavonás (Ctrl+Z), Mégis (Ctrl+Y), -, Kijelőlt adatmezők tartalmának cseréje, "
-             "Adatmezők törlése, mentés nélkül");
+             "Adatmezők törlése, mentés nélkül, Csere a rekordokban...");
     QCOMPARE(f.action("menu6_megis")->shortcuts(),
              (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     QCOMPARE(menus[3],
@@ -1023,6 +1028,61 @@ void tst_Workspace::indexingReopensTheDatabase()
         QCOMPARE(f.window().document().lineCount(), 3);
         QVERIFY(!f.dialogs.messages.filter("adatbazis.rtf").isEmpty());
     }
+}
+
+void tst_Workspace::savedRecordIsAnnounced_data()
+{
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<int>("index");
+
+    QTest::newRow("replaced in place") << false << 1;
+    QTest::newRow("appended") << true << 3;
+}
+
+// What a save announces (and what the editor's other users, a check of the
+// record say, rely on): the line the record now has in the document.
+void tst_Workspace::savedRecordIsAnnounced()
+{
+    QFETCH(bool, append);
+    QFETCH(int, index);
+
+    WorkspaceFixture f;
+    f.openSample();
+    RecordEditor& editor = f.window().editor();
+    QCOMPARE(editor.fieldEdit(Field::Title), f.edit(7));
+    QCOMPARE(editor.fieldEdit(Field::Link), nullptr);
+    QSignalSpy saved(&editor, &RecordEditor::recordSaved);
+    if (append) {
+        f.action("menu3_felvitel")->trigger();
+        f.edit(1)->setText("77");
+        f.combo("cb_rektipus")->setCurrentIndex(0);
+        f.find<RadioGroup>("rg_kotet")->button(1)->click();
+    } else {
+        f.action("gnyil3_action")->trigger();
+    }
+    editor.fieldEdit(Field::Title)->setText("Új cím");
+    QTest::keyClick(&f.window(), Qt::Key_F2);
+
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(saved.first().first().toInt(), index);
+    QVERIFY(f.window().document().line(index).toString().contains(u"**Új cím**"));
+}
+
+void tst_Workspace::pagesAndNoticesCanBeAdded()
+{
+    WorkspaceFixture f;
+    auto* notice = new QLabel("Figyelem");
+    f.window().entryPage()->addNotice(notice);
+    QCOMPARE(notice->window(), &f.window());
+
+    auto* page = new QWidget;
+    f.window().addPage(5, page, "Új lap");
+    auto* tabs = f.find<QTabBar>("soklap_tabs");
+    QCOMPARE(tabs->tabText(tabs->count() - 1), "Új lap");
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tabs->count() - 1).center());
+    QCOMPARE(f.window().currentPage(), 5);
+    QVERIFY(page->isVisible());
+    QCOMPARE(f.find<QStackedWidget>("soklap")->count(), int(MainWindow::PageCount));
 }
 
 QTEST_MAIN(tst_Workspace)

@@ -29,7 +29,9 @@ void writePdf(const Bibliography& book, PaperSize paper, QSaveFile& file, JobCon
     writer.setTitle(composer.title());
     writer.setCreator(QStringLiteral("Norla"));
     PagePainter painter(book);
-    painter.paint(writer, control);
+    // A PDF that could not be painted must not pass for a finished book.
+    if (!painter.paint(writer, control))
+        throw NorlaError::cannotCreate(file.objectName());
 }
 
 void writeOdt(const Bibliography& book, QSaveFile& file, JobControl& control)

@@ -115,13 +115,13 @@ QPageLayout PagePainter::pageLayout(PaperSize paper)
                        QMarginsF(margin, margin, margin, margin), QPageLayout::Millimeter);
 }
 
-void PagePainter::paint(QPagedPaintDevice& device, JobControl& control)
+bool PagePainter::paint(QPagedPaintDevice& device, JobControl& control)
 {
     const PageGeometry geometry = geometryOf(device);
     const BookComposer composer(m_book, device.logicalDpiY() / 96.0);
     QPainter painter;
     if (!painter.begin(&device))
-        return;
+        return false;
     m_pages = 0;
     const qsizetype total = composer.paragraphCount();
     qsizetype from = 0;
@@ -178,5 +178,5 @@ void PagePainter::paint(QPagedPaintDevice& device, JobControl& control)
         from = next;
     }
     control.setProgress(total, total);
-    painter.end();
+    return painter.end();
 }

@@ -22,9 +22,10 @@ public:
     // The page layout of a paper size: portrait, 2 cm margins (1.8 cm on B5).
     static QPageLayout pageLayout(PaperSize paper);
 
-    // Paints every page on `device`, which already has its page layout.
-    // Progress counts paragraphs; a stop ends the run with OperationCancelled.
-    void paint(QPagedPaintDevice& device, JobControl& control);
+    // Paints every page on `device`, which already has its page layout;
+    // false when the device cannot be painted on. Progress counts
+    // paragraphs; a stop ends the run with OperationCancelled.
+    bool paint(QPagedPaintDevice& device, JobControl& control);
     int pageCount() const { return m_pages; }
 
     // Paragraphs a part takes to begin with (tests use small parts).

@@ -322,7 +322,9 @@ void PublishDialog::paintPages(const Bibliography& book, QPrinter* printer)
     printer->setPageLayout(PagePainter::pageLayout(options().paper));
     PagePainter painter(book);
     JobControl control;
-    painter.paint(*printer, control);
+    if (!painter.paint(*printer, control))
+        UserDialogs::instance().inform(
+            this, QStringLiteral("A nyomtatás nem indult el: a nyomtató nem fogadta az oldalakat."));
 }
 
 void PublishDialog::previewBook()
