@@ -86,7 +86,7 @@ BatchReplaceDialog::BatchReplaceDialog(EditingSession& session, QWidget* parent)
 
     m_job = new BackgroundJob(this);
     m_job->setStopControls({m_stopButton});
-    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestCancel);
+    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestStop);
     connect(m_previewButton, &QPushButton::clicked, this, &BatchReplaceDialog::preview);
     connect(m_applyButton, &QPushButton::clicked, this, &BatchReplaceDialog::apply);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
@@ -150,14 +150,16 @@ void BatchReplaceDialog::preview()
     }
     JobControl control;
     control.setCheckpoint([&] {
-        if (m_job->cancelRequested())
+        if (m_job->control().stopRequested())
             control.requestStop();
     });
     std::vector<BatchReplace::Row> rows;
     m_stopButton->setEnabled(true);
     runGuarded(this, [&] {
         try {
-            m_job->run([&] { rows = BatchReplace::preview(lines, r, control, hitsOnly ? &only : nullptr); });
+            m_job->run([&](JobControl&) {
+                rows = BatchReplace::preview(lines, r, control, hitsOnly ? &only : nullptr);
+            });
         } catch (const OperationCancelled&) {
             rows.clear();
         }

@@ -48,7 +48,7 @@ CheckReportDialog::CheckReportDialog(QWidget* parent) : QDialog(parent)
     layout->addLayout(row);
     m_job = new BackgroundJob(this);
     m_job->setStopControls({m_stopButton});
-    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestCancel);
+    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestStop);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_saveButton, &QPushButton::clicked, this, &CheckReportDialog::saveCsv);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this,
@@ -65,14 +65,14 @@ void CheckReportDialog::run(const DatabaseDocument::Snapshot& lines, const Recor
     m_summary->setText(QStringLiteral("Ellenőrzés folyamatban..."));
     JobControl control;
     control.setCheckpoint([&] {
-        if (m_job->cancelRequested())
+        if (m_job->control().stopRequested())
             control.requestStop();
     });
     std::vector<RecordFinding> found;
     bool stopped = false;
     runGuarded(this, [&] {
         try {
-            m_job->run([&] { found = DatabaseCheck::run(lines, checker, indexed, control); });
+            m_job->run([&](JobControl&) { found = DatabaseCheck::run(lines, checker, indexed, control); });
         } catch (const OperationCancelled&) {
             stopped = true;
         }

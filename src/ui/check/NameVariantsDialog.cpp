@@ -60,7 +60,7 @@ NameVariantsDialog::NameVariantsDialog(EditingSession& session, QWidget* parent)
     layout->addLayout(row);
     m_job = new BackgroundJob(this);
     m_job->setStopControls({m_stopButton});
-    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestCancel);
+    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestStop);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_kind, &QComboBox::currentIndexChanged, this, &NameVariantsDialog::search);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &NameVariantsDialog::selectionChanged);
@@ -81,7 +81,7 @@ void NameVariantsDialog::search()
     m_summary->setText(QStringLiteral("Keresés folyamatban..."));
     JobControl control;
     control.setCheckpoint([&] {
-        if (m_job->cancelRequested())
+        if (m_job->control().stopRequested())
             control.requestStop();
     });
     const NameKind kind = chosenKind();
@@ -89,7 +89,7 @@ void NameVariantsDialog::search()
     bool stopped = false;
     runGuarded(this, [&] {
         try {
-            m_job->run([&] {
+            m_job->run([&](JobControl&) {
                 if (!m_tally)
                     m_tally = NameTally::fromIndexSet(m_startDir, control);
                 found = NameVariants::find(kind, m_tally->forms(kind), control);
