@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 // Where the search delivers its output, always on the calling thread and in
 // hit order.
 class SearchSink
@@ -38,6 +40,11 @@ public:
     // asked from another thread than the one a cancel comes from, so an
     // implementation reads an atomic flag.
     virtual bool cancelRequested() const { return false; }
+    // The index set was replaced under the search after some of its hits
+    // were delivered: they are to be forgotten, for the search starts again
+    // over the new set. A sink that cannot take back what it passed on
+    // returns false, and the search then fails with a message instead.
+    virtual bool restart() { return false; }
 };
 
 // The composite search over the chunk files adatb*.ztf of a working folder.
@@ -59,7 +66,9 @@ public:
     // Visits the chunk files in order and reports every hit to the sink;
     // returns the hit count. A chunk file that cannot be read throws
     // NorlaError "Cannot open file" after the hits of the files before it;
-    // a cancel throws OperationCancelled.
+    // a cancel throws OperationCancelled. A search that meets an index run
+    // replacing the set starts once more over the new set (see
+    // SearchSink::restart), so it answers from one set, old or new.
     qint64 run(const QString& startDir, SearchSink& sink) const;
 
     // The chunk files of the folder in visiting order: names ascending as
@@ -69,6 +78,8 @@ public:
     static int chunkNumberOf(const QString& chunkPath);
 
 private:
+    qint64 runOnce(const QString& startDir, SearchSink& sink, const std::function<bool()>& setChanged) const;
+
     SearchCriteria m_criteria;
     QList<QByteArray> m_roles;
     int m_threads = 0;
