@@ -16,11 +16,14 @@ packages=(
   libc-bin
   fonts-dejavu-core
   cmark
+  libnuspell-dev hunspell-hu
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
-  # The formatter of the checks, and independent readers of the BibTeX and RIS export.
-  test) packages+=(clang-format python3-bibtexparser bibutils) ;;
+  # The formatter of the checks, independent readers of the BibTeX and RIS
+  # export and of the published PDF (pdftotext, pdftoppm), and a second
+  # dictionary for the proofreading tests.
+  test) packages+=(clang-format python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac

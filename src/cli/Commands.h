@@ -9,3 +9,9 @@ int runSearchCommand(const QStringList& args);
 int runConvertCommand(const QStringList& args);
 int runDuplicatesCommand(const QStringList& args);
 int runExportCommand(const QStringList& args);
+#ifdef NORLA_WITH_PUBLISH
+int runPublishCommand(const QStringList& args);
+#endif
+#ifdef NORLA_HAVE_SPELLING
+int runSpellCommand(const QStringList& args);
+#endif

@@ -1,11 +1,10 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
+#include "cli/RecordSources.h"
 #include "cli/SearchOptions.h"
 
 #include "core/exchange/RecordExporter.h"
-#include "core/index/DatabaseStream.h"
 #include "core/record/NorlaError.h"
-#include "core/search/SearchEngine.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,45 +42,7 @@ Exit status: 0 when everything was written, 1 when a file cannot be read or
 written, 2 for wrong usage.
 )";
 
-using LineVisitor = std::function<void(QStringView line)>;
-
-void visitDatabase(const QString& path, const LineVisitor& visit)
-{
-    DatabaseStream stream(path);
-    QStringView line;
-    while (stream.next(&line))
-        visit(line);
-}
-
-void visitIndex(const QString& folder, const LineVisitor& visit)
-{
-    for (const QString& chunk : SearchEngine::chunkFiles(folder))
-        visitDatabase(chunk, visit);
-}
-
-class ExportSink final : public SearchSink
-{
-public:
-    explicit ExportSink(LineVisitor visit) : m_visit(std::move(visit)) {}
-    void hit(QByteArrayView, const FieldGrid*) override {}
-    void hitLine(QStringView line) override { m_visit(line); }
-
-private:
-    LineVisitor m_visit;
-};
-
-void visitSearch(const QCommandLineParser& parser, const QString& folder, const LineVisitor& visit)
-{
-    const SearchCriteria criteria = criteriaFrom(parser);
-    SearchEngine engine(criteria, rolesFor(criteria, false, folder));
-    engine.setThreadCount(threadCount(parser));
-    engine.setKeepLines(true);
-    ExportSink sink(visit);
-    engine.run(folder, sink);
-}
-
-qint64 exportTo(const QString& output, ExportFormat format,
-                const std::function<void(const LineVisitor&)>& source)
+qint64 exportTo(const QString& output, ExportFormat format, const RecordSource& source)
 {
     if (!output.isEmpty()) {
         ExportFile file(output, format);
@@ -127,32 +88,14 @@ int runExportCommand(const QStringList& args)
     if (parser.isSet(QStringLiteral("text")))
         return usage(QStringLiteral("--text belongs to search, not to export"));
     const QStringList positional = parser.positionalArguments();
-    const bool index = parser.isSet(QStringLiteral("index"));
     const QString output = parser.value(QStringLiteral("output"));
     const QString folder = QDir::currentPath();
-    // Only one of the three sources may be named.
-    bool searchGiven = false;
-    for (const QCommandLineOption& option : searchOptions())
-        for (const QString& name : option.names())
-            searchGiven =
-                searchGiven || (name != u"threads" && name != u"h" && name != u"help" && parser.isSet(name));
-    if (int(!positional.isEmpty()) + int(index) + int(searchGiven) != 1 || positional.size() > 1)
-        return usage(QStringLiteral("give one database file, or --index, or search options"));
 
     try {
-        std::function<void(const LineVisitor&)> source;
-        if (!positional.isEmpty()) {
-            const QString database = positional.first();
-            if (!output.isEmpty() &&
-                QFileInfo(output).absoluteFilePath() == QFileInfo(database).absoluteFilePath())
-                return usage(QStringLiteral("--output would replace the database being exported"));
-            source = [database](const LineVisitor& visit) { visitDatabase(database, visit); };
-        } else if (index) {
-            source = [folder](const LineVisitor& visit) { visitIndex(folder, visit); };
-        } else {
-            criteriaFrom(parser); // wrong search options are a usage error before anything is written
-            source = [&parser, folder](const LineVisitor& visit) { visitSearch(parser, folder, visit); };
-        }
+        const RecordSource source = recordSourceFrom(parser, folder);
+        if (!positional.isEmpty() && !output.isEmpty() &&
+            QFileInfo(output).absoluteFilePath() == QFileInfo(positional.first()).absoluteFilePath())
+            return usage(QStringLiteral("--output would replace the database being exported"));
         const qint64 count = exportTo(output, format, source);
         cliErr() << count << " records exported"
                  << (output.isEmpty() ? QString() : QStringLiteral(" to ") + output) << Qt::endl;

@@ -3,6 +3,12 @@
 #include "core/record/NorlaError.h"
 
 #include <QCoreApplication>
+#ifdef NORLA_WITH_PUBLISH
+#include <QGuiApplication>
+#endif
+
+#include <cstring>
+#include <memory>
 
 namespace {
 
@@ -18,7 +24,14 @@ Commands:
   duplicates  list the indexed records that are probably the same work
   export   write a database, the index set or the hits of a search as
            BibTeX, RIS or CSV
-
+  spell    proofread a database in its records' languages
+)"
+#ifdef NORLA_WITH_PUBLISH
+                           R"(  publish  write a database, the index set or the hits of a search as a
+           bibliography to print: PDF, ODT or HTML
+)"
+#endif
+                           R"(
 Run "norla-cli COMMAND --help" for the options of a command.
 
 Examples (in the sample working folder, ~/Norla after ./run.sh):
@@ -28,11 +41,26 @@ Examples (in the sample working folder, ~/Norla after ./run.sh):
   norla-cli convert zdb regi.zdb regi.rtf
 )";
 
+// Text layout needs fonts, which only a GUI application has, so "publish"
+// gets one; on a machine without a display it draws nowhere but the file.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char* argv[])
+{
+#ifdef NORLA_WITH_PUBLISH
+    if (argc > 1 && std::strcmp(argv[1], "publish") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+            qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
     QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.first() == u"--help" || args.first() == u"-h") {
         (args.isEmpty() ? cliErr() : cliOut()) << kUsage << Qt::flush;
@@ -50,6 +78,14 @@ int main(int argc, char* argv[])
             return runDuplicatesCommand(args);
         if (command == u"export")
             return runExportCommand(args);
+#ifdef NORLA_WITH_PUBLISH
+        if (command == u"publish")
+            return runPublishCommand(args);
+#endif
+#ifdef NORLA_HAVE_SPELLING
+        if (command == u"spell")
+            return runSpellCommand(args);
+#endif
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return 1;

@@ -44,6 +44,10 @@ inline const QString IndexLockFile = QStringLiteral(".norla-index-zarolas");
 inline const QString IndexPreviousFolder = QStringLiteral(".norla-index-previous");
 inline const QString IndexMovingFolder = QStringLiteral(".norla-index-moving");
 
+// The words everyone working in the folder accepted in proofreading, one a
+// line (UTF-8).
+inline const QString AcceptedWordsFile = QStringLiteral("sajatszavak.txt");
+
 // The database the main window opens at start-up; never offered for indexing.
 inline const QString DefaultDatabaseFile = QStringLiteral("adatbazis.rtf");
 

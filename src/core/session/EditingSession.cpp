@@ -85,6 +85,44 @@ private:
     const View m_viewAfter;
 };
 
+// Several lines replaced together, undone and redone together.
+class LinesStep final : public UndoCommand
+{
+public:
+    struct Change
+    {
+        int index;
+        QString before;
+        QString after;
+    };
+
+    LinesStep(EditingSession& session, std::vector<Change> changes)
+        : m_session(session), m_changes(std::move(changes))
+    {
+    }
+
+    void redo() override
+    {
+        for (const Change& change : m_changes)
+            replace(change.index, change.after);
+    }
+    void undo() override
+    {
+        for (auto it = m_changes.rbegin(); it != m_changes.rend(); ++it)
+            replace(it->index, it->before);
+    }
+
+private:
+    void replace(int index, const QString& line)
+    {
+        m_session.document().replaceLine(index, line);
+        Q_EMIT m_session.lineChanged(index, EditingSession::LineChange::Replaced);
+    }
+
+    EditingSession& m_session;
+    const std::vector<Change> m_changes;
+};
+
 } // namespace
 
 EditingSession::EditingSession(QObject* parent) : QObject(parent)
@@ -291,6 +329,18 @@ void EditingSession::deleteCurrent()
     // The record after the deleted one, or the new last one (none when it was the only one).
     const int next = std::min(m_currentIndex, m_document.lineCount() - 2);
     recordStep(m_currentIndex, m_document.line(m_currentIndex).toString(), std::nullopt, next);
+}
+
+void EditingSession::replaceLines(const QList<std::pair<int, QString>>& lines)
+{
+    std::vector<LinesStep::Change> changes;
+    for (const auto& [index, line] : lines)
+        if (index >= 0 && index < m_document.lineCount() && m_document.line(index) != line)
+            changes.push_back({index, m_document.line(index).toString(), line});
+    if (changes.empty())
+        return;
+    m_history.push(std::make_unique<LinesStep>(*this, std::move(changes)));
+    followHistory();
 }
 
 void EditingSession::recordStep(int index, const std::optional<QString>& before,

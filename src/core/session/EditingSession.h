@@ -133,6 +133,10 @@ public:
     QString save(FormState& form);
     // Deletes the current record; the record after it (or the new last one) becomes current.
     void deleteCurrent();
+    // Replaces several lines at once (a word corrected throughout the
+    // database) as one step of the history; the mode and the current record
+    // stay. Pairs of line index and new line.
+    void replaceLines(const QList<std::pair<int, QString>>& lines);
 
     // Every append, replace and delete is a step of the history. Undoing or
     // redoing a step puts back the exact line at its index and returns the

@@ -39,7 +39,9 @@ AppSettings AppSettings::parse(const QStringList& lines, const QString& startDir
             continue;
         const QString key = line.left(eq);
         const QString value = line.mid(eq + 1, MaxValueLength);
-        if (key == u"szelesseg")
+        if (key.contains(u'.'))
+            s.featureLines.append(line);
+        else if (key == u"szelesseg")
             setInt(s.width, value, fallback.width);
         else if (key == u"magassag")
             setInt(s.height, value, fallback.height);
@@ -61,16 +63,17 @@ AppSettings AppSettings::parse(const QStringList& lines, const QString& startDir
 
 QStringList AppSettings::toLines() const
 {
-    return {
-        QStringLiteral("szelesseg=%1").arg(width),
-        QStringLiteral("magassag=%1").arg(height),
-        QStringLiteral("top=%1").arg(top),
-        QStringLiteral("left=%1").arg(left),
-        QStringLiteral("fonttipus=") + fontName,
-        QStringLiteral("fontnagysag=%1").arg(fontSize),
-        QStringLiteral("targymenu=") + subjectTreePath,
-        QStringLiteral("forrastorles=%1").arg(sourceDeletion),
-    };
+    return QStringList{
+               QStringLiteral("szelesseg=%1").arg(width),
+               QStringLiteral("magassag=%1").arg(height),
+               QStringLiteral("top=%1").arg(top),
+               QStringLiteral("left=%1").arg(left),
+               QStringLiteral("fonttipus=") + fontName,
+               QStringLiteral("fontnagysag=%1").arg(fontSize),
+               QStringLiteral("targymenu=") + subjectTreePath,
+               QStringLiteral("forrastorles=%1").arg(sourceDeletion),
+           } +
+           featureLines;
 }
 
 AppSettings AppSettings::read(const QString& startDir)

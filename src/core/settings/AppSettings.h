@@ -14,6 +14,10 @@ struct AppSettings
     int fontSize = 8;
     QString subjectTreePath; // default: StartDir + "/menu0.zda"
     int sourceDeletion = 0;  // any value but 0: the source window is editable
+    // Lines of the features that came later, whose keys hold a dot
+    // ("helyesiras.regi_ev=1922"): read by those features, and kept in order
+    // after the eight values, so rewriting the file does not drop them.
+    QStringList featureLines;
 
     static constexpr int MaxValueLength = 500;
 

@@ -1,0 +1,130 @@
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "core/record/DatabaseDocument.h"
+#include "core/record/NorlaError.h"
+#include "core/record/RecordLine.h"
+#include "core/spelling/Dictionaries.h"
+#include "core/spelling/Proofreader.h"
+#include "core/spelling/SpellingSettings.h"
+#include "core/spelling/WordList.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+namespace {
+
+const char* const kSpellHelp = R"(Usage: norla-cli spell [--threads N] DATABASE
+       norla-cli spell --accept WORD...
+
+Proofreads the subject, title, publication and note of every record of
+DATABASE in the dictionary of the record's language (its "Nyelv" field; an
+empty one reads as Hungarian), as "Műveletek" > "Helyesírás-ellenőrzés..."
+does. Records in a language without an installed dictionary are left
+unchecked, and a notice says so. Words in the folder's word list
+(sajatszavak.txt) are accepted.
+
+Each unknown word is one line: the word, the number of records holding it,
+the language and the names of those records, separated by tabs; a fifth
+field "régi alak?" marks a word found only in records published before the
+old-spelling year (helyesiras.regi_ev in config.kzs, default 1922). The most
+frequent words come first. "N ismeretlen szó" goes to standard error.
+
+  --accept      add the words to the folder's word list instead
+  --threads N   threads that share the work (default 2)
+  -h, --help    show this help
+
+Exit status: 0 when the run finished (also with unknown words), 1 when a
+file cannot be read or written, 2 for wrong usage.
+)";
+
+int usageError(const QString& message)
+{
+    cliErr() << "norla-cli spell: " << message << "\nRun \"norla-cli spell --help\" for the options."
+             << Qt::endl;
+    return 2;
+}
+
+QString recordNames(const DatabaseDocument::Snapshot& lines, const QList<int>& records)
+{
+    QStringList names;
+    names.reserve(records.size());
+    for (int index : records)
+        names.append(RecordLine::dottedName(lines.line(index).first(
+            qMin(lines.line(index).size(), qsizetype(DatabaseDocument::RecordNameLength)))));
+    return names.join(QStringLiteral(", "));
+}
+
+int acceptWords(const QStringList& words)
+{
+    WordList list = WordList::ofFolder(QDir::currentPath());
+    list.add(words);
+    return 0;
+}
+
+} // namespace
+
+int runSpellCommand(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringLiteral("accept")));
+    parser.addOption(QCommandLineOption(QStringLiteral("threads"), QString(), QStringLiteral("value")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    if (!parser.parse(QStringList{QStringLiteral("norla-cli spell")} + args))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        cliOut() << QString::fromUtf8(kSpellHelp) << Qt::flush;
+        return 0;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (parser.isSet(QStringLiteral("accept")))
+        return positional.isEmpty() ? usageError(QStringLiteral("--accept needs at least one word"))
+                                    : acceptWords(positional);
+    if (positional.size() != 1)
+        return usageError(positional.isEmpty()
+                              ? QStringLiteral("missing DATABASE")
+                              : QStringLiteral("unexpected argument \"%1\"").arg(positional.at(1)));
+    Proofreader::Options options;
+    if (parser.isSet(QStringLiteral("threads"))) {
+        bool ok = false;
+        options.threads = parser.value(QStringLiteral("threads")).toInt(&ok);
+        if (!ok || options.threads < 1 || options.threads > 16)
+            return usageError(QStringLiteral("--threads takes a number from 1 to 16"));
+    }
+
+    const QString folder = QDir::currentPath();
+    const SpellingSettings settings = SpellingSettings::read(folder);
+    options.oldSpellingBefore = settings.oldSpellingBefore;
+    SpellingLanguages languages;
+    settings.applyTo(languages);
+    Dictionaries dictionaries(languages);
+    WordList accepted = WordList::ofFolder(folder);
+    accepted.reload();
+
+    DatabaseDocument document;
+    document.load(positional.first());
+    const DatabaseDocument::Snapshot lines = document.snapshot();
+    JobControl job;
+    const Proofreader::Result result = Proofreader(dictionaries, accepted, options)
+                                           .run(
+                                               lines.lineCount(), [&](int i) { return lines.line(i); }, job);
+
+    QTextStream& out = cliOut();
+    for (const Proofreader::Word& word : result.words) {
+        out << word.word << '\t' << word.count() << '\t' << word.language << '\t'
+            << recordNames(lines, word.records);
+        if (word.oldSpelling)
+            out << QStringLiteral("\trégi alak?");
+        out << '\n';
+    }
+    out << Qt::flush;
+    for (const auto& [language, records] : result.uncheckedLanguages)
+        cliErr() << QStringLiteral("%1 rekord nincs ellenőrizve: a(z) „%2” nyelvhez nincs telepített szótár")
+                        .arg(records)
+                        .arg(language.isEmpty() ? QStringLiteral("üres") : language)
+                 << '\n';
+    for (const QString& error : result.dictionaryErrors)
+        cliErr() << error << '\n';
+    cliErr() << QStringLiteral("%1 ismeretlen szó").arg(result.words.size()) << Qt::endl;
+    return 0;
+}

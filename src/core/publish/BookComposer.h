@@ -1,0 +1,84 @@
+#pragma once
+
+#include "core/publish/Bibliography.h"
+
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+
+#include <memory>
+#include <vector>
+
+class QTextCursor;
+class QTextDocument;
+
+// Turns a bibliography into rich text: the title page, the headings, the
+// numbered entries and the indexes, each one paragraph. A whole book can be
+// one document (for the editable ODF file), or any run of its paragraphs
+// can go into a document of its own, so that pages are laid out a part at a
+// time: one QTextDocument of a hundred thousand paragraphs takes far longer
+// to lay out and holds far more memory than a few hundred small ones.
+class BookComposer final
+{
+public:
+    // `scale`: device pixels per pixel at 96 dpi. The layout scales the
+    // space above and below a paragraph to the device it lays out on, but
+    // takes left margins and indents as device pixels, so a composer for a
+    // 600 dpi page scales those itself.
+    explicit BookComposer(const Bibliography& book, qreal scale = 1);
+
+    static QString nameIndexHeading() { return QStringLiteral("Névmutató"); }
+    static QString placeIndexHeading() { return QStringLiteral("Földrajzi mutató"); }
+    static QString defaultTitle() { return QStringLiteral("Bibliográfia"); }
+    // The font every text is set in; DejaVu Serif carries Greek and the
+    // Hungarian double acute accents.
+    static QString fontFamily() { return QStringLiteral("DejaVu Serif"); }
+
+    // QTextBlock::userState() of a heading's paragraph, so a page layout can
+    // keep a heading on the page of the entry that follows it.
+    static constexpr int HeadingState = 1;
+
+    qsizetype paragraphCount() const { return qsizetype(m_paragraphs.size()); }
+    // The entry a paragraph shows, or -1 for a heading, the title page or an index line.
+    qsizetype entryOf(qsizetype paragraph) const;
+
+    // A new document with the book's fonts, to lay out on `device` (nullptr: the screen).
+    std::unique_ptr<QTextDocument> newDocument() const;
+    // Adds paragraphs [from, to) at the end of the document.
+    void compose(QTextDocument& document, qsizetype from, qsizetype to) const;
+    std::unique_ptr<QTextDocument> wholeDocument() const;
+
+    QString title() const;
+
+private:
+    enum class Kind
+    {
+        Title,
+        Subtitle,
+        Heading,
+        Entry,
+        IndexHeading,
+        IndexLine,
+        PlaceHeading,
+        PlaceLine,
+    };
+    struct Paragraph
+    {
+        Kind kind;
+        int index;
+    };
+
+    void composeOne(QTextCursor& cursor, const Paragraph& paragraph, bool first, bool lastOfTitlePage) const;
+    void writeIndexLine(QTextCursor& cursor, const IndexLine& line) const;
+
+    qreal px(qreal pixels) const { return pixels * m_scale; }
+
+    const Bibliography& m_book;
+    qreal m_scale = 1;
+    std::vector<Paragraph> m_paragraphs;
+    qsizetype m_titlePageEnd = 0; // paragraphs before it make the title page
+    QTextCharFormat m_regular;
+    QTextCharFormat m_italic;
+    QTextCharFormat m_bold;
+    QTextBlockFormat m_entryBlock;
+    QTextBlockFormat m_indexBlock;
+};

@@ -1,0 +1,100 @@
+// norla-cli spell: the unknown words of a database with their counts,
+// languages and records, the count on standard error, the notice for a
+// language without a dictionary, and words accepted into the folder's list.
+
+#include "TestSupport.h"
+
+#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
+#include "core/record/WorkFolder.h"
+
+#include <QProcess>
+#include <QtTest>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run spell(const QString& folder, const QStringList& args)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(NORLA_CLI_PATH), QStringList{QStringLiteral("spell")} + args);
+    Run run;
+    if (!process.waitForFinished(120000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString recordLine(const QString& name, const QString& title, const QString& year, const QString& language)
+{
+    QStringList fields(RecordSchema::FieldCount);
+    RecordSchema::value(fields, Field::RecordName) = name;
+    RecordSchema::value(fields, Field::Title) = title;
+    RecordSchema::value(fields, Field::Year) = year;
+    RecordSchema::value(fields, Field::Language) = language;
+    return RecordLine::join(fields);
+}
+
+} // namespace
+
+class TestCliSpell final : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void listsTheUnknownWords()
+    {
+        TempWorkDir dir;
+        dir.writeBytes(
+            QStringLiteral("db.rtf"),
+            unicodeFileBytes({
+                recordLine(QStringLiteral("Ma00000100"), QStringLiteral("A könyvtártörtént forrásai"),
+                           QStringLiteral("1990"), QStringLiteral("magyar")),
+                recordLine(QStringLiteral("Ma00000200"), QStringLiteral("Egy gyüjtemény"),
+                           QStringLiteral("1880"), QStringLiteral("magyar")),
+                recordLine(QStringLiteral("Ma00000300"), QStringLiteral("könyvtártörtént"),
+                           QStringLiteral("2001"), QString()),
+                recordLine(QStringLiteral("Ma00000400"), QStringLiteral("De bello Gallico"),
+                           QStringLiteral("1990"), QStringLiteral("latin")),
+            }));
+        Run run = spell(dir.path(), {QStringLiteral("db.rtf")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("könyvtártörtént\t2\tmagyar\tMa.000001.00, Ma.000003.00\n"
+                                         "gyüjtemény\t1\tmagyar\tMa.000002.00\trégi alak?\n"));
+        QVERIFY2(run.err.contains(QStringLiteral("1 rekord nincs ellenőrizve: a(z) „latin” nyelvhez")),
+                 qPrintable(run.err));
+        QVERIFY(run.err.endsWith(QStringLiteral("2 ismeretlen szó\n")));
+
+        run = spell(dir.path(), {QStringLiteral("--accept"), QStringLiteral("könyvtártörtént")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(dir.readBytes(WorkFolder::AcceptedWordsFile), QStringLiteral("könyvtártörtént\n").toUtf8());
+        run = spell(dir.path(), {QStringLiteral("db.rtf")});
+        QCOMPARE(run.out, QStringLiteral("gyüjtemény\t1\tmagyar\tMa.000002.00\trégi alak?\n"));
+        QVERIFY(run.err.endsWith(QStringLiteral("1 ismeretlen szó\n")));
+    }
+
+    void reportsWrongUsageAndMissingFiles()
+    {
+        TempWorkDir dir;
+        QCOMPARE(spell(dir.path(), {}).exitCode, 2);
+        QCOMPARE(
+            spell(dir.path(), {QStringLiteral("--threads"), QStringLiteral("0"), QStringLiteral("a.rtf")})
+                .exitCode,
+            2);
+        const Run missing = spell(dir.path(), {QStringLiteral("nincs.rtf")});
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY2(missing.err.contains(QStringLiteral("Cannot open file")), qPrintable(missing.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSpell)
+#include "tst_clispell.moc"
