@@ -108,6 +108,10 @@ bool DiskStamp::fileChanged(bool thorough) const
     if (!isValid())
         return false;
     QFileInfo info(path);
+    // A folder (or anything else that is no file) in its place cannot be
+    // written over: the save itself fails and says so.
+    if (info.exists() && !info.isFile())
+        return false;
     if (info.exists() != exists)
         return true;
     if (!exists)

@@ -2,6 +2,7 @@
 // as, the save question on leaving, the caption and the record-name list.
 
 #include "core/record/LookupList.h"
+#include "core/record/NorlaError.h"
 #include "core/record/WorkFolder.h"
 #include "core/session/DatabaseReadJob.h"
 #include "ui/about/LoadingWindow.h"
@@ -56,7 +57,14 @@ void MainWindow::newDatabase()
                                  "A benne lévő rekordok elvesznek.")
                       .arg(name)))
         return;
-    if (runGuarded(this, [&] { DatabaseDocument::createEmptyFile(name); }))
+    if (runGuarded(this, [&] {
+            // Held while the empty file is written: it never replaces a
+            // database that another process has open.
+            const std::shared_ptr<DatabaseLock> lock = m_session.lockFor(name);
+            if (lock->state() == DatabaseLock::State::Held)
+                throw NorlaError(DatabaseLock::heldMessage(name, lock->owner().value_or(LockOwner{})));
+            DatabaseDocument::createEmptyFile(name);
+        }))
         loadDatabase(name);
 }
 
@@ -74,7 +82,8 @@ void MainWindow::openDatabase()
 
 void MainWindow::saveDatabase()
 {
-    runDocumentSave(QString());
+    if (confirmSaveOverChangedFile() == DiskAnswer::Save)
+        runDocumentSave(QString());
 }
 
 void MainWindow::saveDatabaseAs()
@@ -142,6 +151,14 @@ bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
     case UserDialogs::Answer::Yes:
         break;
     }
+    switch (confirmSaveOverChangedFile()) {
+    case DiskAnswer::Cancel:
+        return false;
+    case DiskAnswer::SavedAs:
+        return true;
+    case DiskAnswer::Save:
+        break;
+    }
     if (runDocumentSave(QString()))
         return true;
     // Going on now would throw the unsaved records away.
@@ -181,6 +198,115 @@ void MainWindow::offerRecovery(const QString& path)
         m_session.restoreRecoveryCopy(std::move(*contents));
 }
 
+// A database another process holds opens for reading only, or not at all;
+// one whose holder left it on another host more than a day ago may be taken
+// over. False when the user cancels; `readOnly` tells how it opens.
+bool MainWindow::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
+{
+    readOnly = false;
+    const QString path = QDir::toNativeSeparators(lock.databasePath());
+    const std::optional<LockOwner> owner = lock.owner();
+    const QString holder = owner ? owner->describe() : QStringLiteral("ismeretlen");
+    switch (lock.state()) {
+    case DatabaseLock::State::Locked:
+    case DatabaseLock::State::Unlockable:
+        return true;
+    case DatabaseLock::State::Held: {
+        const QString question =
+            QStringLiteral(
+                "A(z) %1 adatbázist már megnyitotta: %2.\n\nHa itt is módosítaná, az egyik mentés "
+                "felülírná a másikat. Csak olvasásra megnyitva a rekordokat megnézheti és más néven "
+                "elmentheti, de nem módosíthatja.")
+                .arg(path, holder);
+        if (UserDialogs::instance().askChoice(
+                this, question, {QStringLiteral("Megnyitás csak olvasásra"), QStringLiteral("Mégse")}) != 0)
+            return false;
+        readOnly = true;
+        return true;
+    }
+    case DatabaseLock::State::Abandoned: {
+        const QString question =
+            QStringLiteral("A(z) %1 adatbázist egy másik gépen nyitották meg, és több mint egy napja nem "
+                           "zárták be: %2.\n\nHa biztos benne, hogy azon a gépen már senki nem dolgozik vele "
+                           "(például a gép leállt), átveheti. Különben nyissa meg csak olvasásra.")
+                .arg(path, holder);
+        switch (UserDialogs::instance().askChoice(this, question,
+                                                  {QStringLiteral("Átvétel"),
+                                                   QStringLiteral("Megnyitás csak olvasásra"),
+                                                   QStringLiteral("Mégse")})) {
+        case 0:
+            if (!lock.takeOver()) {
+                UserDialogs::instance().inform(
+                    this, QStringLiteral("A(z) %1 adatbázis zárolását nem sikerült átvenni, ezért csak "
+                                         "olvasásra nyílik meg.")
+                              .arg(path));
+                readOnly = true;
+            }
+            return true;
+        case 1:
+            readOnly = true;
+            return true;
+        default:
+            return false;
+        }
+    }
+    }
+    return false;
+}
+
+// Before the document is written over its own file: when someone else wrote
+// that file since this window read or saved it, the user decides.
+MainWindow::DiskAnswer MainWindow::confirmSaveOverChangedFile()
+{
+    const DatabaseDocument& document = m_session.document();
+    if (!document.fileChangedOnDisk())
+        return DiskAnswer::Save;
+    const QString question =
+        QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte vagy mentette, más is "
+                       "módosította (egy másik program vagy egy munkatárs). Ha most felülírja, az ő "
+                       "változtatásai elvesznek.\n\nFelülírás: a megnyitott adatbázis kerül a fájlba. Mentés "
+                       "másként...: más néven menti, a fájl megmarad. Mégse: nem ment.")
+            .arg(QDir::toNativeSeparators(document.saveTarget()));
+    switch (UserDialogs::instance().askChoice(
+        this, question,
+        {QStringLiteral("Felülírás"), QStringLiteral("Mentés másként..."), QStringLiteral("Mégse")})) {
+    case 0:
+        return DiskAnswer::Save;
+    case 1:
+        saveDatabaseAs();
+        return document.isModified() ? DiskAnswer::Cancel : DiskAnswer::SavedAs;
+    default:
+        return DiskAnswer::Cancel;
+    }
+}
+
+// Coming back to the window: a document without edits whose file someone
+// else wrote meanwhile is offered for reloading, once for each state of the file.
+void MainWindow::offerReloadOfChangedFile()
+{
+    const DatabaseDocument& document = m_session.document();
+    if (m_askingAboutDisk || m_loadRunning || !document.hasFile() || document.isModified() ||
+        !document.fileChangedOnDisk({}, false))
+        return;
+    const DiskStamp now = DiskStamp::taken(document.diskStamp().path, 0);
+    const DiskStamp& declined = m_reloadDeclinedFor;
+    if (now.path == declined.path && now.exists == declined.exists && now.size == declined.size &&
+        now.modified == declined.modified)
+        return;
+    m_askingAboutDisk = true;
+    const bool reload = UserDialogs::instance().askYesNo(
+        this,
+        QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte, más is módosította. "
+                       "Betöltsem újra?\n\nIgen: a fájl mostani tartalma töltődik be. Nem: az ablak "
+                       "a korábbi állapotot mutatja tovább.")
+            .arg(QDir::toNativeSeparators(document.path())));
+    m_askingAboutDisk = false;
+    if (reload)
+        loadDatabase(document.path());
+    else
+        m_reloadDeclinedFor = now;
+}
+
 bool MainWindow::loadDatabase(const QString& path)
 {
     // One load at a time: the loading window keeps the user from starting a
@@ -189,11 +315,17 @@ bool MainWindow::loadDatabase(const QString& path)
         return false;
     m_loadRunning = true;
     const auto loadEnded = qScopeGuard([this] { m_loadRunning = false; });
+    // Asked before the file is read: a large database is not read to be left.
+    std::shared_ptr<DatabaseLock> lock = m_session.lockFor(path);
+    bool readOnly = false;
+    if (!settleDatabaseLock(*lock, readOnly))
+        return false;
     std::optional<DatabaseDocument::Contents> contents = readInBackground(path);
     if (!contents)
         return false;
     return runGuarded(this, [&] {
-        m_session.open(path, std::move(*contents));
+        m_session.open(path, std::move(*contents), std::move(lock), readOnly);
+        m_reloadDeclinedFor = {};
         offerRecovery(path);
         reloadLookupLists();
         updateDocumentState();
@@ -330,7 +462,7 @@ void MainWindow::reloadLookupLists()
 
 void MainWindow::updateDocumentState()
 {
-    m_commands->saveDatabase->setEnabled(m_session.document().isModified());
+    setGroupEnabled(WorkspaceStates::Group::DatabaseSave, m_session.document().isModified());
     updateCaption();
 }
 
@@ -339,6 +471,8 @@ void MainWindow::updateCaption()
     QString caption = QStringLiteral("Norla 7.2");
     if (m_session.document().hasFile())
         caption += QStringLiteral("   -   [ ") + m_session.document().path() + QStringLiteral(" ]");
+    if (m_session.isReadOnly())
+        caption += QStringLiteral(" [csak olvasható]");
     if (m_session.document().isModified())
         caption += QStringLiteral(" *");
     setWindowTitle(caption);

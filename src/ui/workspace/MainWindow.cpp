@@ -485,6 +485,8 @@ void MainWindow::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_firstActivationDone)
         firstActivation();
+    else if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        offerReloadOfChangedFile();
 }
 
 void MainWindow::firstActivation()
@@ -610,8 +612,10 @@ void MainWindow::writeSettingsOnLeave()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     writeSettingsOnLeave();
-    if (settleUnsavedChanges(LeaveTo::Quit))
+    if (settleUnsavedChanges(LeaveTo::Quit)) {
+        m_session.releaseLock();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }

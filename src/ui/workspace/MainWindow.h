@@ -162,6 +162,17 @@ private:
     };
     bool settleUnsavedChanges(LeaveTo leaveTo);
     void offerRecovery(const QString& path);
+    // Shared folder (DatabaseCommands.cpp): the questions about a database
+    // another process holds or has written.
+    bool settleDatabaseLock(DatabaseLock& lock, bool& readOnly);
+    enum class DiskAnswer
+    {
+        Save,    // the file is as this window left it, or the user writes over it
+        SavedAs, // saved under another name instead
+        Cancel
+    };
+    DiskAnswer confirmSaveOverChangedFile();
+    void offerReloadOfChangedFile();
 
     // Other windows reached from the menu (MainWindow.cpp)
     void openConversion();
@@ -257,6 +268,8 @@ private:
     bool m_emptyingDropBoxes = false;
     bool m_rawViewStale = true;
     bool m_loadRunning = false;
+    bool m_askingAboutDisk = false;         // the reload question is up
+    DiskStamp m_reloadDeclinedFor;          // the file's state the user chose to keep editing over
     QString m_lastOpenPath;                 // the open dialog starts at the file chosen last
     SourceLoader* m_sourceLoader = nullptr; // made with the first source load
     QAction* m_sourceCancel = nullptr;      // "Mégsem" beside the loading button

@@ -159,7 +159,7 @@ void MainWindow::applySavableRule()
 
 void MainWindow::setSaveCommandEnabled(bool enabled)
 {
-    m_commands->saveRecord->setEnabled(enabled);
+    setGroupEnabled(WorkspaceStates::Group::SaveCommand, enabled);
 }
 
 void MainWindow::setRecordTypeLabels()
