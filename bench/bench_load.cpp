@@ -167,7 +167,7 @@ public:
         action("menu3_felvitel")->trigger();
         times.append = medianOf(
             [&] {
-                page.edits[1]->setText(QStringLiteral("77"));
+                page.edit(Field::RecordName)->setText(QStringLiteral("77"));
                 page.recordType->setCurrentIndex(0);
                 page.volume->button(1)->click();
             },
@@ -186,7 +186,7 @@ public:
         times.replace = medianOf(
             [&] {
                 goToMiddle();
-                page.edits[7]->setText(QStringLiteral("Javított cím"));
+                page.edit(Field::Title)->setText(QStringLiteral("Javított cím"));
             },
             save);
         if (m_window.document().line(middle) == middleLine)

@@ -2,8 +2,8 @@
 # Installs the Debian packages the project needs, only those that are missing,
 # with a single "apt-get update" when something has to be installed.
 # Usage: scripts/install-deps.sh [run|test|fuzz|bench]
-#   run adds the desktop extras, test the formatter the checks use, fuzz clang,
-#   bench the baseline tools of bench/.
+#   run adds the desktop extras, test the formatter and the linter the checks
+#   use, fuzz clang, bench the baseline tools of bench/.
 # qt6-base-dev serves both the whole build and the core-only one (Qt Core and
 # QtTest only).
 set -euo pipefail
@@ -20,10 +20,10 @@ packages=(
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
-  # The formatter of the checks, independent readers of the BibTeX and RIS
-  # export and of the published PDF (pdftotext, pdftoppm), and a second
-  # dictionary for the proofreading tests.
-  test) packages+=(clang-format python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
+  # The formatter and the linter of the checks, independent readers of the
+  # BibTeX and RIS export and of the published PDF (pdftotext, pdftoppm), and
+  # a second dictionary for the proofreading tests.
+  test) packages+=(clang-format clang-tidy python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac

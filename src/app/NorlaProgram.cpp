@@ -1,15 +1,37 @@
 #include "app/NorlaProgram.h"
 
+#include "core/record/NorlaError.h"
+#include "core/record/Win1250.h"
+#include "core/record/WorkFolder.h"
+#include "core/search/SearchEngine.h"
 #include "ui/about/AboutBox.h"
 #include "ui/about/LoadingWindow.h"
+#include "ui/common/Named.h"
+#include "ui/common/UserDialogs.h"
 #include "ui/common/WheelGuard.h"
 #include "ui/common/WholeTextTips.h"
 #include "ui/index/IndexDialog.h"
+#include "ui/search/BrowsePage.h"
+#include "ui/search/DuplicatesDialog.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
+#include "ui/workspace/WorkspaceCommands.h"
 
+#ifdef NORLA_HAVE_SPELLING
+#include "ui/spelling/SpellingFields.h"
+#include "ui/spelling/SpellingReportDialog.h"
+#include "ui/spelling/SpellingService.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#endif
+
+#include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -23,8 +45,7 @@ void installHungarianQtTexts()
 {
     if (qApp->findChild<QTranslator*>(QStringLiteral("qtbase_hu"), Qt::FindDirectChildrenOnly))
         return;
-    auto* translator = new QTranslator(qApp);
-    translator->setObjectName(QStringLiteral("qtbase_hu"));
+    auto* translator = named(new QTranslator(qApp), QStringLiteral("qtbase_hu"));
     if (translator->load(QLocale(QLocale::Hungarian, QLocale::Hungary), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(translator);
@@ -61,13 +82,170 @@ NorlaProgram::NorlaProgram()
     m_main = std::make_unique<MainWindow>();
     m_loading = new LoadingWindow(m_main.get());
     m_settings = new SettingsDialog(m_main.get());
-    m_settings->setSettingsSource([main = m_main.get()] {
-        return SettingsDialog::Current{main->settings(), main->sourceEditable()};
-    });
     m_about = new AboutBox(m_main.get());
     m_search = new SearchDialog(m_main.get());
     m_index = new IndexDialog(m_main.get());
-    m_main->setCompanions({m_loading, m_settings, m_about, m_search, m_index});
+    connectMainWindow();
+    connectSettings();
+    connectDatabaseLoading();
+    connectSearch();
+    connectProofreading();
 }
 
 NorlaProgram::~NorlaProgram() = default;
+
+// The menu entries that open another window.
+void NorlaProgram::connectMainWindow()
+{
+    MainWindow* main = m_main.get();
+    const WorkspaceCommands& commands = main->commands();
+    QObject::connect(commands.settingsCommand, &QAction::triggered, m_settings,
+                     [this] { m_settings->openOnPage(SettingsDialog::DataFieldsPage); });
+    QObject::connect(&main->editor(), &RecordEditor::subjectTreeSettingsWanted, m_settings,
+                     [this] { m_settings->openOnPage(SettingsDialog::SubjectTreePage); });
+    QObject::connect(commands.searchCommand, &QAction::triggered, m_search, [this] { m_search->exec(); });
+    QObject::connect(commands.duplicatesCommand, &QAction::triggered, main, [this] { openDuplicates(); });
+    QObject::connect(commands.indexCommand, &QAction::triggered, main, [this] { runIndexing(); });
+    QObject::connect(commands.about, &QAction::triggered, m_about, [this] { m_about->exec(); });
+}
+
+// The settings dialog's choices reach the data fields at once, and the rest
+// once they are applied.
+void NorlaProgram::connectSettings()
+{
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    m_settings->setSettingsSource([main] {
+        return SettingsDialog::Current{main->settings(), main->sourceEditable()};
+    });
+    QObject::connect(m_settings, &SettingsDialog::fontFamilyApplied, editor, [editor](const QString& family) {
+        editor->applyFieldFont([&](QFont& font) { font.setFamilies({family}); });
+    });
+    QObject::connect(m_settings, &SettingsDialog::fontSizeApplied, editor, [editor](int size) {
+        editor->applyFieldFont([&](QFont& font) { font.setPointSize(size); });
+    });
+    QObject::connect(m_settings, &SettingsDialog::settingsApplied, main,
+                     [main](const AppSettings& settings, bool sourceEditable) {
+                         main->settings() = settings;
+                         main->setSourceEditable(sourceEditable);
+                     });
+}
+
+// The loading window stands over the main window while a database is read;
+// its Esc stops the read.
+void NorlaProgram::connectDatabaseLoading()
+{
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    QObject::connect(editor, &RecordEditor::databaseReadStarted, m_loading, &LoadingWindow::showFor);
+    QObject::connect(editor, &RecordEditor::databaseReadEnded, m_loading, [this, main] {
+        m_loading->closeWindow();
+        // The keyboard goes back to the editor, not to wherever the window
+        // system sends it after the loading window.
+        if (main->isVisible())
+            main->activateWindow();
+    });
+    QObject::connect(m_loading, &LoadingWindow::cancelRequested, editor, &RecordEditor::cancelDatabaseRead);
+}
+
+void NorlaProgram::connectSearch()
+{
+    MainWindow* main = m_main.get();
+    m_search->setHitsPage(main->hitsPage());
+    m_search->setStartDir(main->startDir());
+    QObject::connect(m_search, &SearchDialog::showHitsRequested, main,
+                     [main] { main->showPage(MainWindow::HitsPageIndex); });
+}
+
+void NorlaProgram::openDuplicates()
+{
+    MainWindow* main = m_main.get();
+    if (!m_duplicates) {
+        m_duplicates = new DuplicatesDialog(main);
+        QObject::connect(m_duplicates, &DuplicatesDialog::openRecordRequested, main,
+                         [main](const QString& recordName, int chunkNumber) {
+                             if (main->browsePage()->openRecord(recordName, chunkNumber))
+                                 main->showPage(MainWindow::BrowsePageIndex);
+                         });
+    }
+    m_duplicates->setStartDir(main->startDir());
+    QStringList roleNames;
+    try {
+        for (const QByteArray& role : readRoleList(QDir(main->startDir()).filePath(WorkFolder::RolesFile)))
+            roleNames.append(Win1250::toUnicode(role));
+    } catch (const NorlaError&) {
+        // Without a role list the role names in the texts stay empty, as in the search.
+    }
+    m_duplicates->setRoleNames(roleNames);
+    m_duplicates->show();
+    m_duplicates->raise();
+}
+
+// A finished indexing renews the browse list and opens the database it
+// wrote, after the unsaved edits of the open one are settled.
+void NorlaProgram::runIndexing()
+{
+    MainWindow* main = m_main.get();
+    const QString& startDir = main->startDir();
+    m_index->setIndexingFinished(false);
+    m_index->setStartDir(startDir);
+    m_index->exec();
+    if (m_index->indexingFinished()) {
+        runGuarded(main, [&] { main->browsePage()->loadBrowseList(startDir, false); });
+        const QString database = startDir + u'/' + WorkFolder::DefaultDatabaseFile;
+        RecordEditor& editor = main->editor();
+        if (QFileInfo(database).isFile()) {
+            if (editor.settleUnsavedChanges(RecordEditor::LeaveTo::OtherDatabase))
+                editor.loadDatabase(database);
+        } else
+            UserDialogs::instance().inform(
+                main,
+                QStringLiteral("Az indexelés elkészült, de a(z) %1 adatbázisfájl nem található, ezért nem "
+                               "nyitható meg. A megnyitott adatbázis változatlan maradt.")
+                    .arg(QDir::toNativeSeparators(database)));
+    }
+    main->showPage(MainWindow::EntryPage);
+}
+
+// The free-text fields of the data-entry page are proofread as they are
+// typed, in the shown record's language; "Műveletek" >
+// "Helyesírás-ellenőrzés..." opens the report over the whole document, whose
+// jumps and replacements the record editor follows.
+void NorlaProgram::connectProofreading()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    m_spelling = new SpellingService(main->startDir(), main);
+    auto* language = main->findChild<QComboBox*>(QStringLiteral("cb_nyelv"));
+    auto* fields = new SpellingFields(*m_spelling,
+                                      {editor->fieldEdit(Field::Subject), editor->fieldEdit(Field::Title),
+                                       editor->fieldEdit(Field::Publication), editor->fieldEdit(Field::Note)},
+                                      language, editor->fieldEdit(Field::Year), main);
+    // A language that nyelv.zda lacks leaves the list without a choice; the
+    // session still knows it, and such a record is not read as Hungarian.
+    fields->setLanguageSource([editor, language] {
+        return language->currentIndex() >= 0 ? language->currentText() : editor->session().keptLanguage();
+    });
+    QObject::connect(main->commands().spellingCommand, &QAction::triggered, main,
+                     [this] { openSpellingReport(); });
+#endif
+}
+
+void NorlaProgram::openSpellingReport()
+{
+#ifdef NORLA_HAVE_SPELLING
+    MainWindow* main = m_main.get();
+    RecordEditor* editor = &main->editor();
+    if (!m_spellingReport) {
+        m_spellingReport = new SpellingReportDialog(editor->session(), *m_spelling, main);
+        QObject::connect(m_spellingReport, &SpellingReportDialog::showRecordRequested, editor,
+                         &RecordEditor::goToRecord);
+        QObject::connect(m_spellingReport, &SpellingReportDialog::recordsReplaced, editor,
+                         &RecordEditor::followReplacedRecords);
+    }
+    m_spellingReport->show();
+    m_spellingReport->raise();
+    m_spellingReport->runCheck();
+#endif
+}

@@ -2,16 +2,22 @@
 
 #include <memory>
 
-class MainWindow;
-class LoadingWindow;
-class SettingsDialog;
 class AboutBox;
-class SearchDialog;
+class DuplicatesDialog;
 class IndexDialog;
+class LoadingWindow;
+class MainWindow;
+class SearchDialog;
+class SettingsDialog;
+class SpellingReportDialog;
+class SpellingService;
 
 // The program's windows, created in their fixed order: the main window first,
 // then the loading window, the settings dialog, the about box, the search
-// dialog and the indexing dialog; and the wiring between them.
+// dialog and the indexing dialog (the duplicates window when first asked
+// for); and all the wiring between them. A window reached from a menu entry
+// is connected here to the entry's action, so a new window is a new member,
+// its creation and one connect.
 class NorlaProgram final
 {
 public:
@@ -28,6 +34,15 @@ public:
     IndexDialog& indexDialog() const { return *m_index; }
 
 private:
+    void connectMainWindow();
+    void connectSettings();
+    void connectDatabaseLoading();
+    void connectSearch();
+    void openDuplicates();
+    void runIndexing();
+    void connectProofreading();
+    void openSpellingReport();
+
     std::unique_ptr<MainWindow> m_main;
     // The dialogs are children of the main window, which deletes them.
     LoadingWindow* m_loading = nullptr;
@@ -35,4 +50,8 @@ private:
     AboutBox* m_about = nullptr;
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
+    DuplicatesDialog* m_duplicates = nullptr;
+    // Proofreading (null in a build without it): children of the main window.
+    SpellingService* m_spelling = nullptr;
+    SpellingReportDialog* m_spellingReport = nullptr;
 };

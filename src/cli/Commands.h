@@ -9,6 +9,9 @@ int runSearchCommand(const QStringList& args);
 int runConvertCommand(const QStringList& args);
 int runDuplicatesCommand(const QStringList& args);
 int runExportCommand(const QStringList& args);
+int runCheckCommand(const QStringList& args);
+int runNamesCommand(const QStringList& args);
+int runReplaceCommand(const QStringList& args);
 #ifdef NORLA_WITH_PUBLISH
 int runPublishCommand(const QStringList& args);
 #endif

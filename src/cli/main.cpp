@@ -24,6 +24,11 @@ Commands:
   duplicates  list the indexed records that are probably the same work
   export   write a database, the index set or the hits of a search as
            BibTeX, RIS or CSV
+  check    check every record of a database: check [--csv] DATABASE
+  names    the index set's names, or with --variants the groups of forms
+           that are probably one name
+  replace  replace a text in the records of a database, preview first:
+           replace [--field F] (--find T | --regex R) --with W [--apply] DATABASE
   spell    proofread a database in its records' languages
 )"
 #ifdef NORLA_WITH_PUBLISH
@@ -78,6 +83,12 @@ int main(int argc, char* argv[])
             return runDuplicatesCommand(args);
         if (command == u"export")
             return runExportCommand(args);
+        if (command == u"check")
+            return runCheckCommand(args);
+        if (command == u"names")
+            return runNamesCommand(args);
+        if (command == u"replace")
+            return runReplaceCommand(args);
 #ifdef NORLA_WITH_PUBLISH
         if (command == u"publish")
             return runPublishCommand(args);

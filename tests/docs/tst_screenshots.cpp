@@ -6,7 +6,10 @@
 #include "ui/index/IndexDialog.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
+#include "ui/spelling/SpellingReportDialog.h"
+#include "ui/spelling/SpellingUnderline.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -15,6 +18,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QSet>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -43,13 +47,13 @@ private:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    void save(QWidget& widget, const QString& name)
+    void save(QWidget& widget, const QString& name, const QRect& area = QRect(QPoint(0, 0), QSize(-1, -1)))
     {
         QApplication::processEvents();
         // A palette of 256 colours and the strongest compression keep the
         // committed pictures small; windows hold few colours anyway.
-        const QImage picture = widget.grab().toImage().convertToFormat(QImage::Format_Indexed8,
-                                                                       Qt::ThresholdDither | Qt::AvoidDither);
+        const QImage picture = widget.grab(area).toImage().convertToFormat(
+            QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
         const QString path = m_outDir.filePath(name + QStringLiteral(".png"));
         QVERIFY2(picture.save(path, "PNG", 0), qPrintable(path));
         m_saved.append(path);
@@ -161,9 +165,39 @@ private slots:
         dialog.hide();
     }
 
+    void proofreading()
+    {
+        MainWindow& window = m_program->mainWindow();
+        window.editor().goToRecord(0);
+        auto* title = find<QLineEdit>(window, QStringLiteral("Edit7"));
+        QVERIFY(title);
+        const QString before = title->text();
+        title->setText(QStringLiteral("A magyar könyvtártörtént forrásai és a gyüjtemények"));
+        // The underline appears once the record language's dictionary is in.
+        QTRY_VERIFY_WITH_TIMEOUT(!SpellingUnderline::of(title)->ranges().isEmpty(), 20000);
+        // The fields panel around "Cím:", from the window's left edge.
+        const QRect field(title->mapTo(&window, QPoint(0, 0)), title->size());
+        const QRect area(QPoint(0, field.top() - 90), QPoint(field.right() + 20, field.bottom() + 90));
+        save(window, QStringLiteral("helyesiras_gepeles"), area);
+        title->setText(before);
+
+        find<QAction>(window, QStringLiteral("Helyesrsellenrzs1"))->trigger();
+        auto* report = window.findChild<SpellingReportDialog*>();
+        QVERIFY(report && report->result());
+        report->resize(820, 460);
+        auto* words = find<QTreeWidget>(*report, QStringLiteral("tv_helyesszavak"));
+        words->setCurrentItem(words->topLevelItem(0)->child(0));
+        // The suggestions fill in from a thread of their own; the picture
+        // waits for the first few (and is taken anyway after a while).
+        (void)QTest::qWaitFor([words] { return !words->topLevelItem(0)->child(3)->text(4).isEmpty(); },
+                              30000);
+        save(*report, QStringLiteral("helyesiras"));
+        report->hide();
+    }
+
     void everyPictureShowsSomething()
     {
-        QCOMPARE(m_saved.size(), 7);
+        QCOMPARE(m_saved.size(), 9);
         for (const QString& path : std::as_const(m_saved)) {
             const QImage image(path);
             QVERIFY2(!image.isNull() && image.width() > 200 && image.height() > 150, qPrintable(path));

@@ -4,6 +4,7 @@
 // report's replacement in every record (one undo step) and its additions to
 // the folder's word list.
 
+#include "../workspace/WorkspaceFixture.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
@@ -15,6 +16,7 @@
 #include "ui/spelling/SpellingReportDialog.h"
 #include "ui/spelling/SpellingService.h"
 #include "ui/spelling/SpellingUnderline.h"
+#include "ui/workspace/MainWindow.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -114,6 +116,9 @@ private Q_SLOTS:
             << QList<Range>{{2, 10, Kind::OldSpelling}, {13, 5, Kind::OldSpelling}};
         QTest::newRow("correct") << QStringLiteral("Könyvtártörténeti tanulmányok")
                                  << QStringLiteral("magyar") << QStringLiteral("1990") << QList<Range>{};
+        QTest::newRow("Greek words in a Hungarian title")
+            << QStringLiteral("Περὶ βιβλίων és a könyvtártörtént") << QStringLiteral("magyar")
+            << QStringLiteral("1990") << QList<Range>{{18, 15, Kind::Unknown}};
         QTest::newRow("no Latin dictionary") << QStringLiteral("De bello Gallico") << QStringLiteral("latin")
                                              << QStringLiteral("1990") << QList<Range>{};
     }
@@ -245,6 +250,51 @@ private Q_SLOTS:
         report.findChild<QPushButton*>(QStringLiteral("gomb_helyesfelvetel"))->click();
         QCOMPARE(dir.readBytes(WorkFolder::AcceptedWordsFile), QByteArray("Czím\ngyüjtemény\n"));
         QVERIFY(!wordItem(tree, QStringLiteral("gyüjtemény")));
+    }
+
+    // The data-entry page: its title is proofread in the record's language,
+    // and the report's jump and replacement reach the form.
+    void dataEntryPageFollowsTheRecordAndTheReport()
+    {
+        WorkspaceFixture f;
+        f.open(f.writeDatabase(
+            QStringLiteral("db.rtf"),
+            {recordLine(QStringLiteral("Ka00000100"), QStringLiteral("A könyvtártörtént forrásai"),
+                        QStringLiteral("1990"), QStringLiteral("magyar")),
+             recordLine(QStringLiteral("Ka00000200"), QStringLiteral("Geschichte der Bibliotheek"),
+                        QStringLiteral("1990"), QStringLiteral("német")),
+             recordLine(QStringLiteral("Ka00000300"), QStringLiteral("De bello Gallico"),
+                        QStringLiteral("1990"), QStringLiteral("latin"))}));
+        QLineEdit* title = f.edit(7);
+        SpellingUnderline* underline = SpellingUnderline::of(title);
+        QVERIFY(underline);
+        QTRY_COMPARE_WITH_TIMEOUT(underline->ranges(), (QList<Range>{{2, 15, Kind::Unknown}}), 20000);
+        for (int k : {2, 8, 14})
+            QVERIFY(SpellingUnderline::of(f.edit(k)));
+        QVERIFY(!SpellingUnderline::of(f.edit(3))); // names are not proofread
+
+        f.action(QStringLiteral("Helyesrsellenrzs1"))->trigger();
+        auto* report = f.window().findChild<SpellingReportDialog*>();
+        QVERIFY(report && report->result());
+        auto* tree = report->findChild<QTreeWidget*>(QStringLiteral("tv_helyesszavak"));
+        tree->setCurrentItem(wordItem(tree, QStringLiteral("könyvtártörtént")));
+        report->findChild<QLineEdit*>(QStringLiteral("edit_helyescsere"))
+            ->setText(QStringLiteral("könyvtártörténet"));
+        f.dialogs.yesNoAnswers.enqueue(true);
+        report->findChild<QPushButton*>(QStringLiteral("gomb_helyescsere"))->click();
+        QCOMPARE(title->text(), QStringLiteral("A könyvtártörténet forrásai"));
+        QVERIFY(f.window().document().isModified());
+        f.action(QStringLiteral("menu6_visszavonas"))->trigger();
+        QCOMPARE(title->text(), QStringLiteral("A könyvtártörtént forrásai"));
+
+        // Jumping to the Latin record: no dictionary, no underline.
+        tree->setCurrentItem(wordItem(tree, QStringLiteral("könyvtártörtént")));
+        Q_EMIT report->showRecordRequested(2);
+        QCOMPARE(f.window().currentRecordIndex(), 2);
+        QCOMPARE(title->text(), QStringLiteral("De bello Gallico"));
+        underline->recheckNow();
+        QCOMPARE(underline->ranges(), QList<Range>{});
+        report->close();
     }
 };
 

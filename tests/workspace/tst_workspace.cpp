@@ -99,7 +99,8 @@ void tst_Workspace::menusAndToolBar()
              "Adatbázis mentése másként..., Exportálás..., -, Forrásadatok betöltése... (Ctrl+O), Tárgykörök "
              "betöltése..., -, Beállítások..., -, Kilépés");
     QCOMPARE(menus[1],
-             "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés");
+             "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés, "
+             "Helyesírás-ellenőrzés...");
     QCOMPARE(menus[2],
              "Szerkesztés: Visszavonás (Ctrl+Z), Mégis (Ctrl+Y), -, Kijelőlt adatmezők tartalmának cseréje, "
              "Adatmezők törlése, mentés nélkül");

@@ -203,8 +203,9 @@ private:
         const QStringView name = readName();
         if (name.isEmpty())
             return QString();
-        const size_t slot = (size_t(name.size()) * 31 + name.front().unicode() * 7 + name.back().unicode()) %
-                            m_seenFieldNames.size();
+        const size_t slot =
+            (size_t(name.size()) * 31 + size_t(name.front().unicode()) * 7 + name.back().unicode()) %
+            m_seenFieldNames.size();
         auto& [spelling, lower] = m_seenFieldNames[slot];
         if (spelling.size() != name.size() || !std::equal(spelling.begin(), spelling.end(), name.begin())) {
             spelling = name;

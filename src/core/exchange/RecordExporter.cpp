@@ -36,7 +36,7 @@ struct LineFields
     QStringView name() const { return f[0]; }
     QStringView type() const { return f[1]; }
     QStringView subject() const { return f[2]; }
-    QStringView slot(int index) const { return f[size_t(3 + index)]; }
+    QStringView slot(int index) const { return f[size_t(3) + size_t(index)]; }
     QStringView title() const { return f[7]; }
     QStringView publication() const { return f[8]; }
     QStringView publisher() const { return f[9]; }

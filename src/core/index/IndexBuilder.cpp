@@ -764,6 +764,7 @@ struct StagedSet
 {
     qint64 records = 0;
     int chunks = 0;
+    QList<qint64> recordsPerDatabase; // in the order indexed
 };
 
 // The name of a record (field 1), cut as the lists cut it.
@@ -785,6 +786,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
     qint64 inChunk = 0;
     RecordDirectory directory(folder);
     qint64 records = 0;
+    QList<qint64> perDatabase;
     if (progress)
         progress->runStarted(int(paths.size()));
 
@@ -797,6 +799,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
         }
         DatabaseStream database(path);
         const qint64 lineCount = database.countRemaining();
+        perDatabase.append(lineCount);
         if (lineCount == 0)
             continue;
         if (progress)
@@ -829,7 +832,7 @@ StagedSet writeNewSet(const IndexFolder& folder, const QStringList& databaseName
     writeList(folder, WorkFolder::PlacesFile, names.places);
     directory.commitChunkNumbers();
     directory.commitRecordNames();
-    return {records, chunk.number() - 1};
+    return {records, chunk.number() - 1, perDatabase};
 }
 
 } // namespace
@@ -911,7 +914,7 @@ void IndexBuilder::build(const QStringList& databaseNames)
         QStringList files;
         for (const QString& name : databaseNames)
             files.append(databaseFileName(name));
-        IndexSources::record(m_startDir, files);
+        IndexSources::record(m_startDir, files, staged.recordsPerDatabase);
         m_recordCount = staged.records;
         m_chunkCount = staged.chunks;
     } catch (const NorlaError& error) {

@@ -29,7 +29,7 @@ public:
     // thread's callable Result(int index), which may keep its own state.
     template <typename MakeWorker>
     OrderedWork(qsizetype count, int threads, MakeWorker makeWorker)
-        : m_results(size_t(count)), m_count(count), m_window(2 * threads)
+        : m_results(size_t(count)), m_count(count), m_window(qsizetype(2) * threads)
     {
         for (int i = 0; i < threads; ++i)
             m_workers.emplace_back([this, makeWorker] {

@@ -145,10 +145,13 @@ void RecordMatcher::chooseOccurrenceFields()
         if (row == FieldGrid::Subject) {
             m_occurrenceFields[SubjectField] = true;
         } else if (row == FieldGrid::Creators) {
-            for (int slot = 0; slot < RecordView::MaxCreators; ++slot)
-                m_occurrenceFields[size_t(FirstCreatorField + slot)] = true;
+            for (int slot = 0; slot < RecordView::MaxCreators; ++slot) {
+                const int field = FirstCreatorField + slot;
+                m_occurrenceFields[size_t(field)] = true;
+            }
         } else if (row >= FieldGrid::Title && row <= FieldGrid::Note) {
-            m_occurrenceFields[size_t(FirstTitleField + row - FieldGrid::Title)] = true;
+            const int field = FirstTitleField + row - FieldGrid::Title;
+            m_occurrenceFields[size_t(field)] = true;
         }
     }
     m_occurrenceRule = true;

@@ -20,6 +20,7 @@ class NuspellEngine final : public SpellEngine
 {
 public:
     explicit NuspellEngine(const QString& affPath)
+        : SpellEngine(scriptOfDictionary(QFileInfo(affPath).completeBaseName()))
     {
         const QString dicPath = affPath.chopped(4) + QStringLiteral(".dic");
         if (!QFileInfo(affPath).isReadable() || !QFileInfo(dicPath).isReadable())
@@ -57,6 +58,27 @@ private:
 };
 
 } // namespace
+
+QChar::Script SpellEngine::scriptOfDictionary(const QString& name)
+{
+    const QString language = name.section(u'_', 0, 0).toLower();
+    if (language == u"el")
+        return QChar::Script_Greek;
+    if (language == u"ru" || language == u"uk" || language == u"bg" || language == u"mk" ||
+        language == u"be" || (language == u"sr" && !name.contains(QStringLiteral("Latn"))))
+        return QChar::Script_Cyrillic;
+    if (language == u"he" || language == u"yi")
+        return QChar::Script_Hebrew;
+    return QChar::Script_Latin;
+}
+
+bool SpellEngine::judges(QStringView word) const
+{
+    for (QChar c : word)
+        if (c.isLetter())
+            return c.script() == m_script;
+    return false;
+}
 
 std::unique_ptr<SpellEngine> SpellEngine::load(const QString& affPath)
 {

@@ -193,7 +193,8 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
     onThreads(threads, [&](int t) {
         for (size_t i = next.fetch_add(1); i < candidates.size(); i = next.fetch_add(1)) {
             const Candidate& c = candidates[i];
-            unknown[i] = !m_accepted.contains(*c.word) && !c.engine->isCorrect(*c.word);
+            unknown[i] =
+                c.engine->judges(*c.word) && !m_accepted.contains(*c.word) && !c.engine->isCorrect(*c.word);
             const qint64 done = judged.fetch_add(1, std::memory_order_relaxed) + 1;
             if (done % ProgressEvery == 0) {
                 job.throwIfStopped();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QChar>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -21,12 +22,24 @@ public:
     // At most `limit` candidates, the likeliest first.
     virtual QStringList suggestions(QStringView word, int limit) const = 0;
 
+    // The script the dictionary's language is written in. A word in another
+    // script (a Greek word in a Hungarian title) is a foreign word, not a
+    // typo, and is not judged by this dictionary at all.
+    QChar::Script script() const { return m_script; }
+    bool judges(QStringView word) const;
+
     // Loads the dictionary whose affix file is `affPath` (its word file lies
     // beside it with the extension .dic). Throws NorlaError with a message
     // for the user when either file cannot be read or understood.
     static std::unique_ptr<SpellEngine> load(const QString& affPath);
 
+    // The script of a dictionary by its name ("el_GR" Greek, "ru_RU" Cyrillic, …).
+    static QChar::Script scriptOfDictionary(const QString& name);
+
 protected:
-    SpellEngine() = default;
+    explicit SpellEngine(QChar::Script script) : m_script(script) {}
     Q_DISABLE_COPY_MOVE(SpellEngine)
+
+private:
+    QChar::Script m_script;
 };

@@ -4,7 +4,7 @@
 
 bool WordChecker::isKnown(QStringView word)
 {
-    if (!m_engine)
+    if (!m_engine || !m_engine->judges(word))
         return true;
     const QString key = word.toString();
     if ((m_accepted && m_accepted->contains(word)) || (m_skipped && m_skipped->contains(key)))

@@ -1,5 +1,6 @@
 #include "ui/about/AboutBox.h"
 
+#include "ui/common/Named.h"
 #include "ui/common/WindowPlacement.h"
 
 #include <QDesktopServices>
@@ -94,8 +95,7 @@ QFont columnFont()
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QFont& font)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
+    auto* label = named(new QLabel(text, parent), name);
     label->setFont(font);
     return label;
 }
@@ -104,7 +104,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(ObjectName::Dialog);
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Névjegy"));
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -124,15 +124,13 @@ QString AboutBox::picturePath()
 
 void AboutBox::buildPicturePanel()
 {
-    auto* panel = new QFrame(this);
-    panel->setObjectName(ObjectName::PicturePanel);
+    auto* panel = named(new QFrame(this), ObjectName::PicturePanel);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setGeometry(0, 0, PanelWidth, ClientHeight);
 
     // Taller than the window on purpose: its lower part is cut off.
-    auto* picture = new QLabel(panel);
-    picture->setObjectName(ObjectName::Picture);
+    auto* picture = named(new QLabel(panel), ObjectName::Picture);
     picture->setGeometry((PanelWidth - PictureWidth) / 2, (PanelWidth - PictureWidth) / 2, PictureWidth,
                          PictureHeight);
     picture->setPixmap(QPixmap(picturePath()));
@@ -154,8 +152,7 @@ void AboutBox::buildTexts()
     second->setWordWrap(true);
     second->setGeometry(ColumnLeft, SubtitleTop, ColumnWidth, SubtitleHeight);
 
-    auto* memo = new QTextEdit(this);
-    memo->setObjectName(ObjectName::Description);
+    auto* memo = named(new QTextEdit(this), ObjectName::Description);
     memo->setFont(font);
     memo->setReadOnly(true);
     memo->setFrameShape(QFrame::NoFrame);

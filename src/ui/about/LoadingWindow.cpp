@@ -1,4 +1,5 @@
 #include "ui/about/LoadingWindow.h"
+#include "ui/common/Named.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -20,18 +21,17 @@ constexpr int kHeight = 59;
 
 LoadingWindow::LoadingWindow(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(ObjectName::Window);
+    named(this, ObjectName::Window);
     setWindowTitle(QStringLiteral("Adatbázis betöltése"));
     // The user-interface thread is free while the file is read; the other
     // windows must still not start work on a document about to be replaced.
     setWindowModality(Qt::ApplicationModal);
 
-    auto* notice = new QLabel(QStringLiteral("Adatbázis betöltése folyamatban. Türelmét kérem ..."), this);
-    notice->setObjectName(ObjectName::Notice);
-    auto* nameCaption = new QLabel(QStringLiteral("Adatbázis neve:"), this);
-    nameCaption->setObjectName(ObjectName::NameCaption);
-    m_path = new QLabel(this);
-    m_path->setObjectName(ObjectName::Path);
+    auto* notice =
+        named(new QLabel(QStringLiteral("Adatbázis betöltése folyamatban. Türelmét kérem ..."), this),
+              ObjectName::Notice);
+    auto* nameCaption = named(new QLabel(QStringLiteral("Adatbázis neve:"), this), ObjectName::NameCaption);
+    m_path = named(new QLabel(this), ObjectName::Path);
     QFont bold = m_path->font();
     bold.setBold(true);
     m_path->setFont(bold);

@@ -1,11 +1,13 @@
 #pragma once
 
-#include <QString>
+#include <QAnyStringView>
+#include <QObject>
 
-// Gives a new control its objectName where it is made, so a window's build
-// code reads as a list of named controls; tests and users' scripts find the
-// controls by these names.
-template <typename T> T* named(T* object, const QString& name)
+// The one way a control gets its objectName: where it is made, so a window's
+// build code reads as a list of named controls. Tests and users' scripts find
+// the controls by these names. The names are plain ASCII constants, which
+// QAnyStringView takes as they are, without a conversion to spell out.
+template <typename T> T* named(T* object, QAnyStringView name)
 {
     object->setObjectName(name);
     return object;

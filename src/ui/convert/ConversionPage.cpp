@@ -3,6 +3,7 @@
 #include "core/record/CodeTables.h"
 #include "core/record/OperationCancelled.h"
 #include "ui/common/BackgroundJob.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/convert/LinePane.h"
 
@@ -57,15 +58,14 @@ const QString kSaveFilter = QStringLiteral("RTF|*.rtf");
 QGroupBox* radioGroup(const char* name, const QString& caption, const QStringList& items,
                       QButtonGroup*& buttons, QWidget* parent)
 {
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(name);
+    auto* box = named(new QGroupBox(caption, parent), name);
     box->setFixedWidth(kControlWidth);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(2, 2, 0, 2);
     buttons = new QButtonGroup(box);
     for (int i = 0; i < items.size(); ++i) {
-        auto* item = new QRadioButton(items[i], box);
-        item->setObjectName(QStringLiteral("%1_%2").arg(QLatin1StringView(name)).arg(i));
+        auto* item = named(new QRadioButton(items[i], box),
+                           QStringLiteral("%1_%2").arg(QLatin1StringView(name)).arg(i));
         buttons->addButton(item, i);
         layout->addWidget(item);
     }
@@ -82,8 +82,7 @@ void selectNone(QButtonGroup* buttons)
 
 LinePane* textPane(const char* name, QWidget* parent)
 {
-    auto* pane = new LinePane(parent);
-    pane->setObjectName(name);
+    auto* pane = named(new LinePane(parent), name);
     pane->setFont(QFont(QStringLiteral("Lucida Sans Unicode"), kPanePointSize));
     return pane;
 }
@@ -103,7 +102,7 @@ private:
 
 ConversionPage::ConversionPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(ObjectName::Page);
+    named(this, ObjectName::Page);
     buildControls();
     m_job = new BackgroundJob(this);
     m_job->setStopControls({m_stopButton});
@@ -118,8 +117,7 @@ void ConversionPage::buildControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
 
-    auto* stepsPanel = new QWidget(splitter);
-    stepsPanel->setObjectName(ObjectName::StepsPanel);
+    auto* stepsPanel = named(new QWidget(splitter), ObjectName::StepsPanel);
     QFont panelFont = stepsPanel->font();
     panelFont.setPointSize(kPanelPointSize);
     stepsPanel->setFont(panelFont);
@@ -131,26 +129,24 @@ void ConversionPage::buildControls()
                              m_kindItems, stepsPanel);
     m_volumeGroup = radioGroup(ObjectName::VolumeGroup, QStringLiteral(" Kötet "),
                                CodeTables::volumeCaptions(), m_volumeItems, stepsPanel);
-    m_openButton = new QPushButton(QStringLiteral("1. Forrásfájl megnyitása"), stepsPanel);
-    m_openButton->setObjectName(ObjectName::OpenButton);
-    m_convertButton = new QPushButton(QStringLiteral("2. Konvertálás"), stepsPanel);
-    m_convertButton->setObjectName(ObjectName::ConvertButton);
-    m_saveButton = new QPushButton(QStringLiteral("3. Adatok mentése"), stepsPanel);
-    m_saveButton->setObjectName(ObjectName::SaveButton);
+    m_openButton = named(new QPushButton(QStringLiteral("1. Forrásfájl megnyitása"), stepsPanel),
+                         ObjectName::OpenButton);
+    m_convertButton =
+        named(new QPushButton(QStringLiteral("2. Konvertálás"), stepsPanel), ObjectName::ConvertButton);
+    m_saveButton =
+        named(new QPushButton(QStringLiteral("3. Adatok mentése"), stepsPanel), ObjectName::SaveButton);
     for (QWidget* control : {static_cast<QWidget*>(m_kindGroup), static_cast<QWidget*>(m_volumeGroup),
                              static_cast<QWidget*>(m_openButton), static_cast<QWidget*>(m_convertButton),
                              static_cast<QWidget*>(m_saveButton)}) {
         control->setFixedWidth(kControlWidth);
         column->addWidget(control);
     }
-    m_stopButton = new QPushButton(QStringLiteral("Mégsem"), stepsPanel);
-    m_stopButton->setObjectName(ObjectName::StopButton);
+    m_stopButton = named(new QPushButton(QStringLiteral("Mégsem"), stepsPanel), ObjectName::StopButton);
     m_stopButton->setFixedWidth(kControlWidth);
     m_stopButton->setToolTip(QStringLiteral("A konvertálás vagy a mentés leállítása; semmi sem változik"));
     m_stopButton->hide();
     column->addWidget(m_stopButton);
-    m_status = new QLabel(stepsPanel);
-    m_status->setObjectName(ObjectName::Status);
+    m_status = named(new QLabel(stepsPanel), ObjectName::Status);
     m_status->setFixedWidth(kControlWidth);
     m_status->setTextFormat(Qt::PlainText); // record names are not markup
     m_status->setWordWrap(true);
@@ -158,8 +154,7 @@ void ConversionPage::buildControls()
     column->addWidget(m_status);
     column->addStretch(1);
 
-    auto* panesPanel = new QWidget(splitter);
-    panesPanel->setObjectName(ObjectName::PanesPanel);
+    auto* panesPanel = named(new QWidget(splitter), ObjectName::PanesPanel);
     auto* right = new QVBoxLayout(panesPanel);
     right->setContentsMargins(0, 0, 0, 0);
     auto* panes = new QSplitter(Qt::Vertical, panesPanel);

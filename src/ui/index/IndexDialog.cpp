@@ -3,6 +3,7 @@
 #include "core/index/IndexBuilder.h"
 #include "core/record/OperationCancelled.h"
 #include "ui/common/BackgroundJob.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/common/WindowPlacement.h"
 
@@ -100,7 +101,7 @@ struct BarState
 
 IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::currentPath())
 {
-    setObjectName(ObjectName::Dialog);
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Adatbázis indexelése"));
     setFixedSize(kClientWidth, kClientHeight);
     buildControls();
@@ -110,56 +111,50 @@ IndexDialog::IndexDialog(QWidget* parent) : QDialog(parent), m_startDir(QDir::cu
 
 void IndexDialog::buildControls()
 {
-    m_group = new QGroupBox(QStringLiteral(" Indexelendő adatbázisok "), this);
-    m_group->setObjectName(ObjectName::DatabaseBox);
+    m_group =
+        named(new QGroupBox(QStringLiteral(" Indexelendő adatbázisok "), this), ObjectName::DatabaseBox);
     m_group->setGeometry(8, 6, 282, 222);
 
-    m_databaseList = new QListWidget(m_group);
-    m_databaseList->setObjectName(ObjectName::DatabaseList);
+    m_databaseList = named(new QListWidget(m_group), ObjectName::DatabaseList);
     m_databaseList->setGeometry(10, 22, 262, 158);
     connect(m_databaseList, &QListWidget::itemChanged, this, &IndexDialog::updateIndexButton);
 
-    m_checkAllButton = new QPushButton(QStringLiteral("Összes be"), m_group);
-    m_checkAllButton->setObjectName(ObjectName::CheckAllButton);
+    m_checkAllButton =
+        named(new QPushButton(QStringLiteral("Összes be"), m_group), ObjectName::CheckAllButton);
     m_checkAllButton->setGeometry(10, 186, 126, 26);
-    m_uncheckAllButton = new QPushButton(QStringLiteral("Összes ki"), m_group);
-    m_uncheckAllButton->setObjectName(ObjectName::UncheckAllButton);
+    m_uncheckAllButton =
+        named(new QPushButton(QStringLiteral("Összes ki"), m_group), ObjectName::UncheckAllButton);
     m_uncheckAllButton->setGeometry(146, 186, 126, 26);
     m_checkAllButton->setAutoDefault(false);
     m_uncheckAllButton->setAutoDefault(false);
     connect(m_checkAllButton, &QPushButton::clicked, this, [this] { setAllChecked(Qt::Checked); });
     connect(m_uncheckAllButton, &QPushButton::clicked, this, [this] { setAllChecked(Qt::Unchecked); });
 
-    auto* label = new QLabel(QStringLiteral("Fájlonkénti rekordok száma:"), this);
-    label->setObjectName(ObjectName::RecordsPerFileLabel);
+    auto* label = named(new QLabel(QStringLiteral("Fájlonkénti rekordok száma:"), this),
+                        ObjectName::RecordsPerFileLabel);
     label->setGeometry(298, 8, 153, 38);
     label->setWordWrap(true);
-    m_recordsPerFile = new QComboBox(this);
-    m_recordsPerFile->setObjectName(ObjectName::RecordsPerFile);
+    m_recordsPerFile = named(new QComboBox(this), ObjectName::RecordsPerFile);
     m_recordsPerFile->setGeometry(298, 48, 153, 26);
     m_recordsPerFile->setMaxVisibleItems(kVisibleChoices);
     for (const RecordsPerFileChoice& choice : IndexBuilder::recordsPerFileChoices())
         m_recordsPerFile->addItem(choice.caption, choice.limit);
     label->setBuddy(m_recordsPerFile);
 
-    m_indexButton = new QPushButton(QStringLiteral("Indexelés"), this);
-    m_indexButton->setObjectName(ObjectName::IndexButton);
+    m_indexButton = named(new QPushButton(QStringLiteral("Indexelés"), this), ObjectName::IndexButton);
     m_indexButton->setGeometry(298, 162, 153, 28);
     m_indexButton->setAutoDefault(false);
     connect(m_indexButton, &QPushButton::clicked, this, &IndexDialog::runIndexing);
 
-    m_cancelButton = new QPushButton(QStringLiteral("Mégsem"), this);
-    m_cancelButton->setObjectName(ObjectName::CancelButton);
+    m_cancelButton = named(new QPushButton(QStringLiteral("Mégsem"), this), ObjectName::CancelButton);
     m_cancelButton->setGeometry(298, 198, 153, 28);
     m_cancelButton->setAutoDefault(false);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
-    m_databaseProgress = new QProgressBar(this);
-    m_databaseProgress->setObjectName(ObjectName::DatabaseProgress);
+    m_databaseProgress = named(new QProgressBar(this), ObjectName::DatabaseProgress);
     m_databaseProgress->setGeometry(8, 240, 443, 22);
     m_databaseProgress->setValue(0);
-    m_recordProgress = new QProgressBar(this);
-    m_recordProgress->setObjectName(ObjectName::RecordProgress);
+    m_recordProgress = named(new QProgressBar(this), ObjectName::RecordProgress);
     m_recordProgress->setGeometry(8, 272, 443, 22);
     m_recordProgress->setValue(0);
 }

@@ -6,6 +6,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/search/NameListModel.h"
 
@@ -85,16 +86,14 @@ QString text(const FieldGrid& record, int row)
 
 BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(ObjectName::Page);
+    named(this, ObjectName::Page);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
-    auto* panel = new QWidget(splitter);
-    panel->setObjectName(ObjectName::ListPanel);
+    auto* panel = named(new QWidget(splitter), ObjectName::ListPanel);
     auto* panelLayout = new QHBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
-    m_names = new QListView(panel);
-    m_names->setObjectName(ObjectName::NameList);
+    m_names = named(new QListView(panel), ObjectName::NameList);
     m_names->setUniformItemSizes(true);
     m_names->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model = new NameListModel(&m_list.names(), this);
@@ -104,8 +103,7 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     auto* scroll = new QScrollArea(splitter);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
-    m_recordPanel = new QWidget;
-    m_recordPanel->setObjectName(ObjectName::RecordPanel);
+    m_recordPanel = named(new QWidget, ObjectName::RecordPanel);
     m_recordPanel->setMinimumSize(kEditX + kShortEditWidth + kTranslationGap + kTranslationCaptionWidth +
                                       kTranslationWidth + kRightMargin,
                                   kPanelHeight);
@@ -145,8 +143,7 @@ QLineEdit* BrowsePage::addRow(const QString& caption, const char* editName, int 
 {
     auto* captionLabel = new QLabel(caption, m_recordPanel);
     captionLabel->setGeometry(kCaptionX, y + kCaptionOffset, kEditX - kCaptionX - 4, kRowHeight - 4);
-    auto* edit = new QLineEdit(m_recordPanel);
-    edit->setObjectName(editName);
+    auto* edit = named(new QLineEdit(m_recordPanel), editName);
     edit->setReadOnly(true);
     edit->setGeometry(kEditX, y, kShortEditWidth, kRowHeight);
     if (longEdit)
@@ -175,24 +172,23 @@ void BrowsePage::buildRecordView()
     auto* translationLabel = new QLabel(QStringLiteral("Fordítás:"), m_recordPanel);
     translationLabel->setGeometry(translationX, recordTypeY + kCaptionOffset, kTranslationCaptionWidth,
                                   kRowHeight - 4);
-    m_translation = new QLineEdit(m_recordPanel);
-    m_translation->setObjectName(ObjectName::Translation);
+    m_translation = named(new QLineEdit(m_recordPanel), ObjectName::Translation);
     m_translation->setReadOnly(true);
     m_translation->setGeometry(translationX + kTranslationCaptionWidth, recordTypeY, kTranslationWidth,
                                kRowHeight);
     m_rowEdits[FieldGrid::Subject] =
         addRow(QStringLiteral("Tárgykör:"), ObjectName::Subject, nextRow(), true);
 
-    m_creatorGroup = new QGroupBox(QStringLiteral(" Alkotók "), m_recordPanel);
-    m_creatorGroup->setObjectName(ObjectName::CreatorGroup);
+    m_creatorGroup =
+        named(new QGroupBox(QStringLiteral(" Alkotók "), m_recordPanel), ObjectName::CreatorGroup);
     m_creatorGroup->setGeometry(kCaptionX, kGroupTop, kGroupWidth, kGroupHeight);
     for (int i = 0; i < CreatorSlot8::Count; ++i) {
         const int rowY = kGroupFirstRowY + i * kRowPitch;
-        auto* label = new QLabel(m_creatorGroup);
-        label->setObjectName(QString::fromLatin1(ObjectName::CreatorLabel).arg(i + 1));
+        auto* label =
+            named(new QLabel(m_creatorGroup), QString::fromLatin1(ObjectName::CreatorLabel).arg(i + 1));
         label->setGeometry(kCaptionX, rowY + kCaptionOffset, kGroupEditX - 12, kRowHeight - 4);
-        auto* edit = new QLineEdit(m_creatorGroup);
-        edit->setObjectName(QString::fromLatin1(ObjectName::CreatorEdit).arg(i + 1));
+        auto* edit =
+            named(new QLineEdit(m_creatorGroup), QString::fromLatin1(ObjectName::CreatorEdit).arg(i + 1));
         edit->setReadOnly(true);
         edit->setGeometry(kGroupEditX, rowY, kShortEditWidth, kRowHeight);
         m_creatorLabels[i] = label;
@@ -205,12 +201,12 @@ void BrowsePage::buildRecordView()
     m_rowEdits[FieldGrid::Title] = addRow(QStringLiteral("Cím:"), ObjectName::Title, nextRow(), true);
     m_rowEdits[FieldGrid::Publication] =
         addRow(QStringLiteral("Kiadvány:"), ObjectName::Publication, nextRow(), true, &m_publicationLabel);
-    m_publicationLabel->setObjectName(ObjectName::PublicationLabel);
+    named(m_publicationLabel, ObjectName::PublicationLabel);
     m_rowEdits[FieldGrid::Publisher] =
         addRow(QStringLiteral("Kiadó:"), ObjectName::Publisher, nextRow(), true);
     m_rowEdits[FieldGrid::VolumeRun] =
         addRow(QStringLiteral("Évfolyam:"), ObjectName::VolumeRun, nextRow(), true, &m_volumeLabel);
-    m_volumeLabel->setObjectName(ObjectName::VolumeRunLabel);
+    named(m_volumeLabel, ObjectName::VolumeRunLabel);
     m_rowEdits[FieldGrid::Year] = addRow(QStringLiteral("Év:"), ObjectName::Year, nextRow(), true);
     m_rowEdits[FieldGrid::Pages] = addRow(QStringLiteral("Oldalszám:"), ObjectName::Pages, nextRow(), true);
     m_rowEdits[FieldGrid::Place] =

@@ -40,7 +40,7 @@ QString reasonCaption(DuplicateFinder::Reason reason)
 
 DuplicatesDialog::DuplicatesDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QString::fromLatin1(ObjectName::Dialog));
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Duplikátumok keresése"));
     resize(760, 480);
 

@@ -6,6 +6,7 @@
 #include "core/search/SearchEngine.h"
 #include "ui/common/BackgroundJob.h"
 #include "ui/common/ExportChoice.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/search/NameListModel.h"
 
@@ -57,37 +58,34 @@ QTextCharFormat runFormat(const HitRun& run)
 
 HitsPage::HitsPage(QWidget* parent) : QWidget(parent)
 {
-    setObjectName(ObjectName::Page);
+    named(this, ObjectName::Page);
 
     auto* splitter = new QSplitter(Qt::Horizontal, this);
     splitter->setChildrenCollapsible(false);
-    auto* panel = new QWidget(splitter);
-    panel->setObjectName(ObjectName::ListPanel);
+    auto* panel = named(new QWidget(splitter), ObjectName::ListPanel);
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
-    m_list = new QListView(panel);
-    m_list->setObjectName(ObjectName::HitList);
+    m_list = named(new QListView(panel), ObjectName::HitList);
     m_list->setUniformItemSizes(true);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_model = new NameListModel(&m_names, this);
     m_list->setModel(m_model);
     panelLayout->addWidget(m_list);
-    m_exportButton = new QPushButton(QStringLiteral("Találatok exportálása..."), panel);
-    m_exportButton->setObjectName(ObjectName::ExportButton);
+    m_exportButton =
+        named(new QPushButton(QStringLiteral("Találatok exportálása..."), panel), ObjectName::ExportButton);
     m_exportButton->setToolTip(QStringLiteral("Az utolsó keresés összes találatának mentése BibTeX, RIS vagy "
                                               "CSV formában"));
     m_exportButton->setEnabled(false);
     panelLayout->addWidget(m_exportButton);
-    m_exportStopButton = new QPushButton(QStringLiteral("Mégsem"), panel);
-    m_exportStopButton->setObjectName(ObjectName::ExportStopButton);
+    m_exportStopButton =
+        named(new QPushButton(QStringLiteral("Mégsem"), panel), ObjectName::ExportStopButton);
     m_exportStopButton->setToolTip(QStringLiteral("Az exportálás leállítása; a fájl nem készül el"));
     m_exportStopButton->hide();
     panelLayout->addWidget(m_exportStopButton);
     m_job = new BackgroundJob(this);
     m_job->setStopControls({m_exportStopButton});
 
-    m_text = new QTextEdit(splitter);
-    m_text->setObjectName(ObjectName::ResultsText);
+    m_text = named(new QTextEdit(splitter), ObjectName::ResultsText);
     m_text->setReadOnly(true);
     m_text->setUndoRedoEnabled(false);
     m_text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -266,7 +266,7 @@ struct OutcomeState
 
 SearchDialog::SearchDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(ObjectName::Dialog);
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Összetett keresés"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);

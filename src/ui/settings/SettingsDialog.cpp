@@ -1,6 +1,7 @@
 #include "ui/settings/SettingsDialog.h"
 
 #include "core/record/NorlaError.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/common/WindowPlacement.h"
 
@@ -77,16 +78,14 @@ QStringList installedFontFamilies()
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
+    auto* label = named(new QLabel(text, parent), name);
     label->setGeometry(geometry);
     return label;
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
 {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = named(new QPushButton(text, parent), name);
     button->setGeometry(geometry);
     button->setAutoDefault(false);
     return button;
@@ -96,13 +95,12 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, 
 
 SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("configform"));
+    named(this, QStringLiteral("configform"));
     setWindowTitle(QStringLiteral("Beállítások"));
     setFixedSize(ClientWidth, ClientHeight);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    m_pages = new QTabWidget(this);
-    m_pages->setObjectName(QStringLiteral("soklap2"));
+    m_pages = named(new QTabWidget(this), QStringLiteral("soklap2"));
     m_pages->setGeometry(8, 8, ClientWidth - 16, 210);
     m_pages->addTab(buildDataFieldsPage(), QStringLiteral("Adatmezők"));
     m_pages->addTab(buildSubjectTreePage(), QStringLiteral("Tárgykör"));
@@ -112,12 +110,10 @@ SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent)
 
 QWidget* SettingsDialog::buildDataFieldsPage()
 {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("lap_adatmezok"));
+    auto* page = named(new QWidget, QStringLiteral("lap_adatmezok"));
     makeLabel(page, "Label1", QStringLiteral("Az adatmezők betűtípusa:"), {16, 16, 220, 18});
 
-    m_fontFamilies = new QComboBox(page);
-    m_fontFamilies->setObjectName(QStringLiteral("fontc1"));
+    m_fontFamilies = named(new QComboBox(page), QStringLiteral("fontc1"));
     m_fontFamilies->setGeometry(16, 38, 220, 24);
     m_fontFamilies->setItemDelegate(new FontSampleDelegate(m_fontFamilies));
     m_fontFamilies->addItems(installedFontFamilies());
@@ -126,8 +122,7 @@ QWidget* SettingsDialog::buildDataFieldsPage()
     QLabel* sizeLabel = makeLabel(page, "Label2", QStringLiteral("betűmérete:"), {238, 38, 80, 24});
     sizeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    m_fontSizes = new QComboBox(page);
-    m_fontSizes->setObjectName(QStringLiteral("cb_betumeret"));
+    m_fontSizes = named(new QComboBox(page), QStringLiteral("cb_betumeret"));
     m_fontSizes->setGeometry(324, 38, 56, 24);
     m_fontSizes->addItems(fontSizes());
 
@@ -138,13 +133,11 @@ QWidget* SettingsDialog::buildDataFieldsPage()
 
 QWidget* SettingsDialog::buildSubjectTreePage()
 {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("lap_targykor"));
+    auto* page = named(new QWidget, QStringLiteral("lap_targykor"));
     makeLabel(page, "Label3", QStringLiteral("Tárgykör szerkezetet tartalmazó forrásfájl:"),
               {16, 16, 360, 18});
 
-    m_subjectTreePath = new QLineEdit(page);
-    m_subjectTreePath->setObjectName(QStringLiteral("edit_targykor"));
+    m_subjectTreePath = named(new QLineEdit(page), QStringLiteral("edit_targykor"));
     m_subjectTreePath->setGeometry(16, 38, 280, 24);
 
     m_browseButton = makeButton(page, "gomb_targykor", QStringLiteral("Tallózás"), {304, 37, 75, 26});
@@ -156,11 +149,10 @@ QWidget* SettingsDialog::buildSubjectTreePage()
 
 QWidget* SettingsDialog::buildGeneralPage()
 {
-    auto* page = new QWidget;
-    page->setObjectName(QStringLiteral("lap_altalanos"));
+    auto* page = named(new QWidget, QStringLiteral("lap_altalanos"));
     m_sourceEditableBox =
-        new QCheckBox(QStringLiteral("A forrásfájl ablakból törlődnek a kihúzott adatok"), page);
-    m_sourceEditableBox->setObjectName(QStringLiteral("cb91"));
+        named(new QCheckBox(QStringLiteral("A forrásfájl ablakból törlődnek a kihúzott adatok"), page),
+              QStringLiteral("cb91"));
     m_sourceEditableBox->setGeometry(16, 16, 365, 24);
     // Only a user's click counts as a change; the activation sets it quietly.
     connect(m_sourceEditableBox, &QCheckBox::clicked, this, &SettingsDialog::enableApply);

@@ -11,8 +11,12 @@ SpellingFields::SpellingFields(SpellingService& service, const QList<QLineEdit*>
                                QLineEdit* year, QObject* parent)
     : QObject(parent), m_service(service), m_language(language), m_year(year)
 {
-    for (QLineEdit* edit : edits)
+    for (QLineEdit* edit : edits) {
+        // Showing another record changes the texts; its language may have
+        // changed without the list's choice changing (none shown for both).
+        connect(edit, &QLineEdit::textChanged, this, &SpellingFields::followRecord);
         m_underlines.append(new SpellingUnderline(edit, &service));
+    }
     connect(language, &QComboBox::currentIndexChanged, this, &SpellingFields::followRecord);
     connect(year, &QLineEdit::textChanged, this, &SpellingFields::followRecord);
     followRecord();

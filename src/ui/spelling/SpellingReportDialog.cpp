@@ -77,7 +77,7 @@ QString uncheckedNotice(const Proofreader::Result& result)
 SpellingReportDialog::SpellingReportDialog(EditingSession& session, SpellingService& service, QWidget* parent)
     : QDialog(parent), m_session(session), m_service(service)
 {
-    setObjectName(ObjectName::Dialog);
+    named(this, ObjectName::Dialog);
     setWindowTitle(QStringLiteral("Helyesírás-ellenőrzés"));
     resize(820, 520);
     m_suggester.setMaxThreadCount(1);

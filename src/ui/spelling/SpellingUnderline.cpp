@@ -1,6 +1,7 @@
 #include "ui/spelling/SpellingUnderline.h"
 
 #include "core/spelling/TextSpelling.h"
+#include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/spelling/SpellingService.h"
 
@@ -37,6 +38,7 @@ public:
     UnderlineLayer(QLineEdit* edit, const SpellingUnderline* owner)
         : QWidget(edit), m_edit(edit), m_owner(owner)
     {
+        named(this, QStringLiteral("spellingLayer"));
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAttribute(Qt::WA_NoSystemBackground);
         setFocusPolicy(Qt::NoFocus);
@@ -105,7 +107,7 @@ private:
 SpellingUnderline::SpellingUnderline(QLineEdit* edit, SpellingService* service)
     : QObject(edit), m_edit(edit), m_service(service), m_layer(new UnderlineLayer(edit, this))
 {
-    setObjectName(QStringLiteral("spellingUnderline"));
+    named(this, QStringLiteral("spellingUnderline"));
     m_pause.setSingleShot(true);
     m_pause.setInterval(PauseMs);
     connect(&m_pause, &QTimer::timeout, this, &SpellingUnderline::check);
@@ -218,8 +220,7 @@ QMenu* SpellingUnderline::createContextMenu(int position)
     const QString word = m_edit->text().mid(range->start, range->length);
     QAction* first = menu->actions().value(0);
     auto addBefore = [&](const QString& text, const QString& name) {
-        auto* action = new QAction(text, menu);
-        action->setObjectName(name);
+        auto* action = named(new QAction(text, menu), name);
         menu->insertAction(first, action);
         return action;
     };

@@ -30,15 +30,37 @@ constexpr int NumberFieldWidth = 89;
 
 struct FieldRow
 {
-    int field;
+    Field field;
     const char16_t* label; // nullptr: a role list stands in its place
 };
 
 constexpr FieldRow kRows[] = {
-    {2, u"Tárgykör:"},   {3, nullptr},          {4, nullptr},         {5, nullptr},       {6, nullptr},
-    {7, u"Cím:"},        {8, u"Kiadvány:"},     {9, u"Kiadó:"},       {10, u"Évfolyam:"}, {11, u"Év:"},
-    {12, u"Oldalszám:"}, {13, u"Megj. helye:"}, {14, u"Megjegyzés:"},
+    {Field::Subject, u"Tárgykör:"},     {Field::Creator1, nullptr},
+    {Field::Creator2, nullptr},         {Field::Creator3, nullptr},
+    {Field::Creator4, nullptr},         {Field::Title, u"Cím:"},
+    {Field::Publication, u"Kiadvány:"}, {Field::Publisher, u"Kiadó:"},
+    {Field::VolumeRun, u"Évfolyam:"},   {Field::Year, u"Év:"},
+    {Field::Pages, u"Oldalszám:"},      {Field::Place, u"Megj. helye:"},
+    {Field::Note, u"Megjegyzés:"},
 };
+
+// The controls of a field are named by the number of its edit (Edit7, cb7,
+// re7, Label7 for the title).
+int editNumber(Field field)
+{
+    return RecordSchema::entry(field).editNumber;
+}
+
+int creatorSlot(Field field)
+{
+    return RecordSchema::position(field) - RecordSchema::position(Field::Creator1);
+}
+
+// Volume, year and pages hold short values and get narrower edits.
+bool isNarrowField(Field field)
+{
+    return field == Field::VolumeRun || field == Field::Year || field == Field::Pages;
+}
 
 // A list filled from a lookup list is never narrower than its longest entry:
 // the window rather gives way than a role or a record type being cut off.
@@ -72,15 +94,15 @@ DataEntryPage::DataEntryPage(QToolBar* toolBar, QWidget* parent) : QWidget(paren
     sourceWindow->setFont(QFont(QStringLiteral("Arial"), 8));
     sourceWindow->setAcceptRichText(true);
 
-    auto* left = new QVBoxLayout;
-    left->setContentsMargins(0, 0, 0, 0);
-    left->setSpacing(2);
-    left->addWidget(sourceWindow, 1);
-    left->addWidget(buildFieldPanel());
+    m_leftColumn = new QVBoxLayout;
+    m_leftColumn->setContentsMargins(0, 0, 0, 0);
+    m_leftColumn->setSpacing(2);
+    m_leftColumn->addWidget(sourceWindow, 1);
+    m_leftColumn->addWidget(buildFieldPanel());
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
-    body->addLayout(left, 1);
+    body->addLayout(m_leftColumn, 1);
     body->addWidget(buildSidePanel());
 
     auto* page = new QVBoxLayout(this);
@@ -102,11 +124,11 @@ void DataEntryPage::setTabOrderByLayout()
     for (QWidget* control : m_toolBar->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (control->focusPolicy() & Qt::TabFocus && !control->isWindow())
             order.append(control);
-    order << sourceWindow << edits[1] << suffixList;
+    order << sourceWindow << edit(Field::RecordName) << suffixList;
     for (const FieldRow& row : kRows) {
         if (!row.label)
-            order.append(roleLists[row.field - 3]);
-        order << keepBoxes[row.field] << edits[row.field];
+            order.append(roleLists[size_t(creatorSlot(row.field))]);
+        order << keepBox(row.field) << edit(row.field);
     }
     order << translation << link << recordType << language;
     for (const RadioGroup* group : {medium, volume})
@@ -116,6 +138,11 @@ void DataEntryPage::setTabOrderByLayout()
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
+void DataEntryPage::addNotice(QWidget* notice)
+{
+    m_leftColumn->addWidget(notice);
+}
+
 QWidget* DataEntryPage::buildRecordNameRow(QWidget* parent)
 {
     auto* row = new QWidget(parent);
@@ -123,10 +150,10 @@ QWidget* DataEntryPage::buildRecordNameRow(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
 
-    pan101 = named(new QWidget(row), QStringLiteral("pan101"));
-    auto* nameLayout = new QHBoxLayout(pan101);
+    shownNamePanel = named(new QWidget(row), QStringLiteral("pan101"));
+    auto* nameLayout = new QHBoxLayout(shownNamePanel);
     nameLayout->setContentsMargins(0, 0, 0, 0);
-    recordNameLabel = named(new QLabel(pan101), QStringLiteral("lab_reknev"));
+    recordNameLabel = named(new QLabel(shownNamePanel), QStringLiteral("lab_reknev"));
     QFont bold = recordNameLabel->font();
     bold.setBold(true);
     recordNameLabel->setFont(bold);
@@ -135,25 +162,25 @@ QWidget* DataEntryPage::buildRecordNameRow(QWidget* parent)
     auto* edit1 = named(new QLineEdit(row), QStringLiteral("Edit1"));
     edit1->setFixedWidth(NumberFieldWidth);
     edit1->setFont(QFont(QStringLiteral("Arial Unicode MS"), 8));
-    edits[1] = edit1;
+    m_edits[slotOf(Field::RecordName)] = edit1;
 
-    pan102 = named(new QWidget(row), QStringLiteral("pan102"));
-    auto* suffixLayout = new QHBoxLayout(pan102);
+    newNamePanel = named(new QWidget(row), QStringLiteral("pan102"));
+    auto* suffixLayout = new QHBoxLayout(newNamePanel);
     suffixLayout->setContentsMargins(0, 0, 0, 0);
     suffixLayout->setSpacing(4);
-    suffixCaption = named(new QLabel(QStringLiteral("rec.:"), pan102), QStringLiteral("lab_rec"));
-    suffixList = named(new QComboBox(pan102), QStringLiteral("cb_recszam"));
+    suffixCaption = named(new QLabel(QStringLiteral("rec.:"), newNamePanel), QStringLiteral("lab_rec"));
+    suffixList = named(new QComboBox(newNamePanel), QStringLiteral("cb_recszam"));
     suffixList->addItems(CodeTables::suffixes());
     suffixList->setCurrentIndex(0);
-    recordCount = named(new QLabel(pan102), QStringLiteral("labrek"));
+    recordCount = named(new QLabel(newNamePanel), QStringLiteral("labrek"));
     suffixLayout->addWidget(suffixCaption);
     suffixLayout->addWidget(suffixList);
     suffixLayout->addSpacing(12);
     suffixLayout->addWidget(recordCount, 1);
 
-    layout->addWidget(pan101, 1);
+    layout->addWidget(shownNamePanel, 1);
     layout->addWidget(edit1);
-    layout->addWidget(pan102, 1);
+    layout->addWidget(newNamePanel, 1);
     return row;
 }
 
@@ -172,32 +199,35 @@ QWidget* DataEntryPage::buildFieldPanel()
 
     int gridRow = 1;
     for (const FieldRow& row : kRows) {
-        const int n = row.field;
+        const Field field = row.field;
+        const int n = editNumber(field);
+        const std::size_t slot = slotOf(field);
         if (row.label) {
-            fieldLabels[n] =
+            m_fieldLabels[slot] =
                 rightAlignedLabel(QString::fromUtf16(row.label), QStringLiteral("Label%1").arg(n), panel);
-            grid->addWidget(fieldLabels[n], gridRow, 0);
+            grid->addWidget(m_fieldLabels[slot], gridRow, 0);
         } else {
-            auto* roles = named(new QComboBox(panel), QStringLiteral("cbox%1").arg(n - 2));
+            const int creator = creatorSlot(field);
+            auto* roles = named(new QComboBox(panel), QStringLiteral("cbox%1").arg(creator + 1));
             widenToLongestEntry(roles, LabelWidth);
-            roleLists[n - 3] = roles;
+            roleLists[size_t(creator)] = roles;
             grid->addWidget(roles, gridRow, 0);
         }
-        keepBoxes[n] = named(new QCheckBox(panel), QStringLiteral("cb%1").arg(n));
-        grid->addWidget(keepBoxes[n], gridRow, 1);
+        m_keepBoxes[slot] = named(new QCheckBox(panel), QStringLiteral("cb%1").arg(n));
+        grid->addWidget(m_keepBoxes[slot], gridRow, 1);
 
         auto* edit = named(new QLineEdit(panel), QStringLiteral("Edit%1").arg(n));
         // A field holds whatever the record holds; a cut-off value would be
         // saved cut off.
         edit->setMaxLength(std::numeric_limits<int>::max());
-        edits[n] = edit;
-        if (n == 2) {
+        m_edits[slot] = edit;
+        if (field == Field::Subject) {
             edit->setFixedWidth(SubjectFieldWidth);
             grid->addWidget(edit, gridRow, 2, 1, 2, Qt::AlignLeft);
         } else {
-            dropBoxes[n] = named(new DropBox(panel), QStringLiteral("re%1").arg(n));
-            grid->addWidget(dropBoxes[n], gridRow, 2);
-            edit->setFixedWidth(n >= 10 && n <= 12 ? NarrowFieldWidth : FieldWidth);
+            m_dropBoxes[slot] = named(new DropBox(panel), QStringLiteral("re%1").arg(n));
+            grid->addWidget(m_dropBoxes[slot], gridRow, 2);
+            edit->setFixedWidth(isNarrowField(field) ? NarrowFieldWidth : FieldWidth);
             grid->addWidget(edit, gridRow, 3, Qt::AlignLeft);
         }
         ++gridRow;

@@ -1,16 +1,16 @@
-// The database document commands of the main window: new, open, save, save
-// as, the save question on leaving, the caption and the record-name list.
+// The database document commands of the record editor: new, open, save,
+// save as, export, the save question on leaving, the recovery copy, and the
+// two views that follow the document (the record-name list and the raw view).
 
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/WorkFolder.h"
 #include "core/session/DatabaseReadJob.h"
-#include "ui/about/LoadingWindow.h"
 #include "ui/common/BusyCursor.h"
 #include "ui/common/ExportChoice.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
-#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/RecordNameModel.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
@@ -40,12 +40,12 @@ void fillList(QComboBox* combo, const QStringList& entries)
 
 } // namespace
 
-void MainWindow::newDatabase()
+void RecordEditor::newDatabase()
 {
     if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
         return;
     const QString chosen = UserDialogs::instance().chooseSaveFile(
-        this, QStringLiteral("Új adatbázis létrehozása"), DatabaseFilter, QString());
+        m_window, QStringLiteral("Új adatbázis létrehozása"), DatabaseFilter, QString());
     if (chosen.isEmpty())
         return;
     const QString name = DatabaseDocument::withRtfExtension(chosen);
@@ -53,11 +53,11 @@ void MainWindow::newDatabase()
     // records, so that one case asks first.
     if (QFileInfo::exists(name) &&
         !UserDialogs::instance().askYesNo(
-            this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem egy üres adatbázisra? "
-                                 "A benne lévő rekordok elvesznek.")
-                      .arg(name)))
+            m_window, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem egy üres adatbázisra? "
+                                     "A benne lévő rekordok elvesznek.")
+                          .arg(name)))
         return;
-    if (runGuarded(this, [&] {
+    if (runGuarded(m_window, [&] {
             // Held while the empty file is written: it never replaces a
             // database that another process has open.
             const std::shared_ptr<DatabaseLock> lock = m_session.lockFor(name);
@@ -68,28 +68,28 @@ void MainWindow::newDatabase()
         loadDatabase(name);
 }
 
-void MainWindow::openDatabase()
+void RecordEditor::openDatabase()
 {
     if (!settleUnsavedChanges(LeaveTo::OtherDatabase))
         return;
     const QString chosen = UserDialogs::instance().chooseOpenFile(
-        this, QStringLiteral("Adatbázis megnyitása"), OpenFilter, m_lastOpenPath);
+        m_window, QStringLiteral("Adatbázis megnyitása"), OpenFilter, m_lastOpenPath);
     if (chosen.isEmpty())
         return;
     m_lastOpenPath = chosen;
     loadDatabase(chosen);
 }
 
-void MainWindow::saveDatabase()
+void RecordEditor::saveDatabase()
 {
     if (confirmSaveOverChangedFile() == DiskAnswer::Save)
         runDocumentSave(QString());
 }
 
-void MainWindow::saveDatabaseAs()
+void RecordEditor::saveDatabaseAs()
 {
     const QString chosen = UserDialogs::instance().chooseSaveFile(
-        this, QStringLiteral("Adatbázis mentése"), DatabaseFilter, m_session.document().path());
+        m_window, QStringLiteral("Adatbázis mentése"), DatabaseFilter, m_session.document().path());
     if (chosen.isEmpty())
         return;
     // The dialog cannot know the ".rtf" the name gets afterwards, so the
@@ -97,23 +97,24 @@ void MainWindow::saveDatabaseAs()
     const QString target = DatabaseDocument::withRtfExtension(chosen);
     if (QFileInfo(target).isFile() && QFileInfo(target) != QFileInfo(m_session.document().path()) &&
         !UserDialogs::instance().askYesNo(
-            this, QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a megnyitott adatbázisra? A benne "
-                                 "lévő rekordok elvesznek.")
-                      .arg(target)))
+            m_window,
+            QStringLiteral("A(z) %1 fájl már létezik. Lecseréljem a megnyitott adatbázisra? A benne "
+                           "lévő rekordok elvesznek.")
+                .arg(target)))
         return;
     runDocumentSave(chosen);
 }
 
 // Writes the records as they are open, unsaved changes included; the
 // database file itself is not touched.
-void MainWindow::exportDatabase()
+void RecordEditor::exportDatabase()
 {
     ExportFormat format;
     const QString path =
-        chooseExportFile(this, QFileInfo(m_session.document().path()).completeBaseName(), &format);
+        chooseExportFile(m_window, QFileInfo(m_session.document().path()).completeBaseName(), &format);
     if (path.isEmpty())
         return;
-    runGuarded(this, [&] {
+    runGuarded(m_window, [&] {
         const BusyCursor busy;
         const DatabaseDocument::Snapshot records = m_session.document().snapshot();
         ExportFile file(path, format);
@@ -125,22 +126,19 @@ void MainWindow::exportDatabase()
 
 // An empty path saves to the document's own path. A failed write is reported
 // and keeps the document modified, with its save actions enabled.
-bool MainWindow::runDocumentSave(const QString& path)
+bool RecordEditor::runDocumentSave(const QString& path)
 {
-    const bool saved = runGuarded(this, [&] { m_session.saveDocument(path); });
+    const bool saved = runGuarded(m_window, [&] { m_session.saveDocument(path); });
     updateDocumentState();
     return saved;
 }
 
-// Asks what becomes of unsaved edits before the document is left: Yes saves
-// them, No throws them away, Mégse (also Esc and the close box) keeps
-// everything as it is and cancels the command. True when the command may go on.
-bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
+bool RecordEditor::settleUnsavedChanges(LeaveTo leaveTo)
 {
     if (!m_session.document().isModified())
         return true;
     switch (UserDialogs::instance().askYesNoCancel(
-        this, QStringLiteral("Mentsem az adatbázisban történt módosításokat ?"))) {
+        m_window, QStringLiteral("Mentsem az adatbázisban történt módosításokat ?"))) {
     case UserDialogs::Answer::Cancel:
         return false;
     case UserDialogs::Answer::No:
@@ -163,7 +161,7 @@ bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
         return true;
     // Going on now would throw the unsaved records away.
     UserDialogs::instance().inform(
-        this,
+        m_window,
         leaveTo == LeaveTo::Quit
             ? QStringLiteral("Az adatbázist nem sikerült menteni, ezért a program nem lép ki. Mentse el "
                              "másik helyre (Adatbázis mentése másként...), vagy lépjen ki újra, és a "
@@ -177,7 +175,7 @@ bool MainWindow::settleUnsavedChanges(LeaveTo leaveTo)
 // A recovery copy newer than the database means edits that never reached it;
 // the user decides whether the document takes them. Declined, the copy
 // stays, so the question comes again next time.
-void MainWindow::offerRecovery(const QString& path)
+void RecordEditor::offerRecovery(const QString& path)
 {
     if (!m_session.hasNewerRecoveryCopy())
         return;
@@ -189,7 +187,7 @@ void MainWindow::offerRecovery(const QString& path)
                        "a másolat tartalma töltődik be, még mentetlenül. Nem: az adatbázis töltődik be a "
                        "fájlból, a másolat megmarad.")
             .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(copy));
-    if (!UserDialogs::instance().askYesNo(this, question))
+    if (!UserDialogs::instance().askYesNo(m_window, question))
         return;
     // Read like the database itself; a cancel or a failure keeps the
     // database as the file holds it, and the copy stays for next time.
@@ -201,7 +199,7 @@ void MainWindow::offerRecovery(const QString& path)
 // A database another process holds opens for reading only, or not at all;
 // one whose holder left it on another host more than a day ago may be taken
 // over. False when the user cancels; `readOnly` tells how it opens.
-bool MainWindow::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
+bool RecordEditor::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
 {
     readOnly = false;
     const QString path = QDir::toNativeSeparators(lock.databasePath());
@@ -219,7 +217,8 @@ bool MainWindow::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
                 "elmentheti, de nem módosíthatja.")
                 .arg(path, holder);
         if (UserDialogs::instance().askChoice(
-                this, question, {QStringLiteral("Megnyitás csak olvasásra"), QStringLiteral("Mégse")}) != 0)
+                m_window, question, {QStringLiteral("Megnyitás csak olvasásra"), QStringLiteral("Mégse")}) !=
+            0)
             return false;
         readOnly = true;
         return true;
@@ -230,16 +229,16 @@ bool MainWindow::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
                            "zárták be: %2.\n\nHa biztos benne, hogy azon a gépen már senki nem dolgozik vele "
                            "(például a gép leállt), átveheti. Különben nyissa meg csak olvasásra.")
                 .arg(path, holder);
-        switch (UserDialogs::instance().askChoice(this, question,
+        switch (UserDialogs::instance().askChoice(m_window, question,
                                                   {QStringLiteral("Átvétel"),
                                                    QStringLiteral("Megnyitás csak olvasásra"),
                                                    QStringLiteral("Mégse")})) {
         case 0:
             if (!lock.takeOver()) {
                 UserDialogs::instance().inform(
-                    this, QStringLiteral("A(z) %1 adatbázis zárolását nem sikerült átvenni, ezért csak "
-                                         "olvasásra nyílik meg.")
-                              .arg(path));
+                    m_window, QStringLiteral("A(z) %1 adatbázis zárolását nem sikerült átvenni, ezért csak "
+                                             "olvasásra nyílik meg.")
+                                  .arg(path));
                 readOnly = true;
             }
             return true;
@@ -256,7 +255,7 @@ bool MainWindow::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
 
 // Before the document is written over its own file: when someone else wrote
 // that file since this window read or saved it, the user decides.
-MainWindow::DiskAnswer MainWindow::confirmSaveOverChangedFile()
+RecordEditor::DiskAnswer RecordEditor::confirmSaveOverChangedFile()
 {
     const DatabaseDocument& document = m_session.document();
     if (!document.fileChangedOnDisk())
@@ -268,7 +267,7 @@ MainWindow::DiskAnswer MainWindow::confirmSaveOverChangedFile()
                        "másként...: más néven menti, a fájl megmarad. Mégse: nem ment.")
             .arg(QDir::toNativeSeparators(document.saveTarget()));
     switch (UserDialogs::instance().askChoice(
-        this, question,
+        m_window, question,
         {QStringLiteral("Felülírás"), QStringLiteral("Mentés másként..."), QStringLiteral("Mégse")})) {
     case 0:
         return DiskAnswer::Save;
@@ -282,7 +281,7 @@ MainWindow::DiskAnswer MainWindow::confirmSaveOverChangedFile()
 
 // Coming back to the window: a document without edits whose file someone
 // else wrote meanwhile is offered for reloading, once for each state of the file.
-void MainWindow::offerReloadOfChangedFile()
+void RecordEditor::offerReloadOfChangedFile()
 {
     const DatabaseDocument& document = m_session.document();
     if (m_askingAboutDisk || m_loadRunning || !document.hasFile() || document.isModified() ||
@@ -295,7 +294,7 @@ void MainWindow::offerReloadOfChangedFile()
         return;
     m_askingAboutDisk = true;
     const bool reload = UserDialogs::instance().askYesNo(
-        this,
+        m_window,
         QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte, más is módosította. "
                        "Betöltsem újra?\n\nIgen: a fájl mostani tartalma töltődik be. Nem: az ablak "
                        "a korábbi állapotot mutatja tovább.")
@@ -307,7 +306,7 @@ void MainWindow::offerReloadOfChangedFile()
         m_reloadDeclinedFor = now;
 }
 
-bool MainWindow::loadDatabase(const QString& path)
+bool RecordEditor::loadDatabase(const QString& path)
 {
     // One load at a time: the loading window keeps the user from starting a
     // second one meanwhile, and this keeps anything else from doing so.
@@ -323,7 +322,7 @@ bool MainWindow::loadDatabase(const QString& path)
     std::optional<DatabaseDocument::Contents> contents = readInBackground(path);
     if (!contents)
         return false;
-    return runGuarded(this, [&] {
+    return runGuarded(m_window, [&] {
         m_session.open(path, std::move(*contents), std::move(lock), readOnly);
         m_reloadDeclinedFor = {};
         offerRecovery(path);
@@ -343,34 +342,32 @@ bool MainWindow::loadDatabase(const QString& path)
     });
 }
 
-// Reads the file on another thread with the loading window up, the window
-// going on painting meanwhile. Nothing of the open document changes here:
+void RecordEditor::cancelDatabaseRead()
+{
+    if (m_runningRead)
+        m_runningRead->cancel();
+}
+
+// Reads the file on another thread with the loading window up (asked for by
+// signal), the window going on painting meanwhile. Nothing of the open document changes here:
 // a failure (reported) or a cancel (Esc in the loading window, not
 // reported) returns nothing and leaves it as it was.
-std::optional<DatabaseDocument::Contents> MainWindow::readInBackground(const QString& path)
+std::optional<DatabaseDocument::Contents> RecordEditor::readInBackground(const QString& path)
 {
     DatabaseReadJob job;
     QEventLoop waiting;
     connect(&job, &DatabaseReadJob::finished, &waiting, &QEventLoop::quit);
-    LoadingWindow* loading = m_companions.loading;
-    if (loading) {
-        connect(loading, &LoadingWindow::cancelRequested, &job, &DatabaseReadJob::cancel);
-        loading->showFor(path);
-    }
+    m_runningRead = &job;
+    Q_EMIT databaseReadStarted(path);
     job.start(path);
     waiting.exec();
-    // Closed before any message about a failure is shown.
-    if (loading) {
-        loading->closeWindow();
-        // The keyboard goes back to the editor, not to wherever the window
-        // system sends it after the loading window.
-        if (isVisible())
-            activateWindow();
-    }
+    m_runningRead = nullptr;
+    // The loading window closes before any message about a failure is shown.
+    Q_EMIT databaseReadEnded();
     if (job.wasCancelled())
         return std::nullopt;
     if (!job.errorMessage().isEmpty()) {
-        UserDialogs::instance().inform(this, job.errorMessage());
+        UserDialogs::instance().inform(m_window, job.errorMessage());
         return std::nullopt;
     }
     return job.takeContents();
@@ -379,16 +376,16 @@ std::optional<DatabaseDocument::Contents> MainWindow::readInBackground(const QSt
 // The record-name list and the raw view follow the document one line at a
 // time, so an edit of a million-record database costs what an edit of a
 // small one does.
-void MainWindow::connectDocumentViews()
+void RecordEditor::connectDocumentViews()
 {
-    connect(&m_session, &EditingSession::lineChanged, this, &MainWindow::followLineChange);
+    connect(&m_session, &EditingSession::lineChanged, this, &RecordEditor::followLineChange);
     connect(&m_session, &EditingSession::documentReplaced, this, [this] {
         m_recordNameModel->resetFromDocument();
         m_rawViewStale = true;
     });
 }
 
-void MainWindow::followLineChange(int index, EditingSession::LineChange change)
+void RecordEditor::followLineChange(int index, EditingSession::LineChange change)
 {
     m_recordNameModel->followLineChange(index, change);
     // A raw view not built yet is built whole when its page is shown.
@@ -398,7 +395,7 @@ void MainWindow::followLineChange(int index, EditingSession::LineChange change)
 
 // One block per line. An empty document still has one (empty) block, which
 // the first line takes and the last line leaves.
-void MainWindow::updateRawViewLine(int index, EditingSession::LineChange change)
+void RecordEditor::updateRawViewLine(int index, EditingSession::LineChange change)
 {
     QTextDocument* text = m_rawView->document();
     const int lines = m_session.document().lineCount();
@@ -448,9 +445,9 @@ void MainWindow::updateRawViewLine(int index, EditingSession::LineChange change)
     cursor.endEditBlock();
 }
 
-void MainWindow::reloadLookupLists()
+void RecordEditor::reloadLookupLists()
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     auto listFile = [this](const QString& name) { return LookupList::readOrEmpty(m_startDir + u'/' + name); };
     m_session.setLists(listFile(WorkFolder::RecordTypesFile), listFile(WorkFolder::RolesFile),
                        listFile(WorkFolder::LanguagesFile));
@@ -460,25 +457,13 @@ void MainWindow::reloadLookupLists()
     fillList(p.recordType, m_session.recordTypes());
 }
 
-void MainWindow::updateDocumentState()
+void RecordEditor::updateDocumentState()
 {
     setGroupEnabled(WorkspaceStates::Group::DatabaseSave, m_session.document().isModified());
-    updateCaption();
+    Q_EMIT documentStateChanged();
 }
 
-void MainWindow::updateCaption()
-{
-    QString caption = QStringLiteral("Norla 7.2");
-    if (m_session.document().hasFile())
-        caption += QStringLiteral("   -   [ ") + m_session.document().path() + QStringLiteral(" ]");
-    if (m_session.isReadOnly())
-        caption += QStringLiteral(" [csak olvasható]");
-    if (m_session.document().isModified())
-        caption += QStringLiteral(" *");
-    setWindowTitle(caption);
-}
-
-void MainWindow::rebuildRecordNameList()
+void RecordEditor::rebuildRecordNameList()
 {
     m_recordNameModel->refreshReplacedNames();
     if (m_session.document().recordNameCount() > 0) {
@@ -490,9 +475,9 @@ void MainWindow::rebuildRecordNameList()
 
 // The raw view of a large database is a big text; it is built only when its
 // page is on the screen.
-void MainWindow::refreshRawViewIfShown()
+void RecordEditor::refreshRawViewIfShown()
 {
-    if (!m_rawViewStale || currentPage() != RawPage)
+    if (!m_rawViewStale || !m_rawViewShown)
         return;
     // Edits change it line by line afterwards; Qt's own undo history of
     // those changes would only cost memory.

@@ -10,8 +10,8 @@
 #include "core/session/EditingSession.h"
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
-#include "ui/workspace/MainWindow.h"
 #include "ui/workspace/RadioGroup.h"
+#include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
@@ -28,23 +28,36 @@ namespace {
 const QString NotTaken = QStringLiteral("*kzs*");
 const QColor SelectedFieldColour(255, 255, 0);
 
+// The form's texts run from the title to the note, in line order.
+Field textField(int i)
+{
+    return RecordSchema::fieldAt(RecordSchema::position(Field::Title) + i);
+}
+
+// The session numbers the fields it selects for the exchange as the form's
+// edits are numbered.
+int editNumber(Field field)
+{
+    return RecordSchema::entry(field).editNumber;
+}
+
 } // namespace
 
-void MainWindow::showRecord(int index)
+void RecordEditor::showRecord(int index)
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     fillFieldGrid(m_session.document().line(index).toString());
     const FormState form = m_session.showRecord(index);
 
-    p.edits[1]->setText(form.typedName);
+    p.edit(Field::RecordName)->setText(form.typedName);
     p.recordType->setCurrentIndex(form.recordType);
-    p.edits[2]->setText(form.subject);
+    p.edit(Field::Subject)->setText(form.subject);
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
-        p.edits[3 + slot]->setText(form.creatorNames[slot]);
-        p.roleLists[slot]->setCurrentIndex(form.roles[slot]);
+        p.edit(RecordSchema::creator(slot))->setText(form.creatorNames[size_t(slot)]);
+        p.roleLists[size_t(slot)]->setCurrentIndex(form.roles[size_t(slot)]);
     }
     for (int i = 0; i < RecordForm::TextFields; ++i)
-        p.edits[7 + i]->setText(form.texts[i]);
+        p.edit(textField(i))->setText(form.texts[size_t(i)]);
     p.link->setText(form.link);
     p.translation->setChecked(form.translation);
     p.language->setCurrentIndex(form.language);
@@ -64,35 +77,35 @@ void MainWindow::showRecord(int index)
 
 // A value the list cannot show leaves the list without a choice; it is shown
 // greyed in the empty box, so nothing is kept unseen.
-void MainWindow::showKeptValues()
+void RecordEditor::showKeptValues()
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     p.recordType->setPlaceholderText(m_session.keptType());
     p.language->setPlaceholderText(m_session.keptLanguage());
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot)
-        p.roleLists[slot]->setPlaceholderText(m_session.keptRole(slot));
+        p.roleLists[size_t(slot)]->setPlaceholderText(m_session.keptRole(slot));
 }
 
-void MainWindow::fillFieldGrid(const QString& line)
+void RecordEditor::fillFieldGrid(const QString& line)
 {
     const FieldGrid grid = FieldGrid::decodeUnicode(line);
     for (int row = 0; row < FieldGrid::RowCount; ++row)
         m_fieldGrid->item(row, 1)->setText(Win1250::toUnicode(grid[row]));
 }
 
-FormState MainWindow::formState() const
+FormState RecordEditor::formState() const
 {
-    const DataEntryPage& p = *m_entry;
+    const DataEntryPage& p = *m_page;
     FormState form;
-    form.typedName = p.edits[1]->text();
+    form.typedName = p.edit(Field::RecordName)->text();
     form.recordType = p.recordType->currentIndex();
-    form.subject = p.edits[2]->text();
+    form.subject = p.edit(Field::Subject)->text();
     for (int slot = 0; slot < RecordForm::CreatorSlots; ++slot) {
-        form.roles[slot] = p.roleLists[slot]->currentIndex();
-        form.creatorNames[slot] = p.edits[3 + slot]->text();
+        form.roles[size_t(slot)] = p.roleLists[size_t(slot)]->currentIndex();
+        form.creatorNames[size_t(slot)] = p.edit(RecordSchema::creator(slot))->text();
     }
     for (int i = 0; i < RecordForm::TextFields; ++i)
-        form.texts[i] = p.edits[7 + i]->text();
+        form.texts[size_t(i)] = p.edit(textField(i))->text();
     form.link = p.link->text();
     form.translation = p.translation->isChecked();
     form.language = p.language->currentIndex();
@@ -102,140 +115,133 @@ FormState MainWindow::formState() const
     return form;
 }
 
-void MainWindow::saveRecord()
+void RecordEditor::saveRecord()
 {
     FormState form = formState();
     if (!m_session.isSavable(form))
         return;
     const QString refusal = m_session.save(form);
     if (!refusal.isEmpty()) {
-        UserDialogs::instance().inform(this, refusal);
+        UserDialogs::instance().inform(m_window, refusal);
         return;
     }
-    if (m_session.mode() == Mode::NewRecords)
+    const bool appended = m_session.mode() == Mode::NewRecords;
+    const int savedIndex = appended ? m_session.document().lineCount() - 1 : m_session.currentIndex();
+    if (appended)
         prepareNextRecord(form);
     setSaveCommandEnabled(false);
     updateRecordCountLabel();
+    Q_EMIT recordSaved(savedIndex);
 }
 
 // After an append: the next number, the fields whose keep box is checked stay.
-void MainWindow::prepareNextRecord(const FormState& saved)
+void RecordEditor::prepareNextRecord(const FormState& saved)
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     p.suffixList->setCurrentIndex(p.suffixList->findText(saved.suffix, Qt::MatchFixedString));
-    p.edits[1]->setText(saved.typedName);
-    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
-        if (!p.keepBoxes[k]->isChecked())
-            p.edits[k]->clear();
+    p.edit(Field::RecordName)->setText(saved.typedName);
+    for (Field field : DataEntryPage::DataFields)
+        if (!p.keepBox(field)->isChecked())
+            p.edit(field)->clear();
     p.link->clear();
     rebuildRecordNameList();
 }
 
-void MainWindow::recordControlChanged()
+void RecordEditor::recordControlChanged()
 {
-    // A change by typing or choosing is no press on a tagged control.
-    m_lastPressedTag = 0;
+    // A change by typing or choosing is no press on a watched control.
+    m_lastPress = PressedControl::other();
     setRecordTypeLabels();
     applySavableRule();
 }
 
-void MainWindow::extractableFieldChanged()
+void RecordEditor::extractableFieldChanged()
 {
-    m_lastPressedTag = 0;
+    m_lastPress = PressedControl::other();
     setRecordTypeLabels();
     setRecordTypeMenuCaptions();
     applySavableRule();
 }
 
-bool MainWindow::recordIsSavable() const
+void RecordEditor::applySavableRule()
 {
-    return m_session.isSavable(formState());
+    setSaveCommandEnabled(m_session.isSavable(formState()));
 }
 
-void MainWindow::applySavableRule()
-{
-    setSaveCommandEnabled(recordIsSavable());
-}
-
-void MainWindow::setSaveCommandEnabled(bool enabled)
+void RecordEditor::setSaveCommandEnabled(bool enabled)
 {
     setGroupEnabled(WorkspaceStates::Group::SaveCommand, enabled);
 }
 
-void MainWindow::setRecordTypeLabels()
+void RecordEditor::setRecordTypeLabels()
 {
-    const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_entry->recordType->currentText());
-    m_entry->fieldLabels[8]->setText(captions.publicationLabel);
-    m_entry->fieldLabels[10]->setText(captions.volumeLabel);
+    const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_page->recordType->currentText());
+    m_page->fieldLabel(Field::Publication)->setText(captions.publicationLabel);
+    m_page->fieldLabel(Field::VolumeRun)->setText(captions.volumeLabel);
 }
 
-void MainWindow::setRecordTypeMenuCaptions()
+void RecordEditor::setRecordTypeMenuCaptions()
 {
-    const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_entry->recordType->currentText());
-    m_commands->insertEntries[5]->setText(captions.publicationMenu);
-    m_commands->appendEntries[5]->setText(captions.publicationMenu);
-    m_commands->insertEntries[7]->setText(captions.volumeMenu);
-    m_commands->appendEntries[7]->setText(captions.volumeMenu);
+    const CodeTables::TypeCaptions captions = CodeTables::typeCaptions(m_page->recordType->currentText());
+    for (Extraction kind : {Extraction::Insert, Extraction::Append}) {
+        m_commands.extractionEntry(kind, Field::Publication)->setText(captions.publicationMenu);
+        m_commands.extractionEntry(kind, Field::VolumeRun)->setText(captions.volumeMenu);
+    }
 }
 
-void MainWindow::setRoleMenuCaptions()
+void RecordEditor::setRoleMenuCaptions()
 {
-    for (int slot = 0; slot < 4; ++slot) {
-        const QComboBox* roles = m_entry->roleLists[slot];
+    for (int slot = 0; slot < RecordSchema::CreatorCount; ++slot) {
+        const QComboBox* roles = m_page->roleLists[size_t(slot)];
         QString caption = roles->currentIndex() >= 0 ? roles->currentText() : QString();
         caption.replace(u'&', QStringLiteral("&&"));
-        m_commands->insertEntries[slot]->setText(caption);
-        m_commands->appendEntries[slot]->setText(caption);
+        for (Extraction kind : {Extraction::Insert, Extraction::Append})
+            m_commands.extractionEntry(kind, RecordSchema::creator(slot))->setText(caption);
     }
 }
 
-void MainWindow::toggleFieldSelection(int field)
+void RecordEditor::toggleFieldSelection(Field field)
 {
-    if (m_session.toggleSelection(field)) {
-        paintField(field, m_session.isSelected(field));
-        updateExchangeCommand();
+    if (m_session.toggleSelection(editNumber(field))) {
+        paintField(field, m_session.isSelected(editNumber(field)));
+        m_commands.exchange->setEnabled(m_session.canExchange());
     }
 }
 
-void MainWindow::paintField(int field, bool selected)
+void RecordEditor::paintField(Field field, bool selected)
 {
-    if (field < DataEntryPage::FirstField || field > DataEntryPage::LastField)
+    QLineEdit* edit = m_page->edit(field);
+    if (!edit)
         return;
-    QLineEdit* edit = m_entry->edits[field];
     QPalette palette = edit->palette();
     palette.setColor(QPalette::Base,
                      selected ? SelectedFieldColour : QApplication::palette(edit).color(QPalette::Base));
     edit->setPalette(palette);
 }
 
-void MainWindow::updateExchangeCommand()
+void RecordEditor::exchangeFields()
 {
-    m_commands->exchange->setEnabled(m_session.canExchange());
-}
-
-void MainWindow::exchangeFields()
-{
-    const auto [a, b] = m_session.takeSelection();
-    for (int field : {a, b})
-        paintField(field, false);
-    // A field without an editor, or one holding the mark, takes no part.
-    auto textOf = [this](int field) {
-        return field >= DataEntryPage::FirstField && field <= DataEntryPage::LastField
-                   ? m_entry->edits[field]->text()
-                   : NotTaken;
-    };
-    const QString textA = textOf(a);
-    const QString textB = textOf(b);
-    if (a > 0 && b > 0 && textA != NotTaken && textB != NotTaken) {
-        m_entry->edits[a]->setText(textB);
-        m_entry->edits[b]->setText(textA);
+    const auto [first, second] = m_session.takeSelection();
+    // A missing field, a field without an editor, or one holding the mark takes no part.
+    QLineEdit* a = nullptr;
+    QLineEdit* b = nullptr;
+    for (auto [number, edit] : {std::pair{first, &a}, std::pair{second, &b}})
+        if (const std::optional<Field> field = RecordSchema::fieldOfEdit(number)) {
+            paintField(*field, false);
+            *edit = m_page->edit(*field);
+        }
+    const QString textA = a ? a->text() : NotTaken;
+    const QString textB = b ? b->text() : NotTaken;
+    if (textA != NotTaken && textB != NotTaken) {
+        a->setText(textB);
+        b->setText(textA);
     }
-    m_commands->exchange->setEnabled(false);
+    m_commands.exchange->setEnabled(false);
 }
 
-void MainWindow::clearFields()
+void RecordEditor::clearFields()
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     p.recordType->setCurrentIndex(-1);
     p.medium->setItemIndex(0);
     m_session.forgetKeptValues();
@@ -243,17 +249,17 @@ void MainWindow::clearFields()
     p.language->setCurrentIndex(p.language->count() > 0 ? 0 : -1);
     p.volume->setItemIndex(-1);
     p.translation->setChecked(false);
-    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
-        p.keepBoxes[k]->setChecked(false);
-    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
-        p.edits[k]->clear();
+    for (Field field : DataEntryPage::DataFields)
+        p.keepBox(field)->setChecked(false);
+    for (Field field : DataEntryPage::FormFields)
+        p.edit(field)->clear();
     p.link->clear();
     p.recordNameLabel->clear();
-    p.edits[1]->setFocus();
+    p.edit(Field::RecordName)->setFocus();
     applySavableRule();
 }
 
-void MainWindow::deleteRecord()
+void RecordEditor::deleteRecord()
 {
     if (!m_session.hasCurrentRecord())
         return;
@@ -262,7 +268,7 @@ void MainWindow::deleteRecord()
         Win1250::roundTrip(line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())));
     const QString question = QStringLiteral("Biztos, hogy törli a következő számú rekordot:  \"") +
                              RecordLine::dottedName(name) + QStringLiteral("  ?");
-    if (!UserDialogs::instance().askYesNo(this, question))
+    if (!UserDialogs::instance().askYesNo(m_window, question))
         return;
 
     m_session.deleteCurrent();
@@ -275,14 +281,14 @@ void MainWindow::deleteRecord()
     setGroupEnabled(WorkspaceStates::Group::DeleteCommand, count > 0);
 }
 
-void MainWindow::undoChange()
+void RecordEditor::undoChange()
 {
     const Mode shown = m_session.mode();
     m_session.undo();
     showHistoryStep(shown);
 }
 
-void MainWindow::redoChange()
+void RecordEditor::redoChange()
 {
     const Mode shown = m_session.mode();
     m_session.redo();
@@ -293,9 +299,9 @@ void MainWindow::redoChange()
 // and the form follow. A mode entered anew resets the form as a mode command
 // does; in NewRecords the record being typed stays, in Browse the current
 // record is shown again.
-void MainWindow::showHistoryStep(Mode shownBefore)
+void RecordEditor::showHistoryStep(Mode shownBefore)
 {
-    showPage(EntryPage);
+    Q_EMIT entryPageWanted();
     rebuildRecordNameList();
     updateRecordCountLabel();
     const Mode mode = m_session.mode();

@@ -6,7 +6,7 @@
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/DropBox.h"
-#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/SourceLoader.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
@@ -32,10 +32,10 @@ constexpr qint64 kBackgroundLoadBytes = 1'000'000;
 
 } // namespace
 
-void MainWindow::loadSourceDocument()
+void RecordEditor::loadSourceDocument()
 {
     const QString path = UserDialogs::instance().chooseOpenFile(
-        this, QStringLiteral("Forrásadat megnyitása"), QStringLiteral("RTF|*.rtf|TXT|*.txt|Egyéb|*.*"),
+        m_window, QStringLiteral("Forrásadat megnyitása"), QStringLiteral("RTF|*.rtf|TXT|*.txt|Egyéb|*.*"),
         m_lastOpenPath);
     if (path.isEmpty())
         return;
@@ -46,10 +46,10 @@ void MainWindow::loadSourceDocument()
         loader->start(path, sourceWindow()->font());
         return;
     }
-    runGuarded(this, [&] { showSourceDocument(path, SourceLoader::load(path, sourceWindow()->font())); });
+    runGuarded(m_window, [&] { showSourceDocument(path, SourceLoader::load(path, sourceWindow()->font())); });
 }
 
-SourceLoader* MainWindow::sourceLoader()
+SourceLoader* RecordEditor::sourceLoader()
 {
     if (m_sourceLoader)
         return m_sourceLoader;
@@ -59,9 +59,10 @@ SourceLoader* MainWindow::sourceLoader()
                 showSourceDocument(path, std::unique_ptr<QTextDocument>(document));
             });
     connect(m_sourceLoader, &SourceLoader::failed, this, [this](const QString&, const QString& message) {
-        UserDialogs::instance().inform(this, message);
+        UserDialogs::instance().inform(m_window, message);
     });
-    connect(m_sourceLoader, &SourceLoader::loadingChanged, this, &MainWindow::showSourceLoading);
+    connect(m_sourceLoader, &SourceLoader::loadingChanged, this,
+            [this](bool loading) { m_sourceCancel->setVisible(loading); });
 
     // "Mégsem" stands beside the loading button while a load runs; Esc presses it.
     auto* cancel = new QPushButton(QStringLiteral("Mégsem"));
@@ -75,22 +76,17 @@ SourceLoader* MainWindow::sourceLoader()
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), cancel);
     connect(escape, &QShortcut::activated, m_sourceLoader, &SourceLoader::cancel);
     QToolBar* bar = nullptr;
-    for (QObject* owner : m_commands->loadSource->associatedObjects())
+    for (QObject* owner : m_commands.loadSource->associatedObjects())
         if (!bar)
             bar = qobject_cast<QToolBar*>(owner);
     const QList<QAction*> barActions = bar->actions();
-    QAction* next = barActions.value(barActions.indexOf(m_commands->loadSource) + 1);
+    QAction* next = barActions.value(barActions.indexOf(m_commands.loadSource) + 1);
     m_sourceCancel = bar->insertWidget(next, cancel);
     m_sourceCancel->setVisible(false);
     return m_sourceLoader;
 }
 
-void MainWindow::showSourceLoading(bool loading)
-{
-    m_sourceCancel->setVisible(loading);
-}
-
-void MainWindow::showSourceDocument(const QString& path, std::unique_ptr<QTextDocument> document)
+void RecordEditor::showSourceDocument(const QString& path, std::unique_ptr<QTextDocument> document)
 {
     // The document is handed over already filled: a document a text control
     // shows is laid out whole when an edit ends, which takes minutes for a
@@ -100,59 +96,61 @@ void MainWindow::showSourceDocument(const QString& path, std::unique_ptr<QTextDo
     QTextEdit* source = sourceWindow();
     document->setParent(source);
     source->setDocument(document.release());
-    setStatus(1, QStringLiteral(" Forrásfájl: ") + path);
+    setStatus(StatusPanel::File, QStringLiteral(" Forrásfájl: ") + path);
 }
 
-void MainWindow::extractInto(int field, Extraction kind)
+void RecordEditor::extractInto(Field field, Extraction kind)
 {
     const QString text = SourceText::firstLine(sourceWindow()->textCursor().selectedText());
-    QLineEdit* edit = m_entry->edits[field];
+    QLineEdit* edit = m_page->edit(field);
     edit->setText(kind == Extraction::Insert ? text : edit->text() + text);
 }
 
-void MainWindow::rememberPress(int tag)
+void RecordEditor::rememberPress(PressedControl pressed)
 {
     // Emptying the boxes is no drop: it must not reach a field, whatever the
     // last press was.
     m_emptyingDropBoxes = true;
-    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
-        if (!m_entry->dropBoxes[k]->document()->isEmpty())
-            m_entry->dropBoxes[k]->clear();
+    for (Field field : DataEntryPage::DropFields) {
+        DropBox* box = m_page->dropBox(field);
+        if (!box->document()->isEmpty())
+            box->clear();
+    }
     m_emptyingDropBoxes = false;
-    m_lastPressedTag = tag;
+    m_lastPress = pressed;
 }
 
-void MainWindow::dropBoxChanged(int field)
+void RecordEditor::dropBoxChanged(Field field)
 {
     if (m_emptyingDropBoxes)
         return;
-    if (m_lastPressedTag == SourceWindowTag) {
-        m_entry->edits[field]->setText(m_entry->dropBoxes[field]->firstLine());
-        m_lastPressedTag = 0;
+    if (m_lastPress == PressedControl::sourceWindow()) {
+        m_page->edit(field)->setText(m_page->dropBox(field)->firstLine());
+        m_lastPress = PressedControl::other();
     }
     applySavableRule();
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+bool RecordEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    const QVariant tag = watched->property("tag");
-    if (tag.isValid()) {
+    const auto watchedControl = m_pressTargets.constFind(watched);
+    if (watchedControl != m_pressTargets.cend()) {
+        const PressedControl pressed = *watchedControl;
         if (event->type() == QEvent::MouseButtonPress)
-            rememberPress(tag.toInt());
-        if (isFieldLabelClick(watched, event)) {
-            toggleFieldSelection(tag.toInt());
-        }
+            rememberPress(pressed);
+        if (pressed.kind == PressedControl::Kind::FieldLabel && isFieldLabelClick(watched, event))
+            toggleFieldSelection(pressed.field);
     }
-    return QMainWindow::eventFilter(watched, event);
+    return QObject::eventFilter(watched, event);
 }
 
 // A left click on an enabled field label. The second click of a double-click
 // comes as a double-click event and then a release; that release is no click
 // of its own, or a double-click would select and deselect at once.
-bool MainWindow::isFieldLabelClick(QObject* watched, QEvent* event)
+bool RecordEditor::isFieldLabelClick(QObject* watched, QEvent* event)
 {
     auto* label = qobject_cast<QLabel*>(watched);
-    if (!label || watched->property("tag").toInt() <= 0)
+    if (!label)
         return false;
     if (event->type() == QEvent::MouseButtonPress) {
         m_labelDoubleClicked = false;
@@ -170,7 +168,7 @@ bool MainWindow::isFieldLabelClick(QObject* watched, QEvent* event)
     return label->isEnabled();
 }
 
-void MainWindow::startCharacterMap()
+void RecordEditor::startCharacterMap()
 {
     // Started on its own; a missing program is not worth a message.
     QProcess::startDetached(QStringLiteral("gucharmap"), {});

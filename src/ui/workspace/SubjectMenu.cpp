@@ -7,31 +7,31 @@
 // user never opens is never built.
 
 #include "core/record/NorlaError.h"
+#include "core/settings/AppSettings.h"
 #include "core/source/SubjectTree.h"
 #include "ui/common/UserDialogs.h"
-#include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/DataEntryPage.h"
-#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
 
-void MainWindow::loadSubjectTree()
+void RecordEditor::loadSubjectTree()
 {
-    const QString path = UserDialogs::instance().chooseOpenFile(this, QStringLiteral("Tárgykör betöltése"),
-                                                                QStringLiteral("ZDA|*.zda|Egyéb|*.*"),
-                                                                m_settings.subjectTreePath);
+    const QString path = UserDialogs::instance().chooseOpenFile(
+        m_window, QStringLiteral("Tárgykör betöltése"), QStringLiteral("ZDA|*.zda|Egyéb|*.*"),
+        m_settings.subjectTreePath);
     if (path.isEmpty())
         return;
     m_settings.subjectTreePath = path;
     buildSubjectMenu(path);
 }
 
-void MainWindow::buildSubjectMenu(const QString& path)
+void RecordEditor::buildSubjectMenu(const QString& path)
 {
-    QMenu* top = m_commands->subjectMenu;
+    QMenu* top = m_commands.subjectMenu;
     // Every submenu and entry of the previous tree goes with its owner.
     for (QMenu* submenu : top->findChildren<QMenu*>(Qt::FindDirectChildrenOnly))
         delete submenu;
@@ -42,7 +42,7 @@ void MainWindow::buildSubjectMenu(const QString& path)
         m_subjectTree = SubjectTree::Tree::read(path);
     } catch (const NorlaError&) {
         m_subjectTree = {};
-        UserDialogs::instance().inform(this, SubjectTree::unreadableMessage(path));
+        UserDialogs::instance().inform(m_window, SubjectTree::unreadableMessage(path));
         return;
     }
     m_subjectTopFill = connect(
@@ -50,7 +50,7 @@ void MainWindow::buildSubjectMenu(const QString& path)
         Qt::SingleShotConnection);
 
     if (const int orphan = m_subjectTree.orphanLine(); orphan >= 0) {
-        UserDialogs::instance().inform(this,
+        UserDialogs::instance().inform(m_window,
                                        SubjectTree::orphanMessage(path, orphan, m_subjectTree.line(orphan)));
         return;
     }
@@ -60,13 +60,12 @@ void MainWindow::buildSubjectMenu(const QString& path)
     QAction* settingsEntry =
         top->addAction(QStringLiteral("Tárgykör szerkezetet tartalmazó fájl beállítása"));
     settingsEntry->setObjectName(QStringLiteral("menu4_beallitas"));
-    connect(settingsEntry, &QAction::triggered, this,
-            [this] { openSettings(SettingsDialog::SubjectTreePage); });
+    connect(settingsEntry, &QAction::triggered, this, &RecordEditor::subjectTreeSettingsWanted);
     top->menuAction()->setEnabled(true);
-    setStatus(1, QStringLiteral(" Tárgykör fájl: ") + path);
+    setStatus(StatusPanel::File, QStringLiteral(" Tárgykör fájl: ") + path);
 }
 
-void MainWindow::fillSubjectMenu(QMenu* menu, int parentEntry)
+void RecordEditor::fillSubjectMenu(QMenu* menu, int parentEntry)
 {
     const SubjectTree::Tree& tree = m_subjectTree;
     // The closing entries of the top level step aside and come back after the
@@ -95,9 +94,9 @@ void MainWindow::fillSubjectMenu(QMenu* menu, int parentEntry)
     menu->addActions(closing);
 }
 
-void MainWindow::chooseSubject(int line)
+void RecordEditor::chooseSubject(int line)
 {
     if (line < 0 || line >= m_subjectTree.lineCount())
         return;
-    m_entry->edits[2]->setText(m_subjectTree.subjectText(line));
+    m_page->edit(Field::Subject)->setText(m_subjectTree.subjectText(line));
 }

@@ -100,6 +100,10 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
     searchCommand = makeAction(this, QStringLiteral("Keress1"), QStringLiteral("Keresés"));
     duplicatesCommand =
         makeAction(this, QStringLiteral("Duplikatumok1"), QStringLiteral("Duplikátumok keresése"));
+#ifdef NORLA_HAVE_SPELLING
+    spellingCommand =
+        makeAction(this, QStringLiteral("Helyesrsellenrzs1"), QStringLiteral("Helyesírás-ellenőrzés..."));
+#endif
 
     convertCommand = makeAction(this, QStringLiteral("Konvertls1"), QStringLiteral("Konvertálás"));
     convertCommand->setData(int(MainWindow::ConvertPage));
@@ -185,19 +189,29 @@ WorkspaceCommands::WorkspaceCommands(QObject* parent) : QObject(parent)
     characterMap->setToolTip(QStringLiteral("Karaktertábla megnyítása"));
     characterMap->setIcon(toolIcon(QStringLiteral("accessories-character-map"), QStringLiteral("Ω")));
 
-    static constexpr const char16_t* extractionCaptions[12] = {
+    // The captions before a record names the roles and the publication's kind.
+    static constexpr std::array<const char16_t*, ExtractionFields.size()> extractionCaptions = {
         u"Szerző",   u"Szerkesztő", u"Fordító",   u"Bevezetést írta",  u"Cím",       u"Kiadvány", u"Kiadó",
         u"Évfolyam", u"Év",         u"Oldalszám", u"Megjelenés helye", u"Megjegyzés"};
-    for (int i = 0; i < 12; ++i) {
-        const QString caption = QString::fromUtf16(extractionCaptions[i]);
-        for (MainWindow::Extraction kind : {MainWindow::Extraction::Insert, MainWindow::Extraction::Append}) {
+    for (int i = 0; i < int(ExtractionFields.size()); ++i) {
+        const QString caption = QString::fromUtf16(extractionCaptions[size_t(i)]);
+        for (Extraction kind : {Extraction::Insert, Extraction::Append}) {
             const int menu = int(kind);
             QAction* action = makeAction(this, QStringLiteral("menu%1_%2").arg(menu).arg(i + 1), caption);
             // Scripts know the entries by these numbers: 101-112 insert, 201-212 append.
             action->setData(menu * 100 + i + 1);
-            (kind == MainWindow::Extraction::Insert ? insertEntries : appendEntries)[i] = action;
+            (kind == Extraction::Insert ? insertEntries : appendEntries)[size_t(i)] = action;
         }
     }
+}
+
+QAction* WorkspaceCommands::extractionEntry(Extraction kind, Field field) const
+{
+    const auto& entries = kind == Extraction::Insert ? insertEntries : appendEntries;
+    for (size_t i = 0; i < ExtractionFields.size(); ++i)
+        if (ExtractionFields[i] == field)
+            return entries[i];
+    return nullptr;
 }
 
 void WorkspaceCommands::buildMenus(QMenuBar* bar)
@@ -223,6 +237,8 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
     operationsMenu = addMenu(QStringLiteral("Műveletek"), QStringLiteral("Mveletek1"));
     operationsMenu->addActions(
         {dataEntry, browsePageCommand, searchCommand, duplicatesCommand, convertCommand, indexCommand});
+    if (spellingCommand)
+        operationsMenu->addAction(spellingCommand);
 
     editMenu = addMenu(QStringLiteral("Szerkesztés"), QStringLiteral("menu6"));
     editMenu->addActions({undoChange, redoChange});
@@ -231,10 +247,8 @@ void WorkspaceCommands::buildMenus(QMenuBar* bar)
 
     insertMenu = addMenu(QStringLiteral("Beszúrás"), QStringLiteral("menu1"));
     appendMenu = addMenu(QStringLiteral("Hozzáfűzés"), QStringLiteral("menu2"));
-    for (int i = 0; i < 12; ++i) {
-        insertMenu->addAction(insertEntries[i]);
-        appendMenu->addAction(appendEntries[i]);
-    }
+    insertMenu->addActions({insertEntries.begin(), insertEntries.end()});
+    appendMenu->addActions({appendEntries.begin(), appendEntries.end()});
 
     recordsMenu = addMenu(QStringLiteral("Rekordok"), QStringLiteral("menu3"));
     recordsMenu->addActions({saveRecord, deleteRecord});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/record/RecordSchema.h"
+
 #include <QObject>
 
 #include <array>
@@ -21,7 +23,22 @@ class WorkspaceCommands final : public QObject
     Q_DISABLE_COPY_MOVE(WorkspaceCommands)
 
 public:
+    // The "Beszúrás" and "Hozzáfűzés" menus: replace a field's text or add to it.
+    enum class Extraction
+    {
+        Insert = 1,
+        Append = 2
+    };
+    // The fields of the extraction menus' entries, in menu order.
+    static constexpr std::array<Field, 12> ExtractionFields = {
+        Field::Creator1, Field::Creator2,    Field::Creator3,  Field::Creator4,
+        Field::Title,    Field::Publication, Field::Publisher, Field::VolumeRun,
+        Field::Year,     Field::Pages,       Field::Place,     Field::Note};
+
     explicit WorkspaceCommands(QObject* parent);
+
+    // The entry of `field` in the menu of `kind`; null for a field no entry fills.
+    QAction* extractionEntry(Extraction kind, Field field) const;
 
     // The menu bar's menus in their order ("Fájl" … "Súgó").
     void buildMenus(QMenuBar* bar);
@@ -41,6 +58,7 @@ public:
     QAction* browsePageCommand = nullptr;
     QAction* searchCommand = nullptr;
     QAction* duplicatesCommand = nullptr;
+    QAction* spellingCommand = nullptr; // null in a build without proofreading
     QAction* convertCommand = nullptr;
     QAction* indexCommand = nullptr;
     QAction* undoChange = nullptr; // "Visszavonás": the last change of the document
@@ -58,8 +76,8 @@ public:
     std::array<QAction*, 4> navigation{};
     QAction* monitor = nullptr;
     QAction* characterMap = nullptr;
-    std::array<QAction*, 12> insertEntries{}; // menu1_1 … menu1_12
-    std::array<QAction*, 12> appendEntries{}; // menu2_1 … menu2_12
+    std::array<QAction*, ExtractionFields.size()> insertEntries{}; // menu1_1 … menu1_12
+    std::array<QAction*, ExtractionFields.size()> appendEntries{}; // menu2_1 … menu2_12
 
     QMenu* fileMenu = nullptr;
     QMenu* operationsMenu = nullptr;

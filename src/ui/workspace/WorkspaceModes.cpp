@@ -1,7 +1,7 @@
 // The workspace modes, the enabled states they apply, and moving between records.
 
 #include "ui/workspace/DataEntryPage.h"
-#include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 #include "ui/workspace/WorkspaceCommands.h"
 
 #include "ui/workspace/DropBox.h"
@@ -18,51 +18,51 @@ using WorkspaceStates::Cell;
 using WorkspaceStates::Group;
 
 // Which controls each group of the state table stands for.
-void MainWindow::registerStateGroups()
+void RecordEditor::registerStateGroups()
 {
     auto add = [this](Group group, std::initializer_list<QObject*> objects) {
         m_stateGroups[size_t(group)].append(objects);
     };
-    add(Group::AlwaysOnMenus, {m_commands->fileMenu, m_commands->operationsMenu, m_commands->helpMenu});
-    add(Group::RecordMenus,
-        {m_commands->editMenu, m_commands->insertMenu, m_commands->appendMenu, m_commands->recordsMenu});
-    add(Group::SubjectMenu, {m_commands->subjectMenu});
-    add(Group::FileCommands, {m_commands->newDatabase, m_commands->openDatabase, m_commands->loadSource,
-                              m_commands->loadSubjects, m_commands->settingsCommand, m_commands->leave});
-    add(Group::DatabaseSave, {m_commands->saveDatabase});
-    add(Group::DatabaseSaveAs, {m_commands->saveDatabaseAs});
-    add(Group::BrowseCommands, {m_commands->browseMode});
-    add(Group::NewRecordCommands, {m_commands->newRecordsMode});
-    add(Group::DataEntryCommand, {m_commands->dataEntry});
-    for (QAction* action : m_commands->navigation)
+    const WorkspaceCommands& c = m_commands;
+    add(Group::AlwaysOnMenus, {c.fileMenu, c.operationsMenu, c.helpMenu});
+    add(Group::RecordMenus, {c.editMenu, c.insertMenu, c.appendMenu, c.recordsMenu});
+    add(Group::SubjectMenu, {c.subjectMenu});
+    add(Group::FileCommands,
+        {c.newDatabase, c.openDatabase, c.loadSource, c.loadSubjects, c.settingsCommand, c.leave});
+    add(Group::DatabaseSave, {c.saveDatabase});
+    add(Group::DatabaseSaveAs, {c.saveDatabaseAs});
+    add(Group::BrowseCommands, {c.browseMode});
+    add(Group::NewRecordCommands, {c.newRecordsMode});
+    add(Group::DataEntryCommand, {c.dataEntry});
+    for (QAction* action : c.navigation)
         add(Group::Navigation, {action});
     add(Group::RecordNameList, {m_recordNames});
-    add(Group::DeleteCommand, {m_commands->deleteRecord});
-    add(Group::SaveCommand, {m_commands->saveRecord});
-    add(Group::ExchangeCommand, {m_commands->exchange});
-    add(Group::ClearCommand, {m_commands->clear});
-    add(Group::FindRecord, {m_commands->findRecord});
-    add(Group::Tools, {m_commands->monitor, m_commands->characterMap});
+    add(Group::DeleteCommand, {c.deleteRecord});
+    add(Group::SaveCommand, {c.saveRecord});
+    add(Group::ExchangeCommand, {c.exchange});
+    add(Group::ClearCommand, {c.clear});
+    add(Group::FindRecord, {c.findRecord});
+    add(Group::Tools, {c.monitor, c.characterMap});
 
-    DataEntryPage& p = *m_entry;
-    for (int k = DataEntryPage::FirstField; k <= DataEntryPage::LastField; ++k)
-        add(Group::RecordControls, {p.edits[k]});
+    DataEntryPage& p = *m_page;
+    for (Field field : DataEntryPage::FormFields)
+        add(Group::RecordControls, {p.edit(field)});
     for (QComboBox* roles : p.roleLists)
         add(Group::RecordControls, {roles});
     add(Group::RecordControls,
         {p.recordType, p.language, p.suffixList, p.recordNameCaption, p.languageCaption});
-    for (int k = DataEntryPage::FirstDataField; k <= DataEntryPage::LastField; ++k)
-        add(Group::RecordControls, {p.keepBoxes[k]});
-    for (int k : DataEntryPage::SelectableFields)
-        add(Group::RecordControls, {p.fieldLabels[k]});
+    for (Field field : DataEntryPage::DataFields)
+        add(Group::RecordControls, {p.keepBox(field)});
+    for (Field field : DataEntryPage::SelectableFields)
+        add(Group::RecordControls, {p.fieldLabel(field)});
     add(Group::ChoiceGroups, {p.volume, p.medium});
     add(Group::Translation, {p.translation});
     add(Group::FreeControls, {p.link, p.linkCaption, p.recordTypeCaption, p.sourceWindow});
-    for (int k = DataEntryPage::FirstDropField; k <= DataEntryPage::LastField; ++k)
-        add(Group::FreeControls, {p.dropBoxes[k]});
+    for (Field field : DataEntryPage::DropFields)
+        add(Group::FreeControls, {p.dropBox(field)});
 }
 
-void MainWindow::applyStateColumn(WorkspaceStates::Column column)
+void RecordEditor::applyStateColumn(WorkspaceStates::Column column)
 {
     for (const WorkspaceStates::Row& row : WorkspaceStates::Table) {
         switch (row.cells[column]) {
@@ -81,7 +81,7 @@ void MainWindow::applyStateColumn(WorkspaceStates::Column column)
     }
 }
 
-void MainWindow::setGroupEnabled(Group group, bool enabled)
+void RecordEditor::setGroupEnabled(Group group, bool enabled)
 {
     enabled = enabled && !(m_session.isReadOnly() && WorkspaceStates::isOffWhenReadOnly(group));
     for (QObject* object : m_stateGroups[size_t(group)]) {
@@ -96,9 +96,9 @@ void MainWindow::setGroupEnabled(Group group, bool enabled)
 
 // A mode command: "Tallózás a rekordokban" and "Adatrögzítés" browse, "Új
 // rekordok felvitele" adds records.
-void MainWindow::enterMode(Mode mode)
+void RecordEditor::enterMode(Mode mode)
 {
-    showPage(EntryPage);
+    Q_EMIT entryPageWanted();
     // Before a database is open there is nothing to browse and nowhere to
     // append to; the page is shown and the workspace keeps waiting.
     if (m_session.mode() == Mode::AwaitingDatabase)
@@ -110,16 +110,16 @@ void MainWindow::enterMode(Mode mode)
     setSaveCommandEnabled(false);
 }
 
-void MainWindow::enterBrowse()
+void RecordEditor::enterBrowse()
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     m_session.setMode(Mode::Browse);
-    p.edits[1]->hide();
-    p.pan102->hide();
-    p.pan101->show();
+    p.edit(Field::RecordName)->hide();
+    p.newNamePanel->hide();
+    p.shownNamePanel->show();
     applyStateColumn(WorkspaceStates::Browse);
-    setStatus(0, QStringLiteral(" Tallózás a rekordokban"));
-    m_commands->browseMode->setChecked(true);
+    setStatus(StatusPanel::Mode, QStringLiteral(" Tallózás a rekordokban"));
+    m_commands.browseMode->setChecked(true);
 
     // Browsing needs a current record whenever there are records: after new
     // records were added to an empty database the index still says "none".
@@ -131,25 +131,28 @@ void MainWindow::enterBrowse()
     showRecord(m_session.currentIndex());
 }
 
-void MainWindow::enterNewRecords()
+void RecordEditor::enterNewRecords()
 {
-    DataEntryPage& p = *m_entry;
+    DataEntryPage& p = *m_page;
     m_session.setMode(Mode::NewRecords);
-    for (int slot = 0; slot < 4; ++slot)
-        p.roleLists[slot]->setCurrentIndex(slot < p.roleLists[slot]->count() ? slot : -1);
+    // Each creator starts with the role of its own place in the list: author, editor, …
+    for (int slot = 0; slot < int(p.roleLists.size()); ++slot) {
+        QComboBox* roles = p.roleLists[size_t(slot)];
+        roles->setCurrentIndex(slot < roles->count() ? slot : -1);
+    }
     setRoleMenuCaptions();
-    p.pan101->hide();
-    p.pan102->show();
-    p.edits[1]->show();
+    p.shownNamePanel->hide();
+    p.newNamePanel->show();
+    p.edit(Field::RecordName)->show();
     applyStateColumn(WorkspaceStates::NewRecords);
-    setStatus(0, QStringLiteral(" Új rekordok felvitele"));
-    m_commands->newRecordsMode->setChecked(true);
+    setStatus(StatusPanel::Mode, QStringLiteral(" Új rekordok felvitele"));
+    m_commands.newRecordsMode->setChecked(true);
     clearFields();
     updateRecordCountLabel();
-    p.edits[1]->setFocus();
+    p.edit(Field::RecordName)->setFocus();
 }
 
-void MainWindow::move(NavigationStep step)
+void RecordEditor::move(NavigationStep step)
 {
     const int count = m_recordNames->count();
     int i = m_recordNames->currentIndex();
@@ -174,14 +177,35 @@ void MainWindow::move(NavigationStep step)
     setNavigationByPosition();
 }
 
-void MainWindow::selectInList(int)
+void RecordEditor::selectInList(int)
 {
     setNavigationByPosition();
     m_session.setCurrentIndex(m_recordNames->currentIndex());
     showRecord(m_session.currentIndex());
 }
 
-void MainWindow::setNavigationByPosition()
+void RecordEditor::goToRecord(int index)
+{
+    if (index < 0 || index >= m_session.document().recordNameCount())
+        return;
+    Q_EMIT entryPageWanted();
+    if (m_session.mode() != Mode::Browse)
+        m_commands.browseMode->trigger();
+    if (m_session.mode() != Mode::Browse)
+        return;
+    m_session.setCurrentIndex(index);
+    m_recordNames->setCurrentIndex(index);
+    setNavigationByPosition();
+    showRecord(index);
+}
+
+void RecordEditor::followReplacedRecords(const QList<int>& indexes)
+{
+    if (m_session.mode() == Mode::Browse && indexes.contains(m_session.currentIndex()))
+        showRecord(m_session.currentIndex());
+}
+
+void RecordEditor::setNavigationByPosition()
 {
     const int count = m_recordNames->count();
     if (count == 0) {
@@ -190,18 +214,21 @@ void MainWindow::setNavigationByPosition()
     }
     setGroupEnabled(Group::Navigation, true);
     const int selected = m_recordNames->currentIndex();
+    const auto disable = [this](NavigationStep step) {
+        m_commands.navigation[size_t(step)]->setEnabled(false);
+    };
     if (selected == 0) {
-        m_commands->navigation[0]->setEnabled(false);
-        m_commands->navigation[1]->setEnabled(false);
+        disable(NavigationStep::First);
+        disable(NavigationStep::Previous);
     }
     if (selected == count - 1) {
-        m_commands->navigation[2]->setEnabled(false);
-        m_commands->navigation[3]->setEnabled(false);
+        disable(NavigationStep::Next);
+        disable(NavigationStep::Last);
     }
 }
 
-void MainWindow::updateRecordCountLabel()
+void RecordEditor::updateRecordCountLabel()
 {
-    m_entry->recordCount->setText(QStringLiteral("rögzített rekordok száma: ") +
-                                  QString::number(m_recordNames->count()));
+    m_page->recordCount->setText(QStringLiteral("rögzített rekordok száma: ") +
+                                 QString::number(m_recordNames->count()));
 }

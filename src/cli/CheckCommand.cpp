@@ -1,0 +1,87 @@
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "core/check/DatabaseCheck.h"
+#include "core/check/NameTally.h"
+#include "core/record/DatabaseDocument.h"
+#include "core/record/LookupList.h"
+#include "core/record/WorkFolder.h"
+#include "core/search/SearchEngine.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+const char* const kCheckHelp = R"HELP(Usage: norla-cli check [--csv] [--no-index] DATABASE
+
+Checks every record of DATABASE as "Műveletek" > "Ellenőrzés..." does, and
+prints each finding on its own line: the record name, the field, the check
+and what was found, separated by tabs, sorted by record. The checks:
+  - a likely duplicate (the same record name, or the same work as the
+    duplicate finder tells it) in the database or in the index set of the
+    current folder;
+  - a year that is not four digits from 1450 to next year, nor two such
+    joined by "-";
+  - pages of none of the usual shapes ("12-34.", "312 p.", "VIII, 300 p.");
+  - an empty title or record type;
+  - a record type, language or role code that tipus.zda, nyelv.zda or
+    szerep.zda of the current folder does not hold;
+  - a "?" between letters (a letter lost by an old conversion), doubled
+    blanks, or blanks at the start or end of a field.
+
+  --csv         print the findings as CSV (a header row, then one row each)
+  --no-index    do not compare with the index set
+  -h, --help    show this help
+
+"N hiba" goes to standard error. Exit status: 0 when nothing was found, 1
+when something was (or a file cannot be read), 2 for wrong usage.
+)HELP";
+
+} // namespace
+
+int runCheckCommand(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringLiteral("csv")));
+    parser.addOption(QCommandLineOption(QStringLiteral("no-index")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    if (!parser.parse(QStringList{QStringLiteral("norla-cli check")} + args)) {
+        cliErr() << "norla-cli check: " << parser.errorText() << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        cliOut() << QString::fromUtf8(kCheckHelp) << Qt::flush;
+        return 0;
+    }
+    if (parser.positionalArguments().size() != 1) {
+        cliErr() << "norla-cli check: give one database\nRun \"norla-cli check --help\" for the options."
+                 << Qt::endl;
+        return 2;
+    }
+    const QDir folder(QDir::currentPath());
+    DatabaseDocument document;
+    document.load(parser.positionalArguments().first());
+
+    RecordChecker checker;
+    checker.setLists(LookupList::readOrEmpty(folder.filePath(WorkFolder::RecordTypesFile)),
+                     LookupList::readOrEmpty(folder.filePath(WorkFolder::RolesFile)),
+                     LookupList::readOrEmpty(folder.filePath(WorkFolder::LanguagesFile)));
+    JobControl control;
+    IndexedWorks indexed;
+    if (!parser.isSet(QStringLiteral("no-index")) && !SearchEngine::chunkFiles(folder.path()).isEmpty())
+        NameTally::fromIndexSet(folder.path(), control, &indexed);
+    const std::vector<RecordFinding> findings =
+        DatabaseCheck::run(document.snapshot(), checker, indexed.isEmpty() ? nullptr : &indexed, control);
+    if (parser.isSet(QStringLiteral("csv"))) {
+        const QByteArray csv = DatabaseCheck::toCsv(findings);
+        std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
+        std::fflush(stdout);
+    } else {
+        cliOut() << DatabaseCheck::toText(findings) << Qt::flush;
+    }
+    cliErr() << findings.size() << " hiba" << Qt::endl;
+    return findings.empty() ? 0 : 1;
+}

@@ -1,0 +1,352 @@
+#include "core/check/NameVariants.h"
+
+#include "core/check/FieldSpans.h"
+#include "core/search/Folding.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+constexpr qsizetype EditRuleMinimumLength = 9; // "longer than 8 characters"
+
+// Union of sets over the forms' positions.
+class Groups final
+{
+public:
+    explicit Groups(size_t count) : m_parent(count)
+    {
+        std::iota(m_parent.begin(), m_parent.end(), size_t(0));
+    }
+    size_t root(size_t i)
+    {
+        while (m_parent[i] != i)
+            i = m_parent[i] = m_parent[m_parent[i]];
+        return i;
+    }
+    void join(size_t a, size_t b)
+    {
+        a = root(a);
+        b = root(b);
+        if (a != b)
+            m_parent[std::max(a, b)] = std::min(a, b);
+    }
+
+private:
+    std::vector<size_t> m_parent;
+};
+
+QList<QByteArray> wordsOf(const QByteArray& folded)
+{
+    return folded.simplified().split(' ');
+}
+
+// "j." or "gy.": a given name cut to its first letter (or Hungarian double letter).
+bool isInitial(const QByteArray& word)
+{
+    return (word.size() == 2 || word.size() == 3) && word.endsWith('.') &&
+           std::isalpha(static_cast<unsigned char>(word[0]));
+}
+
+bool isWholeWord(const QByteArray& word)
+{
+    return !word.endsWith('.') && word.size() > 1;
+}
+
+// The initials a whole word may be written as: its first letter, and its
+// first double letter when it starts with one (Gy., Sz., Zs.).
+QList<QByteArray> initialsOf(const QByteArray& word)
+{
+    QList<QByteArray> out{word.left(1) + '.'};
+    static const char* const doubles[] = {"cs", "dz", "gy", "ly", "ny", "sz", "ty", "zs"};
+    for (const char* d : doubles)
+        if (word.startsWith(d))
+            out.append(QByteArray(d) + '.');
+    return out;
+}
+
+// A word of the original form that ends in "né": a married name, which no initial stands for.
+bool isMarriedName(QStringView word)
+{
+    return word.size() > 3 && word.endsWith(u"né");
+}
+
+// Ways a whole form could be written with initials: each given name alone,
+// every word but the first, every word but the last.
+QList<QByteArray> initialledForms(const QList<QByteArray>& words, const QStringList& originalWords)
+{
+    QList<QByteArray> out;
+    if (words.size() < 2 || words.size() != originalWords.size())
+        return out;
+    const auto initialisable = [&](qsizetype i) {
+        return isWholeWord(words[i]) && !isMarriedName(originalWords[i]);
+    };
+    const auto expand = [&](const std::vector<bool>& cut) {
+        QList<QList<QByteArray>> variants{{}};
+        for (qsizetype i = 0; i < words.size(); ++i) {
+            QList<QList<QByteArray>> next;
+            for (const QList<QByteArray>& v : variants) {
+                if (cut[size_t(i)]) {
+                    for (const QByteArray& initial : initialsOf(words[i]))
+                        next.append(v + QList<QByteArray>{initial});
+                } else {
+                    next.append(v + QList<QByteArray>{words[i]});
+                }
+            }
+            variants = next;
+            if (variants.size() > 16)
+                return; // too many given names to be a person
+        }
+        for (const QList<QByteArray>& v : variants) {
+            const QByteArray joined = v.join(' ');
+            if (!out.contains(joined))
+                out.append(joined);
+        }
+    };
+    for (qsizetype i = 1; i < words.size(); ++i) {
+        if (!initialisable(i))
+            continue;
+        std::vector<bool> cut(size_t(words.size()), false);
+        cut[size_t(i)] = true;
+        expand(cut);
+    }
+    std::vector<bool> allButFirst(size_t(words.size()), true);
+    allButFirst[0] = false;
+    std::vector<bool> allButLast(size_t(words.size()), true);
+    allButLast.back() = false;
+    for (const std::vector<bool>* cut : {&allButFirst, &allButLast}) {
+        bool usable = true;
+        for (qsizetype i = 0; i < words.size(); ++i)
+            if ((*cut)[size_t(i)] && !initialisable(i))
+                usable = false;
+        if (usable)
+            expand(*cut);
+    }
+    return out;
+}
+
+// Levenshtein distance of at most one.
+bool oneEditApart(QByteArrayView a, QByteArrayView b)
+{
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > 1)
+        return false;
+    qsizetype i = 0;
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    if (a.size() == b.size())
+        return a.sliced(qMin(i + 1, a.size())) == b.sliced(qMin(i + 1, b.size()));
+    return a.sliced(i) == b.sliced(i + 1);
+}
+
+// Pairs one edit apart among the folded keys, without comparing every pair:
+// each key is noted with the hash of itself and of every form of it with one
+// character left out. Two keys one edit apart share such a form (both with
+// the changed character left out, or the shorter key itself), so only keys
+// whose notes share a hash are compared, and the comparison decides.
+void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<size_t>& keyForm, Groups& groups,
+                      JobControl& control)
+{
+    struct Note
+    {
+        quint64 hash;
+        quint32 key;
+    };
+    std::vector<Note> notes;
+    notes.reserve(keys.size() * 16);
+    QByteArray shortened;
+    for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+        const QByteArray& key = keys[k];
+        if (key.size() < EditRuleMinimumLength)
+            continue;
+        if ((k & 0xfff) == 0)
+            control.throwIfStopped();
+        notes.push_back({qHashBits(key.constData(), size_t(key.size()), 1), k});
+        for (qsizetype leftOut = 0; leftOut < key.size(); ++leftOut) {
+            // A run of equal characters gives the same form whichever of them is left out.
+            if (leftOut > 0 && key[leftOut] == key[leftOut - 1])
+                continue;
+            shortened.resize(0);
+            shortened.append(key.constData(), leftOut);
+            shortened.append(key.constData() + leftOut + 1, key.size() - leftOut - 1);
+            notes.push_back({qHashBits(shortened.constData(), size_t(shortened.size()), 1), k});
+        }
+    }
+    control.throwIfStopped();
+    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) {
+        return a.hash != b.hash ? a.hash < b.hash : a.key < b.key;
+    });
+    constexpr size_t MostCompared = 64; // a form that many keys share says little about any two
+    for (size_t i = 0; i < notes.size();) {
+        size_t j = i + 1;
+        while (j < notes.size() && notes[j].hash == notes[i].hash)
+            ++j;
+        if (j - i > 1 && j - i <= MostCompared) {
+            for (size_t a = i; a < j; ++a)
+                for (size_t b = a + 1; b < j; ++b)
+                    if (notes[a].key != notes[b].key && oneEditApart(keys[notes[a].key], keys[notes[b].key]))
+                        groups.join(keyForm[notes[a].key], keyForm[notes[b].key]);
+        }
+        i = j;
+    }
+}
+
+} // namespace
+
+namespace NameVariants {
+
+qint64 Group::recordCount() const
+{
+    qint64 total = 0;
+    for (const NameForm& form : forms)
+        total += form.count;
+    return total;
+}
+
+std::vector<Field> fieldsOf(NameKind kind)
+{
+    switch (kind) {
+    case NameKind::Creator:
+        return {Field::Creator1, Field::Creator2, Field::Creator3, Field::Creator4};
+    case NameKind::Publisher:
+        return {Field::Publisher};
+    case NameKind::Place:
+        return {Field::Place};
+    case NameKind::Publication:
+        return {Field::Publication};
+    }
+    return {};
+}
+
+std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobControl& control)
+{
+    const size_t count = forms.size();
+    Groups groups(count);
+    // Forms equal once folded share one key; the key's first form stands for it.
+    std::vector<QByteArray> keys;
+    std::vector<size_t> keyForm;
+    QHash<QByteArray, quint32> keyOf;
+    std::vector<quint32> formKey(count);
+    for (size_t i = 0; i < count; ++i) {
+        if (i % 4096 == 0)
+            control.throwIfStopped();
+        const QByteArray folded = Folding::fold(forms[i].text).simplified();
+        const auto it = keyOf.constFind(folded);
+        if (it != keyOf.cend()) {
+            groups.join(keyForm[*it], i);
+            formKey[i] = *it;
+            continue;
+        }
+        formKey[i] = quint32(keys.size());
+        keyOf.insert(folded, quint32(keys.size()));
+        keys.push_back(folded);
+        keyForm.push_back(i);
+    }
+
+    // Initials: each whole key, written with initials, names the keys it could be.
+    std::vector<std::pair<size_t, std::vector<quint32>>> ambiguous;
+    if (kind == NameKind::Creator) {
+        // Only whole forms that share a whole word with some initialled form
+        // can be written as one: the rest need not be spelt out with initials.
+        QSet<QByteArray> wordsBesideInitials;
+        std::vector<bool> hasInitial(keys.size(), false);
+        for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+            const QList<QByteArray> words = wordsOf(keys[k]);
+            if (!std::any_of(words.begin(), words.end(), isInitial))
+                continue;
+            hasInitial[k] = true;
+            for (const QByteArray& word : words)
+                if (!isInitial(word))
+                    wordsBesideInitials.insert(word);
+        }
+        QHash<QByteArray, std::vector<quint32>> fullFormsOf;
+        for (quint32 k = 0; k < quint32(keys.size()) && !wordsBesideInitials.isEmpty(); ++k) {
+            if ((k & 0xfff) == 0)
+                control.throwIfStopped();
+            if (hasInitial[k])
+                continue;
+            const QList<QByteArray> words = wordsOf(keys[k]);
+            if (std::none_of(words.begin(), words.end(),
+                             [&](const QByteArray& word) { return wordsBesideInitials.contains(word); }))
+                continue;
+            const QStringList original = forms[keyForm[k]].text.simplified().split(u' ');
+            for (const QByteArray& variant : initialledForms(words, original))
+                fullFormsOf[variant].push_back(k);
+        }
+        for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+            const auto it = fullFormsOf.constFind(keys[k]);
+            if (it == fullFormsOf.cend())
+                continue;
+            const std::vector<quint32>& full = *it;
+            if (full.size() == 1)
+                groups.join(keyForm[k], keyForm[full.front()]);
+            else
+                ambiguous.emplace_back(keyForm[k], full);
+        }
+    }
+
+    joinOneEditApart(keys, keyForm, groups, control);
+
+    QHash<size_t, std::vector<size_t>> members;
+    for (size_t i = 0; i < count; ++i)
+        members[groups.root(i)].push_back(i);
+    std::vector<Group> out;
+    const auto byUse = [](const NameForm& a, const NameForm& b) { return a.count > b.count; };
+    for (auto it = members.cbegin(); it != members.cend(); ++it) {
+        if (it->size() < 2)
+            continue;
+        Group group{kind, {}, false};
+        for (const size_t i : *it)
+            group.forms.push_back(forms[i]);
+        std::stable_sort(group.forms.begin(), group.forms.end(), byUse);
+        out.push_back(std::move(group));
+    }
+    std::vector<std::vector<size_t>> formsOfKey(ambiguous.empty() ? 0 : keys.size());
+    for (size_t i = 0; i < count && !ambiguous.empty(); ++i)
+        formsOfKey[formKey[i]].push_back(i);
+    for (const auto& [initial, full] : ambiguous) {
+        Group group{kind, {forms[initial]}, true};
+        for (const quint32 k : full)
+            for (const size_t i : formsOfKey[k])
+                group.forms.push_back(forms[i]);
+        std::stable_sort(group.forms.begin() + 1, group.forms.end(), byUse);
+        out.push_back(std::move(group));
+    }
+    std::stable_sort(out.begin(), out.end(), [](const Group& a, const Group& b) {
+        if (a.recordCount() != b.recordCount())
+            return a.recordCount() > b.recordCount();
+        return a.forms.front().text < b.forms.front().text;
+    });
+    return out;
+}
+
+QList<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,
+                                              const QStringList& forms, const QString& chosen)
+{
+    QList<std::pair<int, QString>> changes;
+    const std::vector<Field> fields = fieldsOf(kind);
+    for (int i = 0; i < document.lineCount(); ++i) {
+        const QStringView line = document.line(i);
+        const FieldSpans spans(line);
+        std::vector<FieldSpans::Edit> edits;
+        for (const Field field : fields) {
+            const QStringView value = spans.value(field);
+            const bool creator = RecordSchema::isCreator(field);
+            if (creator && value.size() <= 2)
+                continue;
+            const QStringView name = creator ? value.sliced(2) : value;
+            if (name == chosen || !forms.contains(name))
+                continue;
+            edits.push_back({field, creator ? value.first(2).toString() + chosen : chosen});
+        }
+        if (!edits.empty())
+            changes.emplace_back(i, spans.apply(edits));
+    }
+    return changes;
+}
+
+} // namespace NameVariants
