@@ -7,6 +7,7 @@ class DuplicatesDialog;
 class IndexDialog;
 class LoadingWindow;
 class MainWindow;
+class PublishDialog;
 class SearchDialog;
 class SettingsDialog;
 class SpellingReportDialog;
@@ -32,12 +33,14 @@ public:
     AboutBox& aboutBox() const { return *m_about; }
     SearchDialog& searchDialog() const { return *m_search; }
     IndexDialog& indexDialog() const { return *m_index; }
+    PublishDialog& publishDialog() const { return *m_publish; }
 
 private:
     void connectMainWindow();
     void connectSettings();
     void connectDatabaseLoading();
     void connectSearch();
+    void connectPublishing();
     void openDuplicates();
     void runIndexing();
     void connectProofreading();
@@ -51,6 +54,7 @@ private:
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
+    PublishDialog* m_publish = nullptr;
     // Proofreading (null in a build without it): children of the main window.
     SpellingService* m_spelling = nullptr;
     SpellingReportDialog* m_spellingReport = nullptr;

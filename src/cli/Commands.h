@@ -18,3 +18,4 @@ int runPublishCommand(const QStringList& args);
 #ifdef NORLA_HAVE_SPELLING
 int runSpellCommand(const QStringList& args);
 #endif
+int runStatsCommand(const QStringList& args);

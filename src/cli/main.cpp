@@ -30,6 +30,8 @@ Commands:
   replace  replace a text in the records of a database, preview first:
            replace [--field F] (--find T | --regex R) --with W [--apply] DATABASE
   spell    proofread a database in its records' languages
+  stats    count the records by volume, decade, type, language, subject
+           and database, and the empty fields
 )"
 #ifdef NORLA_WITH_PUBLISH
                            R"(  publish  write a database, the index set or the hits of a search as a
@@ -44,6 +46,7 @@ Examples (in the sample working folder, ~/Norla after ./run.sh):
   norla-cli search --term Császárkor
   norla-cli search --terms Ősnyomtatványok,Helytörténet --or --text
   norla-cli convert zdb regi.zdb regi.rtf
+  norla-cli stats --format csv
 )";
 
 // Text layout needs fonts, which only a GUI application has, so "publish"
@@ -97,6 +100,8 @@ int main(int argc, char* argv[])
         if (command == u"spell")
             return runSpellCommand(args);
 #endif
+        if (command == u"stats")
+            return runStatsCommand(args);
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return 1;

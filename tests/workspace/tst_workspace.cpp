@@ -96,8 +96,8 @@ void tst_Workspace::menusAndToolBar()
     QCOMPARE(menus.size(), 8);
     QCOMPARE(menus[0],
              "Fájl: Új adatbázis létrehozása... (Ctrl+N), Adatbázis betöltése..., Adatbázis mentése, "
-             "Adatbázis mentése másként..., Exportálás..., -, Forrásadatok betöltése... (Ctrl+O), Tárgykörök "
-             "betöltése..., -, Beállítások..., -, Kilépés");
+             "Adatbázis mentése másként..., Exportálás..., Bibliográfia kiadása..., -, Forrásadatok "
+             "betöltése... (Ctrl+O), Tárgykörök betöltése..., -, Beállítások..., -, Kilépés");
     QCOMPARE(menus[1],
              "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés, "
              "Helyesírás-ellenőrzés...");

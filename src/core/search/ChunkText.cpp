@@ -1,7 +1,11 @@
 #include "core/search/ChunkText.h"
 
+#include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <array>
 #include <cstring>
@@ -79,6 +83,28 @@ QByteArrayView utf16Body(QByteArrayView fileBytes, QByteArray& storage)
         *out++ = char(c.unicode() >> 8);
     }
     return storage;
+}
+
+LineReader FileReader::read(const QString& path)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        throw NorlaError::cannotOpen(path);
+    const qint64 size = file.size();
+    if (size > qint64(m_file.size()))
+        m_file.resize(size_t(size));
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 n = file.read(m_file.data() + got, size - got);
+        if (n < 0)
+            throw NorlaError::cannotOpen(path);
+        if (n == 0)
+            break; // shrunk while being read: take what is there
+        got += n;
+    }
+    m_fileSize = got;
+    m_storage.clear();
+    return LineReader(utf16Body(QByteArrayView(m_file.data(), m_fileSize), m_storage));
 }
 
 Needle::Needle(QByteArrayView text8)

@@ -8,6 +8,9 @@
 #include <QSysInfo>
 
 #include <memory>
+#include <vector>
+
+class QString;
 
 // Reading the lines of a chunk file (a Unicode text file) as 8-bit text
 // without building a QString per line: the UTF-16LE bytes go straight through
@@ -102,6 +105,22 @@ public:
 private:
     const unsigned char* m_bytes;
     qsizetype m_units;
+};
+
+// Reads chunk files one after the other into a buffer reused from file to
+// file, so a pass over the index set holds one chunk per reader. Every pass
+// over the chunk files (the search, the overview) reads them through it.
+class FileReader final
+{
+public:
+    // The lines of the file at `path`, valid until the next read. Throws
+    // NorlaError "Cannot open file" when it cannot be read.
+    LineReader read(const QString& path);
+
+private:
+    std::vector<char> m_file;
+    qint64 m_fileSize = 0;
+    QByteArray m_storage;
 };
 
 inline bool isLineBreak(char16_t c)

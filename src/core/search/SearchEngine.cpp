@@ -4,6 +4,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
 #include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
@@ -14,7 +15,6 @@
 #include "core/search/RecordView.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -62,11 +62,7 @@ public:
         m_entriesWanted =
             qMax<qint64>(0, SearchEngine::MaxResultEntries - m_delivered.load(std::memory_order_relaxed));
         try {
-            readFile(path);
-            m_storage.clear();
-            const QByteArrayView body =
-                ChunkText::utf16Body(QByteArrayView(m_file.data(), m_fileSize), m_storage);
-            const ChunkText::LineReader reader(body);
+            const ChunkText::LineReader reader = m_reader.read(path);
             out.units = reader.unitCount();
             if (m_matcher.folded())
                 scanLinesFolded(reader, out, progress);
@@ -82,26 +78,6 @@ public:
     }
 
 private:
-    void readFile(const QString& path)
-    {
-        QFile file(path);
-        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-            throw NorlaError::cannotOpen(path);
-        const qint64 size = file.size();
-        if (size > qint64(m_file.size()))
-            m_file.resize(size_t(size));
-        qint64 got = 0;
-        while (got < size) {
-            const qint64 n = file.read(m_file.data() + got, size - got);
-            if (n < 0)
-                throw NorlaError::cannotOpen(path);
-            if (n == 0)
-                break; // shrunk while being read: take what is there
-            got += n;
-        }
-        m_fileSize = got;
-    }
-
     void scanEveryLine(const ChunkText::LineReader& reader, ChunkHits& out, const Progress& progress)
     {
         const qsizetype units = reader.unitCount();
@@ -279,20 +255,17 @@ private:
         addHit(out, reader, start, end, exactLine);
     }
 
-    // Records a hit: its name, the first ten characters of the line followed
-    // by "**", taken from the chunk's text; for the results text, its 8-bit
-    // line as `exactLine` gives it; and the stored line when asked for.
+    // Records a hit: its name as search results show it, taken from the
+    // chunk's text; for the results text, its 8-bit line as `exactLine` gives
+    // it; and the stored line when asked for.
     template <typename ExactLine>
     void addHit(ChunkHits& out, const ChunkText::LineReader& reader, qsizetype start, qsizetype end,
                 const ExactLine& exactLine)
     {
-        const qsizetype length = end - start;
-        char name[10];
-        qsizetype nameLength = 0;
-        for (; nameLength < 10 && nameLength < length + 2; ++nameLength)
-            name[nameLength] = nameLength < length
-                                   ? ChunkText::LineReader::toCodePage(reader.unit(start + nameLength))
-                                   : '*';
+        char name[RecordSchema::RecordNameLength];
+        const qsizetype nameLength = RecordSchema::writeShownName(
+            end - start,
+            [&](qsizetype i) { return ChunkText::LineReader::toCodePage(reader.unit(start + i)); }, name);
         out.names.append(name, size_t(nameLength));
         out.nameLengths.push_back(quint8(nameLength));
         if (qint64(out.entryLines.size()) < m_entriesWanted)
@@ -317,9 +290,7 @@ private:
     const bool m_occurrenceRule;
     const std::atomic<qint64>& m_delivered;
     qint64 m_entriesWanted = SearchEngine::MaxResultEntries;
-    std::vector<char> m_file;
-    qint64 m_fileSize = 0;
-    QByteArray m_storage;
+    ChunkText::FileReader m_reader;
     ChunkText::LineBuffer m_line;
     qsizetype m_lineLength = 0;
     ChunkText::LineBuffer m_folded; // the line fully folded, searched for the required text
@@ -482,9 +453,4 @@ int SearchEngine::chunkNumberOf(const QString& chunkPath)
         !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
     const int number = ok ? digits.toInt(&ok) : -1;
     return ok ? number : -1;
-}
-
-QList<QByteArray> readRoleList(const QString& path)
-{
-    return TextFile::split8BitLines(TextFile::readBytes(path));
 }

@@ -1,0 +1,80 @@
+#include "cli/CliArgs.h"
+#include "cli/Commands.h"
+#include "core/job/JobControl.h"
+#include "core/overview/Overview.h"
+#include "core/settings/AppSettings.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const char* const kStatsHelp = R"(Usage: norla-cli stats [DATABASE | --index] [--format text|csv|json]
+
+Counts the records of the index file set of the current folder (the default,
+or --index) or of one database file, as the editor's "Áttekintés" page does:
+by volume, decade of the year, record type, language, medium, the top two
+levels of the subject tree (the file set in config.kzs, menu0.zda by
+default), database file, and for each field how many records leave it empty.
+Years that are not a year are counted as "ismeretlen".
+
+  --index         the index file set (adatb*.ztf), the default
+  --format F      text (the default), csv (";" between the fields, UTF-8) or
+                  json
+  -h, --help      show this help
+
+Exit status: 0 when the counts were printed, 1 when a file cannot be read,
+2 for wrong usage.
+)";
+
+int usageError(const QString& message)
+{
+    cliErr() << "norla-cli stats: " << message << "\nRun \"norla-cli stats --help\" for the options."
+             << Qt::endl;
+    return 2;
+}
+
+} // namespace
+
+int runStatsCommand(const QStringList& args)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringLiteral("index")));
+    parser.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("value")));
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    if (!parser.parse(QStringList{QStringLiteral("norla-cli stats")} + args))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        cliOut() << QString::fromUtf8(kStatsHelp) << Qt::flush;
+        return 0;
+    }
+    const QStringList databases = parser.positionalArguments();
+    if (databases.size() > 1)
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(databases.at(1)));
+    if (!databases.isEmpty() && parser.isSet(QStringLiteral("index")))
+        return usageError(QStringLiteral("give either a database or --index"));
+    const QString format = parser.value(QStringLiteral("format"));
+    if (!format.isEmpty() && format != u"text" && format != u"csv" && format != u"json")
+        return usageError(QStringLiteral("--format takes text, csv or json"));
+
+    const QString folder = QDir::currentPath();
+    const QString subjects = AppSettings::read(folder).subjectTreePath;
+    JobControl job;
+    const Overview::Summary summary =
+        databases.isEmpty() ? Overview::summariseIndexSet(folder, subjects, job)
+                            : Overview::summariseDatabaseFile(
+                                  QDir(folder).absoluteFilePath(databases.first()), subjects, job);
+    if (format == u"csv" || format == u"json") {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly))
+            return 1;
+        cliOut().flush();
+        out.write(format == u"csv" ? Overview::toCsv(summary) : Overview::toJson(summary));
+        out.flush();
+    } else {
+        cliOut() << Overview::toText(summary) << Qt::flush;
+    }
+    return 0;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "core/record/CodeTables.h"
+#include "core/record/RecordSchema.h"
+
+#include <QByteArrayView>
+#include <QtGlobal>
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// The counts of one pass over records, fed one 8-bit record line at a time.
+// A pass read by several threads keeps one tally per thread and adds them up
+// with merge(), so nothing is shared while the records are read. Values are
+// kept as the 8-bit text the search compares, so a count and the search that
+// lists its records see the same text.
+class RecordTally final
+{
+public:
+    // The distinct values of one field with their counts.
+    class ValueCounts final
+    {
+    public:
+        void add(std::string_view value)
+        {
+            const auto at = m_counts.find(value);
+            if (at != m_counts.end())
+                ++at->second;
+            else
+                m_counts.emplace(std::string(value), 1);
+        }
+        void merge(const ValueCounts& other);
+        const auto& counts() const { return m_counts; }
+
+    private:
+        struct Hash
+        {
+            using is_transparent = void;
+            std::size_t operator()(std::string_view text) const
+            {
+                return std::hash<std::string_view>()(text);
+            }
+        };
+        std::unordered_map<std::string, qint64, Hash, std::equal_to<>> m_counts;
+    };
+
+    // Years are counted from 1000 to 9999, by decade.
+    static constexpr int FirstYear = 1000;
+    static constexpr int DecadeCount = (9999 - FirstYear + 1) / 10;
+    static constexpr int UnknownVolume = CodeTables::VolumeCount;
+
+    // `padded`: one record line as 8-bit text, followed by "**" as the
+    // record view reads it.
+    void add(QByteArrayView padded);
+    void merge(const RecordTally& other);
+
+    qint64 records() const { return m_records; }
+    // Per volume position 0 … 7, then the records of no known volume.
+    const std::array<qint64, CodeTables::VolumeCount + 1>& volumes() const { return m_volumes; }
+    // Per decade from 1000–1009 on; unknownYears() for the rest.
+    const std::vector<qint64>& decades() const { return m_decades; }
+    qint64 unknownYears() const { return m_unknownYears; }
+    const ValueCounts& recordTypes() const { return m_types; }
+    const ValueCounts& languages() const { return m_languages; }
+    const ValueCounts& media() const { return m_media; }
+    const ValueCounts& subjects() const { return m_subjects; }
+    // Per field of the line: the records that leave it empty.
+    const std::array<qint64, RecordSchema::FieldCount>& emptyFields() const { return m_emptyFields; }
+
+    // The year a year field names: the first number of exactly four digits
+    // that stands as a word of its own ("1998/2" names 1998, "19. sz." and
+    // "1998a" none); -1 when there is none.
+    static int yearOf(QByteArrayView field);
+
+private:
+    qint64 m_records = 0;
+    std::array<qint64, CodeTables::VolumeCount + 1> m_volumes{};
+    std::vector<qint64> m_decades = std::vector<qint64>(DecadeCount, 0);
+    qint64 m_unknownYears = 0;
+    ValueCounts m_types;
+    ValueCounts m_languages;
+    ValueCounts m_media;
+    ValueCounts m_subjects;
+    std::array<qint64, RecordSchema::FieldCount> m_emptyFields{};
+};

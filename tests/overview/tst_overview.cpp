@@ -1,0 +1,327 @@
+#include "Corpus.h"
+#include "SearchFixtures.h"
+#include "TestSupport.h"
+
+#include "core/index/IndexBuilder.h"
+#include "core/job/JobControl.h"
+#include "core/overview/Overview.h"
+#include "core/record/OperationCancelled.h"
+#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
+#include "core/record/TextFile.h"
+#include "core/record/Win1250.h"
+#include "core/source/SubjectTree.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+using Overview::Dimension;
+
+QMap<QString, qint64> asMap(const QList<Overview::CountRow>& rows)
+{
+    QMap<QString, qint64> map;
+    for (const Overview::CountRow& row : rows)
+        map.insert(row.label, row.count);
+    return map;
+}
+
+// The year rule written out once more, the plain way: the first run of four
+// digits with no letter or digit on either side, not starting with 0.
+int plainYear(const QString& text)
+{
+    static const QRegularExpression year(
+        QStringLiteral("(?<![\\p{L}\\p{N}])([1-9]\\d{3})(?![\\p{L}\\p{N}])"));
+    const QRegularExpressionMatch match = year.match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// Counts taken from the lines with the record reader and a plain loop.
+struct Expected
+{
+    QMap<QString, qint64> volumes, types, languages, media, decades;
+    std::array<qint64, RecordSchema::FieldCount> empty{};
+
+    explicit Expected(const QStringList& lines)
+    {
+        for (int i = 0; i < CodeTables::VolumeCount; ++i)
+            volumes.insert(CodeTables::volumeName(i), 0);
+        for (const QString& line : lines) {
+            const QStringList fields = RecordLine::split(Win1250::roundTrip(line));
+            const int volume = CodeTables::volumePosition(QStringView(line).first(2));
+            ++volumes[volume < 0 ? Overview::unknownLabel() : CodeTables::volumeName(volume)];
+            count(types, RecordSchema::value(fields, Field::RecordType));
+            count(languages, RecordSchema::value(fields, Field::Language));
+            count(media, RecordSchema::value(fields, Field::Medium));
+            const int year = plainYear(RecordSchema::value(fields, Field::Year));
+            ++decades[year < 0 ? Overview::unknownLabel()
+                               : QStringLiteral("%1–%2").arg(year / 10 * 10).arg(year / 10 * 10 + 9)];
+            for (int f = 0; f < RecordSchema::FieldCount; ++f) {
+                const QString& value = fields.at(f);
+                const bool isEmpty = RecordSchema::isCreator(RecordSchema::fieldAt(f))
+                                         ? value.size() <= 2
+                                         : value.trimmed().isEmpty();
+                empty[size_t(f)] += isEmpty ? 1 : 0;
+            }
+        }
+    }
+    static void count(QMap<QString, qint64>& map, const QString& value)
+    {
+        ++map[value.trimmed().isEmpty() ? Overview::unknownLabel() : value];
+    }
+};
+
+// Indexes `lines` as two databases of the folder, split at `split`.
+void indexLines(const TempWorkDir& dir, const QStringList& lines, qsizetype split)
+{
+    TextFile::writeUnicode(dir.file(QStringLiteral("egy.rtf")), lines.first(split));
+    TextFile::writeUnicode(dir.file(QStringLiteral("ketto.rtf")), lines.sliced(split));
+    IndexBuilder builder(dir.path());
+    builder.setRecordsPerFile(100);
+    builder.build({QStringLiteral("egy.rtf"), QStringLiteral("ketto.rtf")});
+}
+
+Overview::Summary summariseFolder(const TempWorkDir& dir)
+{
+    JobControl job;
+    return Overview::summariseIndexSet(dir.path(), dir.file(QStringLiteral("menu0.zda")), job);
+}
+
+} // namespace
+
+class TestOverview final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void countsMatchAPlainCount()
+    {
+        TempWorkDir dir;
+        const QStringList lines = Corpus::records(1234, 7);
+        indexLines(dir, lines, 500);
+        const Overview::Summary summary = summariseFolder(dir);
+        const Expected expected(lines);
+
+        QCOMPARE(summary.source, Overview::Source::IndexSet);
+        QCOMPARE(summary.records, lines.size());
+        QCOMPARE(asMap(summary.of(Dimension::Volume)), expected.volumes);
+        QCOMPARE(asMap(summary.of(Dimension::RecordType)), expected.types);
+        QCOMPARE(asMap(summary.of(Dimension::Language)), expected.languages);
+        QCOMPARE(asMap(summary.of(Dimension::Medium)), expected.media);
+        QCOMPARE(asMap(summary.of(Dimension::Decade)), expected.decades);
+        for (const Overview::FieldGap& gap : summary.completeness)
+            QCOMPARE(gap.empty, expected.empty[size_t(RecordSchema::position(gap.field))]);
+        QCOMPARE(summary.of(Dimension::Database).size(), 2);
+        QCOMPARE(summary.of(Dimension::Database).at(0).label, QStringLiteral("egy.rtf"));
+        QCOMPARE(summary.of(Dimension::Database).at(0).count, 500);
+        QCOMPARE(summary.of(Dimension::Database).at(1).count, lines.size() - 500);
+
+        // The same lines as one database file give the same counts.
+        JobControl job;
+        TextFile::writeUnicode(dir.file(QStringLiteral("egesz.rtf")), lines);
+        const Overview::Summary file =
+            Overview::summariseDatabaseFile(dir.file(QStringLiteral("egesz.rtf")), QString(), job);
+        QCOMPARE(file.source, Overview::Source::Database);
+        for (const Dimension dimension : {Dimension::Volume, Dimension::RecordType, Dimension::Decade})
+            QCOMPARE(asMap(file.of(dimension)), asMap(summary.of(dimension)));
+        QCOMPARE(asMap(file.of(Dimension::Database)),
+                 (QMap<QString, qint64>{{QStringLiteral("egesz.rtf"), 1234}}));
+    }
+
+    // Every bar of a restriction leads to exactly its records.
+    void barSearchFindsTheBarsRecords()
+    {
+        TempWorkDir dir;
+        indexLines(dir, Corpus::records(600, 3), 300);
+        const Overview::Summary summary = summariseFolder(dir);
+        for (const Dimension dimension : {Dimension::Volume, Dimension::RecordType, Dimension::Medium}) {
+            for (const Overview::CountRow& row : summary.of(dimension)) {
+                const std::optional<SearchCriteria> criteria = Overview::searchFor(dimension, row);
+                QVERIFY2(criteria, qPrintable(row.label));
+                CollectingSink sink;
+                QCOMPARE(SearchEngine(*criteria, {}).run(dir.path(), sink), row.count);
+            }
+        }
+        QVERIFY(!Overview::searchFor(Dimension::Database, summary.of(Dimension::Database).first()));
+    }
+
+    void yearOf_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("year");
+        QTest::newRow("plain") << QStringLiteral("1998") << 1998;
+        QTest::newRow("with a number") << QStringLiteral("1998/2") << 1998;
+        QTest::newRow("century") << QStringLiteral("19. sz.") << -1;
+        QTest::newRow("empty") << QString() << -1;
+        QTest::newRow("after words") << QStringLiteral("kb. 1905") << 1905;
+        QTest::newRow("a range") << QStringLiteral("1989-1991") << 1989;
+        QTest::newRow("glued to a letter") << QStringLiteral("1998a") << -1;
+        QTest::newRow("five digits") << QStringLiteral("19985") << -1;
+        QTest::newRow("leading zero") << QStringLiteral("0998") << -1;
+        QTest::newRow("accented letter") << QStringLiteral("é1998") << -1;
+    }
+    void yearOf()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, year);
+        QCOMPARE(RecordTally::yearOf(Win1250::fromUnicode(field)), year);
+    }
+
+    void oddYearsAndEmptyFields()
+    {
+        TempWorkDir dir;
+        QStringList lines;
+        for (const QString& year : {QStringLiteral("1998/2"), QStringLiteral("19. sz."), QString()}) {
+            Rec rec;
+            rec.year = year;
+            rec.language.clear();
+            lines.append(rec.line());
+        }
+        indexLines(dir, lines, 1);
+        const Overview::Summary summary = summariseFolder(dir);
+        QCOMPARE(asMap(summary.of(Dimension::Decade)),
+                 (QMap<QString, qint64>{{QStringLiteral("1990–1999"), 1}, {Overview::unknownLabel(), 2}}));
+        QCOMPARE(asMap(summary.of(Dimension::Language)),
+                 (QMap<QString, qint64>{{Overview::unknownLabel(), 3}}));
+        QVERIFY(!Overview::searchFor(Dimension::Decade, summary.of(Dimension::Decade).last()));
+        const std::optional<SearchCriteria> decade =
+            Overview::searchFor(Dimension::Decade, summary.of(Dimension::Decade).first());
+        QVERIFY(decade);
+        CollectingSink sink;
+        QCOMPARE(SearchEngine(*decade, {}).run(dir.path(), sink), 1);
+        const auto gap = [&](Field field) {
+            return summary.completeness.at(RecordSchema::position(field)).empty;
+        };
+        QCOMPARE(gap(Field::Year), 1);
+        QCOMPARE(gap(Field::Title), 3);
+        QCOMPARE(gap(Field::Creator1), 3); // a role code alone names nobody
+        QCOMPARE(gap(Field::RecordName), 0);
+    }
+
+    void emptyAndSingleRecordSets()
+    {
+        TempWorkDir dir;
+        Overview::Summary none = summariseFolder(dir);
+        QCOMPARE(none.records, 0);
+        QCOMPARE(none.of(Dimension::Volume).size(), CodeTables::VolumeCount);
+        QVERIFY(none.of(Dimension::Decade).isEmpty());
+        QVERIFY(none.of(Dimension::Database).isEmpty());
+
+        Rec rec;
+        rec.name = QStringLiteral("Zz00000100");
+        rec.year = QStringLiteral("2004");
+        indexLines(dir, {rec.line()}, 1);
+        const Overview::Summary one = summariseFolder(dir);
+        QCOMPARE(one.records, 1);
+        QCOMPARE(one.of(Dimension::Volume).last().label, Overview::unknownLabel());
+        QCOMPARE(asMap(one.of(Dimension::Decade)), (QMap<QString, qint64>{{QStringLiteral("2000–2009"), 1}}));
+        QCOMPARE(asMap(one.of(Dimension::Database)),
+                 (QMap<QString, qint64>{{QStringLiteral("egy.rtf"), 1}, {QStringLiteral("ketto.rtf"), 0}}));
+    }
+
+    // Subjects count under the top two levels of the tree that hold them.
+    void subjectsByTheirPlaceInTheTree()
+    {
+        TempWorkDir dir;
+        TextFile::write8Bit(dir.file(QStringLiteral("menu0.zda")),
+                            {QStringLiteral("*Történet"), QStringLiteral("**Ókor"), QStringLiteral("***Róma"),
+                             QStringLiteral("****Pannonia"), QStringLiteral("*Nyelv")});
+        QStringList lines;
+        for (const QString& subject :
+             {QStringLiteral("Pannonia"), QStringLiteral("Róma"), QStringLiteral("Ókor"),
+              QStringLiteral("Nyelv"), QStringLiteral("Más"), QString()}) {
+            Rec rec;
+            rec.subject = subject;
+            lines.append(rec.line());
+        }
+        indexLines(dir, lines, 3);
+        const Overview::Summary summary = summariseFolder(dir);
+        const QList<Overview::CountRow>& rows = summary.of(Dimension::Subject);
+        QCOMPARE(asMap(rows), (QMap<QString, qint64>{{QStringLiteral("Történet › Ókor"), 3},
+                                                     {QStringLiteral("Nyelv"), 1},
+                                                     {QStringLiteral("Más"), 1},
+                                                     {Overview::unknownLabel(), 1}}));
+        QCOMPARE(rows.first().label, QStringLiteral("Történet › Ókor"));
+        QCOMPARE(rows.first().searchTexts,
+                 (QStringList{QStringLiteral("Pannonia"), QStringLiteral("Róma"), QStringLiteral("Ókor")}));
+        const std::optional<SearchCriteria> search = Overview::searchFor(Dimension::Subject, rows.first());
+        QVERIFY(search);
+        CollectingSink sink;
+        QCOMPARE(SearchEngine(*search, {}).run(dir.path(), sink), 3);
+    }
+
+    void csvAndJsonReadBack()
+    {
+        TempWorkDir dir;
+        indexLines(dir, Corpus::records(300, 5), 100);
+        const Overview::Summary summary = summariseFolder(dir);
+
+        QMap<QString, qint64> fromCsv;
+        const QStringList csv = QString::fromUtf8(Overview::toCsv(summary)).split(QStringLiteral("\r\n"));
+        QCOMPARE(csv.first(), QStringLiteral("Szempont;Érték;Rekordok"));
+        for (const QString& line : csv.mid(1)) {
+            if (line.isEmpty())
+                continue;
+            const QStringList cells = line.split(u';');
+            QCOMPARE(cells.size(), 3);
+            fromCsv.insert(cells.at(0) + u'/' + cells.at(1), cells.at(2).toLongLong());
+        }
+        QCOMPARE(fromCsv.value(QStringLiteral("Összesen/")), 300);
+
+        const QJsonObject json = QJsonDocument::fromJson(Overview::toJson(summary)).object();
+        QCOMPARE(json.value(QStringLiteral("records")).toInteger(), 300);
+        QCOMPARE(json.value(QStringLiteral("source")).toString(), QStringLiteral("index"));
+        const QJsonArray groups = json.value(QStringLiteral("groups")).toArray();
+        QCOMPARE(groups.size(), Overview::DimensionCount);
+        for (const Dimension dimension : Overview::Dimensions) {
+            const QJsonObject group = groups.at(int(dimension)).toObject();
+            QCOMPARE(group.value(QStringLiteral("key")).toString(), Overview::key(dimension));
+            const QJsonArray rows = group.value(QStringLiteral("rows")).toArray();
+            QCOMPARE(rows.size(), summary.of(dimension).size());
+            for (int i = 0; i < rows.size(); ++i) {
+                const Overview::CountRow& row = summary.of(dimension).at(i);
+                QCOMPARE(rows.at(i)[QStringLiteral("label")].toString(), row.label);
+                QCOMPARE(rows.at(i)[QStringLiteral("count")].toInteger(), row.count);
+                QCOMPARE(fromCsv.value(Overview::caption(dimension) + u'/' + row.label), row.count);
+            }
+        }
+        const QJsonArray gaps = json.value(QStringLiteral("emptyFields")).toArray();
+        QCOMPARE(gaps.size(), RecordSchema::FieldCount);
+        QCOMPARE(gaps.at(7)[QStringLiteral("empty")].toInteger(), summary.completeness.at(7).empty);
+    }
+
+    void aStopEndsThePass()
+    {
+        TempWorkDir dir;
+        indexLines(dir, Corpus::records(400, 2), 200);
+        JobControl job;
+        job.setCheckpoint([&job] { job.requestStop(); });
+        QVERIFY_THROWS_EXCEPTION(OperationCancelled, Overview::tallyIndexSet(dir.path(), job, 1));
+    }
+
+    void unreadableChunkIsReported()
+    {
+        TempWorkDir dir;
+        indexLines(dir, Corpus::records(300, 2), 150);
+        QVERIFY(QFile::remove(dir.file(QStringLiteral("adatb2.ztf"))));
+        // A link to nothing stays listed, so the pass meets it and cannot read it.
+        QVERIFY(QFile::link(dir.file(QStringLiteral("nincs.ztf")), dir.file(QStringLiteral("adatb2.ztf"))));
+        JobControl job;
+        QCOMPARE(errorOf([&] { Overview::tallyIndexSet(dir.path(), job); }),
+                 QStringLiteral("Cannot open file ") + dir.file(QStringLiteral("adatb2.ztf")));
+    }
+
+    void hungarianNumbers()
+    {
+        QCOMPARE(Overview::formatCount(1234567), QStringLiteral("1\u00a0234\u00a0567"));
+        QCOMPARE(Overview::formatCount(999), QStringLiteral("999"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOverview)
+#include "tst_overview.moc"
