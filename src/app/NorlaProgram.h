@@ -7,6 +7,7 @@ class DuplicatesDialog;
 class IndexDialog;
 class LoadingWindow;
 class MainWindow;
+class OverviewPage;
 class SearchDialog;
 class SettingsDialog;
 class SpellingReportDialog;
@@ -38,6 +39,7 @@ private:
     void connectSettings();
     void connectDatabaseLoading();
     void connectSearch();
+    void addOverview();
     void openDuplicates();
     void runIndexing();
     void connectProofreading();
@@ -51,6 +53,7 @@ private:
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
+    OverviewPage* m_overview = nullptr;
     // Proofreading (null in a build without it): children of the main window.
     SpellingService* m_spelling = nullptr;
     SpellingReportDialog* m_spellingReport = nullptr;
