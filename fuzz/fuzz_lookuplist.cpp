@@ -7,7 +7,6 @@
 #include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
-#include "core/search/SearchEngine.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QStringList roles = LookupList::read(path);
         if (roles != TextFile::decode8Bit(bytes))
             std::abort();
-        if (readRoleList(path).size() != roles.size())
+        if (LookupList::read8Bit(path).size() != roles.size())
             std::abort();
         for (const QString& entry : roles) {
             const QStringView code = QStringView(entry).first(qMin<qsizetype>(2, entry.size()));

@@ -24,7 +24,7 @@ case "${1:-test}" in
   # The formatter and the linter of the checks, independent readers of the
   # BibTeX and RIS export and of the published PDF (pdftotext, pdftoppm), and
   # a second dictionary for the proofreading tests.
-  test) packages+=(clang-format clang-tidy python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
+  test) packages+=(clang-format clang-tidy python3 python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac

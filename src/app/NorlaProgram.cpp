@@ -1,5 +1,7 @@
 #include "app/NorlaProgram.h"
 
+#include "app/CheckFeatures.h"
+#include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -12,8 +14,10 @@
 #include "ui/common/WholeTextTips.h"
 #include "ui/index/IndexDialog.h"
 #include "ui/overview/OverviewPage.h"
+#include "ui/publish/PublishDialog.h"
 #include "ui/search/BrowsePage.h"
 #include "ui/search/DuplicatesDialog.h"
+#include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
 #include "ui/workspace/MainWindow.h"
@@ -36,6 +40,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMenu>
 #include <QTranslator>
 
 namespace {
@@ -71,6 +76,22 @@ void useIconThemeFallback()
         QIcon::setFallbackThemeName(QStringLiteral("Adwaita"));
 }
 
+// What "Bibliográfia kiadása" can publish: the open database as it is now
+// (unsaved edits included), the index set and the last search.
+PublishDialog::Sources publishSources(const MainWindow& main)
+{
+    PublishDialog::Sources sources;
+    if (main.mode() != EditingSession::Mode::AwaitingDatabase) {
+        sources.database = main.document().snapshot();
+        sources.databaseName = main.document().path();
+    }
+    if (const auto& search = main.hitsPage()->lastSearch())
+        sources.lastSearch = PublishDialog::Sources::Search{search->criteria, search->roles};
+    sources.startDir = main.startDir();
+    sources.subjectTreePath = main.settings().subjectTreePath;
+    return sources;
+}
+
 } // namespace
 
 NorlaProgram::NorlaProgram()
@@ -86,12 +107,15 @@ NorlaProgram::NorlaProgram()
     m_about = new AboutBox(m_main.get());
     m_search = new SearchDialog(m_main.get());
     m_index = new IndexDialog(m_main.get());
+    m_publish = new PublishDialog(m_main.get());
     connectMainWindow();
     connectSettings();
     connectDatabaseLoading();
     connectSearch();
     addOverview();
+    connectPublishing();
     connectProofreading();
+    m_check = new CheckFeatures(*m_main);
 }
 
 NorlaProgram::~NorlaProgram() = default;
@@ -195,7 +219,8 @@ void NorlaProgram::openDuplicates()
     m_duplicates->setStartDir(main->startDir());
     QStringList roleNames;
     try {
-        for (const QByteArray& role : readRoleList(QDir(main->startDir()).filePath(WorkFolder::RolesFile)))
+        for (const QByteArray& role :
+             LookupList::read8Bit(QDir(main->startDir()).filePath(WorkFolder::RolesFile)))
             roleNames.append(Win1250::toUnicode(role));
     } catch (const NorlaError&) {
         // Without a role list the role names in the texts stay empty, as in the search.
@@ -229,6 +254,22 @@ void NorlaProgram::runIndexing()
                     .arg(QDir::toNativeSeparators(database)));
     }
     main->showPage(MainWindow::EntryPage);
+}
+
+// "Fájl" > "Bibliográfia kiadása...", right after the export.
+void NorlaProgram::connectPublishing()
+{
+    MainWindow* main = m_main.get();
+    m_publish->setSourceProvider([main] { return publishSources(*main); });
+    const WorkspaceCommands& commands = main->commands();
+    auto* action = new QAction(QStringLiteral("Bibliográfia kiadása..."), main);
+    action->setObjectName(QStringLiteral("menu0_publish"));
+    action->setStatusTip(QStringLiteral("A rekordok nyomtatható bibliográfiaként: PDF, ODT vagy HTML, "
+                                        "tárgykörök szerint, számozva, névmutatóval"));
+    QObject::connect(action, &QAction::triggered, m_publish, &PublishDialog::start);
+    const QList<QAction*> actions = commands.fileMenu->actions();
+    const qsizetype at = actions.indexOf(commands.exportDatabase);
+    commands.fileMenu->insertAction(at >= 0 && at + 1 < actions.size() ? actions[at + 1] : nullptr, action);
 }
 
 // The free-text fields of the data-entry page are proofread as they are

@@ -3,11 +3,13 @@
 #include <memory>
 
 class AboutBox;
+class CheckFeatures;
 class DuplicatesDialog;
 class IndexDialog;
 class LoadingWindow;
 class MainWindow;
 class OverviewPage;
+class PublishDialog;
 class SearchDialog;
 class SettingsDialog;
 class SpellingReportDialog;
@@ -33,6 +35,8 @@ public:
     AboutBox& aboutBox() const { return *m_about; }
     SearchDialog& searchDialog() const { return *m_search; }
     IndexDialog& indexDialog() const { return *m_index; }
+    CheckFeatures& checkFeatures() const { return *m_check; }
+    PublishDialog& publishDialog() const { return *m_publish; }
 
 private:
     void connectMainWindow();
@@ -40,6 +44,7 @@ private:
     void connectDatabaseLoading();
     void connectSearch();
     void addOverview();
+    void connectPublishing();
     void openDuplicates();
     void runIndexing();
     void connectProofreading();
@@ -54,7 +59,10 @@ private:
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
     OverviewPage* m_overview = nullptr;
+    PublishDialog* m_publish = nullptr;
     // Proofreading (null in a build without it): children of the main window.
     SpellingService* m_spelling = nullptr;
     SpellingReportDialog* m_spellingReport = nullptr;
+    // Completion, the checks at F2, name variants and batch replace.
+    CheckFeatures* m_check = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "core/record/FieldGrid.h"
+#include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -80,7 +81,7 @@ int runDuplicatesCommand(const QStringList& args)
     QStringList roleNames;
     if (withText) {
         try {
-            for (const QByteArray& role : readRoleList(QDir(folder).filePath(WorkFolder::RolesFile)))
+            for (const QByteArray& role : LookupList::read8Bit(QDir(folder).filePath(WorkFolder::RolesFile)))
                 roleNames.append(Win1250::toUnicode(role));
         } catch (const NorlaError& error) {
             cliErr() << "norla-cli: " << error.message() << Qt::endl;

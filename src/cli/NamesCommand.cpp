@@ -94,18 +94,23 @@ int runNamesCommand(const QStringList& args)
     JobControl control;
     const NameTally tally = NameTally::fromIndexSet(folder, control);
     QTextStream& out = cliOut();
+    qsizetype listed = 0;
     for (const KindName& k : kinds) {
         const QString caption = QString::fromUtf16(k.caption);
         if (!parser.isSet(QStringLiteral("variants"))) {
             std::vector<NameForm> forms = tally.forms(k.kind);
             std::stable_sort(forms.begin(), forms.end(),
                              [](const NameForm& a, const NameForm& b) { return a.count > b.count; });
+            listed += qsizetype(forms.size());
             for (const NameForm& form : forms)
                 out << caption << '\t' << form.text << '\t' << form.count << '\t'
                     << databasesOf(form, tally.databases()) << '\n';
             continue;
         }
-        for (const NameVariants::Group& group : NameVariants::find(k.kind, tally.forms(k.kind), control)) {
+        const std::vector<NameVariants::Group> groups =
+            NameVariants::find(k.kind, tally.forms(k.kind), control);
+        listed += qsizetype(groups.size());
+        for (const NameVariants::Group& group : groups) {
             out << caption << (group.ambiguous ? QStringLiteral(" (kétértelmű): ") : QStringLiteral(": "))
                 << group.forms.front().text << " (" << group.recordCount() << " rekord)\n";
             for (const NameForm& form : group.forms)
@@ -115,5 +120,9 @@ int runNamesCommand(const QStringList& args)
         }
     }
     out << Qt::flush;
+    cliErr() << listed
+             << (parser.isSet(QStringLiteral("variants")) ? QStringLiteral(" csoport")
+                                                          : QStringLiteral(" név"))
+             << Qt::endl;
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "cli/CliArgs.h"
 #include "cli/Commands.h"
 #include "cli/SearchOptions.h"
+#include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -286,7 +287,7 @@ QList<QByteArray> rolesFor(const SearchCriteria& criteria, bool resultsText, con
     if (!resultsText && !criteria.restrictions[SearchCriteria::Role].active())
         return {};
     try {
-        return readRoleList(QDir(folder).filePath(WorkFolder::RolesFile));
+        return LookupList::read8Bit(QDir(folder).filePath(WorkFolder::RolesFile));
     } catch (const NorlaError& error) {
         cliErr() << "norla-cli: " << error.message() << Qt::endl;
         return {};

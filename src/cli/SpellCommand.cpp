@@ -2,7 +2,7 @@
 #include "cli/Commands.h"
 #include "core/record/DatabaseDocument.h"
 #include "core/record/NorlaError.h"
-#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/spelling/Dictionaries.h"
 #include "core/spelling/Proofreader.h"
 #include "core/spelling/SpellingSettings.h"
@@ -49,8 +49,7 @@ QString recordNames(const DatabaseDocument::Snapshot& lines, const QList<int>& r
     QStringList names;
     names.reserve(records.size());
     for (int index : records)
-        names.append(RecordLine::dottedName(lines.line(index).first(
-            qMin(lines.line(index).size(), qsizetype(DatabaseDocument::RecordNameLength)))));
+        names.append(RecordSchema::dottedName(RecordSchema::recordName(lines.line(index))));
     return names.join(QStringLiteral(", "));
 }
 

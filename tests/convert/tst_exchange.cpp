@@ -1,9 +1,8 @@
 #include "TestSupport.h"
 
 #include "core/convert/ConversionSession.h"
-#include "core/exchange/BibtexReader.h"
 #include "core/exchange/RecordExporter.h"
-#include "core/exchange/RisReader.h"
+#include "core/exchange/RisFormat.h"
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 
@@ -141,6 +140,9 @@ private Q_SLOTS:
     void independentBibtexReader();
     void independentBibutilsReaders_data();
     void independentBibutilsReaders();
+    void formatsByNameAndFile_data();
+    void formatsByNameAndFile();
+    void formatFilters();
 };
 
 void TestExchange::roundTrip_data()
@@ -272,7 +274,7 @@ void TestExchange::risTagLines()
     QFETCH(QString, line);
     QFETCH(QString, tag);
     QFETCH(QString, value);
-    const ParsedImport parsed = RisReader::parse(
+    const ParsedImport parsed = RisFormat().parse(
         {QStringLiteral("TY  - BOOK"), QStringLiteral("TI  - Cím"), line, QStringLiteral("ER  - ")});
     QVERIFY(parsed.problems.isEmpty());
     QCOMPARE(parsed.entries.size(), 1);
@@ -479,4 +481,39 @@ void TestExchange::independentBibutilsReaders()
 }
 
 QTEST_GUILESS_MAIN(TestExchange)
+void TestExchange::formatsByNameAndFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("format"); // -1: none
+    QTest::newRow("bibtex") << "bibtex"
+                            << "ki.BIB" << int(ExportFormat::BibTeX);
+    QTest::newRow("ris") << "ris"
+                         << "a.b.ris" << int(ExportFormat::Ris);
+    QTest::newRow("csv") << "csv"
+                         << ".csv" << int(ExportFormat::Csv);
+    QTest::newRow("unknown") << "BibTeX"
+                             << "kibib" << -1;
+}
+
+void TestExchange::formatsByNameAndFile()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, fileName);
+    QFETCH(int, format);
+    ExportFormat found = ExportFormat::BibTeX;
+    QCOMPARE(RecordExporter::formatFromName(name, &found) ? int(found) : -1, format);
+    QCOMPARE(RecordExporter::formatFromFileName(fileName, &found) ? int(found) : -1, format);
+}
+
+// The export dialog offers every format, the conversion the ones that read.
+void TestExchange::formatFilters()
+{
+    QCOMPARE(RecordExporter::nameFilter(), QStringLiteral("BibTeX|*.bib|RIS|*.ris|CSV|*.csv"));
+    QCOMPARE(SourceFormat::forKind(SourceKind::BibTeX)->nameFilter(), QStringLiteral("BibTeX fájl|*.bib"));
+    QCOMPARE(SourceFormat::forKind(SourceKind::Ris)->nameFilter(), QStringLiteral("RIS fájl|*.ris"));
+    QCOMPARE(SourceFormat::forKind(SourceKind::Ris)->shortName(), QStringLiteral("ris"));
+    QVERIFY(!ExchangeFormat::of(ExportFormat::Csv).canRead());
+}
+
 #include "tst_exchange.moc"

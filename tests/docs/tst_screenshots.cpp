@@ -1,6 +1,7 @@
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
+#include "app/CheckFeatures.h"
 #include "app/NorlaProgram.h"
 #include "core/index/IndexBuilder.h"
 #include "ui/index/IndexDialog.h"
@@ -17,6 +18,9 @@
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
+#include <QPainter>
+#include <QPushButton>
 #include <QSet>
 #include <QTreeWidget>
 #include <QtTest>
@@ -50,10 +54,15 @@ private:
     void save(QWidget& widget, const QString& name, const QRect& area = QRect(QPoint(0, 0), QSize(-1, -1)))
     {
         QApplication::processEvents();
+        saveImage(widget.grab(area).toImage(), name);
+    }
+
+    void saveImage(const QImage& image, const QString& name)
+    {
         // A palette of 256 colours and the strongest compression keep the
         // committed pictures small; windows hold few colours anyway.
-        const QImage picture = widget.grab(area).toImage().convertToFormat(
-            QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+        const QImage picture =
+            image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
         const QString path = m_outDir.filePath(name + QStringLiteral(".png"));
         QVERIFY2(picture.save(path, "PNG", 0), qPrintable(path));
         m_saved.append(path);
@@ -114,6 +123,43 @@ private slots:
         find<QAction>(window, QStringLiteral("Adatrgzts1"))->trigger();
         QCOMPARE(window.currentPage(), int(MainWindow::EntryPage));
         save(window, QStringLiteral("adatrogzites"));
+    }
+
+    // The names a field offers while typing, and what the checks say after F2
+    // and over the whole database. The record is put back with undo, so the
+    // sample stays as it was.
+    void completionAndChecks()
+    {
+        MainWindow& window = m_program->mainWindow();
+        m_program->checkFeatures().waitForLists();
+        auto* creator = find<QLineEdit>(window, QStringLiteral("Edit4"));
+        QVERIFY(creator);
+        creator->setFocus();
+        creator->selectAll();
+        QTest::keyClicks(creator, QStringLiteral("al"));
+        auto* list = find<QListView>(window, QStringLiteral("Edit4_kiegeszites"));
+        QVERIFY(list && list->isVisible());
+        // The list is a window of its own: painted onto the main window where it stands.
+        QPixmap picture = window.grab();
+        {
+            QPainter painter(&picture);
+            painter.drawPixmap(list->mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0)),
+                               list->grab());
+        }
+        QApplication::processEvents();
+        saveImage(picture.toImage(), QStringLiteral("kiegeszites"));
+        QTest::keyClick(creator, Qt::Key_Escape);
+
+        find<QLineEdit>(window, QStringLiteral("Edit11"))->setText(QStringLiteral("198"));
+        find<QLineEdit>(window, QStringLiteral("Edit12"))->setText(QStringLiteral("36–11."));
+        find<QAction>(window, QStringLiteral("menu3_mentes"))->trigger();
+        find<QAction>(window, QStringLiteral("menu_ellenorzes"))->trigger();
+        auto* report = find<QDialog>(window, QStringLiteral("EllenorzesDialog"));
+        QVERIFY(report && report->isVisible());
+        save(*report, QStringLiteral("ellenorzes"));
+        report->hide();
+        find<QAction>(window, QStringLiteral("menu6_visszavonas"))->trigger();
+        QVERIFY(!window.document().isModified());
     }
 
     void searchDialogAndHits()
@@ -197,7 +243,7 @@ private slots:
 
     void everyPictureShowsSomething()
     {
-        QCOMPARE(m_saved.size(), 9);
+        QCOMPARE(m_saved.size(), 11);
         for (const QString& path : std::as_const(m_saved)) {
             const QImage image(path);
             QVERIFY2(!image.isNull() && image.width() > 200 && image.height() > 150, qPrintable(path));

@@ -4,6 +4,7 @@
 #include "core/record/FieldGrid.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordNumber.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/Win1250.h"
 
 #include <QtTest>
@@ -129,9 +130,81 @@ private Q_SLOTS:
 
     void dottedNames()
     {
-        QCOMPARE(RecordLine::dottedName(u"Ka00012300"), QStringLiteral("Ka.000123.00"));
-        QCOMPARE(RecordLine::undottedName(u"Ka.000123.00"), QStringLiteral("Ka00012300"));
-        QCOMPARE(RecordLine::dottedName(u"Ka0"), QStringLiteral("Ka.0."));
+        QCOMPARE(RecordSchema::dottedName(u"Ka00012300"), QStringLiteral("Ka.000123.00"));
+        QCOMPARE(RecordSchema::undottedName(u"Ka.000123.00"), QStringLiteral("Ka00012300"));
+        QCOMPARE(RecordSchema::dottedName(u"Ka0"), QStringLiteral("Ka.0."));
+        QCOMPARE(RecordSchema::dottedName(u""), QStringLiteral(".."));
+    }
+
+    // The name is the line's first ten characters; where search results show
+    // it, the "**" after the line fills a short one up.
+    void recordNames_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("whole line") << kExample << "Ka00012300" << QByteArray("Ka00012300");
+        QTest::newRow("name of its own") << "Ka00012300"
+                                         << "Ka00012300" << QByteArray("Ka00012300");
+        QTest::newRow("nine characters") << "Ka0001230"
+                                         << "Ka0001230" << QByteArray("Ka0001230*");
+        QTest::newRow("short") << "Ka1"
+                               << "Ka1" << QByteArray("Ka1**");
+        QTest::newRow("empty") << ""
+                               << "" << QByteArray("**");
+    }
+    void recordNames()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(RecordSchema::recordName(QStringView(line)), name);
+        char buffer[RecordSchema::RecordNameLength];
+        const qsizetype length = RecordSchema::writeShownName(
+            line.size(), [&](qsizetype i) { return char(line[i].unicode()); }, buffer);
+        QCOMPARE(QByteArray(buffer, length), shown);
+        const QByteArray padded = line.toLatin1() + "**";
+        QCOMPARE(RecordSchema::recordName(QByteArrayView(padded)).toByteArray(), shown);
+        const FieldGrid grid = FieldGrid::decodeUnicode(line);
+        QCOMPARE(grid[FieldGrid::Name], shown);
+    }
+
+    void rolesOfTheirOwn_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("role"); // 0: none of the four
+        QTest::newRow("01") << "01" << int(Role::Author);
+        QTest::newRow("02") << "02" << int(Role::Editor);
+        QTest::newRow("03") << "03" << int(Role::Translator);
+        QTest::newRow("04") << "04" << int(Role::Introduction);
+        QTest::newRow("05") << "05" << 0;
+        QTest::newRow("00") << "00" << 0;
+        QTest::newRow("13") << "13" << 0;
+        QTest::newRow("one character") << "1" << 0;
+        QTest::newRow("three characters") << "011" << 0;
+    }
+    void rolesOfTheirOwn()
+    {
+        QFETCH(QString, code);
+        QFETCH(int, role);
+        const std::optional<Role> own = RecordSchema::roleOfCode(code);
+        QCOMPARE(own ? int(*own) : 0, role);
+        if (own)
+            QCOMPARE(RecordSchema::roleCode(*own), code);
+    }
+
+    void theSchemaTableFollowsTheLine()
+    {
+        QStringList fields = RecordLine::split(kExample);
+        QCOMPARE(RecordSchema::value(fields, Field::Year), QStringLiteral("1998"));
+        QCOMPARE(RecordSchema::value(fields, RecordSchema::creator(0)), QStringLiteral("01Példa Szerző"));
+        QCOMPARE(RecordLine::fieldCaption(RecordSchema::position(Field::Place)),
+                 QStringLiteral("Megjelenés helye"));
+        QCOMPARE(RecordLine::fieldCaption(RecordSchema::FieldCount), QString());
+        const FieldGrid grid = FieldGrid::decodeUnicode(kExample);
+        for (const RecordSchema::FieldEntry& entry : RecordSchema::Table)
+            if (entry.gridRow != FieldGrid::Creators && entry.field != Field::RecordName)
+                QCOMPARE(row(grid, entry.gridRow), RecordSchema::value(fields, entry.field));
     }
 
     void volumeTable()

@@ -2,6 +2,7 @@
 #include "SearchFixtures.h"
 #include "TestSupport.h"
 
+#include "core/record/LookupList.h"
 #include "core/record/Win1250.h"
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
@@ -64,7 +65,7 @@ void writeIndex(const TempWorkDir& dir)
 
 QStringList engineNames(const QString& folder, const SearchCriteria& criteria)
 {
-    QList<QByteArray> roles = readRoleList(QDir(folder).filePath(QStringLiteral("szerep.zda")));
+    QList<QByteArray> roles = LookupList::read8Bit(QDir(folder).filePath(QStringLiteral("szerep.zda")));
     SearchEngine engine(criteria, roles);
     CollectingSink sink;
     engine.run(folder, sink);

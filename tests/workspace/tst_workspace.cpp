@@ -96,14 +96,14 @@ void tst_Workspace::menusAndToolBar()
     QCOMPARE(menus.size(), 8);
     QCOMPARE(menus[0],
              "Fájl: Új adatbázis létrehozása... (Ctrl+N), Adatbázis betöltése..., Adatbázis mentése, "
-             "Adatbázis mentése másként..., Exportálás..., -, Forrásadatok betöltése... (Ctrl+O), Tárgykörök "
-             "betöltése..., -, Beállítások..., -, Kilépés");
+             "Adatbázis mentése másként..., Exportálás..., Bibliográfia kiadása..., -, Forrásadatok "
+             "betöltése... (Ctrl+O), Tárgykörök betöltése..., -, Beállítások..., -, Kilépés");
     QCOMPARE(menus[1],
              "Műveletek: Adatrögzítés, Tallózás, Keresés, Duplikátumok keresése, Konvertálás, Indexelés, "
-             "Helyesírás-ellenőrzés...");
+             "Helyesírás-ellenőrzés..., Ellenőrzés..., Névváltozatok...");
     QCOMPARE(menus[2],
              "Szerkesztés: Visszavonás (Ctrl+Z), Mégis (Ctrl+Y), -, Kijelőlt adatmezők tartalmának cseréje, "
-             "Adatmezők törlése, mentés nélkül");
+             "Adatmezők törlése, mentés nélkül, Csere a rekordokban...");
     QCOMPARE(f.action("menu6_megis")->shortcuts(),
              (QList<QKeySequence>{QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
     QCOMPARE(menus[3],

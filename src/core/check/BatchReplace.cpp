@@ -1,7 +1,7 @@
 #include "core/check/BatchReplace.h"
 
 #include "core/check/FieldSpans.h"
-#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 
 #include <map>
 
@@ -124,7 +124,7 @@ std::vector<BatchReplace::Row> BatchReplace::preview(const DatabaseDocument::Sna
                 continue;
             Row row;
             row.line = index;
-            row.recordName = RecordLine::dottedName(line.first(qMin<qsizetype>(10, line.size())));
+            row.recordName = RecordSchema::dottedName(RecordSchema::recordName(line));
             row.field = field;
             row.before = value.toString();
             row.after = withPrefix(field, value, *after);

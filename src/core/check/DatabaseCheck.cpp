@@ -1,6 +1,7 @@
 #include "core/check/DatabaseCheck.h"
 
 #include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 
 #include <algorithm>
 #include <numeric>
@@ -9,8 +10,7 @@ namespace {
 
 QString dottedNameOf(QStringView line)
 {
-    return RecordLine::dottedName(
-        line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())));
+    return RecordSchema::dottedName(RecordSchema::recordName(line));
 }
 
 QString detailOf(const QStringList& names)
@@ -86,8 +86,7 @@ std::vector<Finding> duplicatesOf(const DatabaseDocument& document, int index, c
     const QStringView line = document.line(index);
     QStringList fromIndex;
     if (indexed) {
-        const QString ownName =
-            line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())).toString();
+        const QString ownName = RecordSchema::recordName(line).toString();
         fromIndex = indexed->namesOf(DuplicateKeys::workHash(line), ownName);
         // Records of the open database are named already from the document.
         QStringList docNames;
@@ -143,8 +142,7 @@ std::vector<RecordFinding> run(const DatabaseDocument::Snapshot& lines, const Re
         for (const int other : std::as_const(others))
             docNames.append(dottedNameOf(lines.line(other)));
         if (indexed && works[size_t(i)] != 0) {
-            const QString ownName =
-                line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())).toString();
+            const QString ownName = RecordSchema::recordName(line).toString();
             fromIndex = indexed->namesOf(works[size_t(i)], ownName);
             fromIndex.removeIf([&](const QString& name) { return docNames.contains(name); });
         }

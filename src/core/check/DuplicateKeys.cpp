@@ -1,6 +1,6 @@
 #include "core/check/DuplicateKeys.h"
 
-#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/Win1250.h"
 #include "core/search/DuplicateFinder.h"
 #include "core/search/Folding.h"
@@ -22,7 +22,7 @@ quint64 workHash(QStringView line)
 
 quint64 nameHash(QStringView line)
 {
-    const QStringView name = line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size()));
+    const QStringView name = RecordSchema::recordName(line);
     if (name.isEmpty())
         return 0; // empty lines are no records to tell apart
     return qHashBits(name.data(), size_t(name.size()) * sizeof(QChar), 0x9e37u) | 1;
@@ -35,7 +35,7 @@ void IndexedWorks::add(quint64 workHash, QByteArrayView recordName8)
     if (workHash == 0)
         return;
     const auto at = quint32(m_names.size() / DatabaseDocument::RecordNameLength);
-    QByteArray name = recordName8.first(qMin<qsizetype>(recordName8.size(), 10)).toByteArray();
+    QByteArray name = RecordSchema::recordName(recordName8).toByteArray();
     name.resize(DatabaseDocument::RecordNameLength, '\0');
     m_names.append(name);
     m_entries.push_back({workHash, at});
@@ -64,7 +64,7 @@ QStringList IndexedWorks::namesOf(quint64 workHash, QStringView ownName) const
         const QString name = Win1250::toUnicode(stored);
         if (name == ownName)
             continue;
-        const QString dotted = RecordLine::dottedName(name);
+        const QString dotted = RecordSchema::dottedName(name);
         if (!names.contains(dotted))
             names.append(dotted);
     }

@@ -4,9 +4,8 @@
 #include "core/convert/DirectorFile.h"
 #include "core/convert/RecordMapping.h"
 #include "core/convert/ZdbTable.h"
-#include "core/exchange/BibtexReader.h"
+#include "core/exchange/ExchangeFormat.h"
 #include "core/exchange/ParallelImport.h"
-#include "core/exchange/RisReader.h"
 #include "core/record/RecordNumber.h"
 #include "core/record/TextFile.h"
 #include "core/record/Utf8Text.h"
@@ -125,9 +124,18 @@ QString numberedName(const QString& volumeCode, int number)
 
 // A RIS or BibTeX file: its entries become records named with the chosen
 // volume and their running number; broken entries are told, not converted.
-class ExchangeFormat : public SourceFormat
+class ExchangeSource final : public SourceFormat
 {
 public:
+    ExchangeSource(SourceKind kind, const ExchangeFormat& format) : m_kind(kind), m_format(format) {}
+
+    SourceKind kind() const override { return m_kind; }
+    QString shortName() const override { return m_format.name(); }
+    QString nameFilter() const override
+    {
+        return m_format.caption() + QStringLiteral(" fájl|*.") + m_format.fileSuffix();
+    }
+    QString fileSuffix() const override { return m_format.fileSuffix(); }
     bool needsVolume() const override { return true; }
     QStringList readLines(const QString& path) const override
     {
@@ -142,17 +150,19 @@ public:
         const QString volumeCode = RecordMapping::directorVolumeCode(input.volume);
         int number = 0;
         const ImportEntrySink toLine = [&](ImportEntry&& entry) {
-            Exchange::Record record = toRecord(entry);
+            Exchange::Record record = m_format.toRecord(entry);
             record.name = numberedName(volumeCode, ++number);
             sink(record.toLine());
         };
         QList<ImportProblem> problems;
         if (input.text) {
             problems = Exchange::readAlongside(
-                [this, &input](const ImportEntrySink& onEntry) { return parse(*input.text, onEntry); },
+                [this, &input](const ImportEntrySink& onEntry) {
+                    return m_format.parse(*input.text, onEntry);
+                },
                 toLine);
         } else {
-            ParsedImport parsed = parse(input.lines);
+            ParsedImport parsed = m_format.parse(input.lines);
             for (ImportEntry& entry : parsed.entries)
                 toLine(std::move(entry));
             problems = std::move(parsed.problems);
@@ -163,51 +173,13 @@ public:
     QStringList leftOutNotes(const ConversionInput& input) const override
     {
         if (input.text)
-            return notesOf(parse(*input.text, [](ImportEntry&&) {}));
-        return notesOf(parse(input.lines).problems);
+            return notesOf(m_format.parse(*input.text, [](ImportEntry&&) {}));
+        return notesOf(m_format.parse(input.lines).problems);
     }
 
-protected:
-    virtual ParsedImport parse(const QStringList& lines) const = 0;
-    virtual QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry) const = 0;
-    virtual Exchange::Record toRecord(const ImportEntry& entry) const = 0;
-};
-
-class RisFormat final : public ExchangeFormat
-{
-public:
-    SourceKind kind() const override { return SourceKind::Ris; }
-    QString shortName() const override { return QStringLiteral("ris"); }
-    QString nameFilter() const override { return QStringLiteral("RIS fájl|*.ris"); }
-    QString fileSuffix() const override { return QStringLiteral("ris"); }
-
-protected:
-    ParsedImport parse(const QStringList& lines) const override { return RisReader::parse(lines); }
-    QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry) const override
-    {
-        return RisReader::parse(text, onEntry);
-    }
-    Exchange::Record toRecord(const ImportEntry& entry) const override { return RisReader::toRecord(entry); }
-};
-
-class BibtexFormat final : public ExchangeFormat
-{
-public:
-    SourceKind kind() const override { return SourceKind::BibTeX; }
-    QString shortName() const override { return QStringLiteral("bibtex"); }
-    QString nameFilter() const override { return QStringLiteral("BibTeX fájl|*.bib"); }
-    QString fileSuffix() const override { return QStringLiteral("bib"); }
-
-protected:
-    ParsedImport parse(const QStringList& lines) const override { return BibtexReader::parse(lines); }
-    QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry) const override
-    {
-        return BibtexReader::parse(text, onEntry);
-    }
-    Exchange::Record toRecord(const ImportEntry& entry) const override
-    {
-        return BibtexReader::toRecord(entry);
-    }
+private:
+    const SourceKind m_kind;
+    const ExchangeFormat& m_format;
 };
 
 } // namespace
@@ -227,8 +199,8 @@ const QList<const SourceFormat*>& SourceFormat::all()
     static const DbaseFormat dbase;
     static const ZdbFormat zdb;
     static const DirectorFormat director;
-    static const RisFormat ris;
-    static const BibtexFormat bibtex;
+    static const ExchangeSource ris(SourceKind::Ris, ExchangeFormat::of(ExportFormat::Ris));
+    static const ExchangeSource bibtex(SourceKind::BibTeX, ExchangeFormat::of(ExportFormat::BibTeX));
     static const QList<const SourceFormat*> formats = {&dbase, &zdb, &director, &ris, &bibtex};
     return formats;
 }

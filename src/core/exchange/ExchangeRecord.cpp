@@ -1,7 +1,6 @@
 #include "core/exchange/ExchangeRecord.h"
 
 #include "core/exchange/CharacterScan.h"
-#include "core/record/CodeTables.h"
 #include "core/record/RecordLine.h"
 
 #include <QRegularExpression>
@@ -14,8 +13,7 @@ namespace Exchange {
 
 namespace {
 
-constexpr int SlotCount = 4;
-constexpr int FirstSlotField = 3;
+constexpr int SlotCount = RecordSchema::CreatorCount;
 
 const QString kBook = QStringLiteral("könyv");
 const QString kArticle = QStringLiteral("folyóiratcikk");
@@ -23,6 +21,7 @@ const QString kInCollection = QStringLiteral("cikk gyűjt. kötetben");
 const QString kOffprint = QStringLiteral("külön lenyomat");
 const QString kReview = QStringLiteral("rec.");
 const QString kTranslation = QStringLiteral("fordítás");
+const QString kPaper = QStringLiteral("papír");
 
 // A value that would end a field early: "**" inside it, or a "*" at its end
 // that joins the next separator. A blank keeps the asterisks apart.
@@ -101,13 +100,6 @@ private:
     QChar* m_at;
 };
 
-// The slot code of one of the first four roles ("01" … "04"); no other code
-// stands for them.
-bool isOwnSlotCode(QStringView code, int role)
-{
-    return code.size() == 2 && code[0] == u'0' && code[1].unicode() == u'0' + role;
-}
-
 } // namespace
 
 EntryKind entryKindOf(QStringView type)
@@ -141,19 +133,13 @@ bool needsTypeNote(QStringView type)
     return !type.isEmpty() && recordTypeOf(entryKindOf(type)) != type;
 }
 
-int Creator::role() const
-{
-    return CodeTables::rolePosition(roleCode);
-}
-
 QString roleCaption(const Creator& creator)
 {
     static const std::array<QString, 4> captions = {QStringLiteral("Szerző"), QStringLiteral("Szerkesztő"),
                                                     QStringLiteral("Fordító"),
                                                     QStringLiteral("Bevezetést írta")};
-    const int role = creator.role();
-    if (role >= 1 && role <= 4 && creator.roleCode == CodeTables::roleCode(role))
-        return captions[size_t(role - 1)];
+    if (const std::optional<Role> role = creator.ownRole())
+        return captions[size_t(RecordSchema::slotOf(*role))];
     return QStringLiteral("Alkotó (%1)").arg(creator.roleCode);
 }
 
@@ -198,6 +184,11 @@ bool parseCreatorNote(QStringView text, Creator* creator)
     return true;
 }
 
+bool isOnPaper(QStringView medium)
+{
+    return medium.isEmpty() || medium == kPaper;
+}
+
 void appendToNote(QString& note, const QString& part)
 {
     if (part.isEmpty())
@@ -214,36 +205,38 @@ void finishImported(Record& record, QString note, const QStringList& extras)
     record.note = note;
     bool translated = false;
     for (const Creator& creator : std::as_const(record.creators))
-        translated = translated || creator.role() == TranslatorRole;
+        translated = translated || creator.ownRole() == Role::Translator;
     record.translation = translated ? QStringLiteral("1") : QStringLiteral("0");
     if (record.medium.isEmpty())
-        record.medium = QStringLiteral("papír");
+        record.medium = kPaper;
 }
 
 Record Record::fromLine(QStringView line)
 {
-    const QStringList f = RecordLine::split(line);
+    const QStringList fields = RecordLine::split(line);
+    const auto f = [&fields](Field field) -> const QString& { return RecordSchema::value(fields, field); };
     Record r;
-    r.name = f[0];
-    r.type = f[1];
-    r.subject = f[2];
+    r.name = f(Field::RecordName);
+    r.type = f(Field::RecordType);
+    r.subject = f(Field::Subject);
     for (int slot = 0; slot < SlotCount; ++slot) {
-        const QString& value = f[FirstSlotField + slot];
-        if (value.size() > 2)
-            r.creators.append(Creator{value.left(2), value.mid(2)});
+        const QString& value = f(RecordSchema::creator(slot));
+        if (value.size() > RecordSchema::RoleCodeLength)
+            r.creators.append(
+                Creator{value.left(RecordSchema::RoleCodeLength), value.mid(RecordSchema::RoleCodeLength)});
     }
-    r.title = f[7];
-    r.publication = f[8];
-    r.publisher = f[9];
-    r.volume = f[10];
-    r.year = f[11];
-    r.pages = f[12];
-    r.place = f[13];
-    r.note = f[14];
-    r.link = f[15];
-    r.translation = f[16];
-    r.language = f[17];
-    r.medium = f[18];
+    r.title = f(Field::Title);
+    r.publication = f(Field::Publication);
+    r.publisher = f(Field::Publisher);
+    r.volume = f(Field::VolumeRun);
+    r.year = f(Field::Year);
+    r.pages = f(Field::Pages);
+    r.place = f(Field::Place);
+    r.note = f(Field::Note);
+    r.link = f(Field::Link);
+    r.translation = f(Field::Translation);
+    r.language = f(Field::Language);
+    r.medium = f(Field::Medium);
     return r;
 }
 
@@ -252,10 +245,9 @@ QString Record::toLine() const
     std::array<const Creator*, SlotCount> taken{};
     QVarLengthArray<const Creator*, SlotCount> rest;
     for (const Creator& creator : creators) {
-        const int role = creator.role();
-        const bool ownSlot = role >= 1 && role <= SlotCount && isOwnSlotCode(creator.roleCode, role);
-        if (ownSlot && !taken[size_t(role - 1)])
-            taken[size_t(role - 1)] = &creator;
+        const std::optional<Role> role = creator.ownRole();
+        if (role && !taken[size_t(RecordSchema::slotOf(*role))])
+            taken[size_t(RecordSchema::slotOf(*role))] = &creator;
         else
             rest.append(&creator);
     }
@@ -264,10 +256,8 @@ QString Record::toLine() const
     // (the next free slot); a creator of any other role usually stands in
     // the last slot, so it takes the last free one.
     for (const Creator* creator : std::as_const(rest)) {
-        const int role = creator->role();
-        const bool firstFour = role >= 1 && role <= SlotCount && isOwnSlotCode(creator->roleCode, role);
         auto free = taken.end();
-        if (firstFour) {
+        if (creator->ownRole()) {
             free = std::find(taken.begin(), taken.end(), nullptr);
         } else {
             const auto last = std::find(taken.rbegin(), taken.rend(), nullptr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/record/RecordSchema.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,12 +11,6 @@
 // line by meaning, and the filled creator slots as (role, name) pairs. The
 // exporters read it from a line, the importers build a line from it.
 namespace Exchange {
-
-// Role positions that have a field of their own in at least one format.
-inline constexpr int AuthorRole = 1;
-inline constexpr int EditorRole = 2;
-inline constexpr int TranslatorRole = 3;
-inline constexpr int IntroductionRole = 4;
 
 // The entry types the record types go to.
 enum class EntryKind
@@ -39,7 +35,8 @@ struct Creator
 {
     QString roleCode; // two characters, as the slot holds it
     QString name;
-    int role() const;
+    // The role when it is one of the four with a field of their own.
+    std::optional<Role> ownRole() const { return RecordSchema::roleOfCode(roleCode); }
 };
 
 // Creators whose role has no field of its own travel in a note part
@@ -79,6 +76,9 @@ struct Record
     // up, so a value never moves the fields after it.
     QString toLine() const;
 };
+
+// A record without a medium is on paper; the formats name only the others.
+bool isOnPaper(QStringView medium);
 
 // Appends `part` to a note, "; " between the parts.
 void appendToNote(QString& note, const QString& part);

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/exchange/ExchangeFormat.h"
+
 #include <QByteArray>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -11,24 +12,17 @@
 class QIODevice;
 class QSaveFile;
 
-enum class ExportFormat
-{
-    BibTeX,
-    Ris,
-    Csv
-};
-
-// Writes records to BibTeX, RIS or CSV, all UTF-8, one record line at a time,
-// so that an index set of any size is exported with a small, fixed amount of
-// memory. The bytes go to a device opened for writing; a failed write throws
-// NorlaError "Cannot create file" with the name given.
+// Writes records in one of the exchange formats, all UTF-8, one record line
+// at a time, so that an index set of any size is exported with a small,
+// fixed amount of memory. The bytes go to a device opened for writing; a
+// failed write throws NorlaError "Cannot create file" with the name given.
 class RecordExporter final
 {
     Q_DISABLE_COPY_MOVE(RecordExporter)
 
 public:
     RecordExporter(ExportFormat format, QIODevice& out, QString outName);
-    ~RecordExporter() = default;
+    ~RecordExporter();
 
     // "bibtex", "ris", "csv".
     static bool formatFromName(QStringView name, ExportFormat* format);
@@ -46,19 +40,14 @@ public:
     static QByteArray encodeAll(ExportFormat format, const QStringList& lines);
 
 private:
-    void addBibTeX(QStringView line);
-    void addRis(QStringView line);
-    void addCsv(QStringView line);
-    void appendUniqueKey(QStringView recordName);
     void flushIfFull();
     void flush();
 
-    ExportFormat m_format;
+    std::unique_ptr<RecordWriter> m_writer;
     QIODevice& m_out;
     QString m_outName;
     QString m_text; // the records not yet turned into UTF-8
     QByteArray m_buffer;
-    QSet<QString> m_keys;
     qint64 m_count = 0;
 };
 

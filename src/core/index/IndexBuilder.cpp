@@ -7,6 +7,7 @@
 #include "core/record/FieldCursor.h"
 #include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -603,22 +604,25 @@ private:
 // cutting the Unicode line gives the same pieces.
 struct ListFields
 {
-    QStringView name;                                         // field 1
-    std::array<QStringView, CreatorSlot::Count> creatorNames; // fields 4-7 without their role codes
-    QStringView publisher;                                    // field 10
-    QStringView place;                                        // field 14
+    QStringView name;
+    std::array<QStringView, CreatorSlot::Count> creatorNames; // without their role codes
+    QStringView publisher;
+    QStringView place;
 
     explicit ListFields(QStringView line)
     {
         auto fields = FieldCursor::asIfSeparatorAppended(line);
-        name = fields.next();
-        fields.skip(2);
-        for (QStringView& creator : creatorNames)
-            creator = CreatorSlot::of(fields.next()).name;
-        fields.skip(2);
-        publisher = fields.next();
-        fields.skip(3);
-        place = fields.next();
+        int next = 0; // the position of the field fields.next() gives
+        const auto take = [&](Field field) {
+            fields.skip(RecordSchema::position(field) - next);
+            next = RecordSchema::position(field) + 1;
+            return fields.next();
+        };
+        name = take(Field::RecordName);
+        for (int slot = 0; slot < CreatorSlot::Count; ++slot)
+            creatorNames[size_t(slot)] = CreatorSlot::of(take(RecordSchema::creator(slot))).name;
+        publisher = take(Field::Publisher);
+        place = take(Field::Place);
     }
 };
 
@@ -766,7 +770,7 @@ struct StagedSet
     QList<qint64> recordsPerDatabase; // in the order indexed
 };
 
-// The name of a record (field 1), cut as the lists cut it.
+// The name of a record (its whole first field), cut as the lists cut it.
 QStringView recordName(QStringView line)
 {
     return FieldCursor::asIfSeparatorAppended(line).next();

@@ -59,8 +59,7 @@ int BibliographyBuilder::groupOf(const QStringList& fields) const
         return m_subjectEntries.value(EntryText::indexForm(value(fields, Field::Subject)), -1);
     case Grouping::Volume:
         return CodeTables::volumePosition(
-            QStringView(value(fields, Field::RecordName))
-                .first(qMin<qsizetype>(2, value(fields, Field::RecordName).size())));
+            RecordSchema::volumeCodeOf(QStringView(value(fields, Field::RecordName))));
     case Grouping::None:
         break;
     }

@@ -1,15 +1,15 @@
 #pragma once
 
 #include "core/record/FieldCursor.h"
+#include "core/record/RecordSchema.h"
 
 // One of the four creator slots of a record (fields 4 to 7): the first two
 // characters are the role code, the rest is the creator's name.
 template <typename View> struct BasicCreatorSlot
 {
-    static constexpr int Count = 4;
-    // Field 4 as a 0-based position among the fields of a line.
-    static constexpr int FirstField = 3;
-    static constexpr qsizetype RoleLength = 2;
+    static constexpr int Count = RecordSchema::CreatorCount;
+    static constexpr int FirstField = RecordSchema::position(Field::Creator1);
+    static constexpr qsizetype RoleLength = RecordSchema::RoleCodeLength;
 
     View role; // fewer than two characters when the slot is that short
     View name; // empty when the slot has two characters or fewer

@@ -1,5 +1,6 @@
 #include "core/record/DatabaseDocument.h"
 
+#include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 
@@ -194,14 +195,14 @@ private:
     {
         m_out.m_lineRefs.push_back({start, end - start});
         char name[RecordNameLength] = {};
-        const qsizetype length = qMin<qsizetype>(RecordNameLength, end - start);
-        for (qsizetype c = 0; c < length; ++c) {
+        const QStringView text = RecordSchema::recordName(QStringView(units + start, end - start));
+        for (qsizetype c = 0; c < text.size(); ++c) {
             // Names are nearly always ASCII, which Windows-1250 keeps as it is.
-            const char16_t u = units[start + c];
+            const char16_t u = text[c].unicode();
             name[c] = u < 0x80 ? char(u) : Win1250::fromUnicodeChar(u);
         }
         m_out.m_names.append(name, RecordNameLength);
-        m_out.m_nameLengths.append(char(length));
+        m_out.m_nameLengths.append(char(text.size()));
     }
 
     Contents& m_out;
@@ -399,11 +400,10 @@ void DatabaseDocument::rebuildRecordNames()
     m_nameLengths = QByteArray(count, Qt::Uninitialized);
     char* names = m_names.data();
     for (qsizetype i = 0; i < count; ++i) {
-        const QStringView text = line(int(i));
-        const qsizetype length = qMin<qsizetype>(RecordNameLength, text.size());
-        for (qsizetype c = 0; c < length; ++c)
+        const QStringView text = RecordSchema::recordName(line(int(i)));
+        for (qsizetype c = 0; c < text.size(); ++c)
             names[i * RecordNameLength + c] = Win1250::fromUnicodeChar(text[c].unicode());
-        m_nameLengths[i] = char(length);
+        m_nameLengths[i] = char(text.size());
     }
 }
 
@@ -428,12 +428,11 @@ void DatabaseDocument::refreshRecordName(int index)
 {
     if (index < 0 || index >= m_nameLengths.size())
         return;
-    const QStringView text = line(index);
-    const qsizetype length = qMin<qsizetype>(RecordNameLength, text.size());
+    const QStringView text = RecordSchema::recordName(line(index));
     char* name = m_names.data() + qsizetype(index) * RecordNameLength;
-    for (qsizetype c = 0; c < length; ++c)
+    for (qsizetype c = 0; c < text.size(); ++c)
         name[c] = Win1250::fromUnicodeChar(text[c].unicode());
-    m_nameLengths[index] = char(length);
+    m_nameLengths[index] = char(text.size());
 }
 
 QByteArrayView DatabaseDocument::recordName(int index) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/record/RecordSchema.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -79,7 +81,7 @@ public:
     static inline const QString InitialPath = QStringLiteral("Adatbazis");
     // Where Save writes when the path is empty.
     static inline const QString FallbackSavePath = QStringLiteral("adatbazis");
-    static constexpr int RecordNameLength = 10;
+    static constexpr int RecordNameLength = int(RecordSchema::RecordNameLength);
 
     DatabaseDocument() = default;
 

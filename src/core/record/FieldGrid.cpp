@@ -4,6 +4,7 @@
 #include "core/record/CreatorSlot.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/Win1250.h"
 
 FieldGrid FieldGrid::decode(QByteArrayView line)
@@ -11,9 +12,8 @@ FieldGrid FieldGrid::decode(QByteArrayView line)
     FieldGrid grid;
     QByteArray padded = line.toByteArray() + "**";
     const QByteArrayView text(padded);
-    grid.rows[Name] = text.first(qMin<qsizetype>(10, text.size())).toByteArray();
-    const int volume =
-        CodeTables::volumePosition(Win1250::toUnicode(text.first(qMin<qsizetype>(2, text.size()))));
+    grid.rows[Name] = RecordSchema::recordName(text).toByteArray();
+    const int volume = CodeTables::volumePosition(Win1250::toUnicode(RecordSchema::volumeCodeOf(text)));
     if (volume >= 0)
         grid.rows[VolumeName] = Win1250::fromUnicode(CodeTables::volumeName(volume));
 
@@ -23,11 +23,11 @@ FieldGrid FieldGrid::decode(QByteArrayView line)
     grid.rows[Subject] = fields.next().toByteArray();
     for (int slot = 0; slot < CreatorSlot8::Count; ++slot) {
         const QByteArrayView value = fields.next();
-        if (value.size() > 2)
+        if (value.size() > CreatorSlot8::RoleLength)
             grid.rows[Creators].append(value).append("**");
     }
-    for (int row = Title; row <= Medium; ++row)
-        grid.rows[row] = fields.next().toByteArray();
+    for (int at = RecordSchema::position(Field::Title); at < RecordSchema::FieldCount; ++at)
+        grid.rows[RecordSchema::gridRow(RecordSchema::fieldAt(at))] = fields.next().toByteArray();
     return grid;
 }
 

@@ -5,6 +5,7 @@
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordNumber.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/Win1250.h"
 
 QString RecordForm::recordName() const
@@ -14,23 +15,23 @@ QString RecordForm::recordName() const
 
 QString RecordForm::volumeCode() const
 {
-    return recordName().first(qMin<qsizetype>(2, name.size()));
+    return RecordSchema::volumeCodeOf(QStringView(recordName())).toString();
 }
 
 QString RecordForm::suffix() const
 {
-    return recordName().mid(8, 2);
+    return RecordSchema::suffixOf(QStringView(recordName())).toString();
 }
 
 QString RecordForm::dottedName() const
 {
-    return RecordLine::dottedName(recordName());
+    return RecordSchema::dottedName(recordName());
 }
 
 RecordForm RecordForm::fromLine(QStringView line)
 {
     RecordForm form;
-    form.name = line.first(qMin<qsizetype>(10, line.size())).toString();
+    form.name = RecordSchema::recordName(line).toString();
 
     auto fields = FieldCursor::asIfSeparatorAppended(line);
     form.nameField = fields.next().toString();
@@ -96,12 +97,14 @@ namespace RecordNaming {
 QString newRecordName(int volumePosition, QStringView typedNumber, QStringView suffix)
 {
     return CodeTables::volumeCode(volumePosition) +
-           RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), 6) + suffix.toString();
+           RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), int(RecordSchema::NumberLength)) +
+           suffix.toString();
 }
 
 QString nextTypedNumber(QStringView typedNumber)
 {
-    return RecordNumber::next(RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), 6));
+    return RecordNumber::next(
+        RecordNumber::fixWidth(Win1250::roundTrip(typedNumber), int(RecordSchema::NumberLength)));
 }
 
 } // namespace RecordNaming

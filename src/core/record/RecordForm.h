@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/record/CreatorSlot.h"
+#include "core/record/RecordSchema.h"
 
 #include <QString>
 #include <QStringView>
@@ -19,7 +20,8 @@ struct RecordForm
     static constexpr int CreatorSlots = CreatorSlot::Count;
     // Fields 8 to 15: title, publication, publisher, volume or annual run,
     // year, pages, place of publication, note (the form's Edit7 … Edit14).
-    static constexpr int TextFields = 8;
+    static constexpr int TextFields =
+        RecordSchema::position(Field::Note) - RecordSchema::position(Field::Title) + 1;
 
     QString name;                                   // Edit1: the first 10 characters of the line
     QString nameField;                              // field 1 as the line holds it, whatever its length

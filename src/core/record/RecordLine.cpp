@@ -46,31 +46,7 @@ int firstShiftingField(const QStringList& fields)
 
 QString fieldCaption(int index)
 {
-    static const char16_t* const captions[FieldCount] = {u"Rekordnév",  u"Rekord típusa",
-                                                         u"Tárgykör",   u"1. alkotó",
-                                                         u"2. alkotó",  u"3. alkotó",
-                                                         u"4. alkotó",  u"Cím",
-                                                         u"Kiadvány",   u"Kiadó",
-                                                         u"Évfolyam",   u"Év",
-                                                         u"Oldalszám",  u"Megjelenés helye",
-                                                         u"Megjegyzés", u"Link",
-                                                         u"Fordítás",   u"Nyelv",
-                                                         u"Adathordozó"};
-    return index >= 0 && index < FieldCount ? QString::fromUtf16(captions[index]) : QString();
-}
-
-QString dottedName(QStringView name)
-{
-    QString out = name.mid(0, 2).toString();
-    out.append(u'.').append(name.mid(2, 6)).append(u'.').append(name.mid(8, 2));
-    return out;
-}
-
-QString undottedName(QStringView dotted)
-{
-    QString out = dotted.mid(0, 2).toString();
-    out.append(dotted.mid(3, 6)).append(dotted.mid(10, 2));
-    return out;
+    return index >= 0 && index < FieldCount ? RecordSchema::caption(RecordSchema::fieldAt(index)) : QString();
 }
 
 } // namespace RecordLine

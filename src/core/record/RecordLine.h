@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/record/RecordSchema.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -7,7 +9,7 @@
 // One record: 19 fields joined by "**", no quoting and no escaping.
 namespace RecordLine {
 
-inline constexpr int FieldCount = 19;
+inline constexpr int FieldCount = RecordSchema::FieldCount;
 inline constexpr int MaxReadLength = 5000;
 inline constexpr QStringView Separator = u"**";
 
@@ -28,9 +30,9 @@ int firstShiftingField(const QStringList& fields);
 // What users call field `index` (0-based) in messages.
 QString fieldCaption(int index);
 
-// "Ka00012300" -> "Ka.000123.00": characters 1-2, ".", 3-8, ".", 9-10.
-QString dottedName(QStringView name);
-// The reverse for a label text: characters 1-2, 4-9 and 11-12.
-QString undottedName(QStringView dotted);
+// The record name belongs to the schema; these names are kept for the
+// callers that still reach it through the line.
+using RecordSchema::dottedName;
+using RecordSchema::undottedName;
 
 } // namespace RecordLine

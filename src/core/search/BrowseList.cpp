@@ -1,6 +1,7 @@
 #include "core/search/BrowseList.h"
 
 #include "core/record/NorlaError.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
@@ -136,7 +137,7 @@ bool BrowseList::findRecordLine(const QString& chunkPath, QByteArrayView recordN
         qsizetype end = start;
         while (end < units && !ChunkText::isLineBreak(reader.unit(end)))
             ++end;
-        const qsizetype head = qMin<qsizetype>(10, end - start);
+        const qsizetype head = qMin(RecordSchema::RecordNameLength, end - start);
         if (head == recordName.size()) {
             bool same = true;
             for (qsizetype k = 0; k < head && same; ++k)

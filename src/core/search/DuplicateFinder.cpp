@@ -1,6 +1,7 @@
 #include "core/search/DuplicateFinder.h"
 
 #include "core/record/NorlaError.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/search/ChunkText.h"
 #include "core/search/Folding.h"
@@ -51,21 +52,20 @@ quint64 hashOf(QByteArrayView key, Reason reason)
     return h == 0 ? 1 : h; // 0 marks an empty slot
 }
 
-// The record name as the search gives it: the first ten characters of the
-// line followed by "**".
-qsizetype recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end, char (&name)[10])
+using RecordNameBuffer = char[RecordSchema::RecordNameLength];
+
+// The record name as the search gives it.
+qsizetype recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end,
+                     RecordNameBuffer& name)
 {
-    qsizetype size = 0;
-    for (qsizetype i = start; size < 10 && i < end; ++i)
-        name[size++] = ChunkText::LineReader::toCodePage(reader.unit(i));
-    while (size < 10 && size < (end - start) + 2)
-        name[size++] = '*';
-    return size;
+    return RecordSchema::writeShownName(
+        end - start, [&](qsizetype i) { return ChunkText::LineReader::toCodePage(reader.unit(start + i)); },
+        name);
 }
 
 QByteArray recordName(const ChunkText::LineReader& reader, qsizetype start, qsizetype end)
 {
-    char name[10];
+    RecordNameBuffer name;
     return QByteArray(name, recordName(reader, start, end, name));
 }
 
@@ -86,7 +86,7 @@ public:
                 return;
             const qsizetype end = reader.convertLineFolded(start, m_folded, folding, true);
             const quint64 place = placeOf(file, start);
-            char name[10];
+            RecordNameBuffer name;
             const qsizetype nameLength = recordName(reader, start, end, name);
             out.push_back(
                 {hashOf(QByteArrayView(name, nameLength), Reason::SameName), place, Reason::SameName});
@@ -234,8 +234,9 @@ QByteArray DuplicateFinder::workKey(QByteArrayView foldedLine)
 void DuplicateFinder::workKey(QByteArrayView foldedLine, QByteArray& key)
 {
     key.resize(0);
-    // The fields the key takes: 2 type, 4-7 creators, 8 title, 12 year.
-    std::array<QByteArrayView, 12> fields;
+    // The key takes the type, the creators, the title and the year; the
+    // fields after the year are never looked at.
+    std::array<QByteArrayView, RecordSchema::position(Field::Year) + 1> fields;
     qsizetype from = 0;
     for (int k = 0; k < int(fields.size()); ++k) {
         const qsizetype at = Bytes::find(foldedLine, "**", from);
@@ -244,22 +245,24 @@ void DuplicateFinder::workKey(QByteArrayView foldedLine, QByteArray& key)
             break;
         from = at + 2;
     }
-    key.append(typeFamily(fields[1])).append('\x1f');
+    const auto field = [&fields](Field f) { return fields[size_t(RecordSchema::position(f))]; };
+    key.append(typeFamily(field(Field::RecordType))).append('\x1f');
     const qsizetype titleStart = key.size();
-    appendWords(fields[7], key);
+    appendWords(field(Field::Title), key);
     if (key.size() == titleStart) {
         key.resize(0);
         return;
     }
     key.append('\x1f');
-    for (const char c : fields[11])
+    for (const char c : field(Field::Year))
         if (c >= '0' && c <= '9')
             key.append(c);
     key.append('\x1f');
-    for (int slot = 3; slot <= 6; ++slot) {
-        if (fields[size_t(slot)].size() <= 2)
+    for (int slot = 0; slot < RecordSchema::CreatorCount; ++slot) {
+        const QByteArrayView creator = field(RecordSchema::creator(slot));
+        if (creator.size() <= RecordSchema::RoleCodeLength)
             continue;
-        const QByteArrayView name = fields[size_t(slot)].sliced(2);
+        const QByteArrayView name = creator.sliced(RecordSchema::RoleCodeLength);
         qsizetype i = 0;
         while (i < name.size() && !isWord(name[i]))
             ++i;

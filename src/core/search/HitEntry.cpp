@@ -2,6 +2,7 @@
 
 #include "core/record/CodeTables.h"
 #include "core/record/CreatorSlot.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/Win1250.h"
 
 namespace HitEntry {
@@ -32,14 +33,6 @@ QString text(const FieldGrid& record, int row)
     return Win1250::toUnicode(record[row]);
 }
 
-// Characters `from` … `from + count - 1` (1-based) of a name, as much as it has.
-QByteArrayView part(QByteArrayView name, qsizetype from, qsizetype count)
-{
-    if (name.size() < from)
-        return {};
-    return name.sliced(from - 1, qMin(count, name.size() - from + 1));
-}
-
 void writeCreators(EntryWriter& out, QByteArrayView creators, const QStringList& roleNames)
 {
     CreatorRow row(creators);
@@ -54,11 +47,11 @@ void writeCreators(EntryWriter& out, QByteArrayView creators, const QStringList&
 
 QString recordNumber(QByteArrayView recordName)
 {
-    QByteArrayView number = part(recordName, 3, 6);
+    QByteArrayView number = RecordSchema::numberOf(recordName);
     while (number.startsWith('0'))
         number = number.sliced(1);
     QString result = Win1250::toUnicode(number);
-    const QByteArrayView suffix = part(recordName, 9, 2);
+    const QByteArrayView suffix = RecordSchema::suffixOf(recordName);
     if (suffix != "00") {
         result += u'.';
         result += Win1250::toUnicode(suffix.startsWith('0') ? suffix.sliced(1) : suffix);

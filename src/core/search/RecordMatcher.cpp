@@ -141,19 +141,10 @@ void RecordMatcher::chooseOccurrenceFields()
     if (m_folded || m_wordMatch || !m_restrictions.empty() || m_translationTest || m_terms.size() != 1 ||
         m_requiredText.isEmpty() || m_terms.first() != m_requiredText)
         return;
-    for (const int row : m_termRows) {
-        if (row == FieldGrid::Subject) {
-            m_occurrenceFields[SubjectField] = true;
-        } else if (row == FieldGrid::Creators) {
-            for (int slot = 0; slot < RecordView::MaxCreators; ++slot) {
-                const int field = FirstCreatorField + slot;
+    for (const int row : m_termRows)
+        for (int field = FirstTermField; field <= LastTermField; ++field)
+            if (RecordSchema::gridRow(RecordSchema::fieldAt(field)) == row)
                 m_occurrenceFields[size_t(field)] = true;
-            }
-        } else if (row >= FieldGrid::Title && row <= FieldGrid::Note) {
-            const int field = FirstTitleField + row - FieldGrid::Title;
-            m_occurrenceFields[size_t(field)] = true;
-        }
-    }
     m_occurrenceRule = true;
 }
 

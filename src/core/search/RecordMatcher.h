@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/record/RecordSchema.h"
 #include "core/search/RecordView.h"
 #include "core/search/SearchCriteria.h"
 
@@ -40,7 +41,9 @@ public:
         if (field < 0 || field >= int(m_occurrenceFields.size()) || !m_occurrenceFields[size_t(field)])
             return false;
         // A creator slot counts only with a name after its role code.
-        return field < FirstTitleField && field >= FirstCreatorField ? fieldLength > 2 : true;
+        return RecordSchema::isCreator(RecordSchema::fieldAt(field))
+                   ? fieldLength > RecordSchema::RoleCodeLength
+                   : true;
     }
 
     // When the volume restriction takes part, the record name codes (first two
@@ -72,12 +75,10 @@ private:
     void chooseOccurrenceFields();
 
 public:
-    // Where the rows of the term fields lie among the fields of a line.
-    static constexpr int SubjectField = 2;
-    static constexpr int FirstCreatorField = 3;
-    static constexpr int FirstTitleField = 7; // fields 7 … 14 are the rows Title … Note
-    static constexpr int LastTermField = 14;
-    static_assert(LastTermField - FirstTitleField == FieldGrid::Note - FieldGrid::Title);
+    // The term fields run from the subject to the note; no field after the
+    // note is ever searched for a term.
+    static constexpr int FirstTermField = RecordSchema::position(Field::Subject);
+    static constexpr int LastTermField = RecordSchema::position(Field::Note);
 
 private:
     bool m_folded = false;

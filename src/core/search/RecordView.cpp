@@ -3,6 +3,7 @@
 #include "core/record/CodeTables.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/Win1250.h"
 
 #include <cstring>
@@ -41,7 +42,7 @@ void RecordView::decode(QByteArrayView padded)
     m_creatorCount = 0;
     m_creatorRow.clear();
 
-    m_rows[FieldGrid::Name] = padded.first(qMin<qsizetype>(10, padded.size()));
+    m_rows[FieldGrid::Name] = RecordSchema::recordName(padded);
     if (padded.size() >= 2) {
         const VolumeTable& table = volumes();
         const quint16 code = twoBytes(padded);
@@ -56,14 +57,14 @@ void RecordView::decode(QByteArrayView padded)
     m_rows[FieldGrid::Subject] = fields.next();
     for (int slot = 0; slot < MaxCreators; ++slot) {
         const QByteArrayView value = fields.next();
-        if (value.size() <= 2)
+        if (value.size() <= CreatorSlot8::RoleLength)
             continue;
         m_creators[m_creatorCount++] = value;
         m_creatorRow.append(value.data(), size_t(value.size())).append("**");
     }
     m_rows[FieldGrid::Creators] = QByteArrayView(m_creatorRow.data(), qsizetype(m_creatorRow.size()));
-    for (int row = FieldGrid::Title; row <= FieldGrid::Medium; ++row)
-        m_rows[row] = fields.next();
+    for (int at = RecordSchema::position(Field::Title); at < RecordSchema::FieldCount; ++at)
+        m_rows[RecordSchema::gridRow(RecordSchema::fieldAt(at))] = fields.next();
 }
 
 FieldGrid RecordView::toFieldGrid() const

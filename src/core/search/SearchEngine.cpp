@@ -4,6 +4,7 @@
 #include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
 #include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
@@ -253,20 +254,17 @@ private:
         addHit(out, reader, start, end, exactLine);
     }
 
-    // Records a hit: its name, the first ten characters of the line followed
-    // by "**", taken from the chunk's text; for the results text, its 8-bit
-    // line as `exactLine` gives it; and the stored line when asked for.
+    // Records a hit: its name as search results show it, taken from the
+    // chunk's text; for the results text, its 8-bit line as `exactLine` gives
+    // it; and the stored line when asked for.
     template <typename ExactLine>
     void addHit(ChunkHits& out, const ChunkText::LineReader& reader, qsizetype start, qsizetype end,
                 const ExactLine& exactLine)
     {
-        const qsizetype length = end - start;
-        char name[10];
-        qsizetype nameLength = 0;
-        for (; nameLength < 10 && nameLength < length + 2; ++nameLength)
-            name[nameLength] = nameLength < length
-                                   ? ChunkText::LineReader::toCodePage(reader.unit(start + nameLength))
-                                   : '*';
+        char name[RecordSchema::RecordNameLength];
+        const qsizetype nameLength = RecordSchema::writeShownName(
+            end - start,
+            [&](qsizetype i) { return ChunkText::LineReader::toCodePage(reader.unit(start + i)); }, name);
         out.names.append(name, size_t(nameLength));
         out.nameLengths.push_back(quint8(nameLength));
         if (qint64(out.entryLines.size()) < m_entriesWanted)
@@ -420,9 +418,4 @@ int SearchEngine::chunkNumberOf(const QString& chunkPath)
         !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c.isDigit(); });
     const int number = ok ? digits.toInt(&ok) : -1;
     return ok ? number : -1;
-}
-
-QList<QByteArray> readRoleList(const QString& path)
-{
-    return TextFile::split8BitLines(TextFile::readBytes(path));
 }

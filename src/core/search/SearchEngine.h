@@ -74,7 +74,3 @@ private:
     int m_threads = 0;
     bool m_keepLines = false;
 };
-
-// The role list as the search reads it: the lines of szerep.zda as 8-bit text.
-// Throws NorlaError "Cannot open file" when the file cannot be read.
-QList<QByteArray> readRoleList(const QString& path);

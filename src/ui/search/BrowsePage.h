@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/record/CreatorSlot.h"
 #include "core/record/FieldGrid.h"
 #include "core/search/BrowseList.h"
 
@@ -60,7 +61,7 @@ private:
     QWidget* m_recordPanel = nullptr;
     QGroupBox* m_creatorGroup = nullptr;
     // A record names at most this many creators.
-    static constexpr int CreatorSlots = 4;
+    static constexpr int CreatorSlots = CreatorSlot8::Count;
     std::array<QLabel*, CreatorSlots> m_creatorLabels{};
     std::array<QLineEdit*, CreatorSlots> m_creatorEdits{};
     QLabel* m_publicationLabel = nullptr;

@@ -47,6 +47,16 @@ public:
     void setLastSearch(const SearchCriteria& criteria, const QList<QByteArray>& roles,
                        const QString& startDir);
 
+    struct LastSearch
+    {
+        SearchCriteria criteria;
+        QList<QByteArray> roles;
+        QString startDir;
+    };
+    // What the last search looked for, so that another command can run it
+    // again over all its hits; none before the first search.
+    const std::optional<LastSearch>& lastSearch() const { return m_lastSearch; }
+
 Q_SIGNALS:
     // A hit was clicked: the main window opens it on its browse page.
     void openHitRequested(const QString& recordName, int chunkNumber);
@@ -54,13 +64,6 @@ Q_SIGNALS:
 private:
     void openHit(const QModelIndex& index);
     void exportHits();
-
-    struct LastSearch
-    {
-        SearchCriteria criteria;
-        QList<QByteArray> roles;
-        QString startDir;
-    };
 
     ByteStringList m_names;
     std::vector<int> m_chunkNumbers; // at the positions of m_names

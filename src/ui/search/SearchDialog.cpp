@@ -1,5 +1,6 @@
 #include "ui/search/SearchDialog.h"
 
+#include "core/record/LookupList.h"
 #include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
@@ -485,7 +486,7 @@ void SearchDialog::prepareForShowing()
 {
     m_roles.clear();
     const bool read = runGuarded(
-        this, [this] { m_roles = readRoleList(QDir(m_startDir).filePath(WorkFolder::RolesFile)); });
+        this, [this] { m_roles = LookupList::read8Bit(QDir(m_startDir).filePath(WorkFolder::RolesFile)); });
     if (!read)
         return;
     (mode() == SearchCriteria::Mode::OneTerm ? m_termEdit : m_newTermEdit)->setFocus();

@@ -1,7 +1,7 @@
 #include "ui/spelling/SpellingReportDialog.h"
 
 #include "core/record/OperationCancelled.h"
-#include "core/record/RecordLine.h"
+#include "core/record/RecordSchema.h"
 #include "core/session/EditingSession.h"
 #include "core/spelling/TextSpelling.h"
 #include "ui/common/BackgroundJob.h"
@@ -52,8 +52,7 @@ constexpr int RecordIndexRole = Qt::UserRole;
 
 QString dottedNameOf(QStringView line)
 {
-    return RecordLine::dottedName(
-        line.first(qMin(line.size(), qsizetype(DatabaseDocument::RecordNameLength))));
+    return RecordSchema::dottedName(RecordSchema::recordName(line));
 }
 
 QString uncheckedNotice(const Proofreader::Result& result)

@@ -1,16 +1,21 @@
-#include "core/exchange/BibtexReader.h"
+#include "core/exchange/BibtexFormat.h"
 
 #include "core/exchange/CharacterScan.h"
+#include "core/exchange/ExchangeFields.h"
+#include "core/exchange/LatexText.h"
 #include "core/record/CodeTables.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringTokenizer>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-namespace BibtexReader {
+using namespace ExchangeFields;
+using Exchange::EntryKind;
 
 namespace {
 
@@ -40,7 +45,7 @@ bool isNameChar(QChar c)
 // The limit also bounds the work on a file of unclosed entries: reading
 // goes on after each broken one, and without it every one of them would be
 // read to the end of the file again.
-constexpr int kMaxBraceDepth = 100;
+constexpr int kMaxBraceDepth = LatexText::MaxBraceDepth;
 
 SyntaxError tooDeep()
 {
@@ -458,7 +463,7 @@ bool isAnd(QChar a, QChar n, QChar d)
 template <typename NameHandler> void forEachName(QStringView raw, NameHandler&& name)
 {
     const auto take = [&name](QStringView part) {
-        const QString text = latexToUnicode(part);
+        const QString text = LatexText::toUnicode(part);
         const QStringView trimmed = QStringView(text).trimmed();
         if (trimmed.isEmpty())
             return;
@@ -484,290 +489,229 @@ template <typename NameHandler> void forEachName(QStringView raw, NameHandler&& 
     take(raw.sliced(qMin(start, raw.size())));
 }
 
-char16_t combiningMark(QStringView command)
-{
-    static const QHash<QString, char16_t> marks = {
-        {QStringLiteral("'"), 0x0301}, {QStringLiteral("\""), 0x0308}, {QStringLiteral("`"), 0x0300},
-        {QStringLiteral("^"), 0x0302}, {QStringLiteral("~"), 0x0303},  {QStringLiteral("="), 0x0304},
-        {QStringLiteral("."), 0x0307}, {QStringLiteral("H"), 0x030B},  {QStringLiteral("v"), 0x030C},
-        {QStringLiteral("c"), 0x0327}, {QStringLiteral("u"), 0x0306},  {QStringLiteral("k"), 0x0328},
-        {QStringLiteral("r"), 0x030A}, {QStringLiteral("d"), 0x0323},  {QStringLiteral("b"), 0x0331},
-    };
-    return marks.value(command.toString(), 0);
-}
-
-QString symbol(QStringView command)
-{
-    static const QHash<QString, QString> symbols = {
-        {QStringLiteral("ss"), QStringLiteral("ß")},
-        {QStringLiteral("o"), QStringLiteral("ø")},
-        {QStringLiteral("O"), QStringLiteral("Ø")},
-        {QStringLiteral("l"), QStringLiteral("ł")},
-        {QStringLiteral("L"), QStringLiteral("Ł")},
-        {QStringLiteral("aa"), QStringLiteral("å")},
-        {QStringLiteral("AA"), QStringLiteral("Å")},
-        {QStringLiteral("ae"), QStringLiteral("æ")},
-        {QStringLiteral("AE"), QStringLiteral("Æ")},
-        {QStringLiteral("oe"), QStringLiteral("œ")},
-        {QStringLiteral("OE"), QStringLiteral("Œ")},
-        {QStringLiteral("i"), QStringLiteral("ı")},
-        {QStringLiteral("j"), QStringLiteral("ȷ")},
-        {QStringLiteral("textbackslash"), QStringLiteral("\\")},
-        {QStringLiteral("textasciitilde"), QStringLiteral("~")},
-        {QStringLiteral("textendash"), QStringLiteral("–")},
-        {QStringLiteral("textemdash"), QStringLiteral("—")},
-        {QStringLiteral("S"), QStringLiteral("§")},
-    };
-    return symbols.value(command.toString());
-}
-
-// Writes every unit of text straight into the output: a braced name is
-// decoded for every name of every entry.
-class LatexDecoder final
-{
-public:
-    explicit LatexDecoder(QStringView text) : m_text(text) {}
-
-    QString decode()
-    {
-        QString out;
-        out.reserve(m_text.size());
-        while (m_pos < m_text.size()) {
-            appendPlainRun(out);
-            if (m_pos < m_text.size())
-                next(out);
-        }
-        return out;
-    }
-
-private:
-    // Groups and command arguments nest one call in another. Past this depth
-    // (no real text comes near it) a character is taken as it is and a
-    // command gets no argument, so no input can use up the stack, and a long
-    // chain of accents costs no more than a short one per character.
-    static constexpr int MaxNesting = 2 * kMaxBraceDepth;
-
-    void next(QString& out)
-    {
-        if (m_nesting >= MaxNesting) {
-            out.append(m_text[m_pos++]);
-            return;
-        }
-        ++m_nesting;
-        nextUnit(out);
-        --m_nesting;
-    }
-
-    // One unit of text: a character, a command with its argument, or a group.
-    void nextUnit(QString& out)
-    {
-        const QChar c = m_text[m_pos++];
-        if (c == u'{') {
-            group(out);
-            return;
-        }
-        if (c == u'}')
-            return;
-        if (c != u'\\' || m_pos >= m_text.size()) {
-            out.append(c);
-            return;
-        }
-        const QChar d = m_text[m_pos];
-        if (QStringView(u"{}&%$#_").contains(d)) {
-            ++m_pos;
-            out.append(d);
-            return;
-        }
-        QStringView name;
-        if (d.isLetter()) {
-            const qsizetype start = m_pos;
-            while (m_pos < m_text.size() && m_text[m_pos].isLetter())
-                ++m_pos;
-            name = m_text.sliced(start, m_pos - start);
-            // A space after a command word only ends the word.
-            if (m_pos < m_text.size() && m_text[m_pos] == u' ')
-                ++m_pos;
-        } else {
-            name = m_text.sliced(m_pos, 1);
-            ++m_pos;
-        }
-        if (const char16_t mark = combiningMark(name)) {
-            QString arg;
-            argument(arg);
-            if (arg.isEmpty()) {
-                out.append(QChar(mark));
-                return;
-            }
-            arg.insert(1, QChar(mark));
-            out.append(arg.normalized(QString::NormalizationForm_C));
-            return;
-        }
-        const QString sym = symbol(name);
-        if (!sym.isEmpty()) {
-            if (m_text.sliced(m_pos).startsWith(u"{}"))
-                m_pos += 2;
-            out.append(sym);
-            return;
-        }
-        if (name == u"\\")
-            out.append(u' ');
-        // An unknown command: its argument group stays as text.
-    }
-
-    // Characters that are neither braces nor a backslash stand for
-    // themselves; they are taken as one run rather than unit by unit. At the
-    // nesting limit every character is taken by itself (next()).
-    void appendPlainRun(QString& out)
-    {
-        if (m_nesting >= MaxNesting)
-            return;
-        const QChar* const from = m_text.data() + m_pos;
-        const QChar* const to = CharacterScan::findBraceOrBackslash(from, m_text.data() + m_text.size());
-        out.append(from, to - from);
-        m_pos += to - from;
-    }
-
-    void group(QString& out)
-    {
-        while (m_pos < m_text.size()) {
-            appendPlainRun(out);
-            if (m_pos >= m_text.size())
-                return;
-            if (m_text[m_pos] == u'}') {
-                ++m_pos;
-                return;
-            }
-            next(out);
-        }
-    }
-
-    void argument(QString& out)
-    {
-        if (m_nesting >= MaxNesting)
-            return;
-        while (m_pos < m_text.size() && m_text[m_pos] == u' ')
-            ++m_pos;
-        if (m_pos < m_text.size())
-            next(out);
-    }
-
-    QStringView m_text;
-    qsizetype m_pos = 0;
-    int m_nesting = 0;
-};
-
-// The fields the import gives a place of their own.
-enum class Field
-{
-    Other,
-    Author,
-    Editor,
-    Translator,
-    Introduction,
-    Addendum,
-    Title,
-    Publication,
-    Publisher,
-    Volume,
-    Year,
-    Date,
-    Pages,
-    Place,
-    Note,
-    Url,
-    Language,
-    Keywords,
-    Type,
-    HowPublished
-};
-
-// True when `name` is `text`, whose length the caller has made sure of:
-// a comparison of known length is a few loads.
-template <size_t N> bool isName(const QString& name, const char16_t (&text)[N])
-{
-    return std::memcmp(name.constData(), text, (N - 1) * sizeof(char16_t)) == 0;
-}
-
-// A field's place, found by the length of its name first: a record has a
-// dozen fields, and a hash of every name cost more than this.
-Field fieldOf(const QString& n)
-{
-    switch (n.size()) {
-    case 3:
-        return isName(n, u"url") ? Field::Url : Field::Other;
-    case 4:
-        return isName(n, u"year")   ? Field::Year
-               : isName(n, u"date") ? Field::Date
-               : isName(n, u"note") ? Field::Note
-               : isName(n, u"type") ? Field::Type
-                                    : Field::Other;
-    case 5:
-        return isName(n, u"title") ? Field::Title : isName(n, u"pages") ? Field::Pages : Field::Other;
-    case 6:
-        return isName(n, u"author")   ? Field::Author
-               : isName(n, u"editor") ? Field::Editor
-               : isName(n, u"series") ? Field::Publication
-               : isName(n, u"volume") ? Field::Volume
-                                      : Field::Other;
-    case 7:
-        return isName(n, u"journal")   ? Field::Publication
-               : isName(n, u"address") ? Field::Place
-                                       : Field::Other;
-    case 8:
-        return isName(n, u"addendum")   ? Field::Addendum
-               : isName(n, u"location") ? Field::Place
-               : isName(n, u"language") ? Field::Language
-               : isName(n, u"keywords") ? Field::Keywords
-                                        : Field::Other;
-    case 9:
-        return isName(n, u"booktitle")   ? Field::Publication
-               : isName(n, u"publisher") ? Field::Publisher
-                                         : Field::Other;
-    case 10:
-        return isName(n, u"translator") ? Field::Translator : Field::Other;
-    case 12:
-        return isName(n, u"journaltitle")   ? Field::Publication
-               : isName(n, u"introduction") ? Field::Introduction
-               : isName(n, u"howpublished") ? Field::HowPublished
-                                            : Field::Other;
-    default:
-        return Field::Other;
-    }
-}
-
 } // namespace
 
 namespace {
 
-bool hasLatex(QStringView text)
+// A field's place, found by the length of its name first: a record has a
+// dozen fields, and a hash of every name cost more than this.
+class PlaceByName final
 {
-    return CharacterScan::findBraceOrBackslash(text.begin(), text.end()) != text.end();
+public:
+    PlaceByName()
+    {
+        for (const Entry& entry : Table)
+            for (const QStringView spelling : entry.bibtex)
+                if (!spelling.isEmpty())
+                    m_byLength[size_t(spelling.size())].append({spelling, entry.place});
+    }
+
+    Place operator()(const QString& name) const
+    {
+        if (name.size() >= kLongest)
+            return Place::Other;
+        for (const auto& [spelling, place] : m_byLength[size_t(name.size())])
+            if (std::memcmp(name.constData(), spelling.data(), size_t(name.size()) * sizeof(QChar)) == 0)
+                return place;
+        return Place::Other;
+    }
+
+private:
+    static constexpr qsizetype kLongest = 16;
+    std::array<QVarLengthArray<std::pair<QStringView, Place>, 4>, kLongest> m_byLength;
+};
+
+Place placeOfField(const QString& name)
+{
+    static const PlaceByName places;
+    return places(name);
 }
 
-// Plain text is shared, not copied.
-QString decoded(const QString& text)
+bool needsBibEscape(QStringView text)
 {
-    return hasLatex(text) ? LatexDecoder(text).decode() : text;
+    for (const QChar c : text)
+        if (c == u'\\' || c == u'{' || c == u'}')
+            return true;
+    return false;
 }
+
+// Braces and backslashes are the only characters that change the meaning of
+// a braced BibTeX value; everything else is UTF-8 text as it is.
+void appendBibEscaped(QString& out, QStringView text)
+{
+    if (!needsBibEscape(text)) {
+        out.append(text);
+        return;
+    }
+    for (const QChar c : text) {
+        if (c == u'\\')
+            out.append(u"\\textbackslash{}");
+        else if (c == u'{' || c == u'}')
+            out.append(u'\\').append(c);
+        else
+            out.append(c);
+    }
+}
+
+// A name without a comma is kept whole (a Hungarian name reads family name
+// first, and BibTeX would take its last word for the family name); one with
+// a comma is left to BibTeX's "Last, First" rule.
+void appendBibName(QString& out, QStringView name)
+{
+    if (name.contains(u',') && !name.contains(u" and ")) {
+        appendBibEscaped(out, name);
+        return;
+    }
+    out.append(u'{');
+    appendBibEscaped(out, name);
+    out.append(u'}');
+}
+
+QStringView bibEntryType(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Book:
+        return u"book";
+    case EntryKind::Article:
+        return u"article";
+    case EntryKind::InCollection:
+        return u"incollection";
+    case EntryKind::Other:
+        break;
+    }
+    return u"misc";
+}
+
+// A book's publication is its series, a part's the book it is in, and any
+// other's a journal.
+QStringView publicationField(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Book:
+        return u"series";
+    case EntryKind::InCollection:
+        return u"booktitle";
+    case EntryKind::Article:
+    case EntryKind::Other:
+        break;
+    }
+    return u"journal";
+}
+
+bool isKeyChar(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'.' ||
+           c == u':' || c == u'-' || c == u'_';
+}
+
+// Keys are built from the record name: letters, digits and ".:-_" only, so
+// that every BibTeX program takes them.
+QString keyBase(QStringView recordName)
+{
+    QString key;
+    key.reserve(recordName.size());
+    for (const QChar c : recordName)
+        if (isKeyChar(c))
+            key.append(c);
+    return key.isEmpty() ? QStringLiteral("rekord") : key;
+}
+
+class BibtexWriter final : public RecordWriter
+{
+public:
+    void write(QStringView line, QString& out) override
+    {
+        const LineFields r(line);
+        const EntryKind kind = Exchange::entryKindOf(r[Field::RecordType]);
+        out.append(u'@').append(bibEntryType(kind)).append(u'{');
+        appendUniqueKey(r[Field::RecordName], out);
+        out.append(u',');
+        bool anyField = false;
+        const auto open = [&](QStringView name) {
+            out.append(u"\n  ").append(name).append(u" = {");
+            anyField = true;
+        };
+        const auto field = [&](QStringView name, QStringView value) {
+            if (value.isEmpty())
+                return;
+            open(name);
+            appendBibEscaped(out, value);
+            out.append(u"},");
+        };
+        // The names of one role joined by "and", in slot order.
+        const auto names = [&](QStringView name, Role role) {
+            bool first = true;
+            for (int slot = 0; slot < RecordSchema::CreatorCount; ++slot) {
+                const QStringView value = r.slot(slot);
+                if (!isFilledSlot(value) || ownRole(value) != role)
+                    continue;
+                if (first)
+                    open(name);
+                else
+                    out.append(u" and ");
+                appendBibName(out, nameIn(value));
+                first = false;
+            }
+            if (!first)
+                out.append(u"},");
+        };
+        for (const Role role : {Role::Author, Role::Editor, Role::Translator, Role::Introduction})
+            names(bibtexName(placeOf(role)), role);
+        for (const Place place :
+             {Place::Title, Place::Publication, Place::Publisher, Place::Volume, Place::Year, Place::Pages,
+              Place::City, Place::Note, Place::Link, Place::Language, Place::Subject})
+            field(place == Place::Publication ? publicationField(kind) : bibtexName(place), r[place]);
+        if (Exchange::needsTypeNote(r[Field::RecordType]))
+            field(bibtexName(Place::Type), r[Field::RecordType]);
+        if (!Exchange::isOnPaper(r[Field::Medium]))
+            field(bibtexName(Place::Medium), r[Field::Medium]);
+        bool firstOther = true;
+        for (int slot = 0; slot < RecordSchema::CreatorCount; ++slot) {
+            const QStringView value = r.slot(slot);
+            if (!isFilledSlot(value) || ownRole(value))
+                continue;
+            const QString note = Exchange::creatorNote(creatorOf(value));
+            if (firstOther)
+                open(bibtexName(Place::Addendum));
+            else
+                out.append(u"; ");
+            appendBibEscaped(out, note);
+            firstOther = false;
+        }
+        if (!firstOther)
+            out.append(u"},");
+        if (anyField)
+            out.chop(1); // the key keeps its comma, so an entry without fields stays valid
+        out.append(u"\n}\n\n");
+    }
+
+private:
+    void appendUniqueKey(QStringView recordName, QString& out)
+    {
+        const QString base = keyBase(recordName);
+        QString key = base;
+        for (int n = 2; m_keys.contains(key); ++n)
+            key = QStringLiteral("%1-%2").arg(base).arg(n);
+        out.append(key);
+        m_keys.insert(std::move(key));
+    }
+
+    QSet<QString> m_keys;
+};
 
 } // namespace
 
-QString latexToUnicode(QStringView text)
-{
-    return hasLatex(text) ? LatexDecoder(text).decode() : text.toString();
-}
-
-ParsedImport parse(const QStringList& lines)
+ParsedImport BibtexFormat::parse(const QStringList& lines) const
 {
     return Parser(lines.join(u'\n'), nullptr, false).run();
 }
 
-QList<ImportProblem> parse(const QString& text, const ImportEntrySink& onEntry)
+QList<ImportProblem> BibtexFormat::parse(const QString& text, const ImportEntrySink& onEntry) const
 {
     return Parser(text, &onEntry, true).run().problems;
 }
 
-Exchange::Record toRecord(const ImportEntry& entry)
+Exchange::Record BibtexFormat::toRecord(const ImportEntry& entry) const
 {
     using Exchange::Creator;
     using Exchange::EntryKind;
@@ -788,116 +732,62 @@ Exchange::Record toRecord(const ImportEntry& entry)
     else if (parts.contains(entry.type))
         kind = EntryKind::InCollection;
 
-    Exchange::Record r;
-    r.type = Exchange::recordTypeOf(kind);
-    QString note;
-    QStringList extras;
+    ImportedRecord record(kind);
+    Exchange::Record& r = record.record();
     // The entry types the export writes come back as they went; any other
     // keeps its name in the note.
     static const QStringList ownTypes = {QStringLiteral("book"), QStringLiteral("article"),
                                          QStringLiteral("incollection"), QStringLiteral("misc")};
     if (!ownTypes.contains(entry.type))
-        extras.append(QStringLiteral("típus: ") + entry.type);
-    const auto takeFirst = [&extras](QString& target, const QString& field, const QString& value) {
-        if (target.isEmpty())
-            target = value;
-        else
-            extras.append(field + QStringLiteral(": ") + value);
-    };
-    const auto addCreators = [&r](const QString& raw, int role) {
-        const QString code = CodeTables::roleCode(role);
-        forEachName(raw, [&](const QString& name) { r.creators.append(Creator{code, name}); });
-    };
+        record.keep(QStringLiteral("típus: ") + entry.type);
     QString date;
     for (const auto& [field, raw] : entry.fields) {
         const QString flat = flattened(raw);
-        const Field known = fieldOf(field);
-        switch (known) {
-        case Field::Author:
-            addCreators(flat, Exchange::AuthorRole);
+        const Place place = placeOfField(field);
+        if (const std::optional<Role> role = roleOf(place)) {
+            forEachName(flat, [&](const QString& name) { record.addCreator(*role, name); });
             continue;
-        case Field::Editor:
-            addCreators(flat, Exchange::EditorRole);
-            continue;
-        case Field::Translator:
-            addCreators(flat, Exchange::TranslatorRole);
-            continue;
-        case Field::Introduction:
-            addCreators(flat, Exchange::IntroductionRole);
-            continue;
-        default:
-            break;
         }
-        const QString value = decoded(flat);
+        const QString value = LatexText::decoded(flat);
         if (value.isEmpty())
             continue;
-        switch (known) {
-        case Field::Addendum:
+        switch (place) {
+        case Place::Addendum:
             for (const QStringView part : qTokenize(value, u"; ")) {
                 Creator creator;
                 if (Exchange::parseCreatorNote(part, &creator))
-                    r.creators.append(creator);
+                    record.addCreator(std::move(creator));
                 else
-                    extras.append(QStringLiteral("addendum: ").append(part));
+                    record.keep(QStringLiteral("addendum: ").append(part));
             }
             continue;
-        case Field::Title:
-            takeFirst(r.title, field, value);
+        case Place::Date:
+            record.takeFirst(date, field, value);
             continue;
-        case Field::Publication:
-            takeFirst(r.publication, field, value);
-            continue;
-        case Field::Publisher:
-            takeFirst(r.publisher, field, value);
-            continue;
-        case Field::Volume:
-            takeFirst(r.volume, field, value);
-            continue;
-        case Field::Year:
-            takeFirst(r.year, field, value);
-            continue;
-        case Field::Date:
-            takeFirst(date, field, value);
-            continue;
-        case Field::Pages:
-            takeFirst(r.pages, field, value);
-            continue;
-        case Field::Place:
-            takeFirst(r.place, field, value);
-            continue;
-        case Field::Note:
-            Exchange::appendToNote(note, value);
-            continue;
-        case Field::Url:
-            takeFirst(r.link, field, value);
-            continue;
-        case Field::Language:
-            takeFirst(r.language, field, value);
-            continue;
-        case Field::Keywords:
-            takeFirst(r.subject, field, value);
-            continue;
-        case Field::Type:
+        case Place::Type:
             if (Exchange::entryKindOf(value) != kind || !Exchange::needsTypeNote(value))
                 break;
             r.type = value;
             continue;
-        case Field::HowPublished:
+        case Place::Medium:
             if (!CodeTables::media().contains(value) || !r.medium.isEmpty())
                 break;
             r.medium = value;
             continue;
         default:
-            break;
+            record.take(place, field, value);
+            continue;
         }
-        extras.append(field + QStringLiteral(": ") + value);
+        record.keep(field, value);
     }
     if (r.year.isEmpty() && !date.isEmpty())
         r.year = date.left(4);
     if (!date.isEmpty() && date != r.year)
-        extras.append(QStringLiteral("date: ") + date);
-    Exchange::finishImported(r, note, extras);
-    return r;
+        record.keep(QStringLiteral("date: ") + date);
+    return record.finish();
 }
 
-} // namespace BibtexReader
+std::unique_ptr<RecordWriter> BibtexFormat::writer() const
+{
+    return std::make_unique<BibtexWriter>();
+}

@@ -1,13 +1,15 @@
-#include "core/exchange/RisReader.h"
+#include "core/exchange/RisFormat.h"
 
 #include "core/exchange/CharacterScan.h"
+#include "core/exchange/ExchangeFields.h"
 #include "core/record/CodeTables.h"
 
 #include <QRegularExpression>
 
 #include <array>
 
-namespace RisReader {
+using namespace ExchangeFields;
+using Exchange::EntryKind;
 
 namespace {
 
@@ -246,9 +248,154 @@ private:
     TagLineReader m_tagLines;
 };
 
+// A tag's place in one jump: the two letters of a tag index a table made
+// once from the field table.
+class PlaceByTag final
+{
+public:
+    PlaceByTag()
+    {
+        m_places.fill(Place::Other);
+        for (const Entry& entry : Table)
+            for (const QStringView tag : entry.ris)
+                if (!tag.isEmpty())
+                    m_places[size_t(indexOf(tag[0], tag[1]))] = entry.place;
+    }
+
+    Place operator()(const QString& tag) const
+    {
+        if (tag.size() != 2 || !isUpperAscii(tag[0]) || !(isUpperAscii(tag[1]) || isAsciiDigit(tag[1])))
+            return Place::Other;
+        return m_places[size_t(indexOf(tag[0], tag[1]))];
+    }
+
+private:
+    static constexpr int kSeconds = 36; // A-Z, 0-9
+    static int indexOf(QChar first, QChar second)
+    {
+        return (first.unicode() - u'A') * kSeconds +
+               (isAsciiDigit(second) ? 26 + (second.unicode() - u'0') : second.unicode() - u'A');
+    }
+
+    std::array<Place, 26 * kSeconds> m_places;
+};
+
+Place placeOfTag(const QString& tag)
+{
+    static const PlaceByTag places;
+    return places(tag);
+}
+
+// The medium of a record not on paper travels in a note of its own.
+const QString kMediumNote = QStringLiteral("Adathordozó: ");
+
+QStringView risType(EntryKind kind)
+{
+    switch (kind) {
+    case EntryKind::Book:
+        return u"BOOK";
+    case EntryKind::Article:
+        return u"JOUR";
+    case EntryKind::InCollection:
+        return u"CHAP";
+    case EntryKind::Other:
+        break;
+    }
+    return u"GEN";
+}
+
+// A book's series is its tertiary title; the journal or host volume of the
+// others is their secondary title.
+QStringView publicationTag(EntryKind kind)
+{
+    return kind == EntryKind::Book ? u"T3" : u"T2";
+}
+
+// "12-34": a start and an end page of digits only (any script's digits).
+bool splitPageRange(QStringView pages, QStringView* first, QStringView* last)
+{
+    const qsizetype dash = pages.indexOf(u'-');
+    if (dash < 0)
+        return false;
+    // Digits beyond the first plane and a line break are rare enough to be
+    // left to the pattern, which reads them by code point and line.
+    for (const QChar c : pages)
+        if (c.isSurrogate() || c == u'\n') {
+            static const QRegularExpression range(QStringLiteral("^(\\d+)-(\\d+)$"));
+            const QRegularExpressionMatch match = range.match(pages);
+            if (!match.hasMatch())
+                return false;
+            *first = match.capturedView(1);
+            *last = match.capturedView(2);
+            return true;
+        }
+    if (dash <= 0 || dash + 1 >= pages.size())
+        return false;
+    for (qsizetype i = 0; i < pages.size(); ++i)
+        if (i != dash && !pages[i].isDigit())
+            return false;
+    *first = pages.first(dash);
+    *last = pages.sliced(dash + 1);
+    return true;
+}
+
+class RisWriter final : public RecordWriter
+{
+public:
+    void write(QStringView line, QString& out) override
+    {
+        const LineFields r(line);
+        const EntryKind kind = Exchange::entryKindOf(r[Field::RecordType]);
+        const auto tag = [&out](QStringView name, QStringView value) {
+            if (value.isEmpty())
+                return;
+            out.append(name).append(u"  - ").append(value).append(u"\r\n");
+        };
+        tag(u"TY", risType(kind));
+        tag(risTag(Place::Name), r[Place::Name]);
+        for (int slot = 0; slot < RecordSchema::CreatorCount; ++slot) {
+            const QStringView value = r.slot(slot);
+            if (!isFilledSlot(value))
+                continue;
+            const std::optional<Role> role = ownRole(value);
+            if (role && !risTag(placeOf(*role)).isEmpty())
+                tag(risTag(placeOf(*role)), nameIn(value));
+        }
+        tag(risTag(Place::Title), r[Place::Title]);
+        tag(publicationTag(kind), r[Place::Publication]);
+        for (const Place place : {Place::Publisher, Place::Volume, Place::Year})
+            tag(risTag(place), r[place]);
+        QStringView firstPage;
+        QStringView lastPage;
+        if (splitPageRange(r[Place::Pages], &firstPage, &lastPage)) {
+            tag(risTag(Place::Pages), firstPage);
+            tag(risTag(Place::EndPage), lastPage);
+        } else {
+            tag(risTag(Place::Pages), r[Place::Pages]);
+        }
+        tag(risTag(Place::City), r[Place::City]);
+        tag(risTag(Place::Note), r[Place::Note]);
+        for (int slot = 0; slot < RecordSchema::CreatorCount; ++slot) {
+            const QStringView value = r.slot(slot);
+            if (!isFilledSlot(value))
+                continue;
+            const std::optional<Role> role = ownRole(value);
+            if (!role || role == Role::Introduction)
+                tag(risTag(Place::Note), Exchange::creatorNote(creatorOf(value)));
+        }
+        for (const Place place : {Place::Link, Place::Language, Place::Subject})
+            tag(risTag(place), r[place]);
+        if (Exchange::needsTypeNote(r[Place::Type]))
+            tag(risTag(Place::Type), r[Place::Type]);
+        if (!Exchange::isOnPaper(r[Place::Medium]))
+            tag(risTag(Place::Note), kMediumNote + r[Place::Medium].toString());
+        out.append(u"ER  - \r\n\r\n");
+    }
+};
+
 } // namespace
 
-ParsedImport parse(const QStringList& lines)
+ParsedImport RisFormat::parse(const QStringList& lines) const
 {
     Parser parser(nullptr, false, true);
     for (int i = 0; i < lines.size(); ++i)
@@ -256,7 +403,7 @@ ParsedImport parse(const QStringList& lines)
     return parser.finish();
 }
 
-QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry)
+QList<ImportProblem> RisFormat::parse(const QString& text, const ImportEntrySink& onEntry) const
 {
     // The lines are cut at every line break the pattern knows but VT, FF,
     // NEL and U+2029; one look at the whole text for those, and for
@@ -266,111 +413,66 @@ QList<ImportProblem> parse(QStringView text, const ImportEntrySink& onEntry)
     return parser.finish().problems;
 }
 
-Exchange::Record toRecord(const ImportEntry& entry)
+Exchange::Record RisFormat::toRecord(const ImportEntry& entry) const
 {
     using Exchange::Creator;
     const Exchange::EntryKind kind = kindOfRisType(entry.type);
-    Exchange::Record r;
-    r.type = Exchange::recordTypeOf(kind);
-    QString note;
-    QStringList extras;
+    ImportedRecord record(kind);
+    Exchange::Record& r = record.record();
     QString startPage;
     QString endPage;
     QStringList keywords;
     if (kind == Exchange::EntryKind::Other && entry.type != u"GEN")
-        extras.append(QStringLiteral("TY: ") + entry.type);
-    const auto takeFirst = [&extras](QString& target, const QString& tag, const QString& value) {
-        if (target.isEmpty())
-            target = value;
-        else
-            extras.append(tag + QStringLiteral(": ") + value);
-    };
-    const QString authorCode = CodeTables::roleCode(Exchange::AuthorRole);
-    const QString editorCode = CodeTables::roleCode(Exchange::EditorRole);
-    const QString translatorCode = CodeTables::roleCode(Exchange::TranslatorRole);
+        record.keep(QStringLiteral("TY: ") + entry.type);
     for (const auto& [tag, value] : entry.fields) {
         if (value.isEmpty())
             continue;
-        switch (tagCode(tag)) {
-        case tagCode("AU"):
-        case tagCode("A1"):
-            r.creators.append(Creator{authorCode, value});
-            continue;
-        case tagCode("ED"):
-        case tagCode("A2"):
-            r.creators.append(Creator{editorCode, value});
-            continue;
-        case tagCode("A4"):
-            r.creators.append(Creator{translatorCode, value});
-            continue;
-        case tagCode("TI"):
-        case tagCode("T1"):
-            takeFirst(r.title, tag, value);
-            continue;
-        case tagCode("T2"):
-        case tagCode("T3"):
-        case tagCode("JO"):
-        case tagCode("JF"):
-        case tagCode("JA"):
-        case tagCode("BT"):
-            takeFirst(r.publication, tag, value);
-            continue;
-        case tagCode("PB"):
-            takeFirst(r.publisher, tag, value);
-            continue;
-        case tagCode("VL"):
-            takeFirst(r.volume, tag, value);
-            continue;
-        case tagCode("PY"):
-        case tagCode("Y1"):
+        const Place place = placeOfTag(tag);
+        switch (place) {
+        case Place::Year:
             if (!r.year.isEmpty())
                 break; // a second date goes to the note
-            r.year = yearOf(value, note);
+            r.year = yearOf(value, record.note());
             continue;
-        case tagCode("SP"):
-            takeFirst(startPage, tag, value);
+        case Place::Pages:
+            record.takeFirst(startPage, tag, value);
             continue;
-        case tagCode("EP"):
-            takeFirst(endPage, tag, value);
+        case Place::EndPage:
+            record.takeFirst(endPage, tag, value);
             continue;
-        case tagCode("CY"):
-            takeFirst(r.place, tag, value);
-            continue;
-        case tagCode("N1"): {
+        case Place::Note: {
             Creator creator;
             if (Exchange::parseCreatorNote(value, &creator))
-                r.creators.append(creator);
-            else if (value.startsWith(u"Adathordozó: ") && CodeTables::media().contains(value.mid(13)))
-                r.medium = value.mid(13);
+                record.addCreator(std::move(creator));
+            else if (value.startsWith(kMediumNote) &&
+                     CodeTables::media().contains(value.mid(kMediumNote.size())))
+                r.medium = value.mid(kMediumNote.size());
             else
-                Exchange::appendToNote(note, value);
+                Exchange::appendToNote(record.note(), value);
             continue;
         }
-        case tagCode("UR"):
-            takeFirst(r.link, tag, value);
-            continue;
-        case tagCode("LA"):
-            takeFirst(r.language, tag, value);
-            continue;
-        case tagCode("KW"):
+        case Place::Subject:
             keywords.append(value);
             continue;
-        case tagCode("M3"):
+        case Place::Type:
             if (Exchange::entryKindOf(value) != kind || r.type == value || !Exchange::needsTypeNote(value))
                 break;
             r.type = value;
             continue;
-        case tagCode("ID"):
+        case Place::Name:
             continue; // the record gets a name of its own
         default:
-            break;
+            record.take(place, tag, value);
+            continue;
         }
-        extras.append(tag + QStringLiteral(": ") + value);
+        record.keep(tag, value);
     }
     r.pages = endPage.isEmpty() || startPage.isEmpty() ? startPage + endPage : startPage + u'-' + endPage;
     r.subject = keywords.join(QStringLiteral("; "));
-    Exchange::finishImported(r, note, extras);
-    return r;
+    return record.finish();
 }
 
-} // namespace RisReader
+std::unique_ptr<RecordWriter> RisFormat::writer() const
+{
+    return std::make_unique<RisWriter>();
+}

@@ -1,0 +1,187 @@
+#include "../workspace/WorkspaceFixture.h"
+
+#include "app/CheckFeatures.h"
+#include "core/index/IndexBuilder.h"
+#include "ui/check/BatchReplaceDialog.h"
+#include "ui/check/CheckNotice.h"
+#include "ui/check/NameCompleter.h"
+#include "ui/check/NameVariantsDialog.h"
+
+#include <QCheckBox>
+#include <QListView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+
+namespace {
+
+QStringList indexedLines()
+{
+    QStringList lines = WorkspaceFixture::sampleLines();
+    lines.append(QStringLiteral("Go00000100**könyv**T**01Példa Szerző**02**03**04**Más cím**S**Nádas "
+                                "Kiadó**1**1990**12 p.**Győr**M****0**magyar**papír"));
+    lines.append(QStringLiteral("Go00000200**könyv**T**01Pelda Szerzo**02**03**04**Harmadik mű**S**Nádas "
+                                "Kiadó**1**1991**12 p.**Győr**M****0**magyar**papír"));
+    return lines;
+}
+
+} // namespace
+
+class TestCheckWindows : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<WorkspaceFixture> m_fixture;
+
+    WorkspaceFixture& f() { return *m_fixture; }
+    CheckFeatures& features() { return f().program->checkFeatures(); }
+    NameCompleter* completerOf(const QString& edit)
+    {
+        for (NameCompleter* completer : features().completers())
+            if (completer->edit()->objectName() == edit)
+                return completer;
+        return nullptr;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_fixture = std::make_unique<WorkspaceFixture>();
+        f().writeDatabase(QStringLiteral("index.rtf"), indexedLines());
+        IndexBuilder(f().dir.path()).build({QStringLiteral("index.rtf")});
+        f().openSample();
+        features().waitForLists();
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    // Two letters open the list; Down and Enter take an entry as typing would.
+    void completionTakesAnEntry()
+    {
+        QLineEdit* edit = f().edit(3);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("pel"));
+        NameCompleter* completer = completerOf(QStringLiteral("Edit3"));
+        QVERIFY(completer && completer->isOpen());
+        QCOMPARE(completer->entries(),
+                 (QStringList{QStringLiteral("Példa Szerző"), QStringLiteral("Pelda Szerzo")}));
+        QVERIFY(f().action(QStringLiteral("menu3_mentes"))->isEnabled());
+        QTest::keyClick(edit, Qt::Key_Down);
+        QTest::keyClick(edit, Qt::Key_Down);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(edit->text(), QStringLiteral("Pelda Szerzo"));
+        QVERIFY(!completer->isOpen());
+        // The edit's own undo takes the entry back to what was typed.
+        edit->undo();
+        QCOMPARE(edit->text(), QStringLiteral("pel"));
+    }
+
+    void escapeKeepsTheTypedText()
+    {
+        QLineEdit* edit = f().edit(9);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("nad"));
+        NameCompleter* completer = completerOf(QStringLiteral("Edit9"));
+        QVERIFY(completer->isOpen());
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QVERIFY(!completer->isOpen());
+        QCOMPARE(edit->text(), QStringLiteral("nad"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QVERIFY(!completer->isOpen()); // one letter offers nothing
+    }
+
+    // F2 saves as before; the notice names what looks wrong and the list
+    // offers the saved values from then on.
+    void checksAfterSave()
+    {
+        f().edit(11)->setText(QStringLiteral("198"));
+        f().edit(6)->setText(QStringLiteral("Újonnan Vitt Név"));
+        f().action(QStringLiteral("menu3_mentes"))->trigger();
+        QVERIFY(f().window().document().isModified());
+        CheckNotice* notice = features().notice();
+        QVERIFY(!notice->isHidden());
+        QVERIFY(notice->text().contains(QStringLiteral("hibás évszám")));
+        QCOMPARE(features().completions(NameKind::Creator, QStringLiteral("vitt")),
+                 QStringList{QStringLiteral("Újonnan Vitt Név")});
+
+        // The indexed twin of a record is named, with a link that opens it.
+        f().edit(11)->setText(QStringLiteral("1998"));
+        f().edit(7)->setText(QStringLiteral("Más cím"));
+        f().edit(3)->setText(QStringLiteral("Példa Szerző"));
+        f().edit(11)->setText(QStringLiteral("1990"));
+        f().action(QStringLiteral("menu3_mentes"))->trigger();
+        QVERIFY(notice->text().contains(QStringLiteral("Go.000001.00")));
+        Q_EMIT notice->linkActivated(QStringLiteral("index:Go.000001.00"));
+        QCOMPARE(f().window().currentPage(), int(MainWindow::BrowsePageIndex));
+    }
+
+    void reportSavedAsCsv()
+    {
+        f().action(QStringLiteral("menu_ellenorzes"))->trigger();
+        auto* list = f().window().findChild<QTreeWidget*>(QStringLiteral("lista_ellenorzes"));
+        QVERIFY(list);
+        // The sample's second record has a language in capitals and pages "5-9".
+        QVERIFY(list->topLevelItemCount() > 0);
+        f().dialogs.saveFileAnswers.enqueue(f().dir.file(QStringLiteral("jelentes")));
+        f().window().findChild<QPushButton*>(QStringLiteral("gomb_csv"))->click();
+        QVERIFY(f().dir.readBytes(QStringLiteral("jelentes.csv")).startsWith("Rekord,"));
+        const int line = list->topLevelItem(0)->data(0, Qt::UserRole + 1).toInt();
+        Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 0);
+        QCOMPARE(f().window().currentRecordIndex(), line);
+    }
+
+    // "Egységesítés" asks once with the count, is one undo step, and undone
+    // gives the document back as it was.
+    void uniformThenUndo()
+    {
+        const QByteArray before = f().window().document().encode();
+        f().action(QStringLiteral("menu_nevvaltozatok"))->trigger();
+        auto* dialog = f().window().findChild<NameVariantsDialog*>();
+        QVERIFY(dialog);
+        QTreeWidget* list = dialog->list();
+        QCOMPARE(list->topLevelItemCount(), 1);
+        // Choose the form the index set uses less, so the open database changes.
+        QTreeWidgetItem* rare = list->topLevelItem(0)->child(1);
+        QCOMPARE(rare->text(0), QStringLiteral("Pelda Szerzo"));
+        list->setCurrentItem(rare);
+        f().dialogs.yesNoAnswers.enqueue(true);
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_egysegesites"))->click();
+        QCOMPARE(f().dialogs.questions.last(),
+                 QStringLiteral(
+                     "1 rekord módosul: a csoport többi formája helyett „Pelda Szerzo” áll majd bennük. "
+                     "Folytatja?"));
+        QVERIFY(f().window().document().line(0).contains(u"01Pelda Szerzo"));
+        QVERIFY(f().window().document().isModified());
+        f().action(QStringLiteral("menu6_visszavonas"))->trigger();
+        QCOMPARE(f().window().document().encode(), before);
+        QVERIFY(!f().window().document().isModified());
+    }
+
+    void replaceWithPreview()
+    {
+        const QByteArray before = f().window().document().encode();
+        f().action(QStringLiteral("menu6_csere_rekordokban"))->trigger();
+        auto* dialog = f().window().findChild<BatchReplaceDialog*>();
+        QVERIFY(dialog);
+        dialog->findChild<QLineEdit*>(QStringLiteral("edit_keres"))
+            ->setText(QStringLiteral("(\\w+) (kettő|Kiadó)"));
+        dialog->findChild<QLineEdit*>(QStringLiteral("edit_csere"))->setText(QStringLiteral("\\2 \\1"));
+        dialog->findChild<QCheckBox*>(QStringLiteral("cb_regkif"))->setChecked(true);
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_elonezet"))->click();
+        QTableWidget* table = dialog->table();
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->item(0, 3)->text(), QStringLiteral("Kiadó Példa"));
+        table->item(1, 0)->setCheckState(Qt::Unchecked);
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_csere"))->click();
+        QVERIFY(f().window().document().line(0).contains(u"**Kiadó Példa**"));
+        QVERIFY(f().window().document().line(1).contains(u"**Cím kettő**"));
+        QVERIFY(f().window().document().isModified());
+        f().action(QStringLiteral("menu6_visszavonas"))->trigger();
+        QCOMPARE(f().window().document().encode(), before);
+    }
+};
+
+QTEST_MAIN(TestCheckWindows)
+#include "tst_checkwindows.moc"
