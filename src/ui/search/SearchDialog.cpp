@@ -711,8 +711,9 @@ bool SearchDialog::searchFor(const SearchCriteria& wanted)
     // The role list is read at every showing; a search started from outside
     // reads it now.
     m_roles.clear();
-    if (!runGuarded(this,
-                    [this] { m_roles = readRoleList(QDir(m_startDir).filePath(WorkFolder::RolesFile)); }))
+    if (!runGuarded(this, [this] {
+            m_roles = LookupList::read8Bit(QDir(m_startDir).filePath(WorkFolder::RolesFile));
+        }))
         return false;
     return runSearch();
 }
