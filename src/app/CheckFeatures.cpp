@@ -39,19 +39,6 @@ constexpr CompletedField kCompletedFields[] = {
     {u"Edit13", NameKind::Place},
 };
 
-// The box layout that holds `widget` itself, searched through nested layouts.
-QBoxLayout* layoutHolding(QLayout* layout, QWidget* widget)
-{
-    if (!layout)
-        return nullptr;
-    if (layout->indexOf(widget) >= 0)
-        return qobject_cast<QBoxLayout*>(layout);
-    for (int i = 0; i < layout->count(); ++i)
-        if (QBoxLayout* found = layoutHolding(layout->itemAt(i)->layout(), widget))
-            return found;
-    return nullptr;
-}
-
 QDateTime indexTime(const QString& startDir)
 {
     return QFileInfo(QDir(startDir).filePath(WorkFolder::ChunkNumbersFile)).lastModified();

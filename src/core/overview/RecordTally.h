@@ -38,7 +38,9 @@ public:
     private:
         struct Hash
         {
-            using is_transparent = void;
+            // The standard library looks for exactly this name to allow
+            // look-ups by string_view without building a std::string.
+            using is_transparent = void; // NOLINT(readability-identifier-naming)
             std::size_t operator()(std::string_view text) const
             {
                 return std::hash<std::string_view>()(text);
