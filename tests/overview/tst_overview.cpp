@@ -172,6 +172,48 @@ private slots:
         QCOMPARE(RecordTally::yearOf(Win1250::fromUnicode(field)), year);
     }
 
+    // A line is counted from its Unicode text, cut in one sweep; the counts
+    // are those of its 8-bit text cut field by field, odd lines included.
+    void unicodeLineCountsAsItsEightBitText_data()
+    {
+        QTest::addColumn<QString>("line");
+        Rec rec;
+        rec.name = QStringLiteral("Ka00000100");
+        rec.type = QStringLiteral("könyv");
+        rec.year = QStringLiteral("1998");
+        rec.subject = QStringLiteral("Irodalom – vers");
+        const QString whole = rec.line();
+        QTest::newRow("a record") << whole;
+        QTest::newRow("a star at its end") << whole + u'*';
+        QTest::newRow("two stars at its end") << whole + QStringLiteral("**");
+        QTest::newRow("three stars in a field")
+            << QString(whole).replace(QStringLiteral("**1998**"), QStringLiteral("***1998**"));
+        QTest::newRow("stars across a block") << QStringLiteral("Ka0000010*") + QString(whole).mid(10);
+        QTest::newRow("fewer fields") << QStringLiteral("Ka00000100**könyv**Irodalom");
+        QTest::newRow("one character") << QStringLiteral("K");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("only stars") << QString(41, u'*');
+        QTest::newRow("overlong") << whole + QString(RecordLine::MaxReadLength, u'x') + QStringLiteral("**x");
+        QTest::newRow("no volume code") << QStringLiteral("Őx") + whole.mid(2);
+    }
+    void unicodeLineCountsAsItsEightBitText()
+    {
+        QFETCH(QString, line);
+        RecordTally fromUnicode;
+        fromUnicode.addLine(line);
+        RecordTally fromBytes;
+        fromBytes.add(Win1250::fromUnicode(line) + "**");
+        QCOMPARE(fromUnicode.volumes(), fromBytes.volumes());
+        QCOMPARE(fromUnicode.emptyFields(), fromBytes.emptyFields());
+        QCOMPARE(fromUnicode.decades(), fromBytes.decades());
+        QCOMPARE(fromUnicode.unknownYears(), fromBytes.unknownYears());
+        for (const auto& [unicode, bytes] : {std::pair{&fromUnicode.recordTypes(), &fromBytes.recordTypes()},
+                                             {&fromUnicode.languages(), &fromBytes.languages()},
+                                             {&fromUnicode.media(), &fromBytes.media()},
+                                             {&fromUnicode.subjects(), &fromBytes.subjects()}})
+            QVERIFY(unicode->counts() == bytes->counts());
+    }
+
     void oddYearsAndEmptyFields()
     {
         TempWorkDir dir;
