@@ -337,6 +337,51 @@ private slots:
         QCOMPARE(gaps.at(7)[QStringLiteral("empty")].toInteger(), summary.completeness.at(7).empty);
     }
 
+    // norla-cli stats prints what the page shows, in each format; a wrong
+    // call or an unreadable database gives its exit status.
+    void statsOnTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("json") << QStringList{QStringLiteral("--format"), QStringLiteral("json")} << 0
+                              << QStringLiteral("json");
+        QTest::newRow("csv of the index")
+            << QStringList{QStringLiteral("--index"), QStringLiteral("--format=csv")} << 0
+            << QStringLiteral("csv");
+        QTest::newRow("text") << QStringList() << 0 << QStringLiteral("text");
+        QTest::newRow("a database") << QStringList{QStringLiteral("egy.rtf"), QStringLiteral("--format"),
+                                                   QStringLiteral("json")}
+                                    << 0 << QStringLiteral("database");
+        QTest::newRow("no such database") << QStringList{QStringLiteral("nincs.rtf")} << 1 << QString();
+        QTest::newRow("unknown format")
+            << QStringList{QStringLiteral("--format"), QStringLiteral("xml")} << 2 << QString();
+        QTest::newRow("both sources")
+            << QStringList{QStringLiteral("egy.rtf"), QStringLiteral("--index")} << 2 << QString();
+    }
+    void statsOnTheCommandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TempWorkDir dir;
+        indexLines(dir, Corpus::records(120, 9), 50);
+        const ProgramRun run = runProgram(QStringLiteral(NORLA_CLI_PATH),
+                                          QStringList{QStringLiteral("stats")} + args, dir.path());
+        QCOMPARE(run.exitCode, exitCode);
+        const Overview::Summary summary = summariseFolder(dir);
+        if (output == u"json")
+            QCOMPARE(run.out.toUtf8(), Overview::toJson(summary));
+        else if (output == u"csv")
+            QCOMPARE(run.out.toUtf8(), Overview::toCsv(summary));
+        else if (output == u"text")
+            QCOMPARE(run.out, Overview::toText(summary));
+        else if (output == u"database")
+            QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8())[QStringLiteral("records")].toInteger(), 50);
+        else
+            QVERIFY(!run.err.isEmpty());
+    }
+
     void aStopEndsThePass()
     {
         TempWorkDir dir;
