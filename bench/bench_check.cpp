@@ -181,16 +181,19 @@ void benchReplace(int count)
     JobControl control;
     std::vector<BatchReplace::Row> rows;
     const DatabaseDocument::Snapshot snapshot = session.document().snapshot();
+    // The count is printed: Qt declares its string search pure, so a scan
+    // whose result went unused would be dropped by the compiler.
+    int linesHolding = 0;
     const Pair preview = interleaved(
         [&] {
-            int hits = 0;
+            linesHolding = 0;
             for (int i = 0; i < snapshot.lineCount(); ++i)
-                hits += snapshot.line(i).contains(request.find) ? 1 : 0;
-            (void)hits;
+                linesHolding += snapshot.line(i).contains(request.find) ? 1 : 0;
         },
         [&] { rows = BatchReplace::preview(snapshot, request, control); });
     print("replace preview", preview, "plain scan of the lines");
-    std::printf("  %zu rows of %d records (goal 1000 ms)\n", rows.size(), count);
+    std::printf("  %zu rows of %d records, %d lines hold the text (goal 1000 ms)\n", rows.size(), count,
+                linesHolding);
     std::vector<double> applies;
     std::vector<double> encodes;
     for (int i = 0; i < 3; ++i) {
@@ -215,8 +218,10 @@ int main(int argc, char* argv[])
         return 2;
     }
     const std::vector<NameForm> forms = names(qMin(500000, count / 2 > 0 ? count / 2 : 1), count);
-    benchCompletion(forms);
+    if (qEnvironmentVariableIsEmpty("SKIPC"))
+        benchCompletion(forms);
     benchVariants(forms);
-    benchReplace(count);
+    if (qEnvironmentVariableIsEmpty("SKIPR"))
+        benchReplace(count);
     return 0;
 }

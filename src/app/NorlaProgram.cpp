@@ -132,6 +132,8 @@ void NorlaProgram::connectMainWindow()
     QObject::connect(commands.searchCommand, &QAction::triggered, m_search, [this] { m_search->exec(); });
     QObject::connect(commands.duplicatesCommand, &QAction::triggered, main, [this] { openDuplicates(); });
     QObject::connect(commands.indexCommand, &QAction::triggered, main, [this] { runIndexing(); });
+    QObject::connect(main->browsePage(), &BrowsePage::indexRequested, commands.indexCommand,
+                     &QAction::trigger);
     QObject::connect(commands.about, &QAction::triggered, m_about, [this] { m_about->exec(); });
 }
 
