@@ -103,6 +103,11 @@ public:
     // but only the fields counted by their value are converted. A pass over
     // a million records spends most of its time here.
     void addLine(QStringView line);
+    // Counts the line at the start of `text`, which runs up to the first
+    // line break (CR, LF, U+2028) or the end, as addLine() counts it;
+    // returns its length. Finding the line's end and its fields in one
+    // sweep spares a pass over the index set's lines.
+    qsizetype addFirstLine(QStringView text);
     void merge(const RecordTally& other);
 
     qint64 records() const { return m_records; }
@@ -136,6 +141,8 @@ private:
         QByteArrayView year;
     };
     void countValues(int volume, const Values& values);
+    // The counts of `line`, its fields cut into m_lineFields.
+    void addCutLine(QStringView line);
 
     qint64 m_records = 0;
     std::array<qint64, CodeTables::VolumeCount + 1> m_volumes{};
