@@ -11,6 +11,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
+  qt6-charts-dev qt6-svg-dev
   libshp-dev
   qt6-translations-l10n adwaita-icon-theme
   libc-bin

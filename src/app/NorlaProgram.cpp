@@ -13,6 +13,7 @@
 #include "ui/common/WheelGuard.h"
 #include "ui/common/WholeTextTips.h"
 #include "ui/index/IndexDialog.h"
+#include "ui/overview/OverviewPage.h"
 #include "ui/publish/PublishDialog.h"
 #include "ui/search/BrowsePage.h"
 #include "ui/search/DuplicatesDialog.h"
@@ -111,6 +112,7 @@ NorlaProgram::NorlaProgram()
     connectSettings();
     connectDatabaseLoading();
     connectSearch();
+    addOverview();
     connectPublishing();
     connectProofreading();
     m_check = new CheckFeatures(*m_main);
@@ -130,6 +132,8 @@ void NorlaProgram::connectMainWindow()
     QObject::connect(commands.searchCommand, &QAction::triggered, m_search, [this] { m_search->exec(); });
     QObject::connect(commands.duplicatesCommand, &QAction::triggered, main, [this] { openDuplicates(); });
     QObject::connect(commands.indexCommand, &QAction::triggered, main, [this] { runIndexing(); });
+    QObject::connect(main->browsePage(), &BrowsePage::indexRequested, commands.indexCommand,
+                     &QAction::trigger);
     QObject::connect(commands.about, &QAction::triggered, m_about, [this] { m_about->exec(); });
 }
 
@@ -179,6 +183,28 @@ void NorlaProgram::connectSearch()
     m_search->setStartDir(main->startDir());
     QObject::connect(m_search, &SearchDialog::showHitsRequested, main,
                      [main] { main->showPage(MainWindow::HitsPageIndex); });
+}
+
+// "Áttekintés", the page after the four tabs of the others: a bar's click
+// runs its search and shows the hits.
+void NorlaProgram::addOverview()
+{
+    MainWindow* main = m_main.get();
+    m_overview = new OverviewPage;
+    m_overview->setStartDir(main->startDir());
+    m_overview->setSubjectTreePath([main] { return main->settings().subjectTreePath; });
+    m_overview->setOpenDatabase([main]() -> std::optional<OverviewPage::OpenDatabase> {
+        const DatabaseDocument& document = main->editor().session().document();
+        if (!document.hasFile())
+            return std::nullopt;
+        return OverviewPage::OpenDatabase{QFileInfo(document.path()).fileName(), document.snapshot()};
+    });
+    main->addPage(MainWindow::OverviewPageIndex, m_overview, QStringLiteral("Áttekintés"));
+    QObject::connect(m_overview, &OverviewPage::searchRequested, main,
+                     [this, main](const SearchCriteria& wanted) {
+                         if (m_search->searchFor(wanted))
+                             main->showPage(MainWindow::HitsPageIndex);
+                     });
 }
 
 void NorlaProgram::openDuplicates()

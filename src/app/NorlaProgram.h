@@ -8,6 +8,7 @@ class DuplicatesDialog;
 class IndexDialog;
 class LoadingWindow;
 class MainWindow;
+class OverviewPage;
 class PublishDialog;
 class SearchDialog;
 class SettingsDialog;
@@ -42,6 +43,7 @@ private:
     void connectSettings();
     void connectDatabaseLoading();
     void connectSearch();
+    void addOverview();
     void connectPublishing();
     void openDuplicates();
     void runIndexing();
@@ -56,6 +58,7 @@ private:
     SearchDialog* m_search = nullptr;
     IndexDialog* m_index = nullptr;
     DuplicatesDialog* m_duplicates = nullptr;
+    OverviewPage* m_overview = nullptr;
     PublishDialog* m_publish = nullptr;
     // Proofreading (null in a build without it): children of the main window.
     SpellingService* m_spelling = nullptr;

@@ -10,25 +10,9 @@
 
 namespace {
 
-struct Run
+ProgramRun runCli(const QString& dir, const QStringList& args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runCli(const QString& dir, const QStringList& args)
-{
-    QProcess process;
-    process.setWorkingDirectory(dir);
-    process.start(QStringLiteral(NORLA_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI_PATH), args, dir);
 }
 
 void writeLists(const TempWorkDir& dir)
@@ -57,7 +41,7 @@ private Q_SLOTS:
                                             {Field::Title, QStringLiteral("Cím, \"idézet\"  kettős")}}),
                                 recordLine({{Field::RecordName, QStringLiteral("Ka00000100")},
                                             {Field::Year, QStringLiteral("198")}})});
-        const Run run =
+        const ProgramRun run =
             runCli(dir.path(), {QStringLiteral("check"), QStringLiteral("--csv"), QStringLiteral("db.rtf")});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err.trimmed(), QStringLiteral("2 hiba"));
@@ -82,7 +66,7 @@ private Q_SLOTS:
         TempWorkDir dir;
         writeLists(dir);
         TextFile::writeUnicode(dir.file(QStringLiteral("db.rtf")), {recordLine()});
-        const Run run = runCli(dir.path(), {QStringLiteral("check"), QStringLiteral("db.rtf")});
+        const ProgramRun run = runCli(dir.path(), {QStringLiteral("check"), QStringLiteral("db.rtf")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QString());
         QCOMPARE(run.err.trimmed(), QStringLiteral("0 hiba"));
@@ -100,7 +84,7 @@ private Q_SLOTS:
                                {recordLine({{Field::Creator1, QStringLiteral("01KOVACS JANOS")}}),
                                 recordLine({{Field::Creator1, QStringLiteral("01Kovács Jánosné")}})});
         QCOMPARE(runCli(dir.path(), {QStringLiteral("index"), QStringLiteral("--all")}).exitCode, 0);
-        const Run run = runCli(dir.path(), {QStringLiteral("names"), QStringLiteral("--variants")});
+        const ProgramRun run = runCli(dir.path(), {QStringLiteral("names"), QStringLiteral("--variants")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("alkotó: Kovács János (3 rekord)\n"
                                          "  Kovács János\t1\ta.rtf\n"
@@ -118,7 +102,7 @@ private Q_SLOTS:
                                QStringLiteral("Kiadó"),          QStringLiteral("--regex"),
                                QStringLiteral("^(\\S+) Kiadó$"), QStringLiteral("--with"),
                                QStringLiteral("\\1 Könyvkiadó"), QStringLiteral("db.rtf")};
-        const Run preview = runCli(dir.path(), args);
+        const ProgramRun preview = runCli(dir.path(), args);
         QCOMPARE(preview.exitCode, 0);
         QCOMPARE(preview.out, QStringLiteral("Ka.000123.00\tKiadó\tNádas Kiadó\tNádas Könyvkiadó\n"));
         QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
@@ -126,12 +110,12 @@ private Q_SLOTS:
         // Not while the editor holds unsaved changes of the file.
         dir.writeBytes(QFileInfo(RecoveryCopy::pathFor(dir.file(QStringLiteral("db.rtf")))).fileName(),
                        before);
-        const Run held = runCli(dir.path(), args + QStringList{QStringLiteral("--apply")});
+        const ProgramRun held = runCli(dir.path(), args + QStringList{QStringLiteral("--apply")});
         QCOMPARE(held.exitCode, 1);
         QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
         QFile::remove(RecoveryCopy::pathFor(dir.file(QStringLiteral("db.rtf"))));
 
-        const Run applied = runCli(dir.path(), args + QStringList{QStringLiteral("--apply")});
+        const ProgramRun applied = runCli(dir.path(), args + QStringList{QStringLiteral("--apply")});
         QCOMPARE(applied.exitCode, 0);
         QCOMPARE(applied.err.trimmed(), QStringLiteral("1 rekord módosult"));
         QCOMPARE(

@@ -12,25 +12,9 @@
 // or a renamed option would otherwise leave the documentation quietly wrong.
 namespace {
 
-struct Run
+ProgramRun runCli(const QString& workDir, const QStringList& args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runCli(const QString& workDir, const QStringList& args)
-{
-    QProcess process;
-    process.setWorkingDirectory(workDir);
-    process.start(QStringLiteral(NORLA_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI_PATH), args, workDir);
 }
 
 // "norla-cli ..." commands: the lines of the README's code blocks and its
@@ -62,7 +46,7 @@ QString readmeText()
 // The "Examples" part of a help text: its indented "norla-cli" lines.
 QStringList helpExamples(const QStringList& helpArgs)
 {
-    const Run help = runCli(QDir::tempPath(), helpArgs);
+    const ProgramRun help = runCli(QDir::tempPath(), helpArgs);
     const qsizetype start = help.out.indexOf(QStringLiteral("Examples"));
     return start < 0 ? QStringList() : commandsIn(help.out.mid(start));
 }
@@ -111,7 +95,7 @@ private slots:
         QCOMPARE(runCli(dir.path(), {QStringLiteral("index"), QStringLiteral("--all")}).exitCode, 0);
 
         const QStringList args = QProcess::splitCommand(command).mid(1);
-        const Run run = runCli(dir.path(), args);
+        const ProgramRun run = runCli(dir.path(), args);
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QVERIFY2(!run.out.trimmed().isEmpty() || !run.err.trimmed().isEmpty(), "no visible result");
         if (args.value(0) == u"search" && !args.contains(QStringLiteral("--help")))
@@ -133,8 +117,8 @@ private slots:
         TempWorkDir dir;
         dir.seedFromSample();
         QCOMPARE(runCli(dir.path(), {QStringLiteral("index"), QStringLiteral("--all")}).exitCode, 0);
-        const Run run = runCli(dir.path(), {QStringLiteral("search"), QStringLiteral("--term"), term,
-                                            QStringLiteral("--fields"), QStringLiteral("creator")});
+        const ProgramRun run = runCli(dir.path(), {QStringLiteral("search"), QStringLiteral("--term"), term,
+                                                   QStringLiteral("--fields"), QStringLiteral("creator")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(hitCount(run.err), hits);
         // Standard output stays the bare list of record names.

@@ -4,31 +4,14 @@
 #include "core/record/TextFile.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
-struct Run
+ProgramRun runIndex(const QString& workDir, const QStringList& args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run runCli(const QString& workDir, const QStringList& args)
-{
-    QProcess process;
-    process.setWorkingDirectory(workDir);
-    process.start(QStringLiteral(NORLA_CLI_PATH), QStringList{QStringLiteral("index")} + args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI_PATH), QStringList{QStringLiteral("index")} + args, workDir);
 }
 
 QStringList databaseLines(const QString& volume, int count)
@@ -110,7 +93,7 @@ private Q_SLOTS:
         builder.setRecordsPerFile(limit);
         builder.build(checked);
 
-        const Run run = runCli(viaCli.path(), args);
+        const ProgramRun run = runIndex(viaCli.path(), args);
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains(QStringLiteral("masodik.rtf: 1200 records")), qPrintable(run.err));
         QVERIFY(run.out.contains(QStringLiteral("Indexed %1 records").arg(builder.recordCount())));
@@ -146,7 +129,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         seed(dir.path());
-        const Run run = runCli(dir.path(), args);
+        const ProgramRun run = runIndex(dir.path(), args);
         QCOMPARE(run.exitCode, 2);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QVERIFY(QFile::exists(dir.path() + QStringLiteral("/adatb9.ztf")));
@@ -159,7 +142,7 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("fsz0.zda")));
         TextFile::writeUnicode(dir.path() + QStringLiteral("/fsz1.zda"), {QStringLiteral("régi")});
 
-        const Run run = runCli(dir.path(), {QStringLiteral("--all")});
+        const ProgramRun run = runIndex(dir.path(), {QStringLiteral("--all")});
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.err.contains(QStringLiteral("Cannot create file %1/fsz0.zda").arg(dir.path())),
                  qPrintable(run.err));
@@ -175,11 +158,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         seed(dir.path());
-        const Run help = runCli(dir.path(), {QStringLiteral("--help")});
+        const ProgramRun help = runIndex(dir.path(), {QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
         QVERIFY(help.out.contains(
             QStringLiteral("norla-cli index [--per-file auto|infinite|N] (--all | NAME...)")));
-        const Run list = runCli(dir.path(), {QStringLiteral("--list")});
+        const ProgramRun list = runIndex(dir.path(), {QStringLiteral("--list")});
         QCOMPARE(list.exitCode, 0);
         QCOMPARE(list.out, QStringLiteral("Elso.rtf\nharmadik.rtf\nmasodik.rtf\n"));
     }

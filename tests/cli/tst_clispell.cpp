@@ -8,30 +8,13 @@
 #include "core/record/RecordSchema.h"
 #include "core/record/WorkFolder.h"
 
-#include <QProcess>
 #include <QtTest>
 
 namespace {
 
-struct Run
+ProgramRun spell(const QString& folder, const QStringList& args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run spell(const QString& folder, const QStringList& args)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(NORLA_CLI_PATH), QStringList{QStringLiteral("spell")} + args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI_PATH), QStringList{QStringLiteral("spell")} + args, folder);
 }
 
 QString recordLine(const QString& name, const QString& title, const QString& year, const QString& language)
@@ -66,7 +49,7 @@ private Q_SLOTS:
                 recordLine(QStringLiteral("Ma00000400"), QStringLiteral("De bello Gallico"),
                            QStringLiteral("1990"), QStringLiteral("latin")),
             }));
-        Run run = spell(dir.path(), {QStringLiteral("db.rtf")});
+        ProgramRun run = spell(dir.path(), {QStringLiteral("db.rtf")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("könyvtártörtént\t2\tmagyar\tMa.000001.00, Ma.000003.00\n"
                                          "gyüjtemény\t1\tmagyar\tMa.000002.00\trégi alak?\n"));
@@ -90,7 +73,7 @@ private Q_SLOTS:
             spell(dir.path(), {QStringLiteral("--threads"), QStringLiteral("0"), QStringLiteral("a.rtf")})
                 .exitCode,
             2);
-        const Run missing = spell(dir.path(), {QStringLiteral("nincs.rtf")});
+        const ProgramRun missing = spell(dir.path(), {QStringLiteral("nincs.rtf")});
         QCOMPARE(missing.exitCode, 1);
         QVERIFY2(missing.err.contains(QStringLiteral("Cannot open file")), qPrintable(missing.err));
     }

@@ -1,5 +1,6 @@
+#include "TestSupport.h"
+
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -10,10 +11,7 @@ namespace {
 
 QString helpText(const QStringList& args)
 {
-    QProcess process;
-    process.start(QStringLiteral(NORLA_CLI_PATH), args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return runProgram(QStringLiteral(NORLA_CLI_PATH), args).out;
 }
 
 // Commands are the indented words under "Commands:" in the usage.

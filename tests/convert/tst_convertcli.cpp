@@ -7,31 +7,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
 
 namespace {
 
-struct Run
+ProgramRun runCli(const QStringList& args)
 {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-Run runCli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("convert")} + args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("convert")} + args);
 }
 
 // Steps 1-2-3 on the page, as a user does them.
@@ -113,8 +97,8 @@ void TestConvertCli::writesWhatThePageWrites()
     if (source.isEmpty())
         source = writeSampleTable(dir);
     convertOnPage(kind, kind == 2 ? 5 : -1, source, dir.file(QStringLiteral("lapon")));
-    const Run run = runCli(cliKind + QStringList{source, dir.file(QStringLiteral("parancssorban"))});
-    QCOMPARE(run.status, 0);
+    const ProgramRun run = runCli(cliKind + QStringList{source, dir.file(QStringLiteral("parancssorban"))});
+    QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out.trimmed(), dir.file(QStringLiteral("parancssorban.rtf")));
     const QByteArray fromPage = dir.readBytes(QStringLiteral("lapon.rtf"));
     QCOMPARE(fromPage, unicodeFileBytes(lines));
@@ -137,9 +121,9 @@ void TestConvertCli::targetNaming()
     QFETCH(QString, written);
     TempWorkDir dir;
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kesz")));
-    const Run run =
+    const ProgramRun run =
         runCli({QStringLiteral("zdb"), testDataPath(QStringLiteral("convert/minta.zdb")), target});
-    QCOMPARE(run.status, 0);
+    QCOMPARE(run.exitCode, 0);
     QCOMPARE(dir.readBytes(written), unicodeFileBytes(sampleZdbLines()));
 }
 
@@ -152,8 +136,9 @@ void TestConvertCli::convertsAFolder()
     dir.writeBytes(QStringLiteral("regi/B.ZDB"), good);
     dir.writeBytes(QStringLiteral("regi/hibas.zdb"), "Ka000001xyzkonyv\r\n");
     dir.writeBytes(QStringLiteral("regi/mas.txt"), good);
-    const Run run = runCli({QStringLiteral("zdb"), QStringLiteral("regi"), QStringLiteral("uj/adatok")});
-    QCOMPARE(run.status, 1);
+    const ProgramRun run =
+        runCli({QStringLiteral("zdb"), QStringLiteral("regi"), QStringLiteral("uj/adatok")});
+    QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("1. sor")), qPrintable(run.err));
     const QStringList expected = {
         QStringLiteral("Ka00000100**konyv****01**02**03**04********************0****")};
@@ -196,16 +181,16 @@ void TestConvertCli::failuresAreReported()
     TempWorkDir dir;
     QVERIFY(writeDbfFixture(dir.file(QStringLiteral("hianyos.dbf")), {dbfRow("Ka1"), dbfRow("Ka2")}, 0xC8,
                             {QStringLiteral("MEGJHELY")}));
-    const Run run = runCli(args);
-    QCOMPARE(run.status, status);
+    const ProgramRun run = runCli(args);
+    QCOMPARE(run.exitCode, status);
     QVERIFY2(run.err.contains(message), qPrintable(run.err));
     QVERIFY(!QFile::exists(dir.file(QStringLiteral("y.rtf"))));
 }
 
 void TestConvertCli::help()
 {
-    const Run run = runCli({QStringLiteral("--help")});
-    QCOMPARE(run.status, 0);
+    const ProgramRun run = runCli({QStringLiteral("--help")});
+    QCOMPARE(run.exitCode, 0);
     QVERIFY(run.out.contains(QStringLiteral(
         "norla-cli convert dbf|zdb|director|ris|bibtex [--volume 1..8] [--force] SOURCE TARGET")));
     QVERIFY(run.out.contains(QStringLiteral("--force     replace a database file that is already there")));
@@ -242,14 +227,15 @@ void TestConvertCli::existingFileNeedsForce()
     QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("kesz")));
     const QByteArray earlier = unicodeFileBytes({QStringLiteral("Ka00000100**korábbi rekord")});
     dir.writeBytes(existing, earlier);
-    const Run run = runCli(options + QStringList{QStringLiteral("zdb"),
-                                                 testDataPath(QStringLiteral("convert/minta.zdb")), target});
+    const ProgramRun run =
+        runCli(options +
+               QStringList{QStringLiteral("zdb"), testDataPath(QStringLiteral("convert/minta.zdb")), target});
     if (replaced) {
-        QCOMPARE(run.status, 0);
+        QCOMPARE(run.exitCode, 0);
         QCOMPARE(dir.readBytes(existing), unicodeFileBytes(sampleZdbLines()));
         return;
     }
-    QCOMPARE(run.status, 1);
+    QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.out, QString());
     QVERIFY2(run.err.contains(QStringLiteral("%1 already exists").arg(dir.file(existing))),
              qPrintable(run.err));
@@ -267,17 +253,17 @@ void TestConvertCli::folderConversionKeepsExistingFiles()
     dir.writeBytes(QStringLiteral("regi/a.zdb"), "Ka000001001konyv\r\n");
     dir.writeBytes(QStringLiteral("regi/b.zdb"), "Ka000002001konyv\r\n");
     dir.writeBytes(QStringLiteral("uj/a.rtf"), "korabbi");
-    const Run run = runCli({QStringLiteral("zdb"), QStringLiteral("regi"), QStringLiteral("uj")});
-    QCOMPARE(run.status, 1);
+    const ProgramRun run = runCli({QStringLiteral("zdb"), QStringLiteral("regi"), QStringLiteral("uj")});
+    QCOMPARE(run.exitCode, 1);
     QVERIFY2(run.err.contains(QStringLiteral("a.rtf already exists")), qPrintable(run.err));
     QCOMPARE(dir.readBytes(QStringLiteral("uj/a.rtf")), QByteArray("korabbi"));
     QCOMPARE(
         dir.readBytes(QStringLiteral("uj/b.rtf")),
         unicodeFileBytes({QStringLiteral("Ka00000200**konyv****01**02**03**04********************0****")}));
 
-    const Run forced = runCli(
+    const ProgramRun forced = runCli(
         {QStringLiteral("zdb"), QStringLiteral("--force"), QStringLiteral("regi"), QStringLiteral("uj")});
-    QCOMPARE(forced.status, 0);
+    QCOMPARE(forced.exitCode, 0);
     QCOMPARE(
         dir.readBytes(QStringLiteral("uj/a.rtf")),
         unicodeFileBytes({QStringLiteral("Ka00000100**konyv****01**02**03**04********************0****")}));
@@ -313,8 +299,8 @@ void TestConvertCli::leftOutSourceIsReported()
         path = writeSampleTable(dir);
     else
         dir.writeBytes(QStringLiteral("forras.txt"), source);
-    const Run run = runCli(kind + QStringList{path, QStringLiteral("eredmeny")});
-    QCOMPARE(run.status, 0);
+    const ProgramRun run = runCli(kind + QStringList{path, QStringLiteral("eredmeny")});
+    QCOMPARE(run.exitCode, 0);
     const QStringList errLines = run.err.split(u'\n', Qt::SkipEmptyParts);
     QCOMPARE(errLines.size(), note.isEmpty() ? 1 : 2);
     if (!note.isEmpty())

@@ -7,7 +7,6 @@
 #include "core/record/TextFile.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -94,14 +93,9 @@ QString systemPython()
 
 QString runTool(const QString& program, const QStringList& args, const QByteArray& input, int* status)
 {
-    QProcess process;
-    process.start(program, args);
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(120000);
-    *status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return QString::fromUtf8(process.readAllStandardOutput()) +
-           QString::fromUtf8(process.readAllStandardError());
+    const ProgramRun run = runProgram(program, args, {}, input);
+    *status = run.exitCode;
+    return run.out + run.err;
 }
 
 // Authors, titles and years of the corpus as an independent reader must find them.

@@ -4,41 +4,23 @@
 #include "core/record/TextFile.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QtTest>
 
 namespace {
 
-struct Run
+ProgramRun runCli(const QString& workDir, const QStringList& args)
 {
-    int exitCode = -1;
-    QString err;
-};
-
-Run runCli(const QString& workDir, const QStringList& args)
-{
-    QProcess process;
-    process.setWorkingDirectory(workDir);
-    process.start(QStringLiteral(NORLA_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(120000))
-        return run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI_PATH), args, workDir);
 }
 
-Run publish(const QString& workDir, const QStringList& args)
+ProgramRun publish(const QString& workDir, const QStringList& args)
 {
     return runCli(workDir, QStringList{QStringLiteral("publish")} + args);
 }
 
 QString tool(const QString& program, const QStringList& args)
 {
-    QProcess process;
-    process.start(program, args);
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return runProgram(program, args).out;
 }
 
 // A working folder with the fixture as its one database, its subject tree
@@ -69,8 +51,8 @@ private slots:
     {
         TempWorkDir dir;
         seed(dir);
-        const Run run = publish(dir.path(), args({"--format", "pdf", "--title", "Próba", "--paper", "b5",
-                                                  "konyv.rtf", "--output", "konyv.pdf"}));
+        const ProgramRun run = publish(dir.path(), args({"--format", "pdf", "--title", "Próba", "--paper",
+                                                         "b5", "konyv.rtf", "--output", "konyv.pdf"}));
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains(QStringLiteral("10 entries published to konyv.pdf")), qPrintable(run.err));
         const QString text =
@@ -93,7 +75,7 @@ private slots:
         TempWorkDir dir;
         seed(dir);
         QCOMPARE(runCli(dir.path(), args({"index", "--all"})).exitCode, 0);
-        Run run = publish(
+        ProgramRun run = publish(
             dir.path(), args({"--format", "html", "--group", "volume", "--index", "--output", "mind.html"}));
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains(QStringLiteral("10 entries")), qPrintable(run.err));
@@ -135,7 +117,7 @@ private slots:
     {
         TempWorkDir dir;
         seed(dir);
-        const Run run =
+        const ProgramRun run =
             publish(dir.path(),
                     args({"--format", "pdf", "--subjects", "nincs.zda", "konyv.rtf", "--output", "x.pdf"}));
         QCOMPARE(run.exitCode, 1);

@@ -6,6 +6,7 @@
 #include "app/NorlaProgram.h"
 #include "core/record/NorlaError.h"
 #include "core/search/BrowseList.h"
+#include "ui/index/IndexDialog.h"
 #include "ui/search/BrowsePage.h"
 #include "ui/search/DuplicatesDialog.h"
 #include "ui/search/HitsPage.h"
@@ -397,11 +398,13 @@ private Q_SLOTS:
         QTest::addColumn<bool>("quiet");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("listed");
-        QTest::newRow("no index at start-up") << false << false << true << QString() << 0;
+        QTest::addColumn<bool>("noIndexNote");
+        QTest::newRow("no index at start-up") << false << false << true << QString() << 0 << true;
         QTest::newRow("no index after indexing")
-            << false << false << false << QStringLiteral("fsz1.zda") << 0;
-        QTest::newRow("no names") << false << true << true << QStringLiteral("fsz1.zda") << 0;
-        QTest::newRow("no chunk numbers") << true << false << true << QStringLiteral("fsz0.zda") << 4;
+            << false << false << false << QStringLiteral("fsz1.zda") << 0 << true;
+        QTest::newRow("no names") << false << true << true << QStringLiteral("fsz1.zda") << 0 << false;
+        QTest::newRow("no chunk numbers")
+            << true << false << true << QStringLiteral("fsz0.zda") << 4 << false;
     }
     void missingDirectoryFiles()
     {
@@ -410,6 +413,7 @@ private Q_SLOTS:
         QFETCH(bool, quiet);
         QFETCH(QString, message);
         QFETCH(int, listed);
+        QFETCH(bool, noIndexNote);
         TempWorkDir dir;
         writeIndex(dir);
         if (!names)
@@ -422,6 +426,51 @@ private Q_SLOTS:
         QCOMPARE(dialogs.messages, message.isEmpty() ? QStringList() : QStringList{cannotOpen(dir, message)});
         QCOMPARE(list(page)->model()->rowCount(), listed);
         QVERIFY(field(page, "edit_talrekord").isEmpty());
+        QCOMPARE(page.findChild<QWidget*>(QStringLiteral("browseNoIndexNote"))->isVisibleTo(&page),
+                 noIndexNote);
+    }
+
+    // A first start in a folder never indexed: "Tallózás" says what to do,
+    // and its button opens the index dialog; once the folder is indexed the
+    // note goes.
+    void firstStartLeadsToTheIndexDialog()
+    {
+        TempWorkDir dir;
+        dir.seedFromSample();
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.show();
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        auto* note = main.findChild<QWidget*>(QStringLiteral("browseNoIndexNote"));
+        QVERIFY(note && note->isVisible());
+        QVERIFY(
+            note->findChild<QLabel*>(QStringLiteral("browseNoIndexText"))->text().contains(u"nincs index"));
+
+        bool dialogShown = false;
+        QTimer::singleShot(0, [&] {
+            auto* index = main.findChild<IndexDialog*>();
+            dialogShown = index && index->isVisible();
+            writeIndex(dir); // as the run would leave the folder
+            index->setIndexingFinished(true);
+            index->reject();
+        });
+        QTest::mouseClick(note->findChild<QPushButton*>(QStringLiteral("browseIndexButton")), Qt::LeftButton);
+        QVERIFY(dialogShown);
+        QVERIFY(!note->isVisibleTo(main.browsePage()));
+        QCOMPARE(main.browsePage()->browseList().names().size(), 4);
+    }
+
+    void indexedFolderShowsNoNote()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.show();
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        QVERIFY(!main.findChild<QWidget*>(QStringLiteral("browseNoIndexNote"))->isVisible());
     }
 
     void emptyIndexShowsNothing()

@@ -9,32 +9,15 @@
 
 #include <QLineEdit>
 #include <QListView>
-#include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QtTest>
 
 namespace {
 
-struct CliRun
+ProgramRun runCli(const QString& folder, const QStringList& args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-CliRun runCli(const QString& folder, const QStringList& args)
-{
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("search")} + args);
-    CliRun run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return runProgram(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("search")} + args, folder);
 }
 
 // Three chunks of records with varied creators, titles, places and flags.
@@ -143,7 +126,8 @@ private Q_SLOTS:
         const QStringList expected = engineNames(dir.path(), criteria);
         QVERIFY(!expected.isEmpty());
         for (const QString& threads : {QStringLiteral("1"), QStringLiteral("3")}) {
-            const CliRun run = runCli(dir.path(), args + QStringList{QStringLiteral("--threads"), threads});
+            const ProgramRun run =
+                runCli(dir.path(), args + QStringList{QStringLiteral("--threads"), threads});
             QCOMPARE(run.exitCode, 0);
             // Standard error holds only the hit count.
             QCOMPARE(run.err, QStringLiteral("%1 találat\n").arg(expected.size()));
@@ -173,9 +157,9 @@ private Q_SLOTS:
             listed.append(hits->index(row, 0).data().toString());
         QCOMPARE(listed.size(), 120);
 
-        const CliRun names = runCli(dir.path(), {QStringLiteral("--term"), QStringLiteral("Ödön")});
+        const ProgramRun names = runCli(dir.path(), {QStringLiteral("--term"), QStringLiteral("Ödön")});
         QCOMPARE(names.out, listed.join(u'\n') + u'\n');
-        const CliRun text =
+        const ProgramRun text =
             runCli(dir.path(), {QStringLiteral("--term"), QStringLiteral("Ödön"), QStringLiteral("--text")});
         QCOMPARE(text.exitCode, 0);
         QCOMPARE(text.out, page.findChild<QTextEdit*>(QStringLiteral("re_tal"))->toPlainText());
@@ -207,7 +191,7 @@ private Q_SLOTS:
         QFETCH(QString, error);
         TempWorkDir dir;
         writeIndex(dir);
-        const CliRun run = runCli(dir.path(), args);
+        const ProgramRun run = runCli(dir.path(), args);
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(error), qPrintable(run.err));
         QVERIFY(run.out.isEmpty());
@@ -219,7 +203,7 @@ private Q_SLOTS:
         writeIndex(dir);
         QFile::remove(dir.file(QStringLiteral("adatb2.ztf")));
         QVERIFY(QFile::link(dir.file(QStringLiteral("gone")), dir.file(QStringLiteral("adatb2.ztf"))));
-        const CliRun run = runCli(dir.path(), {QStringLiteral("--term"), QStringLiteral("Ödön")});
+        const ProgramRun run = runCli(dir.path(), {QStringLiteral("--term"), QStringLiteral("Ödön")});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out.count(u'\n'), 40);
         QCOMPARE(run.err.trimmed(),
@@ -228,7 +212,7 @@ private Q_SLOTS:
 
     void helpDocumentsTheOptions()
     {
-        const CliRun run = runCli(QDir::tempPath(), {QStringLiteral("--help")});
+        const ProgramRun run = runCli(QDir::tempPath(), {QStringLiteral("--help")});
         QCOMPARE(run.exitCode, 0);
         for (const char* option :
              {"--term", "--terms", "--term-list", "--and", "--or", "--word", "--fields", "--volume", "--type",

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QtTest>
 
 TempWorkDir::TempWorkDir() : m_previous(QDir::currentPath())
@@ -58,4 +59,25 @@ QString errorOf(const std::function<void()>& action)
         return error.message();
     }
     return {};
+}
+
+ProgramRun runProgram(const QString& program, const QStringList& args, const QString& workDir,
+                      const QByteArray& input)
+{
+    QProcess process;
+    if (!workDir.isEmpty())
+        process.setWorkingDirectory(workDir);
+    process.start(program, args);
+    process.write(input);
+    process.closeWriteChannel();
+    ProgramRun run;
+    if (!process.waitForFinished(120000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
 }

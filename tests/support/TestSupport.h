@@ -34,5 +34,19 @@ QString testDataPath(const QString& name);
 // Unicode text file bytes (FF FE, UTF-16LE, CR LF after every line).
 QByteArray unicodeFileBytes(const QStringList& lines);
 
+// What a program run as its own process left: its exit code (-1 when it
+// crashed or did not finish within two minutes) and both output streams.
+struct ProgramRun
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// Runs `program` in `workDir` (the test's own folder when empty), feeding it
+// `input` on standard input, and waits for it to end.
+ProgramRun runProgram(const QString& program, const QStringList& args, const QString& workDir = {},
+                      const QByteArray& input = {});
+
 // The message of the NorlaError an action throws; empty when it throws none.
 QString errorOf(const std::function<void()>& action);

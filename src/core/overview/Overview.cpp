@@ -223,6 +223,8 @@ QList<CountRow> databaseRows(const QList<DatabaseCount>& databases, qint64 recor
 
 SubjectTree::Tree readSubjects(const QString& path)
 {
+    if (path.isEmpty()) // no tree chosen in the settings
+        return {};
     try {
         return SubjectTree::Tree::read(path);
     } catch (const NorlaError&) {

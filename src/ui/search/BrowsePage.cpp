@@ -18,8 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -49,6 +51,9 @@ constexpr auto Place = "edit_talmegjhely";
 constexpr auto Note = "edit_talmegj";
 constexpr auto Medium = "edit_taladath";
 constexpr auto Language = "edit_talnyelv";
+constexpr auto NoIndexNote = "browseNoIndexNote";
+constexpr auto NoIndexText = "browseNoIndexText";
+constexpr auto IndexButton = "browseIndexButton";
 } // namespace ObjectName
 
 constexpr int kListPanelWidth = 185;
@@ -80,6 +85,14 @@ constexpr char kTranslated[] = "1"; // the translation field of a translated rec
 QString text(const FieldGrid& record, int row)
 {
     return Win1250::toUnicode(record[row]);
+}
+
+// Neither file of the record directory: the folder was never indexed.
+bool hasNoIndex(const QString& startDir)
+{
+    const QDir dir(startDir);
+    return !QFileInfo::exists(dir.filePath(WorkFolder::ChunkNumbersFile)) &&
+           !QFileInfo::exists(dir.filePath(WorkFolder::RecordNamesFile));
 }
 
 } // namespace
@@ -116,9 +129,10 @@ BrowsePage::BrowsePage(QWidget* parent) : QWidget(parent)
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({kListPanelWidth, kRecordPanelWidth});
-    auto* layout = new QHBoxLayout(this);
+    auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
+    layout->addWidget(buildNoIndexNote());
+    layout->addWidget(splitter, 1);
 
     // A click shows the record even when it is already selected (the chunk is
     // read again, so the view follows the files); moving with the keyboard
@@ -252,15 +266,38 @@ void BrowsePage::fitCreatorColumns()
     }
 }
 
+// A user new to the program finds the page empty until the folder is
+// indexed; the note says so and leads to the index dialog.
+QWidget* BrowsePage::buildNoIndexNote()
+{
+    m_noIndexNote = named(new QFrame(this), ObjectName::NoIndexNote);
+    m_noIndexNote->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QHBoxLayout(m_noIndexNote);
+    auto* text =
+        named(new QLabel(QStringLiteral("Ebben a mappában még nincs index. A tallózás és a keresés az "
+                                        "indexből dolgozik: az Indexelés ablakban készíthető el "
+                                        "a mappa adatbázisaiból."),
+                         m_noIndexNote),
+              ObjectName::NoIndexText);
+    text->setWordWrap(true);
+    layout->addWidget(text, 1);
+    auto* button =
+        named(new QPushButton(QStringLiteral("Indexelés..."), m_noIndexNote), ObjectName::IndexButton);
+    connect(button, &QPushButton::clicked, this, &BrowsePage::indexRequested);
+    layout->addWidget(button);
+    m_noIndexNote->hide();
+    return m_noIndexNote;
+}
+
 bool BrowsePage::loadBrowseList(const QString& startDir, bool quietWhenAbsent)
 {
     m_startDir = startDir;
     m_list.clear();
     m_model->reset();
-    const QDir dir(startDir);
+    const bool noIndex = hasNoIndex(startDir);
+    m_noIndexNote->setVisible(noIndex);
     // A folder that was never indexed is not an error at start-up.
-    if (quietWhenAbsent && !QFileInfo::exists(dir.filePath(WorkFolder::ChunkNumbersFile)) &&
-        !QFileInfo::exists(dir.filePath(WorkFolder::RecordNamesFile)))
+    if (quietWhenAbsent && noIndex)
         return true;
     const bool loaded = runGuarded(this, [this] {
         try {

@@ -9,6 +9,7 @@
 #include <array>
 
 class NameListModel;
+class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -37,10 +38,15 @@ public:
 
     const BrowseList& browseList() const { return m_list; }
 
+Q_SIGNALS:
+    // The button of the note a folder without an index shows: open the index dialog.
+    void indexRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QWidget* buildNoIndexNote();
     void buildRecordView();
     QLineEdit* addRow(const QString& caption, const char* editName, int y, bool longEdit,
                       QLabel** label = nullptr);
@@ -57,6 +63,7 @@ private:
     QString m_startDir;
     BrowseList m_list;
     NameListModel* m_model = nullptr;
+    QFrame* m_noIndexNote = nullptr;
     QListView* m_names = nullptr;
     QWidget* m_recordPanel = nullptr;
     QGroupBox* m_creatorGroup = nullptr;

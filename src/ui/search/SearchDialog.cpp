@@ -652,10 +652,10 @@ QList<QWidget*> SearchDialog::searchedControls() const
     return m_criteriaBoxes + QList<QWidget*>{m_resetButton, m_hitsButton, m_searchButton};
 }
 
-void SearchDialog::runSearch()
+bool SearchDialog::runSearch()
 {
     if (m_job->isRunning())
-        return;
+        return false;
     const SearchCriteria searched = criteria();
     QStringList roleNames;
     for (const QByteArray& role : std::as_const(m_roles))
@@ -687,13 +687,47 @@ void SearchDialog::runSearch()
         m_hitsPage->endSearch(!cancelled);
     if (cancelled) {
         before.restore(m_outcome, m_progress);
-        return;
+        return false;
     }
     if (failure) {
         runGuarded(this, [&] { std::rethrow_exception(failure); });
-        return;
+        return false;
     }
     showOutcome(hits);
+    return true;
+}
+
+bool SearchDialog::searchFor(const SearchCriteria& wanted)
+{
+    if (m_job->isRunning())
+        return false;
+    resetControls();
+    m_modeGroup->button(int(wanted.mode))->setChecked(true);
+    m_termEdit->setText(wanted.term);
+    m_termList->addItems(wanted.terms);
+    (wanted.connective == SearchCriteria::Connective::And ? m_andButton : m_orButton)->setChecked(true);
+    m_matchGroup->button(int(wanted.matchKind))->setChecked(true);
+    m_foldedCheck->setChecked(wanted.folded);
+    for (int i = 0; i < SearchCriteria::TermFieldCount; ++i)
+        m_termFields[i]->setChecked(wanted.termFields[i]);
+    for (int i = 0; i < SearchCriteria::TextRestrictionCount; ++i) {
+        m_restrictionChecks[i]->setChecked(wanted.restrictions[i].checked);
+        m_restrictionEdits[i]->setText(wanted.restrictions[i].text);
+        m_restrictionEdits[i]->setEnabled(wanted.restrictions[i].checked);
+    }
+    m_restrictionChecks[TranslationCheck]->setChecked(wanted.translationChecked);
+    (wanted.translationYes ? m_translationYes : m_translationNo)->setChecked(true);
+    m_translationYes->setEnabled(wanted.translationChecked);
+    m_translationNo->setEnabled(wanted.translationChecked);
+    applyMode(wanted.mode);
+    // The role list is read at every showing; a search started from outside
+    // reads it now.
+    m_roles.clear();
+    if (!runGuarded(this, [this] {
+            m_roles = LookupList::read8Bit(QDir(m_startDir).filePath(WorkFolder::RolesFile));
+        }))
+        return false;
+    return runSearch();
 }
 
 void SearchDialog::showOutcome(qint64 hits)

@@ -43,6 +43,10 @@ public:
 
     // The criteria as the controls hold them now.
     SearchCriteria criteria() const;
+    // Sets the controls to `wanted` as a user would, from a reset, and runs
+    // the search, as a chart's bar asks for its records; true when the
+    // search ran to its end.
+    bool searchFor(const SearchCriteria& wanted);
 
 Q_SIGNALS:
     // "Találatok": the main window switches to its hits page.
@@ -76,7 +80,7 @@ private:
     void addTerm();
     void updateRemoveButton();
     void removeTerm();
-    void runSearch();
+    bool runSearch();
     void showHits();
     void resetByUser();
     void updateSearchButton();

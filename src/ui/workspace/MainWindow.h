@@ -38,7 +38,9 @@ public:
         HitsPageIndex = 3,
         RawPage = 4,
         BrowsePageIndex = 7,
-        PageCount = 8
+        PageCount = 8,
+        // Pages of other window families, added after the Parts' ones.
+        OverviewPageIndex = PageCount,
     };
 
     using Mode = EditingSession::Mode;

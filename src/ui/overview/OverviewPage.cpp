@@ -1,0 +1,395 @@
+#include "ui/overview/OverviewPage.h"
+
+#include "core/job/JobControl.h"
+#include "core/record/NorlaError.h"
+#include "core/record/OperationCancelled.h"
+#include "core/record/TextFile.h"
+#include "ui/common/BackgroundJob.h"
+#include "ui/common/Named.h"
+#include "ui/common/UserDialogs.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QButtonGroup>
+#include <QChart>
+#include <QChartView>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QHorizontalBarSeries>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QScrollArea>
+#include <QSvgGenerator>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+namespace {
+
+// The names the tests and users' scripts find the controls by.
+namespace ObjectName {
+constexpr auto Page = "lap_attekintes";
+constexpr auto IndexSource = "overviewIndexSource";
+constexpr auto DatabaseSource = "overviewDatabaseSource";
+constexpr auto RefreshButton = "overviewRefresh";
+constexpr auto CsvButton = "overviewSaveCsv";
+constexpr auto StopButton = "overviewStop";
+constexpr auto Progress = "overviewProgress";
+constexpr auto Status = "overviewStatus";
+constexpr auto Completeness = "overviewCompleteness";
+} // namespace ObjectName
+
+// "overviewChart_volume", "overviewSaveChart_volume", …
+QString chartName(Overview::Dimension dimension)
+{
+    return QStringLiteral("overviewChart_") + Overview::key(dimension);
+}
+QString saveChartName(Overview::Dimension dimension)
+{
+    return QStringLiteral("overviewSaveChart_") + Overview::key(dimension);
+}
+
+enum SourceChoice
+{
+    IndexChoice,
+    DatabaseChoice
+};
+
+// A chart shows this many bars; the rest are added up in one more.
+constexpr int kMaxBars = 15;
+constexpr int kBarHeight = 22;
+constexpr int kChartFrameHeight = 110;
+constexpr int kChartMinimumWidth = 420;
+constexpr int kProgressSteps = 1000;
+
+QLocale hungarian()
+{
+    return QLocale(QLocale::Hungarian, QLocale::Hungary);
+}
+
+QString percent(qint64 part, qint64 whole)
+{
+    if (whole <= 0)
+        return QStringLiteral("–");
+    return hungarian().toString(100.0 * double(part) / double(whole), 'f', 1) + QStringLiteral(" %");
+}
+
+// The rows a chart draws: the first ones, and the others added up.
+QList<Overview::CountRow> shownRows(const QList<Overview::CountRow>& rows)
+{
+    if (rows.size() <= kMaxBars)
+        return rows;
+    QList<Overview::CountRow> shown = rows.first(kMaxBars - 1);
+    qint64 others = 0;
+    for (qsizetype i = kMaxBars - 1; i < rows.size(); ++i)
+        others += rows.at(i).count;
+    shown.append({QStringLiteral("egyéb (%1 érték)").arg(rows.size() - kMaxBars + 1), others, {}});
+    return shown;
+}
+
+// Writes through a file that replaces `path` only once it is whole.
+void writeAtomically(const QString& path, const std::function<bool(QIODevice&)>& write)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !write(file) || !file.commit())
+        throw NorlaError::cannotCreate(QFileInfo(path).absoluteFilePath());
+}
+
+} // namespace
+
+OverviewPage::OverviewPage(QWidget* parent) : QWidget(parent)
+{
+    named(this, ObjectName::Page);
+    buildControls();
+    m_job = new BackgroundJob(this);
+    m_job->setStopControls({m_stopButton});
+    connect(m_stopButton, &QPushButton::clicked, this, [this] { m_job->requestStop(); });
+}
+
+OverviewPage::~OverviewPage() = default;
+
+void OverviewPage::buildControls()
+{
+    auto* layout = new QVBoxLayout(this);
+
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(QStringLiteral("Forrás:"), this));
+    m_sourceGroup = new QButtonGroup(this);
+    auto* indexSource = named(new QRadioButton(QStringLiteral("index"), this), ObjectName::IndexSource);
+    auto* databaseSource =
+        named(new QRadioButton(QStringLiteral("megnyitott adatbázis"), this), ObjectName::DatabaseSource);
+    indexSource->setChecked(true);
+    m_sourceGroup->addButton(indexSource, IndexChoice);
+    m_sourceGroup->addButton(databaseSource, DatabaseChoice);
+    bar->addWidget(indexSource);
+    bar->addWidget(databaseSource);
+    connect(m_sourceGroup, &QButtonGroup::idClicked, this, [this] { refresh(); });
+    m_refreshButton = named(new QPushButton(QStringLiteral("Frissítés"), this), ObjectName::RefreshButton);
+    connect(m_refreshButton, &QPushButton::clicked, this, &OverviewPage::refresh);
+    bar->addWidget(m_refreshButton);
+    m_csvButton = named(new QPushButton(QStringLiteral("Mentés CSV-be..."), this), ObjectName::CsvButton);
+    m_csvButton->setEnabled(false);
+    connect(m_csvButton, &QPushButton::clicked, this, &OverviewPage::saveCsv);
+    bar->addWidget(m_csvButton);
+    m_progress = named(new QProgressBar(this), ObjectName::Progress);
+    m_progress->setRange(0, kProgressSteps);
+    m_progress->hide();
+    bar->addWidget(m_progress);
+    m_stopButton = named(new QPushButton(QStringLiteral("Leállítás"), this), ObjectName::StopButton);
+    m_stopButton->hide();
+    bar->addWidget(m_stopButton);
+    bar->addStretch(1);
+    layout->addLayout(bar);
+
+    m_status = named(new QLabel(this), ObjectName::Status);
+    m_status->setWordWrap(true);
+    layout->addWidget(m_status);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    m_chartArea = new QWidget(scroll);
+    m_chartGrid = new QGridLayout(m_chartArea);
+    scroll->setWidget(m_chartArea);
+    layout->addWidget(scroll, 1);
+
+    m_completeness = named(new QTableWidget(0, 3, m_chartArea), ObjectName::Completeness);
+    m_completeness->setHorizontalHeaderLabels(
+        {QStringLiteral("Mező"), QStringLiteral("Üresen hagyja"), QStringLiteral("Kitöltve")});
+    m_completeness->verticalHeader()->hide();
+    m_completeness->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_completeness->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+}
+
+void OverviewPage::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Counted anew at every showing, after the page is on screen: the index
+    // or the database may have changed since.
+    if (!m_job->isRunning())
+        QTimer::singleShot(0, this, &OverviewPage::refresh);
+}
+
+void OverviewPage::refresh()
+{
+    if (m_job->isRunning() || !isVisible())
+        return;
+    const bool fromIndex = m_sourceGroup->checkedId() == IndexChoice;
+    std::optional<OpenDatabase> database;
+    if (!fromIndex) {
+        if (m_openDatabase)
+            database = m_openDatabase();
+        if (!database) {
+            m_summary.reset();
+            showSummary();
+            m_status->setText(QStringLiteral("Nincs megnyitott adatbázis."));
+            return;
+        }
+    }
+    const QString subjects = m_subjectTreePath ? m_subjectTreePath() : QString();
+    std::optional<Overview::Summary> counted;
+    DisabledControls busy({m_refreshButton, m_csvButton});
+    m_progress->setValue(0);
+    m_progress->show();
+    m_stopButton->show();
+    m_job->setRefresh([this] {
+        const JobControl& control = m_job->control();
+        const qint64 total = control.progressTotal();
+        m_progress->setValue(total > 0 ? int(kProgressSteps * control.progressDone() / total) : 0);
+    });
+    const bool ran = runGuarded(this, [&] {
+        try {
+            m_job->run([&](JobControl& control) {
+                counted = fromIndex ? Overview::summariseIndexSet(m_startDir, subjects, control)
+                                    : Overview::summariseSnapshot(database->lines, database->name, subjects,
+                                                                  control);
+            });
+        } catch (const OperationCancelled&) {
+            // Stopped by the user: the page keeps what it showed.
+        }
+    });
+    m_job->setRefresh({});
+    busy.restore(); // before the new counts decide what is enabled
+    m_progress->hide();
+    m_stopButton->hide();
+    if (!ran || !counted)
+        return;
+    m_summary = std::move(counted);
+    showSummary();
+}
+
+void OverviewPage::clearCharts()
+{
+    while (QLayoutItem* item = m_chartGrid->takeAt(0)) {
+        if (item->widget() && item->widget() != m_completeness)
+            delete item->widget();
+        delete item;
+    }
+}
+
+void OverviewPage::showSummary()
+{
+    clearCharts();
+    m_csvButton->setEnabled(m_summary.has_value());
+    if (!m_summary) {
+        m_completeness->hide();
+        return;
+    }
+    const Overview::Summary& summary = *m_summary;
+    const bool fromIndex = summary.source == Overview::Source::IndexSet;
+    QString status =
+        QStringLiteral("%1 rekord (%2). Egy oszlopra kattintva a hozzá tartozó rekordok keresése "
+                       "indul az indexben.")
+            .arg(Overview::formatCount(summary.records),
+                 fromIndex ? QStringLiteral("index") : QStringLiteral("megnyitott adatbázis"));
+    if (fromIndex && summary.records == 0)
+        status = QStringLiteral("Az index üres, vagy ebben a mappában még nincs index: "
+                                "a \"Műveletek\" > \"Indexelés\" menüponttal készíthető.");
+    m_status->setText(status);
+
+    int at = 0;
+    for (const Overview::Dimension dimension : Overview::Dimensions) {
+        m_chartGrid->addWidget(chartPanel(dimension), at / 2, at % 2);
+        ++at;
+    }
+    fillCompleteness();
+    m_chartGrid->addWidget(m_completeness, at / 2, at % 2);
+    m_completeness->show();
+}
+
+QWidget* OverviewPage::chartPanel(Overview::Dimension dimension)
+{
+    auto* panel = new QWidget(m_chartArea);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    QChartView* view = chartView(dimension, m_summary->of(dimension));
+    layout->addWidget(view);
+    auto* save = named(new QPushButton(QStringLiteral("Mentés képként..."), panel), saveChartName(dimension));
+    connect(save, &QPushButton::clicked, this, [this, dimension, view] { saveChart(dimension, view); });
+    layout->addWidget(save, 0, Qt::AlignRight);
+    return panel;
+}
+
+QChartView* OverviewPage::chartView(Overview::Dimension dimension, const QList<Overview::CountRow>& rows)
+{
+    const QList<Overview::CountRow> shown = shownRows(rows);
+    auto* chart = new QChart;
+    chart->setTitle(Overview::caption(dimension));
+    chart->legend()->hide();
+    chart->setLocalizeNumbers(true);
+    chart->setLocale(hungarian());
+    chart->setAnimationOptions(QChart::NoAnimation);
+
+    // Horizontal bars leave room for long labels; the first row goes on top.
+    auto* set = new QBarSet(Overview::caption(dimension));
+    QStringList categories;
+    qint64 largest = 0;
+    for (qsizetype i = shown.size() - 1; i >= 0; --i) {
+        const Overview::CountRow& row = shown.at(i);
+        set->append(qreal(row.count));
+        categories.append(QStringLiteral("%1 (%2)").arg(row.label, Overview::formatCount(row.count)));
+        largest = qMax(largest, row.count);
+    }
+    auto* series = new QHorizontalBarSeries;
+    series->append(set);
+    chart->addSeries(series);
+    auto* labels = new QBarCategoryAxis;
+    labels->append(categories);
+    chart->addAxis(labels, Qt::AlignLeft);
+    series->attachAxis(labels);
+    auto* counts = new QValueAxis;
+    counts->setTitleText(QStringLiteral("Rekordok száma"));
+    counts->setLabelFormat(QStringLiteral("%.0f"));
+    counts->setRange(0, qMax<qreal>(1, qreal(largest)));
+    counts->applyNiceNumbers();
+    chart->addAxis(counts, Qt::AlignBottom);
+    series->attachAxis(counts);
+
+    const qsizetype bars = shown.size();
+    connect(set, &QBarSet::clicked, this, [this, dimension, shown, bars](int index) {
+        const qsizetype row = bars - 1 - index;
+        if (row >= 0 && row < shown.size())
+            barClicked(dimension, shown.at(row));
+    });
+
+    auto* view = named(new QChartView(chart), chartName(dimension));
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(kChartMinimumWidth, kChartFrameHeight + kBarHeight * int(qMax<qsizetype>(1, bars)));
+    return view;
+}
+
+void OverviewPage::fillCompleteness()
+{
+    const Overview::Summary& summary = *m_summary;
+    m_completeness->setRowCount(int(summary.completeness.size()));
+    for (int i = 0; i < summary.completeness.size(); ++i) {
+        const Overview::FieldGap& gap = summary.completeness.at(i);
+        auto* count = new QTableWidgetItem(Overview::formatCount(gap.empty));
+        count->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* filled = new QTableWidgetItem(percent(summary.records - gap.empty, summary.records));
+        filled->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        m_completeness->setItem(i, 0, new QTableWidgetItem(Overview::fieldCaption(gap.field)));
+        m_completeness->setItem(i, 1, count);
+        m_completeness->setItem(i, 2, filled);
+    }
+    m_completeness->resizeColumnToContents(1);
+    m_completeness->resizeColumnToContents(2);
+    m_completeness->setMinimumHeight(m_completeness->horizontalHeader()->height() +
+                                     m_completeness->rowHeight(0) * (m_completeness->rowCount() + 1));
+}
+
+void OverviewPage::barClicked(Overview::Dimension dimension, const Overview::CountRow& row)
+{
+    if (m_job->isRunning())
+        return;
+    if (const std::optional<SearchCriteria> criteria = Overview::searchFor(dimension, row))
+        Q_EMIT searchRequested(*criteria);
+}
+
+void OverviewPage::saveChart(Overview::Dimension dimension, QChartView* view)
+{
+    const QString suggested = QDir(m_startDir).filePath(Overview::key(dimension) + QStringLiteral(".png"));
+    QString path = UserDialogs::instance().chooseSaveFile(
+        this, QStringLiteral("Grafikon mentése"), QStringLiteral("PNG-kép|*.png|SVG-rajz|*.svg"), suggested);
+    if (path.isEmpty())
+        return;
+    const bool svg = path.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+    if (!svg && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive))
+        path += QStringLiteral(".png");
+    runGuarded(this, [&] {
+        writeAtomically(path, [&](QIODevice& device) {
+            if (!svg)
+                return view->grab().save(&device, "PNG");
+            QSvgGenerator generator;
+            generator.setOutputDevice(&device);
+            generator.setSize(view->size());
+            generator.setViewBox(view->rect());
+            generator.setTitle(Overview::caption(dimension));
+            QPainter painter;
+            if (!painter.begin(&generator))
+                return false;
+            view->render(&painter);
+            return painter.end();
+        });
+    });
+}
+
+void OverviewPage::saveCsv()
+{
+    if (!m_summary)
+        return;
+    QString path = UserDialogs::instance().chooseSaveFile(
+        this, QStringLiteral("Összesítés mentése"), QStringLiteral("CSV|*.csv"),
+        QDir(m_startDir).filePath(QStringLiteral("attekintes.csv")));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive))
+        path += QStringLiteral(".csv");
+    runGuarded(this, [&] { TextFile::writeBytes(path, Overview::toCsv(*m_summary)); });
+}
