@@ -2,8 +2,11 @@
 
 #include "core/record/DatabaseLock.h"
 
+#include <QDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSysInfo>
 
 // The editor's questions when another process holds or has written the
@@ -89,6 +92,19 @@ void SharedFolderUiTest::databaseHeldElsewhereOpensReadOnly()
     f.edit(1)->setText(QStringLiteral("55"));
     QVERIFY(!f.action(QStringLiteral("menu3_mentes"))->isEnabled());
     QVERIFY(f.dialogs.messages.isEmpty());
+
+    // A replace throughout the records is refused, naming who holds the database.
+    f.action(QStringLiteral("menu6_csere_rekordokban"))->trigger();
+    auto* replace = f.window().findChild<QDialog*>(QStringLiteral("CsereDialog"));
+    QVERIFY(replace);
+    replace->findChild<QLineEdit*>(QStringLiteral("edit_keres"))->setText(QStringLiteral("Cím"));
+    replace->findChild<QLineEdit*>(QStringLiteral("edit_csere"))->setText(QStringLiteral("Név"));
+    replace->findChild<QPushButton*>(QStringLiteral("gomb_elonezet"))->click();
+    replace->findChild<QPushButton*>(QStringLiteral("gomb_csere"))->click();
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY2(f.dialogs.messages.last().contains(QSysInfo::machineHostName()),
+             qPrintable(f.dialogs.messages.last()));
+    QVERIFY(!f.window().document().isModified());
 }
 
 void SharedFolderUiTest::cancellingTheReadOnlyQuestionKeepsWhatWasOpen()

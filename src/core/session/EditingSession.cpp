@@ -8,12 +8,6 @@
 
 namespace {
 
-QString readOnlyMessage()
-{
-    return QStringLiteral("Az adatbázis csak olvasásra van megnyitva: más tartja megnyitva, ezért "
-                          "ebben az ablakban nem módosítható. Más néven elmenthető.");
-}
-
 // The record type is matched exactly over the whole list, the last match winning.
 int typePosition(const QStringList& types, const QString& type)
 {
@@ -162,6 +156,15 @@ std::shared_ptr<DatabaseLock> EditingSession::lockFor(const QString& path) const
     return lock;
 }
 
+QString EditingSession::readOnlyMessage() const
+{
+    const QString holder =
+        m_readOnlyHolder ? QStringLiteral(" (%1)").arg(m_readOnlyHolder->describe()) : QString();
+    return QStringLiteral("Az adatbázis csak olvasásra van megnyitva: más tartja megnyitva%1, ezért "
+                          "ebben az ablakban nem módosítható. Más néven elmenthető.")
+        .arg(holder);
+}
+
 void EditingSession::releaseLock()
 {
     m_lock.reset();
@@ -170,6 +173,7 @@ void EditingSession::releaseLock()
 void EditingSession::open(const QString& path, DatabaseDocument::Contents&& contents,
                           std::shared_ptr<DatabaseLock> lock, bool readOnly)
 {
+    m_readOnlyHolder = readOnly && lock ? lock->owner() : std::nullopt;
     m_lock = readOnly ? nullptr : std::move(lock);
     m_readOnly = readOnly;
     m_document.adopt(path, std::move(contents));
@@ -333,6 +337,8 @@ void EditingSession::deleteCurrent()
 
 void EditingSession::replaceLines(const QList<std::pair<int, QString>>& lines)
 {
+    if (m_readOnly)
+        return;
     std::vector<LinesStep::Change> changes;
     for (const auto& [index, line] : lines)
         if (index >= 0 && index < m_document.lineCount() && m_document.line(index) != line)

@@ -99,6 +99,8 @@ public:
     // database cannot be saved to its own file, and no recovery copy is
     // written (the copy belongs to the process that holds the lock).
     bool isReadOnly() const { return m_readOnly; }
+    // Why a writing command is refused while read only, naming who holds the database.
+    QString readOnlyMessage() const;
     // The database is left (a New database, leaving the program): its lock goes.
     void releaseLock();
     // A copy newer than the database just opened exists.
@@ -135,7 +137,8 @@ public:
     void deleteCurrent();
     // Replaces several lines at once (a word corrected throughout the
     // database) as one step of the history; the mode and the current record
-    // stay. Pairs of line index and new line.
+    // stay. Pairs of line index and new line. Nothing changes while the
+    // database is open read only.
     void replaceLines(const QList<std::pair<int, QString>>& lines);
 
     // Every append, replace and delete is a step of the history. Undoing or
@@ -180,6 +183,7 @@ private:
     DatabaseDocument m_document;
     std::shared_ptr<DatabaseLock> m_lock;
     bool m_readOnly = false;
+    std::optional<LockOwner> m_readOnlyHolder; // who held the database when it opened read only
     RecoveryCopy m_recovery;
     UndoStack m_history;
     Mode m_mode = Mode::AwaitingDatabase;
