@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <cstdio>
+
 namespace {
 
 const char* const kStatsHelp = R"(Usage: norla-cli stats [DATABASE | --index] [--format text|csv|json]
@@ -24,8 +26,8 @@ Years that are not a year are counted as "ismeretlen".
                   json
   -h, --help      show this help
 
-Exit status: 0 when the counts were printed, 1 when a file cannot be read,
-2 for wrong usage.
+Exit status: 0 when the counts were printed, 1 when a file cannot be read
+or the output cannot be written, 2 for wrong usage.
 )";
 
 int usageError(const QString& message)
@@ -66,15 +68,20 @@ int runStatsCommand(const QStringList& args)
         databases.isEmpty() ? Overview::summariseIndexSet(folder, subjects, job)
                             : Overview::summariseDatabaseFile(
                                   QDir(folder).absoluteFilePath(databases.first()), subjects, job);
+    // A full disk or a closed pipe must not pass for printed counts.
+    bool written = false;
     if (format == u"csv" || format == u"json") {
         QFile out;
-        if (!out.open(stdout, QIODevice::WriteOnly))
-            return 1;
         cliOut().flush();
-        out.write(format == u"csv" ? Overview::toCsv(summary) : Overview::toJson(summary));
-        out.flush();
+        const QByteArray bytes = format == u"csv" ? Overview::toCsv(summary) : Overview::toJson(summary);
+        written = out.open(stdout, QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
     } else {
         cliOut() << Overview::toText(summary) << Qt::flush;
+        written = cliOut().status() == QTextStream::Ok && std::fflush(stdout) == 0;
+    }
+    if (!written) {
+        cliErr() << "norla-cli stats: cannot write the counts to standard output" << Qt::endl;
+        return 1;
     }
     return 0;
 }

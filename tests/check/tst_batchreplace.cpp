@@ -50,6 +50,38 @@ private Q_SLOTS:
                               QStringLiteral("Ka.000002.00 1. alkotó 01Nagy Ede -> 01Nagy E.")}));
     }
 
+    // A regular expression over every field finds what it finds in each
+    // field alone, whether it looks around its match or not.
+    void regexInEveryField_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("rows");
+        const auto row = [](const char* tag, const char* pattern, QStringList rows) {
+            QTest::newRow(tag) << QString::fromUtf8(pattern) << rows;
+        };
+        const QString publisher = QStringLiteral("Ka.000123.00 Kiadó Nádas Kiadó -> X");
+        const QString note = QStringLiteral("Ka.000123.00 Megjegyzés Jegyzet -> X");
+        row("plain", "(\\w+) Kiadó", {publisher});
+        row("non-capturing group", "(?:Nádas|Pest) Kiadó", {publisher});
+        row("whole field", "^Nádas Kiadó$", {publisher});
+        row("field start", "^Jegy", {QStringLiteral("Ka.000123.00 Megjegyzés Jegyzet -> Xzet")});
+        row("field end", "zet$", {QStringLiteral("Ka.000123.00 Megjegyzés Jegyzet -> JegyX")});
+        row("word boundary", "\\bJegyzet\\b", {note});
+        row("look-behind", "(?<!\\*)Jegyzet", {note});
+        row("possessive", "Bud\\w++", {QStringLiteral("Ka.000123.00 Megjelenés helye Budapest -> X")});
+        row("nowhere", "Kiadó\\*\\*", {});
+    }
+    void regexInEveryField()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, rows);
+        const DatabaseDocument::Snapshot document = snapshotOf({recordLine()});
+        JobControl control;
+        QCOMPARE(rowsOf(BatchReplace::preview(document, {std::nullopt, pattern, true, QStringLiteral("X")},
+                                              control)),
+                 rows);
+    }
+
     void everyFieldAndRefusals()
     {
         const DatabaseDocument::Snapshot document =

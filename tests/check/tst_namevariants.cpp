@@ -68,6 +68,41 @@ private Q_SLOTS:
         QCOMPARE(groups.front().forms.front().databases, (QList<int>{0, 1}));
     }
 
+    // Names one edit apart group only when both are longer than 8 characters;
+    // the edit may be anywhere, in a run of equal letters too.
+    void oneEditApart_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<bool>("grouped");
+        const auto row = [](const char* tag, const char16_t* a, const char16_t* b, bool grouped) {
+            QTest::newRow(tag) << QString::fromUtf16(a) << QString::fromUtf16(b) << grouped;
+        };
+        row("changed letter", u"Vörösmarty Mihály", u"Vörösmarti Mihály", true);
+        row("first letter changed", u"Petőfi Sándor", u"Betőfi Sándor", true);
+        row("last letter left out", u"Arany János", u"Arany Jáno", true);
+        row("first letter left out", u"Madách Imre", u"adách Imre", true);
+        row("letter added in a run", u"Kossuth Lajos", u"Kosssuth Lajos", true);
+        row("letter left out of a run", u"Kossuth Lajos", u"Kosuth Lajos", true);
+        row("nine characters", u"Ady Endre", u"Ady Endra", true);
+        row("eight characters", u"Ady Ende", u"Ady Enda", false);
+        row("nine beside eight", u"Ady Endre", u"Ady Ende", false);
+        row("two letters changed", u"Jókai Mórica", u"Jókai Marico", false);
+        row("letters swapped", u"Mikszáth Kálmán", u"Mikszáth Kálmná", false);
+        row("two letters added", u"Babits Mihály", u"Babits Mihályka", false);
+    }
+    void oneEditApart()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(bool, grouped);
+        JobControl control;
+        const std::vector<NameForm> forms{{a, 2, {0}}, {b, 1, {0}}};
+        const std::vector<NameVariants::Group> groups =
+            NameVariants::find(NameKind::Publisher, forms, control);
+        QCOMPARE(groups.size(), size_t(grouped ? 1 : 0));
+    }
+
     // Making a name uniform is one step: undone, the file is given back byte for byte.
     void uniformThenUndo()
     {

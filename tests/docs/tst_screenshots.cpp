@@ -5,6 +5,7 @@
 #include "app/NorlaProgram.h"
 #include "core/index/IndexBuilder.h"
 #include "ui/index/IndexDialog.h"
+#include "ui/overview/OverviewPage.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/settings/SettingsDialog.h"
 #include "ui/spelling/SpellingReportDialog.h"
@@ -241,9 +242,25 @@ private slots:
         report->hide();
     }
 
+    // "Áttekintés" over the indexed sample, in a window wide enough for two
+    // charts side by side.
+    void overviewPage()
+    {
+        MainWindow& window = m_program->mainWindow();
+        const QSize before = window.size();
+        window.resize(1280, 860);
+        window.showPage(MainWindow::OverviewPageIndex);
+        auto* page = find<OverviewPage>(window, QStringLiteral("lap_attekintes"));
+        QVERIFY(page);
+        QTRY_VERIFY(page->summary().has_value());
+        QTRY_VERIFY(page->findChild<QWidget*>(QStringLiteral("overviewChart_volume")) != nullptr);
+        save(window, QStringLiteral("attekintes"));
+        window.resize(before);
+    }
+
     void everyPictureShowsSomething()
     {
-        QCOMPARE(m_saved.size(), 11);
+        QCOMPARE(m_saved.size(), 12);
         for (const QString& path : std::as_const(m_saved)) {
             const QImage image(path);
             QVERIFY2(!image.isNull() && image.width() > 200 && image.height() > 150, qPrintable(path));

@@ -172,6 +172,48 @@ private slots:
         QCOMPARE(RecordTally::yearOf(Win1250::fromUnicode(field)), year);
     }
 
+    // A line is counted from its Unicode text, cut in one sweep; the counts
+    // are those of its 8-bit text cut field by field, odd lines included.
+    void unicodeLineCountsAsItsEightBitText_data()
+    {
+        QTest::addColumn<QString>("line");
+        Rec rec;
+        rec.name = QStringLiteral("Ka00000100");
+        rec.type = QStringLiteral("könyv");
+        rec.year = QStringLiteral("1998");
+        rec.subject = QStringLiteral("Irodalom – vers");
+        const QString whole = rec.line();
+        QTest::newRow("a record") << whole;
+        QTest::newRow("a star at its end") << whole + u'*';
+        QTest::newRow("two stars at its end") << whole + QStringLiteral("**");
+        QTest::newRow("three stars in a field")
+            << QString(whole).replace(QStringLiteral("**1998**"), QStringLiteral("***1998**"));
+        QTest::newRow("stars across a block") << QStringLiteral("Ka0000010*") + QString(whole).mid(10);
+        QTest::newRow("fewer fields") << QStringLiteral("Ka00000100**könyv**Irodalom");
+        QTest::newRow("one character") << QStringLiteral("K");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("only stars") << QString(41, u'*');
+        QTest::newRow("overlong") << whole + QString(RecordLine::MaxReadLength, u'x') + QStringLiteral("**x");
+        QTest::newRow("no volume code") << QStringLiteral("Őx") + whole.mid(2);
+    }
+    void unicodeLineCountsAsItsEightBitText()
+    {
+        QFETCH(QString, line);
+        RecordTally fromUnicode;
+        fromUnicode.addLine(line);
+        RecordTally fromBytes;
+        fromBytes.add(Win1250::fromUnicode(line) + "**");
+        QCOMPARE(fromUnicode.volumes(), fromBytes.volumes());
+        QCOMPARE(fromUnicode.emptyFields(), fromBytes.emptyFields());
+        QCOMPARE(fromUnicode.decades(), fromBytes.decades());
+        QCOMPARE(fromUnicode.unknownYears(), fromBytes.unknownYears());
+        for (const auto& [unicode, bytes] : {std::pair{&fromUnicode.recordTypes(), &fromBytes.recordTypes()},
+                                             {&fromUnicode.languages(), &fromBytes.languages()},
+                                             {&fromUnicode.media(), &fromBytes.media()},
+                                             {&fromUnicode.subjects(), &fromBytes.subjects()}})
+            QVERIFY(unicode->counts() == bytes->counts());
+    }
+
     void oddYearsAndEmptyFields()
     {
         TempWorkDir dir;
@@ -293,6 +335,51 @@ private slots:
         const QJsonArray gaps = json.value(QStringLiteral("emptyFields")).toArray();
         QCOMPARE(gaps.size(), RecordSchema::FieldCount);
         QCOMPARE(gaps.at(7)[QStringLiteral("empty")].toInteger(), summary.completeness.at(7).empty);
+    }
+
+    // norla-cli stats prints what the page shows, in each format; a wrong
+    // call or an unreadable database gives its exit status.
+    void statsOnTheCommandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        QTest::newRow("json") << QStringList{QStringLiteral("--format"), QStringLiteral("json")} << 0
+                              << QStringLiteral("json");
+        QTest::newRow("csv of the index")
+            << QStringList{QStringLiteral("--index"), QStringLiteral("--format=csv")} << 0
+            << QStringLiteral("csv");
+        QTest::newRow("text") << QStringList() << 0 << QStringLiteral("text");
+        QTest::newRow("a database") << QStringList{QStringLiteral("egy.rtf"), QStringLiteral("--format"),
+                                                   QStringLiteral("json")}
+                                    << 0 << QStringLiteral("database");
+        QTest::newRow("no such database") << QStringList{QStringLiteral("nincs.rtf")} << 1 << QString();
+        QTest::newRow("unknown format")
+            << QStringList{QStringLiteral("--format"), QStringLiteral("xml")} << 2 << QString();
+        QTest::newRow("both sources")
+            << QStringList{QStringLiteral("egy.rtf"), QStringLiteral("--index")} << 2 << QString();
+    }
+    void statsOnTheCommandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TempWorkDir dir;
+        indexLines(dir, Corpus::records(120, 9), 50);
+        const ProgramRun run = runProgram(QStringLiteral(NORLA_CLI_PATH),
+                                          QStringList{QStringLiteral("stats")} + args, dir.path());
+        QCOMPARE(run.exitCode, exitCode);
+        const Overview::Summary summary = summariseFolder(dir);
+        if (output == u"json")
+            QCOMPARE(run.out.toUtf8(), Overview::toJson(summary));
+        else if (output == u"csv")
+            QCOMPARE(run.out.toUtf8(), Overview::toCsv(summary));
+        else if (output == u"text")
+            QCOMPARE(run.out, Overview::toText(summary));
+        else if (output == u"database")
+            QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8())[QStringLiteral("records")].toInteger(), 50);
+        else
+            QVERIFY(!run.err.isEmpty());
     }
 
     void aStopEndsThePass()

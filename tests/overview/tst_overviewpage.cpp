@@ -7,14 +7,18 @@
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
 #include "ui/workspace/MainWindow.h"
+#include "ui/workspace/RecordEditor.h"
 
+#include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChartView>
 #include <QCheckBox>
 #include <QHorizontalBarSeries>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 // The overview page in the program, on the indexed sample folder: a click on
@@ -24,9 +28,75 @@ class TestOverviewPage final : public QObject
 {
     Q_OBJECT
 
+private:
+    // Clicks the middle of the bar whose label starts with `label`.
+    static bool clickBar(QChartView* view, const QString& label)
+    {
+        auto* series = qobject_cast<QHorizontalBarSeries*>(view->chart()->series().constFirst());
+        auto* axis = qobject_cast<QBarCategoryAxis*>(view->chart()->axes(Qt::Vertical).constFirst());
+        if (!series || !axis)
+            return false;
+        const QStringList categories = axis->categories();
+        qsizetype bar = 0;
+        while (bar < categories.size() && !categories.at(bar).startsWith(label + QStringLiteral(" (")))
+            ++bar;
+        if (bar == categories.size())
+            return false;
+        const QPointF value(series->barSets().constFirst()->at(bar) / 2, qreal(bar));
+        const QPoint at =
+            view->mapFromScene(view->chart()->mapToScene(view->chart()->mapToPosition(value, series)));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        return true;
+    }
+
+    static QStringList cliHits(const QString& dir, const QStringList& args)
+    {
+        QProcess cli;
+        cli.setWorkingDirectory(dir);
+        cli.start(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("search")} + args);
+        if (!cli.waitForFinished(60000))
+            return {};
+        return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    static QStringList pageHits(MainWindow& main)
+    {
+        QStringList hits;
+        const ByteStringList& names = main.hitsPage()->hitNames();
+        for (qsizetype i = 0; i < names.size(); ++i)
+            hits.append(QString::fromLatin1(names.at(i)));
+        return hits;
+    }
+
 private slots:
+    void barLeadsToItsRecords_data()
+    {
+        QTest::addColumn<QString>("chart");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QStringList>("cliArgs");
+        QTest::addColumn<int>("restriction");
+        QTest::newRow("volume Kardel") << QStringLiteral("overviewChart_volume") << QStringLiteral("Kardel")
+                                       << QStringList{QStringLiteral("--volume"), QStringLiteral("Kardel")}
+                                       << int(SearchCriteria::Volume);
+        QTest::newRow("type könyv") << QStringLiteral("overviewChart_recordType") << QStringLiteral("könyv")
+                                    << QStringList{QStringLiteral("--type"), QStringLiteral("könyv")}
+                                    << int(SearchCriteria::RecordType);
+        QTest::newRow("decade 1990") << QStringLiteral("overviewChart_decade") << QStringLiteral("1990–1999")
+                                     << QStringList{QStringLiteral("--terms"),
+                                                    QStringLiteral("1990,1991,1992,1993,1994,1995,1996,1997,"
+                                                                   "1998,1999"),
+                                                    QStringLiteral("--or"),
+                                                    QStringLiteral("--word"),
+                                                    QStringLiteral("--fields"),
+                                                    QStringLiteral("year")}
+                                     << -1;
+    }
     void barLeadsToItsRecords()
     {
+        QFETCH(QString, chart);
+        QFETCH(QString, label);
+        QFETCH(QStringList, cliArgs);
+        QFETCH(int, restriction);
         TempWorkDir dir;
         dir.seedFromSample();
         IndexBuilder builder(dir.path());
@@ -43,36 +113,37 @@ private slots:
         QTRY_VERIFY(page->summary().has_value());
         QCOMPARE(page->summary()->records, 100);
 
-        // The page counts again when it is shown; the charts of the last count stay.
         QChartView* view = nullptr;
-        QTRY_VERIFY((view = page->findChild<QChartView*>(QStringLiteral("overviewChart_volume"))) &&
-                    view->isVisible());
-        auto* series = qobject_cast<QHorizontalBarSeries*>(view->chart()->series().first());
-        QVERIFY(series);
-        // Kardel is the top bar, the last category of the series.
-        const int kardel = int(series->barSets().first()->count()) - 1;
-        const QPointF value(series->barSets().first()->at(kardel) / 2, kardel);
-        const QPoint at =
-            view->mapFromScene(view->chart()->mapToScene(view->chart()->mapToPosition(value, series)));
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY((view = page->findChild<QChartView*>(chart)) && view->isVisible());
+        QVERIFY(clickBar(view, label));
         QTRY_COMPARE(main.currentPage(), int(MainWindow::HitsPageIndex));
-
-        QProcess cli;
-        cli.setWorkingDirectory(dir.path());
-        cli.start(QStringLiteral(NORLA_CLI),
-                  {QStringLiteral("search"), QStringLiteral("--volume"), QStringLiteral("Kardel")});
-        QVERIFY(cli.waitForFinished(60000));
-        const QStringList expected =
-            QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-        QStringList hits;
-        const ByteStringList& names = main.hitsPage()->hitNames();
-        for (qsizetype i = 0; i < names.size(); ++i)
-            hits.append(QString::fromLatin1(names.at(i)));
-        QCOMPARE(hits, expected);
-        QCOMPARE(hits.size(), 12);
+        const QStringList expected = cliHits(dir.path(), cliArgs);
+        QVERIFY(!expected.isEmpty());
+        QCOMPARE(pageHits(main), expected);
+        // The search dialog is left as if the user had asked the search there.
         const SearchCriteria asked = program.searchDialog().criteria();
-        QVERIFY(asked.restrictions[SearchCriteria::Volume].checked);
-        QCOMPARE(asked.restrictions[SearchCriteria::Volume].text, QStringLiteral("Kardel"));
+        if (restriction >= 0) {
+            QVERIFY(asked.restrictions[size_t(restriction)].checked);
+            QCOMPARE(asked.restrictions[size_t(restriction)].text, label);
+        } else {
+            QCOMPARE(asked.terms.size(), 10);
+        }
+    }
+
+    void chartsAndCountsAreSaved()
+    {
+        TempWorkDir dir;
+        dir.seedFromSample();
+        IndexBuilder builder(dir.path());
+        builder.build(IndexBuilder::offeredDatabases(dir.path()));
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.show();
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        main.showPage(MainWindow::OverviewPageIndex);
+        auto* page = main.findChild<OverviewPage*>(QStringLiteral("lap_attekintes"));
+        QTRY_VERIFY(page->findChild<QPushButton*>(QStringLiteral("overviewSaveChart_volume")));
 
         dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("kotet.svg")));
         QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("overviewSaveChart_volume")),
@@ -86,6 +157,46 @@ private slots:
         QVERIFY(dir.readBytes(QStringLiteral("kotet.svg")).contains("<svg"));
         QVERIFY(QImage(dir.file(QStringLiteral("kotet.png"))).width() > 0);
         QVERIFY(dir.readBytes(QStringLiteral("osszes.csv")).startsWith("Szempont;"));
+
+        // A folder that cannot take the file: a message, and nothing claimed.
+        dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("nincs/osszes.csv")));
+        QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("overviewSaveCsv")), Qt::LeftButton);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("nincs/osszes.csv"))));
+    }
+
+    // The toggle counts the open database instead of the index; with none
+    // open the page says so.
+    void sourceToggleCountsTheOpenDatabase()
+    {
+        TempWorkDir dir;
+        dir.seedFromSample();
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.show();
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        main.showPage(MainWindow::OverviewPageIndex);
+        auto* page = main.findChild<OverviewPage*>(QStringLiteral("lap_attekintes"));
+        auto* status = page->findChild<QLabel*>(QStringLiteral("overviewStatus"));
+        // No index yet: an empty count that says how to make one.
+        QTRY_VERIFY(page->summary().has_value());
+        QCOMPARE(page->summary()->records, 0);
+        QVERIFY(status->text().contains(QStringLiteral("Indexelés")));
+
+        page->findChild<QRadioButton*>(QStringLiteral("overviewDatabaseSource"))->click();
+        QVERIFY(!page->summary().has_value());
+        QCOMPARE(status->text(), QStringLiteral("Nincs megnyitott adatbázis."));
+
+        main.editor().loadDatabase(dir.file(QStringLiteral("kotetek1.rtf")));
+        const int lines = main.document().lineCount();
+        QVERIFY(lines > 0);
+        page->findChild<QPushButton*>(QStringLiteral("overviewRefresh"))->click();
+        QTRY_VERIFY(page->summary().has_value());
+        QCOMPARE(page->summary()->records, lines);
+        QCOMPARE(page->summary()->source, Overview::Source::Database);
+        QCOMPARE(page->summary()->of(Overview::Dimension::Database).constFirst().label,
+                 QStringLiteral("kotetek1.rtf"));
     }
 };
 

@@ -3,6 +3,8 @@
 #include "core/check/FieldSpans.h"
 #include "core/record/RecordSchema.h"
 
+#include <algorithm>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -33,6 +35,23 @@ std::vector<Field> fieldsOf(const BatchReplace::Request& request)
     return fields;
 }
 
+// Whether a match inside a field is sure to be a match of its whole line
+// too: so when the pattern says nothing about what lies around a match
+// (anchors, word boundaries, look-arounds, verbs, options) and gives no
+// part of it up without trying shorter (possessive and atomic parts), since
+// such a match rests on the characters it takes alone, and a field is a
+// part of its line. Any doubt counts as no.
+bool matchesOnlyWhatItTakes(const QString& pattern)
+{
+    static const char16_t* const contextual[] = {u"^",   u"$",   u"\\b", u"\\B", u"\\A",
+                                                 u"\\z", u"\\Z", u"\\G", u"\\K", u"(?",
+                                                 u"(*",  u"++",  u"*+",  u"?+",  u"}+"};
+    QString tokens = pattern;
+    tokens.replace(QStringLiteral("(?:"), QStringLiteral("(")); // a group that only groups
+    return std::none_of(std::begin(contextual), std::end(contextual),
+                        [&](const char16_t* token) { return tokens.contains(QStringView(token)); });
+}
+
 class Replacer final
 {
 public:
@@ -40,25 +59,31 @@ public:
         : m_request(request),
           m_pattern(request.regex
                         ? QRegularExpression(request.find, QRegularExpression::UseUnicodePropertiesOption)
-                        : QRegularExpression())
+                        : QRegularExpression()),
+          m_lineTest(request.regex && !request.field && matchesOnlyWhatItTakes(request.find))
     {
     }
 
-    // A cheap look at the whole line: can the text occur in it at all?
-    bool mayHit(QStringView line) const { return m_request.regex || line.contains(m_request.find); }
+    // A cheap look at the whole line: can the text occur in it at all? With
+    // every field searched, one match over a line spares a match per field
+    // on the many lines that hold none; for one field, matching that field
+    // costs less than matching the line.
+    bool mayHit(QStringView line) const
+    {
+        if (!m_request.regex)
+            return line.contains(m_request.find);
+        return !m_lineTest || m_pattern.match(line).hasMatch();
+    }
 
     std::optional<QString> replaced(QStringView part) const
     {
+        if (m_request.regex ? !m_pattern.match(part).hasMatch() : !part.contains(m_request.find))
+            return std::nullopt;
         QString text = part.toString();
-        if (m_request.regex) {
-            if (!m_pattern.match(text).hasMatch())
-                return std::nullopt;
+        if (m_request.regex)
             text.replace(m_pattern, m_request.with);
-        } else {
-            if (!part.contains(m_request.find))
-                return std::nullopt;
+        else
             text.replace(m_request.find, m_request.with);
-        }
         if (text == part)
             return std::nullopt;
         return text;
@@ -67,6 +92,7 @@ public:
 private:
     const BatchReplace::Request& m_request;
     const QRegularExpression m_pattern;
+    const bool m_lineTest;
 };
 
 } // namespace

@@ -143,43 +143,100 @@ bool oneEditApart(QByteArrayView a, QByteArrayView b)
     return a.sliced(i) == b.sliced(i + 1);
 }
 
-// Pairs one edit apart among the folded keys, without comparing every pair:
-// each key is noted with the hash of itself and of every form of it with one
-// character left out. Two keys one edit apart share such a form (both with
-// the changed character left out, or the shorter key itself), so only keys
-// whose notes share a hash are compared, and the comparison decides.
-void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<size_t>& keyForm, Groups& groups,
-                      JobControl& control)
+// The hash of a key, and those of every form of it with one character left
+// out, each computed in constant time from the key's prefix and suffix
+// hashes (a polynomial hash, so a form is never built). A run of equal
+// characters gives the same form whichever of them is left out, so a run is
+// noted once.
+class LeftOutHashes final
 {
-    struct Note
+public:
+    static quint64 whole(QByteArrayView key)
     {
-        quint64 hash;
-        quint32 key;
-    };
-    std::vector<Note> notes;
-    notes.reserve(keys.size() * 16);
-    QByteArray shortened;
-    for (quint32 k = 0; k < quint32(keys.size()); ++k) {
-        const QByteArray& key = keys[k];
-        if (key.size() < EditRuleMinimumLength)
-            continue;
-        if ((k & 0xfff) == 0)
-            control.throwIfStopped();
-        notes.push_back({qHashBits(key.constData(), size_t(key.size()), 1), k});
-        for (qsizetype leftOut = 0; leftOut < key.size(); ++leftOut) {
-            // A run of equal characters gives the same form whichever of them is left out.
-            if (leftOut > 0 && key[leftOut] == key[leftOut - 1])
-                continue;
-            shortened.resize(0);
-            shortened.append(key.constData(), leftOut);
-            shortened.append(key.constData() + leftOut + 1, key.size() - leftOut - 1);
-            notes.push_back({qHashBits(shortened.constData(), size_t(shortened.size()), 1), k});
+        quint64 h = 0;
+        for (const char c : key)
+            h = h * Base + unit(c);
+        return mixed(h);
+    }
+
+    template <typename Visit> void forEachLeftOut(QByteArrayView key, Visit visit)
+    {
+        const qsizetype n = key.size();
+        while (m_powers.size() <= size_t(n))
+            m_powers.push_back(m_powers.back() * Base);
+        m_suffix.assign(size_t(n) + 1, 0);
+        for (qsizetype i = n - 1; i >= 0; --i)
+            m_suffix[size_t(i)] = m_suffix[size_t(i) + 1] + unit(key[i]) * m_powers[size_t(n - 1 - i)];
+        quint64 prefix = 0;
+        for (qsizetype leftOut = 0; leftOut < n; ++leftOut) {
+            if (leftOut == 0 || key[leftOut] != key[leftOut - 1])
+                visit(mixed(prefix * m_powers[size_t(n - 1 - leftOut)] + m_suffix[size_t(leftOut) + 1]));
+            prefix = prefix * Base + unit(key[leftOut]);
         }
     }
-    control.throwIfStopped();
-    std::sort(notes.begin(), notes.end(), [](const Note& a, const Note& b) {
-        return a.hash != b.hash ? a.hash < b.hash : a.key < b.key;
-    });
+
+private:
+    static constexpr quint64 Base = 0x100000001b3ULL;
+    static quint64 unit(char c) { return quint64(static_cast<unsigned char>(c)) + 1; }
+    // Spreads the polynomial's bits, whose low ones depend on little of the text.
+    static quint64 mixed(quint64 h)
+    {
+        h ^= h >> 33;
+        h *= 0xff51afd7ed558ccdULL;
+        h ^= h >> 33;
+        h *= 0xc4ceb9fe1a85ec53ULL;
+        h ^= h >> 33;
+        return h;
+    }
+
+    std::vector<quint64> m_powers{1};
+    std::vector<quint64> m_suffix;
+};
+
+struct Note
+{
+    quint64 hash;
+    quint32 key;
+};
+
+// Which hashes of a set were met twice, in a table of bits much larger than
+// the set: a hash met once is then almost always alone in its slot. The two
+// bits of a slot share a word, so each note touches one place in memory.
+class SeenTwice final
+{
+public:
+    void reset(size_t hashes)
+    {
+        size_t slotCount = 1024;
+        while (slotCount < hashes * 16)
+            slotCount *= 2;
+        m_mask = slotCount - 1;
+        m_words.assign(slotCount / 32, 0);
+    }
+    void note(quint64 hash)
+    {
+        const size_t slot = size_t(hash) & m_mask;
+        quint64& word = m_words[slot / 32];
+        const quint64 once = quint64(1) << (2 * (slot % 32));
+        word |= (word & once) << 1;
+        word |= once;
+    }
+    bool twice(quint64 hash) const
+    {
+        const size_t slot = size_t(hash) & m_mask;
+        return (m_words[slot / 32] >> (2 * (slot % 32) + 1)) & 1;
+    }
+
+private:
+    size_t m_mask = 0;
+    std::vector<quint64> m_words;
+};
+
+// Unions the keys of every block of notes with one hash that are one edit
+// apart; `notes` is sorted by hash.
+void joinBlocks(const std::vector<Note>& notes, const std::vector<QByteArray>& keys,
+                const std::vector<size_t>& keyForm, Groups& groups)
+{
     constexpr size_t MostCompared = 64; // a form that many keys share says little about any two
     for (size_t i = 0; i < notes.size();) {
         size_t j = i + 1;
@@ -192,6 +249,61 @@ void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<siz
                         groups.join(keyForm[notes[a].key], keyForm[notes[b].key]);
         }
         i = j;
+    }
+}
+
+// Pairs one edit apart among the folded keys, without comparing every pair:
+// each key is noted with the hash of itself and of every form of it with one
+// character left out. Two keys one edit apart share such a form (both with
+// the changed character left out, or the shorter key itself), so only keys
+// whose notes share a hash are compared, and the comparison decides.
+// Only forms of one length can be equal, so the notes are made one length
+// at a time (the keys of that length whole, those one longer with a
+// character left out) into one buffer used again and again, small enough
+// to stay in the processor's cache. Nearly every hash is met once: a table
+// of bits finds the few met again, and only their notes are sorted.
+void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<size_t>& keyForm, Groups& groups,
+                      JobControl& control)
+{
+    std::vector<std::vector<quint32>> keysOfLength;
+    for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+        const qsizetype length = keys[k].size();
+        if (length < EditRuleMinimumLength)
+            continue;
+        if (keysOfLength.size() <= size_t(length))
+            keysOfLength.resize(size_t(length) + 1);
+        keysOfLength[size_t(length)].push_back(k);
+    }
+    LeftOutHashes hashes;
+    SeenTwice seen;
+    std::vector<Note> notes;
+    std::vector<Note> shared;
+    for (size_t length = EditRuleMinimumLength - 1; length < keysOfLength.size(); ++length) {
+        control.throwIfStopped();
+        notes.clear();
+        for (const quint32 k : keysOfLength[length])
+            notes.push_back({LeftOutHashes::whole(keys[k]), k});
+        if (length + 1 < keysOfLength.size()) {
+            const std::vector<quint32>& longer = keysOfLength[length + 1];
+            for (size_t i = 0; i < longer.size(); ++i) {
+                if ((i & 0xfff) == 0)
+                    control.throwIfStopped();
+                hashes.forEachLeftOut(keys[longer[i]], [&](quint64 hash) {
+                    notes.push_back({hash, longer[i]});
+                });
+            }
+        }
+        seen.reset(notes.size());
+        for (const Note& note : notes)
+            seen.note(note.hash);
+        shared.clear();
+        for (const Note& note : notes)
+            if (seen.twice(note.hash))
+                shared.push_back(note);
+        std::sort(shared.begin(), shared.end(), [](const Note& a, const Note& b) {
+            return a.hash != b.hash ? a.hash < b.hash : a.key < b.key;
+        });
+        joinBlocks(shared, keys, keyForm, groups);
     }
 }
 

@@ -53,9 +53,7 @@ public:
             const qsizetype units = reader.unitCount();
             qint64 lines = 0;
             for (qsizetype start = 0; start < units;) {
-                const qsizetype end = reader.convertLine(start, m_line);
-                m_line.append("**");
-                out->tally.add(m_line.view());
+                const qsizetype end = countLine(reader, start, out->tally);
                 if (++lines % kLinesBetweenChecks == 0 && m_job.stopRequested()) {
                     out->stopped = true;
                     break;
@@ -71,28 +69,25 @@ public:
     }
 
 private:
+    // Counts the line at `start`; returns where it ends. The lines are read
+    // in place where the processor's byte order is the file's.
+    qsizetype countLine(const ChunkText::LineReader& reader, qsizetype start, RecordTally& tally)
+    {
+        if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+            const qsizetype end = reader.lineEnd(start);
+            tally.addLine(reader.text(start, end));
+            return end;
+        } else {
+            const qsizetype end = reader.convertLine(start, m_line);
+            m_line.append("**");
+            tally.add(m_line.view());
+            return end;
+        }
+    }
+
     const JobControl& m_job;
     ChunkText::FileReader m_reader;
     ChunkText::LineBuffer m_line;
-};
-
-// One Unicode record line as the 8-bit text the search reads, followed by "**".
-class LineConverter final
-{
-public:
-    QByteArrayView padded(QStringView line)
-    {
-        m_bytes.resize(line.size() + 2);
-        char* out = m_bytes.data();
-        for (const QChar c : line)
-            *out++ = Win1250::fromUnicodeChar(c.unicode());
-        out[0] = '*';
-        out[1] = '*';
-        return m_bytes;
-    }
-
-private:
-    QByteArray m_bytes;
 };
 
 bool isBlank(const std::string& value)
@@ -346,11 +341,10 @@ RecordTally tallyIndexSet(const QString& startDir, JobControl& job, int threads)
 RecordTally tallySnapshot(const DatabaseDocument::Snapshot& lines, JobControl& job)
 {
     RecordTally tally;
-    LineConverter converter;
     const int total = lines.lineCount();
     job.setProgress(0, total);
     for (int i = 0; i < total; ++i) {
-        tally.add(converter.padded(lines.line(i)));
+        tally.addLine(lines.line(i));
         if ((i + 1) % kLinesBetweenChecks == 0) {
             job.setProgress(i + 1, total);
             job.throwIfStopped();
@@ -367,10 +361,9 @@ RecordTally tallyDatabaseFile(const QString& path, JobControl& job)
     const qint64 total = stream.countRemaining();
     stream.restart();
     job.setProgress(0, total);
-    LineConverter converter;
     QStringView line;
     for (qint64 done = 1; stream.next(&line); ++done) {
-        tally.add(converter.padded(line));
+        tally.addLine(line);
         if (done % kLinesBetweenChecks == 0) {
             job.setProgress(done, total);
             job.throwIfStopped();

@@ -3,7 +3,12 @@
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordLine.h"
 #include "core/record/Win1250.h"
+#include "core/search/ChunkText.h"
 #include "core/search/RecordMatcher.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -18,34 +23,104 @@ bool isDigit(char c)
 }
 
 // Blanks alone leave a field as empty as no text does.
-bool isBlank(QByteArrayView field)
+template <typename View> bool isBlank(View field)
 {
-    for (const char c : field)
-        if (c != ' ' && c != '\t')
+    for (const auto c : field)
+        if (c != u' ' && c != u'\t')
             return false;
     return true;
 }
 
+// The volume codes as two 8-bit characters in one number, compared at once.
+int codeKey(char first, char second)
+{
+    return (int(static_cast<unsigned char>(first)) << 8) | int(static_cast<unsigned char>(second));
+}
+
 struct VolumeCodes
 {
-    std::array<QByteArray, CodeTables::VolumeCount> codes;
+    std::array<int, CodeTables::VolumeCount> keys{};
     VolumeCodes()
     {
-        for (int i = 0; i < CodeTables::VolumeCount; ++i)
-            codes[size_t(i)] = Win1250::fromUnicode(CodeTables::volumeCode(i));
+        for (int i = 0; i < CodeTables::VolumeCount; ++i) {
+            const QByteArray code = Win1250::fromUnicode(CodeTables::volumeCode(i));
+            keys[size_t(i)] = code.size() == 2 ? codeKey(code[0], code[1]) : -1;
+        }
     }
 };
 
-int volumeOf(QByteArrayView line)
+int volumeOf(char first, char second)
 {
     static const VolumeCodes table;
-    if (line.size() < 2)
-        return RecordTally::UnknownVolume;
-    const QByteArrayView code = line.first(2);
+    const int key = codeKey(first, second);
     for (int i = 0; i < CodeTables::VolumeCount; ++i)
-        if (code == table.codes[size_t(i)])
+        if (key == table.keys[size_t(i)])
             return i;
     return RecordTally::UnknownVolume;
+}
+
+using UnicodeFields = std::array<QStringView, RecordSchema::FieldCount>;
+
+// Cuts `line` as FieldCursor cuts it with "**" after it, in one sweep over
+// the line instead of one search per field: the separators are the pairs of
+// stars found from the left, a pair not overlapping the one before. False
+// for a line with fewer separators than a whole record has, left to the
+// cursor itself.
+bool cutInOneSweep(QStringView line, UnicodeFields& fields)
+{
+    constexpr int kWanted = RecordSchema::FieldCount; // the last one ends the last field
+    std::array<qsizetype, kWanted>
+        separators; // NOLINT(cppcoreguidelines-pro-type-member-init): only the found ones are read
+    int found = 0;
+    const char16_t* const text = line.utf16();
+    const qsizetype size = line.size();
+    qsizetype resume = 0;
+    // A star followed by a star starts a separator unless the separator
+    // before took it.
+    const auto atPair = [&](qsizetype i) {
+        if (i >= resume) {
+            separators[size_t(found++)] = i;
+            resume = i + 2;
+        }
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Sixteen units at a time, one mask bit per unit.
+    const __m128i star = _mm_set1_epi16(short(u'*'));
+    for (; i + 16 <= size && found < kWanted; i += 16) {
+        const __m128i low =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)), star);
+        const __m128i high =
+            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8)), star);
+        const unsigned stars = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+        unsigned pairs = stars & (stars >> 1);
+        if ((stars & 0x8000u) && i + 16 < size && text[i + 16] == u'*')
+            pairs |= 0x8000u;
+        for (; pairs != 0 && found < kWanted; pairs &= pairs - 1)
+            atPair(i + __builtin_ctz(pairs));
+    }
+#endif
+    for (; i + 1 < size && found < kWanted; ++i)
+        if (text[i] == u'*' && text[i + 1] == u'*')
+            atPair(i);
+    if (found < kWanted - 1)
+        return false;
+    qsizetype start = 0;
+    for (int k = 0; k < kWanted - 1; ++k) {
+        fields[size_t(k)] = line.sliced(start, separators[size_t(k)] - start);
+        start = separators[size_t(k)] + 2;
+    }
+    if (found == kWanted) {
+        fields[kWanted - 1] = line.sliced(start, separators[kWanted - 1] - start);
+    } else {
+        // The rest holds no pair; the "**" after the line ends it, and a
+        // star the rest ends in pairs with the first of those.
+        QStringView rest = line.sliced(start);
+        if (!rest.isEmpty() && rest.back() == u'*')
+            rest.chop(1);
+        fields[kWanted - 1] = rest;
+    }
+    return true;
 }
 
 } // namespace
@@ -75,37 +150,90 @@ int RecordTally::yearOf(QByteArrayView field)
     return -1;
 }
 
-void RecordTally::add(QByteArrayView padded)
+template <typename View>
+void RecordTally::countEmptyFields(const std::array<View, RecordSchema::FieldCount>& fields)
+{
+    for (int i = 0; i < RecordSchema::FieldCount; ++i) {
+        const View value = fields[size_t(i)];
+        // A creator slot holding its role code alone names nobody.
+        const bool empty =
+            RecordSchema::isCreator(RecordSchema::fieldAt(i)) ? value.size() <= 2 : isBlank(value);
+        if (empty)
+            ++m_emptyFields[size_t(i)];
+    }
+}
+
+void RecordTally::countValues(int volume, const Values& values)
 {
     ++m_records;
-    ++m_volumes[size_t(volumeOf(padded))];
+    ++m_volumes[size_t(volume)];
+    m_types.add(asString(values.type));
+    m_languages.add(asString(values.language));
+    m_media.add(asString(values.medium));
+    m_subjects.add(asString(values.subject));
+    const int year = yearOf(values.year);
+    if (year >= FirstYear)
+        ++m_decades[size_t((year - FirstYear) / 10)];
+    else
+        ++m_unknownYears;
+}
 
+void RecordTally::add(QByteArrayView padded)
+{
     // The fields are cut as the search's record view cuts them, so the
     // values counted are those a search compares.
     FieldCursor8 cursor(padded, RecordLine::MaxReadLength);
     std::array<QByteArrayView, RecordSchema::FieldCount> fields;
     for (QByteArrayView& field : fields)
         field = cursor.next();
+    countEmptyFields(fields);
+    const auto at = [&fields](Field field) { return fields[size_t(RecordSchema::position(field))]; };
+    const int volume = padded.size() < 2 ? UnknownVolume : volumeOf(padded[0], padded[1]);
+    countValues(volume, {at(Field::RecordType), at(Field::Language), at(Field::Medium), at(Field::Subject),
+                         at(Field::Year)});
+}
 
-    for (int i = 0; i < RecordSchema::FieldCount; ++i) {
-        const Field field = RecordSchema::fieldAt(i);
-        const QByteArrayView value = fields[size_t(i)];
-        // A creator slot holding its role code alone names nobody.
-        const bool empty = RecordSchema::isCreator(field) ? value.size() <= 2 : isBlank(value);
-        if (empty)
-            ++m_emptyFields[size_t(i)];
+void RecordTally::addLine(QStringView line)
+{
+    // A line the record view cuts short is counted through its 8-bit text,
+    // where that cut is made.
+    if (line.size() + 2 > RecordLine::MaxReadLength) {
+        add(Win1250::fromUnicode(line) + "**");
+        return;
     }
+    UnicodeFields& fields = m_lineFields;
+    if (!cutInOneSweep(line, fields)) {
+        auto cursor = FieldCursor::asIfSeparatorAppended(line);
+        for (QStringView& field : fields)
+            field = cursor.next();
+    }
+    countEmptyFields(fields);
 
-    m_types.add(asString(fields[size_t(RecordSchema::position(Field::RecordType))]));
-    m_languages.add(asString(fields[size_t(RecordSchema::position(Field::Language))]));
-    m_media.add(asString(fields[size_t(RecordSchema::position(Field::Medium))]));
-    m_subjects.add(asString(fields[size_t(RecordSchema::position(Field::Subject))]));
-
-    const int year = yearOf(fields[size_t(RecordSchema::position(Field::Year))]);
-    if (year >= FirstYear)
-        ++m_decades[size_t((year - FirstYear) / 10)];
-    else
-        ++m_unknownYears;
+    // Only the fields counted by their value are converted, one after the
+    // other into one buffer; the views are taken once it no longer grows.
+    constexpr std::array<Field, 5> valued = {Field::RecordType, Field::Language, Field::Medium,
+                                             Field::Subject, Field::Year};
+    std::array<qsizetype, valued.size() + 1> starts{};
+    const std::array<char, 0x10000>& codePage = ChunkText::LineReader::codePage();
+    qsizetype length = 0;
+    for (size_t k = 0; k < valued.size(); ++k)
+        length += fields[size_t(RecordSchema::position(valued[k]))].size();
+    if (qsizetype(m_converted.size()) < length)
+        m_converted.resize(size_t(length));
+    char* out = m_converted.data();
+    for (size_t k = 0; k < valued.size(); ++k) {
+        starts[k] = out - m_converted.data();
+        for (const QChar unit : fields[size_t(RecordSchema::position(valued[k]))])
+            *out++ = codePage[unit.unicode()];
+    }
+    starts[valued.size()] = out - m_converted.data();
+    const auto value = [this, &starts](size_t k) {
+        return QByteArrayView(m_converted.data() + starts[k], starts[k + 1] - starts[k]);
+    };
+    // The padded line's first two characters: a line of one gets a star.
+    const char first = line.isEmpty() ? '*' : codePage[line[0].unicode()];
+    const char second = line.size() < 2 ? '*' : codePage[line[1].unicode()];
+    countValues(volumeOf(first, second), {value(0), value(1), value(2), value(3), value(4)});
 }
 
 void RecordTally::merge(const RecordTally& other)

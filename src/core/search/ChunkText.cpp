@@ -265,6 +265,11 @@ char LineReader::toCodePage(char16_t unit)
     return codePageTable()[unit];
 }
 
+const std::array<char, 0x10000>& LineReader::codePage()
+{
+    return codePageTable();
+}
+
 qsizetype LineReader::lineEnd(qsizetype start) const
 {
     qsizetype i = start;

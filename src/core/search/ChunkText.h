@@ -94,6 +94,8 @@ public:
     qsizetype lineEnd(qsizetype start) const;
     // The 8-bit form of one unit.
     static char toCodePage(char16_t unit);
+    // The 8-bit form of every unit, for a loop that converts many.
+    static const std::array<char, 0x10000>& codePage();
     // The unit index where the line after the one ending at `end` starts;
     // unitCount() or more when there is none.
     qsizetype nextLineStart(qsizetype end) const;

@@ -1,6 +1,5 @@
 #include "ui/check/CheckReportDialog.h"
 
-#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "ui/common/BackgroundJob.h"
 #include "ui/common/Named.h"
@@ -63,19 +62,11 @@ void CheckReportDialog::run(const DatabaseDocument::Snapshot& lines, const Recor
     m_saveButton->setEnabled(false);
     m_stopButton->setEnabled(true);
     m_summary->setText(QStringLiteral("Ellenőrzés folyamatban..."));
-    JobControl control;
-    control.setCheckpoint([&] {
-        if (m_job->control().stopRequested())
-            control.requestStop();
-    });
     std::vector<RecordFinding> found;
     bool stopped = false;
     runGuarded(this, [&] {
-        try {
-            m_job->run([&](JobControl&) { found = DatabaseCheck::run(lines, checker, indexed, control); });
-        } catch (const OperationCancelled&) {
-            stopped = true;
-        }
+        stopped = !m_job->runStoppable(
+            [&](JobControl& control) { found = DatabaseCheck::run(lines, checker, indexed, control); });
     });
     m_stopButton->setEnabled(false);
     m_findings = std::move(found);

@@ -1,6 +1,5 @@
 #include "ui/check/NameVariantsDialog.h"
 
-#include "core/record/OperationCancelled.h"
 #include "core/session/EditingSession.h"
 #include "ui/common/BackgroundJob.h"
 #include "ui/common/Named.h"
@@ -79,24 +78,15 @@ void NameVariantsDialog::search()
     m_uniformButton->setEnabled(false);
     m_stopButton->setEnabled(true);
     m_summary->setText(QStringLiteral("Keresés folyamatban..."));
-    JobControl control;
-    control.setCheckpoint([&] {
-        if (m_job->control().stopRequested())
-            control.requestStop();
-    });
     const NameKind kind = chosenKind();
     std::vector<NameVariants::Group> found;
     bool stopped = false;
     runGuarded(this, [&] {
-        try {
-            m_job->run([&](JobControl&) {
-                if (!m_tally)
-                    m_tally = NameTally::fromIndexSet(m_startDir, control);
-                found = NameVariants::find(kind, m_tally->forms(kind), control);
-            });
-        } catch (const OperationCancelled&) {
-            stopped = true;
-        }
+        stopped = !m_job->runStoppable([&](JobControl& control) {
+            if (!m_tally)
+                m_tally = NameTally::fromIndexSet(m_startDir, control);
+            found = NameVariants::find(kind, m_tally->forms(kind), control);
+        });
     });
     m_stopButton->setEnabled(false);
     m_groups = std::move(found);

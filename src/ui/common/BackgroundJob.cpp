@@ -138,6 +138,16 @@ void BackgroundJob::post(std::function<void()> update)
         Qt::QueuedConnection);
 }
 
+bool BackgroundJob::runStoppable(const Work& work)
+{
+    try {
+        run(work);
+        return true;
+    } catch (const OperationCancelled&) {
+        return false;
+    }
+}
+
 void BackgroundJob::run(const Work& work)
 {
     if (m_running)

@@ -56,6 +56,10 @@ public:
     // returns when it has returned; rethrows what it threw. A call while a
     // job runs does nothing.
     void run(const Work& work);
+    // run() for work that the user may stop: false when it ended at a stop
+    // (OperationCancelled), true when it ran to its end. Anything else it
+    // threw is handed on.
+    bool runStoppable(const Work& work);
     // Starts `work` on a worker thread and returns; `finished` runs on this
     // object's thread once the work has returned. The thread is a child of
     // this object while it runs. A call while a job runs does nothing.

@@ -14,12 +14,14 @@
 #include <QChart>
 #include <QChartView>
 #include <QDir>
+#include <QGraphicsLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QPainter>
+#include <QPen>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +69,7 @@ constexpr int kMaxBars = 15;
 constexpr int kBarHeight = 22;
 constexpr int kChartFrameHeight = 110;
 constexpr int kChartMinimumWidth = 420;
+constexpr int kChartMargin = 6;
 constexpr int kProgressSteps = 1000;
 
 QLocale hungarian()
@@ -243,11 +246,10 @@ void OverviewPage::showSummary()
     }
     const Overview::Summary& summary = *m_summary;
     const bool fromIndex = summary.source == Overview::Source::IndexSet;
-    QString status =
-        QStringLiteral("%1 rekord (%2). Egy oszlopra kattintva a hozzá tartozó rekordok keresése "
-                       "indul az indexben.")
-            .arg(Overview::formatCount(summary.records),
-                 fromIndex ? QStringLiteral("index") : QStringLiteral("megnyitott adatbázis"));
+    QString status = QStringLiteral("%1 rekord (%2). Egy sávra kattintva a hozzá tartozó rekordok keresése "
+                                    "indul az indexben.")
+                         .arg(Overview::formatCount(summary.records),
+                              fromIndex ? QStringLiteral("index") : QStringLiteral("megnyitott adatbázis"));
     if (fromIndex && summary.records == 0)
         status = QStringLiteral("Az index üres, vagy ebben a mappában még nincs index: "
                                 "a \"Műveletek\" > \"Indexelés\" menüponttal készíthető.");
@@ -269,7 +271,7 @@ QWidget* OverviewPage::chartPanel(Overview::Dimension dimension)
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     QChartView* view = chartView(dimension, m_summary->of(dimension));
-    layout->addWidget(view);
+    layout->addWidget(view, 1); // the chart, not its button, takes the room the row gives
     auto* save = named(new QPushButton(QStringLiteral("Mentés képként..."), panel), saveChartName(dimension));
     connect(save, &QPushButton::clicked, this, [this, dimension, view] { saveChart(dimension, view); });
     layout->addWidget(save, 0, Qt::AlignRight);
@@ -285,6 +287,9 @@ QChartView* OverviewPage::chartView(Overview::Dimension dimension, const QList<O
     chart->setLocalizeNumbers(true);
     chart->setLocale(hungarian());
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Without a legend the chart needs no room around the plot and axes.
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setMargins(QMargins(kChartMargin, kChartMargin, kChartMargin, kChartMargin));
 
     // Horizontal bars leave room for long labels; the first row goes on top.
     auto* set = new QBarSet(Overview::caption(dimension));
@@ -301,6 +306,8 @@ QChartView* OverviewPage::chartView(Overview::Dimension dimension, const QList<O
     chart->addSeries(series);
     auto* labels = new QBarCategoryAxis;
     labels->append(categories);
+    // Lines between the bars would only cut the labels into odd groups.
+    labels->setGridLineVisible(false);
     chart->addAxis(labels, Qt::AlignLeft);
     series->attachAxis(labels);
     auto* counts = new QValueAxis;
@@ -308,6 +315,7 @@ QChartView* OverviewPage::chartView(Overview::Dimension dimension, const QList<O
     counts->setLabelFormat(QStringLiteral("%.0f"));
     counts->setRange(0, qMax<qreal>(1, qreal(largest)));
     counts->applyNiceNumbers();
+    counts->setGridLinePen(QPen(QColor(0xc8, 0xc8, 0xc8), 1));
     chart->addAxis(counts, Qt::AlignBottom);
     series->attachAxis(counts);
 

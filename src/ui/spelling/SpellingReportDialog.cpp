@@ -1,6 +1,5 @@
 #include "ui/spelling/SpellingReportDialog.h"
 
-#include "core/record/OperationCancelled.h"
 #include "core/record/RecordSchema.h"
 #include "core/session/EditingSession.h"
 #include "core/spelling/TextSpelling.h"
@@ -179,14 +178,11 @@ void SpellingReportDialog::runCheck()
     m_cancelButton->setEnabled(true);
     std::optional<Proofreader::Result> result;
     const bool finished = runGuarded(this, [&] {
-        try {
-            m_job->run([&](JobControl& control) {
-                result = Proofreader(m_service.dictionaries(), accepted, options)
-                             .run(
-                                 lines.lineCount(), [&lines](int i) { return lines.line(i); }, control);
-            });
-        } catch (const OperationCancelled&) {
-        }
+        m_job->runStoppable([&](JobControl& control) {
+            result = Proofreader(m_service.dictionaries(), accepted, options)
+                         .run(
+                             lines.lineCount(), [&lines](int i) { return lines.line(i); }, control);
+        });
     });
     m_job->setRefresh({});
     m_checkButton->setEnabled(true);
