@@ -12,6 +12,8 @@
 #include "core/index/DatabaseStream.h"
 #include "core/record/TextFile.h"
 
+#include "Timing.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -24,42 +26,12 @@
 
 namespace {
 
+using Timing::interleaved;
+using Timing::median;
+using Timing::millisecondsOf;
+using Timing::Pair;
+
 constexpr int Runs = 5;
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-struct Pair
-{
-    double baseline = 0;
-    double work = 0;
-};
-
-// Warm-up, then baseline and work taking turns, so that a slow moment of the
-// shared machine falls on both sides alike.
-Pair interleaved(const std::function<void()>& baseline, const std::function<void()>& work)
-{
-    baseline();
-    work();
-    std::vector<double> baselineTimes;
-    std::vector<double> workTimes;
-    for (int i = 0; i < Runs; ++i) {
-        baselineTimes.push_back(millisecondsOf(baseline));
-        workTimes.push_back(millisecondsOf(work));
-    }
-    return {median(baselineTimes), median(workTimes)};
-}
 
 void plainCopy(const QString& from, const QString& to)
 {

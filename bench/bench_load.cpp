@@ -18,6 +18,8 @@
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/RadioGroup.h"
 
+#include "Timing.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -38,21 +40,10 @@
 
 namespace {
 
+using Timing::median;
+using Timing::millisecondsOf;
+
 constexpr int Runs = 5;
-
-double milliseconds(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The two sides alternate, so a busy moment of the machine falls on both.
 std::pair<double, double> interleavedMedians(const std::function<void()>& baseline,
@@ -61,8 +52,8 @@ std::pair<double, double> interleavedMedians(const std::function<void()>& baseli
     std::vector<double> base;
     std::vector<double> ours;
     for (int i = 0; i < Runs; ++i) {
-        base.push_back(milliseconds(baseline));
-        ours.push_back(milliseconds(work));
+        base.push_back(millisecondsOf(baseline));
+        ours.push_back(millisecondsOf(work));
     }
     return {median(base), median(ours)};
 }
@@ -72,7 +63,7 @@ double medianOf(const std::function<void()>& prepare, const std::function<void()
     std::vector<double> times;
     for (int i = 0; i < Runs; ++i) {
         prepare();
-        times.push_back(milliseconds(work));
+        times.push_back(millisecondsOf(work));
     }
     return median(times);
 }
@@ -301,7 +292,7 @@ int main(int argc, char* argv[])
 
         constexpr int steps = 1000;
         Moves m{count, 0, 0, 0, 0, rawEdits};
-        m.next = milliseconds([&] {
+        m.next = millisecondsOf([&] {
                      for (int i = 0; i < steps; ++i)
                          next->trigger();
                  }) *
@@ -312,7 +303,7 @@ int main(int argc, char* argv[])
                               first->trigger();
                           });
         // Picking in the list: the handler the list runs for a mouse or key choice.
-        m.pick = milliseconds([&] {
+        m.pick = millisecondsOf([&] {
                      for (int i = 0; i < steps; ++i) {
                          const int index = int((quint64(i) * 7919u) % quint64(count));
                          list->setCurrentIndex(index);
@@ -320,7 +311,7 @@ int main(int argc, char* argv[])
                      }
                  }) *
                  1000 / steps;
-        m.popup = milliseconds([&] {
+        m.popup = millisecondsOf([&] {
             list->showPopup();
             QCoreApplication::processEvents();
             list->hidePopup();

@@ -17,6 +17,8 @@
 #include "core/record/NorlaError.h"
 #include "core/search/SearchEngine.h"
 
+#include "Timing.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,6 +29,9 @@
 #include <vector>
 
 namespace {
+
+using Timing::median;
+using Timing::secondsOf;
 
 constexpr int kDatabases = 10;
 
@@ -72,20 +77,6 @@ void ensureIndex(const QString& dir, int count)
     IndexBuilder builder(dir);
     builder.build(IndexBuilder::offeredDatabases(dir));
     QFile(marker).open(QIODevice::WriteOnly);
-}
-
-double secondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e9;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 void benchSize(const QString& dir, int size, int runs)

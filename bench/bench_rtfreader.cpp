@@ -14,6 +14,8 @@
 #include "core/source/RtfParser.h"
 #include "ui/workspace/SourceLoader.h"
 
+#include "Timing.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,6 +29,9 @@
 #include <vector>
 
 namespace {
+
+using Timing::median;
+using Timing::millisecondsOf;
 
 void appendEscaped(QByteArray& rtf, QStringView text)
 {
@@ -76,20 +81,6 @@ Source makeSource(int records)
     return source;
 }
 
-double milliseconds(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 double processorMilliseconds(clockid_t clock)
 {
     timespec now{};
@@ -110,7 +101,7 @@ LoadTime timeLoad(const QString& path, const QFont& font)
     std::unique_ptr<QTextDocument> document;
     const double processBefore = processorMilliseconds(CLOCK_PROCESS_CPUTIME_ID);
     const double threadBefore = processorMilliseconds(CLOCK_THREAD_CPUTIME_ID);
-    const double wall = milliseconds([&] { document = SourceLoader::load(path, font); });
+    const double wall = millisecondsOf([&] { document = SourceLoader::load(path, font); });
     return {wall, processorMilliseconds(CLOCK_PROCESS_CPUTIME_ID) - processBefore,
             processorMilliseconds(CLOCK_THREAD_CPUTIME_ID) - threadBefore};
 }
@@ -130,7 +121,7 @@ public:
 double timeParse(const QByteArray& rtf)
 {
     CountingSink sink;
-    return milliseconds([&] { Rtf::parse(rtf, sink); });
+    return millisecondsOf([&] { Rtf::parse(rtf, sink); });
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

@@ -18,6 +18,8 @@
 #include "core/spelling/TextSpelling.h"
 #include "core/spelling/WordChecker.h"
 
+#include "Timing.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
@@ -28,46 +30,12 @@
 
 namespace {
 
+using Timing::interleaved;
+using Timing::median;
+using Timing::millisecondsOf;
+using Timing::Pair;
+
 constexpr int Runs = 5;
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-struct Pair
-{
-    double baseline = 0;
-    double work = 0;
-};
-
-Pair interleaved(const std::function<void()>& baseline, const std::function<void()>& work, int repeat = 1)
-{
-    const auto repeated = [repeat](const std::function<void()>& f) {
-        return [f, repeat] {
-            for (int i = 0; i < repeat; ++i)
-                f();
-        };
-    };
-    baseline();
-    work();
-    std::vector<double> baselineTimes;
-    std::vector<double> workTimes;
-    for (int i = 0; i < Runs; ++i) {
-        baselineTimes.push_back(millisecondsOf(repeated(baseline)) / repeat);
-        workTimes.push_back(millisecondsOf(repeated(work)) / repeat);
-    }
-    return {median(baselineTimes), median(workTimes)};
-}
 
 void print(const char* what, const char* baselineName, Pair pair)
 {
@@ -121,7 +89,7 @@ int main(int argc, char* argv[])
                 WordScanner::words(Title).size());
     print("title check (300 characters)", "finding its words",
           interleaved([&] { WordScanner::words(Title); }, [&] { TextSpelling::unknownWords(Title, isKnown); },
-                      20));
+                      Runs, 20));
     // As typed: the field's checker remembers the words it has judged, so a
     // keystroke (here: one word changed each time) costs one look-up.
     const WordList noWords;
@@ -135,7 +103,7 @@ int main(int argc, char* argv[])
                           TextSpelling::unknownWords(typed,
                                                      [&](QStringView word) { return checker.isKnown(word); });
                       },
-                      20));
+                      Runs, 20));
 
     const QStringList lines = Corpus::records(count, 7);
     Dictionaries dictionaries(languages);

@@ -16,6 +16,8 @@
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
 
+#include "Timing.h"
+
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
@@ -35,6 +37,8 @@
 #include <vector>
 
 namespace {
+
+using Timing::median;
 
 constexpr int kTickMs = 5;
 constexpr int kDatabases = 8;
@@ -126,12 +130,6 @@ Measured measure(const std::function<void()>& job)
     idle.exec();
     m.baselineMs = meter.stop();
     return m;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 template <typename T> T* control(const QWidget& window, const char* name)

@@ -11,6 +11,8 @@
 #include "ui/common/UserDialogs.h"
 #include "ui/workspace/MainWindow.h"
 
+#include "Timing.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -25,6 +27,9 @@
 #include <vector>
 
 namespace {
+
+using Timing::median;
+using Timing::millisecondsOf;
 
 class FixedDialogs final : public UserDialogs
 {
@@ -53,20 +58,6 @@ void resetPeak()
     QFile clear(QStringLiteral("/proc/self/clear_refs"));
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
-}
-
-double milliseconds(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 QByteArray nestedTree(int lines)
@@ -128,8 +119,8 @@ int main(int argc, char* argv[])
         resetPeak();
         std::vector<double> loadMs, readMs;
         for (int run = 0; run < 6; ++run) { // the first run warms the page cache and is not counted
-            const double read = milliseconds([&] { TextFile::readBytes(path); });
-            const double built = milliseconds([&] {
+            const double read = millisecondsOf([&] { TextFile::readBytes(path); });
+            const double built = millisecondsOf([&] {
                 load->trigger();
                 QApplication::processEvents();
             });
@@ -140,8 +131,8 @@ int main(int argc, char* argv[])
         }
         const double peak = megabytesOf("VmHWM:");
         // What opening the top level costs beyond showing it: making its entries.
-        const double fill = milliseconds([&] { emit menu->aboutToShow(); });
-        const double open = milliseconds([&] { openDownToLevelFive(menu); });
+        const double fill = millisecondsOf([&] { emit menu->aboutToShow(); });
+        const double open = millisecondsOf([&] { openDownToLevelFive(menu); });
 
         std::printf("subject tree: %d entries, %.1f MB file\n", lines, QFile(path).size() / 1e6);
         std::printf("load into the menu:      %8.1f ms  (median of 5)\n", median(loadMs));

@@ -53,8 +53,7 @@ RecordChecker checkerFor(const EditingSession& session)
 
 QString dottedNameOf(QStringView line)
 {
-    return RecordLine::dottedName(
-        line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())));
+    return RecordSchema::dottedName(RecordSchema::recordName(line));
 }
 
 } // namespace

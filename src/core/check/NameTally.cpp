@@ -63,13 +63,13 @@ void NameTally::add(NameKind kind, QStringView text, int database, qint64 count)
         return;
     auto& positions = m_positions[size_t(kind)];
     auto& forms = m_forms[size_t(kind)];
-    const QString key = text.toString();
-    auto it = positions.find(key);
+    auto it = positions.find(text);
     if (it == positions.end()) {
-        it = positions.insert(key, qsizetype(forms.size()));
+        const QString key = text.toString();
+        it = positions.emplace(key, qsizetype(forms.size())).first;
         forms.push_back({key, 0, {}});
     }
-    NameForm& form = forms[size_t(*it)];
+    NameForm& form = forms[size_t(it->second)];
     form.count += count;
     if (database >= 0 && !form.databases.contains(database))
         form.databases.append(database);
@@ -161,7 +161,7 @@ NameTally NameTally::fromIndexSet(const QString& startDir, JobControl& control, 
                     if (control.stopRequested())
                         return result;
                     const qsizetype end = reader.lineEnd(start);
-                    const QString line = reader.text(start, end).toString();
+                    const QStringView line = reader.text(start, end);
                     result.tally.addRecord(line, ordinal >= 0 ? spans.databaseOf(ordinal) : -1);
                     if (works) {
                         QByteArray name(DatabaseDocument::RecordNameLength, '\0');

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <unordered_map>
 #include <vector>
 
 // The kinds of names that are completed and grouped: the three name lists of
@@ -60,7 +61,21 @@ public:
 
 private:
     std::array<std::vector<NameForm>, NameKindCount> m_forms;
-    std::array<QHash<QString, qsizetype>, NameKindCount> m_positions;
+    // Looked up by the text as it stands in its line: a name met again, as
+    // most are, costs no copy.
+    struct TextHash
+    {
+        // The standard library looks for exactly this name to allow
+        // look-ups by QStringView without building a QString.
+        using is_transparent = void; // NOLINT(readability-identifier-naming)
+        std::size_t operator()(QStringView text) const noexcept { return qHash(text); }
+    };
+    struct TextEqual
+    {
+        using is_transparent = void; // NOLINT(readability-identifier-naming)
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
+    std::array<std::unordered_map<QString, qsizetype, TextHash, TextEqual>, NameKindCount> m_positions;
     QStringList m_databases;
     qint64 m_records = 0;
 };

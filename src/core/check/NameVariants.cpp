@@ -307,6 +307,32 @@ void joinOneEditApart(const std::vector<QByteArray>& keys, const std::vector<siz
     }
 }
 
+// The sets of two or more forms, each with its forms in their order in
+// `forms`. Most forms stand alone, so sets are counted before any is built.
+std::vector<NameVariants::Group> joinedGroups(NameKind kind, const std::vector<NameForm>& forms,
+                                              Groups& groups)
+{
+    constexpr size_t NoGroup = ~size_t(0);
+    std::vector<size_t> rootOf(forms.size());
+    std::vector<quint32> members(forms.size(), 0);
+    for (size_t i = 0; i < forms.size(); ++i)
+        ++members[rootOf[i] = groups.root(i)];
+    std::vector<size_t> groupOf(forms.size(), NoGroup);
+    std::vector<NameVariants::Group> out;
+    for (size_t i = 0; i < forms.size(); ++i) {
+        const size_t root = rootOf[i];
+        if (members[root] < 2)
+            continue;
+        if (groupOf[root] == NoGroup) {
+            groupOf[root] = out.size();
+            out.push_back({kind, {}, false});
+            out.back().forms.reserve(members[root]);
+        }
+        out[groupOf[root]].forms.push_back(forms[i]);
+    }
+    return out;
+}
+
 } // namespace
 
 namespace NameVariants {
@@ -342,6 +368,7 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
     std::vector<QByteArray> keys;
     std::vector<size_t> keyForm;
     QHash<QByteArray, quint32> keyOf;
+    keyOf.reserve(qsizetype(count));
     std::vector<quint32> formKey(count);
     for (size_t i = 0; i < count; ++i) {
         if (i % 4096 == 0)
@@ -403,20 +430,10 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
 
     joinOneEditApart(keys, keyForm, groups, control);
 
-    QHash<size_t, std::vector<size_t>> members;
-    for (size_t i = 0; i < count; ++i)
-        members[groups.root(i)].push_back(i);
-    std::vector<Group> out;
+    std::vector<Group> out = joinedGroups(kind, forms, groups);
     const auto byUse = [](const NameForm& a, const NameForm& b) { return a.count > b.count; };
-    for (auto it = members.cbegin(); it != members.cend(); ++it) {
-        if (it->size() < 2)
-            continue;
-        Group group{kind, {}, false};
-        for (const size_t i : *it)
-            group.forms.push_back(forms[i]);
+    for (Group& group : out)
         std::stable_sort(group.forms.begin(), group.forms.end(), byUse);
-        out.push_back(std::move(group));
-    }
     std::vector<std::vector<size_t>> formsOfKey(ambiguous.empty() ? 0 : keys.size());
     for (size_t i = 0; i < count && !ambiguous.empty(); ++i)
         formsOfKey[formKey[i]].push_back(i);

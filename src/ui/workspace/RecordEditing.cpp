@@ -264,8 +264,7 @@ void RecordEditor::deleteRecord()
     if (!m_session.hasCurrentRecord())
         return;
     const QStringView line = m_session.document().line(m_session.currentIndex());
-    const QString name =
-        Win1250::roundTrip(line.first(qMin<qsizetype>(DatabaseDocument::RecordNameLength, line.size())));
+    const QString name = Win1250::roundTrip(RecordSchema::recordName(line));
     const QString question = QStringLiteral("Biztos, hogy törli a következő számú rekordot:  \"") +
                              RecordLine::dottedName(name) + QStringLiteral("  ?");
     if (!UserDialogs::instance().askYesNo(m_window, question))
