@@ -1,3 +1,4 @@
+#include "JobCheckpoints.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
@@ -163,6 +164,40 @@ private slots:
         QTest::mouseClick(page->findChild<QPushButton*>(QStringLiteral("overviewSaveCsv")), Qt::LeftButton);
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(!QFile::exists(dir.file(QStringLiteral("nincs/osszes.csv"))));
+    }
+
+    // "Leállítás" stops a count; the page keeps the counts it showed.
+    void stopKeepsTheCountsShown()
+    {
+        TempWorkDir dir;
+        dir.seedFromSample();
+        IndexBuilder builder(dir.path());
+        builder.build(IndexBuilder::offeredDatabases(dir.path()));
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        main.show();
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::BrowsePageIndex));
+        main.showPage(MainWindow::OverviewPageIndex);
+        auto* page = main.findChild<OverviewPage*>(QStringLiteral("lap_attekintes"));
+        QTRY_VERIFY(page->summary().has_value());
+        auto* refresh = page->findChild<QPushButton*>(QStringLiteral("overviewRefresh"));
+        auto* stop = page->findChild<QPushButton*>(QStringLiteral("overviewStop"));
+        // The index now holds one database: a count to the end would show fewer records.
+        builder.build({QStringLiteral("kotetek1.rtf")});
+        {
+            const JobCheckpoints checks(page, [&](int check) {
+                if (check == 1)
+                    stop->click();
+            });
+            refresh->click();
+            QCOMPARE(checks.count(), 1);
+        }
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(page->summary()->records, 100);
+        QVERIFY(!stop->isVisible() && refresh->isEnabled());
+        refresh->click();
+        QVERIFY(page->summary()->records > 0 && page->summary()->records < 100);
     }
 
     // The toggle counts the open database instead of the index; with none

@@ -2,7 +2,6 @@
 
 #include "core/job/JobControl.h"
 #include "core/record/NorlaError.h"
-#include "core/record/OperationCancelled.h"
 #include "core/record/TextFile.h"
 #include "ui/common/BackgroundJob.h"
 #include "ui/common/Named.h"
@@ -206,16 +205,13 @@ void OverviewPage::refresh()
         const qint64 total = control.progressTotal();
         m_progress->setValue(total > 0 ? int(kProgressSteps * control.progressDone() / total) : 0);
     });
+    // A stop leaves `counted` empty: the page keeps what it showed.
     const bool ran = runGuarded(this, [&] {
-        try {
-            m_job->run([&](JobControl& control) {
-                counted = fromIndex ? Overview::summariseIndexSet(m_startDir, subjects, control)
-                                    : Overview::summariseSnapshot(database->lines, database->name, subjects,
-                                                                  control);
-            });
-        } catch (const OperationCancelled&) {
-            // Stopped by the user: the page keeps what it showed.
-        }
+        m_job->runStoppable([&](JobControl& control) {
+            counted = fromIndex
+                          ? Overview::summariseIndexSet(m_startDir, subjects, control)
+                          : Overview::summariseSnapshot(database->lines, database->name, subjects, control);
+        });
     });
     m_job->setRefresh({});
     busy.restore(); // before the new counts decide what is enabled
