@@ -32,8 +32,10 @@ Options:
 
 TARGET is the database file to write; ".rtf" is appended when the name does
 not contain ".rtf". An existing file of that name is left as it is and the
-conversion is refused, unless --force is given. When TARGET is an existing
-folder, the database is written into it under the source's name with ".rtf".
+conversion is refused, unless --force is given. A database that the editor
+or another program has open is never replaced, --force or not: the message
+names who holds it. When TARGET is an existing folder, the database is
+written into it under the source's name with ".rtf".
 
 When SOURCE is a folder, every file of the kind in it (*.dbf, *.zdb or *.txt,
 any letter case, not in subfolders) is converted into the folder TARGET

@@ -30,6 +30,10 @@ are written.
 Progress goes to standard error; a failure ("Cannot open file ...",
 "Cannot create file ...") stops the run with exit status 1, as the dialog
 stops, leaving the earlier index file set as it was.
+
+One index run works on a folder at a time, from the editor or from here. When
+another is running, this one waits three seconds for it, then stops with exit
+status 1 and a message naming who is indexing and since when.
 )";
 
 class ConsoleProgress final : public IndexProgress

@@ -2,6 +2,7 @@
 #include "cli/Commands.h"
 #include "core/check/BatchReplace.h"
 #include "core/record/DatabaseDocument.h"
+#include "core/record/DatabaseLock.h"
 #include "core/record/NorlaError.h"
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
@@ -10,6 +11,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+#include <memory>
 #include <optional>
 
 namespace {
@@ -39,9 +41,11 @@ and it is never applied.
                 "N rekord módosult" on standard error
   -h, --help    show this help
 
-The file is never changed while the editor holds unsaved changes of it.
+The file is never changed while an editor, here or on another machine,
+has it open (its lock file DATABASE.norla-zarolas names who), nor while the
+editor holds unsaved changes of it.
 Exit status: 0 on success, 1 when the file cannot be read or written or is
-held by the editor, 2 for wrong usage.
+held by an editor, 2 for wrong usage.
 )HELP";
 
 std::optional<Field> fieldNamed(const QString& text)
@@ -63,6 +67,24 @@ std::optional<Field> fieldNamed(const QString& text)
 bool heldByEditor(const QString& path)
 {
     return QFileInfo::exists(RecoveryCopy::pathFor(path));
+}
+
+// With --apply the database's lock is held from the read to the write, so
+// no editor opens the file for writing in between. A database that another
+// process has open is left alone: its holder's next save would put the old
+// records back. A lock of another host left for more than a day is refused
+// too, for only a user can tell whether its holder is gone.
+std::unique_ptr<DatabaseLock> lockForApplying(const QString& path)
+{
+    auto lock = std::make_unique<DatabaseLock>(path);
+    const DatabaseLock::State state = lock->acquire();
+    if (state != DatabaseLock::State::Held && state != DatabaseLock::State::Abandoned)
+        return lock;
+    const std::optional<LockOwner> holder = lock->owner();
+    throw NorlaError(QStringLiteral("A(z) %1 adatbázist most más tartja megnyitva: %2. Amíg nyitva van, a "
+                                    "csere nem írhat bele; kérje meg, hogy zárja be, vagy cseréljen a "
+                                    "megnyitott adatbázisban.")
+                         .arg(QFileInfo(path).absoluteFilePath(), holder.value_or(LockOwner{}).describe()));
 }
 
 } // namespace
@@ -109,6 +131,8 @@ int runReplaceCommand(const QStringList& args)
     }
 
     const QString path = parser.positionalArguments().first();
+    const bool apply = parser.isSet(QStringLiteral("apply"));
+    const std::unique_ptr<DatabaseLock> lock = apply ? lockForApplying(path) : nullptr;
     DatabaseDocument document;
     document.load(path);
     JobControl control;
@@ -123,7 +147,7 @@ int runReplaceCommand(const QStringList& args)
     }
     out << Qt::flush;
     const QList<std::pair<int, QString>> changes = BatchReplace::changes(document, rows);
-    if (!parser.isSet(QStringLiteral("apply"))) {
+    if (!apply) {
         cliErr() << changes.size() << " rekord módosulna" << Qt::endl;
         return 0;
     }

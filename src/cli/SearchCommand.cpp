@@ -102,14 +102,16 @@ constexpr RestrictionOption kRestrictionOptions[] = {
     {"medium", SearchCriteria::Medium},       {"language", SearchCriteria::Language},
 };
 
-// Record names and results text go to stdout as UTF-8, in large writes.
+// Record names and results text go to stdout as UTF-8, in one write once the
+// search is over: a search that starts again over a new index set then
+// takes back nothing a reader already has.
 class StdoutSink final : public SearchSink
 {
 public:
     StdoutSink(bool resultsText, QStringList roleNames)
         : m_resultsText(resultsText), m_roleNames(std::move(roleNames))
     {
-        m_buffer.reserve(FlushSize + 1024);
+        m_buffer.reserve(InitialCapacity);
     }
     ~StdoutSink() override { flush(); }
     Q_DISABLE_COPY_MOVE(StdoutSink)
@@ -122,8 +124,14 @@ public:
         } else if (record) {
             m_buffer.append(HitEntry::plainText(HitEntry::build(*record, m_roleNames)).toUtf8());
         }
-        if (m_buffer.size() > FlushSize)
-            flush();
+    }
+
+    // Nothing has reached standard output yet (it is written once the search
+    // is over), so hits of a set replaced meanwhile are simply dropped.
+    bool restart() override
+    {
+        m_buffer.resize(0);
+        return true;
     }
 
     void flush()
@@ -135,7 +143,7 @@ public:
     }
 
 private:
-    static constexpr qsizetype FlushSize = 1 << 16;
+    static constexpr qsizetype InitialCapacity = 1 << 16;
 
     // One table look-up per byte of the name: its UTF-8 sequence.
     struct Utf8Byte

@@ -1,11 +1,13 @@
 #include "CheckFixtures.h"
 
+#include "core/record/DatabaseLock.h"
 #include "core/record/TextFile.h"
 #include "core/session/RecoveryCopy.h"
 
 #include "TestSupport.h"
 
 #include <QProcess>
+#include <QSysInfo>
 #include <QtTest>
 
 namespace {
@@ -114,6 +116,16 @@ private Q_SLOTS:
         QCOMPARE(held.exitCode, 1);
         QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
         QFile::remove(RecoveryCopy::pathFor(dir.file(QStringLiteral("db.rtf"))));
+
+        // Nor while another process (this test) has the database open; the message names the holder.
+        {
+            DatabaseLock open(dir.file(QStringLiteral("db.rtf")));
+            QCOMPARE(open.acquire(), DatabaseLock::State::Locked);
+            const ProgramRun locked = runCli(dir.path(), args + QStringList{QStringLiteral("--apply")});
+            QCOMPARE(locked.exitCode, 1);
+            QVERIFY2(locked.err.contains(QSysInfo::machineHostName()), qPrintable(locked.err));
+            QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
+        }
 
         const ProgramRun applied = runCli(dir.path(), args + QStringList{QStringLiteral("--apply")});
         QCOMPARE(applied.exitCode, 0);

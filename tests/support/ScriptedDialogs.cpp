@@ -32,6 +32,17 @@ UserDialogs::Answer ScriptedDialogs::askYesNoCancel(QWidget*, const QString& tex
     return yesNoCancelAnswers.dequeue();
 }
 
+int ScriptedDialogs::askChoice(QWidget*, const QString& text, const QStringList& buttons)
+{
+    questions.append(text);
+    choiceButtons.append(buttons);
+    if (choiceAnswers.isEmpty()) {
+        QTest::qFail(qPrintable(QStringLiteral("unscripted question: ") + text), __FILE__, __LINE__);
+        return int(buttons.size()) - 1;
+    }
+    return choiceAnswers.dequeue();
+}
+
 void ScriptedDialogs::inform(QWidget*, const QString& text)
 {
     messages.append(text);

@@ -16,16 +16,19 @@ public:
 
     QQueue<bool> yesNoAnswers;
     QQueue<Answer> yesNoCancelAnswers;
+    QQueue<int> choiceAnswers;       // the index of the button askChoice() answers with
     QQueue<QString> openFileAnswers; // empty string = cancel
     QQueue<QString> saveFileAnswers; // empty string = cancel
 
-    QStringList questions; // texts of askYesNo and askYesNoCancel
-    QStringList messages;  // texts of inform
+    QStringList questions;            // texts of askYesNo, askYesNoCancel and askChoice
+    QList<QStringList> choiceButtons; // the buttons of every askChoice
+    QStringList messages;             // texts of inform
     QStringList fileDialogTitles;
     QStringList fileDialogFilters;
 
     bool askYesNo(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
+    int askChoice(QWidget* parent, const QString& text, const QStringList& buttons) override;
     void inform(QWidget* parent, const QString& text) override;
     QString chooseOpenFile(QWidget* parent, const QString& title, const QString& filter,
                            const QString& startPath) override;

@@ -25,7 +25,8 @@ constexpr qsizetype kResultBufferBytes = 1 << 20;
 } // namespace
 
 ConversionResult::ConversionResult(const QString& chosen)
-    : m_name(ConversionSession::resultFileName(chosen)), m_file(std::make_unique<QSaveFile>(m_name))
+    : m_name(ConversionSession::resultFileName(chosen)), m_targetLock(DatabaseLock::forReplacing(m_name)),
+      m_file(std::make_unique<QSaveFile>(m_name))
 {
     if (QFileInfo(m_name).isDir() || !m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw NorlaError::cannotCreate(QFileInfo(m_name).absoluteFilePath());
@@ -187,6 +188,7 @@ QString ConversionSession::saveResult(const QString& chosen, const QStringList& 
     const QByteArray bytes = TextFile::encodeUnicode(lines);
     // The last moment to stop: the write replaces the file atomically, whole or not at all.
     control.throwIfStopped();
+    const std::unique_ptr<DatabaseLock> targetLock = DatabaseLock::forReplacing(name);
     TextFile::writeBytes(name, bytes);
     return name;
 }

@@ -3,6 +3,7 @@
 #include "core/convert/DbfTable.h"
 #include "core/convert/SourceFormat.h"
 #include "core/job/JobControl.h"
+#include "core/record/DatabaseLock.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,7 +25,8 @@ class ConversionResult final
 
 public:
     // Opens the temporary file for the name the chosen one is saved under
-    // (ConversionSession::resultFileName); throws NorlaError when it cannot.
+    // (ConversionSession::resultFileName); throws NorlaError when it cannot,
+    // or when another process has that database open.
     explicit ConversionResult(const QString& chosen);
     ~ConversionResult();
     void append(QStringView line);
@@ -37,6 +39,7 @@ private:
     void startWriteBack();
 
     QString m_name;
+    std::unique_ptr<DatabaseLock> m_targetLock; // held until the file is in place
     std::unique_ptr<QSaveFile> m_file;
     QByteArray m_buffer;
     qsizetype m_lineCount = 0;

@@ -1,5 +1,6 @@
 #include "core/index/IndexBuilder.h"
 
+#include "core/index/IndexRunLock.h"
 #include "core/index/IndexSources.h"
 
 #include "core/index/DatabaseStream.h"
@@ -333,8 +334,8 @@ private:
     QString runFolder(Folder folder) const
     {
         static const std::array<QString, 4> names = {
-            QStringLiteral(".norla-index-building"), QStringLiteral(".norla-index-moving"),
-            QStringLiteral(".norla-index-previous"), QStringLiteral(".norla-index-discarded")};
+            QStringLiteral(".norla-index-building"), WorkFolder::IndexMovingFolder,
+            WorkFolder::IndexPreviousFolder, QStringLiteral(".norla-index-discarded")};
         return live(names[folder]);
     }
 
@@ -900,6 +901,10 @@ void IndexBuilder::build(const QStringList& databaseNames, const JobControl& con
 {
     m_recordCount = 0;
     m_chunkCount = 0;
+    // Taken before anything of the folder is touched: the staging and
+    // discarded folders of a live run are its own until it ends.
+    IndexRunLock runLock(m_startDir);
+    runLock.acquire(m_lockWaitMs, [&control] { return control.stopRequested(); });
     IndexFolder folder(m_startDir);
     folder.prepare();
     try {

@@ -48,7 +48,9 @@ public:
 // The set is replaced as a whole: the new files are written aside and take
 // the place of the previous set only once every one of them is complete.
 // The first failure throws NorlaError, and a stop throws OperationCancelled;
-// either ends the run with the previous set as it was.
+// either ends the run with the previous set as it was. One run at a time
+// works on a folder (see IndexRunLock); a second one waits a little, then
+// fails naming who is indexing.
 class IndexBuilder final
 {
     Q_DISABLE_COPY_MOVE(IndexBuilder)
@@ -73,6 +75,10 @@ public:
     void setRecordsPerFile(int limit) { m_recordsPerFile = limit > 0 ? limit : AutomaticRecordsPerFile; }
     int recordsPerFile() const { return m_recordsPerFile; }
     void setProgress(IndexProgress* progress) { m_progress = progress; }
+    // How long a run waits for another run of the folder to end before it
+    // gives up with a message naming who is indexing.
+    static constexpr int DefaultLockWaitMs = 3000;
+    void setLockWait(int ms) { m_lockWaitMs = ms; }
 
     // Indexes the named databases of the working folder in the order given.
     // A stop is looked for before each database and every 1024 records.
@@ -86,6 +92,7 @@ private:
     QString m_startDir;
     int m_recordsPerFile = AutomaticRecordsPerFile;
     IndexProgress* m_progress = nullptr;
+    int m_lockWaitMs = DefaultLockWaitMs;
     qint64 m_recordCount = 0;
     int m_chunkCount = 0;
 };

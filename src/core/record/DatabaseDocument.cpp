@@ -44,12 +44,15 @@ template <typename LineAt> QByteArray encodeLines(int count, LineAt lineAt)
 // The same bytes as encodeLines(), written in pieces of about a megabyte, so
 // a save of a large database does not first build a copy of the whole file
 // in memory. Throws "Cannot create file" when a piece is not written whole.
-template <typename LineAt> void writeLines(QIODevice& out, const QString& path, int count, LineAt lineAt)
+// `hash` takes every byte written, so the document knows the file it left.
+template <typename LineAt>
+void writeLines(QIODevice& out, const QString& path, ContentHash& hash, int count, LineAt lineAt)
 {
     constexpr qsizetype PieceSize = qsizetype(1) << 20;
     QByteArray piece;
     piece.reserve(PieceSize * 2);
     const auto flush = [&] {
+        hash.add(piece);
         if (out.write(piece) != piece.size())
             throw NorlaError::cannotCreate(QFileInfo(path).absoluteFilePath());
         piece.resize(0);
@@ -217,6 +220,8 @@ void DatabaseDocument::load(const QString& path)
 DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const JobControl& control)
 {
     Contents contents;
+    ContentHash hash;
+    qsizetype hashed = 0;
     // A UTF-16LE file of whole code units is already the text a QString
     // holds: it is split piece by piece as it arrives and then read in
     // place, never copied. Any other file is decoded once it is whole.
@@ -224,6 +229,8 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Job
     bool splitting = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
     QByteArray bytes = TextFile::readBytes(path, [&](QByteArrayView soFar) {
         control.throwIfStopped();
+        hash.add(soFar.sliced(hashed));
+        hashed = soFar.size();
         if (!splitting || soFar.size() < 2)
             return;
         if (!isUtf16LittleEndianWithMark(soFar)) {
@@ -234,6 +241,8 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Job
                       false);
     });
     control.throwIfStopped();
+    hash.add(QByteArrayView(bytes).sliced(hashed));
+    contents.m_stamp = DiskStamp::taken(path, hash.value());
 
     const bool inPlace = splitting && isUtf16LittleEndianWithMark(bytes) && bytes.size() % 2 == 0;
     if (inPlace)
@@ -263,6 +272,7 @@ void DatabaseDocument::adopt(const QString& path, Contents&& contents)
     m_edited.clear();
     m_modified = false;
     m_hasFile = true;
+    m_diskStamp = std::move(contents.m_stamp);
 }
 
 QStringView DatabaseDocument::line(int index) const
@@ -310,7 +320,11 @@ void DatabaseDocument::loadRecovered(const QString& databasePath, const QString&
 
 void DatabaseDocument::adoptRecovered(const QString& databasePath, Contents&& copy)
 {
+    // The database file is what a later save must find unchanged, not the copy.
+    DiskStamp database =
+        m_hasFile && m_diskStamp.path == databasePath ? m_diskStamp : DiskStamp::read(databasePath);
     adopt(databasePath, std::move(copy));
+    m_diskStamp = std::move(database);
     m_modified = true;
 }
 
@@ -345,15 +359,32 @@ QString DatabaseDocument::saveAs(const QString& path)
     QSaveFile file(target);
     if (QFileInfo(target).isDir() || !file.open(QIODevice::WriteOnly))
         throw NorlaError::cannotCreate(QFileInfo(target).absoluteFilePath());
-    writeLines(file, target, lineCount(), [this](int i) { return line(i); });
+    ContentHash hash;
+    writeLines(file, target, hash, lineCount(), [this](int i) { return line(i); });
     TextFile::commit(file, target);
     m_modified = false;
+    // A save under another name leaves the document its own file (its next
+    // save goes there), so only a save to that file moves the stamp.
+    if (target == saveTarget())
+        m_diskStamp = DiskStamp::taken(target, hash.value());
     return target;
 }
 
 QString DatabaseDocument::save()
 {
     return saveAs(m_path.isEmpty() ? FallbackSavePath : m_path);
+}
+
+QString DatabaseDocument::saveTarget(const QString& path) const
+{
+    if (!path.isEmpty())
+        return withRtfExtension(path);
+    return withRtfExtension(m_path.isEmpty() ? FallbackSavePath : m_path);
+}
+
+bool DatabaseDocument::fileChangedOnDisk(const QString& path, bool thorough) const
+{
+    return m_diskStamp.path == saveTarget(path) && m_diskStamp.fileChanged(thorough);
 }
 
 void DatabaseDocument::appendLine(const QString& line)

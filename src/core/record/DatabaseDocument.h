@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/job/JobControl.h"
+#include "core/record/DiskStamp.h"
 #include "core/record/RecordSchema.h"
 
 #include <QByteArray>
@@ -54,6 +55,7 @@ public:
         std::vector<LineRef> m_lineRefs;
         QByteArray m_names;
         QByteArray m_nameLengths;
+        DiskStamp m_stamp; // the file as it was read
     };
 
     // The lines at one moment, cheap to take and safe to encode on another
@@ -125,6 +127,16 @@ public:
     QString saveAs(const QString& path);
     // Save to the document's own path ("adatbazis" when it is empty).
     QString save();
+    // The file a save to `path` writes (the document's own when empty).
+    QString saveTarget(const QString& path = {}) const;
+
+    // Whether someone else wrote the file a save to `path` would replace
+    // since this document read or last wrote it. Only the file the document
+    // came from (or was last saved to as its own) is watched; `thorough`
+    // compares the content even when size and time agree (before a save).
+    bool fileChangedOnDisk(const QString& path = {}, bool thorough = true) const;
+    // The file the document last read or wrote as its own, as it was then.
+    const DiskStamp& diskStamp() const { return m_diskStamp; }
 
     void markModified() { m_modified = true; }
     // Set by the undo history: clear again once the lines are back at the
@@ -161,6 +173,7 @@ private:
     QStringList m_edited;
     bool m_modified = false;
     bool m_hasFile = false;
+    DiskStamp m_diskStamp;
     // All names in one block of RecordNameLength bytes each, so a list of a
     // million records costs two allocations instead of a million.
     QByteArray m_names;

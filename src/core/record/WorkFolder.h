@@ -36,6 +36,14 @@ inline QString chunkFile(int number)
 // (UTF-8); written after each build, read to tell a stale index.
 inline const QString IndexSourcesFile = QStringLiteral(".norla-index-sources");
 
+// Held by the one index run of the folder, from the editor or the command line.
+inline const QString IndexLockFile = QStringLiteral(".norla-index-zarolas");
+// While the new set takes the place of the previous one, the previous set
+// waits in the first folder and the rest of the new one in the second; a
+// reader that sees either, or sees them come and go, has met the swap.
+inline const QString IndexPreviousFolder = QStringLiteral(".norla-index-previous");
+inline const QString IndexMovingFolder = QStringLiteral(".norla-index-moving");
+
 // The words everyone working in the folder accepted in proofreading, one a
 // line (UTF-8).
 inline const QString AcceptedWordsFile = QStringLiteral("sajatszavak.txt");

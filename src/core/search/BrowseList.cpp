@@ -6,8 +6,10 @@
 #include "core/record/Win1250.h"
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
+#include "core/search/IndexSetState.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 ByteStringList ByteStringList::fromLines(QByteArray bytes)
 {
@@ -57,11 +59,25 @@ void BrowseList::clear()
 
 void BrowseList::load(const QString& startDir)
 {
-    clear();
     const QDir dir(startDir);
-    m_names = ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::RecordNamesFile)));
-    m_chunkNumbers =
-        ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::ChunkNumbersFile)));
+    // The two lists must come from one set: read during a swap, they are
+    // read once more once it is over.
+    for (int attempt = 1;; ++attempt) {
+        clear();
+        const IndexSetState before = IndexSetState::settled(startDir);
+        try {
+            m_names =
+                ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::RecordNamesFile)));
+            m_chunkNumbers =
+                ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::ChunkNumbersFile)));
+        } catch (const NorlaError&) {
+            if (attempt == 2 || IndexSetState::of(startDir) == before)
+                throw;
+            continue;
+        }
+        if (attempt == 2 || IndexSetState::of(startDir) == before)
+            return;
+    }
 }
 
 int BrowseList::chunkNumberAt(qsizetype position) const
@@ -124,9 +140,29 @@ QString BrowseList::chunkPath(const QString& startDir, int chunkNumber)
     return QDir(startDir).filePath(WorkFolder::chunkFile(chunkNumber));
 }
 
+namespace {
+
+// A chunk file that vanished because an index run was swapping the set is
+// read again once the swap is over.
+QByteArray readChunk(const QString& chunkPath)
+{
+    const QString folder = QFileInfo(chunkPath).absolutePath();
+    const IndexSetState before = IndexSetState::of(folder);
+    try {
+        return TextFile::readBytes(chunkPath);
+    } catch (const NorlaError&) {
+        if (!before.swapping() && IndexSetState::of(folder) == before)
+            throw;
+    }
+    IndexSetState::settled(folder);
+    return TextFile::readBytes(chunkPath);
+}
+
+} // namespace
+
 bool BrowseList::findRecordLine(const QString& chunkPath, QByteArrayView recordName, QByteArray& line)
 {
-    const QByteArray bytes = TextFile::readBytes(chunkPath);
+    const QByteArray bytes = readChunk(chunkPath);
     QByteArray storage;
     const ChunkText::LineReader reader(ChunkText::utf16Body(bytes, storage));
     const qsizetype units = reader.unitCount();

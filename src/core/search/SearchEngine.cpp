@@ -8,6 +8,7 @@
 #include "core/record/WorkFolder.h"
 #include "core/search/ChunkText.h"
 #include "core/search/Folding.h"
+#include "core/search/IndexSetState.h"
 #include "core/search/OrderedWork.h"
 #include "core/search/RecordMatcher.h"
 #include "core/search/RecordView.h"
@@ -296,10 +297,20 @@ private:
     RecordView m_record;
 };
 
+// Thrown when the set was replaced while the search read it.
+struct SetReplaced
+{
+};
+
+// Every chunk file's hits are checked against the set the search began
+// with after the file was read, so a chunk read after a swap began is
+// never delivered as part of the set before it.
 qint64 deliver(const QString& file, const ChunkHits& hits, qint64 count, SearchSink& sink,
-               const JobControl& control)
+               const JobControl& control, const std::function<bool()>& setChanged)
 {
     control.throwIfStopped();
+    if (setChanged())
+        throw SetReplaced();
     if (!hits.failedPath.isEmpty())
         throw NorlaError::cannotOpen(hits.failedPath);
     sink.chunkStarted(SearchEngine::chunkNumberOf(file));
@@ -331,6 +342,29 @@ SearchEngine::SearchEngine(const SearchCriteria& criteria, const QList<QByteArra
 
 qint64 SearchEngine::run(const QString& startDir, SearchSink& sink, const JobControl& control) const
 {
+    for (int attempt = 1;; ++attempt) {
+        const IndexSetState before = IndexSetState::settled(startDir);
+        bool delivered = false;
+        const auto setChanged = [&] {
+            const bool changed = IndexSetState::of(startDir) != before;
+            delivered = delivered || !changed;
+            return changed;
+        };
+        try {
+            const qint64 count = runOnce(startDir, sink, control, setChanged);
+            if (!setChanged())
+                return count;
+        } catch (const SetReplaced&) {
+        }
+        if (attempt == 2 || (delivered && !sink.restart()))
+            throw NorlaError(QStringLiteral("Az index fájljait a keresés közben egy indexelés lecserélte. "
+                                            "Indítsa újra a keresést."));
+    }
+}
+
+qint64 SearchEngine::runOnce(const QString& startDir, SearchSink& sink, const JobControl& control,
+                             const std::function<bool()>& setChanged) const
+{
     const QStringList files = chunkFiles(startDir);
     const RecordMatcher matcher(m_criteria, m_roles);
     const int threads = orderedWorkThreads(m_threads, files.size());
@@ -341,7 +375,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink, const JobCon
         for (const QString& file : files) {
             ChunkHits hits;
             scanner.scan(file, hits, [&sink](qint64 done, qint64 total) { sink.progress(done, total); });
-            count = deliver(file, hits, count, sink, control);
+            count = deliver(file, hits, count, sink, control, setChanged);
             delivered.store(count, std::memory_order_relaxed);
         }
         return count;
@@ -371,7 +405,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink, const JobCon
             control.throwIfStopped();
             sink.progress(at.done.load(std::memory_order_relaxed), at.total.load(std::memory_order_relaxed));
         });
-        count = deliver(files.at(i), *hits, count, sink, control);
+        count = deliver(files.at(i), *hits, count, sink, control, setChanged);
         delivered.store(count, std::memory_order_relaxed);
     }
     return count;

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 // Where the search delivers its output, always on the calling thread and in
 // hit order.
 class SearchSink
@@ -34,6 +36,11 @@ public:
         Q_UNUSED(done);
         Q_UNUSED(total);
     }
+    // The index set was replaced under the search after some of its hits
+    // were delivered: they are to be forgotten, for the search starts again
+    // over the new set. A sink that cannot take back what it passed on
+    // returns false, and the search then fails with a message instead.
+    virtual bool restart() { return false; }
 };
 
 // The composite search over the chunk files adatb*.ztf of a working folder.
@@ -56,7 +63,10 @@ public:
     // returns the hit count. A chunk file that cannot be read throws
     // NorlaError "Cannot open file" after the hits of the files before it.
     // A stop is looked for between chunk files and while waiting for one; it
-    // throws OperationCancelled after the hits already delivered.
+    // throws OperationCancelled after the hits already delivered. A search
+    // that meets an index run replacing the set starts once more over the
+    // new set (see SearchSink::restart), so it answers from one set, old or
+    // new.
     qint64 run(const QString& startDir, SearchSink& sink,
                const JobControl& control = JobControl::none()) const;
 
@@ -67,6 +77,9 @@ public:
     static int chunkNumberOf(const QString& chunkPath);
 
 private:
+    qint64 runOnce(const QString& startDir, SearchSink& sink, const JobControl& control,
+                   const std::function<bool()>& setChanged) const;
+
     SearchCriteria m_criteria;
     QList<QByteArray> m_roles;
     int m_threads = 0;

@@ -1,6 +1,7 @@
 #include "core/session/EditingSession.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/NorlaError.h"
 #include "core/record/RecordLine.h"
 
 #include <algorithm>
@@ -140,6 +141,41 @@ void EditingSession::open(const QString& path)
 
 void EditingSession::open(const QString& path, DatabaseDocument::Contents&& contents)
 {
+    std::shared_ptr<DatabaseLock> lock = lockFor(path);
+    const bool held =
+        lock->state() == DatabaseLock::State::Held || lock->state() == DatabaseLock::State::Abandoned;
+    open(path, std::move(contents), std::move(lock), held);
+}
+
+std::shared_ptr<DatabaseLock> EditingSession::lockFor(const QString& path) const
+{
+    if (m_lock && m_lock->isLocked() && DatabaseLock::sameDatabase(m_lock->databasePath(), path))
+        return m_lock;
+    auto lock = std::make_shared<DatabaseLock>(path);
+    lock->acquire();
+    return lock;
+}
+
+QString EditingSession::readOnlyMessage() const
+{
+    const QString holder =
+        m_readOnlyHolder ? QStringLiteral(" (%1)").arg(m_readOnlyHolder->describe()) : QString();
+    return QStringLiteral("Az adatbázis csak olvasásra van megnyitva: más tartja megnyitva%1, ezért "
+                          "ebben az ablakban nem módosítható. Más néven elmenthető.")
+        .arg(holder);
+}
+
+void EditingSession::releaseLock()
+{
+    m_lock.reset();
+}
+
+void EditingSession::open(const QString& path, DatabaseDocument::Contents&& contents,
+                          std::shared_ptr<DatabaseLock> lock, bool readOnly)
+{
+    m_readOnlyHolder = readOnly && lock ? lock->owner() : std::nullopt;
+    m_lock = readOnly ? nullptr : std::move(lock);
+    m_readOnly = readOnly;
     m_document.adopt(path, std::move(contents));
     m_history.clear();
     m_recovery.discard();
@@ -149,7 +185,8 @@ void EditingSession::open(const QString& path, DatabaseDocument::Contents&& cont
 
 bool EditingSession::hasNewerRecoveryCopy() const
 {
-    return m_document.hasFile() && RecoveryCopy::newerCopyExists(m_document.path());
+    // Read only, the copy may be the one the lock's holder is writing right now.
+    return m_document.hasFile() && !m_readOnly && RecoveryCopy::newerCopyExists(m_document.path());
 }
 
 void EditingSession::restoreRecoveryCopy()
@@ -171,6 +208,14 @@ void EditingSession::restoreRecoveryCopy(DatabaseDocument::Contents&& copy)
 
 QString EditingSession::saveDocument(const QString& path)
 {
+    const QString target = m_document.saveTarget(path);
+    if (m_readOnly && DatabaseLock::sameDatabase(target, m_document.saveTarget()))
+        throw NorlaError(readOnlyMessage());
+    // Written under another name, the target must not be a database another
+    // process has open; its lock is held while it is written.
+    std::unique_ptr<DatabaseLock> targetLock;
+    if (!DatabaseLock::sameDatabase(target, m_document.saveTarget()))
+        targetLock = DatabaseLock::forReplacing(target);
     const QString written = path.isEmpty() ? m_document.save() : m_document.saveAs(path);
     m_history.setClean();
     m_recovery.discard();
@@ -257,6 +302,8 @@ QString EditingSession::save(FormState& form)
 {
     if (!isSavable(form))
         return {};
+    if (m_readOnly)
+        return readOnlyMessage();
     const bool appending = m_mode == Mode::NewRecords;
     if (appending && form.suffix.isEmpty())
         form.suffix = CodeTables::suffixes().first();
@@ -281,7 +328,7 @@ QString EditingSession::save(FormState& form)
 
 void EditingSession::deleteCurrent()
 {
-    if (!hasCurrentRecord())
+    if (!hasCurrentRecord() || m_readOnly)
         return;
     // The record after the deleted one, or the new last one (none when it was the only one).
     const int next = std::min(m_currentIndex, m_document.lineCount() - 2);
@@ -290,6 +337,8 @@ void EditingSession::deleteCurrent()
 
 void EditingSession::replaceLines(const QList<std::pair<int, QString>>& lines)
 {
+    if (m_readOnly)
+        return;
     std::vector<LinesStep::Change> changes;
     for (const auto& [index, line] : lines)
         if (index >= 0 && index < m_document.lineCount() && m_document.line(index) != line)
@@ -334,7 +383,7 @@ void EditingSession::followHistory()
     m_document.setModified(!clean);
     if (clean)
         m_recovery.discard();
-    else
+    else if (!m_readOnly)
         m_recovery.documentChanged(m_document);
     Q_EMIT documentChanged();
 }

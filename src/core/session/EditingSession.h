@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/record/DatabaseDocument.h"
+#include "core/record/DatabaseLock.h"
 #include "core/record/RecordForm.h"
 #include "core/session/RecoveryCopy.h"
 #include "core/session/UndoStack.h"
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 // What the data-entry form holds: texts, and the choices of its lists as
@@ -80,10 +82,27 @@ public:
 
     // Opens a database; throws NorlaError and keeps the open one on failure.
     // The edits of the document before are settled by then, so its recovery
-    // copy goes.
+    // copy goes. The database's lock is taken; when another process holds
+    // it, the database opens for reading only.
     void open(const QString& path);
     // The same with the file already read (on another thread, say).
     void open(const QString& path, DatabaseDocument::Contents&& contents);
+    // The same with the lock already settled by the caller (who asked the
+    // user): `lock` is the one lockFor() gave, kept while the document is
+    // open; `readOnly` opens it for reading only.
+    void open(const QString& path, DatabaseDocument::Contents&& contents, std::shared_ptr<DatabaseLock> lock,
+              bool readOnly);
+    // The lock of the database at `path`, tried: the one this session holds
+    // when it is that database, otherwise a new one.
+    std::shared_ptr<DatabaseLock> lockFor(const QString& path) const;
+    // Opened for reading only: records cannot be saved or deleted, the
+    // database cannot be saved to its own file, and no recovery copy is
+    // written (the copy belongs to the process that holds the lock).
+    bool isReadOnly() const { return m_readOnly; }
+    // Why a writing command is refused while read only, naming who holds the database.
+    QString readOnlyMessage() const;
+    // The database is left (a New database, leaving the program): its lock goes.
+    void releaseLock();
     // A copy newer than the database just opened exists.
     bool hasNewerRecoveryCopy() const;
     // Takes the copy's lines as the unsaved state of the open database.
@@ -118,7 +137,8 @@ public:
     void deleteCurrent();
     // Replaces several lines at once (a word corrected throughout the
     // database) as one step of the history; the mode and the current record
-    // stay. Pairs of line index and new line.
+    // stay. Pairs of line index and new line. Nothing changes while the
+    // database is open read only.
     void replaceLines(const QList<std::pair<int, QString>>& lines);
 
     // Every append, replace and delete is a step of the history. Undoing or
@@ -161,6 +181,9 @@ private:
     void followHistory();
 
     DatabaseDocument m_document;
+    std::shared_ptr<DatabaseLock> m_lock;
+    bool m_readOnly = false;
+    std::optional<LockOwner> m_readOnlyHolder; // who held the database when it opened read only
     RecoveryCopy m_recovery;
     UndoStack m_history;
     Mode m_mode = Mode::AwaitingDatabase;

@@ -139,6 +139,10 @@ void NameVariantsDialog::selectionChanged()
 
 void NameVariantsDialog::makeUniform()
 {
+    if (m_session.isReadOnly()) {
+        UserDialogs::instance().inform(this, m_session.readOnlyMessage());
+        return;
+    }
     const QTreeWidgetItem* item = m_list->currentItem();
     if (!item || item->data(0, FormRole).toInt() < 0)
         return;

@@ -41,6 +41,21 @@ public:
             return Answer::Cancel;
         }
     }
+    int askChoice(QWidget* parent, const QString& text, const QStringList& buttons) override
+    {
+        QMessageBox box(QMessageBox::Question, windowTitle(), text, QMessageBox::NoButton, parent);
+        QList<QPushButton*> added;
+        for (qsizetype i = 0; i < buttons.size(); ++i)
+            added.append(box.addButton(buttons[i], i + 1 == buttons.size() ? QMessageBox::RejectRole
+                                                                           : QMessageBox::AcceptRole));
+        if (!added.isEmpty()) {
+            box.setDefaultButton(added.first());
+            box.setEscapeButton(added.last());
+        }
+        box.exec();
+        const qsizetype chosen = added.indexOf(qobject_cast<QPushButton*>(box.clickedButton()));
+        return int(chosen < 0 ? buttons.size() - 1 : chosen);
+    }
     void inform(QWidget* parent, const QString& text) override
     {
         QMessageBox::warning(parent, windowTitle(), text);

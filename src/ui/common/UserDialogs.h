@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -25,6 +26,15 @@ public:
     virtual bool askYesNo(QWidget* parent, const QString& text) = 0;
     // Yes/No/Mégse; Esc and the close box mean Cancel.
     virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
+    // A question answered with one of `buttons` (their captions, in order);
+    // the last one cancels, as do Esc and the close box. Returns the index
+    // of the button chosen. A stand-in that does not answer it cancels.
+    virtual int askChoice(QWidget* parent, const QString& text, const QStringList& buttons)
+    {
+        Q_UNUSED(parent);
+        Q_UNUSED(text);
+        return int(buttons.size()) - 1;
+    }
     // A message box with an OK button (errors and notices).
     virtual void inform(QWidget* parent, const QString& text) = 0;
     // Empty when cancelled.

@@ -230,6 +230,14 @@ void HitsPage::appendHit(QByteArrayView recordName, int chunkNumber)
     m_chunkNumbers.push_back(chunkNumber);
 }
 
+void HitsPage::clearDelivered()
+{
+    m_names.clear();
+    m_chunkNumbers.clear();
+    m_model->reset();
+    m_text->document()->clear();
+}
+
 void HitsPage::showAppendedHits()
 {
     m_model->showAppended();

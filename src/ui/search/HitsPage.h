@@ -31,6 +31,9 @@ public:
     void appendHit(QByteArrayView recordName, int chunkNumber = -1);
     void showAppendedHits();
     void appendEntry(const QList<HitRun>& entry);
+    // The running search starts again (the index set was replaced under
+    // it): the hits and entries it delivered so far go.
+    void clearDelivered();
 
     const ByteStringList& hitNames() const { return m_names; }
 

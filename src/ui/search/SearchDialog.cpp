@@ -185,6 +185,20 @@ public:
         m_done.store(done, std::memory_order_relaxed);
     }
 
+    // Posted after every batch before it, so the page drops exactly what
+    // this search had delivered.
+    bool restart() override
+    {
+        m_batch = std::make_shared<HitBatch>();
+        m_chunkNumber = -1;
+        if (m_collect)
+            m_job.post([page = m_page] {
+                if (page)
+                    page->clearDelivered();
+            });
+        return true;
+    }
+
     // On the dialog's thread.
     void showProgressOn(QProgressBar* bar) const
     {

@@ -291,6 +291,10 @@ void SpellingReportDialog::acceptSelected()
 
 void SpellingReportDialog::replaceEverywhere()
 {
+    if (m_session.isReadOnly()) {
+        UserDialogs::instance().inform(this, m_session.readOnlyMessage());
+        return;
+    }
     QTreeWidgetItem* item = m_words->currentItem();
     const Proofreader::Word* word = wordOf(item);
     if (!word)

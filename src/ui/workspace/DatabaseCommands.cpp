@@ -3,6 +3,7 @@
 // two views that follow the document (the record-name list and the raw view).
 
 #include "core/record/LookupList.h"
+#include "core/record/NorlaError.h"
 #include "core/record/WorkFolder.h"
 #include "core/session/DatabaseReadJob.h"
 #include "ui/common/BackgroundJob.h"
@@ -57,7 +58,14 @@ void RecordEditor::newDatabase()
                                      "A benne lévő rekordok elvesznek.")
                           .arg(name)))
         return;
-    if (runGuarded(m_window, [&] { DatabaseDocument::createEmptyFile(name); }))
+    if (runGuarded(m_window, [&] {
+            // Held while the empty file is written: it never replaces a
+            // database that another process has open.
+            const std::shared_ptr<DatabaseLock> lock = m_session.lockFor(name);
+            if (lock->state() == DatabaseLock::State::Held)
+                throw NorlaError(DatabaseLock::heldMessage(name, lock->owner().value_or(LockOwner{})));
+            DatabaseDocument::createEmptyFile(name);
+        }))
         loadDatabase(name);
 }
 
@@ -75,7 +83,8 @@ void RecordEditor::openDatabase()
 
 void RecordEditor::saveDatabase()
 {
-    runDocumentSave(QString());
+    if (confirmSaveOverChangedFile() == DiskAnswer::Save)
+        runDocumentSave(QString());
 }
 
 void RecordEditor::saveDatabaseAs()
@@ -141,6 +150,14 @@ bool RecordEditor::settleUnsavedChanges(LeaveTo leaveTo)
     case UserDialogs::Answer::Yes:
         break;
     }
+    switch (confirmSaveOverChangedFile()) {
+    case DiskAnswer::Cancel:
+        return false;
+    case DiskAnswer::SavedAs:
+        return true;
+    case DiskAnswer::Save:
+        break;
+    }
     if (runDocumentSave(QString()))
         return true;
     // Going on now would throw the unsaved records away.
@@ -180,6 +197,116 @@ void RecordEditor::offerRecovery(const QString& path)
         m_session.restoreRecoveryCopy(std::move(*contents));
 }
 
+// A database another process holds opens for reading only, or not at all;
+// one whose holder left it on another host more than a day ago may be taken
+// over. False when the user cancels; `readOnly` tells how it opens.
+bool RecordEditor::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
+{
+    readOnly = false;
+    const QString path = QDir::toNativeSeparators(lock.databasePath());
+    const std::optional<LockOwner> owner = lock.owner();
+    const QString holder = owner ? owner->describe() : QStringLiteral("ismeretlen");
+    switch (lock.state()) {
+    case DatabaseLock::State::Locked:
+    case DatabaseLock::State::Unlockable:
+        return true;
+    case DatabaseLock::State::Held: {
+        const QString question =
+            QStringLiteral(
+                "A(z) %1 adatbázist már megnyitotta: %2.\n\nHa itt is módosítaná, az egyik mentés "
+                "felülírná a másikat. Csak olvasásra megnyitva a rekordokat megnézheti és más néven "
+                "elmentheti, de nem módosíthatja.")
+                .arg(path, holder);
+        if (UserDialogs::instance().askChoice(
+                m_window, question, {QStringLiteral("Megnyitás csak olvasásra"), QStringLiteral("Mégse")}) !=
+            0)
+            return false;
+        readOnly = true;
+        return true;
+    }
+    case DatabaseLock::State::Abandoned: {
+        const QString question =
+            QStringLiteral("A(z) %1 adatbázist egy másik gépen nyitották meg, és több mint egy napja nem "
+                           "zárták be: %2.\n\nHa biztos benne, hogy azon a gépen már senki nem dolgozik vele "
+                           "(például a gép leállt), átveheti. Különben nyissa meg csak olvasásra.")
+                .arg(path, holder);
+        switch (UserDialogs::instance().askChoice(m_window, question,
+                                                  {QStringLiteral("Átvétel"),
+                                                   QStringLiteral("Megnyitás csak olvasásra"),
+                                                   QStringLiteral("Mégse")})) {
+        case 0:
+            if (!lock.takeOver()) {
+                UserDialogs::instance().inform(
+                    m_window, QStringLiteral("A(z) %1 adatbázis zárolását nem sikerült átvenni, ezért csak "
+                                             "olvasásra nyílik meg.")
+                                  .arg(path));
+                readOnly = true;
+            }
+            return true;
+        case 1:
+            readOnly = true;
+            return true;
+        default:
+            return false;
+        }
+    }
+    }
+    return false;
+}
+
+// Before the document is written over its own file: when someone else wrote
+// that file since this window read or saved it, the user decides.
+RecordEditor::DiskAnswer RecordEditor::confirmSaveOverChangedFile()
+{
+    const DatabaseDocument& document = m_session.document();
+    if (!document.fileChangedOnDisk())
+        return DiskAnswer::Save;
+    const QString question =
+        QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte vagy mentette, más is "
+                       "módosította (egy másik program vagy egy munkatárs). Ha most felülírja, az ő "
+                       "változtatásai elvesznek.\n\nFelülírás: a megnyitott adatbázis kerül a fájlba. Mentés "
+                       "másként...: más néven menti, a fájl megmarad. Mégse: nem ment.")
+            .arg(QDir::toNativeSeparators(document.saveTarget()));
+    switch (UserDialogs::instance().askChoice(
+        m_window, question,
+        {QStringLiteral("Felülírás"), QStringLiteral("Mentés másként..."), QStringLiteral("Mégse")})) {
+    case 0:
+        return DiskAnswer::Save;
+    case 1:
+        saveDatabaseAs();
+        return document.isModified() ? DiskAnswer::Cancel : DiskAnswer::SavedAs;
+    default:
+        return DiskAnswer::Cancel;
+    }
+}
+
+// Coming back to the window: a document without edits whose file someone
+// else wrote meanwhile is offered for reloading, once for each state of the file.
+void RecordEditor::offerReloadOfChangedFile()
+{
+    const DatabaseDocument& document = m_session.document();
+    if (m_askingAboutDisk || m_loadRunning || !document.hasFile() || document.isModified() ||
+        !document.fileChangedOnDisk({}, false))
+        return;
+    const DiskStamp now = DiskStamp::taken(document.diskStamp().path, 0);
+    const DiskStamp& declined = m_reloadDeclinedFor;
+    if (now.path == declined.path && now.exists == declined.exists && now.size == declined.size &&
+        now.modified == declined.modified)
+        return;
+    m_askingAboutDisk = true;
+    const bool reload = UserDialogs::instance().askYesNo(
+        m_window,
+        QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte, más is módosította. "
+                       "Betöltsem újra?\n\nIgen: a fájl mostani tartalma töltődik be. Nem: az ablak "
+                       "a korábbi állapotot mutatja tovább.")
+            .arg(QDir::toNativeSeparators(document.path())));
+    m_askingAboutDisk = false;
+    if (reload)
+        loadDatabase(document.path());
+    else
+        m_reloadDeclinedFor = now;
+}
+
 bool RecordEditor::loadDatabase(const QString& path)
 {
     // One load at a time: the loading window keeps the user from starting a
@@ -188,11 +315,17 @@ bool RecordEditor::loadDatabase(const QString& path)
         return false;
     m_loadRunning = true;
     const auto loadEnded = qScopeGuard([this] { m_loadRunning = false; });
+    // Asked before the file is read: a large database is not read to be left.
+    std::shared_ptr<DatabaseLock> lock = m_session.lockFor(path);
+    bool readOnly = false;
+    if (!settleDatabaseLock(*lock, readOnly))
+        return false;
     std::optional<DatabaseDocument::Contents> contents = readInBackground(path);
     if (!contents)
         return false;
     return runGuarded(m_window, [&] {
-        m_session.open(path, std::move(*contents));
+        m_session.open(path, std::move(*contents), std::move(lock), readOnly);
+        m_reloadDeclinedFor = {};
         offerRecovery(path);
         reloadLookupLists();
         updateDocumentState();
@@ -338,7 +471,7 @@ void RecordEditor::reloadLookupLists()
 
 void RecordEditor::updateDocumentState()
 {
-    m_commands.saveDatabase->setEnabled(m_session.document().isModified());
+    setGroupEnabled(WorkspaceStates::Group::DatabaseSave, m_session.document().isModified());
     Q_EMIT documentStateChanged();
 }
 

@@ -242,6 +242,8 @@ void MainWindow::updateCaption()
     QString caption = QStringLiteral("Norla 7.2");
     if (document.hasFile())
         caption += QStringLiteral("   -   [ ") + document.path() + QStringLiteral(" ]");
+    if (m_editor->session().isReadOnly())
+        caption += QStringLiteral(" [csak olvasható]");
     if (document.isModified())
         caption += QStringLiteral(" *");
     setWindowTitle(caption);
@@ -252,6 +254,8 @@ void MainWindow::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow() && !m_firstActivationDone)
         firstActivation();
+    else if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_editor->offerReloadOfChangedFile();
 }
 
 void MainWindow::firstActivation()
@@ -298,8 +302,10 @@ void MainWindow::writeSettingsOnLeave()
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     writeSettingsOnLeave();
-    if (m_editor->settleUnsavedChanges(RecordEditor::LeaveTo::Quit))
+    if (m_editor->settleUnsavedChanges(RecordEditor::LeaveTo::Quit)) {
+        m_editor->session().releaseLock();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }

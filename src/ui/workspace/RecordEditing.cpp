@@ -170,7 +170,7 @@ void RecordEditor::applySavableRule()
 
 void RecordEditor::setSaveCommandEnabled(bool enabled)
 {
-    m_commands.saveRecord->setEnabled(enabled);
+    setGroupEnabled(WorkspaceStates::Group::SaveCommand, enabled);
 }
 
 void RecordEditor::setRecordTypeLabels()

@@ -124,6 +124,9 @@ public:
     // keeps everything as it is and cancels the command. True when the
     // command may go on.
     bool settleUnsavedChanges(LeaveTo leaveTo);
+    // Coming back to the window: a document without edits whose file someone
+    // else wrote meanwhile is offered for reloading.
+    void offerReloadOfChangedFile();
 
     // The main window shows or leaves the raw database page.
     void setRawViewShown(bool shown);
@@ -163,6 +166,15 @@ private:
     void exportDatabase();
     bool runDocumentSave(const QString& path);
     void offerRecovery(const QString& path);
+    // The questions about a database another process holds or has written.
+    bool settleDatabaseLock(DatabaseLock& lock, bool& readOnly);
+    enum class DiskAnswer
+    {
+        Save,    // the file is as this window left it, or the user writes over it
+        SavedAs, // saved under another name instead
+        Cancel
+    };
+    DiskAnswer confirmSaveOverChangedFile();
     void updateDocumentState();
     void rebuildRecordNameList();
     void reloadLookupLists();
@@ -239,6 +251,8 @@ private:
     bool m_rawViewShown = false;
     bool m_rawViewStale = true;
     bool m_loadRunning = false;
+    bool m_askingAboutDisk = false;         // the reload question is up
+    DiskStamp m_reloadDeclinedFor;          // the file's state the user chose to keep editing over
     BackgroundJob* m_runningRead = nullptr; // while readInBackground() waits for it
     QString m_lastOpenPath;                 // the open dialog starts at the file chosen last
     SourceLoader* m_sourceLoader = nullptr; // made with the first source load

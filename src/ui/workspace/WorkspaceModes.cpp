@@ -83,6 +83,7 @@ void RecordEditor::applyStateColumn(WorkspaceStates::Column column)
 
 void RecordEditor::setGroupEnabled(Group group, bool enabled)
 {
+    enabled = enabled && !(m_session.isReadOnly() && WorkspaceStates::isOffWhenReadOnly(group));
     for (QObject* object : m_stateGroups[size_t(group)]) {
         if (auto* menu = qobject_cast<QMenu*>(object))
             menu->menuAction()->setEnabled(enabled);

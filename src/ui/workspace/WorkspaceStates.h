@@ -86,4 +86,17 @@ inline constexpr Row Table[] = {
 };
 // clang-format on
 
+// A database opened for reading only (another process holds it) offers none
+// of the commands that write it, whatever the column or the group's own
+// rule would say; saving it under another name stays.
+inline constexpr Group ReadOnlyOff[] = {Group::DatabaseSave, Group::DeleteCommand, Group::SaveCommand};
+
+constexpr bool isOffWhenReadOnly(Group group)
+{
+    for (const Group off : ReadOnlyOff)
+        if (off == group)
+            return true;
+    return false;
+}
+
 } // namespace WorkspaceStates
