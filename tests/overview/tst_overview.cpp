@@ -212,6 +212,19 @@ private slots:
                                              {&fromUnicode.media(), &fromBytes.media()},
                                              {&fromUnicode.subjects(), &fromBytes.subjects()}})
             QVERIFY(unicode->counts() == bytes->counts());
+
+        // Read from a chunk, the line ends at its line break, found in the
+        // same sweep as its fields, whatever follows.
+        for (const QString& after :
+             {QStringLiteral("\r\nKa**x**y"), QStringLiteral("\n**"), QStringLiteral("\u2028*"), QString()}) {
+            RecordTally inChunk;
+            QCOMPARE(inChunk.addFirstLine(line + after), line.size());
+            QCOMPARE(inChunk.volumes(), fromBytes.volumes());
+            QCOMPARE(inChunk.emptyFields(), fromBytes.emptyFields());
+            QCOMPARE(inChunk.decades(), fromBytes.decades());
+            QVERIFY(inChunk.subjects().counts() == fromBytes.subjects().counts());
+            QVERIFY(inChunk.languages().counts() == fromBytes.languages().counts());
+        }
     }
 
     void oddYearsAndEmptyFields()

@@ -74,9 +74,7 @@ private:
     qsizetype countLine(const ChunkText::LineReader& reader, qsizetype start, RecordTally& tally)
     {
         if constexpr (QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
-            const qsizetype end = reader.lineEnd(start);
-            tally.addLine(reader.text(start, end));
-            return end;
+            return start + tally.addFirstLine(reader.text(start, reader.unitCount()));
         } else {
             const qsizetype end = reader.convertLine(start, m_line);
             m_line.append("**");

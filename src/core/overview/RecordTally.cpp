@@ -61,57 +61,97 @@ int volumeOf(char first, char second)
 
 using UnicodeFields = std::array<QStringView, RecordSchema::FieldCount>;
 
-// Cuts `line` as FieldCursor cuts it with "**" after it, in one sweep over
-// the line instead of one search per field: the separators are the pairs of
-// stars found from the left, a pair not overlapping the one before. False
-// for a line with fewer separators than a whole record has, left to the
-// cursor itself.
-bool cutInOneSweep(QStringView line, UnicodeFields& fields)
+// The separators of a line: the pairs of stars found from the left, a pair
+// not overlapping the one before. The last one found ends the last field.
+struct Separators
 {
-    constexpr int kWanted = RecordSchema::FieldCount; // the last one ends the last field
-    std::array<qsizetype, kWanted>
-        separators; // NOLINT(cppcoreguidelines-pro-type-member-init): only the found ones are read
+    static constexpr int Wanted = RecordSchema::FieldCount;
+    std::array<qsizetype, Wanted>
+        at; // NOLINT(cppcoreguidelines-pro-type-member-init): only the found ones are read
     int found = 0;
-    const char16_t* const text = line.utf16();
-    const qsizetype size = line.size();
     qsizetype resume = 0;
+
     // A star followed by a star starts a separator unless the separator
     // before took it.
-    const auto atPair = [&](qsizetype i) {
-        if (i >= resume) {
-            separators[size_t(found++)] = i;
+    void pairAt(qsizetype i)
+    {
+        if (i >= resume && found < Wanted) {
+            at[size_t(found++)] = i;
             resume = i + 2;
         }
-    };
+    }
+};
+
+bool isBreakUnit(char16_t c)
+{
+    return c == u'\n' || c == u'\r' || c == 0x2028;
+}
+
+// Finds the separators of the line at the start of `text` in one sweep.
+// `untilBreak`: the line ends at the first line break, found in the same
+// sweep, so a chunk's lines are not walked twice; otherwise `text` is the
+// whole line and the sweep stops once every separator is found. Returns the
+// line's length.
+qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps)
+{
     qsizetype i = 0;
 #if defined(__SSE2__)
     // Sixteen units at a time, one mask bit per unit.
     const __m128i star = _mm_set1_epi16(short(u'*'));
-    for (; i + 16 <= size && found < kWanted; i += 16) {
-        const __m128i low =
-            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i)), star);
-        const __m128i high =
-            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8)), star);
-        const unsigned stars = unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+    const __m128i cr = _mm_set1_epi16(short(u'\r'));
+    const __m128i lf = _mm_set1_epi16(short(u'\n'));
+    const __m128i ls = _mm_set1_epi16(short(0x2028));
+    const auto breaksIn = [&](__m128i v) {
+        return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
+                            _mm_cmpeq_epi16(v, ls));
+    };
+    for (; i + 16 <= size && (untilBreak || seps.found < Separators::Wanted); i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8));
+        const unsigned stars = unsigned(
+            _mm_movemask_epi8(_mm_packs_epi16(_mm_cmpeq_epi16(low, star), _mm_cmpeq_epi16(high, star))));
         unsigned pairs = stars & (stars >> 1);
         if ((stars & 0x8000u) && i + 16 < size && text[i + 16] == u'*')
             pairs |= 0x8000u;
-        for (; pairs != 0 && found < kWanted; pairs &= pairs - 1)
-            atPair(i + __builtin_ctz(pairs));
+        const unsigned breaks =
+            untilBreak ? unsigned(_mm_movemask_epi8(_mm_packs_epi16(breaksIn(low), breaksIn(high)))) : 0u;
+        // A pair cannot hold a break, so the pairs before the first break
+        // are the line's.
+        const int end = breaks != 0 ? __builtin_ctz(breaks) : 16;
+        if (end < 16)
+            pairs &= (1u << end) - 1;
+        for (; pairs != 0; pairs &= pairs - 1)
+            seps.pairAt(i + __builtin_ctz(pairs));
+        if (end < 16)
+            return i + end;
     }
 #endif
-    for (; i + 1 < size && found < kWanted; ++i)
-        if (text[i] == u'*' && text[i + 1] == u'*')
-            atPair(i);
-    if (found < kWanted - 1)
+    for (; i < size; ++i) {
+        if (untilBreak && isBreakUnit(text[i]))
+            return i;
+        if (!untilBreak && seps.found == Separators::Wanted)
+            break;
+        if (text[i] == u'*' && i + 1 < size && text[i + 1] == u'*')
+            seps.pairAt(i);
+    }
+    return untilBreak ? size : i;
+}
+
+// Cuts `line` as FieldCursor cuts it with "**" after it, from the
+// separators one sweep found. False for a line with fewer separators than a
+// whole record has, left to the cursor itself.
+bool cutAt(QStringView line, const Separators& seps, UnicodeFields& fields)
+{
+    constexpr int kWanted = Separators::Wanted;
+    if (seps.found < kWanted - 1)
         return false;
     qsizetype start = 0;
     for (int k = 0; k < kWanted - 1; ++k) {
-        fields[size_t(k)] = line.sliced(start, separators[size_t(k)] - start);
-        start = separators[size_t(k)] + 2;
+        fields[size_t(k)] = line.sliced(start, seps.at[size_t(k)] - start);
+        start = seps.at[size_t(k)] + 2;
     }
-    if (found == kWanted) {
-        fields[kWanted - 1] = line.sliced(start, separators[kWanted - 1] - start);
+    if (seps.found == kWanted) {
+        fields[kWanted - 1] = line.sliced(start, seps.at[kWanted - 1] - start);
     } else {
         // The rest holds no pair; the "**" after the line ends it, and a
         // star the rest ends in pairs with the first of those.
@@ -121,6 +161,15 @@ bool cutInOneSweep(QStringView line, UnicodeFields& fields)
         fields[kWanted - 1] = rest;
     }
     return true;
+}
+
+void cutLine(QStringView line, const Separators& seps, UnicodeFields& fields)
+{
+    if (!cutAt(line, seps, fields)) {
+        auto cursor = FieldCursor::asIfSeparatorAppended(line);
+        for (QStringView& field : fields)
+            field = cursor.next();
+    }
 }
 
 } // namespace
@@ -201,12 +250,29 @@ void RecordTally::addLine(QStringView line)
         add(Win1250::fromUnicode(line) + "**");
         return;
     }
-    UnicodeFields& fields = m_lineFields;
-    if (!cutInOneSweep(line, fields)) {
-        auto cursor = FieldCursor::asIfSeparatorAppended(line);
-        for (QStringView& field : fields)
-            field = cursor.next();
+    Separators seps;
+    sweep(line.utf16(), line.size(), false, seps);
+    cutLine(line, seps, m_lineFields);
+    addCutLine(line);
+}
+
+qsizetype RecordTally::addFirstLine(QStringView text)
+{
+    Separators seps;
+    const qsizetype length = sweep(text.utf16(), text.size(), true, seps);
+    const QStringView line = text.first(length);
+    if (line.size() + 2 > RecordLine::MaxReadLength) {
+        add(Win1250::fromUnicode(line) + "**");
+        return length;
     }
+    cutLine(line, seps, m_lineFields);
+    addCutLine(line);
+    return length;
+}
+
+void RecordTally::addCutLine(QStringView line)
+{
+    const UnicodeFields& fields = m_lineFields;
     countEmptyFields(fields);
 
     // Only the fields counted by their value are converted, one after the

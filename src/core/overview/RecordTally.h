@@ -8,6 +8,8 @@
 #include <QtGlobal>
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -53,7 +55,7 @@ public:
         {
             // Records in a row often share their type, language or medium:
             // the value of the record before is counted without hashing.
-            if (m_last != nullptr && value == m_lastValue) {
+            if (m_last != nullptr && Equal()(value, m_lastValue)) {
                 ++*m_last;
                 return;
             }
@@ -74,9 +76,54 @@ public:
             // The standard library looks for exactly this name to allow
             // look-ups by string_view without building a std::string.
             using is_transparent = void; // NOLINT(readability-identifier-naming)
+            // The values are short (a type, a language, a subject): eight
+            // bytes at a time through a multiply, inline, costs a fraction
+            // of the library's byte hash, called for nearly every record.
             std::size_t operator()(std::string_view text) const
             {
-                return std::hash<std::string_view>()(text);
+                std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ text.size();
+                std::size_t i = 0;
+                for (; i + 8 <= text.size(); i += 8) {
+                    std::uint64_t word = 0;
+                    std::memcpy(&word, text.data() + i, 8);
+                    hash = mix(hash ^ word);
+                }
+                if (i < text.size()) {
+                    std::uint64_t word = 0;
+                    for (int shift = 0; i < text.size(); ++i, shift += 8)
+                        word |= std::uint64_t(static_cast<unsigned char>(text[i])) << shift;
+                    hash = mix(hash ^ word);
+                }
+                return std::size_t(hash);
+            }
+            static std::uint64_t mix(std::uint64_t value)
+            {
+                value *= 0xBF58476D1CE4E5B9ULL;
+                return value ^ (value >> 31);
+            }
+        };
+        // The values are a few bytes long: compared a word at a time,
+        // inline, rather than through a library call per record.
+        struct Equal
+        {
+            using is_transparent = void; // NOLINT(readability-identifier-naming)
+            bool operator()(std::string_view a, std::string_view b) const
+            {
+                if (a.size() != b.size())
+                    return false;
+                std::size_t i = 0;
+                for (; i + 8 <= a.size(); i += 8) {
+                    std::uint64_t left = 0;
+                    std::uint64_t right = 0;
+                    std::memcpy(&left, a.data() + i, 8);
+                    std::memcpy(&right, b.data() + i, 8);
+                    if (left != right)
+                        return false;
+                }
+                for (; i < a.size(); ++i)
+                    if (a[i] != b[i])
+                        return false;
+                return true;
             }
         };
         void forget()
@@ -85,7 +132,7 @@ public:
             m_lastValue = {};
         }
 
-        std::unordered_map<std::string, qint64, Hash, std::equal_to<>> m_counts;
+        std::unordered_map<std::string, qint64, Hash, Equal> m_counts;
         std::string_view m_lastValue; // the key of *m_last
         qint64* m_last = nullptr;
     };
@@ -103,6 +150,11 @@ public:
     // but only the fields counted by their value are converted. A pass over
     // a million records spends most of its time here.
     void addLine(QStringView line);
+    // Counts the line at the start of `text`, which runs up to the first
+    // line break (CR, LF, U+2028) or the end, as addLine() counts it;
+    // returns its length. Finding the line's end and its fields in one
+    // sweep spares a pass over the index set's lines.
+    qsizetype addFirstLine(QStringView text);
     void merge(const RecordTally& other);
 
     qint64 records() const { return m_records; }
@@ -136,6 +188,8 @@ private:
         QByteArrayView year;
     };
     void countValues(int volume, const Values& values);
+    // The counts of `line`, its fields cut into m_lineFields.
+    void addCutLine(QStringView line);
 
     qint64 m_records = 0;
     std::array<qint64, CodeTables::VolumeCount + 1> m_volumes{};
