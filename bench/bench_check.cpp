@@ -21,6 +21,8 @@
 #include "core/search/Folding.h"
 #include "core/session/EditingSession.h"
 
+#include "Timing.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -35,38 +37,10 @@ namespace {
 
 constexpr int Runs = 5;
 
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-struct Pair
-{
-    double baseline = 0;
-    double work = 0;
-};
-
-Pair interleaved(const std::function<void()>& baseline, const std::function<void()>& work, int runs = Runs)
-{
-    baseline();
-    work();
-    std::vector<double> b;
-    std::vector<double> w;
-    for (int i = 0; i < runs; ++i) {
-        b.push_back(millisecondsOf(baseline));
-        w.push_back(millisecondsOf(work));
-    }
-    return {median(b), median(w)};
-}
+using Timing::interleaved;
+using Timing::median;
+using Timing::millisecondsOf;
+using Timing::Pair;
 
 void print(const char* what, const Pair& pair, const char* baselineName)
 {
