@@ -113,7 +113,7 @@ public:
     {
         m_buffer.reserve(InitialCapacity);
     }
-    ~StdoutSink() override { flush(); }
+    ~StdoutSink() override { (void)flush(); }
     Q_DISABLE_COPY_MOVE(StdoutSink)
 
     void hit(QByteArrayView recordName, const FieldGrid* record) override
@@ -134,12 +134,15 @@ public:
         return true;
     }
 
-    void flush()
+    // False when standard output did not take everything (a full disk, a
+    // closed pipe): a script must not read a cut list as the whole result.
+    bool flush()
     {
-        if (!m_buffer.isEmpty())
-            std::fwrite(m_buffer.constData(), 1, size_t(m_buffer.size()), stdout);
-        std::fflush(stdout);
+        const auto size = size_t(m_buffer.size());
+        const bool written = (size == 0 || std::fwrite(m_buffer.constData(), 1, size, stdout) == size) &&
+                             std::fflush(stdout) == 0;
         m_buffer.resize(0); // keeps the capacity for the next hits
+        return written;
     }
 
 private:
@@ -337,7 +340,10 @@ int runSearchCommand(const QStringList& args)
         // The count goes to standard error after the results, so a search
         // without hits is told apart from a fault while standard output
         // stays the plain list that scripts read.
-        sink.flush();
+        if (!sink.flush()) {
+            cliErr() << "norla-cli search: cannot write the results to standard output" << Qt::endl;
+            return 1;
+        }
         cliErr() << hits << " találat" << Qt::endl;
         return 0;
     } catch (const UsageError& error) {

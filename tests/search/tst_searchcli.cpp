@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QListView>
+#include <QProcess>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QtTest>
@@ -208,6 +209,21 @@ private Q_SLOTS:
         QCOMPARE(run.out.count(u'\n'), 40);
         QCOMPARE(run.err.trimmed(),
                  QStringLiteral("norla-cli: Cannot open file ") + dir.file(QStringLiteral("adatb2.ztf")));
+    }
+
+    // A full disk must not pass for a search that printed its hits.
+    void fullOutputIsAFailure()
+    {
+        TempWorkDir dir;
+        writeIndex(dir);
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.setStandardOutputFile(QStringLiteral("/dev/full"));
+        process.start(QStringLiteral(NORLA_CLI),
+                      {QStringLiteral("search"), QStringLiteral("--term"), QStringLiteral("Ödön")});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(process.readAllStandardError()).contains(u"cannot write the results"));
     }
 
     void helpDocumentsTheOptions()
