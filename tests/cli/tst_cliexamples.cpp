@@ -51,6 +51,20 @@ QStringList helpExamples(const QStringList& helpArgs)
     return start < 0 ? QStringList() : commandsIn(help.out.mid(start));
 }
 
+// The commands this build has, from its usage: a build without the window
+// libraries leaves out those that lay out pages.
+QStringList builtCommands()
+{
+    const ProgramRun usage = runCli(QDir::tempPath(), {QStringLiteral("--help")});
+    static const QRegularExpression command(QStringLiteral("^  ([a-z]+)\\s"),
+                                            QRegularExpression::MultilineOption);
+    QStringList commands;
+    const QString listed = usage.out.mid(usage.out.indexOf(QStringLiteral("Commands:")));
+    for (auto it = command.globalMatch(listed); it.hasNext();)
+        commands.append(it.next().captured(1));
+    return commands;
+}
+
 int hitCount(const QString& err)
 {
     static const QRegularExpression count(QStringLiteral("^(\\d+) találat$"),
@@ -95,6 +109,8 @@ private slots:
         QCOMPARE(runCli(dir.path(), {QStringLiteral("index"), QStringLiteral("--all")}).exitCode, 0);
 
         const QStringList args = QProcess::splitCommand(command).mid(1);
+        if (!args.value(0).startsWith(u'-') && !builtCommands().contains(args.value(0)))
+            QSKIP("this build has no such command");
         const ProgramRun run = runCli(dir.path(), args);
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QVERIFY2(!run.out.trimmed().isEmpty() || !run.err.trimmed().isEmpty(), "no visible result");
