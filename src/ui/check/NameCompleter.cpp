@@ -7,7 +7,7 @@
 #include <QStringListModel>
 
 NameCompleter::NameCompleter(QLineEdit* edit, Lookup lookup, QObject* parent)
-    : QObject(parent), m_edit(edit), m_lookup(std::move(lookup))
+    : QObject(parent), m_edit(edit), m_watched(edit), m_lookup(std::move(lookup))
 {
     m_model = new QStringListModel(this);
     // A tool window takes no focus from the edit: typing goes on while the
@@ -28,8 +28,8 @@ NameCompleter::NameCompleter(QLineEdit* edit, Lookup lookup, QObject* parent)
 
 NameCompleter::~NameCompleter()
 {
-    if (m_edit)
-        m_edit->removeEventFilter(this);
+    if (m_watched)
+        m_watched->removeEventFilter(this);
 }
 
 bool NameCompleter::isOpen() const
@@ -91,7 +91,7 @@ void NameCompleter::close()
 
 bool NameCompleter::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_edit)
+    if (watched != m_watched)
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::FocusOut || event->type() == QEvent::Hide) {
         close();

@@ -47,6 +47,10 @@ private:
     void place();
 
     QPointer<QLineEdit> m_edit;
+    // The same edit as a plain QObject: events still reach the filter while
+    // the edit is being destroyed, when it is no longer a QLineEdit, so the
+    // filter and the destructor must not look at it through m_edit.
+    QPointer<QObject> m_watched;
     Lookup m_lookup;
     QListView* m_popup = nullptr;
     QStringListModel* m_model = nullptr;

@@ -105,7 +105,8 @@ private:
 };
 
 SpellingUnderline::SpellingUnderline(QLineEdit* edit, SpellingService* service)
-    : QObject(edit), m_edit(edit), m_service(service), m_layer(new UnderlineLayer(edit, this))
+    : QObject(edit), m_edit(edit), m_watched(edit), m_service(service),
+      m_layer(new UnderlineLayer(edit, this))
 {
     named(this, QStringLiteral("spellingUnderline"));
     m_pause.setSingleShot(true);
@@ -262,7 +263,7 @@ void SpellingUnderline::replace(const Range& range, const QString& replacement)
 
 bool SpellingUnderline::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_edit) {
+    if (watched == m_watched) {
         if (event->type() == QEvent::Resize) {
             m_layer->setGeometry(m_edit->rect());
         } else if (event->type() == QEvent::ContextMenu) {

@@ -84,6 +84,9 @@ private:
     void setRanges(const QList<Range>& ranges);
 
     QPointer<QLineEdit> m_edit;
+    // The same edit as a plain QObject: events still reach the filter while
+    // the edit is being destroyed, when it is no longer a QLineEdit.
+    QPointer<QObject> m_watched;
     SpellingService* m_service = nullptr;
     UnderlineLayer* m_layer = nullptr;
     QTimer m_pause;
