@@ -17,7 +17,6 @@
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -52,12 +51,15 @@ private:
 
     static QStringList cliHits(const QString& dir, const QStringList& args)
     {
-        QProcess cli;
-        cli.setWorkingDirectory(dir);
-        cli.start(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("search")} + args);
-        if (!cli.waitForFinished(60000))
-            return {};
-        return QString::fromUtf8(cli.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        return runProgram(QStringLiteral(NORLA_CLI), QStringList{QStringLiteral("search")} + args, dir)
+            .out.split(u'\n', Qt::SkipEmptyParts);
+    }
+
+    // The sample folder with its index set, as ./run.sh leaves it.
+    static void seedIndexedSample(const TempWorkDir& dir)
+    {
+        dir.seedFromSample();
+        IndexBuilder(dir.path()).build(IndexBuilder::offeredDatabases(dir.path()));
     }
 
     static QStringList pageHits(MainWindow& main)
@@ -99,9 +101,7 @@ private slots:
         QFETCH(QStringList, cliArgs);
         QFETCH(int, restriction);
         TempWorkDir dir;
-        dir.seedFromSample();
-        IndexBuilder builder(dir.path());
-        builder.build(IndexBuilder::offeredDatabases(dir.path()));
+        seedIndexedSample(dir);
         ScriptedDialogs dialogs;
         NorlaProgram program;
         MainWindow& main = program.mainWindow();
@@ -134,9 +134,7 @@ private slots:
     void chartsAndCountsAreSaved()
     {
         TempWorkDir dir;
-        dir.seedFromSample();
-        IndexBuilder builder(dir.path());
-        builder.build(IndexBuilder::offeredDatabases(dir.path()));
+        seedIndexedSample(dir);
         ScriptedDialogs dialogs;
         NorlaProgram program;
         MainWindow& main = program.mainWindow();
@@ -170,9 +168,8 @@ private slots:
     void stopKeepsTheCountsShown()
     {
         TempWorkDir dir;
-        dir.seedFromSample();
+        seedIndexedSample(dir);
         IndexBuilder builder(dir.path());
-        builder.build(IndexBuilder::offeredDatabases(dir.path()));
         ScriptedDialogs dialogs;
         NorlaProgram program;
         MainWindow& main = program.mainWindow();
