@@ -6,20 +6,68 @@
 #include "core/search/ChunkText.h"
 #include "core/search/RecordMatcher.h"
 
+#include <bit>
+#include <cstdint>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define NORLA_WIDE_SWEEP 1
 #endif
 
 namespace {
 
-std::string_view asString(QByteArrayView bytes)
+// A value as its ValueCounts takes it.
+std::string_view valueOf(QByteArrayView bytes)
 {
     return {bytes.data(), size_t(bytes.size())};
+}
+
+QStringView valueOf(QStringView text)
+{
+    return text;
 }
 
 bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+// The 8-bit form of a character of either kind of text.
+char byteOf(char c)
+{
+    return c;
+}
+
+char byteOf(QChar c)
+{
+    // The code page keeps printable ASCII as it is.
+    const char16_t unit = c.unicode();
+    return unit >= 0x20 && unit < 0x80 ? char(unit) : ChunkText::LineReader::codePage()[unit];
+}
+
+// Read on the field's 8-bit text, whichever form it is held in, so that a
+// year is found where the search would find it.
+template <typename View> int yearIn(View field)
+{
+    for (qsizetype i = 0; i < field.size();) {
+        if (!isDigit(byteOf(field[i]))) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        int value = 0;
+        for (; end < field.size() && isDigit(byteOf(field[end])); ++end)
+            value = end - i < 5 ? 10 * value + (byteOf(field[end]) - '0') : value;
+        const bool freeBefore = i == 0 || !RecordMatcher::isWordByte(byteOf(field[i - 1]));
+        const bool freeAfter = end == field.size() || !RecordMatcher::isWordByte(byteOf(field[end]));
+        if (end - i == 4 && freeBefore && freeAfter && byteOf(field[i]) != '0')
+            return value;
+        i = end;
+    }
+    return -1;
 }
 
 // Blanks alone leave a field as empty as no text does.
@@ -87,6 +135,66 @@ bool isBreakUnit(char16_t c)
     return c == u'\n' || c == u'\r' || c == 0x2028;
 }
 
+#if defined(NORLA_WIDE_SWEEP)
+// A lambda would not take its function's target, so the steps of the wide
+// sweep are functions of their own.
+#define NORLA_WIDE_STEP __attribute__((target("avx2"), always_inline)) inline
+
+// Two mask bits per unit, of which the lower one is kept.
+NORLA_WIDE_STEP std::uint64_t unitBits(__m256i low, __m256i high)
+{
+    constexpr std::uint64_t kLowBits = 0x5555555555555555ULL;
+    return (std::uint64_t(unsigned(_mm256_movemask_epi8(low))) |
+            (std::uint64_t(unsigned(_mm256_movemask_epi8(high))) << 32)) &
+           kLowBits;
+}
+
+NORLA_WIDE_STEP __m256i breaksIn(__m256i v)
+{
+    return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, _mm256_set1_epi16(short(u'\r'))),
+                                           _mm256_cmpeq_epi16(v, _mm256_set1_epi16(short(u'\n')))),
+                           _mm256_cmpeq_epi16(v, _mm256_set1_epi16(short(0x2028))));
+}
+
+// The sweep below, 32 units at a time, for processors with AVX2. Goes on
+// from `i`; true when the line's break was found, `i` then at it.
+__attribute__((target("avx2"))) bool sweepWide(const char16_t* text, qsizetype size, bool untilBreak,
+                                               Separators& seps, qsizetype& i)
+{
+    const __m256i star = _mm256_set1_epi16(short(u'*'));
+    for (; i + 32 <= size && (untilBreak || seps.found < Separators::Wanted); i += 32) {
+        const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i));
+        const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + 16));
+        const std::uint64_t stars = unitBits(_mm256_cmpeq_epi16(low, star), _mm256_cmpeq_epi16(high, star));
+        std::uint64_t pairs = stars & (stars >> 2);
+        if ((stars >> 62) != 0 && i + 32 < size && text[i + 32] == u'*')
+            pairs |= std::uint64_t(1) << 62;
+        bool lineEnds = false;
+        int end = 0;
+        if (untilBreak) {
+            const __m256i lowBreaks = breaksIn(low);
+            const __m256i highBreaks = breaksIn(high);
+            const __m256i any = _mm256_or_si256(lowBreaks, highBreaks);
+            if (!_mm256_testz_si256(any, any)) {
+                // A pair cannot hold a break, so the pairs before the first
+                // break are the line's.
+                lineEnds = true;
+                end = std::countr_zero(unitBits(lowBreaks, highBreaks));
+                pairs &= (std::uint64_t(1) << end) - 1;
+            }
+        }
+        for (; pairs != 0; pairs &= pairs - 1)
+            seps.pairAt(i + std::countr_zero(pairs) / 2);
+        if (lineEnds) {
+            i += end / 2;
+            return true;
+        }
+    }
+    return false;
+}
+#undef NORLA_WIDE_STEP
+#endif
+
 // Finds the separators of the line at the start of `text` in one sweep.
 // `untilBreak`: the line ends at the first line break, found in the same
 // sweep, so a chunk's lines are not walked twice; otherwise `text` is the
@@ -95,6 +203,11 @@ bool isBreakUnit(char16_t c)
 qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps)
 {
     qsizetype i = 0;
+#if defined(NORLA_WIDE_SWEEP)
+    static const bool wide = __builtin_cpu_supports("avx2");
+    if (wide && sweepWide(text, size, untilBreak, seps, i))
+        return i;
+#endif
 #if defined(__SSE2__)
     // Sixteen units at a time, one mask bit per unit.
     const __m128i star = _mm_set1_epi16(short(u'*'));
@@ -176,31 +289,35 @@ void cutLine(QStringView line, const Separators& seps, UnicodeFields& fields)
 
 void RecordTally::ValueCounts::merge(const ValueCounts& other)
 {
-    for (const auto& [value, count] : other.m_counts)
+    for (const auto& [value, count] : other.counts())
         m_counts[value] += count;
+}
+
+const RecordTally::ValueCounts::Map& RecordTally::ValueCounts::counts() const
+{
+    if (!m_unicode.isEmpty()) {
+        const std::array<char, 0x10000>& codePage = ChunkText::LineReader::codePage();
+        std::string bytes;
+        // Texts the code page cannot tell apart are one value, as the
+        // search sees them.
+        m_unicode.forEach([&](QStringView text, qint64 count) {
+            bytes.clear();
+            for (const QChar unit : text)
+                bytes += codePage[unit.unicode()];
+            m_counts[bytes] += count;
+        });
+        m_unicode.clear();
+    }
+    return m_counts;
 }
 
 int RecordTally::yearOf(QByteArrayView field)
 {
-    for (qsizetype i = 0; i < field.size();) {
-        if (!isDigit(field[i])) {
-            ++i;
-            continue;
-        }
-        qsizetype end = i;
-        while (end < field.size() && isDigit(field[end]))
-            ++end;
-        const bool freeBefore = i == 0 || !RecordMatcher::isWordByte(field[i - 1]);
-        const bool freeAfter = end == field.size() || !RecordMatcher::isWordByte(field[end]);
-        if (end - i == 4 && freeBefore && freeAfter && field[i] != '0')
-            return field.sliced(i, 4).toInt();
-        i = end;
-    }
-    return -1;
+    return yearIn(field);
 }
 
 template <typename View>
-void RecordTally::countEmptyFields(const std::array<View, RecordSchema::FieldCount>& fields)
+void RecordTally::countFields(int volume, const std::array<View, RecordSchema::FieldCount>& fields)
 {
     for (int i = 0; i < RecordSchema::FieldCount; ++i) {
         const View value = fields[size_t(i)];
@@ -210,17 +327,14 @@ void RecordTally::countEmptyFields(const std::array<View, RecordSchema::FieldCou
         if (empty)
             ++m_emptyFields[size_t(i)];
     }
-}
-
-void RecordTally::countValues(int volume, const Values& values)
-{
+    const auto at = [&fields](Field field) { return fields[size_t(RecordSchema::position(field))]; };
     ++m_records;
     ++m_volumes[size_t(volume)];
-    m_types.add(asString(values.type));
-    m_languages.add(asString(values.language));
-    m_media.add(asString(values.medium));
-    m_subjects.add(asString(values.subject));
-    const int year = yearOf(values.year);
+    m_types.add(valueOf(at(Field::RecordType)));
+    m_languages.add(valueOf(at(Field::Language)));
+    m_media.add(valueOf(at(Field::Medium)));
+    m_subjects.add(valueOf(at(Field::Subject)));
+    const int year = yearIn(at(Field::Year));
     if (year >= FirstYear)
         ++m_decades[size_t((year - FirstYear) / 10)];
     else
@@ -235,11 +349,7 @@ void RecordTally::add(QByteArrayView padded)
     std::array<QByteArrayView, RecordSchema::FieldCount> fields;
     for (QByteArrayView& field : fields)
         field = cursor.next();
-    countEmptyFields(fields);
-    const auto at = [&fields](Field field) { return fields[size_t(RecordSchema::position(field))]; };
-    const int volume = padded.size() < 2 ? UnknownVolume : volumeOf(padded[0], padded[1]);
-    countValues(volume, {at(Field::RecordType), at(Field::Language), at(Field::Medium), at(Field::Subject),
-                         at(Field::Year)});
+    countFields(padded.size() < 2 ? UnknownVolume : volumeOf(padded[0], padded[1]), fields);
 }
 
 void RecordTally::addLine(QStringView line)
@@ -272,34 +382,10 @@ qsizetype RecordTally::addFirstLine(QStringView text)
 
 void RecordTally::addCutLine(QStringView line)
 {
-    const UnicodeFields& fields = m_lineFields;
-    countEmptyFields(fields);
-
-    // Only the fields counted by their value are converted, one after the
-    // other into one buffer; the views are taken once it no longer grows.
-    constexpr std::array<Field, 5> valued = {Field::RecordType, Field::Language, Field::Medium,
-                                             Field::Subject, Field::Year};
-    std::array<qsizetype, valued.size() + 1> starts{};
-    const std::array<char, 0x10000>& codePage = ChunkText::LineReader::codePage();
-    qsizetype length = 0;
-    for (size_t k = 0; k < valued.size(); ++k)
-        length += fields[size_t(RecordSchema::position(valued[k]))].size();
-    if (qsizetype(m_converted.size()) < length)
-        m_converted.resize(size_t(length));
-    char* out = m_converted.data();
-    for (size_t k = 0; k < valued.size(); ++k) {
-        starts[k] = out - m_converted.data();
-        for (const QChar unit : fields[size_t(RecordSchema::position(valued[k]))])
-            *out++ = codePage[unit.unicode()];
-    }
-    starts[valued.size()] = out - m_converted.data();
-    const auto value = [this, &starts](size_t k) {
-        return QByteArrayView(m_converted.data() + starts[k], starts[k + 1] - starts[k]);
-    };
     // The padded line's first two characters: a line of one gets a star.
-    const char first = line.isEmpty() ? '*' : codePage[line[0].unicode()];
-    const char second = line.size() < 2 ? '*' : codePage[line[1].unicode()];
-    countValues(volumeOf(first, second), {value(0), value(1), value(2), value(3), value(4)});
+    const char first = line.isEmpty() ? '*' : byteOf(line[0]);
+    const char second = line.size() < 2 ? '*' : byteOf(line[1]);
+    countFields(volumeOf(first, second), m_lineFields);
 }
 
 void RecordTally::merge(const RecordTally& other)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/overview/TextCounts.h"
 #include "core/record/CodeTables.h"
 #include "core/record/RecordSchema.h"
 
@@ -8,8 +9,6 @@
 #include <QtGlobal>
 
 #include <array>
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -23,118 +22,23 @@
 class RecordTally final
 {
 public:
-    // The distinct values of one field with their counts.
+    // The distinct values of one field with their counts, as 8-bit text.
     class ValueCounts final
     {
     public:
-        ValueCounts() = default;
-        // A copy or a move starts without the remembered value: it points
-        // into the map it came from.
-        ValueCounts(const ValueCounts& other) : m_counts(other.m_counts) {}
-        ValueCounts(ValueCounts&& other) noexcept : m_counts(std::move(other.m_counts)) { other.forget(); }
-        ValueCounts& operator=(const ValueCounts& other)
-        {
-            if (this != &other) {
-                m_counts = other.m_counts;
-                forget();
-            }
-            return *this;
-        }
-        ValueCounts& operator=(ValueCounts&& other) noexcept
-        {
-            if (this != &other) {
-                m_counts = std::move(other.m_counts);
-                forget();
-                other.forget();
-            }
-            return *this;
-        }
-        ~ValueCounts() = default;
+        using Map = std::unordered_map<std::string, qint64>;
 
-        void add(std::string_view value)
-        {
-            // Records in a row often share their type, language or medium:
-            // the value of the record before is counted without hashing.
-            if (m_last != nullptr && Equal()(value, m_lastValue)) {
-                ++*m_last;
-                return;
-            }
-            auto at = m_counts.find(value);
-            if (at == m_counts.end())
-                at = m_counts.emplace(std::string(value), 0).first;
-            ++at->second;
-            // The map's entries stay where they are while it grows.
-            m_lastValue = at->first;
-            m_last = &at->second;
-        }
+        void add(std::string_view value) { ++m_counts[std::string(value)]; }
+        // A value as the line holds it: counted as its 8-bit text, which is
+        // made once per distinct value when the counts are asked for.
+        void add(QStringView value) { m_unicode.add(value); }
         void merge(const ValueCounts& other);
-        const auto& counts() const { return m_counts; }
+        // Not to be called while another thread adds to these counts.
+        const Map& counts() const;
 
     private:
-        struct Hash
-        {
-            // The standard library looks for exactly this name to allow
-            // look-ups by string_view without building a std::string.
-            using is_transparent = void; // NOLINT(readability-identifier-naming)
-            // The values are short (a type, a language, a subject): eight
-            // bytes at a time through a multiply, inline, costs a fraction
-            // of the library's byte hash, called for nearly every record.
-            std::size_t operator()(std::string_view text) const
-            {
-                std::uint64_t hash = 0x9E3779B97F4A7C15ULL ^ text.size();
-                std::size_t i = 0;
-                for (; i + 8 <= text.size(); i += 8) {
-                    std::uint64_t word = 0;
-                    std::memcpy(&word, text.data() + i, 8);
-                    hash = mix(hash ^ word);
-                }
-                if (i < text.size()) {
-                    std::uint64_t word = 0;
-                    for (int shift = 0; i < text.size(); ++i, shift += 8)
-                        word |= std::uint64_t(static_cast<unsigned char>(text[i])) << shift;
-                    hash = mix(hash ^ word);
-                }
-                return std::size_t(hash);
-            }
-            static std::uint64_t mix(std::uint64_t value)
-            {
-                value *= 0xBF58476D1CE4E5B9ULL;
-                return value ^ (value >> 31);
-            }
-        };
-        // The values are a few bytes long: compared a word at a time,
-        // inline, rather than through a library call per record.
-        struct Equal
-        {
-            using is_transparent = void; // NOLINT(readability-identifier-naming)
-            bool operator()(std::string_view a, std::string_view b) const
-            {
-                if (a.size() != b.size())
-                    return false;
-                std::size_t i = 0;
-                for (; i + 8 <= a.size(); i += 8) {
-                    std::uint64_t left = 0;
-                    std::uint64_t right = 0;
-                    std::memcpy(&left, a.data() + i, 8);
-                    std::memcpy(&right, b.data() + i, 8);
-                    if (left != right)
-                        return false;
-                }
-                for (; i < a.size(); ++i)
-                    if (a[i] != b[i])
-                        return false;
-                return true;
-            }
-        };
-        void forget()
-        {
-            m_last = nullptr;
-            m_lastValue = {};
-        }
-
-        std::unordered_map<std::string, qint64, Hash, Equal> m_counts;
-        std::string_view m_lastValue; // the key of *m_last
-        qint64* m_last = nullptr;
+        mutable Map m_counts;
+        mutable TextCounts m_unicode; // not yet in m_counts
     };
 
     // Years are counted from 1000 to 9999, by decade.
@@ -147,8 +51,8 @@ public:
     void add(QByteArrayView padded);
     // One record line as the chunk files and the databases hold it (Unicode,
     // no "**" after it): the counts add() gives for its padded 8-bit text,
-    // but only the fields counted by their value are converted. A pass over
-    // a million records spends most of its time here.
+    // though no part of it is converted. A pass over a million records
+    // spends most of its time here.
     void addLine(QStringView line);
     // Counts the line at the start of `text`, which runs up to the first
     // line break (CR, LF, U+2028) or the end, as addLine() counts it;
@@ -176,18 +80,10 @@ public:
     static int yearOf(QByteArrayView field);
 
 private:
-    // The parts of add() and addLine() that do not depend on the text's form.
-    template <typename View> void countEmptyFields(const std::array<View, RecordSchema::FieldCount>& fields);
-    // The fields counted by their value, as 8-bit text.
-    struct Values
-    {
-        QByteArrayView type;
-        QByteArrayView language;
-        QByteArrayView medium;
-        QByteArrayView subject;
-        QByteArrayView year;
-    };
-    void countValues(int volume, const Values& values);
+    // What add() and addLine() count once a line is cut into its fields,
+    // either as 8-bit text or as the line's own Unicode text.
+    template <typename View>
+    void countFields(int volume, const std::array<View, RecordSchema::FieldCount>& fields);
     // The counts of `line`, its fields cut into m_lineFields.
     void addCutLine(QStringView line);
 
@@ -200,8 +96,7 @@ private:
     ValueCounts m_media;
     ValueCounts m_subjects;
     std::array<qint64, RecordSchema::FieldCount> m_emptyFields{};
-    // Room for the fields of one line and the converted ones, reused from
-    // line to line rather than made anew for each of a million.
+    // Room for the fields of one line, reused from line to line rather than
+    // made anew for each of a million.
     std::array<QStringView, RecordSchema::FieldCount> m_lineFields;
-    std::string m_converted;
 };
