@@ -6,6 +6,8 @@
 #include "core/search/ChunkText.h"
 #include "core/search/RecordMatcher.h"
 
+#include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 
@@ -85,14 +87,18 @@ int codeKey(char first, char second)
     return (int(static_cast<unsigned char>(first)) << 8) | int(static_cast<unsigned char>(second));
 }
 
+// The volume of every pair of 8-bit characters, looked up at once for each
+// of a million records.
 struct VolumeCodes
 {
-    std::array<int, CodeTables::VolumeCount> keys{};
+    std::array<quint8, 0x10000> volumeOfKey{};
     VolumeCodes()
     {
+        volumeOfKey.fill(quint8(RecordTally::UnknownVolume));
         for (int i = 0; i < CodeTables::VolumeCount; ++i) {
             const QByteArray code = Win1250::fromUnicode(CodeTables::volumeCode(i));
-            keys[size_t(i)] = code.size() == 2 ? codeKey(code[0], code[1]) : -1;
+            if (code.size() == 2 && volumeOfKey[size_t(codeKey(code[0], code[1]))] == RecordTally::UnknownVolume)
+                volumeOfKey[size_t(codeKey(code[0], code[1]))] = quint8(i);
         }
     }
 };
@@ -100,11 +106,7 @@ struct VolumeCodes
 int volumeOf(char first, char second)
 {
     static const VolumeCodes table;
-    const int key = codeKey(first, second);
-    for (int i = 0; i < CodeTables::VolumeCount; ++i)
-        if (key == table.keys[size_t(i)])
-            return i;
-    return RecordTally::UnknownVolume;
+    return table.volumeOfKey[size_t(codeKey(first, second))];
 }
 
 using UnicodeFields = std::array<QStringView, RecordSchema::FieldCount>;
@@ -135,13 +137,49 @@ bool isBreakUnit(char16_t c)
     return c == u'\n' || c == u'\r' || c == 0x2028;
 }
 
+// Takes the pairs of one block: bit k × `bitsPerUnit` stands for a pair at
+// unit `start` + k. Most blocks have a few pairs well apart, after the pair
+// before, and room for them all: these are taken without asking about each.
+template <int BitsPerUnit>
+__attribute__((always_inline)) inline void takePairs(qsizetype start, std::uint64_t pairs, Separators& seps)
+{
+    if (pairs == 0)
+        return;
+    const bool apart = (pairs & (pairs >> BitsPerUnit)) == 0;
+    if (apart && start + std::countr_zero(pairs) / BitsPerUnit >= seps.resume &&
+        seps.found + std::popcount(pairs) <= Separators::Wanted) {
+        int found = seps.found;
+        qsizetype at = 0;
+        for (; pairs != 0; pairs &= pairs - 1) {
+            at = start + std::countr_zero(pairs) / BitsPerUnit;
+            seps.at[size_t(found++)] = at;
+        }
+        seps.found = found;
+        seps.resume = at + 2;
+        return;
+    }
+    for (; pairs != 0; pairs &= pairs - 1)
+        seps.pairAt(start + std::countr_zero(pairs) / BitsPerUnit);
+}
+
+// The widest vectors the sweep may use: the processor's, unless a test
+// asks for narrower ones to check each way against the others.
+std::atomic<int> sweepWidthLimit{512};
+
 #if defined(NORLA_WIDE_SWEEP)
+int processorSweepWidth()
+{
+    static const int width = __builtin_cpu_supports("avx512bw") ? 512 : __builtin_cpu_supports("avx2") ? 256 : 128;
+    return width;
+}
+
 // A lambda would not take its function's target, so the steps of the wide
-// sweep are functions of their own.
-#define NORLA_WIDE_STEP __attribute__((target("avx2"), always_inline)) inline
+// sweeps are functions of their own.
+#define NORLA_AVX2 __attribute__((target("avx2,popcnt,bmi")))
+#define NORLA_AVX512 __attribute__((target("avx512f,avx512bw,popcnt,bmi")))
 
 // Two mask bits per unit, of which the lower one is kept.
-NORLA_WIDE_STEP std::uint64_t unitBits(__m256i low, __m256i high)
+NORLA_AVX2 inline std::uint64_t unitBits(__m256i low, __m256i high)
 {
     constexpr std::uint64_t kLowBits = 0x5555555555555555ULL;
     return (std::uint64_t(unsigned(_mm256_movemask_epi8(low))) |
@@ -149,7 +187,7 @@ NORLA_WIDE_STEP std::uint64_t unitBits(__m256i low, __m256i high)
            kLowBits;
 }
 
-NORLA_WIDE_STEP __m256i breaksIn(__m256i v)
+NORLA_AVX2 inline __m256i breaksIn(__m256i v)
 {
     return _mm256_or_si256(_mm256_or_si256(_mm256_cmpeq_epi16(v, _mm256_set1_epi16(short(u'\r'))),
                                            _mm256_cmpeq_epi16(v, _mm256_set1_epi16(short(u'\n')))),
@@ -158,8 +196,7 @@ NORLA_WIDE_STEP __m256i breaksIn(__m256i v)
 
 // The sweep below, 32 units at a time, for processors with AVX2. Goes on
 // from `i`; true when the line's break was found, `i` then at it.
-__attribute__((target("avx2"))) bool sweepWide(const char16_t* text, qsizetype size, bool untilBreak,
-                                               Separators& seps, qsizetype& i)
+NORLA_AVX2 bool sweep256(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps, qsizetype& i)
 {
     const __m256i star = _mm256_set1_epi16(short(u'*'));
     for (; i + 32 <= size && (untilBreak || seps.found < Separators::Wanted); i += 32) {
@@ -169,8 +206,6 @@ __attribute__((target("avx2"))) bool sweepWide(const char16_t* text, qsizetype s
         std::uint64_t pairs = stars & (stars >> 2);
         if ((stars >> 62) != 0 && i + 32 < size && text[i + 32] == u'*')
             pairs |= std::uint64_t(1) << 62;
-        bool lineEnds = false;
-        int end = 0;
         if (untilBreak) {
             const __m256i lowBreaks = breaksIn(low);
             const __m256i highBreaks = breaksIn(high);
@@ -178,21 +213,54 @@ __attribute__((target("avx2"))) bool sweepWide(const char16_t* text, qsizetype s
             if (!_mm256_testz_si256(any, any)) {
                 // A pair cannot hold a break, so the pairs before the first
                 // break are the line's.
-                lineEnds = true;
-                end = std::countr_zero(unitBits(lowBreaks, highBreaks));
-                pairs &= (std::uint64_t(1) << end) - 1;
+                const int end = std::countr_zero(unitBits(lowBreaks, highBreaks));
+                takePairs<2>(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
+                i += end / 2;
+                return true;
             }
         }
-        for (; pairs != 0; pairs &= pairs - 1)
-            seps.pairAt(i + std::countr_zero(pairs) / 2);
-        if (lineEnds) {
-            i += end / 2;
-            return true;
-        }
+        takePairs<2>(i, pairs, seps);
     }
     return false;
 }
-#undef NORLA_WIDE_STEP
+
+// One mask bit per unit of 64 units.
+NORLA_AVX512 inline std::uint64_t unitsEqual(__m512i low, __m512i high, __m512i unit)
+{
+    return std::uint64_t(_mm512_cmpeq_epi16_mask(low, unit)) |
+           (std::uint64_t(_mm512_cmpeq_epi16_mask(high, unit)) << 32);
+}
+
+// The same, 64 units at a time, for processors with AVX-512.
+NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps, qsizetype& i)
+{
+    const __m512i star = _mm512_set1_epi16(short(u'*'));
+    const __m512i cr = _mm512_set1_epi16(short(u'\r'));
+    const __m512i lf = _mm512_set1_epi16(short(u'\n'));
+    const __m512i ls = _mm512_set1_epi16(short(0x2028));
+    for (; i + 64 <= size && (untilBreak || seps.found < Separators::Wanted); i += 64) {
+        const __m512i low = _mm512_loadu_si512(text + i);
+        const __m512i high = _mm512_loadu_si512(text + i + 32);
+        const std::uint64_t stars = unitsEqual(low, high, star);
+        std::uint64_t pairs = stars & (stars >> 1);
+        if ((stars >> 63) != 0 && i + 64 < size && text[i + 64] == u'*')
+            pairs |= std::uint64_t(1) << 63;
+        if (untilBreak) {
+            const std::uint64_t breaks =
+                unitsEqual(low, high, cr) | unitsEqual(low, high, lf) | unitsEqual(low, high, ls);
+            if (breaks != 0) {
+                const int end = std::countr_zero(breaks);
+                takePairs<1>(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
+                i += end;
+                return true;
+            }
+        }
+        takePairs<1>(i, pairs, seps);
+    }
+    return false;
+}
+#undef NORLA_AVX2
+#undef NORLA_AVX512
 #endif
 
 // Finds the separators of the line at the start of `text` in one sweep.
@@ -204,12 +272,15 @@ qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separator
 {
     qsizetype i = 0;
 #if defined(NORLA_WIDE_SWEEP)
-    static const bool wide = __builtin_cpu_supports("avx2");
-    if (wide && sweepWide(text, size, untilBreak, seps, i))
+    const int width = std::min(processorSweepWidth(), sweepWidthLimit.load(std::memory_order_relaxed));
+    if (width >= 512 && sweep512(text, size, untilBreak, seps, i))
+        return i;
+    if (width >= 256 && sweep256(text, size, untilBreak, seps, i))
         return i;
 #endif
 #if defined(__SSE2__)
     // Sixteen units at a time, one mask bit per unit.
+    const bool sse2 = sweepWidthLimit.load(std::memory_order_relaxed) >= 128;
     const __m128i star = _mm_set1_epi16(short(u'*'));
     const __m128i cr = _mm_set1_epi16(short(u'\r'));
     const __m128i lf = _mm_set1_epi16(short(u'\n'));
@@ -218,7 +289,7 @@ qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separator
         return _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)),
                             _mm_cmpeq_epi16(v, ls));
     };
-    for (; i + 16 <= size && (untilBreak || seps.found < Separators::Wanted); i += 16) {
+    for (; sse2 && i + 16 <= size && (untilBreak || seps.found < Separators::Wanted); i += 16) {
         const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
         const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i + 8));
         const unsigned stars = unsigned(
@@ -233,8 +304,7 @@ qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separator
         const int end = breaks != 0 ? __builtin_ctz(breaks) : 16;
         if (end < 16)
             pairs &= (1u << end) - 1;
-        for (; pairs != 0; pairs &= pairs - 1)
-            seps.pairAt(i + __builtin_ctz(pairs));
+        takePairs<1>(i, pairs, seps);
         if (end < 16)
             return i + end;
     }
@@ -286,6 +356,11 @@ void cutLine(QStringView line, const Separators& seps, UnicodeFields& fields)
 }
 
 } // namespace
+
+void RecordTally::limitSweepWidth(int bits)
+{
+    sweepWidthLimit.store(bits, std::memory_order_relaxed);
+}
 
 void RecordTally::ValueCounts::merge(const ValueCounts& other)
 {

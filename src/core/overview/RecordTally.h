@@ -74,6 +74,11 @@ public:
     // Per field of the line: the records that leave it empty.
     const std::array<qint64, RecordSchema::FieldCount>& emptyFields() const { return m_emptyFields; }
 
+    // The widest vectors, in bits (512, 256, 128; 0 for none), that finding
+    // a line's fields may use; by default all the processor has. Every width
+    // gives the same counts: tests compare them.
+    static void limitSweepWidth(int bits);
+
     // The year a year field names: the first number of exactly four digits
     // that stands as a word of its own ("1998/2" names 1998, "19. sz." and
     // "1998a" none); -1 when there is none.
