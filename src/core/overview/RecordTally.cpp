@@ -109,8 +109,6 @@ int volumeOf(char first, char second)
     return table.volumeOfKey[size_t(codeKey(first, second))];
 }
 
-using UnicodeFields = std::array<QStringView, RecordSchema::FieldCount>;
-
 // The separators of a line: the pairs of stars found from the left, a pair
 // not overlapping the one before. The last one found ends the last field.
 struct Separators
@@ -231,6 +229,12 @@ NORLA_AVX512 inline std::uint64_t unitsEqual(__m512i low, __m512i high, __m512i 
            (std::uint64_t(_mm512_cmpeq_epi16_mask(high, unit)) << 32);
 }
 
+NORLA_AVX512 inline std::uint64_t unitsAtMost(__m512i low, __m512i high, __m512i unit)
+{
+    return std::uint64_t(_mm512_cmple_epu16_mask(low, unit)) |
+           (std::uint64_t(_mm512_cmple_epu16_mask(high, unit)) << 32);
+}
+
 // The same, 64 units at a time, for processors with AVX-512.
 NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps, qsizetype& i)
 {
@@ -245,7 +249,9 @@ NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak
         std::uint64_t pairs = stars & (stars >> 1);
         if ((stars >> 63) != 0 && i + 64 < size && text[i + 64] == u'*')
             pairs |= std::uint64_t(1) << 63;
-        if (untilBreak) {
+        // Units up to CR, or U+2028, may be a break; the few blocks that
+        // hold one are looked at exactly.
+        if (untilBreak && (unitsAtMost(low, high, cr) | unitsEqual(low, high, ls)) != 0) {
             const std::uint64_t breaks =
                 unitsEqual(low, high, cr) | unitsEqual(low, high, lf) | unitsEqual(low, high, ls);
             if (breaks != 0) {
@@ -323,36 +329,29 @@ qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separator
 // Cuts `line` as FieldCursor cuts it with "**" after it, from the
 // separators one sweep found. False for a line with fewer separators than a
 // whole record has, left to the cursor itself.
-bool cutAt(QStringView line, const Separators& seps, UnicodeFields& fields)
+// Where each field of `line` ends, as FieldCursor cuts it with "**" after
+// it, from the separators one sweep found. False for a line with fewer
+// separators than a whole record has, left to the cursor itself.
+bool fieldEnds(QStringView line, const Separators& seps, RecordTally::FieldEnds& ends)
 {
     constexpr int kWanted = Separators::Wanted;
     if (seps.found < kWanted - 1)
         return false;
-    qsizetype start = 0;
-    for (int k = 0; k < kWanted - 1; ++k) {
-        fields[size_t(k)] = line.sliced(start, seps.at[size_t(k)] - start);
-        start = seps.at[size_t(k)] + 2;
-    }
+    std::copy_n(seps.at.begin(), kWanted - 1, ends.begin());
     if (seps.found == kWanted) {
-        fields[kWanted - 1] = line.sliced(start, seps.at[kWanted - 1] - start);
+        ends[kWanted - 1] = seps.at[kWanted - 1];
     } else {
         // The rest holds no pair; the "**" after the line ends it, and a
         // star the rest ends in pairs with the first of those.
-        QStringView rest = line.sliced(start);
-        if (!rest.isEmpty() && rest.back() == u'*')
-            rest.chop(1);
-        fields[kWanted - 1] = rest;
+        const qsizetype start = seps.at[kWanted - 2] + 2;
+        ends[kWanted - 1] = line.size() > start && line.back() == u'*' ? line.size() - 1 : line.size();
     }
     return true;
 }
 
-void cutLine(QStringView line, const Separators& seps, UnicodeFields& fields)
+bool isBlankUnit(char16_t c)
 {
-    if (!cutAt(line, seps, fields)) {
-        auto cursor = FieldCursor::asIfSeparatorAppended(line);
-        for (QStringView& field : fields)
-            field = cursor.next();
-    }
+    return c == u' ' || c == u'\t';
 }
 
 } // namespace
@@ -397,21 +396,29 @@ void RecordTally::countFields(int volume, const std::array<View, RecordSchema::F
     for (int i = 0; i < RecordSchema::FieldCount; ++i) {
         const View value = fields[size_t(i)];
         // A creator slot holding its role code alone names nobody.
-        const bool empty =
-            RecordSchema::isCreator(RecordSchema::fieldAt(i)) ? value.size() <= 2 : isBlank(value);
+        const bool empty = RecordSchema::isCreator(RecordSchema::fieldAt(i))
+                               ? value.size() <= RecordSchema::RoleCodeLength
+                               : isBlank(value);
         if (empty)
             ++m_emptyFields[size_t(i)];
     }
     const auto at = [&fields](Field field) { return fields[size_t(RecordSchema::position(field))]; };
+    countValues(volume, at(Field::RecordType), at(Field::Language), at(Field::Medium), at(Field::Subject),
+                at(Field::Year));
+}
+
+template <typename View>
+void RecordTally::countValues(int volume, View type, View language, View medium, View subject, View year)
+{
     ++m_records;
     ++m_volumes[size_t(volume)];
-    m_types.add(valueOf(at(Field::RecordType)));
-    m_languages.add(valueOf(at(Field::Language)));
-    m_media.add(valueOf(at(Field::Medium)));
-    m_subjects.add(valueOf(at(Field::Subject)));
-    const int year = yearIn(at(Field::Year));
-    if (year >= FirstYear)
-        ++m_decades[size_t((year - FirstYear) / 10)];
+    m_types.add(valueOf(type));
+    m_languages.add(valueOf(language));
+    m_media.add(valueOf(medium));
+    m_subjects.add(valueOf(subject));
+    const int found = yearIn(year);
+    if (found >= FirstYear)
+        ++m_decades[size_t((found - FirstYear) / 10)];
     else
         ++m_unknownYears;
 }
@@ -437,8 +444,7 @@ void RecordTally::addLine(QStringView line)
     }
     Separators seps;
     sweep(line.utf16(), line.size(), false, seps);
-    cutLine(line, seps, m_lineFields);
-    addCutLine(line);
+    addSwept(line, seps);
 }
 
 qsizetype RecordTally::addFirstLine(QStringView text)
@@ -446,21 +452,52 @@ qsizetype RecordTally::addFirstLine(QStringView text)
     Separators seps;
     const qsizetype length = sweep(text.utf16(), text.size(), true, seps);
     const QStringView line = text.first(length);
-    if (line.size() + 2 > RecordLine::MaxReadLength) {
+    if (line.size() + 2 > RecordLine::MaxReadLength)
         add(Win1250::fromUnicode(line) + "**");
-        return length;
-    }
-    cutLine(line, seps, m_lineFields);
-    addCutLine(line);
+    else
+        addSwept(line, seps);
     return length;
 }
 
-void RecordTally::addCutLine(QStringView line)
+template <typename Seps> void RecordTally::addSwept(QStringView line, const Seps& seps)
 {
     // The padded line's first two characters: a line of one gets a star.
     const char first = line.isEmpty() ? '*' : byteOf(line[0]);
     const char second = line.size() < 2 ? '*' : byteOf(line[1]);
-    countFields(volumeOf(first, second), m_lineFields);
+    const int volume = volumeOf(first, second);
+    if (FieldEnds ends; fieldEnds(line, seps, ends)) {
+        addSeparated(volume, line, ends);
+        return;
+    }
+    std::array<QStringView, RecordSchema::FieldCount> fields;
+    auto cursor = FieldCursor::asIfSeparatorAppended(line);
+    for (QStringView& field : fields)
+        field = cursor.next();
+    countFields(volume, fields);
+}
+
+void RecordTally::addSeparated(int volume, QStringView line, const FieldEnds& ends)
+{
+    // Nearly every line: its fields are counted from where they end, with
+    // no view made of the fields that are only looked at for emptiness.
+    const char16_t* text = line.utf16();
+    FieldEnds begins{};
+    qsizetype begin = 0;
+    for (int k = 0; k < RecordSchema::FieldCount; ++k) {
+        begins[size_t(k)] = begin;
+        const qsizetype length = ends[size_t(k)] - begin;
+        const bool empty = RecordSchema::isCreator(RecordSchema::fieldAt(k))
+                               ? length <= RecordSchema::RoleCodeLength
+                               : length == 0 || (isBlankUnit(text[begin]) && isBlank(QStringView(text + begin, length)));
+        m_emptyFields[size_t(k)] += empty ? 1 : 0;
+        begin = ends[size_t(k)] + 2;
+    }
+    const auto at = [&](Field field) {
+        const size_t k = size_t(RecordSchema::position(field));
+        return QStringView(text + begins[k], ends[k] - begins[k]);
+    };
+    countValues(volume, at(Field::RecordType), at(Field::Language), at(Field::Medium), at(Field::Subject),
+                at(Field::Year));
 }
 
 void RecordTally::merge(const RecordTally& other)

@@ -84,13 +84,19 @@ public:
     // "1998a" none); -1 when there is none.
     static int yearOf(QByteArrayView field);
 
+    // Where each field of a line ends, in code units from its start.
+    using FieldEnds = std::array<qsizetype, RecordSchema::FieldCount>;
+
 private:
     // What add() and addLine() count once a line is cut into its fields,
     // either as 8-bit text or as the line's own Unicode text.
     template <typename View>
     void countFields(int volume, const std::array<View, RecordSchema::FieldCount>& fields);
-    // The counts of `line`, its fields cut into m_lineFields.
-    void addCutLine(QStringView line);
+    template <typename View>
+    void countValues(int volume, View type, View language, View medium, View subject, View year);
+    // The counts of `line` from the separators its sweep found.
+    template <typename Seps> void addSwept(QStringView line, const Seps& seps);
+    void addSeparated(int volume, QStringView line, const FieldEnds& ends);
 
     qint64 m_records = 0;
     std::array<qint64, CodeTables::VolumeCount + 1> m_volumes{};
@@ -101,7 +107,4 @@ private:
     ValueCounts m_media;
     ValueCounts m_subjects;
     std::array<qint64, RecordSchema::FieldCount> m_emptyFields{};
-    // Room for the fields of one line, reused from line to line rather than
-    // made anew for each of a million.
-    std::array<QStringView, RecordSchema::FieldCount> m_lineFields;
 };

@@ -3,6 +3,7 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -18,10 +19,12 @@ class TextCounts final
 public:
     void add(QStringView text)
     {
-        // Records in a row often share their type, language or medium:
-        // the value of the record before is counted without hashing.
-        if (m_last >= 0 && equals(m_slots[std::size_t(m_last)], text)) {
-            ++m_slots[std::size_t(m_last)].count;
+        // A field's values mostly differ in length (a type, a language, a
+        // medium): the value last counted of this length is tried first,
+        // without hashing.
+        qint32& recent = m_recentByLength[std::size_t(text.size()) % m_recentByLength.size()];
+        if (recent >= 0 && equals(m_slots[std::size_t(recent)], text)) {
+            ++m_slots[std::size_t(recent)].count;
             return;
         }
         if (4 * (m_used + 1) > 3 * qsizetype(m_slots.size()))
@@ -32,12 +35,12 @@ public:
             Slot& slot = m_slots[i];
             if (slot.count == 0) {
                 store(slot, hash, text);
-                m_last = qsizetype(i);
+                recent = qint32(i);
                 return;
             }
             if (slot.hash == hash && equals(slot, text)) {
                 ++slot.count;
-                m_last = qsizetype(i);
+                recent = qint32(i);
                 return;
             }
         }
@@ -49,7 +52,7 @@ public:
         m_slots.clear();
         m_units.clear();
         m_used = 0;
-        m_last = -1;
+        m_recentByLength.fill(-1);
     }
 
     // Calls `visit(text, count)` for every text counted, in no set order.
@@ -141,11 +144,19 @@ private:
                 i = (i + 1) & mask;
             m_slots[i] = slot;
         }
-        m_last = -1;
+        m_recentByLength.fill(-1);
     }
 
     std::vector<Slot> m_slots; // a power of two in size, at most three quarters used
     std::vector<char16_t> m_units;
     qsizetype m_used = 0;
-    qsizetype m_last = -1; // the slot of the value counted last
+    // Per length (modulo the size): the slot of the value last counted.
+    std::array<qint32, 64> m_recentByLength = filled(-1);
+
+    static std::array<qint32, 64> filled(qint32 value)
+    {
+        std::array<qint32, 64> table{};
+        table.fill(value);
+        return table;
+    }
 };
