@@ -16,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -39,6 +40,32 @@ int plainYear(const QString& text)
         QStringLiteral("(?<![\\p{L}\\p{N}])([1-9]\\d{3})(?![\\p{L}\\p{N}])"));
     const QRegularExpressionMatch match = year.match(text);
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The counts two tallies agree on, field by field.
+bool sameCounts(const RecordTally& a, const RecordTally& b)
+{
+    return a.records() == b.records() && a.volumes() == b.volumes() && a.emptyFields() == b.emptyFields() &&
+           a.decades() == b.decades() && a.unknownYears() == b.unknownYears() &&
+           a.recordTypes().counts() == b.recordTypes().counts() &&
+           a.languages().counts() == b.languages().counts() && a.media().counts() == b.media().counts() &&
+           a.subjects().counts() == b.subjects().counts();
+}
+
+// A line of runs of stars between short words, digits, blanks and letters
+// outside ASCII, so that runs of every length fall across the blocks a
+// sweep takes at once.
+QString randomStarLine(QRandomGenerator& random)
+{
+    static const QString pieces[] = {QStringLiteral("*"),      QStringLiteral("**"),   QStringLiteral("***"),
+                                     QStringLiteral("****"),   QStringLiteral("a"),    QStringLiteral("Ka"),
+                                     QStringLiteral(" "),      QStringLiteral("1998"), QStringLiteral("ő"),
+                                     QStringLiteral("magyar"), QStringLiteral("\t")};
+    QString line;
+    const int count = int(random.bounded(160));
+    for (int i = 0; i < count; ++i)
+        line += pieces[random.bounded(int(std::size(pieces)))];
+    return line;
 }
 
 // Counts taken from the lines with the record reader and a plain loop.
@@ -225,6 +252,33 @@ private slots:
             QVERIFY(inChunk.subjects().counts() == fromBytes.subjects().counts());
             QVERIFY(inChunk.languages().counts() == fromBytes.languages().counts());
         }
+    }
+
+    // Every vector width the processor offers cuts a line as the record
+    // view cuts its 8-bit text, star runs across block edges included.
+    void sweepWidthsCutStarRunsAlike()
+    {
+        QRandomGenerator random(20261211);
+        QStringList lines;
+        for (int i = 0; i < 400; ++i)
+            lines.append(randomStarLine(random));
+        for (const int width : {512, 256, 128, 0}) {
+            RecordTally::limitSweepWidth(width);
+            for (const QString& line : std::as_const(lines)) {
+                RecordTally fromBytes;
+                fromBytes.add(Win1250::fromUnicode(line) + "**");
+                RecordTally fromUnicode;
+                fromUnicode.addLine(line);
+                RecordTally inChunk;
+                const qsizetype length = inChunk.addFirstLine(line + QStringLiteral("\r\n**x**") + line);
+                if (!sameCounts(fromUnicode, fromBytes) || !sameCounts(inChunk, fromBytes) ||
+                    length != line.size()) {
+                    RecordTally::limitSweepWidth(512);
+                    QFAIL(qPrintable(QStringLiteral("width %1: %2").arg(width).arg(line)));
+                }
+            }
+        }
+        RecordTally::limitSweepWidth(512);
     }
 
     void oddYearsAndEmptyFields()

@@ -97,7 +97,8 @@ struct VolumeCodes
         volumeOfKey.fill(quint8(RecordTally::UnknownVolume));
         for (int i = 0; i < CodeTables::VolumeCount; ++i) {
             const QByteArray code = Win1250::fromUnicode(CodeTables::volumeCode(i));
-            if (code.size() == 2 && volumeOfKey[size_t(codeKey(code[0], code[1]))] == RecordTally::UnknownVolume)
+            if (code.size() == 2 &&
+                volumeOfKey[size_t(codeKey(code[0], code[1]))] == RecordTally::UnknownVolume)
                 volumeOfKey[size_t(codeKey(code[0], code[1]))] = quint8(i);
         }
     }
@@ -135,29 +136,33 @@ bool isBreakUnit(char16_t c)
     return c == u'\n' || c == u'\r' || c == 0x2028;
 }
 
-// Takes the pairs of one block: bit k × `bitsPerUnit` stands for a pair at
-// unit `start` + k. Most blocks have a few pairs well apart, after the pair
-// before, and room for them all: these are taken without asking about each.
-template <int BitsPerUnit>
-__attribute__((always_inline)) inline void takePairs(qsizetype start, std::uint64_t pairs, Separators& seps)
+// Takes the separators of one block of units from `start` on: bit k of
+// `candidates` is set where units start + k and start + k + 1 are both
+// stars (the last bit looks at the unit after the block). A run of stars
+// gives a separator at its first star, then at every second one, as pairs
+// taken from the left that do not overlap; a pair taken in the block before
+// may hold the first unit. Runs are told apart by adding their first bits:
+// the carry clears a run that starts at an even bit.
+inline void takePairs(qsizetype start, std::uint64_t candidates, Separators& seps)
 {
-    if (pairs == 0)
+    if (candidates == 0)
         return;
-    const bool apart = (pairs & (pairs >> BitsPerUnit)) == 0;
-    if (apart && start + std::countr_zero(pairs) / BitsPerUnit >= seps.resume &&
-        seps.found + std::popcount(pairs) <= Separators::Wanted) {
-        int found = seps.found;
-        qsizetype at = 0;
-        for (; pairs != 0; pairs &= pairs - 1) {
-            at = start + std::countr_zero(pairs) / BitsPerUnit;
-            seps.at[size_t(found++)] = at;
-        }
-        seps.found = found;
-        seps.resume = at + 2;
-        return;
+    constexpr std::uint64_t kEvenBits = 0x5555555555555555ULL;
+    const std::uint64_t firstHeld = seps.resume > start ? 1 : 0;
+    const std::uint64_t runStarts = candidates & ~(candidates << 1);
+    const std::uint64_t evenStarts = runStarts & kEvenBits & ~firstHeld;
+    const std::uint64_t evenRuns = candidates & ~(candidates + evenStarts);
+    const std::uint64_t oddRuns = candidates & ~evenRuns;
+    std::uint64_t taken = (evenRuns & kEvenBits) | (oddRuns & ~kEvenBits);
+    int found = seps.found;
+    qsizetype last = -1;
+    for (; taken != 0 && found < Separators::Wanted; taken &= taken - 1) {
+        last = start + std::countr_zero(taken);
+        seps.at[size_t(found++)] = last;
     }
-    for (; pairs != 0; pairs &= pairs - 1)
-        seps.pairAt(start + std::countr_zero(pairs) / BitsPerUnit);
+    seps.found = found;
+    if (last >= 0)
+        seps.resume = last + 2;
 }
 
 // The widest vectors the sweep may use: the processor's, unless a test
@@ -167,7 +172,9 @@ std::atomic<int> sweepWidthLimit{512};
 #if defined(NORLA_WIDE_SWEEP)
 int processorSweepWidth()
 {
-    static const int width = __builtin_cpu_supports("avx512bw") ? 512 : __builtin_cpu_supports("avx2") ? 256 : 128;
+    static const int width = __builtin_cpu_supports("avx512bw") ? 512
+                             : __builtin_cpu_supports("avx2")   ? 256
+                                                                : 128;
     return width;
 }
 
@@ -176,13 +183,12 @@ int processorSweepWidth()
 #define NORLA_AVX2 __attribute__((target("avx2,popcnt,bmi")))
 #define NORLA_AVX512 __attribute__((target("avx512f,avx512bw,popcnt,bmi")))
 
-// Two mask bits per unit, of which the lower one is kept.
+// One mask bit per unit of 32, from the comparisons of their two halves.
 NORLA_AVX2 inline std::uint64_t unitBits(__m256i low, __m256i high)
 {
-    constexpr std::uint64_t kLowBits = 0x5555555555555555ULL;
-    return (std::uint64_t(unsigned(_mm256_movemask_epi8(low))) |
-            (std::uint64_t(unsigned(_mm256_movemask_epi8(high))) << 32)) &
-           kLowBits;
+    // Packing works per 128-bit lane; the permutation puts the halves back in order.
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packs_epi16(low, high), 0xD8);
+    return std::uint64_t(unsigned(_mm256_movemask_epi8(packed)));
 }
 
 NORLA_AVX2 inline __m256i breaksIn(__m256i v)
@@ -193,17 +199,18 @@ NORLA_AVX2 inline __m256i breaksIn(__m256i v)
 }
 
 // The sweep below, 32 units at a time, for processors with AVX2. Goes on
-// from `i`; true when the line's break was found, `i` then at it.
-NORLA_AVX2 bool sweep256(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps, qsizetype& i)
+// from `from`; true when the line's break was found, `from` then at it.
+NORLA_AVX2 bool sweep256(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps,
+                         qsizetype& from)
 {
     const __m256i star = _mm256_set1_epi16(short(u'*'));
-    for (; i + 32 <= size && (untilBreak || seps.found < Separators::Wanted); i += 32) {
+    for (qsizetype i = from; i + 32 <= size && (untilBreak || seps.found < Separators::Wanted); i += 32) {
         const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i));
         const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + i + 16));
         const std::uint64_t stars = unitBits(_mm256_cmpeq_epi16(low, star), _mm256_cmpeq_epi16(high, star));
-        std::uint64_t pairs = stars & (stars >> 2);
-        if ((stars >> 62) != 0 && i + 32 < size && text[i + 32] == u'*')
-            pairs |= std::uint64_t(1) << 62;
+        std::uint64_t pairs = stars & (stars >> 1);
+        if ((stars >> 31) != 0 && i + 32 < size && text[i + 32] == u'*')
+            pairs |= std::uint64_t(1) << 31;
         if (untilBreak) {
             const __m256i lowBreaks = breaksIn(low);
             const __m256i highBreaks = breaksIn(high);
@@ -212,17 +219,18 @@ NORLA_AVX2 bool sweep256(const char16_t* text, qsizetype size, bool untilBreak, 
                 // A pair cannot hold a break, so the pairs before the first
                 // break are the line's.
                 const int end = std::countr_zero(unitBits(lowBreaks, highBreaks));
-                takePairs<2>(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
-                i += end / 2;
+                takePairs(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
+                from = i + end;
                 return true;
             }
         }
-        takePairs<2>(i, pairs, seps);
+        takePairs(i, pairs, seps);
+        from = i + 32;
     }
     return false;
 }
 
-// One mask bit per unit of 64 units.
+// One mask bit per unit of 64.
 NORLA_AVX512 inline std::uint64_t unitsEqual(__m512i low, __m512i high, __m512i unit)
 {
     return std::uint64_t(_mm512_cmpeq_epi16_mask(low, unit)) |
@@ -236,13 +244,14 @@ NORLA_AVX512 inline std::uint64_t unitsAtMost(__m512i low, __m512i high, __m512i
 }
 
 // The same, 64 units at a time, for processors with AVX-512.
-NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps, qsizetype& i)
+NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak, Separators& seps,
+                           qsizetype& from)
 {
     const __m512i star = _mm512_set1_epi16(short(u'*'));
     const __m512i cr = _mm512_set1_epi16(short(u'\r'));
     const __m512i lf = _mm512_set1_epi16(short(u'\n'));
     const __m512i ls = _mm512_set1_epi16(short(0x2028));
-    for (; i + 64 <= size && (untilBreak || seps.found < Separators::Wanted); i += 64) {
+    for (qsizetype i = from; i + 64 <= size && (untilBreak || seps.found < Separators::Wanted); i += 64) {
         const __m512i low = _mm512_loadu_si512(text + i);
         const __m512i high = _mm512_loadu_si512(text + i + 32);
         const std::uint64_t stars = unitsEqual(low, high, star);
@@ -256,12 +265,13 @@ NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak
                 unitsEqual(low, high, cr) | unitsEqual(low, high, lf) | unitsEqual(low, high, ls);
             if (breaks != 0) {
                 const int end = std::countr_zero(breaks);
-                takePairs<1>(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
-                i += end;
+                takePairs(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
+                from = i + end;
                 return true;
             }
         }
-        takePairs<1>(i, pairs, seps);
+        takePairs(i, pairs, seps);
+        from = i + 64;
     }
     return false;
 }
@@ -307,10 +317,10 @@ qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separator
             untilBreak ? unsigned(_mm_movemask_epi8(_mm_packs_epi16(breaksIn(low), breaksIn(high)))) : 0u;
         // A pair cannot hold a break, so the pairs before the first break
         // are the line's.
-        const int end = breaks != 0 ? __builtin_ctz(breaks) : 16;
+        const int end = breaks != 0 ? std::countr_zero(breaks) : 16;
         if (end < 16)
             pairs &= (1u << end) - 1;
-        takePairs<1>(i, pairs, seps);
+        takePairs(i, pairs, seps);
         if (end < 16)
             return i + end;
     }
@@ -326,9 +336,6 @@ qsizetype sweep(const char16_t* text, qsizetype size, bool untilBreak, Separator
     return untilBreak ? size : i;
 }
 
-// Cuts `line` as FieldCursor cuts it with "**" after it, from the
-// separators one sweep found. False for a line with fewer separators than a
-// whole record has, left to the cursor itself.
 // Where each field of `line` ends, as FieldCursor cuts it with "**" after
 // it, from the separators one sweep found. False for a line with fewer
 // separators than a whole record has, left to the cursor itself.
@@ -481,20 +488,19 @@ void RecordTally::addSeparated(int volume, QStringView line, const FieldEnds& en
     // Nearly every line: its fields are counted from where they end, with
     // no view made of the fields that are only looked at for emptiness.
     const char16_t* text = line.utf16();
-    FieldEnds begins{};
-    qsizetype begin = 0;
-    for (int k = 0; k < RecordSchema::FieldCount; ++k) {
-        begins[size_t(k)] = begin;
-        const qsizetype length = ends[size_t(k)] - begin;
-        const bool empty = RecordSchema::isCreator(RecordSchema::fieldAt(k))
-                               ? length <= RecordSchema::RoleCodeLength
-                               : length == 0 || (isBlankUnit(text[begin]) && isBlank(QStringView(text + begin, length)));
-        m_emptyFields[size_t(k)] += empty ? 1 : 0;
-        begin = ends[size_t(k)] + 2;
+    const auto beginOf = [&ends](size_t k) { return k == 0 ? 0 : ends[k - 1] + 2; };
+    for (size_t k = 0; k < size_t(RecordSchema::FieldCount); ++k) {
+        const qsizetype begin = beginOf(k);
+        const qsizetype length = ends[k] - begin;
+        const bool empty =
+            RecordSchema::isCreator(RecordSchema::fieldAt(int(k)))
+                ? length <= RecordSchema::RoleCodeLength
+                : length == 0 || (isBlankUnit(text[begin]) && isBlank(QStringView(text + begin, length)));
+        m_emptyFields[k] += empty ? 1 : 0;
     }
     const auto at = [&](Field field) {
         const size_t k = size_t(RecordSchema::position(field));
-        return QStringView(text + begins[k], ends[k] - begins[k]);
+        return QStringView(text + beginOf(k), ends[k] - beginOf(k));
     };
     countValues(volume, at(Field::RecordType), at(Field::Language), at(Field::Medium), at(Field::Subject),
                 at(Field::Year));
