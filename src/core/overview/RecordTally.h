@@ -14,11 +14,11 @@
 #include <unordered_map>
 #include <vector>
 
-// The counts of one pass over records, fed one 8-bit record line at a time.
+// The counts of one pass over records, fed one record line at a time.
 // A pass read by several threads keeps one tally per thread and adds them up
 // with merge(), so nothing is shared while the records are read. Values are
-// kept as the 8-bit text the search compares, so a count and the search that
-// lists its records see the same text.
+// counted as the 8-bit text the search compares, so a count and the search
+// that lists its records see the same text.
 class RecordTally final
 {
 public:
