@@ -5,6 +5,7 @@
 #include "core/index/IndexBuilder.h"
 #include "core/job/JobControl.h"
 #include "core/overview/Overview.h"
+#include "core/overview/TextCounts.h"
 #include "core/record/OperationCancelled.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordSchema.h"
@@ -252,6 +253,25 @@ private slots:
             QVERIFY(inChunk.subjects().counts() == fromBytes.subjects().counts());
             QVERIFY(inChunk.languages().counts() == fromBytes.languages().counts());
         }
+    }
+
+    // The value table grows and probes past equal lengths and collisions
+    // without losing a count: many distinct values, the empty one, and
+    // values that differ only in their last unit, against a plain map.
+    void valueTableKeepsEveryCount()
+    {
+        QRandomGenerator random(27);
+        QHash<QString, qint64> expected;
+        TextCounts counts;
+        for (int i = 0; i < 20000; ++i) {
+            const int pick = int(random.bounded(5000));
+            const QString value = pick == 0 ? QString() : QStringLiteral("Irodalom – %1").arg(pick);
+            counts.add(value);
+            ++expected[value];
+        }
+        QHash<QString, qint64> counted;
+        counts.forEach([&](QStringView text, qint64 count) { counted.insert(text.toString(), count); });
+        QCOMPARE(counted, expected);
     }
 
     // Every vector width the processor offers cuts a line as the record
