@@ -18,6 +18,7 @@
 #include "core/record/NorlaError.h"
 #include "core/search/SearchEngine.h"
 
+#include "SetOptions.h"
 #include "Timing.h"
 
 #include <QCoreApplication>
@@ -122,23 +123,11 @@ void benchSize(const QString& dir, int size, int runs)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
-    QList<int> sizes = {100000, 1000000};
-    QString root = QDir::temp().filePath(QStringLiteral("norla-bench-overview"));
-    int runs = 5;
-    for (qsizetype i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--sizes") {
-            sizes.clear();
-            for (const QString& s : args[i + 1].split(u','))
-                sizes.append(s.toInt());
-        } else if (args[i] == u"--dir") {
-            root = args[i + 1];
-        } else if (args[i] == u"--runs") {
-            runs = qMax(1, args[i + 1].toInt());
-        } else if (args[i] == u"--width") {
-            RecordTally::limitSweepWidth(args[i + 1].toInt());
-        }
-    }
+    const SetOptions options = SetOptions::parse(QCoreApplication::arguments().mid(1), {100000, 1000000},
+                                                 QStringLiteral("norla-bench-overview"));
+    if (options.others.contains(QStringLiteral("--width")))
+        RecordTally::limitSweepWidth(options.others.value(QStringLiteral("--width")).toInt());
+    const int runs = options.runs;
 
     out() << QStringLiteral("medians of %1 interleaved runs each, warm page cache\n").arg(runs);
     out() << QStringLiteral("%1  %2  %3  %4  %5  %6\n")
@@ -149,8 +138,8 @@ int main(int argc, char* argv[])
                  .arg(QStringLiteral("hits"), 8)
                  .arg(QStringLiteral("ratio"), 6);
     try {
-        for (const int size : sizes)
-            benchSize(QDir(root).filePath(QString::number(size)), size, runs);
+        for (const int size : options.sizes)
+            benchSize(QDir(options.root).filePath(QString::number(size)), size, runs);
     } catch (const NorlaError& error) {
         QTextStream(stderr) << "bench_overview: " << error.message() << Qt::endl;
         return 1;

@@ -9,6 +9,7 @@
 // Folded queries (--fold) run next to `rg -c -i`; `norla-cli duplicates` runs
 // next to the common-term search over the same set.
 #include "Corpus.h"
+#include "SetOptions.h"
 
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
@@ -204,24 +205,14 @@ void benchDuplicates(const QString& cli, const QString& dir, const QString& outp
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments().mid(1);
-    QList<int> sizes = {10000, 100000, 1000000};
-    QString root = QDir::temp().filePath(QStringLiteral("norla-bench-search"));
-    QString cli = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../norla-cli"));
-    int runs = 5;
-    for (int i = 0; i + 1 < args.size(); i += 2) {
-        if (args[i] == u"--sizes") {
-            sizes.clear();
-            for (const QString& s : args[i + 1].split(u','))
-                sizes.append(s.toInt());
-        } else if (args[i] == u"--dir") {
-            root = args[i + 1];
-        } else if (args[i] == u"--cli") {
-            cli = args[i + 1];
-        } else if (args[i] == u"--runs") {
-            runs = qMax(1, args[i + 1].toInt());
-        }
-    }
+    const SetOptions options = SetOptions::parse(
+        QCoreApplication::arguments().mid(1), {10000, 100000, 1000000}, QStringLiteral("norla-bench-search"));
+    QString cli = options.others.value(
+        QStringLiteral("--cli"),
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../norla-cli")));
+    const QList<int>& sizes = options.sizes;
+    const QString& root = options.root;
+    const int runs = options.runs;
     cli = QFileInfo(cli).absoluteFilePath();
     const QString rg = QStandardPaths::findExecutable(QStringLiteral("rg"));
     if (rg.isEmpty())
