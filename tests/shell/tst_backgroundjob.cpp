@@ -3,6 +3,13 @@
 
 #include "core/record/NorlaError.h"
 #include "ui/common/BackgroundJob.h"
+#include "ui/common/JobButtonRow.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 
 #include <QSignalSpy>
 #include <QThread>
@@ -43,6 +50,7 @@ private Q_SLOTS:
     void startedJobReportsHowItEnded();
     void stopBeforeTheEndIsHeardCounts();
     void stopAndWaitEndsTheJobUnheard();
+    void buttonRowStopsItsJobAndClosesItsDialog();
 };
 
 void tst_BackgroundJob::startedJobReportsHowItEnded()
@@ -100,6 +108,29 @@ void tst_BackgroundJob::stopAndWaitEndsTheJobUnheard()
     // Gone with its runner, the job was stopped and waited for.
     QCoreApplication::processEvents();
     QVERIFY(!ended);
+}
+
+// The bottom row of the check dialogs: "Mégsem" reaches the running job
+// through the input held back from the rest of the window, and "Bezárás"
+// closes the dialog; the dialog's own buttons sit between the two.
+void tst_BackgroundJob::buttonRowStopsItsJobAndClosesItsDialog()
+{
+    QDialog dialog;
+    auto* own = new QPushButton(QStringLiteral("Saját"), &dialog);
+    auto* row = new JobButtonRow(&dialog, {own});
+    (new QVBoxLayout(&dialog))->addLayout(row);
+    dialog.show();
+    auto* stop = dialog.findChild<QPushButton*>(QStringLiteral("gomb_megsem"));
+    auto* close = dialog.findChild<QPushButton*>(QStringLiteral("gomb_bezar"));
+    QVERIFY(stop && close && dialog.findChild<QLabel*>(QStringLiteral("lab_osszegzes")));
+    QCOMPARE(row->indexOf(own), row->indexOf(stop) + 1);
+    QCOMPARE(row->indexOf(close), row->indexOf(own) + 1);
+
+    stop->setEnabled(true);
+    QTimer::singleShot(50, stop, [stop] { QTest::mouseClick(stop, Qt::LeftButton); });
+    QVERIFY(!row->job()->runStoppable(runUntilStopped));
+    QTest::mouseClick(close, Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
 }
 
 QTEST_MAIN(tst_BackgroundJob)

@@ -4,6 +4,7 @@
 #include "core/record/RecordLine.h"
 #include "core/session/EditingSession.h"
 #include "ui/common/BackgroundJob.h"
+#include "ui/common/JobButtonRow.h"
 #include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 
@@ -69,27 +70,17 @@ BatchReplaceDialog::BatchReplaceDialog(EditingSession& session, QWidget* parent)
     m_table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_table, 1);
 
-    auto* row = new QHBoxLayout;
-    m_summary = named(new QLabel(this), QStringLiteral("lab_osszegzes"));
-    row->addWidget(m_summary, 1);
-    m_stopButton = named(new QPushButton(QStringLiteral("Mégsem"), this), QStringLiteral("gomb_megsem"));
-    m_stopButton->setEnabled(false);
     m_previewButton =
         named(new QPushButton(QStringLiteral("Előnézet"), this), QStringLiteral("gomb_elonezet"));
     m_applyButton = named(new QPushButton(QStringLiteral("Csere"), this), QStringLiteral("gomb_csere"));
-    auto* close = named(new QPushButton(QStringLiteral("Bezárás"), this), QStringLiteral("gomb_bezar"));
-    row->addWidget(m_stopButton);
-    row->addWidget(m_previewButton);
-    row->addWidget(m_applyButton);
-    row->addWidget(close);
+    auto* row = new JobButtonRow(this, {m_previewButton, m_applyButton});
     layout->addLayout(row);
+    m_summary = row->summary();
+    m_stopButton = row->stopButton();
+    m_job = row->job();
 
-    m_job = new BackgroundJob(this);
-    m_job->setStopControls({m_stopButton});
-    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestStop);
     connect(m_previewButton, &QPushButton::clicked, this, &BatchReplaceDialog::preview);
     connect(m_applyButton, &QPushButton::clicked, this, &BatchReplaceDialog::apply);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
     // What the preview shows must be what "Csere" applies: any change of the
     // request takes the preview away.
     const auto stale = [this] {

@@ -2,10 +2,10 @@
 
 #include "core/record/TextFile.h"
 #include "ui/common/BackgroundJob.h"
+#include "ui/common/JobButtonRow.h"
 #include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -32,23 +32,14 @@ CheckReportDialog::CheckReportDialog(QWidget* parent) : QDialog(parent)
     m_list->setAlternatingRowColors(true);
     m_list->header()->setStretchLastSection(true);
     layout->addWidget(m_list, 1);
-    auto* row = new QHBoxLayout;
-    m_summary = named(new QLabel(this), QStringLiteral("lab_osszegzes"));
-    row->addWidget(m_summary, 1);
-    m_stopButton = named(new QPushButton(QStringLiteral("Mégsem"), this), QStringLiteral("gomb_megsem"));
-    m_stopButton->setEnabled(false);
     m_saveButton =
         named(new QPushButton(QStringLiteral("Mentés CSV-be..."), this), QStringLiteral("gomb_csv"));
     m_saveButton->setEnabled(false);
-    auto* close = named(new QPushButton(QStringLiteral("Bezárás"), this), QStringLiteral("gomb_bezar"));
-    row->addWidget(m_stopButton);
-    row->addWidget(m_saveButton);
-    row->addWidget(close);
+    auto* row = new JobButtonRow(this, {m_saveButton});
     layout->addLayout(row);
-    m_job = new BackgroundJob(this);
-    m_job->setStopControls({m_stopButton});
-    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestStop);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    m_summary = row->summary();
+    m_stopButton = row->stopButton();
+    m_job = row->job();
     connect(m_saveButton, &QPushButton::clicked, this, &CheckReportDialog::saveCsv);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { Q_EMIT recordRequested(item->data(0, LineRole).toInt()); });

@@ -2,6 +2,7 @@
 
 #include "core/session/EditingSession.h"
 #include "ui/common/BackgroundJob.h"
+#include "ui/common/JobButtonRow.h"
 #include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 
@@ -41,26 +42,17 @@ NameVariantsDialog::NameVariantsDialog(EditingSession& session, QWidget* parent)
     m_list->setUniformRowHeights(true);
     m_list->header()->setStretchLastSection(true);
     layout->addWidget(m_list, 1);
-    auto* row = new QHBoxLayout;
-    m_summary = named(new QLabel(this), QStringLiteral("lab_osszegzes"));
-    row->addWidget(m_summary, 1);
-    m_stopButton = named(new QPushButton(QStringLiteral("Mégsem"), this), QStringLiteral("gomb_megsem"));
-    m_stopButton->setEnabled(false);
     m_uniformButton =
         named(new QPushButton(QStringLiteral("Egységesítés"), this), QStringLiteral("gomb_egysegesites"));
     m_uniformButton->setEnabled(false);
     m_uniformButton->setToolTip(
         QStringLiteral("A csoport többi formáját a kiválasztott formára cseréli a megnyitott "
                        "adatbázis minden rekordjában"));
-    auto* close = named(new QPushButton(QStringLiteral("Bezárás"), this), QStringLiteral("gomb_bezar"));
-    row->addWidget(m_stopButton);
-    row->addWidget(m_uniformButton);
-    row->addWidget(close);
+    auto* row = new JobButtonRow(this, {m_uniformButton});
     layout->addLayout(row);
-    m_job = new BackgroundJob(this);
-    m_job->setStopControls({m_stopButton});
-    connect(m_stopButton, &QPushButton::clicked, m_job, &BackgroundJob::requestStop);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    m_summary = row->summary();
+    m_stopButton = row->stopButton();
+    m_job = row->job();
     connect(m_kind, &QComboBox::currentIndexChanged, this, &NameVariantsDialog::search);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &NameVariantsDialog::selectionChanged);
     connect(m_uniformButton, &QPushButton::clicked, this, &NameVariantsDialog::makeUniform);
