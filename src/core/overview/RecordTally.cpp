@@ -165,6 +165,28 @@ inline void takePairs(qsizetype start, std::uint64_t candidates, Separators& sep
         seps.resume = last + 2;
 }
 
+// Takes the separators of the 64 units from `at` on, given one bit per
+// unit for the stars and the line breaks among them; `from` moves past the
+// block, or to the break, which ends the line (true).
+inline bool takeBlock(const char16_t* text, qsizetype size, qsizetype at, std::uint64_t stars,
+                      std::uint64_t breaks, Separators& seps, qsizetype& from)
+{
+    std::uint64_t pairs = stars & (stars >> 1);
+    if ((stars >> 63) != 0 && at + 64 < size && text[at + 64] == u'*')
+        pairs |= std::uint64_t(1) << 63;
+    if (breaks == 0) {
+        takePairs(at, pairs, seps);
+        from = at + 64;
+        return false;
+    }
+    // A pair cannot hold a break, so the pairs before the first break are
+    // the line's.
+    const int end = std::countr_zero(breaks);
+    takePairs(at, pairs & ((std::uint64_t(1) << end) - 1), seps);
+    from = at + end;
+    return true;
+}
+
 // The widest vectors the sweep may use: the processor's, unless a test
 // asks for narrower ones to check each way against the others.
 std::atomic<int> sweepWidthLimit{512};
@@ -221,27 +243,16 @@ NORLA_AVX2 bool sweep256(const char16_t* text, qsizetype size, bool untilBreak, 
         const std::uint64_t stars = unitBits(_mm256_cmpeq_epi16(v[0], star), _mm256_cmpeq_epi16(v[1], star)) |
                                     unitBits(_mm256_cmpeq_epi16(v[2], star), _mm256_cmpeq_epi16(v[3], star))
                                         << 32;
-        std::uint64_t pairs = stars & (stars >> 1);
-        if ((stars >> 63) != 0 && i + 64 < size && text[i + 64] == u'*')
-            pairs |= std::uint64_t(1) << 63;
+        std::uint64_t breaks = 0;
         if (untilBreak) {
             const __m256i any = _mm256_or_si256(_mm256_or_si256(mayBreak(v[0]), mayBreak(v[1])),
                                                 _mm256_or_si256(mayBreak(v[2]), mayBreak(v[3])));
-            if (!_mm256_testz_si256(any, any)) {
-                const std::uint64_t breaks =
-                    unitBits(breaksIn(v[0]), breaksIn(v[1])) | unitBits(breaksIn(v[2]), breaksIn(v[3])) << 32;
-                if (breaks != 0) {
-                    // A pair cannot hold a break, so the pairs before the
-                    // first break are the line's.
-                    const int end = std::countr_zero(breaks);
-                    takePairs(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
-                    from = i + end;
-                    return true;
-                }
-            }
+            if (!_mm256_testz_si256(any, any))
+                breaks = unitBits(breaksIn(v[0]), breaksIn(v[1])) | unitBits(breaksIn(v[2]), breaksIn(v[3]))
+                                                                        << 32;
         }
-        takePairs(i, pairs, seps);
-        from = i + 64;
+        if (takeBlock(text, size, i, stars, breaks, seps, from))
+            return true;
     }
     return false;
 }
@@ -270,24 +281,13 @@ NORLA_AVX512 bool sweep512(const char16_t* text, qsizetype size, bool untilBreak
     for (qsizetype i = from; i + 64 <= size && (untilBreak || seps.found < Separators::Wanted); i += 64) {
         const __m512i low = _mm512_loadu_si512(text + i);
         const __m512i high = _mm512_loadu_si512(text + i + 32);
-        const std::uint64_t stars = unitsEqual(low, high, star);
-        std::uint64_t pairs = stars & (stars >> 1);
-        if ((stars >> 63) != 0 && i + 64 < size && text[i + 64] == u'*')
-            pairs |= std::uint64_t(1) << 63;
+        std::uint64_t breaks = 0;
         // Units up to CR, or U+2028, may be a break; the few blocks that
         // hold one are looked at exactly.
-        if (untilBreak && (unitsAtMost(low, high, cr) | unitsEqual(low, high, ls)) != 0) {
-            const std::uint64_t breaks =
-                unitsEqual(low, high, cr) | unitsEqual(low, high, lf) | unitsEqual(low, high, ls);
-            if (breaks != 0) {
-                const int end = std::countr_zero(breaks);
-                takePairs(i, pairs & ((std::uint64_t(1) << end) - 1), seps);
-                from = i + end;
-                return true;
-            }
-        }
-        takePairs(i, pairs, seps);
-        from = i + 64;
+        if (untilBreak && (unitsAtMost(low, high, cr) | unitsEqual(low, high, ls)) != 0)
+            breaks = unitsEqual(low, high, cr) | unitsEqual(low, high, lf) | unitsEqual(low, high, ls);
+        if (takeBlock(text, size, i, unitsEqual(low, high, star), breaks, seps, from))
+            return true;
     }
     return false;
 }
