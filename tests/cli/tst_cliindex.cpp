@@ -40,7 +40,7 @@ void seed(const QString& dir)
     TextFile::writeUnicode(dir + QStringLiteral("/adatb9.ztf"), {QStringLiteral("régi")});
 }
 
-QMap<QString, QByteArray> folderContents(const QString& dir)
+QMap<QString, QByteArray> filesIn(const QString& dir)
 {
     QMap<QString, QByteArray> files;
     for (const QString& name : QDir(dir).entryList(QDir::Files)) {
@@ -97,8 +97,8 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         QVERIFY2(run.err.contains(QStringLiteral("masodik.rtf: 1200 records")), qPrintable(run.err));
         QVERIFY(run.out.contains(QStringLiteral("Indexed %1 records").arg(builder.recordCount())));
-        const auto expected = folderContents(viaBuilder.path());
-        const auto actual = folderContents(viaCli.path());
+        const auto expected = filesIn(viaBuilder.path());
+        const auto actual = filesIn(viaCli.path());
         QCOMPARE(actual.keys(), expected.keys());
         for (auto it = expected.cbegin(); it != expected.cend(); ++it)
             QVERIFY2(actual.value(it.key()) == it.value(), qPrintable(it.key()));

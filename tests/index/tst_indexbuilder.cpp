@@ -8,7 +8,6 @@
 #include "core/search/SearchEngine.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QSet>
 #include <QThread>
@@ -39,27 +38,6 @@ QStringList databaseLines(int database, int count)
 QString dbName(int d)
 {
     return QStringLiteral("db%1.rtf").arg(d);
-}
-
-// Every entry under a folder, hidden ones and folders too, with the bytes
-// of each file; a link is shown by where it leads.
-QMap<QString, QByteArray> folderContents(const QString& path)
-{
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString name = QDir(path).relativeFilePath(info.filePath());
-        QFile file(info.filePath());
-        if (info.isSymLink())
-            entries.insert(name, "-> " + QFile::encodeName(info.symLinkTarget()));
-        else if (info.isDir())
-            entries.insert(name, "<folder>");
-        else
-            entries.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
-    }
-    return entries;
 }
 
 const QStringList kListFiles = {QStringLiteral("alkoto.zda"), QStringLiteral("kiado.zda"),

@@ -8,7 +8,6 @@
 #include "core/search/BrowseList.h"
 #include "core/search/SearchEngine.h"
 
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -47,19 +46,8 @@ void seedDatabases(const QString& dir)
 // the index set and anything a run left behind.
 QMap<QString, QByteArray> setContents(const QString& path)
 {
-    QMap<QString, QByteArray> entries;
-    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString name = QDir(path).relativeFilePath(info.filePath());
-        if (name.endsWith(QStringLiteral(".rtf")))
-            continue;
-        QFile file(info.filePath());
-        entries.insert(name, info.isDir()                     ? QByteArray("<folder>")
-                             : file.open(QIODevice::ReadOnly) ? file.readAll()
-                                                              : QByteArray("<unreadable>"));
-    }
+    QMap<QString, QByteArray> entries = folderContents(path);
+    entries.removeIf([](const auto& entry) { return entry.key().endsWith(QStringLiteral(".rtf")); });
     return entries;
 }
 

@@ -4,6 +4,7 @@
 #include "core/record/TextFile.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QtTest>
@@ -80,4 +81,23 @@ ProgramRun runProgram(const QString& program, const QStringList& args, const QSt
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+QMap<QString, QByteArray> folderContents(const QString& path)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(path, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString name = QDir(path).relativeFilePath(info.filePath());
+        QFile file(info.filePath());
+        if (info.isSymLink())
+            entries.insert(name, "-> " + QFile::encodeName(info.symLinkTarget()));
+        else if (info.isDir())
+            entries.insert(name, "<folder>");
+        else
+            entries.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
+    }
+    return entries;
 }

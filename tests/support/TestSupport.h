@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -47,6 +48,10 @@ struct ProgramRun
 // `input` on standard input, and waits for it to end.
 ProgramRun runProgram(const QString& program, const QStringList& args, const QString& workDir = {},
                       const QByteArray& input = {});
+
+// Every entry under a folder, hidden ones and folders too, with the bytes
+// of each file; a link is shown by where it leads.
+QMap<QString, QByteArray> folderContents(const QString& path);
 
 // The message of the NorlaError an action throws; empty when it throws none.
 QString errorOf(const std::function<void()>& action);

@@ -16,6 +16,12 @@ quint64 rotate(quint64 x, int r)
     return (x << r) | (x >> (64 - r));
 }
 
+// One word of the stream into the state.
+quint64 step(quint64 state, quint64 word)
+{
+    return rotate(state ^ (word * Multiplier), 29) * 0x9E3779B97F4A7C15ull;
+}
+
 quint64 finalMix(quint64 x)
 {
     x ^= x >> 33;
@@ -23,64 +29,6 @@ quint64 finalMix(quint64 x)
     x ^= x >> 33;
     return x;
 }
-
-} // namespace
-
-void ContentHash::mix(quint64 word)
-{
-    m_state = rotate(m_state ^ (word * Multiplier), 29) * 0x9E3779B97F4A7C15ull;
-}
-
-void ContentHash::add(QByteArrayView bytes)
-{
-    const char* data = bytes.data();
-    qsizetype left = bytes.size();
-    m_length += quint64(left);
-    while (m_pendingCount > 0 && m_pendingCount < 8 && left > 0) {
-        m_pending |= quint64(uchar(*data++)) << (8 * m_pendingCount++);
-        --left;
-    }
-    if (m_pendingCount == 8) {
-        mix(m_pending);
-        m_pending = 0;
-        m_pendingCount = 0;
-    }
-    for (; left >= 8; data += 8, left -= 8)
-        mix(qFromLittleEndian<quint64>(data));
-    for (; left > 0; --left)
-        m_pending |= quint64(uchar(*data++)) << (8 * m_pendingCount++);
-}
-
-quint64 ContentHash::value() const
-{
-    quint64 state = m_state;
-    if (m_pendingCount > 0)
-        state = rotate(state ^ (m_pending * Multiplier), 29) * 0x9E3779B97F4A7C15ull;
-    return finalMix(state ^ m_length);
-}
-
-namespace {
-std::optional<quint64> hashOfFile(const QString& path);
-} // namespace
-
-DiskStamp DiskStamp::taken(const QString& path, quint64 hash)
-{
-    DiskStamp stamp;
-    stamp.path = path;
-    const QFileInfo info(path);
-    stamp.exists = info.exists();
-    stamp.size = info.size();
-    stamp.modified = info.lastModified();
-    stamp.hash = hash;
-    return stamp;
-}
-
-DiskStamp DiskStamp::read(const QString& path)
-{
-    return taken(path, hashOfFile(path).value_or(0));
-}
-
-namespace {
 
 // The hash of the file's bytes, read in pieces; nullopt when it cannot be read.
 std::optional<quint64> hashOfFile(const QString& path)
@@ -102,6 +50,54 @@ std::optional<quint64> hashOfFile(const QString& path)
 }
 
 } // namespace
+
+void ContentHash::add(QByteArrayView bytes)
+{
+    const char* data = bytes.data();
+    qsizetype left = bytes.size();
+    m_length += quint64(left);
+    while (m_pendingCount > 0 && m_pendingCount < 8 && left > 0) {
+        m_pending |= quint64(uchar(*data++)) << (8 * m_pendingCount++);
+        --left;
+    }
+    if (m_pendingCount == 8) {
+        m_state = step(m_state, m_pending);
+        m_pending = 0;
+        m_pendingCount = 0;
+    }
+    for (; left >= 8; data += 8, left -= 8)
+        m_state = step(m_state, qFromLittleEndian<quint64>(data));
+    for (; left > 0; --left)
+        m_pending |= quint64(uchar(*data++)) << (8 * m_pendingCount++);
+}
+
+quint64 ContentHash::value() const
+{
+    const quint64 state = m_pendingCount > 0 ? step(m_state, m_pending) : m_state;
+    return finalMix(state ^ m_length);
+}
+
+DiskStamp DiskStamp::taken(const QString& path, quint64 hash)
+{
+    DiskStamp stamp;
+    stamp.path = path;
+    const QFileInfo info(path);
+    stamp.exists = info.exists();
+    stamp.size = info.size();
+    stamp.modified = info.lastModified();
+    stamp.hash = hash;
+    return stamp;
+}
+
+DiskStamp DiskStamp::read(const QString& path)
+{
+    return taken(path, hashOfFile(path).value_or(0));
+}
+
+bool DiskStamp::looksAlike(const DiskStamp& other) const
+{
+    return path == other.path && exists == other.exists && size == other.size && modified == other.modified;
+}
 
 bool DiskStamp::fileChanged(bool thorough) const
 {

@@ -21,8 +21,6 @@ public:
     }
 
 private:
-    void mix(quint64 word);
-
     quint64 m_state = 0x9E3779B97F4A7C15ull;
     quint64 m_length = 0;
     quint64 m_pending = 0; // bytes waiting for a whole word, lowest first
@@ -47,6 +45,9 @@ struct DiskStamp
     static DiskStamp taken(const QString& path, quint64 hash);
     // The stamp of `path` as it is now, its bytes read to hash them.
     static DiskStamp read(const QString& path);
+
+    // The same file with the same size and time (the content is not compared).
+    bool looksAlike(const DiskStamp& other) const;
 
     // Whether the file at `path` still holds what the stamp recorded. With
     // `thorough`, the content is compared whenever the size agrees, so a

@@ -20,7 +20,7 @@ struct LockOwner
     // "Kati a(z) OLVASO2 gépen (norla), 2026-12-11 09:15 óta, 2 órája" as a
     // question or a message names the holder.
     QString describe() const;
-    // "2 órája", "5 perce", "most": how long ago `since` was.
+    // "2 órája", "5 perce", "kevesebb mint egy perce": how long ago `since` was.
     static QString timeAgo(const QDateTime& since, const QDateTime& now);
 };
 

@@ -208,14 +208,13 @@ void EditingSession::restoreRecoveryCopy(DatabaseDocument::Contents&& copy)
 
 QString EditingSession::saveDocument(const QString& path)
 {
-    const QString target = m_document.saveTarget(path);
-    if (m_readOnly && DatabaseLock::sameDatabase(target, m_document.saveTarget()))
+    const bool ownFile = DatabaseLock::sameDatabase(m_document.saveTarget(path), m_document.saveTarget());
+    if (m_readOnly && ownFile)
         throw NorlaError(readOnlyMessage());
     // Written under another name, the target must not be a database another
     // process has open; its lock is held while it is written.
-    std::unique_ptr<DatabaseLock> targetLock;
-    if (!DatabaseLock::sameDatabase(target, m_document.saveTarget()))
-        targetLock = DatabaseLock::forReplacing(target);
+    const std::unique_ptr<DatabaseLock> targetLock =
+        ownFile ? nullptr : DatabaseLock::forReplacing(m_document.saveTarget(path));
     const QString written = path.isEmpty() ? m_document.save() : m_document.saveAs(path);
     m_history.setClean();
     m_recovery.discard();

@@ -191,10 +191,8 @@ void BatchReplaceDialog::fill()
 
 void BatchReplaceDialog::apply()
 {
-    if (m_session.isReadOnly()) {
-        UserDialogs::instance().inform(this, m_session.readOnlyMessage());
+    if (refusedWhileReadOnly(this, m_session))
         return;
-    }
     std::vector<BatchReplace::Row> ticked;
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const QTableWidgetItem* item = i < size_t(m_table->rowCount()) ? m_table->item(int(i), 0) : nullptr;

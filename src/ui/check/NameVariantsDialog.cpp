@@ -131,10 +131,8 @@ void NameVariantsDialog::selectionChanged()
 
 void NameVariantsDialog::makeUniform()
 {
-    if (m_session.isReadOnly()) {
-        UserDialogs::instance().inform(this, m_session.readOnlyMessage());
+    if (refusedWhileReadOnly(this, m_session))
         return;
-    }
     const QTreeWidgetItem* item = m_list->currentItem();
     if (!item || item->data(0, FormRole).toInt() < 0)
         return;

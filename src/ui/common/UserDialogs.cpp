@@ -2,6 +2,7 @@
 
 #include "core/record/NorlaError.h"
 #include "core/record/OperationCancelled.h"
+#include "core/session/EditingSession.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -112,4 +113,12 @@ bool runGuarded(QWidget* parent, const std::function<void()>& action)
         UserDialogs::instance().inform(parent, QString::fromLocal8Bit(error.what()));
     }
     return false;
+}
+
+bool refusedWhileReadOnly(QWidget* parent, const EditingSession& session)
+{
+    if (!session.isReadOnly())
+        return false;
+    UserDialogs::instance().inform(parent, session.readOnlyMessage());
+    return true;
 }

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class EditingSession;
+
 class QWidget;
 
 // Everything that asks the user something or tells them something goes
@@ -54,3 +56,7 @@ public:
 // Runs one user action; a NorlaError (or any other exception) it throws ends
 // the action and is shown in a message box. Returns false when it failed.
 bool runGuarded(QWidget* parent, const std::function<void()>& action);
+
+// A command that would change the open database, asked while it is open for
+// reading only: tells the user why not. True when the command is refused.
+bool refusedWhileReadOnly(QWidget* parent, const EditingSession& session);

@@ -291,10 +291,8 @@ void SpellingReportDialog::acceptSelected()
 
 void SpellingReportDialog::replaceEverywhere()
 {
-    if (m_session.isReadOnly()) {
-        UserDialogs::instance().inform(this, m_session.readOnlyMessage());
+    if (refusedWhileReadOnly(this, m_session))
         return;
-    }
     QTreeWidgetItem* item = m_words->currentItem();
     const Proofreader::Word* word = wordOf(item);
     if (!word)

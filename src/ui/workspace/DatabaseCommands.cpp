@@ -289,9 +289,7 @@ void RecordEditor::offerReloadOfChangedFile()
         !document.fileChangedOnDisk({}, false))
         return;
     const DiskStamp now = DiskStamp::taken(document.diskStamp().path, 0);
-    const DiskStamp& declined = m_reloadDeclinedFor;
-    if (now.path == declined.path && now.exists == declined.exists && now.size == declined.size &&
-        now.modified == declined.modified)
+    if (now.looksAlike(m_reloadDeclinedFor))
         return;
     m_askingAboutDisk = true;
     const bool reload = UserDialogs::instance().askYesNo(
