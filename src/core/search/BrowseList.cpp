@@ -61,7 +61,7 @@ void BrowseList::load(const QString& startDir)
 {
     const QDir dir(startDir);
     // The two lists must come from one set: read during a swap, they are
-    // read once more once it is over.
+    // read again once it is over.
     for (int attempt = 1;; ++attempt) {
         clear();
         const IndexSetState before = IndexSetState::settled(startDir);
@@ -71,11 +71,11 @@ void BrowseList::load(const QString& startDir)
             m_chunkNumbers =
                 ByteStringList::fromLines(TextFile::readBytes(dir.filePath(WorkFolder::ChunkNumbersFile)));
         } catch (const NorlaError&) {
-            if (attempt == 2 || IndexSetState::of(startDir) == before)
+            if (attempt == IndexSetState::MostReads || IndexSetState::of(startDir) == before)
                 throw;
             continue;
         }
-        if (attempt == 2 || IndexSetState::of(startDir) == before)
+        if (attempt == IndexSetState::MostReads || IndexSetState::of(startDir) == before)
             return;
     }
 }

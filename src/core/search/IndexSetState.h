@@ -15,6 +15,9 @@ class IndexSetState final
 public:
     // How long a reader waits for a swap under way to end before it reads anyway.
     static constexpr int SwapWaitMs = 2000;
+    // How often a reader that keeps meeting swaps (index runs one after the
+    // other on a busy folder) reads again before it gives up with a message.
+    static constexpr int MostReads = 4;
 
     static IndexSetState of(const QString& startDir);
     // The state once no swap is under way; waits while one is (only while an

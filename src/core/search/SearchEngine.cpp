@@ -356,7 +356,7 @@ qint64 SearchEngine::run(const QString& startDir, SearchSink& sink, const JobCon
                 return count;
         } catch (const SetReplaced&) {
         }
-        if (attempt == 2 || (delivered && !sink.restart()))
+        if (attempt == IndexSetState::MostReads || (delivered && !sink.restart()))
             throw NorlaError(QStringLiteral("Az index fájljait a keresés közben egy indexelés lecserélte. "
                                             "Indítsa újra a keresést."));
     }

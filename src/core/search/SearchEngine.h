@@ -64,7 +64,7 @@ public:
     // NorlaError "Cannot open file" after the hits of the files before it.
     // A stop is looked for between chunk files and while waiting for one; it
     // throws OperationCancelled after the hits already delivered. A search
-    // that meets an index run replacing the set starts once more over the
+    // that meets an index run replacing the set starts again over the
     // new set (see SearchSink::restart), so it answers from one set, old or
     // new.
     qint64 run(const QString& startDir, SearchSink& sink,
