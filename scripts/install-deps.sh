@@ -18,13 +18,16 @@ packages=(
   fonts-dejavu-core
   cmark
   libnuspell-dev hunspell-hu
+  libzip-dev
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;
   # The formatter and the linter of the checks, independent readers of the
   # BibTeX and RIS export and of the published PDF (pdftotext, pdftoppm), and
-  # a second dictionary for the proofreading tests.
-  test) packages+=(clang-format clang-tidy python3 python3-bibtexparser bibutils hunspell-de-de poppler-utils) ;;
+  # a second dictionary for the proofreading tests, and LibreOffice Writer to
+  # open the published OpenDocument text.
+  test) packages+=(clang-format clang-tidy python3 python3-bibtexparser bibutils hunspell-de-de poppler-utils
+                   libreoffice-writer-nogui) ;;
   fuzz) packages+=(clang libclang-rt-14-dev) ;;
   bench) packages+=(ripgrep) ;;
 esac

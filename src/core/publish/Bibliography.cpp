@@ -2,6 +2,7 @@
 
 #include "core/job/JobControl.h"
 #include "core/publish/EntryText.h"
+#include "core/publish/FilingRules.h"
 #include "core/record/CodeTables.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordSchema.h"
@@ -69,11 +70,15 @@ int BibliographyBuilder::groupOf(const QStringList& fields) const
 void BibliographyBuilder::add(QStringView line)
 {
     const QStringList fields = RecordLine::split(line);
+    const FilingRules::Tables& tables = FilingRules::Tables::shipped();
     Record record;
     record.line = line.toString();
-    record.sortTitle = EntryText::indexForm(value(fields, Field::Title));
-    const QStringList creators = EntryText::creatorNames(fields);
-    record.sortName = creators.isEmpty() ? record.sortTitle : creators.first();
+    record.sortTitle = tables.filingTitle(value(fields, Field::Title), value(fields, Field::Language));
+    // The main entry goes under the first author, family name first; a work
+    // without one to three authors goes under its title.
+    const QStringList authors =
+        FilingRules::headingAuthors(FilingRules::creatorsOf(fields, m_roleNames, tables));
+    record.sortName = authors.isEmpty() ? record.sortTitle : tables.filingName(authors.first());
     record.group = groupOf(fields);
     m_records.push_back(std::move(record));
 }
@@ -176,12 +181,13 @@ void BibliographyBuilder::buildIndexes(Bibliography& book, const JobControl& con
 {
     QHash<QString, QList<int>> names;
     QHash<QString, QList<int>> places;
+    const FilingRules::Tables& tables = FilingRules::Tables::shipped();
     for (qsizetype i = 0; i < book.entryCount(); ++i) {
         checkpoint(control, i);
         const int number = int(i + 1);
         const QStringList fields = RecordLine::split(book.lines[size_t(i)]);
         for (const QString& name : EntryText::creatorNames(fields)) {
-            QList<int>& numbers = names[name];
+            QList<int>& numbers = names[tables.filingName(name)];
             if (numbers.isEmpty() || numbers.constLast() != number)
                 numbers.append(number);
         }

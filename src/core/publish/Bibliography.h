@@ -27,7 +27,8 @@ struct BibliographyGroup
     bool operator==(const BibliographyGroup&) const = default;
 };
 
-// A line of the name or place index: the text and the numbers of its entries, ascending.
+// A line of the name or place index: the text and the numbers of its entries,
+// ascending. A name is given in its filing form, family name first.
 struct IndexLine
 {
     QString text;
@@ -82,9 +83,9 @@ private:
     struct Record
     {
         QString line;
-        QString sortName; // the first creator's name, or the title when there is none
-        QString sortTitle;
-        int group = -1; // a subject tree entry or a volume position; -1 for "Egyéb"
+        QString sortName;  // the first author's filing form, or the filing title when the work goes under it
+        QString sortTitle; // the title without its leading article
+        int group = -1;    // a subject tree entry or a volume position; -1 for "Egyéb"
     };
 
     int groupOf(const QStringList& fields) const;

@@ -3,16 +3,15 @@
 #include "core/job/JobControl.h"
 #include "core/publish/BookComposer.h"
 #include "core/publish/EntryText.h"
+#include "core/publish/FilingRules.h"
+#include "core/publish/OdtWriter.h"
 #include "core/publish/PagePainter.h"
 #include "core/record/NorlaError.h"
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 
-#include <QBuffer>
 #include <QPdfWriter>
 #include <QSaveFile>
-#include <QTextDocument>
-#include <QTextDocumentWriter>
 
 namespace {
 
@@ -34,27 +33,12 @@ void writePdf(const Bibliography& book, PaperSize paper, QSaveFile& file, JobCon
         throw NorlaError::cannotCreate(file.objectName());
 }
 
-void writeOdt(const Bibliography& book, QSaveFile& file, JobControl& control)
+void writeOdt(const Bibliography& book, PaperSize paper, QSaveFile& file, JobControl& control)
 {
-    const BookComposer composer(book);
-    control.setProgress(0, composer.paragraphCount());
-    auto document = composer.newDocument();
-    constexpr qsizetype Step = 2000;
-    for (qsizetype from = 0; from < composer.paragraphCount(); from += Step) {
-        control.throwIfStopped();
-        composer.compose(*document, from, qMin(composer.paragraphCount(), from + Step));
-        control.setProgress(from, composer.paragraphCount());
-    }
-    document->setMetaInformation(QTextDocument::DocumentTitle, composer.title());
+    const QByteArray package = OdtWriter::package(book, paper, file.objectName(), control);
     control.throwIfStopped();
-    // The ODF writer closes the device it wrote to, and a QSaveFile must not
-    // be closed before its commit, so the package is put together in memory.
-    QBuffer package;
-    package.open(QIODevice::WriteOnly);
-    QTextDocumentWriter writer(&package, QByteArrayLiteral("ODF"));
-    if (!writer.write(document.get()) || file.write(package.data()) != package.data().size())
+    if (file.write(package) != package.size())
         throw NorlaError::cannotCreate(file.objectName());
-    control.setProgress(composer.paragraphCount(), composer.paragraphCount());
 }
 
 QString escaped(const QString& text)
@@ -62,12 +46,13 @@ QString escaped(const QString& text)
     return text.toHtmlEscaped();
 }
 
-QString numberList(const QList<int>& numbers)
+// "12, 34", every number a link to its entry.
+QString numberLinks(const QList<int>& numbers)
 {
     QStringList parts;
     parts.reserve(numbers.size());
     for (const int number : numbers)
-        parts.append(QString::number(number));
+        parts.append(QStringLiteral("<a href=\"#t%1\">%1</a>").arg(number));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -79,21 +64,63 @@ header.title h1 { font-size: 2.2em; margin-bottom: .4em; }
 header.title p { font-size: 1.4em; font-style: italic; }
 h2, h3, h4, h5, h6 { margin: 1.2em 0 .4em; }
 h5, h6 { font-style: italic; }
+nav.toc { margin-bottom: 4em; }
+nav.toc h2 { text-align: center; }
+nav.toc ul { list-style: none; padding: 0; margin: 0; }
+nav.toc li.l2 { margin-left: 1.5em; } nav.toc li.l3 { margin-left: 3em; }
+nav.toc li.l4 { margin-left: 4.5em; } nav.toc li.l5 { margin-left: 6em; }
+a { color: inherit; }
 p.entry, p.index { margin: 0 0 .35em 2.2em; text-indent: -2.2em; }
 p.entry b { font-weight: bold; }
+p.index a { text-decoration: none; }
+p.index a:hover { text-decoration: underline; }
 section.index { margin-top: 4em; }
 section.index h2 { text-align: center; }
+section.index h3.letter { margin: 1em 0 .3em; }
+@media (min-width: 50em) { section.index div.columns { column-count: 2; column-gap: 2.5em; } }
 )";
 
-void writeIndex(QString& html, const QString& heading, const QList<IndexLine>& lines)
+// The index with a heading for every letter of the Hungarian alphabet it uses.
+void writeIndex(QString& html, const QString& heading, const QString& id, const QList<IndexLine>& lines)
 {
     if (lines.isEmpty())
         return;
-    html += QStringLiteral("<section class=\"index\">\n<h2>") + escaped(heading) + QStringLiteral("</h2>\n");
-    for (const IndexLine& line : lines)
+    html += QStringLiteral("<section class=\"index\" id=\"%1\">\n<h2>").arg(id) + escaped(heading) +
+            QStringLiteral("</h2>\n<div class=\"columns\">\n");
+    QString letter;
+    for (const IndexLine& line : lines) {
+        const QString lineLetter = FilingRules::filingLetter(line.text);
+        if (lineLetter != letter) {
+            letter = lineLetter;
+            html += QStringLiteral("<h3 class=\"letter\">") + escaped(letter) + QStringLiteral("</h3>\n");
+        }
         html += QStringLiteral("<p class=\"index\">") + escaped(line.text) + QStringLiteral("  ") +
-                numberList(line.numbers) + QStringLiteral("</p>\n");
-    html += QStringLiteral("</section>\n");
+                numberLinks(line.numbers) + QStringLiteral("</p>\n");
+    }
+    html += QStringLiteral("</div>\n</section>\n");
+}
+
+// The table of contents: every heading, and the indexes, as links.
+void writeContents(QString& html, const Bibliography& book)
+{
+    QString items;
+    for (int g = 0; g < book.groups.size(); ++g) {
+        const BibliographyGroup& group = book.groups[g];
+        if (!group.heading.isEmpty())
+            items +=
+                QStringLiteral("<li class=\"l%1\"><a href=\"#c%2\">").arg(qBound(1, group.depth, 5)).arg(g) +
+                escaped(group.heading) + QStringLiteral("</a></li>\n");
+    }
+    if (!book.names.isEmpty())
+        items += QStringLiteral("<li class=\"l1\"><a href=\"#nevmutato\">") +
+                 escaped(BookComposer::nameIndexHeading()) + QStringLiteral("</a></li>\n");
+    if (!book.places.isEmpty())
+        items += QStringLiteral("<li class=\"l1\"><a href=\"#foldrajzi\">") +
+                 escaped(BookComposer::placeIndexHeading()) + QStringLiteral("</a></li>\n");
+    if (items.isEmpty())
+        return;
+    html += QStringLiteral("<nav class=\"toc\" id=\"tartalom\">\n<h2>Tartalom</h2>\n<ul>\n") + items +
+            QStringLiteral("</ul>\n</nav>\n");
 }
 
 void writeEntry(QString& html, const Bibliography& book, int index)
@@ -131,12 +158,15 @@ void writeHtml(const Bibliography& book, QIODevice& device, const JobControl& co
             QStringLiteral("</h1>\n");
     if (!book.subtitle.trimmed().isEmpty())
         html += QStringLiteral("<p>") + escaped(book.subtitle.trimmed()) + QStringLiteral("</p>\n");
-    html += QStringLiteral("</header>\n<main>\n");
-    for (const BibliographyGroup& group : book.groups) {
+    html += QStringLiteral("</header>\n");
+    writeContents(html, book);
+    html += QStringLiteral("<main>\n");
+    for (int g = 0; g < book.groups.size(); ++g) {
+        const BibliographyGroup& group = book.groups[g];
         control.throwIfStopped();
         if (!group.heading.isEmpty()) {
             const int level = qBound(1, group.depth, 5) + 1;
-            html += QStringLiteral("<h%1>").arg(level) + escaped(group.heading) +
+            html += QStringLiteral("<h%1 id=\"c%2\">").arg(level).arg(g) + escaped(group.heading) +
                     QStringLiteral("</h%1>\n").arg(level);
         }
         for (int i = group.first; i < group.first + group.count; ++i) {
@@ -148,8 +178,8 @@ void writeHtml(const Bibliography& book, QIODevice& device, const JobControl& co
         }
     }
     html += QStringLiteral("</main>\n");
-    writeIndex(html, BookComposer::nameIndexHeading(), book.names);
-    writeIndex(html, BookComposer::placeIndexHeading(), book.places);
+    writeIndex(html, BookComposer::nameIndexHeading(), QStringLiteral("nevmutato"), book.names);
+    writeIndex(html, BookComposer::placeIndexHeading(), QStringLiteral("foldrajzi"), book.places);
     html += QStringLiteral("</body>\n</html>\n");
     control.throwIfStopped();
     flush(html, device);
@@ -167,7 +197,7 @@ void write(const Bibliography& book, PublishFormat format, PaperSize paper, cons
         writePdf(book, paper, file, control);
         break;
     case PublishFormat::Odt:
-        writeOdt(book, file, control);
+        writeOdt(book, paper, file, control);
         break;
     case PublishFormat::Html:
         writeHtml(book, file, control);
