@@ -83,20 +83,16 @@ QStringList odtParagraphs(const QString& path)
 import json, sys, zipfile, xml.etree.ElementTree as ET
 TEXT = '{urn:oasis:names:tc:opendocument:xmlns:text:1.0}'
 root = ET.fromstring(zipfile.ZipFile(sys.argv[1]).read('content.xml'))
-out = []
-for p in root.iter():
-    if p.tag in (TEXT + 'p', TEXT + 'h'):
-        text = ''
-        for node in p.iter():
-            if node.tag == TEXT + 's':
-                text += ' ' * int(node.get(TEXT + 'c', '1'))
-            elif node.tag == TEXT + 'tab':
-                text += '\t'
-            if node is not p and node.tail:
-                text += node.tail
-            if node.text and node.tag != TEXT + 's':
-                text += node.text
-        out.append(text)
+def text_of(node):
+    if node.tag == TEXT + 's':
+        return ' ' * int(node.get(TEXT + 'c', '1'))
+    if node.tag == TEXT + 'tab':
+        return '\t'
+    text = node.text or ''
+    for child in node:
+        text += text_of(child) + (child.tail or '')
+    return text
+out = [text_of(p) for p in root.iter() if p.tag in (TEXT + 'p', TEXT + 'h')]
 print(json.dumps(out))
 )";
     return jsonList(run(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(script), path}));
@@ -140,8 +136,14 @@ QString pdfText(const QString& path)
 // Line breaks of a page fall anywhere, so the PDF's text is compared without blanks.
 QString withoutBlanks(QString text)
 {
-    text.remove(QRegularExpression(QStringLiteral("\\s+")));
+    text.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}]+")));
     return text;
+}
+
+// "~" stands for the no-break space that joins a number and its unit.
+QString nbsp(const char* text)
+{
+    return QString::fromUtf8(text).replace(u'~', QChar(0x00A0));
 }
 
 QString indexText(const IndexLine& line)
@@ -245,8 +247,8 @@ private slots:
         QCOMPARE(plain.groups.size(), 1);
         QVERIFY(plain.groups.first().heading.isEmpty());
         QCOMPARE(firstCreatorOrTitle(plain.lines.front()), QStringLiteral("Czakó Gábor"));
-        // Greek after Latin, and theta before iota.
-        QCOMPARE(firstCreatorOrTitle(plain.lines.back()), QStringLiteral("Ἰλιάς fordításai"));
+        // Greek after Latin; a Greek name forename first files under its family name, after iota.
+        QCOMPARE(firstCreatorOrTitle(plain.lines.back()), QStringLiteral("Θεόδωρος Παπαδόπουλος"));
     }
 
     void nameIndexListsEveryCreatorWithItsNumbers()
@@ -259,7 +261,7 @@ private slots:
                  (QList<IndexLine>{line("Czakó Gábor", {3, 9}), line("Csizmadia Ákos", {4, 7}),
                                    line("Kovács Éva", {7}), line("Oszkár Pál", {1}), line("Ödön Péter", {2}),
                                    line("Zoltán Imre", {5}), line("Zsolt Anna", {6}), line("Zsolt Béla", {4}),
-                                   line("Θεόδωρος Παπαδόπουλος", {10})}));
+                                   line("Παπαδόπουλος, Θεόδωρος", {10})}));
         QCOMPARE(book.places, (QList<IndexLine>{line("Budapest", {1, 2, 3, 4, 5, 7, 8, 9}),
                                                 line("Pécs", {10}), line("Szeged", {6})}));
         QVERIFY(bookOf(Grouping::Subject, false).places.isEmpty());
@@ -270,24 +272,23 @@ private slots:
         QTest::addColumn<int>("record"); // index in the fixture's file order
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("italic");
-        QTest::newRow("book: title in italics, editor named")
+        // The fixture gives every record the volume 12 and the pages 34–56.
+        QTest::newRow("book: title in italics, editor in the statement, series in parentheses")
             << 0
-            << QStringLiteral(
-                   "Csizmadia Ákos – Zsolt Béla (szerkesztő): A polisz. Ókori tanulmányok, 12, 1998, "
-                   "34–56. Akadémiai Kiadó, Budapest.")
+            << nbsp("Csizmadia Ákos: A polisz / szerk. Zsolt Béla. – Budapest : Akadémiai Kiadó, 1998. – "
+                    "34–56. – (Ókori tanulmányok ; 12)")
             << QStringLiteral("A polisz");
-        QTest::newRow("article: publication in italics")
-            << 1
-            << QStringLiteral("Czakó Gábor: Spárta. Századok, 12, 1998, 34–56. Akadémiai Kiadó, Budapest.")
+        QTest::newRow("article: the journal in italics with volume, year and pages, no publisher")
+            << 1 << nbsp("Czakó Gábor: Spárta. – In: Századok, 12.~évf. 1998. 34–56.~p.")
             << QStringLiteral("Századok");
-        QTest::newRow("translation")
+        QTest::newRow("translation: the translator named, a volume without series")
             << 8
-            << QStringLiteral(
-                   "Csizmadia Ákos – Kovács Éva (fordító): Versek. [Ford.] 12, 1998, 34–56. Akadémiai "
-                   "Kiadó, Budapest.")
+            << nbsp(
+                   "Csizmadia Ákos: Versek. 12.~köt. / ford. Kovács Éva. – Budapest : Akadémiai Kiadó, 1998. "
+                   "– 34–56.")
             << QStringLiteral("Versek");
         QTest::newRow("no creator, Greek title")
-            << 6 << QStringLiteral("Ἰλιάς fordításai. 12, 1998, 34–56. Akadémiai Kiadó, Budapest.")
+            << 6 << nbsp("Ἰλιάς fordításai. 12.~köt. – Budapest : Akadémiai Kiadó, 1998. – 34–56.")
             << QStringLiteral("Ἰλιάς fordításai");
     }
     void entryLayout()
@@ -327,9 +328,14 @@ private slots:
             if (QRegularExpression(QStringLiteral("^\\d+\\. ")).match(paragraph).hasMatch())
                 odtEntries.append(paragraph);
         QCOMPARE(odtEntries, entries);
-        const qsizetype names = paragraphs.indexOf(BookComposer::nameIndexHeading());
+        // The last "Névmutató" is the index's heading, the first its line in the contents.
+        const qsizetype names = paragraphs.lastIndexOf(BookComposer::nameIndexHeading());
         QVERIFY(names > 0);
-        QCOMPARE(paragraphs.mid(names + 1, index.size()), index);
+        QStringList odtIndex;
+        for (const QString& paragraph : paragraphs.mid(names + 1))
+            if (paragraph.contains(QStringLiteral("  "))) // a letter heading has no numbers
+                odtIndex.append(paragraph);
+        QCOMPARE(odtIndex.mid(0, index.size()), index);
         QVERIFY(paragraphs.contains(BookComposer::placeIndexHeading()));
 
         writeBook(book, PublishFormat::Pdf, dir.file(QStringLiteral("konyv.pdf")));
