@@ -239,6 +239,12 @@ QByteArray stylesXml(PaperSize paper)
                               {"style:family", s("text")}});
     out.empty("style:text-properties", {{"fo:font-weight", s("bold")}});
     out.end();
+    out.start("style:style", {{"style:name", s("Hivatkozas")},
+                              {"style:display-name", s("Hivatkozás")},
+                              {"style:family", s("text")}});
+    out.empty("style:text-properties",
+              {{"fo:color", s("#000000")}, {"style:text-underline-style", s("none")}});
+    out.end();
     out.start("style:style", {{"style:name", s("Emphasis")}, {"style:family", s("text")}});
     out.empty("style:text-properties", {{"fo:font-style", s("italic")}});
     out.end();
@@ -432,12 +438,27 @@ private:
         m_out.end();
     }
 
+    // A line of the contents: the heading as a link, a dotted tab and the
+    // heading's page, a page reference that Writer fills in as it lays the
+    // pages out, so the contents carry page numbers before any update.
     void contentsLine(const QString& text, int level, const QString& target)
     {
         m_out.start("text:p", {{"text:style-name", QStringLiteral("Contents_20_%1").arg(level)}});
-        m_out.start("text:a", {{"xlink:type", s("simple")}, {"xlink:href", u'#' + target}});
-        m_out.text(text);
+        link(target, text);
+        m_out.empty("text:tab");
+        m_out.start("text:bookmark-ref", {{"text:reference-format", s("page")}, {"text:ref-name", target}});
         m_out.end();
+        m_out.end();
+    }
+
+    // A link inside the document, in black without underline, as a printed book has it.
+    void link(const QString& target, const QString& text)
+    {
+        m_out.start("text:a", {{"xlink:type", s("simple")},
+                               {"xlink:href", u'#' + target},
+                               {"text:style-name", s("Hivatkozas")},
+                               {"text:visited-style-name", s("Hivatkozas")}});
+        m_out.text(text);
         m_out.end();
     }
 
