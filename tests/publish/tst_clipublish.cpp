@@ -86,6 +86,29 @@ private slots:
         QVERIFY(QFileInfo(dir.file(QStringLiteral("cs.odt"))).size() > 0);
     }
 
+    // The working folder's tables extend the shipped ones: a given name the
+    // program does not know turns its name, and a role gets an abbreviation.
+    void theWorkingFolderExtendsTheTables()
+    {
+        TempWorkDir dir;
+        seed(dir);
+        const QString line = QStringLiteral(
+            "Ma00000100**könyv**Tárgy**01Ljubov Kuzmina**03Kiss Anna**03**04**Versek********1999**"
+            "**Moszkva******0**orosz**papír");
+        TextFile::writeUnicode(dir.file(QStringLiteral("orosz.rtf")), {line});
+        const auto entry = [&dir] {
+            const ProgramRun run = publish(
+                dir.path(), args({"--format", "html", "--group", "none", "orosz.rtf", "--output", "o.html"}));
+            return QString::fromUtf8(dir.readBytes(QStringLiteral("o.html")));
+        };
+        QVERIFY(entry().contains(
+            QStringLiteral("Ljubov Kuzmina: <i>Versek</i> / ford. Kiss Anna. – Moszkva, 1999.")));
+        dir.writeBytes(QStringLiteral("utonevek.tsv"), "Ljubov\tidegen\n");
+        dir.writeBytes(QStringLiteral("szerepek.tsv"), "Fordító\tközlés\tfordította\n");
+        QVERIFY(entry().contains(
+            QStringLiteral("Kuzmina, Ljubov: <i>Versek</i> / fordította Kiss Anna. – Moszkva, 1999.")));
+    }
+
     void wrongUsage_data()
     {
         QTest::addColumn<QStringList>("arguments");

@@ -4,18 +4,27 @@
 #include "core/record/CreatorSlot.h"
 #include "core/record/RecordSchema.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace FilingRules {
 
 namespace {
 
-QString resourceText(const QString& name)
+QString fileText(const QString& path)
 {
-    QFile file(QStringLiteral(":/publish/") + name);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll());
+}
+
+// A shipped table, followed by the lines of the file of the same name in the
+// working folder, if there is one: its roles and languages replace the
+// shipped ones of the same name, its given names are added.
+QString tableText(const QString& name)
+{
+    return fileText(QStringLiteral(":/publish/") + name) + u'\n' + fileText(QDir::current().filePath(name));
 }
 
 // The lines of a table, comments and blank lines left out, each split at its tabs.
@@ -56,9 +65,9 @@ bool isLetter(QChar c)
 
 const Tables& Tables::shipped()
 {
-    static const Tables tables(resourceText(QStringLiteral("szerepek.tsv")),
-                               resourceText(QStringLiteral("nevelok.tsv")),
-                               resourceText(QStringLiteral("utonevek.tsv")));
+    static const Tables tables(tableText(QStringLiteral("szerepek.tsv")),
+                               tableText(QStringLiteral("nevelok.tsv")),
+                               tableText(QStringLiteral("utonevek.tsv")));
     return tables;
 }
 

@@ -11,8 +11,9 @@
 // follow: where each creator role stands in the entry and how it is
 // abbreviated, which leading articles filing passes over in each language,
 // and which names are entered forename first. The rules are data, shipped
-// with the program (src/core/publish/data), so a bibliographer extends them
-// by adding lines, not code.
+// with the program (src/core/publish/data) and extended by files of the same
+// name in the working folder, so a bibliographer extends them by adding
+// lines, not code.
 namespace FilingRules {
 
 // Where a creator of a role is named in the entry.
@@ -41,7 +42,9 @@ struct Creator
 class Tables final
 {
 public:
-    // The tables shipped with the program.
+    // The tables shipped with the program, each extended by a file of the
+    // same name (szerepek.tsv, nevelok.tsv, utonevek.tsv) in the working
+    // folder, the process's current directory, when there is one. Read once.
     static const Tables& shipped();
 
     // Reads the three tables from their texts (the formats of the shipped files).
