@@ -408,6 +408,8 @@ private slots:
                                  << QStringLiteral("Printed Book");
         QTest::newRow("French elided")
             << QStringLiteral("L'imprimerie") << QStringLiteral("francia") << QStringLiteral("imprimerie");
+        QTest::newRow("French typographic apostrophe")
+            << QString::fromUtf8("L’Europe") << QStringLiteral("francia") << QStringLiteral("Europe");
         QTest::newRow("Italian gli") << QStringLiteral("Gli incunaboli") << QStringLiteral("olasz")
                                      << QStringLiteral("incunaboli");
         QTest::newRow("Spanish los") << QStringLiteral("Los libros") << QStringLiteral("spanyol")

@@ -103,14 +103,15 @@ QString Tables::filingTitle(QStringView title, QStringView language) const
     text.remove(0, start);
     const QString lang =
         language.trimmed().isEmpty() ? QStringLiteral("magyar") : language.trimmed().toString().toLower();
-    const QString lower = text.toLower();
+    // The typographic apostrophe ("L’imprimerie") elides like the straight one.
+    const QString lower = text.toLower().replace(u'’', u'\'');
     for (const QString& article : m_articles.value(lang)) {
         if (!lower.startsWith(article))
             continue;
         const qsizetype after = article.size();
         // "l'" needs no blank after it; a word article needs one, and a title
         // that is the article alone keeps it.
-        const bool elided = article.endsWith(u'\'') || article.endsWith(u'’');
+        const bool elided = article.endsWith(u'\'');
         if (after < lower.size() && (elided ? isLetter(lower.at(after)) : lower.at(after) == u' ')) {
             text.remove(0, elided ? after : after + 1);
             break;
