@@ -499,6 +499,7 @@ private slots:
             record({{"title", "The Library"}, {"language", "angol"}}), // "Library"
             record({{"c1", "01Csizmadia Ákos"}, {"title", "Cím"}}),
             record({{"c1", "01Czakó Gábor"}, {"title", "Cím"}}),
+            record({{"c1", "01Santorelli Zita"}, {"title", "Zárszó"}}), // after "Santorelli, Giulia"
         });
         QStringList titles;
         for (const QString& line : book.lines)
@@ -506,7 +507,7 @@ private slots:
         QCOMPARE(titles, (QStringList{QStringLiteral("Mese"), QStringLiteral("Cím"), QStringLiteral("Cím"),
                                       QStringLiteral("The Library"), QStringLiteral("A magyar könyv"),
                                       QStringLiteral("Négyen"), QStringLiteral("Il libro"),
-                                      QStringLiteral("Utolsó")}));
+                                      QStringLiteral("Zárszó"), QStringLiteral("Utolsó")}));
         QCOMPARE(RecordSchema::value(RecordLine::split(book.lines[1]), Field::Creator1),
                  QStringLiteral("01Czakó Gábor"));
         QStringList names;
@@ -515,8 +516,8 @@ private slots:
         QCOMPARE(names, (QStringList{QStringLiteral("Bodor Ádám"), QStringLiteral("Czakó Gábor"),
                                      QStringLiteral("Csizmadia Ákos"), QStringLiteral("Kiss Anna"),
                                      QStringLiteral("Nagy Béla"), QStringLiteral("Santorelli, Giulia"),
-                                     QStringLiteral("Szabó Éva"), QStringLiteral("Tóth Ede"),
-                                     QStringLiteral("Zentai Ilona")}));
+                                     QStringLiteral("Santorelli Zita"), QStringLiteral("Szabó Éva"),
+                                     QStringLiteral("Tóth Ede"), QStringLiteral("Zentai Ilona")}));
     }
 
     // Writer's own reading: the package's parts, headings with outline

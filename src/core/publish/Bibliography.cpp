@@ -78,7 +78,8 @@ void BibliographyBuilder::add(QStringView line)
     // without one to three authors goes under its title.
     const QStringList authors =
         FilingRules::headingAuthors(FilingRules::creatorsOf(fields, m_roleNames, tables));
-    record.sortName = authors.isEmpty() ? record.sortTitle : tables.filingName(authors.first());
+    record.sortName =
+        authors.isEmpty() ? record.sortTitle : FilingRules::filingKey(tables.filingName(authors.first()));
     record.group = groupOf(fields);
     m_records.push_back(std::move(record));
 }
@@ -201,16 +202,21 @@ void BibliographyBuilder::buildIndexes(Bibliography& book, const JobControl& con
         }
     }
     const auto sorted = [this, &control](const QHash<QString, QList<int>>& hash) {
-        QList<IndexLine> lines;
-        lines.reserve(hash.size());
+        // Sorted by the filing key, so "Santorelli, Giulia" comes before "Santorelli Zita".
+        std::vector<std::pair<QString, IndexLine>> keyed;
+        keyed.reserve(size_t(hash.size()));
         for (auto it = hash.cbegin(); it != hash.cend(); ++it)
-            lines.append(IndexLine{it.key(), it.value()});
+            keyed.emplace_back(FilingRules::filingKey(it.key()), IndexLine{it.key(), it.value()});
         control.throwIfStopped();
-        std::sort(lines.begin(), lines.end(), [this](const IndexLine& a, const IndexLine& b) {
-            if (const int order = m_collator.compare(a.text, b.text))
+        std::sort(keyed.begin(), keyed.end(), [this](const auto& a, const auto& b) {
+            if (const int order = m_collator.compare(a.first, b.first))
                 return order < 0;
-            return a.text < b.text;
+            return a.second.text < b.second.text;
         });
+        QList<IndexLine> lines;
+        lines.reserve(qsizetype(keyed.size()));
+        for (auto& [key, line] : keyed)
+            lines.append(std::move(line));
         return lines;
     };
     book.names = sorted(names);

@@ -164,6 +164,13 @@ QStringList headingAuthors(const QList<Creator>& creators)
     return authors;
 }
 
+QString filingKey(QStringView filingName)
+{
+    QString key = filingName.toString();
+    key.replace(QStringLiteral(", "), QStringLiteral(" "));
+    return key;
+}
+
 QString filingLetter(QStringView text)
 {
     qsizetype start = 0;

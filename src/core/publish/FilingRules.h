@@ -82,6 +82,11 @@ QList<Creator> creatorsOf(const QStringList& fields, const QStringList& roleName
 // more than three, or editors and other contributors only.
 QStringList headingAuthors(const QList<Creator>& creators);
 
+// What a filed name is compared by: the comma after the family name counts
+// as a blank, so "Santorelli, Giulia" files before "Santorelli Zita" as the
+// given names have it, not by where the comma falls in the collation.
+QString filingKey(QStringView filingName);
+
 // The letter an index line is filed under in the Hungarian alphabet: "Cs",
 // "Dzs", "Gy", "Ö" (also for "Ő"), "A" (also for "Á"); other scripts by
 // their capital letter without accents. Empty for a text without a letter.
