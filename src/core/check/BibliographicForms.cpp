@@ -1,0 +1,539 @@
+#include "core/check/BibliographicForms.h"
+
+#include <QRegularExpression>
+
+#include <optional>
+#include <vector>
+
+namespace BibliographicForms {
+namespace {
+
+using S = Subject;
+
+// The guide's chapter on checks shows this table; keep the two alike.
+constexpr Form Forms[] = {
+    {S::Year, u"{év}", u"1907", u"a megjelenés éve"},
+    {S::Year, u"[{év}]", u"[1907]", u"a kiadványban nem álló, máshonnan megállapított év"},
+    {S::Year, u"{év}?", u"1907?", u"bizonytalan év"},
+    {S::Year, u"[{év}?]", u"[1907?]", u"bizonytalan, máshonnan megállapított év"},
+    {S::Year, u"{év} k.", u"1907 k.", u"körülbelüli év"},
+    {S::Year, u"[{év} k.]", u"[1907 k.]", u"körülbelüli év"},
+    {S::Year, u"[{év} körül]", u"[1907 körül]", u"körülbelüli év"},
+    {S::Year, u"ca. {év}", u"ca. 1907", u"körülbelüli év"},
+    {S::Year, u"[ca. {év}]", u"[ca. 1907]", u"körülbelüli év"},
+    {S::Year, u"c. {év}", u"c. 1907", u"körülbelüli év"},
+    {S::Year, u"kb. {év}", u"kb. 1907", u"körülbelüli év"},
+    {S::Year, u"[kb. {év}]", u"[kb. 1907]", u"körülbelüli év"},
+    {S::Year, u"[{év} előtt]", u"[1907 előtt]", u"legkésőbb ebben az évben"},
+    {S::Year, u"[{év} e.]", u"[1907 e.]", u"legkésőbb ebben az évben"},
+    {S::Year, u"[{év} után]", u"[1907 után]", u"legkorábban ebben az évben"},
+    {S::Year, u"[{év} u.]", u"[1907 u.]", u"legkorábban ebben az évben"},
+    {S::Year, u"[{év} és {év} között]", u"[1907 és 1910 között]", u"a két év között"},
+    {S::Year, u"[{évtized}-]", u"[190-]", u"az évtized ismert"},
+    {S::Year, u"[{évtized}-?]", u"[190-?]", u"az évtized is bizonytalan"},
+    {S::Year, u"[{évtized}?]", u"[190?]", u"az évtized ismert"},
+    {S::Year, u"{év}–{év}", u"1907–1910", u"több év (kötetek, évfolyamok); „-” vagy „—” is lehet"},
+    {S::Year, u"{év}–{évvég}", u"1907–10", u"több év, a második rövidítve"},
+    {S::Year, u"{év}–", u"1907–", u"a megjelenés még tart"},
+    {S::Year, u"{év}/{évvég}", u"1998/99", u"tanév, gazdasági év"},
+    {S::Year, u"{év}/{év}", u"1998/1999", u"tanév, gazdasági év"},
+    {S::Year, u"{század}. sz.", u"19. sz.", u"század"},
+    {S::Year, u"[{század}. sz.]", u"[19. sz.]", u"máshonnan megállapított század"},
+    {S::Year, u"{század}. század", u"19. század", u"század"},
+    {S::Year, u"{római század}. sz.", u"XIX. sz.", u"század római számmal"},
+    {S::Year, u"{század}. sz. eleje", u"19. sz. eleje", u"a század része"},
+    {S::Year, u"{század}. sz. közepe", u"19. sz. közepe", u"a század része"},
+    {S::Year, u"{század}. sz. vége", u"19. sz. vége", u"a század része"},
+    {S::Year, u"{század}. sz. első fele", u"19. sz. első fele", u"a század része"},
+    {S::Year, u"{század}. sz. második fele", u"19. sz. második fele", u"a század része"},
+    {S::Year, u"cop. {év}", u"cop. 1998", u"a szerzői jog éve"},
+    {S::Year, u"© {év}", u"© 1998", u"a szerzői jog éve"},
+    {S::Year, u"c{év}", u"c1998", u"a szerzői jog éve"},
+    {S::Year, u"{év}, cop. {év}", u"2001, cop. 1998", u"a megjelenés és a szerzői jog éve"},
+    {S::Year, u"[{év}], cop. {év}", u"[2001], cop. 1998", u"a megjelenés és a szerzői jog éve"},
+    {S::Year, u"{év} [{év}]", u"1907 [1908]", u"a kiadványban álló és a valódi év"},
+    {S::Year, u"{római év}", u"MCMVII", u"római számmal írt év"},
+    {S::Year, u"{római év} [{év}]", u"MDCCCXL [1840]", u"római számmal írt év és feloldása"},
+    {S::Year, u"é. n.", u"é. n.", u"év nélkül"},
+    {S::Year, u"[é. n.]", u"[é. n.]", u"év nélkül"},
+    {S::Year, u"s. a.", u"s. a.", u"év nélkül (sine anno)"},
+    {S::Year, u"[s. a.]", u"[s. a.]", u"év nélkül (sine anno)"},
+    {S::Year, u"év nélkül", u"év nélkül", u"év nélkül"},
+    {S::Year, u"o. J.", u"o. J.", u"év nélkül (ohne Jahr)"},
+    {S::Year, u"n. d.", u"n. d.", u"év nélkül (no date)"},
+    {S::Year, u"s. d.", u"s. d.", u"év nélkül (sans date)"},
+    {S::Year, u"sajtó alatt", u"sajtó alatt", u"még meg nem jelent mű"},
+    {S::Year, u"megjelenés alatt", u"megjelenés alatt", u"még meg nem jelent mű"},
+    {S::Year, u"előkészületben", u"előkészületben", u"még meg nem jelent mű"},
+    {S::Year, u"in press", u"in press", u"még meg nem jelent mű"},
+    {S::Year, u"im Druck", u"im Druck", u"még meg nem jelent mű"},
+
+    {S::Pages, u"{szám} p.", u"300 p.", u"a lapok (oldalak) száma"},
+    {S::Pages, u"{szám} l.", u"300 l.", u"a lapok száma (lap)"},
+    {S::Pages, u"{szám} lap", u"300 lap", u"a lapok száma"},
+    {S::Pages, u"{szám} old.", u"300 old.", u"az oldalak száma"},
+    {S::Pages, u"{szám} o.", u"300 o.", u"az oldalak száma"},
+    {S::Pages, u"{szám} pp.", u"300 pp.", u"a lapok száma (angol)"},
+    {S::Pages, u"{szám} S.", u"300 S.", u"a lapok száma (német)"},
+    {S::Pages, u"[{szám}] p.", u"[1] p.", u"számozatlan lapok"},
+    {S::Pages, u"[{szám}] l.", u"[4] l.", u"számozatlan lapok"},
+    {S::Pages, u"[{szám}]", u"[4], 300 p.", u"számozatlan lapok a felsorolásban"},
+    {S::Pages, u"{szám}", u"300, [4] p.", u"lapok a felsorolásban"},
+    {S::Pages, u"{római szám}", u"XII, 300 p.", u"római számozású lapok"},
+    {S::Pages, u"[{római szám}]", u"[XII], 300 p.", u"számozatlan római lapok"},
+    {S::Pages, u"{római szám} p.", u"XII p.", u"római számozású lapok"},
+    {S::Pages, u"{szám}–{szám}", u"12–34.", u"oldaltól oldalig (cikk); „-” is lehet"},
+    {S::Pages, u"{szám}–{szám}. p.", u"12–34. p.", u"oldaltól oldalig"},
+    {S::Pages, u"{szám}–{szám}. l.", u"12–34. l.", u"oldaltól oldalig"},
+    {S::Pages, u"{szám}. p.", u"12. p.", u"egyetlen oldal"},
+    {S::Pages, u"{szám}. l.", u"12. l.", u"egyetlen oldal"},
+    {S::Pages, u"{római szám}–{római szám}", u"V–XII", u"római oldaltól oldalig"},
+    {S::Pages, u"p. {szám}–{szám}", u"p. 12–34", u"oldaltól oldalig (idegen nyelvű)"},
+    {S::Pages, u"pp. {szám}–{szám}", u"pp. 12–34", u"oldaltól oldalig (angol)"},
+    {S::Pages, u"p. {szám}", u"p. 12", u"egyetlen oldal (idegen nyelvű)"},
+    {S::Pages, u"S. {szám}–{szám}", u"S. 12–34", u"oldaltól oldalig (német)"},
+    {S::Pages, u"S. {szám}", u"S. 12", u"egyetlen oldal (német)"},
+    {S::Pages, u"{szám} t.", u"1 t.", u"táblák"},
+    {S::Pages, u"[{szám}] t.", u"[8] t.", u"számozatlan táblák"},
+    {S::Pages, u"{szám} tábla", u"12 tábla", u"táblák"},
+    {S::Pages, u"{szám} fol.", u"56 fol.", u"levelek (fóliók)"},
+    {S::Pages, u"[{szám}] fol.", u"[2] fol.", u"számozatlan levelek"},
+    {S::Pages, u"{szám} lev.", u"56 lev.", u"levelek"},
+    {S::Pages, u"{szám} Bl.", u"56 Bl.", u"levelek (német)"},
+    {S::Pages, u"{szám} col.", u"120 col.", u"hasábok"},
+    {S::Pages, u"{szám} has.", u"120 has.", u"hasábok"},
+    {S::Pages, u"{szám} hasáb", u"120 hasáb", u"hasábok"},
+    {S::Pages, u"{szám} db", u"2 db", u"darab (lapok, mellékletek)"},
+    {S::Pages, u"{szám} köt.", u"3 köt.", u"kötetek"},
+    {S::Pages, u"{szám} térk.", u"1 térk.", u"térképek"},
+    {S::Pages, u"{szám} mell.", u"300 p. + 1 mell.", u"mellékletek"},
+    {S::Pages, u"{szám} cm", u"300 p. ; 24 cm", u"méret"},
+    {S::Pages, u"ill.", u"300 p. : ill.", u"illusztrációk"},
+    {S::Pages, u"illusztr.", u"300 p., illusztr.", u"illusztrációk"},
+    {S::Pages, u"ábr.", u"300 p., ábr.", u"ábrák"},
+    {S::Pages, u"térk.", u"300 p., térk.", u"térképek"},
+    {S::Pages, u"fotó", u"300 p., fotó", u"fényképek"},
+    {S::Pages, u"portr.", u"300 p., portr.", u"arcképek"},
+    {S::Pages, u"kotta", u"300 p., kotta", u"kották"},
+    {S::Pages, u"facs.", u"300 p., facs.", u"hasonmások"},
+    {S::Pages, u"passim", u"passim", u"a mű több helyén"},
+};
+
+enum class Slot
+{
+    Year,
+    YearEnd,
+    Decade,
+    Century,
+    RomanCentury,
+    RomanYear,
+    Count,
+    RomanCount,
+};
+
+struct SlotName
+{
+    const char16_t* name;
+    Slot slot;
+    const char16_t* pattern;
+};
+
+constexpr SlotName SlotNames[] = {
+    {u"év", Slot::Year, u"(\\d{4})"},
+    {u"évvég", Slot::YearEnd, u"(\\d{2})"},
+    {u"évtized", Slot::Decade, u"(\\d{3})"},
+    {u"század", Slot::Century, u"(\\d{1,2})"},
+    {u"római század", Slot::RomanCentury, u"([ivxlcdm]+)"},
+    {u"római év", Slot::RomanYear, u"([ivxlcdm]+)"},
+    {u"szám", Slot::Count, u"(\\d{1,6})"},
+    {u"római szám", Slot::RomanCount, u"([ivxlcdm]+)"},
+};
+
+struct SlotUse
+{
+    Slot slot;
+    bool closesRange; // joined to the slot before by "–", "/" or "és"
+};
+
+struct CompiledForm
+{
+    Subject subject;
+    QRegularExpression pattern;
+    std::vector<SlotUse> slots;
+};
+
+bool isDash(QChar c)
+{
+    return c == u'-' || c == QChar(0x2010) || c == QChar(0x2013) || c == QChar(0x2014);
+}
+
+QStringView withoutFinalStop(QStringView text)
+{
+    text = text.trimmed();
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    return text.trimmed();
+}
+
+CompiledForm compile(const Form& form)
+{
+    CompiledForm out{form.subject, {}, {}};
+    const QStringView text = withoutFinalStop(QStringView(form.form));
+    QString pattern = QStringLiteral("^");
+    QString literalSinceSlot;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'{') {
+            const qsizetype end = text.indexOf(u'}', i);
+            const QStringView name = text.sliced(i + 1, end - i - 1);
+            for (const SlotName& s : SlotNames) {
+                if (name != QStringView(s.name))
+                    continue;
+                pattern += QString::fromUtf16(s.pattern);
+                const bool closes = literalSinceSlot.contains(u'–') || literalSinceSlot.contains(u'/') ||
+                                    literalSinceSlot.contains(QStringLiteral(" és "));
+                out.slots.push_back({s.slot, closes && !out.slots.empty()});
+            }
+            literalSinceSlot.clear();
+            i = end;
+            continue;
+        }
+        literalSinceSlot += c;
+        if (c == u'–')
+            pattern += QStringLiteral("\\s*[-\u2010\u2013\u2014]\\s*");
+        else if (c == u'/')
+            pattern += QStringLiteral("\\s*/\\s*");
+        else if (c == u' ')
+            pattern += QStringLiteral("\\s+");
+        else if (c == u'.' && i + 1 < text.size() && text[i + 1] == u' ') {
+            pattern += QStringLiteral("\\.\\s*");
+            ++i;
+        } else
+            pattern += QRegularExpression::escape(QString(c));
+    }
+    pattern += u'$';
+    out.pattern = QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption |
+                                                  QRegularExpression::UseUnicodePropertiesOption);
+    out.pattern.optimize();
+    return out;
+}
+
+const std::vector<CompiledForm>& compiled()
+{
+    static const std::vector<CompiledForm> forms = [] {
+        std::vector<CompiledForm> out;
+        for (const Form& form : Forms)
+            out.push_back(compile(form));
+        return out;
+    }();
+    return forms;
+}
+
+// The value of a Roman numeral written in one letter case, as printers wrote
+// them (IIII beside IV); nothing for anything else.
+std::optional<int> romanValue(QStringView text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    const bool upper = text.front().isUpper();
+    for (const QChar c : text)
+        if (c.isUpper() != upper)
+            return std::nullopt;
+    static const QRegularExpression wellFormed(
+        QStringLiteral("^M{0,4}(CM|CD|D?C{0,4})(XC|XL|L?X{0,4})(IX|IV|V?I{0,4})$"));
+    const QString letters = text.toString().toUpper();
+    if (!wellFormed.match(letters).hasMatch())
+        return std::nullopt;
+    const auto worth = [](QChar c) {
+        switch (c.unicode()) {
+        case u'I':
+            return 1;
+        case u'V':
+            return 5;
+        case u'X':
+            return 10;
+        case u'L':
+            return 50;
+        case u'C':
+            return 100;
+        case u'D':
+            return 500;
+        default:
+            return 1000;
+        }
+    };
+    int total = 0;
+    for (qsizetype i = 0; i < letters.size(); ++i) {
+        const int here = worth(letters[i]);
+        total += i + 1 < letters.size() && worth(letters[i + 1]) > here ? -here : here;
+    }
+    return total;
+}
+
+QString yearRangeProblem(int year, int latestYear, QStringView written)
+{
+    if (year < EarliestYear)
+        return QStringLiteral("%1: %2 előtti év").arg(written).arg(EarliestYear);
+    if (year > latestYear)
+        return QStringLiteral("%1: %2 utáni év").arg(written).arg(latestYear);
+    return {};
+}
+
+QString centuryProblem(int century, int latestYear, QStringView written)
+{
+    if (century * 100 < EarliestYear || (century - 1) * 100 + 1 > latestYear)
+        return QStringLiteral("%1: a nyomtatott könyvek korán kívüli század").arg(written);
+    return {};
+}
+
+QString backwards(QStringView value)
+{
+    return QStringLiteral("%1: a tartomány visszafelé halad").arg(value);
+}
+
+// The numbers of a matched form, checked slot by slot: empty when all are
+// possible, nothing when a Roman slot holds a word that is no numeral ("ill").
+std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpressionMatch& match, int latestYear,
+                    QStringView value)
+{
+    std::optional<int> previous;
+    for (size_t s = 0; s < form.slots.size(); ++s) {
+        const QStringView written = match.capturedView(int(s) + 1);
+        const SlotUse use = form.slots[s];
+        int number = 0;
+        QString problem;
+        switch (use.slot) {
+        case Slot::Year:
+            number = written.toInt();
+            problem = yearRangeProblem(number, latestYear, written);
+            break;
+        case Slot::YearEnd: {
+            const int before = previous.value_or(0);
+            number = before / 100 * 100 + written.toInt();
+            if (number < before)
+                number += 100;
+            problem = yearRangeProblem(number, latestYear, QString::number(number));
+            break;
+        }
+        case Slot::Decade:
+            number = written.toInt() * 10;
+            if (number + 9 < EarliestYear || number > latestYear)
+                problem = yearRangeProblem(number, latestYear, written);
+            break;
+        case Slot::Century:
+            number = written.toInt();
+            problem = centuryProblem(number, latestYear, written);
+            break;
+        case Slot::RomanCentury:
+        case Slot::RomanYear:
+        case Slot::RomanCount: {
+            const std::optional<int> roman = romanValue(written);
+            if (!roman)
+                return std::nullopt;
+            number = *roman;
+            if (use.slot == Slot::RomanCentury)
+                problem = centuryProblem(number, latestYear, written);
+            else if (use.slot == Slot::RomanYear)
+                problem = yearRangeProblem(number, latestYear, written);
+            break;
+        }
+        case Slot::Count:
+            number = written.toInt();
+            if (number == 0)
+                problem = QStringLiteral("%1: nulla oldalszám").arg(value);
+            break;
+        }
+        if (!problem.isEmpty())
+            return problem;
+        if (use.closesRange && previous && number < *previous)
+            return backwards(value);
+        previous = number;
+    }
+    return QString();
+}
+
+// The verdict of the first form of `subject` whose shape `value` has; nothing when none has.
+std::optional<QString> judgedByTable(Subject subject, QStringView value, int latestYear)
+{
+    for (const CompiledForm& form : compiled()) {
+        if (form.subject != subject)
+            continue;
+        const QRegularExpressionMatch match = form.pattern.matchView(value);
+        if (!match.hasMatch())
+            continue;
+        if (std::optional<QString> problem = slotProblem(form, match, latestYear, value))
+            return problem;
+    }
+    return std::nullopt;
+}
+
+// Letters that stand where digits belong: "19O7", "l907", "3OO".
+bool isLookAlikeNumber(QStringView token)
+{
+    int digits = 0;
+    int letters = 0;
+    for (const QChar c : token) {
+        if (c.isDigit())
+            ++digits;
+        else if (c == u'O' || c == u'o' || c == u'l' || c == u'I')
+            ++letters;
+        else
+            return false;
+    }
+    return digits > 0 && letters > 0;
+}
+
+// A run of Roman numeral letters in mixed case ("VIx"), not a capitalised word ("Ill").
+bool isBrokenRoman(QStringView token)
+{
+    int upper = 0;
+    int lower = 0;
+    for (const QChar c : token) {
+        if (!QStringView(u"IVXLCDMivxlcdm").contains(c))
+            return false;
+        (c.isUpper() ? upper : lower) += 1;
+    }
+    return upper >= 2 && lower >= 1;
+}
+
+struct Token
+{
+    QStringView text;
+    bool digits = false; // decimal digits only
+};
+
+std::vector<Token> tokensOf(QStringView value)
+{
+    std::vector<Token> out;
+    qsizetype i = 0;
+    while (i < value.size()) {
+        if (!value[i].isLetterOrNumber()) {
+            ++i;
+            continue;
+        }
+        const qsizetype start = i;
+        bool digits = true;
+        while (i < value.size() && value[i].isLetterOrNumber()) {
+            digits = digits && value[i] >= u'0' && value[i] <= u'9';
+            ++i;
+        }
+        out.push_back({value.sliced(start, i - start), digits});
+    }
+    return out;
+}
+
+// A range of two numbers anywhere in the value that runs backwards ("34–12").
+bool hasBackwardRange(QStringView value)
+{
+    static const QRegularExpression range(QStringLiteral("(?<!\\d)(\\d+)\\s*[-\u2010\u2013\u2014]\\s*(\\d+)(?!\\d)"));
+    QRegularExpressionMatchIterator it = range.globalMatchView(value);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        const QStringView first = m.capturedView(1);
+        const QStringView last = m.capturedView(2);
+        // "1907–10" shortens the second year; that is checked by the table.
+        if (last.size() >= first.size() && last.toLongLong() < first.toLongLong())
+            return true;
+    }
+    return false;
+}
+
+QString yearOutsideTable(QStringView value, int latestYear)
+{
+    bool anyYear = false;
+    for (const Token& token : tokensOf(value)) {
+        if (isLookAlikeNumber(token.text))
+            return QStringLiteral("%1: betű a számjegyek között").arg(token.text);
+        if (!token.digits)
+            continue;
+        if (token.text.size() == 4) {
+            if (QString problem = yearRangeProblem(token.text.toInt(), latestYear, token.text); !problem.isEmpty())
+                return problem;
+            anyYear = true;
+        } else if (token.text.size() == 3 || token.text.size() > 4) {
+            return QStringLiteral("%1: nem négyjegyű évszám").arg(token.text);
+        }
+    }
+    if (hasBackwardRange(value))
+        return backwards(value);
+    if (!anyYear)
+        return QStringLiteral("%1: nincs benne évszám").arg(value);
+    return {};
+}
+
+QString pagesOutsideTable(QStringView value)
+{
+    bool anyNumber = false;
+    for (const Token& token : tokensOf(value)) {
+        if (isLookAlikeNumber(token.text))
+            return QStringLiteral("%1: betű a számjegyek között").arg(token.text);
+        if (isBrokenRoman(token.text))
+            return QStringLiteral("%1: hibás római szám").arg(token.text);
+        if (token.digits || (token.text.size() > 1 && romanValue(token.text) && token.text.front().isUpper()))
+            anyNumber = true;
+    }
+    if (hasBackwardRange(value))
+        return backwards(value);
+    if (!anyNumber)
+        return QStringLiteral("%1: nincs benne oldalszám").arg(value);
+    return {};
+}
+
+bool isFourDigits(QStringView text)
+{
+    if (text.size() != 4)
+        return false;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::span<const Form> table()
+{
+    return Forms;
+}
+
+QString yearProblem(QStringView value, int latestYear)
+{
+    const QStringView text = withoutFinalStop(value);
+    if (text.isEmpty())
+        return {};
+    // Nearly every record carries a plain year: spare it the table.
+    if (isFourDigits(text))
+        return yearRangeProblem(text.toInt(), latestYear, text);
+    if (const std::optional<QString> verdict = judgedByTable(Subject::Year, text, latestYear))
+        return *verdict;
+    return yearOutsideTable(text, latestYear);
+}
+
+QString pagesProblem(QStringView value)
+{
+    const QStringView text = value.trimmed();
+    if (text.isEmpty())
+        return {};
+    static const QRegularExpression separator(QStringLiteral("\\s*[,;+]\\s*|\\s+:\\s+"));
+    bool allKnown = true;
+    qsizetype from = 0;
+    QRegularExpressionMatchIterator it = separator.globalMatchView(text);
+    while (allKnown) {
+        const QRegularExpressionMatch m = it.hasNext() ? it.next() : QRegularExpressionMatch();
+        const qsizetype to = m.hasMatch() ? m.capturedStart() : text.size();
+        const QStringView part = withoutFinalStop(text.sliced(from, to - from));
+        if (!part.isEmpty()) {
+            const std::optional<QString> verdict = judgedByTable(Subject::Pages, part, 0);
+            if (!verdict)
+                allKnown = false;
+            else if (!verdict->isEmpty())
+                return *verdict;
+        }
+        if (!m.hasMatch())
+            break;
+        from = m.capturedEnd();
+    }
+    return allKnown ? QString() : pagesOutsideTable(text);
+}
+
+} // namespace BibliographicForms
