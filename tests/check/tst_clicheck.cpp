@@ -59,8 +59,8 @@ private Q_SLOTS:
         QVERIFY(python.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
                  (QStringList{QStringLiteral("Rekord|Mező|Ellenőrzés|Részlet"),
-                              QStringLiteral("4|Ka.000001.00|Év|hibás évszám|198"),
-                              QStringLiteral("4|Ka.000002.00|Cím|dupla szóköz|Cím, \"idézet\"  kettős")}));
+                              QStringLiteral("4|Ka00000100|Év|hibás évszám|198 – nem négyjegyű évszám: 198"),
+                              QStringLiteral("4|Ka00000200|Cím|dupla szóköz|Cím, \"idézet\"  kettős")}));
     }
 
     void cleanDatabase()
@@ -106,7 +106,7 @@ private Q_SLOTS:
                                QStringLiteral("\\1 Könyvkiadó"), QStringLiteral("db.rtf")};
         const ProgramRun preview = runCli(dir.path(), args);
         QCOMPARE(preview.exitCode, 0);
-        QCOMPARE(preview.out, QStringLiteral("Ka.000123.00\tKiadó\tNádas Kiadó\tNádas Könyvkiadó\n"));
+        QCOMPARE(preview.out, QStringLiteral("Ka00012300\tKiadó\tNádas Kiadó\tNádas Könyvkiadó\n"));
         QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
 
         // Not while the editor holds unsaved changes of the file.

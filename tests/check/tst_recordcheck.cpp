@@ -149,11 +149,11 @@ private Q_SLOTS:
         for (const RecordFinding& f : findings)
             got.append(f.recordName + u' ' + CheckText::kindName(f.finding.kind) + u' ' + f.finding.detail);
         QCOMPARE(got, (QStringList{
-                          QStringLiteral("Ka.000001.00 lehetséges duplikátum Ka.000002.00, Lu.000003.00"),
-                          QStringLiteral("Ka.000002.00 lehetséges duplikátum Ka.000001.00, Lu.000003.00"),
-                          QStringLiteral("Lu.000003.00 lehetséges duplikátum Ka.000002.00, Ka.000001.00"),
-                          QStringLiteral("Lu.000004.00 lehetséges duplikátum Ze.000005.00 (index)"),
-                          QStringLiteral("Si.000006.00 hibás évszám 198"),
+                          QStringLiteral("Ka00000100 lehetséges duplikátum Ka00000200, Lu00000300"),
+                          QStringLiteral("Ka00000200 lehetséges duplikátum Ka00000100, Lu00000300"),
+                          QStringLiteral("Lu00000300 lehetséges duplikátum Ka00000200, Ka00000100"),
+                          QStringLiteral("Lu00000400 lehetséges duplikátum Ze00000500 (index)"),
+                          QStringLiteral("Si00000600 hibás évszám 198 – nem négyjegyű évszám: 198"),
                       }));
     }
 

@@ -270,31 +270,31 @@ std::optional<int> romanValue(QStringView text)
     return total;
 }
 
-QString yearRangeProblem(int year, int latestYear, QStringView written)
+QString yearRangeProblem(int year, int latestYear)
 {
     if (year < EarliestYear)
-        return QStringLiteral("%1: %2 előtti év").arg(written).arg(EarliestYear);
+        return QStringLiteral("%1 előtti év").arg(EarliestYear);
     if (year > latestYear)
-        return QStringLiteral("%1: %2 utáni év").arg(written).arg(latestYear);
+        return QStringLiteral("%1 utáni év").arg(latestYear);
     return {};
 }
 
-QString centuryProblem(int century, int latestYear, QStringView written)
+QString centuryProblem(int century, int latestYear)
 {
     if (century * 100 < EarliestYear || (century - 1) * 100 + 1 > latestYear)
-        return QStringLiteral("%1: a nyomtatott könyvek korán kívüli század").arg(written);
+        return QStringLiteral("a nyomtatás korán kívüli század");
     return {};
 }
 
-QString backwards(QStringView value)
+QString backwards()
 {
-    return QStringLiteral("%1: a tartomány visszafelé halad").arg(value);
+    return QStringLiteral("a tartomány visszafelé halad");
 }
 
 // The numbers of a matched form, checked slot by slot: empty when all are
 // possible, nothing when a Roman slot holds a word that is no numeral ("ill").
-std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpressionMatch& match, int latestYear,
-                    QStringView value)
+std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpressionMatch& match,
+                                   int latestYear)
 {
     std::optional<int> previous;
     for (size_t s = 0; s < form.slots.size(); ++s) {
@@ -305,24 +305,24 @@ std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpre
         switch (use.slot) {
         case Slot::Year:
             number = written.toInt();
-            problem = yearRangeProblem(number, latestYear, written);
+            problem = yearRangeProblem(number, latestYear);
             break;
         case Slot::YearEnd: {
             const int before = previous.value_or(0);
             number = before / 100 * 100 + written.toInt();
             if (number < before)
                 number += 100;
-            problem = yearRangeProblem(number, latestYear, QString::number(number));
+            problem = yearRangeProblem(number, latestYear);
             break;
         }
         case Slot::Decade:
             number = written.toInt() * 10;
             if (number + 9 < EarliestYear || number > latestYear)
-                problem = yearRangeProblem(number, latestYear, written);
+                problem = yearRangeProblem(number, latestYear);
             break;
         case Slot::Century:
             number = written.toInt();
-            problem = centuryProblem(number, latestYear, written);
+            problem = centuryProblem(number, latestYear);
             break;
         case Slot::RomanCentury:
         case Slot::RomanYear:
@@ -332,21 +332,21 @@ std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpre
                 return std::nullopt;
             number = *roman;
             if (use.slot == Slot::RomanCentury)
-                problem = centuryProblem(number, latestYear, written);
+                problem = centuryProblem(number, latestYear);
             else if (use.slot == Slot::RomanYear)
-                problem = yearRangeProblem(number, latestYear, written);
+                problem = yearRangeProblem(number, latestYear);
             break;
         }
         case Slot::Count:
             number = written.toInt();
             if (number == 0)
-                problem = QStringLiteral("%1: nulla oldalszám").arg(value);
+                problem = QStringLiteral("nulla oldalszám");
             break;
         }
         if (!problem.isEmpty())
             return problem;
         if (use.closesRange && previous && number < *previous)
-            return backwards(value);
+            return backwards();
         previous = number;
     }
     return QString();
@@ -361,7 +361,7 @@ std::optional<QString> judgedByTable(Subject subject, QStringView value, int lat
         const QRegularExpressionMatch match = form.pattern.matchView(value);
         if (!match.hasMatch())
             continue;
-        if (std::optional<QString> problem = slotProblem(form, match, latestYear, value))
+        if (std::optional<QString> problem = slotProblem(form, match, latestYear))
             return problem;
     }
     return std::nullopt;
@@ -381,6 +381,15 @@ bool isLookAlikeNumber(QStringView token)
             return false;
     }
     return digits > 0 && letters > 0;
+}
+
+QString lookAlike(QStringView token)
+{
+    QString letters;
+    for (const QChar c : token)
+        if (!c.isDigit() && !letters.contains(c))
+            letters += (letters.isEmpty() ? QString() : QStringLiteral("”, „")) + c;
+    return QStringLiteral("„%1” betű számjegy helyett").arg(letters);
 }
 
 // A run of Roman numeral letters in mixed case ("VIx"), not a capitalised word ("Ill").
@@ -425,7 +434,8 @@ std::vector<Token> tokensOf(QStringView value)
 // A range of two numbers anywhere in the value that runs backwards ("34–12").
 bool hasBackwardRange(QStringView value)
 {
-    static const QRegularExpression range(QStringLiteral("(?<!\\d)(\\d+)\\s*[-\u2010\u2013\u2014]\\s*(\\d+)(?!\\d)"));
+    static const QRegularExpression range(
+        QStringLiteral("(?<!\\d)(\\d+)\\s*[-\u2010\u2013\u2014]\\s*(\\d+)(?!\\d)"));
     QRegularExpressionMatchIterator it = range.globalMatchView(value);
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
@@ -443,21 +453,21 @@ QString yearOutsideTable(QStringView value, int latestYear)
     bool anyYear = false;
     for (const Token& token : tokensOf(value)) {
         if (isLookAlikeNumber(token.text))
-            return QStringLiteral("%1: betű a számjegyek között").arg(token.text);
+            return lookAlike(token.text);
         if (!token.digits)
             continue;
         if (token.text.size() == 4) {
-            if (QString problem = yearRangeProblem(token.text.toInt(), latestYear, token.text); !problem.isEmpty())
+            if (QString problem = yearRangeProblem(token.text.toInt(), latestYear); !problem.isEmpty())
                 return problem;
             anyYear = true;
         } else if (token.text.size() == 3 || token.text.size() > 4) {
-            return QStringLiteral("%1: nem négyjegyű évszám").arg(token.text);
+            return QStringLiteral("nem négyjegyű évszám: %1").arg(token.text);
         }
     }
     if (hasBackwardRange(value))
-        return backwards(value);
+        return backwards();
     if (!anyYear)
-        return QStringLiteral("%1: nincs benne évszám").arg(value);
+        return QStringLiteral("nincs benne évszám");
     return {};
 }
 
@@ -466,16 +476,16 @@ QString pagesOutsideTable(QStringView value)
     bool anyNumber = false;
     for (const Token& token : tokensOf(value)) {
         if (isLookAlikeNumber(token.text))
-            return QStringLiteral("%1: betű a számjegyek között").arg(token.text);
+            return lookAlike(token.text);
         if (isBrokenRoman(token.text))
-            return QStringLiteral("%1: hibás római szám").arg(token.text);
+            return QStringLiteral("hibás római szám: %1").arg(token.text);
         if (token.digits || (token.text.size() > 1 && romanValue(token.text) && token.text.front().isUpper()))
             anyNumber = true;
     }
     if (hasBackwardRange(value))
-        return backwards(value);
+        return backwards();
     if (!anyNumber)
-        return QStringLiteral("%1: nincs benne oldalszám").arg(value);
+        return QStringLiteral("nincs benne oldalszám");
     return {};
 }
 
@@ -503,7 +513,7 @@ QString yearProblem(QStringView value, int latestYear)
         return {};
     // Nearly every record carries a plain year: spare it the table.
     if (isFourDigits(text))
-        return yearRangeProblem(text.toInt(), latestYear, text);
+        return yearRangeProblem(text.toInt(), latestYear);
     if (const std::optional<QString> verdict = judgedByTable(Subject::Year, text, latestYear))
         return *verdict;
     return yearOutsideTable(text, latestYear);

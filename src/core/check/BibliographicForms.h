@@ -44,8 +44,8 @@ inline constexpr int EarliestYear = 1450; // the first printed books
 // The accepted forms, years first, in the order the guide lists them.
 std::span<const Form> table();
 
-// What is plainly wrong with a year field, in a few Hungarian words ("19O7:
-// betű a számjegyek között"); empty when nothing is. `latestYear` is the
+// What is plainly wrong with a year field, in a few Hungarian words ("„O”
+// betű számjegy helyett", "2027 utáni év"); empty when nothing is. `latestYear` is the
 // latest year a record may carry.
 QString yearProblem(QStringView value, int latestYear);
 // The same for a page field, whose parts are separated by ", ", ";", " : "

@@ -129,11 +129,12 @@ std::vector<Finding> RecordChecker::check(const QStringList& fields) const
 
     if (value(fields, Field::Title).isEmpty())
         out.push_back(found(Field::Title, CheckKind::EmptyTitle, QString()));
-    if (QString problem = BibliographicForms::yearProblem(value(fields, Field::Year), m_latestYear);
-        !problem.isEmpty())
-        out.push_back(found(Field::Year, CheckKind::Year, problem));
-    if (QString problem = BibliographicForms::pagesProblem(value(fields, Field::Pages)); !problem.isEmpty())
-        out.push_back(found(Field::Pages, CheckKind::Pages, problem));
+    const QString& year = value(fields, Field::Year);
+    if (const QString problem = BibliographicForms::yearProblem(year, m_latestYear); !problem.isEmpty())
+        out.push_back(found(Field::Year, CheckKind::Year, year + QStringLiteral(" – ") + problem));
+    const QString& pages = value(fields, Field::Pages);
+    if (const QString problem = BibliographicForms::pagesProblem(pages); !problem.isEmpty())
+        out.push_back(found(Field::Pages, CheckKind::Pages, pages + QStringLiteral(" – ") + problem));
 
     const QString& language = value(fields, Field::Language);
     if (m_haveLanguages && !language.isEmpty() && !m_languages.contains(language, Qt::CaseInsensitive))
