@@ -159,13 +159,8 @@ struct CompiledForm
 {
     Subject subject;
     QRegularExpression pattern;
-    std::vector<SlotUse> slots;
+    std::vector<SlotUse> slotUses;
 };
-
-bool isDash(QChar c)
-{
-    return c == u'-' || c == QChar(0x2010) || c == QChar(0x2013) || c == QChar(0x2014);
-}
 
 QStringView withoutFinalStop(QStringView text)
 {
@@ -192,7 +187,7 @@ CompiledForm compile(const Form& form)
                 pattern += QString::fromUtf16(s.pattern);
                 const bool closes = literalSinceSlot.contains(u'–') || literalSinceSlot.contains(u'/') ||
                                     literalSinceSlot.contains(QStringLiteral(" és "));
-                out.slots.push_back({s.slot, closes && !out.slots.empty()});
+                out.slotUses.push_back({s.slot, closes && !out.slotUses.empty()});
             }
             literalSinceSlot.clear();
             i = end;
@@ -297,9 +292,9 @@ std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpre
                                    int latestYear)
 {
     std::optional<int> previous;
-    for (size_t s = 0; s < form.slots.size(); ++s) {
+    for (size_t s = 0; s < form.slotUses.size(); ++s) {
         const QStringView written = match.capturedView(int(s) + 1);
-        const SlotUse use = form.slots[s];
+        const SlotUse use = form.slotUses[s];
         int number = 0;
         QString problem;
         switch (use.slot) {
@@ -309,8 +304,10 @@ std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpre
             break;
         case Slot::YearEnd: {
             const int before = previous.value_or(0);
+            // Within the century of the year before; into the next only
+            // across its turn ("1999/00"), not back to the past ("1907–05").
             number = before / 100 * 100 + written.toInt();
-            if (number < before)
+            if (number < before && number + 100 - before <= 10)
                 number += 100;
             problem = yearRangeProblem(number, latestYear);
             break;
@@ -358,7 +355,7 @@ std::optional<QString> judgedByTable(Subject subject, QStringView value, int lat
     for (const CompiledForm& form : compiled()) {
         if (form.subject != subject)
             continue;
-        const QRegularExpressionMatch match = form.pattern.matchView(value);
+        const QRegularExpressionMatch match = form.pattern.match(value);
         if (!match.hasMatch())
             continue;
         if (std::optional<QString> problem = slotProblem(form, match, latestYear))
@@ -436,7 +433,7 @@ bool hasBackwardRange(QStringView value)
 {
     static const QRegularExpression range(
         QStringLiteral("(?<!\\d)(\\d+)\\s*[-\u2010\u2013\u2014]\\s*(\\d+)(?!\\d)"));
-    QRegularExpressionMatchIterator it = range.globalMatchView(value);
+    QRegularExpressionMatchIterator it = range.globalMatch(value);
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
         const QStringView first = m.capturedView(1);
@@ -527,7 +524,7 @@ QString pagesProblem(QStringView value)
     static const QRegularExpression separator(QStringLiteral("\\s*[,;+]\\s*|\\s+:\\s+"));
     bool allKnown = true;
     qsizetype from = 0;
-    QRegularExpressionMatchIterator it = separator.globalMatchView(text);
+    QRegularExpressionMatchIterator it = separator.globalMatch(text);
     while (allKnown) {
         const QRegularExpressionMatch m = it.hasNext() ? it.next() : QRegularExpressionMatch();
         const qsizetype to = m.hasMatch() ? m.capturedStart() : text.size();
