@@ -153,7 +153,7 @@ private Q_SLOTS:
                           QStringLiteral("Ka00000200 lehetséges duplikátum Ka00000100, Lu00000300"),
                           QStringLiteral("Lu00000300 lehetséges duplikátum Ka00000200, Ka00000100"),
                           QStringLiteral("Lu00000400 lehetséges duplikátum Ze00000500 (index)"),
-                          QStringLiteral("Si00000600 hibás évszám 198 – nem négyjegyű évszám: 198"),
+                          QStringLiteral("Si00000600 hibás évszám 198 – nem négyjegyű évszám"),
                       }));
     }
 

@@ -30,8 +30,13 @@ constexpr Form Forms[] = {
     {S::Year, u"[{év} u.]", u"[1907 u.]", u"legkorábban ebben az évben"},
     {S::Year, u"[{év} és {év} között]", u"[1907 és 1910 között]", u"a két év között"},
     {S::Year, u"[{évtized}-]", u"[190-]", u"az évtized ismert"},
+    {S::Year, u"{évtized}-", u"190-", u"az évtized ismert"},
+    {S::Year, u"{évtized}?", u"190?", u"az évtized ismert"},
     {S::Year, u"[{évtized}-?]", u"[190-?]", u"az évtized is bizonytalan"},
     {S::Year, u"[{évtized}?]", u"[190?]", u"az évtized ismert"},
+    {S::Year, u"[{évszázad}--]", u"[19--]", u"a század ismert"},
+    {S::Year, u"[{évszázad}--?]", u"[19--?]", u"a század is bizonytalan"},
+    {S::Year, u"{évszázad}??", u"19??", u"a század ismert"},
     {S::Year, u"{év}–{év}", u"1907–1910", u"több év (kötetek, évfolyamok); „-” vagy „—” is lehet"},
     {S::Year, u"{év}–{évvég}", u"1907–10", u"több év, a második rövidítve"},
     {S::Year, u"{év}–", u"1907–", u"a megjelenés még tart"},
@@ -41,6 +46,9 @@ constexpr Form Forms[] = {
     {S::Year, u"[{század}. sz.]", u"[19. sz.]", u"máshonnan megállapított század"},
     {S::Year, u"{század}. század", u"19. század", u"század"},
     {S::Year, u"{római század}. sz.", u"XIX. sz.", u"század római számmal"},
+    {S::Year, u"{római század}. század", u"XIX. század", u"század római számmal"},
+    {S::Year, u"{század}–{század}. sz.", u"16–17. sz.", u"több század"},
+    {S::Year, u"{század}–{század}. század", u"18–19. század", u"több század"},
     {S::Year, u"{század}. sz. eleje", u"19. sz. eleje", u"a század része"},
     {S::Year, u"{század}. sz. közepe", u"19. sz. közepe", u"a század része"},
     {S::Year, u"{század}. sz. vége", u"19. sz. vége", u"a század része"},
@@ -49,6 +57,7 @@ constexpr Form Forms[] = {
     {S::Year, u"cop. {év}", u"cop. 1998", u"a szerzői jog éve"},
     {S::Year, u"© {év}", u"© 1998", u"a szerzői jog éve"},
     {S::Year, u"c{év}", u"c1998", u"a szerzői jog éve"},
+    {S::Year, u"p{év}", u"p1998", u"a hangfelvétel jogának éve"},
     {S::Year, u"{év}, cop. {év}", u"2001, cop. 1998", u"a megjelenés és a szerzői jog éve"},
     {S::Year, u"[{év}], cop. {év}", u"[2001], cop. 1998", u"a megjelenés és a szerzői jog éve"},
     {S::Year, u"{év} [{év}]", u"1907 [1908]", u"a kiadványban álló és a valódi év"},
@@ -58,6 +67,7 @@ constexpr Form Forms[] = {
     {S::Year, u"[é. n.]", u"[é. n.]", u"év nélkül"},
     {S::Year, u"s. a.", u"s. a.", u"év nélkül (sine anno)"},
     {S::Year, u"[s. a.]", u"[s. a.]", u"év nélkül (sine anno)"},
+    {S::Year, u"sine anno", u"sine anno", u"év nélkül (sine anno)"},
     {S::Year, u"év nélkül", u"év nélkül", u"év nélkül"},
     {S::Year, u"o. J.", u"o. J.", u"év nélkül (ohne Jahr)"},
     {S::Year, u"n. d.", u"n. d.", u"év nélkül (no date)"},
@@ -124,6 +134,7 @@ enum class Slot
     Year,
     YearEnd,
     Decade,
+    CenturyDigits,
     Century,
     RomanCentury,
     RomanYear,
@@ -142,6 +153,7 @@ constexpr SlotName SlotNames[] = {
     {u"év", Slot::Year, u"(\\d{4})"},
     {u"évvég", Slot::YearEnd, u"(\\d{2})"},
     {u"évtized", Slot::Decade, u"(\\d{3})"},
+    {u"évszázad", Slot::CenturyDigits, u"(\\d{2})"},
     {u"század", Slot::Century, u"(\\d{1,2})"},
     {u"római század", Slot::RomanCentury, u"([ivxlcdm]+)"},
     {u"római év", Slot::RomanYear, u"([ivxlcdm]+)"},
@@ -286,6 +298,12 @@ QString backwards()
     return QStringLiteral("a tartomány visszafelé halad");
 }
 
+// "145–6" is either a slip or an abbreviation that the practice writes out in full ("145–146.").
+QString shortenedOrBackwards()
+{
+    return QStringLiteral("a tartomány rövidített vagy visszafelé halad (teljes alakban: 145–146.)");
+}
+
 // The numbers of a matched form, checked slot by slot: empty when all are
 // possible, nothing when a Roman slot holds a word that is no numeral ("ill").
 std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpressionMatch& match,
@@ -317,6 +335,11 @@ std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpre
             if (number + 9 < EarliestYear || number > latestYear)
                 problem = yearRangeProblem(number, latestYear);
             break;
+        case Slot::CenturyDigits:
+            number = written.toInt() * 100;
+            if (number + 99 < EarliestYear || number > latestYear)
+                problem = yearRangeProblem(number, latestYear);
+            break;
         case Slot::Century:
             number = written.toInt();
             problem = centuryProblem(number, latestYear);
@@ -343,7 +366,9 @@ std::optional<QString> slotProblem(const CompiledForm& form, const QRegularExpre
         if (!problem.isEmpty())
             return problem;
         if (use.closesRange && previous && number < *previous)
-            return backwards();
+            return use.slot == Slot::Count && written.size() < QString::number(*previous).size()
+                       ? shortenedOrBackwards()
+                       : backwards();
         previous = number;
     }
     return QString();
@@ -458,7 +483,8 @@ QString yearOutsideTable(QStringView value, int latestYear)
                 return problem;
             anyYear = true;
         } else if (token.text.size() == 3 || token.text.size() > 4) {
-            return QStringLiteral("nem négyjegyű évszám: %1").arg(token.text);
+            return token.text == value ? QStringLiteral("nem négyjegyű évszám")
+                                       : QStringLiteral("nem négyjegyű évszám: %1").arg(token.text);
         }
     }
     if (hasBackwardRange(value))

@@ -23,6 +23,7 @@ enum class Subject
 //   {év}           a year, four digits from EarliestYear to next year
 //   {évvég}        a year's last two digits after another year ("1998/99")
 //   {évtized}      a year's first three digits ("[190-]")
+//   {évszázad}     a year's first two digits ("[19--]")
 //   {század}       a century in digits, {római század} in Roman numerals
 //   {római év}     a year in Roman numerals ("MCMVII")
 //   {szám}         a page or other count, {római szám} in Roman numerals

@@ -8,7 +8,6 @@
 
 namespace {
 
-
 QString detailOf(const QStringList& names)
 {
     return names.join(QStringLiteral(", "));
@@ -144,7 +143,8 @@ std::vector<RecordFinding> run(const DatabaseDocument::Snapshot& lines, const Re
         }
         if (others.isEmpty() && fromIndex.isEmpty())
             continue;
-        findings.push_back({i, RecordSchema::listedName(line), duplicateFinding(others, fromIndex, docNames)});
+        findings.push_back(
+            {i, RecordSchema::listedName(line), duplicateFinding(others, fromIndex, docNames)});
     }
     control.setProgress(qint64(count) * 2, qint64(count) * 2);
     std::stable_sort(findings.begin(), findings.end(), [](const RecordFinding& a, const RecordFinding& b) {
