@@ -136,6 +136,7 @@ private Q_SLOTS:
         row("Kvár", place, "Kolozsvár", "Kvár", Difference::None);
         row("German name", place, "Pozsony", "Pressburg", Difference::OtherLanguage);
         row("Latin name", place, "Kolozsvár", "Claudiopoli", Difference::OtherLanguage);
+        row("Vienna", place, "Bécs", "Wien", Difference::OtherLanguage);
         row("place typo", place, "Debrecen", "Debreczen", Difference::None);
         row("publisher", NameKind::Publisher, "Akadémiai Kiadó", "Akadémia Kiadó", Difference::None);
     }

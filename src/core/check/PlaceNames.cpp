@@ -9,39 +9,45 @@
 namespace PlaceNames {
 namespace {
 
-// One place a row. The names of the place in different languages are
-// separated by " / "; each name is followed by its abbreviations and
-// inflected forms after a colon, separated by commas.
-constexpr const char16_t* Places[] = {
-    u"Budapest: Bp., Bpest, B.pest, Budap.",
-    u"Kolozsvár: Kvár, K.vár, Kolozsv., Kolozsvárt, Kolozsvárott / Klausenburg / Cluj, Cluj-Napoca / "
-    u"Claudiopolis: Claudiopoli, Claudiopoli Transylvanorum",
-    u"Pozsony: Pozs., Pozsonyban / Pressburg / Bratislava / Posonium: Posonii, Posonio",
-    u"Marosvásárhely: Mvhely, Marosvhely, M.vásárhely, Mvásárhely / Neumarkt am Mieresch / Târgu Mureș: "
-    u"Tîrgu Mureș, Targu Mures",
-    u"Nagyvárad: Nvárad, N.várad / Großwardein / Oradea / Varadinum",
-    u"Székesfehérvár: Szfvár, Székesfvár, Szfehérvár, Sz.fehérvár / Stuhlweißenburg / Alba Regia",
-    u"Gyulafehérvár: Gyfvár, Gyulafvár, Gy.fehérvár / Karlsburg / Alba Iulia / Alba Carolina",
-    u"Szombathely: Szhely, Szombathh. / Steinamanger / Sabaria",
-    u"Nagyszombat: Nszombat, N.szombat / Tyrnau / Trnava / Tyrnavia: Tyrnaviae",
-    u"Hódmezővásárhely: Hmvhely, Hódmezővhely, H.m.vásárhely",
-    u"Sátoraljaújhely: S.a.újhely, Sátoraljaújh., Saújhely",
-    u"Balassagyarmat: Bgyarmat, B.gyarmat",
-    u"Nagykanizsa: Nkanizsa, N.kanizsa",
-    u"Debrecen: Debr. / Debrecinum: Debrecini",
-    u"Szeged: Szeg. / Segedinum",
-    u"Pécs: Fünfkirchen / Quinque Ecclesiae",
-    u"Kassa: Kaschau / Košice / Cassovia: Cassoviae",
-    u"Temesvár: Temeswar / Timișoara: Timisoara",
-    u"Eperjes: Preschau / Prešov",
-    u"Zágráb: Agram / Zagreb",
-    u"Bécs: Wien / Vienna: Viennae / Vindobona: Vindobonae",
-    u"Lipcse: Leipzig / Lipsia: Lipsiae",
-    u"Párizs: Paris",
-    u"Róma: Roma, Romae / Rome",
-    u"Prága: Prag / Praha",
-    u"Krakkó: Krakau / Kraków: Krakow",
-    u"Varsó: Warschau / Warszawa",
+// One place a row: its name in each language, the first the Hungarian one.
+// Each name is followed by its abbreviations and inflected forms after a
+// colon, separated by commas: these are written short and group as one form
+// of it, while the names in other languages are names of their own.
+struct PlaceRow
+{
+    const char16_t* names[5];
+};
+
+constexpr PlaceRow Places[] = {
+    {{u"Budapest: Bp., Bpest, B.pest, Budap."}},
+    {{u"Kolozsvár: Kvár, K.vár, Kolozsv., Kolozsvárt, Kolozsvárott", u"Klausenburg", u"Cluj, Cluj-Napoca",
+      u"Claudiopolis: Claudiopoli, Claudiopoli Transylvanorum"}},
+    {{u"Pozsony: Pozs., Pozsonyban", u"Pressburg", u"Bratislava", u"Posonium: Posonii, Posonio"}},
+    {{u"Marosvásárhely: Mvhely, Marosvhely, M.vásárhely, Mvásárhely", u"Neumarkt am Mieresch",
+      u"Târgu Mureș: Tîrgu Mureș, Targu Mures"}},
+    {{u"Nagyvárad: Nvárad, N.várad", u"Großwardein", u"Oradea", u"Varadinum"}},
+    {{u"Székesfehérvár: Szfvár, Székesfvár, Szfehérvár, Sz.fehérvár", u"Stuhlweißenburg", u"Alba Regia"}},
+    {{u"Gyulafehérvár: Gyfvár, Gyulafvár, Gy.fehérvár", u"Karlsburg", u"Alba Iulia", u"Alba Carolina"}},
+    {{u"Szombathely: Szhely, Szombathh.", u"Steinamanger", u"Sabaria"}},
+    {{u"Nagyszombat: Nszombat, N.szombat", u"Tyrnau", u"Trnava", u"Tyrnavia: Tyrnaviae"}},
+    {{u"Hódmezővásárhely: Hmvhely, Hódmezővhely, H.m.vásárhely"}},
+    {{u"Sátoraljaújhely: S.a.újhely, Sátoraljaújh., Saújhely"}},
+    {{u"Balassagyarmat: Bgyarmat, B.gyarmat"}},
+    {{u"Nagykanizsa: Nkanizsa, N.kanizsa"}},
+    {{u"Debrecen: Debr.", u"Debrecinum: Debrecini"}},
+    {{u"Szeged: Szeg.", u"Segedinum"}},
+    {{u"Pécs", u"Fünfkirchen", u"Quinque Ecclesiae"}},
+    {{u"Kassa", u"Kaschau", u"Košice", u"Cassovia: Cassoviae"}},
+    {{u"Temesvár", u"Temeswar", u"Timișoara: Timisoara"}},
+    {{u"Eperjes", u"Preschau", u"Prešov"}},
+    {{u"Zágráb", u"Agram", u"Zagreb"}},
+    {{u"Bécs", u"Wien", u"Vienna: Viennae", u"Vindobona: Vindobonae"}},
+    {{u"Lipcse", u"Leipzig", u"Lipsia: Lipsiae"}},
+    {{u"Párizs", u"Paris"}},
+    {{u"Róma: Roma, Romae", u"Rome"}},
+    {{u"Prága", u"Prag", u"Praha"}},
+    {{u"Krakkó", u"Krakau", u"Kraków: Krakow"}},
+    {{u"Varsó", u"Warschau", u"Warszawa"}},
 };
 
 // Folded, without full stops and blanks: "B. pest" and "Bpest" are one key.
@@ -57,12 +63,12 @@ const QHash<QByteArray, Place>& table()
     static const QHash<QByteArray, Place> keys = [] {
         QHash<QByteArray, Place> out;
         for (int p = 0; p < int(std::size(Places)); ++p) {
-            const QStringList names = QString::fromUtf16(Places[p]).split(QStringLiteral(" / "));
-            for (int l = 0; l < names.size(); ++l) {
-                const qsizetype colon = names[l].indexOf(u':');
-                QStringList forms{names[l].left(colon).trimmed()};
+            for (int l = 0; l < int(std::size(Places[p].names)) && Places[p].names[l]; ++l) {
+                const QString name = QString::fromUtf16(Places[p].names[l]);
+                const qsizetype colon = name.indexOf(u':');
+                QStringList forms{name.left(colon).trimmed()};
                 if (colon >= 0)
-                    for (const QString& shortForm : names[l].mid(colon + 1).split(u','))
+                    for (const QString& shortForm : name.mid(colon + 1).split(u','))
                         forms.append(shortForm.trimmed());
                 for (qsizetype f = 0; f < forms.size(); ++f)
                     out.insert(keyOf(forms[f]), Place{p, l, f > 0});
