@@ -94,6 +94,32 @@ private Q_SLOTS:
                                          "  KOVACS JANOS\t1\tb.rtf\n\n"));
     }
 
+    // A place's abbreviation joins its group; a family name of its own, and
+    // a place's name in another language, are marked.
+    void variantsMarkOtherNames()
+    {
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")),
+                               {recordLine(),
+                                recordLine({{Field::Creator1, QStringLiteral("01Kováts János")},
+                                            {Field::Place, QStringLiteral("Bp.")}}),
+                                recordLine({{Field::Place, QStringLiteral("Pozsony")}}),
+                                recordLine({{Field::Place, QStringLiteral("Pressburg")}})});
+        QCOMPARE(runCli(dir.path(), {QStringLiteral("index"), QStringLiteral("--all")}).exitCode, 0);
+        const ProgramRun run = runCli(dir.path(), {QStringLiteral("names"), QStringLiteral("--variants"),
+                                                   QStringLiteral("--kind"), QStringLiteral("all")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("alkotó: Kovács János (4 rekord)\n"
+                                         "  Kovács János\t3\ta.rtf\n"
+                                         "  Kováts János\t1\ta.rtf\tmás családnév\n\n"
+                                         "megjelenési hely: Budapest (2 rekord)\n"
+                                         "  Budapest\t1\ta.rtf\n"
+                                         "  Bp.\t1\ta.rtf\n\n"
+                                         "megjelenési hely: Pozsony (2 rekord)\n"
+                                         "  Pozsony\t1\ta.rtf\n"
+                                         "  Pressburg\t1\ta.rtf\tmás nyelvű név\n\n"));
+    }
+
     void replacePreviewThenApply()
     {
         TempWorkDir dir;
