@@ -522,6 +522,37 @@ bool isFourDigits(QStringView text)
     return true;
 }
 
+// The two forms most page fields have, "312 p." and "12–34.", judged as the
+// table would judge them but without its patterns; nothing for any other value.
+std::optional<QString> commonPagesForm(QStringView part)
+{
+    qsizetype i = 0;
+    const auto number = [&] {
+        const qsizetype start = i;
+        while (i < part.size() && part[i] >= u'0' && part[i] <= u'9')
+            ++i;
+        return i - start >= 1 && i - start <= 6 ? part.sliced(start, i - start) : QStringView();
+    };
+    const QStringView first = number();
+    if (first.isEmpty())
+        return std::nullopt;
+    if (part.sliced(i) == u" p") {
+        if (first.toInt() == 0)
+            return QStringLiteral("nulla oldalszám");
+        return QString();
+    }
+    if (i < part.size() && (part[i] == u'-' || part[i] == QChar(0x2013))) {
+        ++i;
+        const QStringView last = number();
+        if (last.isEmpty() || i != part.size() || first.toInt() == 0)
+            return std::nullopt;
+        if (last.toInt() < first.toInt())
+            return last.size() < first.size() ? shortenedOrBackwards() : backwards();
+        return QString();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::span<const Form> table()
@@ -547,6 +578,8 @@ QString pagesProblem(QStringView value)
     const QStringView text = value.trimmed();
     if (text.isEmpty())
         return {};
+    if (std::optional<QString> verdict = commonPagesForm(withoutFinalStop(text)))
+        return *verdict;
     static const QRegularExpression separator(QStringLiteral("\\s*[,;+]\\s*|\\s+:\\s+"));
     bool allKnown = true;
     qsizetype from = 0;
