@@ -168,6 +168,7 @@ private Q_SLOTS:
         document.appendLine(recordLine({{Field::RecordName, QStringLiteral("Ma00αβ0200")},
                                         {Field::Title, QStringLiteral("Más")},
                                         {Field::Year, QStringLiteral("19O7")}}));
+        document.rebuildRecordNames();
         JobControl control;
         const std::vector<RecordFinding> findings =
             DatabaseCheck::run(document.snapshot(), checker(), nullptr, control);
