@@ -89,14 +89,18 @@ public:
         QString tail = text.mid(range.x() + range.y());
         int changedWidth = boldMetrics.horizontalAdvance(changed);
         const int room = area.width();
-        if (plainMetrics.horizontalAdvance(head) + changedWidth + plainMetrics.horizontalAdvance(tail) >
-            room) {
-            changed = boldMetrics.elidedText(changed, Qt::ElideMiddle, qMax(room * 2 / 3, room / 3));
+        const int headWanted = plainMetrics.horizontalAdvance(head);
+        const int tailWanted = plainMetrics.horizontalAdvance(tail);
+        if (headWanted + changedWidth + tailWanted > room) {
+            // The change takes what its context leaves, at least two thirds of the cell.
+            const int changedRoom = room - qMin(headWanted, room / 6) - qMin(tailWanted, room / 6);
+            changed = boldMetrics.elidedText(changed, Qt::ElideMiddle, changedRoom);
             changedWidth = boldMetrics.horizontalAdvance(changed);
-            const int left = (room - changedWidth) / 2;
-            head = plainMetrics.elidedText(head, Qt::ElideLeft, qMax(0, left));
-            tail = plainMetrics.elidedText(
-                tail, Qt::ElideRight, qMax(0, room - changedWidth - plainMetrics.horizontalAdvance(head)));
+            const int left = room - changedWidth;
+            const int headRoom = qMin(headWanted, left - qMin(tailWanted, left / 2));
+            head = plainMetrics.elidedText(head, Qt::ElideLeft, qMax(0, headRoom));
+            tail = plainMetrics.elidedText(tail, Qt::ElideRight,
+                                           qMax(0, left - plainMetrics.horizontalAdvance(head)));
         }
         painter->save();
         const bool selected = opt.state & QStyle::State_Selected;
