@@ -51,7 +51,6 @@ RecordChecker checkerFor(const EditingSession& session)
     return checker;
 }
 
-
 } // namespace
 
 CheckFeatures::CheckFeatures(MainWindow& main) : QObject(&main), m_main(main)
