@@ -51,11 +51,6 @@ RecordChecker checkerFor(const EditingSession& session)
     return checker;
 }
 
-QString dottedNameOf(QStringView line)
-{
-    return RecordSchema::dottedName(RecordSchema::recordName(line));
-}
-
 } // namespace
 
 CheckFeatures::CheckFeatures(MainWindow& main) : QObject(&main), m_main(main)
@@ -247,8 +242,8 @@ void CheckFeatures::checkSavedRecord(int index)
         document, index, m_document.keys ? *m_document.keys : noKeys, m_index.works.get());
     for (Finding& finding : checkerFor(m_main.editor().session()).check(RecordLine::split(line)))
         findings.push_back(std::move(finding));
-    m_notice->showFindings(dottedNameOf(line), findings,
-                           [&document](int other) { return dottedNameOf(document.line(other)); });
+    m_notice->showFindings(RecordSchema::listedName(line), findings,
+                           [&document](int other) { return RecordSchema::listedName(document.line(other)); });
     noteRecentNames(index);
 }
 

@@ -17,14 +17,21 @@ namespace {
 const char* const kCheckHelp = R"HELP(Usage: norla-cli check [--csv] [--no-index] DATABASE
 
 Checks every record of DATABASE as "Műveletek" > "Ellenőrzés..." does, and
-prints each finding on its own line: the record name, the field, the check
-and what was found, separated by tabs, sorted by record. The checks:
+prints each finding on its own line: the record name (as the record-name
+list shows it, "Ma00002100"), the field, the check and what was found,
+separated by tabs, sorted by record. The checks:
   - a likely duplicate (the same record name, or the same work as the
     duplicate finder tells it) in the database or in the index set of the
     current folder;
-  - a year that is not four digits from 1450 to next year, nor two such
-    joined by "-";
-  - pages of none of the usual shapes ("12-34.", "312 p.", "VIII, 300 p.");
+  - a year that is plainly wrong: before 1450 or after next year, a letter
+    among its digits ("19O7"), a number of other than four digits, a range
+    that runs backwards, or no year at all. The forms of bibliographic
+    practice pass: "[1907]", "1907?", "[1907 k.]", "é. n.", "s. a.",
+    "1998/99", "1907-1910", "1907–10", "19. sz.", "cop. 1998" and the
+    others the user guide lists;
+  - pages that are plainly wrong in the same ways ("12–3", "3OO p.",
+    "VIx"), or hold no number; "300 l.", "[4], 300 p.", "XII, 300 p.",
+    "12–34. p.", "[8] t.", "300 p., 12 t." and the like pass;
   - an empty title or record type;
   - a record type, language or role code that tipus.zda, nyelv.zda or
     szerep.zda of the current folder does not hold;

@@ -20,11 +20,16 @@ With --variants it lists, as "Műveletek" > "Névváltozatok..." does, groups
 of forms that are probably one name: forms equal once letter case and accents
 are ignored, a given name written as an initial ("Kovács J." and "Kovács
 János"), and forms one edit apart when both are longer than 8 characters.
-Each group starts with a line "KIND: FORM (N rekord)", naming its most used
-form, followed by one line per form: the form, its record count and the
-databases it is in, separated by tabs; an empty line ends the group. An
-initial that fits several names is listed as "KIND (kétértelmű): FORM" and is
-never offered for making a database uniform.
+Places are also grouped with their usual abbreviations and other-language
+names by a table ("Bp." with "Budapest", "Pressburg" with "Pozsony").
+Each group starts with a line "KIND: FORM (N rekord)", naming the form offered
+as the authorised one (the most used whole form), followed by one line per
+form: the form, its record count and the databases it is in, separated by
+tabs; a form that may name someone or something else has a fourth column:
+"más családnév", "más utónév" or "más nyelvű név" (the editor's
+"Névváltozatok" window starts such forms unticked). An empty line ends the
+group. An initial that fits several names is listed as "KIND (kétértelmű):
+FORM" and is never offered for making a database uniform.
 
   --variants    list the groups of variants
   --kind KIND   creators (the default), publishers, places, publications or all
@@ -111,11 +116,21 @@ int runNamesCommand(const QStringList& args)
             NameVariants::find(k.kind, tally.forms(k.kind), control);
         listed += qsizetype(groups.size());
         for (const NameVariants::Group& group : groups) {
+            const QString& authorised = group.ambiguous
+                                            ? group.forms.front().text
+                                            : group.forms[NameVariants::firstAuthorised(group)].text;
             out << caption << (group.ambiguous ? QStringLiteral(" (kétértelmű): ") : QStringLiteral(": "))
-                << group.forms.front().text << " (" << group.recordCount() << " rekord)\n";
-            for (const NameForm& form : group.forms)
-                out << "  " << form.text << '\t' << form.count << '\t' << databasesOf(form, tally.databases())
-                    << '\n';
+                << authorised << " (" << group.recordCount() << " rekord)\n";
+            for (const NameForm& form : group.forms) {
+                out << "  " << form.text << '\t' << form.count << '\t'
+                    << databasesOf(form, tally.databases());
+                const NameVariants::Difference difference =
+                    group.ambiguous ? NameVariants::Difference::None
+                                    : NameVariants::differenceFrom(k.kind, authorised, form.text);
+                if (difference != NameVariants::Difference::None)
+                    out << '\t' << NameVariants::differenceText(difference);
+                out << '\n';
+            }
             out << '\n';
         }
     }

@@ -112,8 +112,8 @@ private Q_SLOTS:
         f().edit(3)->setText(QStringLiteral("Példa Szerző"));
         f().edit(11)->setText(QStringLiteral("1990"));
         f().action(QStringLiteral("menu3_mentes"))->trigger();
-        QVERIFY(notice->text().contains(QStringLiteral("Go.000001.00")));
-        Q_EMIT notice->linkActivated(QStringLiteral("index:Go.000001.00"));
+        QVERIFY(notice->text().contains(QStringLiteral("Go00000100")));
+        Q_EMIT notice->linkActivated(QStringLiteral("index:Go00000100"));
         QCOMPARE(f().window().currentPage(), int(MainWindow::BrowsePageIndex));
     }
 
@@ -146,17 +146,95 @@ private Q_SLOTS:
         QTreeWidgetItem* rare = list->topLevelItem(0)->child(1);
         QCOMPARE(rare->text(0), QStringLiteral("Pelda Szerzo"));
         list->setCurrentItem(rare);
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_egyseges_forma"))->click();
+        QCOMPARE(dialog->authorisedForm(0), size_t(1));
+        QCOMPARE(rare->text(3), QStringLiteral("egységes forma"));
+        QCOMPARE(list->topLevelItem(0)->child(0)->checkState(0), Qt::Checked);
         f().dialogs.yesNoAnswers.enqueue(true);
         dialog->findChild<QPushButton*>(QStringLiteral("gomb_egysegesites"))->click();
         QCOMPARE(f().dialogs.questions.last(),
-                 QStringLiteral(
-                     "1 rekord módosul: a csoport többi formája helyett „Pelda Szerzo” áll majd bennük. "
-                     "Folytatja?"));
+                 QStringLiteral("1 rekord módosul: „Példa Szerző” helyett „Pelda Szerzo” áll majd bennük. "
+                                "Folytatja?"));
         QVERIFY(f().window().document().line(0).contains(u"01Pelda Szerzo"));
         QVERIFY(f().window().document().isModified());
         f().action(QStringLiteral("menu6_visszavonas"))->trigger();
         QCOMPARE(f().window().document().encode(), before);
         QVERIFY(!f().window().document().isModified());
+    }
+
+    // A family name of its own starts unticked and marked; the user picks the
+    // authorised form, unticks another person, and the question counts only
+    // the records of the ticked forms.
+    void uniformWithAChoice()
+    {
+        QStringList lines = indexedLines();
+        const auto add = [&](const QString& number, const QString& name) {
+            lines.append(
+                QStringLiteral("Ma%1**könyv**T**01%2**02**03**04**Cím %1**S**K**1**1990**12 p.**Győr**M"
+                               "****0**magyar**papír")
+                    .arg(number, name));
+        };
+        add(QStringLiteral("00010000"), QStringLiteral("Kovács János"));
+        add(QStringLiteral("00010100"), QStringLiteral("Kovács János"));
+        add(QStringLiteral("00010200"), QStringLiteral("Kovacs Janos"));
+        add(QStringLiteral("00010300"), QStringLiteral("Kováts János"));
+        add(QStringLiteral("00010400"), QStringLiteral("Kovács J."));
+        f().writeDatabase(QStringLiteral("index.rtf"), lines);
+        IndexBuilder(f().dir.path()).build({QStringLiteral("index.rtf")});
+        f().open(f().writeDatabase(QStringLiteral("nyitott.rtf"), lines));
+        const QByteArray before = f().window().document().encode();
+
+        f().action(QStringLiteral("menu_nevvaltozatok"))->trigger();
+        auto* dialog = f().window().findChild<NameVariantsDialog*>();
+        dialog->forgetIndex();
+        dialog->search();
+        QTreeWidget* list = dialog->list();
+        QTreeWidgetItem* group = nullptr;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->text(0) == QStringLiteral("Kovács János"))
+                group = list->topLevelItem(i);
+        QVERIFY(group);
+        QCOMPARE(group->childCount(), 4);
+        const auto child = [&](const char* text) {
+            for (int i = 0; i < group->childCount(); ++i)
+                if (group->child(i)->text(0) == QString::fromUtf8(text))
+                    return group->child(i);
+            return static_cast<QTreeWidgetItem*>(nullptr);
+        };
+        QCOMPARE(child("Kovács János")->text(3), QStringLiteral("egységes forma"));
+        QVERIFY(child("Kovács János")->font(0).bold());
+        QCOMPARE(child("Kováts János")->checkState(0), Qt::Unchecked);
+        QCOMPARE(child("Kováts János")->text(3), QStringLiteral("más családnév"));
+        QCOMPARE(child("Kovacs Janos")->checkState(0), Qt::Checked);
+        QCOMPARE(child("Kovács J.")->checkState(0), Qt::Checked);
+
+        // "Kovács J." is someone else here: the user unticks it.
+        child("Kovács J.")->setCheckState(0, Qt::Unchecked);
+        list->setCurrentItem(group);
+        f().dialogs.yesNoAnswers.enqueue(true);
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_egysegesites"))->click();
+        QCOMPARE(f().dialogs.questions.last(),
+                 QStringLiteral("1 rekord módosul: „Kovacs Janos” helyett „Kovács János” áll majd bennük. "
+                                "Folytatja?"));
+        const DatabaseDocument& document = f().window().document();
+        const auto lineOf = [&](const char* name) {
+            for (int i = 0; i < document.lineCount(); ++i)
+                if (document.line(i).startsWith(QString::fromUtf8(name)))
+                    return document.line(i).toString();
+            return QString();
+        };
+        QVERIFY(lineOf("Ma00010200").contains(u"**01Kovács János**"));
+        QVERIFY(lineOf("Ma00010300").contains(u"**01Kováts János**"));
+        QVERIFY(lineOf("Ma00010400").contains(u"**01Kovács J.**"));
+
+        // Choosing another authorised form marks the others against it.
+        list->setCurrentItem(child("Kováts János"));
+        dialog->findChild<QPushButton*>(QStringLiteral("gomb_egyseges_forma"))->click();
+        QCOMPARE(group->text(0), QStringLiteral("Kováts János"));
+        QCOMPARE(child("Kovács János")->checkState(0), Qt::Unchecked);
+        QCOMPARE(child("Kovács János")->text(3), QStringLiteral("más családnév"));
+        f().action(QStringLiteral("menu6_visszavonas"))->trigger();
+        QCOMPARE(document.encode(), before);
     }
 
     void replaceWithPreview()
@@ -173,6 +251,12 @@ private Q_SLOTS:
         QTableWidget* table = dialog->table();
         QCOMPARE(table->rowCount(), 4);
         QCOMPARE(table->item(0, 3)->text(), QStringLiteral("Kiadó Példa"));
+        // The changed part is marked, and the whole value is in the tooltip.
+        const QPoint changed = table->item(0, 3)->data(BatchReplaceDialog::ChangedPartRole).toPoint();
+        QCOMPARE(table->item(0, 3)->text().mid(changed.x(), changed.y()), QStringLiteral("Kiadó Példa"));
+        QVERIFY(table->item(0, 3)->toolTip().contains(QStringLiteral("<b")));
+        table->setColumnWidth(3, 30); // narrower than the value: the change stays in sight
+        QVERIFY(!table->grab().isNull());
         table->item(1, 0)->setCheckState(Qt::Unchecked);
         dialog->findChild<QPushButton*>(QStringLiteral("gomb_csere"))->click();
         QVERIFY(f().window().document().line(0).contains(u"**Kiadó Példa**"));

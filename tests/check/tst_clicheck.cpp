@@ -59,8 +59,8 @@ private Q_SLOTS:
         QVERIFY(python.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
                  (QStringList{QStringLiteral("Rekord|Mező|Ellenőrzés|Részlet"),
-                              QStringLiteral("4|Ka.000001.00|Év|hibás évszám|198"),
-                              QStringLiteral("4|Ka.000002.00|Cím|dupla szóköz|Cím, \"idézet\"  kettős")}));
+                              QStringLiteral("4|Ka00000100|Év|hibás évszám|198 – nem négyjegyű évszám"),
+                              QStringLiteral("4|Ka00000200|Cím|dupla szóköz|Cím, \"idézet\"  kettős")}));
     }
 
     void cleanDatabase()
@@ -94,6 +94,32 @@ private Q_SLOTS:
                                          "  KOVACS JANOS\t1\tb.rtf\n\n"));
     }
 
+    // A place's abbreviation joins its group; a family name of its own, and
+    // a place's name in another language, are marked.
+    void variantsMarkOtherNames()
+    {
+        TempWorkDir dir;
+        TextFile::writeUnicode(dir.file(QStringLiteral("a.rtf")),
+                               {recordLine(),
+                                recordLine({{Field::Creator1, QStringLiteral("01Kováts János")},
+                                            {Field::Place, QStringLiteral("Bp.")}}),
+                                recordLine({{Field::Place, QStringLiteral("Pozsony")}}),
+                                recordLine({{Field::Place, QStringLiteral("Pressburg")}})});
+        QCOMPARE(runCli(dir.path(), {QStringLiteral("index"), QStringLiteral("--all")}).exitCode, 0);
+        const ProgramRun run = runCli(dir.path(), {QStringLiteral("names"), QStringLiteral("--variants"),
+                                                   QStringLiteral("--kind"), QStringLiteral("all")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("alkotó: Kovács János (4 rekord)\n"
+                                         "  Kovács János\t3\ta.rtf\n"
+                                         "  Kováts János\t1\ta.rtf\tmás családnév\n\n"
+                                         "megjelenési hely: Budapest (2 rekord)\n"
+                                         "  Budapest\t1\ta.rtf\n"
+                                         "  Bp.\t1\ta.rtf\n\n"
+                                         "megjelenési hely: Pozsony (2 rekord)\n"
+                                         "  Pozsony\t1\ta.rtf\n"
+                                         "  Pressburg\t1\ta.rtf\tmás nyelvű név\n\n"));
+    }
+
     void replacePreviewThenApply()
     {
         TempWorkDir dir;
@@ -106,7 +132,7 @@ private Q_SLOTS:
                                QStringLiteral("\\1 Könyvkiadó"), QStringLiteral("db.rtf")};
         const ProgramRun preview = runCli(dir.path(), args);
         QCOMPARE(preview.exitCode, 0);
-        QCOMPARE(preview.out, QStringLiteral("Ka.000123.00\tKiadó\tNádas Kiadó\tNádas Könyvkiadó\n"));
+        QCOMPARE(preview.out, QStringLiteral("Ka00012300\tKiadó\tNádas Kiadó\tNádas Könyvkiadó\n"));
         QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
 
         // Not while the editor holds unsaved changes of the file.

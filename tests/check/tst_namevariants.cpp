@@ -47,7 +47,12 @@ QStringList describe(const std::vector<NameVariants::Group>& groups)
     return out;
 }
 
+using Difference = NameVariants::Difference;
+
 } // namespace
+
+Q_DECLARE_METATYPE(NameKind)
+Q_DECLARE_METATYPE(NameVariants::Difference)
 
 class TestNameVariants : public QObject
 {
@@ -101,6 +106,90 @@ private Q_SLOTS:
         const std::vector<NameVariants::Group> groups =
             NameVariants::find(NameKind::Publisher, forms, control);
         QCOMPARE(groups.size(), size_t(grouped ? 1 : 0));
+    }
+
+    // Against the authorised form, a form that may name someone else is
+    // marked (and starts unticked in the window); case, accents, initials
+    // and a place's abbreviations are no such difference.
+    void differences_data()
+    {
+        QTest::addColumn<NameKind>("kind");
+        QTest::addColumn<QString>("authorised");
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<Difference>("expected");
+        const auto row = [](const char* tag, NameKind kind, const char* a, const char* b, Difference d) {
+            QTest::newRow(tag) << kind << QString::fromUtf8(a) << QString::fromUtf8(b) << d;
+        };
+        const NameKind creator = NameKind::Creator;
+        const NameKind place = NameKind::Place;
+        row("family name of its own", creator, "Kovács János", "Kováts János", Difference::FamilyName);
+        row("noble y", creator, "Vörösmarty Mihály", "Vörösmarti Mihály", Difference::FamilyName);
+        row("inverted with a comma", creator, "Vogelsang, Heinrich", "Vogelsand, Heinrich",
+            Difference::FamilyName);
+        row("accents and case", creator, "Kovács János", "KOVACS Janos", Difference::None);
+        row("initial", creator, "Kovács János", "Kovács J.", Difference::None);
+        row("double-letter initial", creator, "Szabó Gyula", "Szabó Gy.", Difference::None);
+        row("initials both ways", creator, "Kovács J. Pál", "Kovács János P.", Difference::None);
+        row("given name", creator, "Kovács János", "Kovács Jánoss", Difference::GivenName);
+        row("abbreviated capital", place, "Budapest", "Bp.", Difference::None);
+        row("abbreviation with a stop inside", place, "Budapest", "B.pest", Difference::None);
+        row("Kvár", place, "Kolozsvár", "Kvár", Difference::None);
+        row("German name", place, "Pozsony", "Pressburg", Difference::OtherLanguage);
+        row("Latin name", place, "Kolozsvár", "Claudiopoli", Difference::OtherLanguage);
+        row("Vienna", place, "Bécs", "Wien", Difference::OtherLanguage);
+        row("place typo", place, "Debrecen", "Debreczen", Difference::None);
+        row("publisher", NameKind::Publisher, "Akadémiai Kiadó", "Akadémia Kiadó", Difference::None);
+    }
+    void differences()
+    {
+        QFETCH(NameKind, kind);
+        QFETCH(QString, authorised);
+        QFETCH(QString, form);
+        QFETCH(Difference, expected);
+        QCOMPARE(NameVariants::differenceFrom(kind, authorised, form), expected);
+        QCOMPARE(NameVariants::differenceFrom(kind, form, authorised), expected);
+    }
+
+    // Places group with their usual abbreviations and names from the table;
+    // the authorised form offered first is the place's name itself.
+    void placesByTheTable()
+    {
+        const std::vector<NameForm> forms{
+            {QStringLiteral("Bp."), 10, {0}},      {QStringLiteral("Budapest"), 6, {0}},
+            {QStringLiteral("B.pest"), 1, {0}},    {QStringLiteral("Kvár"), 2, {0}},
+            {QStringLiteral("Kolozsvár"), 5, {0}}, {QStringLiteral("Pozsony"), 3, {0}},
+            {QStringLiteral("Pressburg"), 1, {0}}, {QStringLiteral("Szeged"), 2, {0}},
+            {QStringLiteral("Szentes"), 1, {0}},
+        };
+        JobControl control;
+        const std::vector<NameVariants::Group> groups = NameVariants::find(NameKind::Place, forms, control);
+        QCOMPARE(describe(groups), (QStringList{
+                                       QStringLiteral("Bp. 10 | Budapest 6 | B.pest 1"),
+                                       QStringLiteral("Kolozsvár 5 | Kvár 2"),
+                                       QStringLiteral("Pozsony 3 | Pressburg 1"),
+                                   }));
+        QCOMPARE(groups[0].forms[NameVariants::firstAuthorised(groups[0])].text, QStringLiteral("Budapest"));
+        QCOMPARE(groups[1].forms[NameVariants::firstAuthorised(groups[1])].text, QStringLiteral("Kolozsvár"));
+    }
+
+    // "Kováts" is grouped beside "Kovács" (one letter apart), so that the
+    // user sees it, but marked as a family name of its own; the authorised
+    // form offered first is spelt out, not initialled.
+    void familyNameInAGroup()
+    {
+        const std::vector<NameForm> forms{{QStringLiteral("Kovács J."), 7, {0}},
+                                          {QStringLiteral("Kovács János"), 5, {0}},
+                                          {QStringLiteral("Kováts János"), 1, {0}}};
+        JobControl control;
+        const std::vector<NameVariants::Group> groups = NameVariants::find(NameKind::Creator, forms, control);
+        QCOMPARE(describe(groups),
+                 QStringList{QStringLiteral("Kovács J. 7 | Kovács János 5 | Kováts János 1")});
+        const NameVariants::Group& group = groups.front();
+        const QString authorised = group.forms[NameVariants::firstAuthorised(group)].text;
+        QCOMPARE(authorised, QStringLiteral("Kovács János"));
+        QCOMPARE(NameVariants::differenceText(
+                     NameVariants::differenceFrom(NameKind::Creator, authorised, group.forms[2].text)),
+                 QStringLiteral("más családnév"));
     }
 
     // Making a name uniform is one step: undone, the file is given back byte for byte.

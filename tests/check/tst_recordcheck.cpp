@@ -2,6 +2,7 @@
 
 #include "core/check/DatabaseCheck.h"
 #include "core/check/RecordCheck.h"
+#include "core/record/Win1250.h"
 
 #include <QtTest>
 
@@ -149,12 +150,34 @@ private Q_SLOTS:
         for (const RecordFinding& f : findings)
             got.append(f.recordName + u' ' + CheckText::kindName(f.finding.kind) + u' ' + f.finding.detail);
         QCOMPARE(got, (QStringList{
-                          QStringLiteral("Ka.000001.00 lehetséges duplikátum Ka.000002.00, Lu.000003.00"),
-                          QStringLiteral("Ka.000002.00 lehetséges duplikátum Ka.000001.00, Lu.000003.00"),
-                          QStringLiteral("Lu.000003.00 lehetséges duplikátum Ka.000002.00, Ka.000001.00"),
-                          QStringLiteral("Lu.000004.00 lehetséges duplikátum Ze.000005.00 (index)"),
-                          QStringLiteral("Si.000006.00 hibás évszám 198"),
+                          QStringLiteral("Ka00000100 lehetséges duplikátum Ka00000200, Lu00000300"),
+                          QStringLiteral("Ka00000200 lehetséges duplikátum Ka00000100, Lu00000300"),
+                          QStringLiteral("Lu00000300 lehetséges duplikátum Ka00000200, Ka00000100"),
+                          QStringLiteral("Lu00000400 lehetséges duplikátum Ze00000500 (index)"),
+                          QStringLiteral("Si00000600 hibás évszám 198 – nem négyjegyű évszám"),
                       }));
+    }
+
+    // A report names a record as the record-name list does, even when the
+    // name holds a character the list's code page lacks.
+    void reportNamesAsTheList()
+    {
+        DatabaseDocument document;
+        document.appendLine(recordLine(
+            {{Field::RecordName, QStringLiteral("Ma0000ä100")}, {Field::Year, QStringLiteral("19O7")}}));
+        document.appendLine(recordLine({{Field::RecordName, QStringLiteral("Ma00αβ0200")},
+                                        {Field::Title, QStringLiteral("Más")},
+                                        {Field::Year, QStringLiteral("19O7")}}));
+        document.rebuildRecordNames();
+        JobControl control;
+        const std::vector<RecordFinding> findings =
+            DatabaseCheck::run(document.snapshot(), checker(), nullptr, control);
+        QCOMPARE(findings.size(), size_t(2));
+        for (const RecordFinding& f : findings) {
+            QCOMPARE(f.recordName, Win1250::toUnicode(document.recordName(f.line)));
+            QCOMPARE(f.recordName, RecordSchema::listedName(document.line(f.line)));
+        }
+        QCOMPARE(findings[1].recordName, QStringLiteral("Ma00??0200"));
     }
 
     // At F2: the saved record against the others, the keys following edits.

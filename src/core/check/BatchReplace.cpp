@@ -150,7 +150,7 @@ std::vector<BatchReplace::Row> BatchReplace::preview(const DatabaseDocument::Sna
                 continue;
             Row row;
             row.line = index;
-            row.recordName = RecordSchema::dottedName(RecordSchema::recordName(line));
+            row.recordName = RecordSchema::listedName(line);
             row.field = field;
             row.before = value.toString();
             row.after = withPrefix(field, value, *after);

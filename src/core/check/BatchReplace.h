@@ -30,7 +30,7 @@ public:
     struct Row
     {
         int line = -1;
-        QString recordName; // dotted
+        QString recordName; // as the record-name list shows it
         Field field = Field::Title;
         QString before;
         QString after;

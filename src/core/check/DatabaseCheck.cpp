@@ -8,11 +8,6 @@
 
 namespace {
 
-QString dottedNameOf(QStringView line)
-{
-    return RecordSchema::dottedName(RecordSchema::recordName(line));
-}
-
 QString detailOf(const QStringList& names)
 {
     return names.join(QStringLiteral(", "));
@@ -91,14 +86,14 @@ std::vector<Finding> duplicatesOf(const DatabaseDocument& document, int index, c
         // Records of the open database are named already from the document.
         QStringList docNames;
         for (const int other : std::as_const(lines))
-            docNames.append(dottedNameOf(document.line(other)));
+            docNames.append(RecordSchema::listedName(document.line(other)));
         fromIndex.removeIf([&](const QString& name) { return docNames.contains(name); });
     }
     if (lines.isEmpty() && fromIndex.isEmpty())
         return out;
     QStringList docNames;
     for (const int other : std::as_const(lines))
-        docNames.append(dottedNameOf(document.line(other)));
+        docNames.append(RecordSchema::listedName(document.line(other)));
     out.push_back(duplicateFinding(lines, fromIndex, docNames));
     return out;
 }
@@ -120,7 +115,7 @@ std::vector<RecordFinding> run(const DatabaseDocument::Snapshot& lines, const Re
         works[size_t(i)] = DuplicateKeys::workHash(line);
         if (line.isEmpty())
             continue;
-        const QString name = dottedNameOf(line);
+        const QString name = RecordSchema::listedName(line);
         for (Finding& finding : checker.check(RecordLine::split(line)))
             findings.push_back({i, name, std::move(finding)});
     }
@@ -140,7 +135,7 @@ std::vector<RecordFinding> run(const DatabaseDocument::Snapshot& lines, const Re
         const QStringView line = lines.line(i);
         QStringList docNames;
         for (const int other : std::as_const(others))
-            docNames.append(dottedNameOf(lines.line(other)));
+            docNames.append(RecordSchema::listedName(lines.line(other)));
         if (indexed && works[size_t(i)] != 0) {
             const QString ownName = RecordSchema::recordName(line).toString();
             fromIndex = indexed->namesOf(works[size_t(i)], ownName);
@@ -148,7 +143,8 @@ std::vector<RecordFinding> run(const DatabaseDocument::Snapshot& lines, const Re
         }
         if (others.isEmpty() && fromIndex.isEmpty())
             continue;
-        findings.push_back({i, dottedNameOf(line), duplicateFinding(others, fromIndex, docNames)});
+        findings.push_back(
+            {i, RecordSchema::listedName(line), duplicateFinding(others, fromIndex, docNames)});
     }
     control.setProgress(qint64(count) * 2, qint64(count) * 2);
     std::stable_sort(findings.begin(), findings.end(), [](const RecordFinding& a, const RecordFinding& b) {

@@ -13,7 +13,7 @@
 struct RecordFinding
 {
     int line = -1;      // index in the document
-    QString recordName; // dotted, as users read it
+    QString recordName; // as the record-name list shows it
     Finding finding;
 };
 

@@ -64,9 +64,8 @@ QStringList IndexedWorks::namesOf(quint64 workHash, QStringView ownName) const
         const QString name = Win1250::toUnicode(stored);
         if (name == ownName)
             continue;
-        const QString dotted = RecordSchema::dottedName(name);
-        if (!names.contains(dotted))
-            names.append(dotted);
+        if (!names.contains(name))
+            names.append(name);
     }
     return names;
 }

@@ -33,7 +33,7 @@ public:
     bool isEmpty() const { return m_entries.empty(); }
     qsizetype size() const { return qsizetype(m_entries.size()); }
 
-    // The dotted names of the indexed records with this key, leaving out
+    // The names (as the lists show them) of the indexed records with this key, leaving out
     // those named `ownName`: an indexed copy of the very record is no twin.
     QStringList namesOf(quint64 workHash, QStringView ownName) const;
 

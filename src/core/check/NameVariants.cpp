@@ -1,6 +1,7 @@
 #include "core/check/NameVariants.h"
 
 #include "core/check/FieldSpans.h"
+#include "core/check/PlaceNames.h"
 #include "core/search/Folding.h"
 
 #include <QHash>
@@ -428,6 +429,20 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
         }
     }
 
+    if (kind == NameKind::Place) {
+        QHash<int, size_t> formOfPlace;
+        for (quint32 k = 0; k < quint32(keys.size()); ++k) {
+            const std::optional<PlaceNames::Place> place = PlaceNames::placeOf(forms[keyForm[k]].text);
+            if (!place)
+                continue;
+            const auto it = formOfPlace.constFind(place->place);
+            if (it == formOfPlace.cend())
+                formOfPlace.insert(place->place, keyForm[k]);
+            else
+                groups.join(*it, keyForm[k]);
+        }
+    }
+
     joinOneEditApart(keys, keyForm, groups, control);
 
     std::vector<Group> out = joinedGroups(kind, forms, groups);
@@ -451,6 +466,80 @@ std::vector<Group> find(NameKind kind, const std::vector<NameForm>& forms, JobCo
         return a.forms.front().text < b.forms.front().text;
     });
     return out;
+}
+
+Difference differenceFrom(NameKind kind, QStringView authorised, QStringView form)
+{
+    if (kind == NameKind::Place) {
+        const std::optional<PlaceNames::Place> a = PlaceNames::placeOf(authorised);
+        const std::optional<PlaceNames::Place> b = PlaceNames::placeOf(form);
+        if (a && b && a->place == b->place && a->language != b->language)
+            return Difference::OtherLanguage;
+        return Difference::None;
+    }
+    if (kind != NameKind::Creator)
+        return Difference::None;
+    const auto wordsOfForm = [](QStringView text) {
+        QList<QByteArray> words = wordsOf(Folding::fold(text));
+        for (QByteArray& word : words)
+            while (word.endsWith(','))
+                word.chop(1);
+        return words;
+    };
+    const QList<QByteArray> a = wordsOfForm(authorised);
+    const QList<QByteArray> b = wordsOfForm(form);
+    // The family name comes first, as the name lists write it ("Kovács János", "Vogelsang, Heinrich").
+    if (a.isEmpty() || b.isEmpty() || a.front() != b.front())
+        return Difference::FamilyName;
+    const auto fits = [](const QByteArray& x, const QByteArray& y) {
+        if (x == y)
+            return true;
+        if (isInitial(x) && isWholeWord(y))
+            return initialsOf(y).contains(x);
+        if (isInitial(y) && isWholeWord(x))
+            return initialsOf(x).contains(y);
+        return false;
+    };
+    if (a.size() != b.size())
+        return Difference::GivenName;
+    for (qsizetype i = 1; i < a.size(); ++i)
+        if (!fits(a[i], b[i]))
+            return Difference::GivenName;
+    return Difference::None;
+}
+
+size_t firstAuthorised(const Group& group)
+{
+    for (size_t f = 0; f < group.forms.size(); ++f) {
+        const QString& text = group.forms[f].text;
+        if (group.kind == NameKind::Creator) {
+            const QList<QByteArray> words = wordsOf(Folding::fold(text));
+            if (std::none_of(words.begin(), words.end(), isInitial))
+                return f;
+        } else if (group.kind == NameKind::Place) {
+            const std::optional<PlaceNames::Place> place = PlaceNames::placeOf(text);
+            if (place && !place->shortened)
+                return f;
+        } else {
+            return f;
+        }
+    }
+    return 0;
+}
+
+QString differenceText(Difference difference)
+{
+    switch (difference) {
+    case Difference::None:
+        return {};
+    case Difference::FamilyName:
+        return QStringLiteral("más családnév");
+    case Difference::GivenName:
+        return QStringLiteral("más utónév");
+    case Difference::OtherLanguage:
+        return QStringLiteral("más nyelvű név");
+    }
+    return {};
 }
 
 QList<std::pair<int, QString>> uniformChanges(const DatabaseDocument& document, NameKind kind,

@@ -1,5 +1,7 @@
 #include "core/check/RecordCheck.h"
 
+#include "core/check/BibliographicForms.h"
+
 #include "core/record/CodeTables.h"
 #include "core/record/RecordLine.h"
 
@@ -8,8 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-constexpr int EarliestYear = 1450; // the first printed books
 
 // The fields whose text is typed freely, where blanks and lost letters show.
 constexpr Field TextFields[] = {Field::Subject,   Field::Creator1, Field::Creator2,    Field::Creator3,
@@ -24,73 +24,6 @@ Finding found(Field field, CheckKind kind, const QString& detail)
     finding.kind = kind;
     finding.detail = detail;
     return finding;
-}
-
-bool isDigits(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text)
-        if (c < u'0' || c > u'9')
-            return false;
-    return true;
-}
-
-bool isRoman(QStringView text)
-{
-    if (text.isEmpty())
-        return false;
-    const bool upper = text.front().isUpper();
-    for (const QChar c : text) {
-        if (!QStringView(u"IVXLCDM").contains(upper ? c : c.toUpper()))
-            return false;
-        if (c.isUpper() != upper)
-            return false;
-    }
-    return true;
-}
-
-bool isDash(QChar c)
-{
-    return c == u'-' || c == QChar(0x2013) || c == QChar(0x2014);
-}
-
-// "123" or "[123]", the bracket marking a count the volume did not print.
-bool isCount(QStringView text)
-{
-    if (text.startsWith(u'[') && text.endsWith(u']'))
-        text = text.sliced(1, text.size() - 2);
-    return isDigits(text);
-}
-
-// One comma-separated part of a page field: "12-34", "12", "312 p.", "VIII",
-// "[8] t.", "5 fol.".
-bool isPagePart(QStringView part)
-{
-    if (part.endsWith(u'.'))
-        part.chop(1);
-    if (part.isEmpty())
-        return false;
-    if (isCount(part) || isRoman(part))
-        return true;
-    for (const QStringView unit :
-         {QStringView(u" p"), QStringView(u" fol"), QStringView(u" lap"), QStringView(u" old"),
-          QStringView(u" t"), QStringView(u" tábla"), QStringView(u" col"), QStringView(u" hasáb")}) {
-        if (part.endsWith(unit)) {
-            const QStringView number = part.chopped(unit.size());
-            return isCount(number) || isRoman(number);
-        }
-    }
-    for (qsizetype i = 1; i + 1 < part.size(); ++i) {
-        if (!isDash(part[i]))
-            continue;
-        const QStringView first = part.first(i);
-        const QStringView last = part.sliced(i + 1);
-        if (isDigits(first) && isDigits(last))
-            return last.toLongLong() >= first.toLongLong(); // "12–3" is a slip, not a range
-        return isRoman(first) && isRoman(last);
-    }
-    return false;
 }
 
 bool isLetterAt(QStringView text, qsizetype i)
@@ -175,30 +108,6 @@ void RecordChecker::setLists(const QStringList& recordTypes, const QStringList& 
     m_haveLanguages = !languages.isEmpty();
 }
 
-bool RecordChecker::isPlausibleYear(QStringView year, int latestYear)
-{
-    const auto inRange = [latestYear](QStringView digits) {
-        if (digits.size() != 4 || !isDigits(digits))
-            return false;
-        const int value = digits.toInt();
-        return value >= EarliestYear && value <= latestYear;
-    };
-    if (year.size() == 9 && year[4] == u'-')
-        return inRange(year.first(4)) && inRange(year.sliced(5)) && year.first(4) <= year.sliced(5);
-    return inRange(year);
-}
-
-bool RecordChecker::isKnownPageShape(QStringView pages)
-{
-    if (pages.isEmpty())
-        return true;
-    for (const QStringView part : pages.split(u", ")) {
-        if (!isPagePart(part))
-            return false;
-    }
-    return true;
-}
-
 std::vector<Finding> RecordChecker::check(const QStringList& fields) const
 {
     using RecordSchema::value;
@@ -221,11 +130,11 @@ std::vector<Finding> RecordChecker::check(const QStringList& fields) const
     if (value(fields, Field::Title).isEmpty())
         out.push_back(found(Field::Title, CheckKind::EmptyTitle, QString()));
     const QString& year = value(fields, Field::Year);
-    if (!year.isEmpty() && !isPlausibleYear(year, m_latestYear))
-        out.push_back(found(Field::Year, CheckKind::Year, year));
+    if (const QString problem = BibliographicForms::yearProblem(year, m_latestYear); !problem.isEmpty())
+        out.push_back(found(Field::Year, CheckKind::Year, year + QStringLiteral(" – ") + problem));
     const QString& pages = value(fields, Field::Pages);
-    if (!isKnownPageShape(pages.trimmed()))
-        out.push_back(found(Field::Pages, CheckKind::Pages, pages));
+    if (const QString problem = BibliographicForms::pagesProblem(pages); !problem.isEmpty())
+        out.push_back(found(Field::Pages, CheckKind::Pages, pages + QStringLiteral(" – ") + problem));
 
     const QString& language = value(fields, Field::Language);
     if (m_haveLanguages && !language.isEmpty() && !m_languages.contains(language, Qt::CaseInsensitive))

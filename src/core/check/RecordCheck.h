@@ -14,8 +14,8 @@
 enum class CheckKind
 {
     Duplicate,       // another record is probably the same work, or has the same name
-    Year,            // not four digits from 1450 to next year, nor two such joined by "-"
-    Pages,           // none of the shapes the volumes use
+    Year,            // plainly wrong by the table of year forms (BibliographicForms)
+    Pages,           // plainly wrong by the table of page forms
     EmptyTitle,      //
     EmptyType,       //
     UnknownType,     // kept because tipus.zda does not hold it
@@ -30,7 +30,7 @@ struct Finding
 {
     Field field = Field::RecordName;
     CheckKind kind = CheckKind::Year;
-    QString detail; // the value or the other records, for the message
+    QString detail; // what is wrong with the value, or the other records, for the message
     // For a duplicate: the other lines of the open document, and the dotted
     // names of the other records of the index set.
     QList<int> otherLines;
@@ -65,9 +65,6 @@ public:
 
     // The findings in field order. `fields` is a split line (19 values).
     std::vector<Finding> check(const QStringList& fields) const;
-
-    static bool isPlausibleYear(QStringView year, int latestYear);
-    static bool isKnownPageShape(QStringView pages);
 
 private:
     QStringList m_recordTypes;

@@ -1,6 +1,7 @@
 #include "core/record/RecordSchema.h"
 
 #include "core/record/CodeTables.h"
+#include "core/record/Win1250.h"
 
 namespace RecordSchema {
 
@@ -14,6 +15,11 @@ QString dottedName(QStringView name)
     QString out = volumeCodeOf(name).toString();
     out.append(u'.').append(numberOf(name)).append(u'.').append(suffixOf(name));
     return out;
+}
+
+QString listedName(QStringView line)
+{
+    return Win1250::roundTrip(recordName(line));
 }
 
 QString undottedName(QStringView dotted)

@@ -195,6 +195,10 @@ template <typename View> View suffixOf(View name)
 QString dottedName(QStringView name);
 // The reverse, for a label's text.
 QString undottedName(QStringView dotted);
+// The name of a record line as the record-name list shows it: its first ten
+// characters as the 8-bit list holds them ("Ma00002100"). Reports that list
+// records name them so, and a name read there is found in the list.
+QString listedName(QStringView line);
 
 constexpr std::optional<Field> fieldOfEdit(int editNumber)
 {

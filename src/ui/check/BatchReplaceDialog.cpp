@@ -8,6 +8,7 @@
 #include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -15,15 +16,118 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <tuple>
 
 namespace {
 
 // Beyond this many rows the table shows the first ones; every row is still applied.
 constexpr int ShownRows = 20000;
+
+constexpr QRgb ChangedBackground = 0xffffe08a;
+
+// Where `before` and `after` differ: the part between their common start and common end.
+std::pair<QPoint, QPoint> changedParts(const QString& before, const QString& after)
+{
+    qsizetype start = 0;
+    const qsizetype shorter = qMin(before.size(), after.size());
+    while (start < shorter && before[start] == after[start])
+        ++start;
+    qsizetype end = 0;
+    while (end < shorter - start && before[before.size() - 1 - end] == after[after.size() - 1 - end])
+        ++end;
+    return {QPoint(int(start), int(before.size() - start - end)),
+            QPoint(int(start), int(after.size() - start - end))};
+}
+
+// The whole value, the changed part marked, for a tooltip (which wraps it).
+QString markedHtml(const QString& text, QPoint part)
+{
+    return QStringLiteral("<qt>%1<b style=\"background:%4\">%2</b>%3</qt>")
+        .arg(text.left(part.x()).toHtmlEscaped(), text.mid(part.x(), part.y()).toHtmlEscaped(),
+             text.mid(part.x() + part.y()).toHtmlEscaped(), QColor(ChangedBackground).name());
+}
+
+// Draws a before or after cell with its changed part in bold on a light
+// background. When the value is wider than the cell, the text before and
+// after the change is cut, so the change itself stays in sight.
+class ChangedPartDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        const QVariant part = index.data(BatchReplaceDialog::ChangedPartRole);
+        if (!part.isValid()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QString text = opt.text;
+        opt.text.clear();
+        const QWidget* widget = opt.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+
+        const QPoint range = part.toPoint();
+        const QRect area =
+            style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget).adjusted(2, 0, -2, 0);
+        QFont bold = opt.font;
+        bold.setBold(true);
+        const QFontMetrics plainMetrics(opt.font);
+        const QFontMetrics boldMetrics(bold);
+        QString head = text.left(range.x());
+        QString changed = text.mid(range.x(), range.y());
+        QString tail = text.mid(range.x() + range.y());
+        int changedWidth = boldMetrics.horizontalAdvance(changed);
+        const int room = area.width();
+        const int headWanted = plainMetrics.horizontalAdvance(head);
+        const int tailWanted = plainMetrics.horizontalAdvance(tail);
+        if (headWanted + changedWidth + tailWanted > room) {
+            // The change takes what its context leaves, at least two thirds of the cell.
+            const int changedRoom = room - qMin(headWanted, room / 6) - qMin(tailWanted, room / 6);
+            changed = boldMetrics.elidedText(changed, Qt::ElideMiddle, changedRoom);
+            changedWidth = boldMetrics.horizontalAdvance(changed);
+            const int left = room - changedWidth;
+            const int headRoom = qMin(headWanted, left - qMin(tailWanted, left / 2));
+            head = plainMetrics.elidedText(head, Qt::ElideLeft, qMax(0, headRoom));
+            tail = plainMetrics.elidedText(tail, Qt::ElideRight,
+                                           qMax(0, left - plainMetrics.horizontalAdvance(head)));
+        }
+        painter->save();
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        int x = area.left();
+        const auto draw = [&](const QString& piece, const QFont& font, int width) {
+            painter->setFont(font);
+            painter->drawText(QRect(x, area.top(), width, area.height()), Qt::AlignVCenter | Qt::AlignLeft,
+                              piece);
+            x += width;
+        };
+        draw(head, opt.font, plainMetrics.horizontalAdvance(head));
+        if (!changed.isEmpty()) {
+            painter->fillRect(QRect(x, area.top() + 1, changedWidth, area.height() - 2),
+                              QColor(ChangedBackground));
+            painter->setPen(Qt::black);
+            draw(changed, bold, changedWidth);
+            painter->setPen(opt.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        } else {
+            // Text taken away with nothing put in its place: a thin mark where it was.
+            painter->fillRect(QRect(x, area.top() + 2, 2, area.height() - 4),
+                              QColor(ChangedBackground).darker(140));
+        }
+        draw(tail, opt.font, qMax(0, area.right() - x));
+        painter->restore();
+    }
+};
 
 } // namespace
 
@@ -68,6 +172,9 @@ BatchReplaceDialog::BatchReplaceDialog(EditingSession& session, QWidget* parent)
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->setTextElideMode(Qt::ElideMiddle);
+    for (const int column : {2, 3})
+        m_table->setItemDelegateForColumn(column, new ChangedPartDelegate(m_table));
     layout->addWidget(m_table, 1);
 
     m_previewButton =
@@ -175,8 +282,14 @@ void BatchReplaceDialog::fill()
         m_table->setItem(i, 0, name);
         m_table->setItem(i, 1,
                          new QTableWidgetItem(RecordLine::fieldCaption(RecordSchema::position(row.field))));
-        m_table->setItem(i, 2, new QTableWidgetItem(row.before));
-        m_table->setItem(i, 3, new QTableWidgetItem(row.after));
+        const auto [beforePart, afterPart] = changedParts(row.before, row.after);
+        for (const auto& [column, text, part] :
+             {std::tuple(2, &row.before, beforePart), std::tuple(3, &row.after, afterPart)}) {
+            auto* cell = new QTableWidgetItem(*text);
+            cell->setData(ChangedPartRole, part);
+            cell->setToolTip(markedHtml(*text, part));
+            m_table->setItem(i, column, cell);
+        }
         m_table->setItem(i, 4, new QTableWidgetItem(row.refusal));
         if (!row.canApply())
             ++refused;
@@ -184,6 +297,9 @@ void BatchReplaceDialog::fill()
     for (size_t i = size_t(shown); i < m_rows.size(); ++i)
         refused += m_rows[i].canApply() ? 0 : 1;
     m_table->resizeColumnsToContents();
+    // A long value would push the other columns out of sight; it shows whole in its tooltip.
+    for (const int column : {2, 3})
+        m_table->setColumnWidth(column, qMin(m_table->columnWidth(column), 320));
     m_summary->setText(
         QStringLiteral("%1 mező változna, ebből %2 nem cserélhető.").arg(m_rows.size()).arg(refused));
     updateButtons();

@@ -22,12 +22,17 @@ class QTableWidget;
 // last search found. The preview lists each record's field before and after;
 // the user unticks what is not wanted, and "Csere" applies the ticked rows as
 // one undo step. A row that would break its record is refused, with the reason.
+// The before and after cells mark the changed part; a value longer than its
+// cell shows the text around the change, and the whole value in a tooltip.
 class BatchReplaceDialog final : public QDialog
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BatchReplaceDialog)
 
 public:
+    // The changed part of a before or after cell, as QPoint(start, length) in its text.
+    static constexpr int ChangedPartRole = Qt::UserRole + 10;
+
     BatchReplaceDialog(EditingSession& session, QWidget* parent = nullptr);
 
     // The record names (10 characters, as the hit list holds them) of the last search.

@@ -13,7 +13,7 @@ CheckNotice::CheckNotice(QWidget* parent) : QLabel(parent)
         if (link.startsWith(u"line:"))
             Q_EMIT documentRecordRequested(link.mid(5).toInt());
         else if (link.startsWith(u"index:"))
-            Q_EMIT indexedRecordRequested(RecordLine::undottedName(link.mid(6)));
+            Q_EMIT indexedRecordRequested(link.mid(6));
     });
     hide();
 }

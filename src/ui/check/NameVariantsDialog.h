@@ -14,12 +14,16 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // "Névváltozatok": the groups of name forms of the index set that are
 // probably one person, publisher or place, each form with its record count
-// and databases. A chosen form of a group can replace the group's other
-// forms in the open database ("Egységesítés"): one question with the number
-// of records, one undo step.
+// and databases. The user picks a group's authorised form ("Egységes forma",
+// or a double click) and unticks the forms that name someone else; forms
+// that may (another family name, another language's place name) start
+// unticked, with the reason beside them. "Egységesítés" replaces the ticked
+// forms with the authorised one in the open database: one question with the
+// number of records, one undo step.
 class NameVariantsDialog final : public QDialog
 {
     Q_OBJECT
@@ -34,6 +38,8 @@ public:
     void forgetIndex() { m_tally.reset(); }
     const std::vector<NameVariants::Group>& groups() const { return m_groups; }
     QTreeWidget* list() const { return m_list; }
+    // The authorised form of group `group`, a position in its forms.
+    size_t authorisedForm(size_t group) const { return m_authorised.at(group); }
 
 Q_SIGNALS:
     // Lines of the open database changed beside the form (made uniform, replaced).
@@ -42,6 +48,8 @@ Q_SIGNALS:
 private:
     void fill();
     void selectionChanged();
+    void chooseAuthorised();
+    void showAuthorised(QTreeWidgetItem* top);
     void makeUniform();
     NameKind chosenKind() const;
 
@@ -51,8 +59,10 @@ private:
     QTreeWidget* m_list = nullptr;
     QLabel* m_summary = nullptr;
     QPushButton* m_uniformButton = nullptr;
+    QPushButton* m_authorisedButton = nullptr;
     QPushButton* m_stopButton = nullptr;
     BackgroundJob* m_job = nullptr;
     std::optional<NameTally> m_tally;
     std::vector<NameVariants::Group> m_groups;
+    std::vector<size_t> m_authorised; // per group
 };

@@ -1,7 +1,7 @@
 #include "ui/workspace/RecordNameModel.h"
 
 #include "core/record/DatabaseDocument.h"
-#include "core/record/Win1250.h"
+#include "core/record/RecordSchema.h"
 
 #include <algorithm>
 
@@ -60,5 +60,5 @@ QVariant RecordNameModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    return Win1250::toUnicode(m_document.recordName(index.row()));
+    return RecordSchema::listedName(m_document.line(index.row()));
 }
