@@ -18,6 +18,7 @@ packages=(
   fonts-dejavu-core
   cmark
   libnuspell-dev hunspell-hu
+  libhyphen-dev hyphen-hu libqpdf-dev
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;

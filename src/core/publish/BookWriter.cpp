@@ -9,10 +9,19 @@
 #include "core/record/TextFile.h"
 
 #include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
+
+#include <qpdf/Pipeline.hh>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 
 namespace {
 
@@ -20,18 +29,138 @@ namespace {
 // only how finely glyphs are placed.
 constexpr int PdfResolution = 600;
 
-void writePdf(const Bibliography& book, PaperSize paper, QSaveFile& file, JobControl& control)
+// Hands what QPDF writes to the file being saved.
+class DevicePipeline final : public Pipeline
+{
+public:
+    explicit DevicePipeline(QIODevice& device) : Pipeline("norla-pdf", nullptr), m_device(device) {}
+    void write(unsigned char const* data, size_t length) override
+    {
+        if (m_device.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
+            throw NorlaError::cannotCreate(m_device.objectName());
+    }
+    void finish() override {}
+
+private:
+    QIODevice& m_device;
+};
+
+// The bookmarks: one outline item a heading, nested as the headings are.
+void addOutline(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages,
+                const std::vector<PagePainter::Mark>& marks, qreal paperHeight)
+{
+    if (marks.empty())
+        return;
+    QPDFObjectHandle outlines = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    struct Open
+    {
+        QPDFObjectHandle item;
+        QPDFObjectHandle last; // its last child so far
+        int depth;
+        int children;
+    };
+    std::vector<Open> stack{{outlines, QPDFObjectHandle::newNull(), 0, 0}};
+    const auto close = [&stack] {
+        Open& top = stack.back();
+        // Below the first level the tree starts folded.
+        if (top.children > 0)
+            top.item.replaceKey("/Count", QPDFObjectHandle::newInteger(top.depth == 0 ? top.children
+                                                                                        : -top.children));
+        stack.pop_back();
+    };
+    for (const PagePainter::Mark& mark : marks) {
+        while (stack.size() > 1 && stack.back().depth >= mark.depth)
+            close();
+        Open& parent = stack.back();
+        QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+        item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(mark.title.toStdString()));
+        item.replaceKey("/Parent", parent.item);
+        const size_t page = size_t(qBound(0, mark.page, int(pages.size()) - 1));
+        item.replaceKey("/Dest", QPDFObjectHandle::newArray({pages[page].getObjectHandle(),
+                                                             QPDFObjectHandle::newName("/XYZ"),
+                                                             QPDFObjectHandle::newNull(),
+                                                             QPDFObjectHandle::newReal(paperHeight - mark.top, 1),
+                                                             QPDFObjectHandle::newNull()}));
+        if (parent.last.isNull()) {
+            parent.item.replaceKey("/First", item);
+        } else {
+            parent.last.replaceKey("/Next", item);
+            item.replaceKey("/Prev", parent.last);
+        }
+        parent.item.replaceKey("/Last", item);
+        parent.last = item;
+        ++parent.children;
+        stack.push_back({item, QPDFObjectHandle::newNull(), mark.depth, 0});
+    }
+    while (!stack.empty())
+        close();
+    QPDFObjectHandle root = pdf.getRoot();
+    root.replaceKey("/Outlines", outlines);
+    root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+}
+
+// Qt's PDF writer knows neither bookmarks nor a page order other than the
+// painting one: the finished pages are read back, the contents moved behind
+// the title page, the outline added, and the whole written to `target`.
+void finishPdf(const QString& painted, const PagePainter& painter, qreal paperHeight, QIODevice& target)
+{
+    QPDF pdf;
+    pdf.processFile(QFile::encodeName(painted).constData());
+    QPDFPageDocumentHelper document(pdf);
+    std::vector<QPDFPageObjectHelper> pages = document.getAllPages();
+    const int moved = painter.contentsPages();
+    if (moved > 0 && moved < int(pages.size())) {
+        const std::vector<QPDFPageObjectHelper> contents(pages.end() - moved, pages.end());
+        QPDFPageObjectHelper before = pages[size_t(painter.contentsPosition())];
+        for (const QPDFPageObjectHelper& page : contents) {
+            document.removePage(page);
+            document.addPageAt(page, true, before);
+        }
+        pages = document.getAllPages();
+    }
+    addOutline(pdf, pages, painter.marks(), paperHeight);
+    DevicePipeline pipeline(target);
+    QPDFWriter writer(pdf);
+    writer.setOutputPipeline(&pipeline);
+    // The painted streams are copied as they are, not decoded and packed again.
+    writer.setDecodeLevel(qpdf_dl_none);
+    writer.setCompressStreams(true);
+    writer.write();
+}
+
+void writePdf(const Bibliography& book, PaperSize paper, bool twoSided, QSaveFile& file, JobControl& control)
 {
     const BookComposer composer(book);
-    QPdfWriter writer(&file);
-    writer.setResolution(PdfResolution);
-    writer.setPageLayout(PagePainter::pageLayout(paper));
-    writer.setTitle(composer.title());
-    writer.setCreator(QStringLiteral("Norla"));
-    PagePainter painter(book);
-    // A PDF that could not be painted must not pass for a finished book.
-    if (!painter.paint(writer, control))
+    const QFileInfo target(file.objectName());
+    QTemporaryFile painted(target.dir().filePath(QStringLiteral(".") + target.fileName() +
+                                                 QStringLiteral(".XXXXXX")));
+    if (!painted.open())
         throw NorlaError::cannotCreate(file.objectName());
+    PagePainter painter(book);
+    painter.setTwoSided(twoSided);
+    painter.setContentsLast(true);
+    const QPageLayout layout = PagePainter::pageLayout(paper);
+    {
+        QPdfWriter writer(&painted);
+        writer.setResolution(PdfResolution);
+        writer.setPageLayout(layout);
+        writer.setTitle(composer.title());
+        writer.setCreator(QStringLiteral("Norla"));
+        // A PDF that could not be painted must not pass for a finished book.
+        if (!painter.paint(writer, control))
+            throw NorlaError::cannotCreate(file.objectName());
+    }
+    if (!painted.flush())
+        throw NorlaError::cannotCreate(file.objectName());
+    control.throwIfStopped();
+    try {
+        finishPdf(painted.fileName(), painter, layout.fullRectPoints().height(), file);
+    } catch (const NorlaError&) {
+        throw;
+    } catch (const std::exception&) {
+        throw NorlaError::cannotCreate(file.objectName());
+    }
 }
 
 void writeOdt(const Bibliography& book, QSaveFile& file, JobControl& control)
@@ -156,7 +285,7 @@ void writeHtml(const Bibliography& book, QIODevice& device, const JobControl& co
 }
 
 void write(const Bibliography& book, PublishFormat format, PaperSize paper, const QString& path,
-           JobControl& control)
+           JobControl& control, bool twoSided)
 {
     QSaveFile file(path);
     file.setObjectName(path);
@@ -164,7 +293,7 @@ void write(const Bibliography& book, PublishFormat format, PaperSize paper, cons
         throw NorlaError::cannotCreate(path);
     switch (format) {
     case PublishFormat::Pdf:
-        writePdf(book, paper, file, control);
+        writePdf(book, paper, twoSided, file, control);
         break;
     case PublishFormat::Odt:
         writeOdt(book, file, control);
