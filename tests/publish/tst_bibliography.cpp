@@ -134,13 +134,15 @@ QString pdfText(const QString& path)
 {
     return QString::fromUtf8(
         run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")}));
+            {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")}));
 }
 
-// Line breaks of a page fall anywhere, so the PDF's text is compared without blanks.
+// Line breaks of a page fall anywhere, and a word may be hyphenated at a
+// line's end, so the PDF's text is compared without blanks and hyphens; it
+// is read in the order it was set (-raw), column by column in the index.
 QString withoutBlanks(QString text)
 {
-    text.remove(QRegularExpression(QStringLiteral("\\s+")));
+    text.remove(QRegularExpression(QStringLiteral("[\\s\\-\u00ad]+")));
     return text;
 }
 
@@ -329,7 +331,11 @@ private slots:
         QCOMPARE(odtEntries, entries);
         const qsizetype names = paragraphs.indexOf(BookComposer::nameIndexHeading());
         QVERIFY(names > 0);
-        QCOMPARE(paragraphs.mid(names + 1, index.size()), index);
+        QStringList odtIndex; // the lines without the letters they stand under
+        for (const QString& paragraph : paragraphs.mid(names + 1))
+            if (paragraph != BookComposer::filingLetter(paragraph))
+                odtIndex.append(paragraph);
+        QCOMPARE(odtIndex.mid(0, index.size()), index);
         QVERIFY(paragraphs.contains(BookComposer::placeIndexHeading()));
 
         writeBook(book, PublishFormat::Pdf, dir.file(QStringLiteral("konyv.pdf")));

@@ -146,7 +146,8 @@ QList<HitRun> BookComposer::entryRuns(int index, QString (*prepare)(const QStrin
     QList<HitRun> runs;
     const QStringList fields = RecordLine::split(m_book.lines[size_t(index)]);
     for (HitRun run : EntryText::build(fields, m_book.roleNames)) {
-        run.text = prepare(run.text);
+        if (prepare != nullptr)
+            run.text = prepare(run.text);
         runs.append(std::move(run));
     }
     return runs;
@@ -338,7 +339,8 @@ void BookComposer::composeOne(QTextCursor& cursor, const Paragraph& paragraph, b
         startBlock(m_entryBlock, m_regular);
         cursor.insertText(QString::number(paragraph.index + 1) + u'.', m_bold);
         cursor.insertText(QStringLiteral(" "), m_regular);
-        for (const HitRun& run : entryRuns(paragraph.index, &LineBreaks::bind))
+        // The editable text is left as written: a word processor breaks its own lines.
+        for (const HitRun& run : entryRuns(paragraph.index, nullptr))
             cursor.insertText(run.text, run.italic ? m_italic : m_regular);
         return;
     }

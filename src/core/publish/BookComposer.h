@@ -109,7 +109,7 @@ private:
     void addIndex(const QList<IndexLine>& lines, Kind heading, Kind letter, Kind line);
     QString imprint() const;
     QString compilerLine() const;
-    // The entry's number and text, each run passed through `prepare`.
+    // The entry's text, each run passed through `prepare` (unless null).
     QList<HitRun> entryRuns(int index, QString (*prepare)(const QString&)) const;
 
     qreal px(qreal pixels) const { return pixels * m_scale; }

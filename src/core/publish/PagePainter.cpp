@@ -58,7 +58,7 @@ Style styleOf(Role role, int depth)
     case Role::IndexHeading:
         return {15, true, false, Qt::AlignHCenter, 0, 0, 16};
     case Role::IndexLetter:
-        return {11, true, false, Qt::AlignLeft, 0, 9, 3};
+        return {10, true, false, Qt::AlignLeft, 0, 8, 2.5};
     case Role::IndexLine:
         break;
     }
