@@ -83,8 +83,8 @@ int runPublishCommand(const QStringList& args)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(searchOptions());
-    for (const char* valued :
-         {"format", "output", "group", "subjects", "title", "subtitle", "compiler", "book-place", "year", "paper"})
+    for (const char* valued : {"format", "output", "group", "subjects", "title", "subtitle", "compiler",
+                               "book-place", "year", "paper"})
         parser.addOption(QCommandLineOption(option(valued), QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(option("index")));
     parser.addOption(QCommandLineOption(option("places")));

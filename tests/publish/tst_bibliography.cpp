@@ -133,8 +133,8 @@ print(json.dumps(reader.out))
 QString pdfText(const QString& path)
 {
     return QString::fromUtf8(
-        run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")}));
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), QStringLiteral("-enc"),
+                                          QStringLiteral("UTF-8"), path, QStringLiteral("-")}));
 }
 
 // Line breaks of a page fall anywhere, and a word may be hyphenated at a

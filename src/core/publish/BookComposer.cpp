@@ -350,10 +350,10 @@ void BookComposer::composeOne(QTextCursor& cursor, const Paragraph& paragraph, b
         block.setBottomMargin(3);
         const QTextCharFormat chars = charFormat(11, true, false);
         startBlock(block, chars);
-        cursor.insertText(filingLetter((paragraph.kind == Kind::IndexLetter ? m_book.names
-                                                                            : m_book.places)[paragraph.index]
-                                           .text),
-                          chars);
+        cursor.insertText(
+            filingLetter(
+                (paragraph.kind == Kind::IndexLetter ? m_book.names : m_book.places)[paragraph.index].text),
+            chars);
         return;
     }
     case Kind::IndexHeading:

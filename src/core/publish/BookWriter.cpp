@@ -65,8 +65,8 @@ void addOutline(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages,
         Open& top = stack.back();
         // Below the first level the tree starts folded.
         if (top.children > 0)
-            top.item.replaceKey("/Count", QPDFObjectHandle::newInteger(top.depth == 0 ? top.children
-                                                                                        : -top.children));
+            top.item.replaceKey("/Count",
+                                QPDFObjectHandle::newInteger(top.depth == 0 ? top.children : -top.children));
         stack.pop_back();
     };
     for (const PagePainter::Mark& mark : marks) {
@@ -77,11 +77,11 @@ void addOutline(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages,
         item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(mark.title.toStdString()));
         item.replaceKey("/Parent", parent.item);
         const size_t page = size_t(qBound(0, mark.page, int(pages.size()) - 1));
-        item.replaceKey("/Dest", QPDFObjectHandle::newArray({pages[page].getObjectHandle(),
-                                                             QPDFObjectHandle::newName("/XYZ"),
-                                                             QPDFObjectHandle::newNull(),
-                                                             QPDFObjectHandle::newReal(paperHeight - mark.top, 1),
-                                                             QPDFObjectHandle::newNull()}));
+        item.replaceKey(
+            "/Dest", QPDFObjectHandle::newArray(
+                         {pages[page].getObjectHandle(), QPDFObjectHandle::newName("/XYZ"),
+                          QPDFObjectHandle::newNull(), QPDFObjectHandle::newReal(paperHeight - mark.top, 1),
+                          QPDFObjectHandle::newNull()}));
         if (parent.last.isNull()) {
             parent.item.replaceKey("/First", item);
         } else {
@@ -133,8 +133,8 @@ void writePdf(const Bibliography& book, PaperSize paper, bool twoSided, QSaveFil
 {
     const BookComposer composer(book);
     const QFileInfo target(file.objectName());
-    QTemporaryFile painted(target.dir().filePath(QStringLiteral(".") + target.fileName() +
-                                                 QStringLiteral(".XXXXXX")));
+    QTemporaryFile painted(
+        target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
     if (!painted.open())
         throw NorlaError::cannotCreate(file.objectName());
     PagePainter painter(book);

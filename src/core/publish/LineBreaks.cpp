@@ -40,8 +40,8 @@ HyphenDict* patterns()
 // Words spelled without a unit after them but bound to their number all the same.
 bool isUnitWord(QStringView word)
 {
-    static const std::array<QStringView, 8> Units = {u"lap", u"oldal", u"kötet", u"füzet", u"szám",
-                                                      u"tábla", u"melléklet", u"pp"};
+    static const std::array<QStringView, 8> Units = {u"lap",  u"oldal", u"kötet",     u"füzet",
+                                                     u"szám", u"tábla", u"melléklet", u"pp"};
     for (const QStringView unit : Units)
         if (word.compare(unit, Qt::CaseInsensitive) == 0)
             return true;

@@ -20,8 +20,8 @@ namespace {
 using Role = BookComposer::Role;
 
 constexpr qreal Tolerance = 0.01; // device pixels a line may overhang a frame's foot by rounding
-constexpr qreal ColumnGap = 14;    // points between the index's columns
-constexpr qreal NumberRoom = 36;   // points kept for the page numbers of the contents
+constexpr qreal ColumnGap = 14;   // points between the index's columns
+constexpr qreal NumberRoom = 36;  // points kept for the page numbers of the contents
 
 // How a kind of paragraph is set, in points.
 struct Style
@@ -90,8 +90,8 @@ struct Laid
     Role role = Role::Entry;
     int depth = 1;
     QString text;
-    QString trailer;      // a contents line's page number, set once it is known
-    qreal indent = 0;     // of the paragraph as a whole (contents levels)
+    QString trailer;  // a contents line's page number, set once it is known
+    qreal indent = 0; // of the paragraph as a whole (contents levels)
     qreal trailerRoom = 0;
 
     int lineCount() const { return int(heights.size()); }
@@ -386,7 +386,8 @@ private:
 
     void place(const LaidPtr& laid, int first, int count)
     {
-        const bool main = (laid->role == Role::Heading && laid->depth == 1) || laid->role == Role::IndexHeading;
+        const bool main =
+            (laid->role == Role::Heading && laid->depth == 1) || laid->role == Role::IndexHeading;
         if (main && m_page.items.empty() && m_frame == 0)
             m_page.opening = true;
         if (first == 0 && laid->isHeading())
@@ -451,9 +452,9 @@ private:
     {
         const BookComposer::Piece piece = m_composer.piece(paragraph);
         const bool inColumn = piece.role == Role::IndexLine || piece.role == Role::IndexLetter;
-        LaidPtr laid = layOut(piece.text, piece.formats, styleOf(piece.role, piece.depth),
-                              inColumn ? m_geometry.columnWidth() : m_geometry.bodyWidth(), m_geometry,
-                              m_device);
+        LaidPtr laid =
+            layOut(piece.text, piece.formats, styleOf(piece.role, piece.depth),
+                   inColumn ? m_geometry.columnWidth() : m_geometry.bodyWidth(), m_geometry, m_device);
         laid->role = piece.role;
         laid->depth = piece.depth;
         if (piece.role != Role::Entry && piece.role != Role::IndexLine)
@@ -525,7 +526,8 @@ public:
                 const QTextLine line = item.laid->layout->lineAt(i);
                 line.draw(&m_painter, QPointF(body.left() + item.x + item.laid->indent, body.top() + y));
                 if (i + 1 == item.laid->lineCount() && !item.laid->trailer.isEmpty())
-                    drawTrailer(*item.laid, line, body, body.left() + item.x + item.laid->indent, body.top() + y);
+                    drawTrailer(*item.laid, line, body, body.left() + item.x + item.laid->indent,
+                                body.top() + y);
                 y += item.laid->heights[size_t(i)];
             }
         }
@@ -571,9 +573,9 @@ private:
         m_painter.setFont(m_numberFont);
         const QFontMetricsF metrics(m_numberFont, &m_device);
         const QString text = QString::number(number);
-        m_painter.drawText(
-            QPointF(body.center().x() - metrics.horizontalAdvance(text) / 2, body.bottom() + m_geometry.mm(10)),
-            text);
+        m_painter.drawText(QPointF(body.center().x() - metrics.horizontalAdvance(text) / 2,
+                                   body.bottom() + m_geometry.mm(10)),
+                           text);
     }
 
     QPagedPaintDevice& m_device;
@@ -615,8 +617,8 @@ PagePainter::PagePainter(const Bibliography& book) : m_book(book) {}
 
 QPageLayout PagePainter::pageLayout(PaperSize paper)
 {
-    return QPageLayout(QPageSize(paper == PaperSize::B5 ? QPageSize::B5 : QPageSize::A4), QPageLayout::Portrait,
-                       QMarginsF(), QPageLayout::Millimeter);
+    return QPageLayout(QPageSize(paper == PaperSize::B5 ? QPageSize::B5 : QPageSize::A4),
+                       QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter);
 }
 
 PagePainter::Margins PagePainter::margins(PaperSize paper, bool twoSided)
@@ -666,9 +668,10 @@ bool PagePainter::paint(QPagedPaintDevice& device, JobControl& control)
     std::vector<std::pair<Page, int>> contentsPages;
     int bodyStart = 2;
     if (!contents.empty()) {
-        Flow flow(geometry, firstContentsPage,
-                  [&](Page& page, int number) { contentsPages.emplace_back(std::move(page), number); },
-                  [](const Laid&, int, qreal) {});
+        Flow flow(
+            geometry, firstContentsPage,
+            [&](Page& page, int number) { contentsPages.emplace_back(std::move(page), number); },
+            [](const Laid&, int, qreal) {});
         flow.setHead(BookComposer::contentsHeading());
         Style headingStyle = styleOf(Role::IndexHeading, 1);
         LaidPtr heading = layOut(BookComposer::contentsHeading(), {}, headingStyle, geometry.bodyWidth(),

@@ -32,7 +32,7 @@ struct PublishOptions
     QString place;    // the title page's foot: place and year
     QString year;
     PaperSize paper = PaperSize::A4;
-    bool twoSided = false; // inner and outer margins instead of left and right, for printing on both sides
+    bool twoSided = false;   // inner and outer margins instead of left and right, for printing on both sides
     bool placeIndex = false; // "Földrajzi mutató" after the name index
 };
 
