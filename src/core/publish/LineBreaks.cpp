@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QHash>
 
 #include <hyphen.h>
 
@@ -90,7 +91,29 @@ void appendAddress(QString& out, QStringView token)
     }
 }
 
+void hyphenateWord(QString& out, QStringView word, HyphenDict* dictionary);
+
+// A bibliography repeats its words (publishers, journals, the words of
+// titles), so each thread keeps the words it has hyphenated.
 void appendWord(QString& out, QStringView word, HyphenDict* dictionary)
+{
+    constexpr qsizetype CacheLimit = 200000;
+    thread_local QHash<QString, QString> cache;
+    const QString key = word.toString();
+    const auto found = cache.constFind(key);
+    if (found != cache.constEnd()) {
+        out += *found;
+        return;
+    }
+    QString hyphenated;
+    hyphenateWord(hyphenated, word, dictionary);
+    out += hyphenated;
+    if (cache.size() >= CacheLimit)
+        cache.clear();
+    cache.insert(key, hyphenated);
+}
+
+void hyphenateWord(QString& out, QStringView word, HyphenDict* dictionary)
 {
     bool plain = true;
     for (qsizetype i = 1; i < word.size() && plain; ++i)

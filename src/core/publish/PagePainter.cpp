@@ -472,20 +472,23 @@ private:
 };
 
 // What follows a heading on its frame: the headings right under it and two
-// lines of the first entry (all of a short one, which is not split).
+// lines of text at least: two of the first entry, all of a short one (it is
+// not split), and of the next one too when the first has a single line.
 qreal keepAfter(Paragraphs& paragraphs, qsizetype heading)
 {
     qreal keep = 0;
-    for (qsizetype next = heading + 1; next < paragraphs.end(); ++next) {
+    int lines = 0;
+    for (qsizetype next = heading + 1; next < paragraphs.end() && lines < 2; ++next) {
         const Laid& laid = *paragraphs.at(next);
         if (laid.isHeading()) {
-            if (laid.role == Role::IndexHeading)
-                return keep;
+            if (lines > 0 || laid.role == Role::IndexHeading)
+                break;
             keep += laid.before + laid.total() + laid.after;
             continue;
         }
-        const int lines = laid.lineCount() <= 3 ? laid.lineCount() : 2;
-        return keep + laid.before + laid.height(0, lines);
+        const int taken = laid.lineCount() <= 3 ? laid.lineCount() : 2 - lines;
+        lines += taken;
+        keep += laid.before + laid.height(0, taken) + (lines < 2 ? laid.after : 0);
     }
     return keep;
 }
