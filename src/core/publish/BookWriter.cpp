@@ -17,11 +17,10 @@
 #include <QTextDocument>
 #include <QTextDocumentWriter>
 
-#include <qpdf/Pipeline.hh>
-#include <qpdf/QPDF.hh>
-#include <qpdf/QPDFObjectHandle.hh>
-#include <qpdf/QPDFPageDocumentHelper.hh>
-#include <qpdf/QPDFWriter.hh>
+#include <qpdf/qpdf-c.h>
+
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -29,104 +28,132 @@ namespace {
 // only how finely glyphs are placed.
 constexpr int PdfResolution = 600;
 
-// Hands what QPDF writes to the file being saved.
-class DevicePipeline final : public Pipeline
+// QPDF through its C interface, which keeps its objects until the end.
+class PdfDocument
 {
+    Q_DISABLE_COPY_MOVE(PdfDocument)
+
 public:
-    explicit DevicePipeline(QIODevice& device) : Pipeline("norla-pdf", nullptr), m_device(device) {}
-    void write(unsigned char const* data, size_t length) override
+    PdfDocument() : m_pdf(qpdf_init())
     {
-        if (m_device.write(reinterpret_cast<const char*>(data), qint64(length)) != qint64(length))
-            throw NorlaError::cannotCreate(m_device.objectName());
+        qpdf_silence_errors(m_pdf);
+        qpdf_set_suppress_warnings(m_pdf, QPDF_TRUE);
     }
-    void finish() override {}
+    ~PdfDocument() { qpdf_cleanup(&m_pdf); }
+    qpdf_data operator*() const { return m_pdf; }
+    // Throws when QPDF met an error since the last look.
+    void check() const
+    {
+        if (qpdf_has_error(m_pdf) != QPDF_FALSE) {
+            const qpdf_error error = qpdf_get_error(m_pdf);
+            throw std::runtime_error(qpdf_get_error_full_text(m_pdf, error));
+        }
+    }
 
 private:
-    QIODevice& m_device;
+    qpdf_data m_pdf;
 };
 
 // The bookmarks: one outline item a heading, nested as the headings are.
-void addOutline(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages,
-                const std::vector<PagePainter::Mark>& marks, qreal paperHeight)
+void addOutline(const PdfDocument& pdf, const std::vector<PagePainter::Mark>& marks, qreal paperHeight)
 {
-    if (marks.empty())
+    qpdf_data q = *pdf;
+    const int pageCount = qpdf_get_num_pages(q);
+    if (marks.empty() || pageCount <= 0)
         return;
-    QPDFObjectHandle outlines = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    const qpdf_oh outlines = qpdf_make_indirect_object(q, qpdf_oh_new_dictionary(q));
+    qpdf_oh_replace_key(q, outlines, "/Type", qpdf_oh_new_name(q, "/Outlines"));
     struct Open
     {
-        QPDFObjectHandle item;
-        QPDFObjectHandle last; // its last child so far
+        qpdf_oh item;
+        qpdf_oh last; // its last child so far, 0 for none
         int depth;
         int children;
     };
-    std::vector<Open> stack{{outlines, QPDFObjectHandle::newNull(), 0, 0}};
-    const auto close = [&stack] {
-        Open& top = stack.back();
+    std::vector<Open> stack{{outlines, 0, 0, 0}};
+    const auto close = [&] {
+        const Open& top = stack.back();
         // Below the first level the tree starts folded.
         if (top.children > 0)
-            top.item.replaceKey("/Count",
-                                QPDFObjectHandle::newInteger(top.depth == 0 ? top.children : -top.children));
+            qpdf_oh_replace_key(q, top.item, "/Count",
+                                qpdf_oh_new_integer(q, top.depth == 0 ? top.children : -top.children));
         stack.pop_back();
     };
     for (const PagePainter::Mark& mark : marks) {
         while (stack.size() > 1 && stack.back().depth >= mark.depth)
             close();
         Open& parent = stack.back();
-        QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-        item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(mark.title.toStdString()));
-        item.replaceKey("/Parent", parent.item);
-        const size_t page = size_t(qBound(0, mark.page, int(pages.size()) - 1));
-        item.replaceKey(
-            "/Dest", QPDFObjectHandle::newArray(
-                         {pages[page].getObjectHandle(), QPDFObjectHandle::newName("/XYZ"),
-                          QPDFObjectHandle::newNull(), QPDFObjectHandle::newReal(paperHeight - mark.top, 1),
-                          QPDFObjectHandle::newNull()}));
-        if (parent.last.isNull()) {
-            parent.item.replaceKey("/First", item);
+        const qpdf_oh item = qpdf_make_indirect_object(q, qpdf_oh_new_dictionary(q));
+        qpdf_oh_replace_key(q, item, "/Title",
+                            qpdf_oh_new_unicode_string(q, mark.title.toUtf8().constData()));
+        qpdf_oh_replace_key(q, item, "/Parent", parent.item);
+        const qpdf_oh destination = qpdf_oh_new_array(q);
+        qpdf_oh_append_item(q, destination, qpdf_get_page_n(q, size_t(qBound(0, mark.page, pageCount - 1))));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_name(q, "/XYZ"));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_null(q));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_real_from_double(q, paperHeight - mark.top, 1));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_null(q));
+        qpdf_oh_replace_key(q, item, "/Dest", destination);
+        if (parent.last == 0) {
+            qpdf_oh_replace_key(q, parent.item, "/First", item);
         } else {
-            parent.last.replaceKey("/Next", item);
-            item.replaceKey("/Prev", parent.last);
+            qpdf_oh_replace_key(q, parent.last, "/Next", item);
+            qpdf_oh_replace_key(q, item, "/Prev", parent.last);
         }
-        parent.item.replaceKey("/Last", item);
+        qpdf_oh_replace_key(q, parent.item, "/Last", item);
         parent.last = item;
         ++parent.children;
-        stack.push_back({item, QPDFObjectHandle::newNull(), mark.depth, 0});
+        stack.push_back({item, 0, mark.depth, 0});
     }
     while (!stack.empty())
         close();
-    QPDFObjectHandle root = pdf.getRoot();
-    root.replaceKey("/Outlines", outlines);
-    root.replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+    const qpdf_oh root = qpdf_get_root(q);
+    qpdf_oh_replace_key(q, root, "/Outlines", outlines);
+    qpdf_oh_replace_key(q, root, "/PageMode", qpdf_oh_new_name(q, "/UseOutlines"));
+    pdf.check();
 }
 
 // Qt's PDF writer knows neither bookmarks nor a page order other than the
-// painting one: the finished pages are read back, the contents moved behind
-// the title page, the outline added, and the whole written to `target`.
-void finishPdf(const QString& painted, const PagePainter& painter, qreal paperHeight, QIODevice& target)
+// painting one: the painted pages are read back, the contents moved behind
+// the title page, the outline added, and the whole written to `finished`.
+void finishPdf(const QString& painted, const PagePainter& painter, qreal paperHeight, const QString& finished)
 {
-    QPDF pdf;
-    pdf.processFile(QFile::encodeName(painted).constData());
-    QPDFPageDocumentHelper document(pdf);
-    std::vector<QPDFPageObjectHelper> pages = document.getAllPages();
+    const PdfDocument pdf;
+    qpdf_data q = *pdf;
+    qpdf_read(q, QFile::encodeName(painted).constData(), nullptr);
+    pdf.check();
+    const int pages = qpdf_get_num_pages(q);
     const int moved = painter.contentsPages();
-    if (moved > 0 && moved < int(pages.size())) {
-        const std::vector<QPDFPageObjectHelper> contents(pages.end() - moved, pages.end());
-        QPDFPageObjectHelper before = pages[size_t(painter.contentsPosition())];
-        for (const QPDFPageObjectHelper& page : contents) {
-            document.removePage(page);
-            document.addPageAt(page, true, before);
+    if (moved > 0 && moved < pages) {
+        const qpdf_oh before = qpdf_get_page_n(q, size_t(painter.contentsPosition()));
+        std::vector<qpdf_oh> contents;
+        for (int page = pages - moved; page < pages; ++page)
+            contents.push_back(qpdf_get_page_n(q, size_t(page)));
+        for (const qpdf_oh page : contents) {
+            qpdf_remove_page(q, page);
+            qpdf_add_page_at(q, q, page, QPDF_TRUE, before);
         }
-        pages = document.getAllPages();
+        pdf.check();
     }
-    addOutline(pdf, pages, painter.marks(), paperHeight);
-    DevicePipeline pipeline(target);
-    QPDFWriter writer(pdf);
-    writer.setOutputPipeline(&pipeline);
+    addOutline(pdf, painter.marks(), paperHeight);
+    qpdf_init_write(q, QFile::encodeName(finished).constData());
     // The painted streams are copied as they are, not decoded and packed again.
-    writer.setDecodeLevel(qpdf_dl_none);
-    writer.setCompressStreams(true);
-    writer.write();
+    qpdf_set_decode_level(q, qpdf_dl_none);
+    qpdf_set_compress_streams(q, QPDF_TRUE);
+    qpdf_write(q);
+    pdf.check();
+}
+
+void copyInto(QIODevice& from, QIODevice& to)
+{
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = from.read(chunk.data(), chunk.size());
+        if (read < 0 || (read > 0 && to.write(chunk.constData(), read) != read))
+            throw NorlaError::cannotCreate(to.objectName());
+        if (read == 0)
+            return;
+    }
 }
 
 void writePdf(const Bibliography& book, PaperSize paper, bool twoSided, QSaveFile& file, JobControl& control)
@@ -154,13 +181,18 @@ void writePdf(const Bibliography& book, PaperSize paper, bool twoSided, QSaveFil
     if (!painted.flush())
         throw NorlaError::cannotCreate(file.objectName());
     control.throwIfStopped();
+    QTemporaryFile finished(
+        target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
+    if (!finished.open())
+        throw NorlaError::cannotCreate(file.objectName());
     try {
-        finishPdf(painted.fileName(), painter, layout.fullRectPoints().height(), file);
-    } catch (const NorlaError&) {
-        throw;
+        finishPdf(painted.fileName(), painter, layout.fullRectPoints().height(), finished.fileName());
     } catch (const std::exception&) {
         throw NorlaError::cannotCreate(file.objectName());
     }
+    painted.remove();
+    finished.seek(0);
+    copyInto(finished, file);
 }
 
 void writeOdt(const Bibliography& book, QSaveFile& file, JobControl& control)

@@ -77,6 +77,9 @@ QFont bookFont(const Style& style)
     font.setPointSizeF(style.size);
     font.setBold(style.bold);
     font.setItalic(style.italic);
+    // Any letter spacing turns the "fi" and "ff" ligatures off, so that the
+    // PDF's text holds the letters themselves for searching and copying.
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 0.02);
     return font;
 }
 
@@ -503,6 +506,7 @@ public:
         m_headFont.setStyleHint(QFont::Serif);
         m_headFont.setPointSizeF(8.5);
         m_headFont.setItalic(true);
+        m_headFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.02); // no ligatures, as in bookFont()
         m_numberFont = m_headFont;
         m_numberFont.setItalic(false);
         m_numberFont.setPointSizeF(9);
