@@ -97,7 +97,7 @@ void hyphenateWord(QString& out, QStringView word, HyphenDict* dictionary);
 // titles), so each thread keeps the words it has hyphenated.
 void appendWord(QString& out, QStringView word, HyphenDict* dictionary)
 {
-    constexpr qsizetype CacheLimit = 200000;
+    constexpr qsizetype CacheLimit = 50000; // a few megabytes
     thread_local QHash<QString, QString> cache;
     const QString key = word.toString();
     const auto found = cache.constFind(key);
