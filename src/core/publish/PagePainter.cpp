@@ -662,7 +662,7 @@ bool PagePainter::paint(QPagedPaintDevice& device, JobControl& control)
         LaidPtr line = layOut(piece.text, {}, style, geometry.bodyWidth() - indent - geometry.pt(NumberRoom),
                               geometry, &device);
         line->indent = indent;
-        line->trailer = QStringLiteral("0"); // a contents line, not a heading to keep with anything
+        line->trailer = QStringLiteral("0"); // its page number, written in once the pages are known
         contents.push_back(line);
         contentsOf.push_back(i);
     }
