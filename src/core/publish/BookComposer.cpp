@@ -216,8 +216,7 @@ BookComposer::Piece BookComposer::piece(qsizetype paragraph) const
         piece.depth = qBound(1, m_book.groups[p.index].depth, 5);
         break;
     case Kind::Entry:
-        add(QString::number(p.index + 1) + u'.', true, false);
-        piece.text += u' ';
+        piece.lead = QString::number(p.index + 1) + u'.';
         for (const HitRun& run : entryRuns(p.index, &LineBreaks::prepare))
             add(run.text, run.bold, run.italic);
         break;

@@ -58,6 +58,7 @@ public:
     {
         Role role = Role::Entry;
         int depth = 1; // a heading's level
+        QString lead;  // set apart before the text, in bold: an entry's number
         QString text;
         QList<QTextLayout::FormatRange> formats;
     };

@@ -87,6 +87,7 @@ QFont bookFont(const Style& style)
 struct Laid
 {
     std::unique_ptr<QTextLayout> layout;
+    std::unique_ptr<QTextLayout> lead; // drawn at the start of the first line
     std::vector<qreal> heights;
     qreal before = 0;
     qreal after = 0;
@@ -151,9 +152,22 @@ private:
 };
 
 LaidPtr layOut(const QString& text, const QList<QTextLayout::FormatRange>& formats, const Style& style,
-               qreal width, const Geometry& geometry, QPaintDevice* device)
+               qreal width, const Geometry& geometry, QPaintDevice* device, const QString& lead = QString())
 {
     auto laid = std::make_shared<Laid>();
+    // The lead (an entry's number) is a line of its own before the first
+    // line, a space's width apart, so that justifying never widens its gap.
+    qreal leadWidth = 0;
+    if (!lead.isEmpty()) {
+        Style bold = style;
+        bold.bold = true;
+        laid->lead = std::make_unique<QTextLayout>(lead, bookFont(bold), device);
+        laid->lead->beginLayout();
+        QTextLine line = laid->lead->createLine();
+        line.setPosition(QPointF(0, 0));
+        laid->lead->endLayout();
+        leadWidth = line.naturalTextWidth() + QFontMetricsF(bookFont(style), device).horizontalAdvance(u' ');
+    }
     laid->before = geometry.pt(style.before);
     laid->after = geometry.pt(style.after);
     laid->layout = std::make_unique<QTextLayout>(text, bookFont(style), device);
@@ -169,7 +183,7 @@ LaidPtr layOut(const QString& text, const QList<QTextLayout::FormatRange>& forma
         QTextLine line = laid->layout->createLine();
         if (!line.isValid())
             break;
-        const qreal x = laid->heights.empty() ? 0 : indent;
+        const qreal x = laid->heights.empty() ? leadWidth : indent;
         line.setLineWidth(qMax<qreal>(1, width - x));
         line.setPosition(QPointF(x, 0));
         laid->heights.push_back(line.height());
@@ -455,9 +469,9 @@ private:
     {
         const BookComposer::Piece piece = m_composer.piece(paragraph);
         const bool inColumn = piece.role == Role::IndexLine || piece.role == Role::IndexLetter;
-        LaidPtr laid =
-            layOut(piece.text, piece.formats, styleOf(piece.role, piece.depth),
-                   inColumn ? m_geometry.columnWidth() : m_geometry.bodyWidth(), m_geometry, m_device);
+        LaidPtr laid = layOut(piece.text, piece.formats, styleOf(piece.role, piece.depth),
+                              inColumn ? m_geometry.columnWidth() : m_geometry.bodyWidth(), m_geometry,
+                              m_device, piece.lead);
         laid->role = piece.role;
         laid->depth = piece.depth;
         if (piece.role != Role::Entry && piece.role != Role::IndexLine)
@@ -531,7 +545,12 @@ public:
             qreal y = item.y;
             for (int i = item.first; i < item.first + item.count; ++i) {
                 const QTextLine line = item.laid->layout->lineAt(i);
-                line.draw(&m_painter, QPointF(body.left() + item.x + item.laid->indent, body.top() + y));
+                const QPointF at(body.left() + item.x + item.laid->indent, body.top() + y);
+                if (i == 0 && item.laid->lead) {
+                    const QTextLine lead = item.laid->lead->lineAt(0);
+                    lead.draw(&m_painter, at + QPointF(0, line.ascent() - lead.ascent()));
+                }
+                line.draw(&m_painter, at);
                 if (i + 1 == item.laid->lineCount() && !item.laid->trailer.isEmpty())
                     drawTrailer(*item.laid, line, body, body.left() + item.x + item.laid->indent,
                                 body.top() + y);
