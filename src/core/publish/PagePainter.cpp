@@ -232,7 +232,13 @@ public:
 
     int number() const { return m_number; }
     bool pageEmpty() const { return m_page.items.empty(); }
-    void setHead(const QString& head) { m_head = head; }
+    // The running head from the next page on, and of this one while it is empty.
+    void setHead(const QString& head)
+    {
+        m_head = head;
+        if (m_page.items.empty())
+            m_page.head = head;
+    }
 
     // Ends the page unless it is empty, and with `rightHand` adds a blank
     // left-hand page where the next one would be one.
