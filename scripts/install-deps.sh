@@ -19,6 +19,7 @@ packages=(
   cmark
   libnuspell-dev hunspell-hu
   libzip-dev
+  libhyphen-dev hyphen-hu libqpdf-dev
 )
 case "${1:-test}" in
   run) packages+=(gucharmap xdg-utils) ;;

@@ -45,7 +45,12 @@ Options:
                     one config.kzs names, else menu0.zda of the folder)
   --title T         the title page's title (default "Bibliográfia")
   --subtitle S      the title page's subtitle
+  --compiler NAME   the title page's compiler ("Összeállította: NAME")
+  --book-place P    the place of publication, at the foot of the title page
+  --year Y          the year beside the place
   --paper P         a4 (the default) or b5, for the PDF
+  --two-sided       a PDF to print on both sides of the paper: inner and
+                    outer margins, and every part begins on a right-hand page
   --places          add a place index ("Földrajzi mutató") after the name index
   -h, --help        this text
 
@@ -78,10 +83,12 @@ int runPublishCommand(const QStringList& args)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions(searchOptions());
-    for (const char* valued : {"format", "output", "group", "subjects", "title", "subtitle", "paper"})
+    for (const char* valued : {"format", "output", "group", "subjects", "title", "subtitle", "compiler",
+                               "book-place", "year", "paper"})
         parser.addOption(QCommandLineOption(option(valued), QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(option("index")));
     parser.addOption(QCommandLineOption(option("places")));
+    parser.addOption(QCommandLineOption(option("two-sided")));
     const auto usage = [](const QString& problem) {
         cliErr() << "norla-cli publish: " << problem << "\n"
                  << "Run \"norla-cli publish --help\" for the options." << Qt::endl;
@@ -110,7 +117,11 @@ int runPublishCommand(const QStringList& args)
         return usage(QStringLiteral("--output FILE is required"));
     options.title = parser.value(option("title"));
     options.subtitle = parser.value(option("subtitle"));
+    options.compiler = parser.value(option("compiler"));
+    options.place = parser.value(option("book-place"));
+    options.year = parser.value(option("year"));
     options.placeIndex = parser.isSet(option("places"));
+    options.twoSided = parser.isSet(option("two-sided"));
     const QString folder = QDir::currentPath();
 
     try {
@@ -126,7 +137,7 @@ int runPublishCommand(const QStringList& args)
         source([&builder](QStringView line) { builder.add(line); });
         JobControl control;
         const Bibliography book = builder.build(control);
-        BookWriter::write(book, format, options.paper, output, control);
+        BookWriter::write(book, format, options.paper, output, control, options.twoSided);
         cliErr() << book.entryCount() << " entries published to " << output << Qt::endl;
         return 0;
     } catch (const UsageError& error) {

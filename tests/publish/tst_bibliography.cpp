@@ -129,14 +129,16 @@ print(json.dumps(reader.out))
 QString pdfText(const QString& path)
 {
     return QString::fromUtf8(
-        run(QStringLiteral("pdftotext"),
-            {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")}));
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), QStringLiteral("-enc"),
+                                          QStringLiteral("UTF-8"), path, QStringLiteral("-")}));
 }
 
-// Line breaks of a page fall anywhere, so the PDF's text is compared without blanks.
+// Line breaks of a page fall anywhere, and a word may be hyphenated at a
+// line's end, so the PDF's text is compared without blanks and hyphens; it
+// is read in the order it was set (-raw), column by column in the index.
 QString withoutBlanks(QString text)
 {
-    text.remove(QRegularExpression(QStringLiteral("[\\s\\x{00A0}]+")));
+    text.remove(QRegularExpression(QStringLiteral("[\\s\\-\u00ad\\x{00A0}]+")));
     return text;
 }
 

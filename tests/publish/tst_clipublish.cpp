@@ -70,6 +70,27 @@ private slots:
                     .contains(QRegularExpression(QStringLiteral("Page size: +499 x 709 pts"))));
     }
 
+    // The title page's other lines; two-sided, its back is left blank and the contents begin on page 3.
+    void aTitlePageWithCompilerPlaceAndYear()
+    {
+        TempWorkDir dir;
+        seed(dir);
+        const ProgramRun run =
+            publish(dir.path(),
+                    args({"--format", "pdf", "--title", "Próba", "--compiler", "Kovács Éva", "--book-place",
+                          "Szeged", "--year", "2026", "--two-sided", "konyv.rtf", "--output", "konyv.pdf"}));
+        QCOMPARE(run.exitCode, 0);
+        const auto page = [&dir](int number) {
+            return tool(QStringLiteral("pdftotext"),
+                        {QStringLiteral("-f"), QString::number(number), QStringLiteral("-l"),
+                         QString::number(number), dir.file(QStringLiteral("konyv.pdf")), QStringLiteral("-")})
+                .simplified();
+        };
+        QCOMPARE(page(1), QStringLiteral("Próba Összeállította: Kovács Éva Szeged, 2026"));
+        QCOMPARE(page(2), QString());
+        QVERIFY2(page(3).startsWith(QStringLiteral("Tartalom Történelem")), qPrintable(page(3)));
+    }
+
     void theIndexAndTheHitsOfASearch()
     {
         TempWorkDir dir;

@@ -4,7 +4,9 @@
 #include "app/NorlaProgram.h"
 #include "ui/publish/PublishDialog.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPrintPreviewDialog>
 #include <QProcess>
@@ -85,14 +87,18 @@ private slots:
         f.openSample();
         f.openDialog();
         f.choosePlainPdf();
+        f.control<QLineEdit>(QStringLiteral("publish_compiler"))->setText(QStringLiteral("Kovács Éva"));
+        f.control<QLineEdit>(QStringLiteral("publish_place"))->setText(QStringLiteral("Pécs"));
+        f.control<QLineEdit>(QStringLiteral("publish_year"))->setText(QStringLiteral("2026"));
+        f.control<QCheckBox>(QStringLiteral("publish_two_sided"))->setChecked(true);
         f.dialogs.saveFileAnswers.enqueue(f.dir.file(QStringLiteral("kotet"))); // the suffix is added
         f.button("publish_save")->click();
         const QString path = f.dir.file(QStringLiteral("kotet.pdf"));
         QVERIFY2(QFile::exists(path), qPrintable(f.dialogs.messages.join(u'\n')));
         const QString text = pdfText(path);
         // The chapter has an editor only, so it goes under its title.
-        for (const char* expected : {"Saját kötet", "1. Harmadik cím", "2. Nagy Anna", "3. Példa Szerző",
-                                     "Szerkesztő Név", "Névmutató"})
+        for (const char* expected : {"Saját kötet", "Összeállította: Kovács Éva", "Pécs, 2026", "1. Harmadik cím",
+                                     "2. Nagy Anna", "3. Példa Szerző", "Szerkesztő Név", "Névmutató"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         QVERIFY(f.status().contains(QStringLiteral("3 tétel")));
         QVERIFY(f.dialog().isVisible());

@@ -146,6 +146,9 @@ Bibliography BibliographyBuilder::build(const JobControl& control)
     Bibliography book;
     book.title = m_options.title;
     book.subtitle = m_options.subtitle;
+    book.compiler = m_options.compiler;
+    book.place = m_options.place;
+    book.year = m_options.year;
     book.roleNames = m_roleNames;
 
     // members[0] is "Egyéb", members[g + 1] group g.

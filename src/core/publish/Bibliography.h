@@ -43,6 +43,9 @@ struct Bibliography
 {
     QString title;
     QString subtitle;
+    QString compiler; // the title page's other lines; empty ones are left out
+    QString place;
+    QString year;
     QStringList roleNames;
     std::vector<QString> lines; // the entries' record lines; entry i has the number i + 1
     QList<BibliographyGroup> groups;

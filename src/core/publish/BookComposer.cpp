@@ -1,6 +1,7 @@
 #include "core/publish/BookComposer.h"
 
 #include "core/publish/EntryText.h"
+#include "core/publish/LineBreaks.h"
 #include "core/record/RecordLine.h"
 
 #include <QFont>
@@ -54,6 +55,10 @@ BookComposer::BookComposer(const Bibliography& book, qreal scale)
     m_paragraphs.push_back({Kind::Title, 0});
     if (!m_book.subtitle.trimmed().isEmpty())
         m_paragraphs.push_back({Kind::Subtitle, 0});
+    if (!compilerLine().isEmpty())
+        m_paragraphs.push_back({Kind::Compiler, 0});
+    if (!imprint().isEmpty())
+        m_paragraphs.push_back({Kind::Imprint, 0});
     m_titlePageEnd = qsizetype(m_paragraphs.size());
     m_paragraphs.reserve(
         size_t(m_book.entryCount() + m_book.groups.size() + m_book.names.size() + m_book.places.size() + 4));
@@ -64,20 +69,177 @@ BookComposer::BookComposer(const Bibliography& book, qreal scale)
         for (int i = group.first; i < group.first + group.count; ++i)
             m_paragraphs.push_back({Kind::Entry, i});
     }
-    if (!m_book.names.isEmpty())
-        m_paragraphs.push_back({Kind::IndexHeading, 0});
-    for (int i = 0; i < m_book.names.size(); ++i)
-        m_paragraphs.push_back({Kind::IndexLine, i});
-    if (!m_book.places.isEmpty())
-        m_paragraphs.push_back({Kind::PlaceHeading, 0});
-    for (int i = 0; i < m_book.places.size(); ++i)
-        m_paragraphs.push_back({Kind::PlaceLine, i});
+    addIndex(m_book.names, Kind::IndexHeading, Kind::IndexLetter, Kind::IndexLine);
+    addIndex(m_book.places, Kind::PlaceHeading, Kind::PlaceLetter, Kind::PlaceLine);
 
     m_entryBlock.setLeftMargin(px(HangingIndent));
     m_entryBlock.setTextIndent(-px(HangingIndent));
     m_entryBlock.setBottomMargin(3);
     m_indexBlock.setLeftMargin(px(HangingIndent));
     m_indexBlock.setTextIndent(-px(HangingIndent));
+}
+
+void BookComposer::addIndex(const QList<IndexLine>& lines, Kind heading, Kind letter, Kind line)
+{
+    if (lines.isEmpty())
+        return;
+    m_paragraphs.push_back({heading, 0});
+    QString current;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString filing = filingLetter(lines[i].text);
+        if (!filing.isEmpty() && filing != current)
+            m_paragraphs.push_back({letter, i});
+        current = filing;
+        m_paragraphs.push_back({line, i});
+    }
+}
+
+QString BookComposer::filingLetter(const QString& text)
+{
+    qsizetype at = 0;
+    while (at < text.size() && !text[at].isLetterOrNumber())
+        ++at;
+    if (at == text.size())
+        return QString();
+    if (text[at].isDigit())
+        return QStringLiteral("0–9");
+    // The Hungarian alphabet's double and triple letters, longest first.
+    static const QStringView Clusters[] = {u"dzs", u"cs", u"dz", u"gy", u"ly", u"ny", u"sz", u"ty", u"zs"};
+    const QString start = text.mid(at, 3).toLower();
+    for (const QStringView cluster : Clusters)
+        if (start.startsWith(cluster))
+            return cluster.first(1).toString().toUpper() + cluster.mid(1).toString();
+    const QChar first = text[at].toLower();
+    // Long and short vowels file together, except that ö and ü are letters of their own.
+    switch (first.unicode()) {
+    case u'ö':
+    case u'ő':
+        return QStringLiteral("Ö");
+    case u'ü':
+    case u'ű':
+        return QStringLiteral("Ü");
+    default:
+        break;
+    }
+    const QString decomposed = first.decomposition();
+    const QChar base = decomposed.isEmpty() || !decomposed[0].isLetter() ? first : decomposed[0];
+    return QString(base.toUpper());
+}
+
+QString BookComposer::compilerLine() const
+{
+    const QString compiler = m_book.compiler.trimmed();
+    return compiler.isEmpty() ? QString() : compilerLabel() + QStringLiteral(": ") + compiler;
+}
+
+QString BookComposer::imprint() const
+{
+    const QString place = m_book.place.trimmed();
+    const QString year = m_book.year.trimmed();
+    if (place.isEmpty() || year.isEmpty())
+        return place + year;
+    return place + QStringLiteral(", ") + year;
+}
+
+QList<HitRun> BookComposer::entryRuns(int index, QString (*prepare)(const QString&)) const
+{
+    QList<HitRun> runs;
+    const QStringList fields = RecordLine::split(m_book.lines[size_t(index)]);
+    for (HitRun run : EntryText::build(fields, m_book.roleNames)) {
+        if (prepare != nullptr)
+            run.text = prepare(run.text);
+        runs.append(std::move(run));
+    }
+    return runs;
+}
+
+BookComposer::Role BookComposer::roleOf(qsizetype paragraph) const
+{
+    switch (m_paragraphs[size_t(paragraph)].kind) {
+    case Kind::Title:
+    case Kind::Subtitle:
+    case Kind::Compiler:
+    case Kind::Imprint:
+        return Role::Title;
+    case Kind::Heading:
+        return Role::Heading;
+    case Kind::Entry:
+        return Role::Entry;
+    case Kind::IndexHeading:
+    case Kind::PlaceHeading:
+        return Role::IndexHeading;
+    case Kind::IndexLetter:
+    case Kind::PlaceLetter:
+        return Role::IndexLetter;
+    case Kind::IndexLine:
+    case Kind::PlaceLine:
+        break;
+    }
+    return Role::IndexLine;
+}
+
+BookComposer::Piece BookComposer::piece(qsizetype paragraph) const
+{
+    const Paragraph& p = m_paragraphs[size_t(paragraph)];
+    Piece piece;
+    piece.role = roleOf(paragraph);
+    const auto add = [&piece](const QString& text, bool bold, bool italic) {
+        if (bold || italic) {
+            QTextLayout::FormatRange range;
+            range.start = int(piece.text.size());
+            range.length = int(text.size());
+            if (bold)
+                range.format.setFontWeight(QFont::Bold);
+            range.format.setFontItalic(italic);
+            piece.formats.append(range);
+        }
+        piece.text += text;
+    };
+    switch (p.kind) {
+    case Kind::Title:
+        piece.text = title();
+        break;
+    case Kind::Subtitle:
+        piece.text = m_book.subtitle.trimmed();
+        piece.depth = 2;
+        break;
+    case Kind::Compiler:
+        piece.text = compilerLine();
+        piece.depth = 3;
+        break;
+    case Kind::Imprint:
+        piece.text = imprint();
+        piece.depth = 4;
+        break;
+    case Kind::Heading:
+        piece.text = m_book.groups[p.index].heading;
+        piece.depth = qBound(1, m_book.groups[p.index].depth, 5);
+        break;
+    case Kind::Entry:
+        piece.lead = QString::number(p.index + 1) + u'.';
+        for (const HitRun& run : entryRuns(p.index, &LineBreaks::prepare))
+            add(run.text, run.bold, run.italic);
+        break;
+    case Kind::IndexHeading:
+        piece.text = nameIndexHeading();
+        break;
+    case Kind::PlaceHeading:
+        piece.text = placeIndexHeading();
+        break;
+    case Kind::IndexLetter:
+        piece.text = filingLetter(m_book.names[p.index].text);
+        break;
+    case Kind::PlaceLetter:
+        piece.text = filingLetter(m_book.places[p.index].text);
+        break;
+    case Kind::IndexLine:
+    case Kind::PlaceLine: {
+        const IndexLine& line = (p.kind == Kind::IndexLine ? m_book.names : m_book.places)[p.index];
+        piece.text = LineBreaks::hyphenate(line.text) + QStringLiteral("  ") + numberList(line.numbers);
+        break;
+    }
+    }
+    return piece;
 }
 
 QString BookComposer::title() const
@@ -163,13 +325,34 @@ void BookComposer::composeOne(QTextCursor& cursor, const Paragraph& paragraph, b
         cursor.insertText(group.heading, chars);
         return;
     }
+    case Kind::Compiler:
+    case Kind::Imprint: {
+        block.setAlignment(Qt::AlignHCenter);
+        block.setTopMargin(paragraph.kind == Kind::Compiler ? 60 : 120);
+        const QTextCharFormat chars = charFormat(12, false, false);
+        startBlock(block, chars);
+        cursor.insertText(paragraph.kind == Kind::Compiler ? compilerLine() : imprint(), chars);
+        return;
+    }
     case Kind::Entry: {
         startBlock(m_entryBlock, m_regular);
         cursor.insertText(QString::number(paragraph.index + 1) + u'.', m_bold);
         cursor.insertText(QStringLiteral(" "), m_regular);
-        const QStringList fields = RecordLine::split(m_book.lines[size_t(paragraph.index)]);
-        for (const HitRun& run : EntryText::build(fields, m_book.roleNames))
+        // The editable text is left as written: a word processor breaks its own lines.
+        for (const HitRun& run : entryRuns(paragraph.index, nullptr))
             cursor.insertText(run.text, run.italic ? m_italic : m_regular);
+        return;
+    }
+    case Kind::IndexLetter:
+    case Kind::PlaceLetter: {
+        block.setTopMargin(8);
+        block.setBottomMargin(3);
+        const QTextCharFormat chars = charFormat(11, true, false);
+        startBlock(block, chars);
+        cursor.insertText(
+            filingLetter(
+                (paragraph.kind == Kind::IndexLetter ? m_book.names : m_book.places)[paragraph.index].text),
+            chars);
         return;
     }
     case Kind::IndexHeading:

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "core/publish/Bibliography.h"
+#include "core/search/HitEntry.h"
 
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
+#include <QTextLayout>
 
 #include <memory>
 #include <vector>
@@ -37,6 +39,38 @@ public:
     // keep a heading on the page of the entry that follows it.
     static constexpr int HeadingState = 1;
 
+    static QString contentsHeading() { return QStringLiteral("Tartalom"); }
+    static QString compilerLabel() { return QStringLiteral("Összeállította"); }
+
+    // What a paragraph is, for a page layout that sets each kind its own way.
+    enum class Role
+    {
+        Title, // the title page's lines
+        Heading,
+        Entry,
+        IndexHeading, // "Névmutató", "Földrajzi mutató"
+        IndexLetter,  // a letter of the index: "A", "Cs", "Ö"
+        IndexLine,
+    };
+    // One paragraph's text with its bold and italic stretches, ready for
+    // line breaking: an entry's runs have passed through LineBreaks.
+    struct Piece
+    {
+        Role role = Role::Entry;
+        int depth = 1; // a heading's level
+        QString lead;  // set apart before the text, in bold: an entry's number
+        QString text;
+        QList<QTextLayout::FormatRange> formats;
+    };
+    Piece piece(qsizetype paragraph) const;
+    Role roleOf(qsizetype paragraph) const;
+    // The paragraphs after the title page.
+    qsizetype bodyStart() const { return m_titlePageEnd; }
+
+    // The letter an index line is filed under in the Hungarian alphabet:
+    // "Cs" for "Csizmadia", "Ö" for "Őri", "A" for "Ábel"; "0–9" for a number.
+    static QString filingLetter(const QString& text);
+
     qsizetype paragraphCount() const { return qsizetype(m_paragraphs.size()); }
     // The entry a paragraph shows, or -1 for a heading, the title page or an index line.
     qsizetype entryOf(qsizetype paragraph) const;
@@ -56,9 +90,13 @@ private:
         Subtitle,
         Heading,
         Entry,
+        Compiler,
+        Imprint, // place and year
         IndexHeading,
+        IndexLetter,
         IndexLine,
         PlaceHeading,
+        PlaceLetter,
         PlaceLine,
     };
     struct Paragraph
@@ -69,6 +107,11 @@ private:
 
     void composeOne(QTextCursor& cursor, const Paragraph& paragraph, bool first, bool lastOfTitlePage) const;
     void writeIndexLine(QTextCursor& cursor, const IndexLine& line) const;
+    void addIndex(const QList<IndexLine>& lines, Kind heading, Kind letter, Kind line);
+    QString imprint() const;
+    QString compilerLine() const;
+    // The entry's text, each run passed through `prepare` (unless null).
+    QList<HitRun> entryRuns(int index, QString (*prepare)(const QString&)) const;
 
     qreal px(qreal pixels) const { return pixels * m_scale; }
 

@@ -10,8 +10,16 @@
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <qpdf/qpdf-c.h>
+
+#include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -19,18 +27,171 @@ namespace {
 // only how finely glyphs are placed.
 constexpr int PdfResolution = 600;
 
-void writePdf(const Bibliography& book, PaperSize paper, QSaveFile& file, JobControl& control)
+// QPDF through its C interface, which keeps its objects until the end.
+class PdfDocument
+{
+    Q_DISABLE_COPY_MOVE(PdfDocument)
+
+public:
+    PdfDocument() : m_pdf(qpdf_init())
+    {
+        qpdf_silence_errors(m_pdf);
+        qpdf_set_suppress_warnings(m_pdf, QPDF_TRUE);
+    }
+    ~PdfDocument() { qpdf_cleanup(&m_pdf); }
+    qpdf_data operator*() const { return m_pdf; }
+    // Throws when QPDF met an error since the last look.
+    void check() const
+    {
+        if (qpdf_has_error(m_pdf) != QPDF_FALSE) {
+            const qpdf_error error = qpdf_get_error(m_pdf);
+            throw std::runtime_error(qpdf_get_error_full_text(m_pdf, error));
+        }
+    }
+
+private:
+    qpdf_data m_pdf;
+};
+
+// The bookmarks: one outline item a heading, nested as the headings are.
+void addOutline(const PdfDocument& pdf, const std::vector<PagePainter::Mark>& marks, qreal paperHeight)
+{
+    qpdf_data q = *pdf;
+    const int pageCount = qpdf_get_num_pages(q);
+    if (marks.empty() || pageCount <= 0)
+        return;
+    const qpdf_oh outlines = qpdf_make_indirect_object(q, qpdf_oh_new_dictionary(q));
+    qpdf_oh_replace_key(q, outlines, "/Type", qpdf_oh_new_name(q, "/Outlines"));
+    struct Open
+    {
+        qpdf_oh item;
+        qpdf_oh last; // its last child so far, 0 for none
+        int depth;
+        int children;
+    };
+    std::vector<Open> stack{{outlines, 0, 0, 0}};
+    const auto close = [&] {
+        const Open& top = stack.back();
+        // Below the first level the tree starts folded.
+        if (top.children > 0)
+            qpdf_oh_replace_key(q, top.item, "/Count",
+                                qpdf_oh_new_integer(q, top.depth == 0 ? top.children : -top.children));
+        stack.pop_back();
+    };
+    for (const PagePainter::Mark& mark : marks) {
+        while (stack.size() > 1 && stack.back().depth >= mark.depth)
+            close();
+        Open& parent = stack.back();
+        const qpdf_oh item = qpdf_make_indirect_object(q, qpdf_oh_new_dictionary(q));
+        qpdf_oh_replace_key(q, item, "/Title",
+                            qpdf_oh_new_unicode_string(q, mark.title.toUtf8().constData()));
+        qpdf_oh_replace_key(q, item, "/Parent", parent.item);
+        const qpdf_oh destination = qpdf_oh_new_array(q);
+        qpdf_oh_append_item(q, destination, qpdf_get_page_n(q, size_t(qBound(0, mark.page, pageCount - 1))));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_name(q, "/XYZ"));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_null(q));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_real_from_double(q, paperHeight - mark.top, 1));
+        qpdf_oh_append_item(q, destination, qpdf_oh_new_null(q));
+        qpdf_oh_replace_key(q, item, "/Dest", destination);
+        if (parent.last == 0) {
+            qpdf_oh_replace_key(q, parent.item, "/First", item);
+        } else {
+            qpdf_oh_replace_key(q, parent.last, "/Next", item);
+            qpdf_oh_replace_key(q, item, "/Prev", parent.last);
+        }
+        qpdf_oh_replace_key(q, parent.item, "/Last", item);
+        parent.last = item;
+        ++parent.children;
+        stack.push_back({item, 0, mark.depth, 0});
+    }
+    while (!stack.empty())
+        close();
+    const qpdf_oh root = qpdf_get_root(q);
+    qpdf_oh_replace_key(q, root, "/Outlines", outlines);
+    qpdf_oh_replace_key(q, root, "/PageMode", qpdf_oh_new_name(q, "/UseOutlines"));
+    pdf.check();
+}
+
+// Qt's PDF writer knows neither bookmarks nor a page order other than the
+// painting one: the painted pages are read back, the contents moved behind
+// the title page, the outline added, and the whole written to `finished`.
+void finishPdf(const QString& painted, const PagePainter& painter, qreal paperHeight, const QString& finished)
+{
+    const PdfDocument pdf;
+    qpdf_data q = *pdf;
+    qpdf_read(q, QFile::encodeName(painted).constData(), nullptr);
+    pdf.check();
+    const int pages = qpdf_get_num_pages(q);
+    const int moved = painter.contentsPages();
+    if (moved > 0 && moved < pages) {
+        const qpdf_oh before = qpdf_get_page_n(q, size_t(painter.contentsPosition()));
+        std::vector<qpdf_oh> contents;
+        for (int page = pages - moved; page < pages; ++page)
+            contents.push_back(qpdf_get_page_n(q, size_t(page)));
+        for (const qpdf_oh page : contents) {
+            qpdf_remove_page(q, page);
+            qpdf_add_page_at(q, q, page, QPDF_TRUE, before);
+        }
+        pdf.check();
+    }
+    addOutline(pdf, painter.marks(), paperHeight);
+    qpdf_init_write(q, QFile::encodeName(finished).constData());
+    // The painted streams are copied as they are, not decoded and packed again.
+    qpdf_set_decode_level(q, qpdf_dl_none);
+    qpdf_set_compress_streams(q, QPDF_TRUE);
+    qpdf_write(q);
+    pdf.check();
+}
+
+void copyInto(QIODevice& from, QIODevice& to)
+{
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = from.read(chunk.data(), chunk.size());
+        if (read < 0 || (read > 0 && to.write(chunk.constData(), read) != read))
+            throw NorlaError::cannotCreate(to.objectName());
+        if (read == 0)
+            return;
+    }
+}
+
+void writePdf(const Bibliography& book, PaperSize paper, bool twoSided, QSaveFile& file, JobControl& control)
 {
     const BookComposer composer(book);
-    QPdfWriter writer(&file);
-    writer.setResolution(PdfResolution);
-    writer.setPageLayout(PagePainter::pageLayout(paper));
-    writer.setTitle(composer.title());
-    writer.setCreator(QStringLiteral("Norla"));
-    PagePainter painter(book);
-    // A PDF that could not be painted must not pass for a finished book.
-    if (!painter.paint(writer, control))
+    const QFileInfo target(file.objectName());
+    QTemporaryFile painted(
+        target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
+    if (!painted.open())
         throw NorlaError::cannotCreate(file.objectName());
+    PagePainter painter(book);
+    painter.setTwoSided(twoSided);
+    painter.setContentsLast(true);
+    const QPageLayout layout = PagePainter::pageLayout(paper);
+    {
+        QPdfWriter writer(&painted);
+        writer.setResolution(PdfResolution);
+        writer.setPageLayout(layout);
+        writer.setTitle(composer.title());
+        writer.setCreator(QStringLiteral("Norla"));
+        // A PDF that could not be painted must not pass for a finished book.
+        if (!painter.paint(writer, control))
+            throw NorlaError::cannotCreate(file.objectName());
+    }
+    if (!painted.flush())
+        throw NorlaError::cannotCreate(file.objectName());
+    control.throwIfStopped();
+    QTemporaryFile finished(
+        target.dir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
+    if (!finished.open())
+        throw NorlaError::cannotCreate(file.objectName());
+    try {
+        finishPdf(painted.fileName(), painter, layout.fullRectPoints().height(), finished.fileName());
+    } catch (const std::exception&) {
+        throw NorlaError::cannotCreate(file.objectName());
+    }
+    painted.remove();
+    finished.seek(0);
+    copyInto(finished, file);
 }
 
 void writeOdt(const Bibliography& book, PaperSize paper, QSaveFile& file, JobControl& control)
@@ -186,7 +347,7 @@ void writeHtml(const Bibliography& book, QIODevice& device, const JobControl& co
 }
 
 void write(const Bibliography& book, PublishFormat format, PaperSize paper, const QString& path,
-           JobControl& control)
+           JobControl& control, bool twoSided)
 {
     QSaveFile file(path);
     file.setObjectName(path);
@@ -194,7 +355,7 @@ void write(const Bibliography& book, PublishFormat format, PaperSize paper, cons
         throw NorlaError::cannotCreate(path);
     switch (format) {
     case PublishFormat::Pdf:
-        writePdf(book, paper, file, control);
+        writePdf(book, paper, twoSided, file, control);
         break;
     case PublishFormat::Odt:
         writeOdt(book, paper, file, control);

@@ -13,9 +13,10 @@ class QIODevice;
 namespace BookWriter {
 
 // Throws NorlaError "Cannot create file" and OperationCancelled. Progress
-// counts paragraphs laid out.
+// counts paragraphs laid out. `twoSided`: a PDF for printing on both sides
+// of the paper, with inner and outer margins.
 void write(const Bibliography& book, PublishFormat format, PaperSize paper, const QString& path,
-           JobControl& control);
+           JobControl& control, bool twoSided = false);
 
 // The HTML page: the same paragraphs, with an inline style sheet.
 void writeHtml(const Bibliography& book, QIODevice& device, const JobControl& control);

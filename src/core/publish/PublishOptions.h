@@ -28,7 +28,11 @@ struct PublishOptions
     Grouping grouping = Grouping::Subject;
     QString title;
     QString subtitle;
+    QString compiler; // the title page's "Összeállította"
+    QString place;    // the title page's foot: place and year
+    QString year;
     PaperSize paper = PaperSize::A4;
+    bool twoSided = false;   // inner and outer margins instead of left and right, for printing on both sides
     bool placeIndex = false; // "Földrajzi mutató" after the name index
 };
 

@@ -90,6 +90,10 @@ void PublishDialog::buildControls()
     m_title = named(new QLineEdit, QStringLiteral("publish_title"));
     m_title->setPlaceholderText(QStringLiteral("Bibliográfia"));
     m_subtitle = named(new QLineEdit, QStringLiteral("publish_subtitle"));
+    m_compiler = named(new QLineEdit, QStringLiteral("publish_compiler"));
+    m_place = named(new QLineEdit, QStringLiteral("publish_place"));
+    m_year = named(new QLineEdit, QStringLiteral("publish_year"));
+    m_year->setMaxLength(20);
     m_paper = named(new QComboBox, QStringLiteral("publish_paper"));
     m_paper->addItems({QStringLiteral("A4"), QStringLiteral("B5")});
     m_format = named(new QComboBox, QStringLiteral("publish_format"));
@@ -97,11 +101,17 @@ void PublishDialog::buildControls()
         {QStringLiteral("PDF"), QStringLiteral("ODT (szerkeszthető)"), QStringLiteral("HTML")});
     m_placeIndex = named(new QCheckBox(QStringLiteral("Földrajzi mutató a névmutató után")),
                          QStringLiteral("publish_places"));
+    m_twoSided = named(new QCheckBox(QStringLiteral("Kétoldalas nyomtatás (belső és külső margó)")),
+                       QStringLiteral("publish_two_sided"));
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Csoportosítás:"), m_grouping);
     form->addRow(QStringLiteral("Cím:"), m_title);
     form->addRow(QStringLiteral("Alcím:"), m_subtitle);
+    form->addRow(QStringLiteral("Összeállította:"), m_compiler);
+    form->addRow(QStringLiteral("Hely:"), m_place);
+    form->addRow(QStringLiteral("Év:"), m_year);
     form->addRow(QStringLiteral("Papírméret:"), m_paper);
+    form->addRow(QString(), m_twoSided);
     form->addRow(QStringLiteral("Formátum:"), m_format);
     form->addRow(QString(), m_placeIndex);
 
@@ -178,6 +188,10 @@ PublishOptions PublishDialog::options() const
     options.grouping = Groupings[qBound(0, m_grouping->currentIndex(), 2)];
     options.title = m_title->text();
     options.subtitle = m_subtitle->text();
+    options.compiler = m_compiler->text();
+    options.place = m_place->text();
+    options.year = m_year->text();
+    options.twoSided = m_twoSided->isChecked();
     options.paper = m_paper->currentIndex() == 1 ? PaperSize::B5 : PaperSize::A4;
     options.placeIndex = m_placeIndex->isChecked();
     return options;
@@ -308,7 +322,7 @@ void PublishDialog::saveBook()
     if (!book)
         return;
     if (runJob([&](JobControl& control) {
-            BookWriter::write(*book, chosenFormat, chosen.paper, path, control);
+            BookWriter::write(*book, chosenFormat, chosen.paper, path, control, chosen.twoSided);
         }))
         setStatus(QStringLiteral("Elkészült: %1 tétel, %2")
                       .arg(book->entryCount())
@@ -321,6 +335,7 @@ void PublishDialog::paintPages(const Bibliography& book, QPrinter* printer)
     const BusyCursor busy;
     printer->setPageLayout(PagePainter::pageLayout(options().paper));
     PagePainter painter(book);
+    painter.setTwoSided(options().twoSided);
     JobControl control;
     if (!painter.paint(*printer, control))
         UserDialogs::instance().inform(

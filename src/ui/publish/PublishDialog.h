@@ -95,9 +95,13 @@ private:
     QComboBox* m_grouping = nullptr;
     QLineEdit* m_title = nullptr;
     QLineEdit* m_subtitle = nullptr;
+    QLineEdit* m_compiler = nullptr;
+    QLineEdit* m_place = nullptr;
+    QLineEdit* m_year = nullptr;
     QComboBox* m_paper = nullptr;
     QComboBox* m_format = nullptr;
     QCheckBox* m_placeIndex = nullptr;
+    QCheckBox* m_twoSided = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;
     QPushButton* m_save = nullptr;
