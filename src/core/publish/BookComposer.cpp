@@ -55,9 +55,9 @@ BookComposer::BookComposer(const Bibliography& book, qreal scale)
     m_paragraphs.push_back({Kind::Title, 0});
     if (!m_book.subtitle.trimmed().isEmpty())
         m_paragraphs.push_back({Kind::Subtitle, 0});
-    if (!compilerLine().isEmpty())
+    if (!compilerLine(m_book).isEmpty())
         m_paragraphs.push_back({Kind::Compiler, 0});
-    if (!imprint().isEmpty())
+    if (!imprint(m_book).isEmpty())
         m_paragraphs.push_back({Kind::Imprint, 0});
     m_titlePageEnd = qsizetype(m_paragraphs.size());
     m_paragraphs.reserve(
@@ -126,16 +126,16 @@ QString BookComposer::filingLetter(const QString& text)
     return QString(base.toUpper());
 }
 
-QString BookComposer::compilerLine() const
+QString BookComposer::compilerLine(const Bibliography& book)
 {
-    const QString compiler = m_book.compiler.trimmed();
+    const QString compiler = book.compiler.trimmed();
     return compiler.isEmpty() ? QString() : compilerLabel() + QStringLiteral(": ") + compiler;
 }
 
-QString BookComposer::imprint() const
+QString BookComposer::imprint(const Bibliography& book)
 {
-    const QString place = m_book.place.trimmed();
-    const QString year = m_book.year.trimmed();
+    const QString place = book.place.trimmed();
+    const QString year = book.year.trimmed();
     if (place.isEmpty() || year.isEmpty())
         return place + year;
     return place + QStringLiteral(", ") + year;
@@ -204,11 +204,11 @@ BookComposer::Piece BookComposer::piece(qsizetype paragraph) const
         piece.depth = 2;
         break;
     case Kind::Compiler:
-        piece.text = compilerLine();
+        piece.text = compilerLine(m_book);
         piece.depth = 3;
         break;
     case Kind::Imprint:
-        piece.text = imprint();
+        piece.text = imprint(m_book);
         piece.depth = 4;
         break;
     case Kind::Heading:
@@ -331,7 +331,7 @@ void BookComposer::composeOne(QTextCursor& cursor, const Paragraph& paragraph, b
         block.setTopMargin(paragraph.kind == Kind::Compiler ? 60 : 120);
         const QTextCharFormat chars = charFormat(12, false, false);
         startBlock(block, chars);
-        cursor.insertText(paragraph.kind == Kind::Compiler ? compilerLine() : imprint(), chars);
+        cursor.insertText(paragraph.kind == Kind::Compiler ? compilerLine(m_book) : imprint(m_book), chars);
         return;
     }
     case Kind::Entry: {

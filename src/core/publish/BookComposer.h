@@ -40,6 +40,10 @@ public:
     static constexpr int HeadingState = 1;
 
     static QString contentsHeading() { return QStringLiteral("Tartalom"); }
+    // The title page's lines under the title: "Összeállította: …" and "place, year";
+    // empty when the book has none.
+    static QString compilerLine(const Bibliography& book);
+    static QString imprint(const Bibliography& book);
     static QString compilerLabel() { return QStringLiteral("Összeállította"); }
 
     // What a paragraph is, for a page layout that sets each kind its own way.
@@ -108,8 +112,6 @@ private:
     void composeOne(QTextCursor& cursor, const Paragraph& paragraph, bool first, bool lastOfTitlePage) const;
     void writeIndexLine(QTextCursor& cursor, const IndexLine& line) const;
     void addIndex(const QList<IndexLine>& lines, Kind heading, Kind letter, Kind line);
-    QString imprint() const;
-    QString compilerLine() const;
     // The entry's text, each run passed through `prepare` (unless null).
     QList<HitRun> entryRuns(int index, QString (*prepare)(const QString&)) const;
 

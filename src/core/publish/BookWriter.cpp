@@ -319,6 +319,9 @@ void writeHtml(const Bibliography& book, QIODevice& device, const JobControl& co
             QStringLiteral("</h1>\n");
     if (!book.subtitle.trimmed().isEmpty())
         html += QStringLiteral("<p>") + escaped(book.subtitle.trimmed()) + QStringLiteral("</p>\n");
+    for (const QString& line : {BookComposer::compilerLine(book), BookComposer::imprint(book)})
+        if (!line.isEmpty())
+            html += QStringLiteral("<p>") + escaped(line) + QStringLiteral("</p>\n");
     html += QStringLiteral("</header>\n");
     writeContents(html, book);
     html += QStringLiteral("<main>\n");

@@ -358,6 +358,13 @@ public:
             m_out.text(m_book.subtitle.trimmed());
             m_out.end();
         }
+        for (const QString& line : {BookComposer::compilerLine(m_book), BookComposer::imprint(m_book)}) {
+            if (line.isEmpty())
+                continue;
+            m_out.start("text:p", {{"text:style-name", s("Subtitle")}});
+            m_out.text(line);
+            m_out.end();
+        }
         writeContents();
         writeEntries();
         writeIndex(BookComposer::nameIndexHeading(), m_book.names, true);
