@@ -126,14 +126,16 @@ int runSpellCommand(const QStringList& args)
     }
     out << Qt::flush;
     for (const auto& [language, records] : result.uncheckedLanguages)
-        cliErr() << QStringLiteral("%1 rekordban „%2” nyelvű szöveg nincs ellenőrizve: ehhez a nyelvhez nincs "
-                                   "telepített szótár")
+        cliErr() << QStringLiteral(
+                        "%1 rekordban „%2” nyelvű szöveg nincs ellenőrizve: ehhez a nyelvhez nincs "
+                        "telepített szótár")
                         .arg(records)
                         .arg(language.isEmpty() ? QStringLiteral("üres") : language)
                  << '\n';
     if (result.unrecognisedRecords > 0)
-        cliErr() << QStringLiteral("%1 rekordban olyan szöveg van, amelyre egyik telepített szótár sem illik; "
-                                   "ez nincs ellenőrizve")
+        cliErr() << QStringLiteral(
+                        "%1 rekordban olyan szöveg van, amelyre egyik telepített szótár sem illik; "
+                        "ez nincs ellenőrizve")
                         .arg(result.unrecognisedRecords)
                  << '\n';
     for (const QString& error : result.dictionaryErrors)

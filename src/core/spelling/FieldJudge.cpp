@@ -14,7 +14,8 @@ constexpr qsizetype MaxRemembered = 200000;
 // a short Hungarian typo too often spells a short English or German word.
 constexpr qsizetype MinForeignWord = 4;
 
-const QStringList FallbackLanguages{QStringLiteral("magyar"), QStringLiteral("német"), QStringLiteral("angol")};
+const QStringList FallbackLanguages{QStringLiteral("magyar"), QStringLiteral("német"),
+                                    QStringLiteral("angol")};
 
 // Where one part of a field ends and the next begins.
 bool isPartBreak(QChar c)
@@ -154,17 +155,22 @@ bool FieldJudge::besideGivenName(QStringView text, const std::vector<Word>& word
     for (const qsizetype other : {index - 1, index + 1}) {
         if (other < 0 || other >= qsizetype(words.size()))
             continue;
+        // A name of the dictionary's may be a family name as well ("Széchényi
+        // Könyvtrá"): only the word before one ("Somlyai Dénes") is taken for
+        // a name by it, as Hungarian orders names.
+        const bool dictionaryNameCounts = other > index;
         const Word& neighbour = words[size_t(other)];
         const Word& left = other < index ? neighbour : *word;
         const Word& right = other < index ? *word : neighbour;
         const qsizetype gapStart = left.span.start + left.span.length;
-        if (!startsWithCapital(neighbour.text) || !text.sliced(gapStart, right.span.start - gapStart).trimmed().isEmpty())
+        if (!startsWithCapital(neighbour.text) ||
+            !text.sliced(gapStart, right.span.start - gapStart).trimmed().isEmpty())
             continue;
         if (m_lexicon.isName(neighbour.text))
             return true;
         QString lowered = neighbour.text.toString();
         lowered[0] = lowered[0].toLower();
-        if (isKnown(engine, neighbour.text) && !isKnown(engine, lowered))
+        if (dictionaryNameCounts && isKnown(engine, neighbour.text) && !isKnown(engine, lowered))
             return true;
     }
     return false;
@@ -196,11 +202,23 @@ int FieldJudge::choose(const std::vector<const Word*>& candidates, const Languag
             bestFit = fit;
         }
     }
-    const int latinFit = int(std::count_if(words.begin(), words.end(), [](const Word* w) { return w->latin; }));
+    const int latinFit =
+        int(std::count_if(words.begin(), words.end(), [](const Word* w) { return w->latin; }));
     if (latinFit > bestFit)
         return Latin;
-    if (words.size() >= 2 && 2 * bestFit < int(words.size()))
-        return Unrecognised;
+    if (words.size() >= 2 && 2 * bestFit < int(words.size())) {
+        // Few known words may still be the language's, typed or spelt badly
+        // ("A czím és a gyüjtemény"): a word of its letters one edit from a
+        // word of it counts for it, a word of other letters ("Bøger") never.
+        const SpellEngine& engine = *languages[size_t(best)].engine;
+        int explained = bestFit;
+        for (const Word* word : words)
+            if (!((word->known >> best) & 1U) && engine.hasOwnLettersOnly(word->text) &&
+                hasNearWord(engine, word->text))
+                ++explained;
+        if (2 * explained < int(words.size()))
+            return Unrecognised;
+    }
     if (bestFit == 0 && words.size() == 1) {
         // A lone word no dictionary knows is a typo of the language whose letters it has.
         for (int i = 0; i < int(languages.size()); ++i)
@@ -253,7 +271,13 @@ FieldJudge::Verdict FieldJudge::judge(QStringView text, const Languages& languag
             if (isKnown(*languages[size_t(i)].engine, word.text))
                 word.known |= 1U << i;
         word.latin = m_lexicon.isLatin(word.text);
-        word.mayBeName = startsWithCapital(word.text) && !word.latin &&
+        // A capitalised word of letters no candidate language has ("Bøger")
+        // tells the text is foreign rather than that it is a name.
+        const bool ownLetters =
+            std::any_of(languages.begin(), languages.end(), [&](const Language& language) {
+                return language.engine->hasOwnLettersOnly(word.text);
+            });
+        word.mayBeName = startsWithCapital(word.text) && !word.latin && ownLetters &&
                          (word.known == 0 || m_lexicon.isName(word.text));
     }
 

@@ -119,7 +119,8 @@ QString ownLettersOf(const QString& name)
 } // namespace
 
 SpellEngine::SpellEngine(QChar::Script script, QString name, QString letters)
-    : m_script(script), m_name(std::move(name)), m_letters(std::move(letters)), m_ownLetters(ownLettersOf(m_name))
+    : m_script(script), m_name(std::move(name)), m_letters(std::move(letters)),
+      m_ownLetters(ownLettersOf(m_name))
 {
     if (m_letters.isEmpty())
         m_letters = m_ownLetters.isEmpty() ? QStringLiteral("abcdefghijklmnopqrstuvwxyz") : m_ownLetters;

@@ -89,7 +89,8 @@ SpellingLexicon SpellingLexicon::ofFolder(const QString& folder)
     lexicon.addAbbreviations(folderLines(folder, AbbreviationsFile));
     lexicon.addLatinWords(folderLines(folder, LatinWordsFile));
     lexicon.addRules(folderLines(folder, OldSpellingFile));
-    for (const QString* list : {&WorkFolder::CreatorsFile, &WorkFolder::PublishersFile, &WorkFolder::PlacesFile}) {
+    for (const QString* list :
+         {&WorkFolder::CreatorsFile, &WorkFolder::PublishersFile, &WorkFolder::PlacesFile}) {
         const QString path = QDir(folder).filePath(*list);
         if (!QFileInfo::exists(path))
             continue;
@@ -128,7 +129,8 @@ void SpellingLexicon::addLatinWords(const QStringList& lines)
 void SpellingLexicon::addRules(const QStringList& lines)
 {
     for (const QString& line : lines) {
-        const QStringList columns = line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        const QStringList columns =
+            line.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
         if (columns.size() != 3 || columns[1] == columns[2])
             continue;
         m_rules.append({columns[0].toLower(), columns[1].toLower(), columns[2].toLower()});
@@ -181,8 +183,8 @@ bool SpellingLexicon::isName(QStringView word) const
     const qsizetype hyphen = word.indexOf(u'-');
     if (hyphen > 0)
         return m_names.contains(word.first(hyphen).toString());
-    for (qsizetype length = word.size() - 1; length >= MinSuffixedName && word.size() - length <= MaxNameSuffix;
-         --length)
+    for (qsizetype length = word.size() - 1;
+         length >= MinSuffixedName && word.size() - length <= MaxNameSuffix; --length)
         if (isAllLower(word.sliced(length)) && m_names.contains(word.first(length).toString()))
             return true;
     return false;

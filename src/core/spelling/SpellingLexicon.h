@@ -62,9 +62,9 @@ public:
     static QStringList tableLines(QByteArrayView bytes);
 
 private:
-    QSet<QString> m_dotted;   // "szerk." without its full stop
-    QSet<QString> m_sigla;    // "MKsz"
-    QSet<QString> m_latin;    // lower case
+    QSet<QString> m_dotted; // "szerk." without its full stop
+    QSet<QString> m_sigla;  // "MKsz"
+    QSet<QString> m_latin;  // lower case
     QStringList m_latinEndings;
     QSet<QString> m_names;
     QList<Rule> m_rules;

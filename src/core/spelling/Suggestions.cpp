@@ -40,7 +40,9 @@ template <typename Take> void eachSingleEdit(const SpellEngine& engine, QStringV
     const QString w = word.toString();
     const qsizetype n = w.size();
     const bool capital = n > 0 && word.front().isUpper();
-    const auto letterAt = [&](qsizetype position, QChar lower) { return capital && position == 0 ? lower.toUpper() : lower; };
+    const auto letterAt = [&](qsizetype position, QChar lower) {
+        return capital && position == 0 ? lower.toUpper() : lower;
+    };
     const auto at = [&](qsizetype i) { return word[i]; };
     // Accents.
     for (qsizetype i = 0; i < n; ++i) {

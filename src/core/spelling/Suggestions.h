@@ -31,8 +31,8 @@ bool hasSingleEdit(const SpellEngine& engine, QStringView word);
 // The forms the old-spelling rules make of `word` that the dictionary knows
 // ("czím" -> "cím"): each rule applied at one place or at all, at most two
 // rules together.
-QStringList modernForms(const SpellEngine& engine, QStringView word, const QList<SpellingLexicon::Rule>& rules,
-                        int limit);
+QStringList modernForms(const SpellEngine& engine, QStringView word,
+                        const QList<SpellingLexicon::Rule>& rules, int limit);
 
 // At most `limit` suggestions: the modern forms by `rules`, the single edits
 // (those the engine suggests too, then the more frequent, first), then the
