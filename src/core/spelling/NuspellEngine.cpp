@@ -10,6 +10,40 @@
 
 namespace {
 
+// The stems of a .dic file in UTF-8, lower case: each line's word before
+// its flags. Another encoding gives none.
+QSet<QString> listedStems(const QString& dicPath, bool utf8)
+{
+    QSet<QString> stems;
+    QFile file(dicPath);
+    if (!utf8 || !file.open(QIODevice::ReadOnly))
+        return stems;
+    file.readLine(); // the word count
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        qsizetype end = 0;
+        while (end < line.size() && line[end] != '/' && line[end] != '\t' && line[end] != ' ' &&
+               line[end] != '\n' && line[end] != '\r')
+            ++end;
+        if (end >= 2)
+            stems.insert(QString::fromUtf8(line.first(end)).toLower());
+    }
+    return stems;
+}
+
+bool isUtf8Dictionary(const QString& affPath)
+{
+    QFile file(affPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith("SET "))
+            return line.mid(4).trimmed().toUpper() == "UTF-8";
+    }
+    return false;
+}
+
 // The letters of the TRY line of an .aff file in UTF-8, lower case, each
 // once: the letters the dictionary's author found most often mistyped first.
 QString tryLetters(const QString& affPath)
@@ -60,6 +94,7 @@ public:
             throw NorlaError(
                 QStringLiteral("A szótár hibás (%1): %2").arg(affPath, QString::fromUtf8(error.what())));
         }
+        setStems(listedStems(dicPath, isUtf8Dictionary(affPath)));
     }
 
     bool isCorrect(QStringView word) const override

@@ -2,6 +2,7 @@
 
 #include "core/spelling/SpellEngine.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -24,7 +25,25 @@ struct Candidate
     QString word;
     EditKind kind;
     int order; // as generated
+    // Where the edit lies in `word`: [editStart, editEnd).
+    qsizetype editStart = 0;
+    qsizetype editEnd = 0;
 };
+
+// The longest stem the dictionary lists that holds the whole edit.
+qsizetype stemAround(const SpellEngine& engine, const Candidate& candidate)
+{
+    constexpr qsizetype MaxStem = 24;
+    const QString lower = candidate.word.toLower();
+    const qsizetype start = qBound(qsizetype(0), candidate.editStart, lower.size());
+    const qsizetype end = qBound(start, candidate.editEnd, lower.size());
+    qsizetype best = 0;
+    for (qsizetype from = qMax(qsizetype(0), end - MaxStem); from <= start; ++from)
+        for (qsizetype to = qMin(lower.size(), from + MaxStem); to >= end && to - from > best; --to)
+            if (engine.isListedStem(lower.mid(from, to - from)))
+                best = to - from;
+    return best;
+}
 
 QChar baseLetter(QChar c)
 {
@@ -52,7 +71,7 @@ template <typename Take> void eachSingleEdit(const SpellEngine& engine, QStringV
                 continue;
             QString edited = w;
             edited[i] = letterAt(i, c);
-            if (!take(edited, EditKind::Accent))
+            if (!take(edited, EditKind::Accent, i, i + 1))
                 return;
         }
     }
@@ -66,21 +85,21 @@ template <typename Take> void eachSingleEdit(const SpellEngine& engine, QStringV
             edited[0] = edited[0].toUpper();
             edited[1] = edited[1].toLower();
         }
-        if (!take(edited, EditKind::Swap))
+        if (!take(edited, EditKind::Swap, i, i + 2))
             return;
     }
     // A doubled letter undoubled, a letter doubled.
     for (qsizetype i = 1; i < n; ++i)
-        if (at(i) == at(i - 1) && !take(w.left(i) + w.mid(i + 1), EditKind::DoubledLetter))
+        if (at(i) == at(i - 1) && !take(w.left(i) + w.mid(i + 1), EditKind::DoubledLetter, i - 1, i + 1))
             return;
     for (qsizetype i = 0; i < n; ++i)
         if (at(i).isLetter() && (i + 1 >= n || at(i + 1) != at(i)) &&
-            !take(w.left(i + 1) + at(i).toLower() + w.mid(i + 1), EditKind::DoubledLetter))
+            !take(w.left(i + 1) + at(i).toLower() + w.mid(i + 1), EditKind::DoubledLetter, i, i + 2))
             return;
     // A letter missing.
     for (qsizetype i = 0; i <= n; ++i)
         for (QChar c : letters)
-            if (!take(w.left(i) + letterAt(i, c) + w.mid(i), EditKind::Missing))
+            if (!take(w.left(i) + letterAt(i, c) + w.mid(i), EditKind::Missing, i, i + 1))
                 return;
     // A letter too many.
     for (qsizetype i = 0; i < n; ++i) {
@@ -89,7 +108,7 @@ template <typename Take> void eachSingleEdit(const SpellEngine& engine, QStringV
         QString edited = w.left(i) + w.mid(i + 1);
         if (i == 0 && capital && !edited.isEmpty())
             edited[0] = edited[0].toUpper();
-        if (!take(edited, EditKind::Extra))
+        if (!take(edited, EditKind::Extra, i - 1, i + 1))
             return;
     }
     // A letter changed.
@@ -100,7 +119,7 @@ template <typename Take> void eachSingleEdit(const SpellEngine& engine, QStringV
                 continue;
             QString edited = w;
             edited[i] = letterAt(i, c);
-            if (!take(edited, EditKind::Changed))
+            if (!take(edited, EditKind::Changed, i, i + 1))
                 return;
         }
     }
@@ -110,12 +129,12 @@ std::vector<Candidate> knownSingleEdits(const SpellEngine& engine, QStringView w
 {
     std::vector<Candidate> found;
     QSet<QString> seen;
-    eachSingleEdit(engine, word, [&](const QString& edited, EditKind kind) {
+    eachSingleEdit(engine, word, [&](const QString& edited, EditKind kind, qsizetype start, qsizetype end) {
         if (edited.isEmpty() || seen.contains(edited))
             return true;
         seen.insert(edited);
         if (engine.isCorrect(edited))
-            found.push_back({edited, kind, int(found.size())});
+            found.push_back({edited, kind, int(found.size()), start, end});
         return int(found.size()) < limit;
     });
     return found;
@@ -193,6 +212,7 @@ QStringList Suggestions::forWord(const SpellEngine& engine, QStringView word, in
                                  const QList<SpellingLexicon::Rule>& rules, const Frequency& frequency)
 {
     constexpr int MaxEdits = 40;
+    constexpr qsizetype MinTrustedStem = 4;
     QStringList result = modernForms(engine, word, rules, limit);
     const QStringList fromEngine = engine.suggestions(word, qMax(limit, 8));
     std::vector<Candidate> edits = knownSingleEdits(engine, word, MaxEdits);
@@ -200,7 +220,16 @@ QStringList Suggestions::forWord(const SpellEngine& engine, QStringView word, in
         const qsizetype at = fromEngine.indexOf(candidate);
         return at < 0 ? qsizetype(fromEngine.size()) : at;
     };
+    QHash<QString, qsizetype> stems;
+    for (const Candidate& candidate : edits)
+        stems.insert(candidate.word, stemAround(engine, candidate));
     std::stable_sort(edits.begin(), edits.end(), [&](const Candidate& a, const Candidate& b) {
+        // An edit inside a listed stem of some length ("történet") beats one
+        // that only compounding accepts; then the likelier kind of typo.
+        const bool stemA = stems.value(a.word) >= MinTrustedStem;
+        const bool stemB = stems.value(b.word) >= MinTrustedStem;
+        if (stemA != stemB)
+            return stemA;
         if (a.kind != b.kind)
             return a.kind < b.kind;
         const qsizetype rankA = engineRank(a.word);
