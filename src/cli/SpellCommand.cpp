@@ -7,6 +7,7 @@
 #include "core/spelling/Proofreader.h"
 #include "core/spelling/SpellingLexicon.h"
 #include "core/spelling/SpellingSettings.h"
+#include "core/spelling/Suggestions.h"
 #include "core/spelling/WordList.h"
 
 #include <QCommandLineParser>
@@ -14,7 +15,9 @@
 
 namespace {
 
-const char* const kSpellHelp = R"(Usage: norla-cli spell [--threads N] DATABASE
+constexpr int MaxSuggestions = 5;
+
+const char* const kSpellHelp = R"(Usage: norla-cli spell [--threads N] [--suggest] DATABASE
        norla-cli spell --accept WORD...
 
 Proofreads the subject, title, publication and note of every record of
@@ -34,8 +37,11 @@ field "régi alak?" marks a word found only in records published before the
 old-spelling year (helyesiras.regi_ev in config.kzs, default 1922) that an
 old-spelling rule (regi_iras.txt) turns into a dictionary word. The most
 frequent words come first. "N ismeretlen szó" goes to standard error.
+With --suggest, a field after the records lists the suggestions for the
+word, likeliest first, separated by ", " (before "régi alak?").
 
   --accept      add the words to the folder's word list instead
+  --suggest     list the suggestions for each word (takes longer)
   --threads N   threads that share the work (default 2)
   -h, --help    show this help
 
@@ -73,6 +79,7 @@ int runSpellCommand(const QStringList& args)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringLiteral("accept")));
+    parser.addOption(QCommandLineOption(QStringLiteral("suggest")));
     parser.addOption(QCommandLineOption(QStringLiteral("threads"), QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     if (!parser.parse(QStringList{QStringLiteral("norla-cli spell")} + args))
@@ -116,10 +123,19 @@ int runSpellCommand(const QStringList& args)
                                            .run(
                                                lines.lineCount(), [&](int i) { return lines.line(i); }, job);
 
+    const bool suggest = parser.isSet(QStringLiteral("suggest"));
     QTextStream& out = cliOut();
     for (const Proofreader::Word& word : result.words) {
         out << word.word << '\t' << word.count() << '\t' << word.language << '\t'
             << recordNames(lines, word.records);
+        if (suggest) {
+            QStringList suggestions;
+            if (const Dictionaries::Engine engine = dictionaries.loadedForLanguage(word.language))
+                suggestions = Suggestions::forWord(*engine, word.word, MaxSuggestions,
+                                                   word.oldSpelling ? lexicon.rulesFor(engine->name())
+                                                                    : QList<SpellingLexicon::Rule>{});
+            out << '\t' << suggestions.join(QStringLiteral(", "));
+        }
         if (word.oldSpelling)
             out << QStringLiteral("\trégi alak?");
         out << '\n';

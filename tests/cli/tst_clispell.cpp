@@ -57,6 +57,16 @@ private Q_SLOTS:
                  qPrintable(run.err));
         QVERIFY(run.err.endsWith(QStringLiteral("2 ismeretlen szó\n")));
 
+        // With --suggest the meant word stands first among the suggestions.
+        run = spell(dir.path(), {QStringLiteral("--suggest"), QStringLiteral("db.rtf")});
+        QCOMPARE(run.exitCode, 0);
+        const QStringList first = run.out.split(u'\n').first().split(u'\t');
+        QCOMPARE(first.size(), 5);
+        QCOMPARE(first[4].section(QStringLiteral(", "), 0, 0), QStringLiteral("könyvtártörténet"));
+        QVERIFY2(run.out.contains(QStringLiteral("\tgyűjtemény\trégi alak?\n")) ||
+                     run.out.contains(QStringLiteral("\tgyűjtemény, ")),
+                 qPrintable(run.out));
+
         run = spell(dir.path(), {QStringLiteral("--accept"), QStringLiteral("könyvtártörtént")});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(dir.readBytes(WorkFolder::AcceptedWordsFile), QStringLiteral("könyvtártörtént\n").toUtf8());

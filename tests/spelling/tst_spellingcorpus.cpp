@@ -5,8 +5,10 @@
 // norla-cli spell is run over it as a user runs it, and its report is scored:
 // - precision: of the reported words, the share that are planted (a typo,
 //   or an old form in an old record);
-// - recall: of the planted words, the share reported with their record.
-// Both figures are printed; each must reach 0.9.
+// - recall: of the planted words, the share reported with their record;
+// - suggestions: of the planted typos found, the share whose meant word is
+//   among the first three suggestions (--suggest).
+// The figures are printed; each must reach 0.9.
 
 #include "TestSupport.h"
 
@@ -25,6 +27,7 @@ struct Planted
     QString record; // as the report writes it: "Ko.000001.00"
     QString word;
     bool old = false;
+    QString meant; // the word a typo was made of
 };
 
 QList<Planted> readKey()
@@ -35,9 +38,9 @@ QList<Planted> readKey()
     QList<Planted> planted;
     for (const QString& line : QString::fromUtf8(file.readAll()).split(u'\n')) {
         const QStringList columns = line.split(u'\t');
-        if (line.startsWith(u'#') || columns.size() != 3)
+        if (line.startsWith(u'#') || columns.size() != 4)
             continue;
-        planted.append({RecordSchema::dottedName(columns[0]), columns[1], columns[2] == u"old"});
+        planted.append({RecordSchema::dottedName(columns[0]), columns[1], columns[2] == u"old", columns[3]});
     }
     return planted;
 }
@@ -61,9 +64,9 @@ private Q_SLOTS:
         TempWorkDir dir;
         QVERIFY(QFile::copy(CorpusFolder + QStringLiteral("/corpus.rtf"),
                             dir.file(QStringLiteral("corpus.rtf"))));
-        const ProgramRun run =
-            runProgram(QStringLiteral(NORLA_CLI_PATH),
-                       {QStringLiteral("spell"), QStringLiteral("corpus.rtf")}, dir.path());
+        const ProgramRun run = runProgram(
+            QStringLiteral(NORLA_CLI_PATH),
+            {QStringLiteral("spell"), QStringLiteral("--suggest"), QStringLiteral("corpus.rtf")}, dir.path());
         QCOMPARE(run.exitCode, 0);
 
         int reported = 0;
@@ -72,25 +75,41 @@ private Q_SLOTS:
         int oldRight = 0;
         QSet<std::pair<QString, QString>> found;
         QStringList falseAlarms;
+        int typosFound = 0;
+        int meantOffered = 0;
+        QStringList badlySuggested;
         for (const QString& line : run.out.split(u'\n', Qt::SkipEmptyParts)) {
             const QStringList columns = line.split(u'\t');
-            QVERIFY2(columns.size() >= 4, qPrintable(line));
+            QVERIFY2(columns.size() >= 5, qPrintable(line));
             const QString& word = columns[0];
+            const QStringList firstThree = columns[4].split(QStringLiteral(", ")).mid(0, 3);
             bool hit = false;
             bool plantedOld = false;
+            QString meant;
             for (const QString& record : columns[3].split(QStringLiteral(", "))) {
                 if (expected.contains({record, word})) {
                     hit = true;
                     found.insert({record, word});
-                    for (const Planted& p : planted)
-                        plantedOld = plantedOld || (p.record == record && p.word == word && p.old);
+                    for (const Planted& p : planted) {
+                        if (p.record == record && p.word == word) {
+                            plantedOld = plantedOld || p.old;
+                            meant = p.old ? meant : p.meant;
+                        }
+                    }
                 }
+            }
+            if (!meant.isEmpty()) {
+                ++typosFound;
+                if (firstThree.contains(meant))
+                    ++meantOffered;
+                else
+                    badlySuggested.append(word);
             }
             ++reported;
             real += hit ? 1 : 0;
             if (!hit)
                 falseAlarms.append(word);
-            if (columns.size() > 4) {
+            if (columns.size() > 5) {
                 ++oldReported;
                 oldRight += plantedOld ? 1 : 0;
             }
@@ -102,7 +121,12 @@ private Q_SLOTS:
         qInfo("precision %.3f  recall %.3f  (\"régi alak?\": %d reported, %d of them planted old forms)",
               precision, recall, oldReported, oldRight);
         qInfo("false alarms: %s", qPrintable(falseAlarms.join(u", ")));
+        const double offered = typosFound ? double(meantOffered) / typosFound : 1.0;
+        qInfo("suggestions: the meant word among the first three for %d of %d typos found (%.3f)%s%s",
+              meantOffered, typosFound, offered,
+              badlySuggested.isEmpty() ? "" : ", not for: ", qPrintable(badlySuggested.join(u", ")));
         QVERIFY2(precision >= 0.9, qPrintable(QString::number(precision)));
+        QVERIFY2(offered >= 0.9, qPrintable(QString::number(offered)));
         QVERIFY2(recall >= 0.9, qPrintable(QString::number(recall)));
         QCOMPARE(oldRight, oldReported);
     }

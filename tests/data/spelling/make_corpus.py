@@ -216,7 +216,7 @@ def main():
                 t = typo(target, rng, LETTERS_HU, HU_ACCENTS)
                 if t:
                     note = note.replace(target, t, 1)
-                    key.append((name, t, "typo"))
+                    key.append((name, t, "typo", target))
         elif planted_lang and rng.random() < 0.17:
             # Names are left alone: no dictionary knows how they are written.
             words = [w.strip(".,:;()") for w in title.split()]
@@ -227,9 +227,9 @@ def main():
                 t = typo(target, rng, *((LETTERS_HU, HU_ACCENTS) if planted_lang == "magyar" else (LETTERS_DE, DE_ACCENTS)))
                 if t:
                     title = title.replace(target, t, 1)
-                    key.append((name, t, "typo"))
+                    key.append((name, t, "typo", target))
         for form in old_forms:
-            key.append((name, form, "old"))
+            key.append((name, form, "old", ""))
 
         creators = ["01" + (rng.choice(GERMAN_NAMES) if planted_lang == "német" else person()), "02", "03", "04"]
         if rng.random() < 0.3:
@@ -242,9 +242,9 @@ def main():
     with open(os.path.join(HERE, "corpus.rtf"), "wb") as out:
         out.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le") + "\r\n".encode("utf-16-le"))
     with open(os.path.join(HERE, "corpus_key.tsv"), "w", encoding="utf-8") as out:
-        out.write("# rekord\tszó\tfajta (typo: elírás, old: régi alak)\n")
-        for name, word, what in key:
-            out.write("%s\t%s\t%s\n" % (name, word, what))
+        out.write("# rekord\tszó\tfajta (typo: elírás, old: régi alak)\taz elírt szó\n")
+        for name, word, what, meant in key:
+            out.write("%s\t%s\t%s\t%s\n" % (name, word, what, meant))
     print(len(lines), "records,", sum(1 for k in key if k[2] == "typo"), "typos,",
           sum(1 for k in key if k[2] == "old"), "old forms")
 
