@@ -185,6 +185,7 @@ void SpellingReportDialog::runCheck()
     Proofreader::Options options;
     options.oldSpellingBefore = m_service.oldSpellingBefore();
     options.indexFolder = m_service.folder();
+    m_service.reloadLexicon();
     options.lexicon = &m_service.lexicon();
     const WordList accepted = m_service.wordList();
     // The runner's stop (Mégsem, Esc, closing the window) reaches the run

@@ -76,6 +76,11 @@ std::optional<FieldJudge::Languages> SpellingService::languagesFor(const QString
     return languages;
 }
 
+void SpellingService::reloadLexicon()
+{
+    m_lexicon = SpellingLexicon::ofFolder(m_folder);
+}
+
 void SpellingService::acceptWords(const QStringList& words)
 {
     m_words.add(words);

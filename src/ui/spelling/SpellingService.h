@@ -50,6 +50,9 @@ public:
     // Blocks until every load started so far has ended (tests, shutdown).
     void waitForLoads();
 
+    // Reads the folder's word tables and the index set's names again (a
+    // proofreading run starts with them as they are now).
+    void reloadLexicon();
     // Into the folder's word list; throws NorlaError when the file cannot be written.
     void acceptWords(const QStringList& words);
     // Not flagged again until the program closes.
