@@ -344,6 +344,8 @@ private Q_SLOTS:
         row("magyar", "forrásaii", "forrásai");
         row("magyar", "torténetéhez", "történetéhez");
         row("magyar", "Könyvtrá", "Könyvtár");
+        row("magyar", "könyvtártörtént", "könyvtártörténet");
+        row("magyar", "anjou-kor", "Anjou-kor");
         row("magyar", "czím", "cím", true);
         row("magyar", "czímjegyzéke", "címjegyzéke", true);
         row("német", "Geschihte", "Geschichte");

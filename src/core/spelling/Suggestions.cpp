@@ -12,6 +12,7 @@ namespace {
 // The order single edits are offered in, likeliest typo first.
 enum class EditKind
 {
+    Capital,       // "anjou-kor" for "Anjou-kor"
     Accent,        // "kőnyv" for "könyv"
     Swap,          // "kövny"
     DoubledLetter, // "bibliográfiia", "kozépkor"→ no; a letter doubled or undoubled
@@ -63,6 +64,13 @@ template <typename Take> void eachSingleEdit(const SpellEngine& engine, QStringV
         return capital && position == 0 ? lower.toUpper() : lower;
     };
     const auto at = [&](qsizetype i) { return word[i]; };
+    // A name written small.
+    if (n > 0 && w[0].isLower()) {
+        QString edited = w;
+        edited[0] = edited[0].toUpper();
+        if (!take(edited, EditKind::Capital, 0, 1))
+            return;
+    }
     // Accents.
     for (qsizetype i = 0; i < n; ++i) {
         const QChar lower = at(i).toLower();
