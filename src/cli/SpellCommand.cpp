@@ -28,8 +28,9 @@ Hungarian). Latin text, and text no installed dictionary fits, is left
 unchecked, and a notice says so. Accepted without a word: the folder's word
 list (sajatszavak.txt), the bibliographic abbreviations and sigla
 (roviditesek.txt, shipped and the folder's own), the words of the index
-set's and the database's names, and capitalised words with no dictionary
-word one letter away (names, not typos).
+set's and the database's names and of publications that several records
+name, and capitalised words with no dictionary word one letter away (names,
+not typos).
 
 Each unknown word is one line: the word, the number of records holding it,
 the language and the names of those records, separated by tabs; a fifth

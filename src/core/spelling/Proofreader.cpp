@@ -21,6 +21,8 @@ namespace {
 
 // How often a worker asks whether to stop and reports progress.
 constexpr int ProgressEvery = 256;
+// Records that must name a publication before its words count as names.
+constexpr int MinPublicationRecords = 2;
 
 struct Occurrences
 {
@@ -37,7 +39,8 @@ struct Gathered
     WordTable words;
     QHash<QString, int> unchecked; // language -> records
     int unrecognised = 0;
-    QStringList names; // of the records' creators, publishers and places
+    QStringList names;                // of the records' creators, publishers and places
+    QHash<QString, int> publications; // record counts
     int checkedRecords = 0;
 };
 
@@ -158,6 +161,9 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
             const FieldJudge::Languages& candidates = known->first;
             const bool withoutDictionary = known->second;
             addNamesOf(fields, mine.names);
+            if (const QString& publication = RecordSchema::value(fields, Field::Publication);
+                !publication.isEmpty())
+                ++mine.publications[publication];
             if (candidates.empty()) {
                 ++mine.unchecked[shownLanguage(language)];
                 recordsDone.fetch_add(1, std::memory_order_relaxed);
@@ -206,6 +212,8 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
         all.checkedRecords += part.checkedRecords;
         all.unrecognised += part.unrecognised;
         all.names += part.names;
+        for (auto it = part.publications.cbegin(); it != part.publications.cend(); ++it)
+            all.publications[it.key()] += it.value();
         for (auto it = part.unchecked.cbegin(); it != part.unchecked.cend(); ++it)
             all.unchecked[it.key()] += it.value();
         for (auto language = part.words.begin(); language != part.words.end(); ++language) {
@@ -227,6 +235,12 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
     std::sort(result.uncheckedLanguages.begin(), result.uncheckedLanguages.end());
 
     SpellingLexicon ownNames;
+    // A journal or series that several records name ("Tiszatáj",
+    // "Ethnographia") is a title, its words names; a typo in one record's
+    // copy of it stays unknown.
+    for (auto it = all.publications.cbegin(); it != all.publications.cend(); ++it)
+        if (it.value() >= MinPublicationRecords)
+            all.names.append(it.key());
     all.names.removeDuplicates();
     ownNames.addNames(all.names);
     QSet<QString> unknownWords;

@@ -19,7 +19,8 @@ class SpellingLexicon;
 // part of a field in the installed language its words fit (see FieldJudge).
 // Each reported word is listed once per language, with the records that
 // hold it, most widespread first. A capitalised word that a name of the
-// database's own creators, publishers or places holds is not reported.
+// database's own creators, publishers or places holds, or a publication
+// that more than one record names, is not reported.
 //
 // The records are read in two halves side by side, each half with a judge
 // of its own that remembers the dictionaries' verdicts: a database holds far
