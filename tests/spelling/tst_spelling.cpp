@@ -506,6 +506,41 @@ private Q_SLOTS:
         QCOMPARE(job.progressDone(), job.progressTotal());
     }
 
+    // A journal several records name is a title; the names of the
+    // database's creators are names wherever they stand.
+    void namesOfTheDatabaseAreAccepted()
+    {
+        auto record = [](const QString& name, const QString& publication, const QString& creator) {
+            QStringList fields =
+                RecordLine::split(recordLine(name, QStringLiteral("Emlékkönyv Orbók tiszteletére"),
+                                             QStringLiteral("1990"), QStringLiteral("magyar")));
+            RecordSchema::value(fields, Field::Publication) = publication;
+            RecordSchema::value(fields, Field::Creator1) = creator;
+            return RecordLine::join(fields);
+        };
+        const auto reported = [&](const QStringList& lines) {
+            WordList accepted;
+            JobControl job;
+            const Proofreader::Result result =
+                Proofreader(m_dictionaries, accepted, {})
+                    .run(
+                        int(lines.size()), [&](int i) { return QStringView(lines[i]); }, job);
+            QStringList words;
+            for (const Proofreader::Word& word : result.words)
+                words.append(word.word);
+            return words;
+        };
+        // "Orbók" is a creator of the database; "Tiszatáj" is a journal two records name.
+        const QString journal = QStringLiteral("Tiszatáj");
+        QCOMPARE(reported({record(QStringLiteral("Ma00000100"), journal, QStringLiteral("01Orbók Réka")),
+                           record(QStringLiteral("Ma00000200"), journal, QString())}),
+                 QStringList{});
+        QCOMPARE(reported({record(QStringLiteral("Ma00000100"), journal, QStringLiteral("01Orbók Réka"))}),
+                 QStringList{journal});
+        QCOMPARE(reported({record(QStringLiteral("Ma00000100"), QString(), QStringLiteral("01Kiss Réka"))}),
+                 QStringList{QStringLiteral("Orbók")});
+    }
+
     void proofreadingStopsWhenAsked()
     {
         const QStringList lines(2000, recordLine(QStringLiteral("Ma00000100"), QStringLiteral("A czím"),
