@@ -292,6 +292,9 @@ private Q_SLOTS:
         row("editor and bibliography", "Szerk. Kovács János. Bibliogr. a kötet végén", "magyar", "1990", {});
         row("siglum with a suffix", "Ism. az ItK-ban és az RMNy-ben", "magyar", "1990", {});
         row("review", "Ism.: Kovács János, MKsz 2001", "magyar", "1990", {});
+        row("mistyped abbreviations", "Bbiliogr. a kötet végén. Küllönny. a MKsz-ből", "magyar", "1990",
+            {"Bbiliogr", "Küllönny"});
+        row("short words before a full stop", "Kis. fil. könyvt. 3. sz.", "magyar", "1990", {});
         // Old spellings: only what a rule explains, only in old records.
         row("old forms of 1880", "A magyar irodalom czímjegyzéke", "magyar", "1880", {"czímjegyzéke(old)"});
         row("two old forms", "Gyüjtemény a régi iró munkáiból", "magyar", "1880",

@@ -236,7 +236,9 @@ FieldJudge::Verdict FieldJudge::judge(QStringView text, const Languages& languag
     std::vector<Word> words;
     int part = 0;
     qsizetype scanned = 0;
+    QSet<qsizetype> scannedWords;
     for (const WordScanner::Span& span : WordScanner::words(text)) {
+        scannedWords.insert(span.start);
         for (; scanned < span.start; ++scanned)
             if (isPartBreak(text[scanned]))
                 ++part;
@@ -252,6 +254,7 @@ FieldJudge::Verdict FieldJudge::judge(QStringView text, const Languages& languag
             continue;
         words.push_back({span, word, part, false, false, 0});
     }
+    findMistypedAbbreviations(text, languages, scannedWords, verdict);
     if (words.empty())
         return verdict;
 
@@ -316,5 +319,36 @@ FieldJudge::Verdict FieldJudge::judge(QStringView text, const Languages& languag
             verdict.findings.push_back({word->span, choice, oldRecord && isOldForm(engine, word->text)});
         }
     }
+    std::sort(verdict.findings.begin(), verdict.findings.end(),
+              [](const Finding& a, const Finding& b) { return a.span.start < b.span.start; });
     return verdict;
+}
+
+// Abbreviations are no words to judge ("Bibliogr."), so the scanner passes
+// them over; a mistyped one is still caught when it lies one edit from a
+// listed abbreviation and is no word of any language ("Bbiliogr.").
+void FieldJudge::findMistypedAbbreviations(QStringView text, const Languages& languages,
+                                           const QSet<qsizetype>& scannedWords, Verdict& verdict)
+{
+    for (qsizetype i = 0; i < text.size();) {
+        if (!text[i].isLetter() || (i > 0 && (text[i - 1].isLetterOrNumber() || text[i - 1] == u'-'))) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && text[end].isLetter())
+            ++end;
+        const QStringView word = text.sliced(i, end - i);
+        const bool dotted = end < text.size() && text[end] == u'.';
+        const qsizetype start = i;
+        i = end;
+        // A word the scanner gave is judged as a word.
+        if (!dotted || scannedWords.contains(start) || !isLatinScript(word) ||
+            !m_lexicon.isNearAbbreviation(word) || (m_accepted && m_accepted->contains(word)))
+            continue;
+        if (std::any_of(languages.begin(), languages.end(),
+                        [&](const Language& language) { return isKnown(*language.engine, word); }))
+            continue;
+        verdict.findings.push_back({{start, end - start}, 0, false});
+    }
 }

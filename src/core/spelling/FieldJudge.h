@@ -32,7 +32,9 @@ class WordList;
 //   name, far likelier than a typo);
 // - a word of another installed language or a Latin word (a quotation),
 //   or written with letters the language does not have ("Ærø");
-// and a reported word of a record older than the old-spelling year is an
+// A mistyped abbreviation ("Bbiliogr.", one edit from a listed one) is
+// reported too, though no dictionary judges abbreviations. And a reported
+// word of a record older than the old-spelling year is an
 // old form when an old-spelling rule makes a dictionary word of it.
 //
 // It remembers the dictionaries' verdicts, so it is meant for one thread.
@@ -86,6 +88,8 @@ private:
     bool hasNearWord(const SpellEngine& engine, QStringView word);
     bool isOldForm(const SpellEngine& engine, QStringView word);
     int choose(const std::vector<const Word*>& words, const Languages& languages);
+    void findMistypedAbbreviations(QStringView text, const Languages& languages,
+                                   const QSet<qsizetype>& scannedWords, Verdict& verdict);
     bool besideGivenName(QStringView text, const std::vector<Word>& words, const Word* word,
                          const SpellEngine& engine);
 

@@ -174,6 +174,44 @@ bool SpellingLexicon::isAbbreviation(QStringView word, bool fullStop) const
     return false;
 }
 
+namespace {
+
+// Whether `a` and `b` differ by one letter left out, added, changed, or two
+// neighbours swapped.
+bool oneEditApart(QStringView a, QStringView b)
+{
+    if (a.size() > b.size())
+        std::swap(a, b);
+    if (b.size() - a.size() > 1)
+        return false;
+    qsizetype i = 0;
+    while (i < a.size() && a[i] == b[i])
+        ++i;
+    if (i == a.size())
+        return b.size() == a.size() + 1;
+    if (a.size() == b.size()) {
+        if (a.sliced(i + 1) == b.sliced(i + 1))
+            return true;
+        return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && a.sliced(i + 2) == b.sliced(i + 2);
+    }
+    return a.sliced(i) == b.sliced(i + 1);
+}
+
+} // namespace
+
+bool SpellingLexicon::isNearAbbreviation(QStringView word) const
+{
+    constexpr qsizetype MinLength = 4;
+    if (word.size() < MinLength - 1 || isAbbreviation(word, true))
+        return false;
+    const QString lowered = firstLetterLowered(word);
+    for (const QString& entry : m_dotted) {
+        if (entry.size() >= MinLength && (oneEditApart(word, entry) || oneEditApart(lowered, entry)))
+            return true;
+    }
+    return false;
+}
+
 bool SpellingLexicon::isName(QStringView word) const
 {
     if (m_names.isEmpty() || word.isEmpty() || !word.front().isUpper())

@@ -50,6 +50,9 @@ public:
     // follows it in the text. A lower-case entry also takes a capital first
     // letter, and a siglum its suffix after a hyphen ("MKsz-ben").
     bool isAbbreviation(QStringView word, bool fullStop) const;
+    // `word` (before a full stop) is no listed abbreviation, but one edit
+    // from a listed one of four or more letters: "Bbiliogr." for "Bibliogr.".
+    bool isNearAbbreviation(QStringView word) const;
     // A word of a known name, also with a Hungarian suffix ("Pálfalvinak").
     bool isName(QStringView word) const;
     bool isLatin(QStringView word) const;
