@@ -4,7 +4,7 @@
 //   background load), next to reading its two files into memory.
 // - Checking a title of 300 characters (what every keystroke in "Cím:" costs
 //   on the window's thread), next to only finding its words: once with every
-//   word new, once as typed, where the field's checker has seen all but one.
+//   word new, once as typed, where the field's judge has seen all but one.
 // - Proofreading COUNT corpus records on two threads, next to splitting every
 //   record into its fields on one (the least any pass over them costs), and
 //   the same proofreading on one thread.
@@ -14,9 +14,10 @@
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 #include "core/spelling/Dictionaries.h"
+#include "core/spelling/FieldJudge.h"
 #include "core/spelling/Proofreader.h"
+#include "core/spelling/SpellingLexicon.h"
 #include "core/spelling/TextSpelling.h"
-#include "core/spelling/WordChecker.h"
 
 #include "Timing.h"
 
@@ -83,25 +84,31 @@ int main(int argc, char* argv[])
               },
               [&] { SpellEngine::load(aff); }));
 
-    const auto engine = SpellEngine::load(aff);
-    const auto isKnown = [&](QStringView word) { return engine->isCorrect(word); };
-    std::printf("title: %lld characters, %zu words\n", qlonglong(Title.size()),
-                WordScanner::words(Title).size());
+    // A title is judged as the field's underline judges it: in every
+    // installed language it may be in, with the shipped word tables.
+    Dictionaries typing(languages);
+    FieldJudge::Languages candidates;
+    for (const QString& name : FieldJudge::candidateLanguages(languages, QStringLiteral("magyar")))
+        candidates.push_back({name, typing.forLanguage(name)});
+    const SpellingLexicon lexicon = SpellingLexicon::builtIn();
+    std::printf("title: %lld characters, %zu words, %zu languages\n", qlonglong(Title.size()),
+                WordScanner::words(Title).size(), candidates.size());
     print("title check (300 characters)", "finding its words",
-          interleaved([&] { WordScanner::words(Title); }, [&] { TextSpelling::unknownWords(Title, isKnown); },
+          interleaved([&] { WordScanner::words(Title); },
+                      [&] {
+                          FieldJudge fresh(lexicon);
+                          fresh.judge(Title, candidates, false);
+                      },
                       Runs, 20));
-    // As typed: the field's checker remembers the words it has judged, so a
-    // keystroke (here: one word changed each time) costs one look-up.
-    const WordList noWords;
-    const QSet<QString> noneSkipped;
-    WordChecker checker(Dictionaries::Engine(SpellEngine::load(aff)), &noWords, &noneSkipped);
+    // As typed: the field's judge remembers the words it has judged, so a
+    // keystroke (here: one word changed each time) costs the new word's look-ups.
+    FieldJudge judge(lexicon);
     int keystroke = 0;
     print("title check as typed (one word new)", "finding its words",
           interleaved([&] { WordScanner::words(Title); },
                       [&] {
                           const QString typed = Title + QStringLiteral(" vizsgálat") + lettersOf(++keystroke);
-                          TextSpelling::unknownWords(typed,
-                                                     [&](QStringView word) { return checker.isKnown(word); });
+                          judge.judge(typed, candidates, false);
                       },
                       Runs, 20));
 

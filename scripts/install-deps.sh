@@ -17,7 +17,9 @@ packages=(
   libc-bin
   fonts-dejavu-core
   cmark
-  libnuspell-dev hunspell-hu
+  # Proofreading: the engine and the dictionaries of the languages the titles
+  # of a Hungarian bibliography are most often in.
+  libnuspell-dev hunspell-hu hunspell-de-de hunspell-en-us
   libzip-dev
   libhyphen-dev hyphen-hu libqpdf-dev
 )

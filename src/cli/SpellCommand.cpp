@@ -5,7 +5,9 @@
 #include "core/record/RecordSchema.h"
 #include "core/spelling/Dictionaries.h"
 #include "core/spelling/Proofreader.h"
+#include "core/spelling/SpellingLexicon.h"
 #include "core/spelling/SpellingSettings.h"
+#include "core/spelling/Suggestions.h"
 #include "core/spelling/WordList.h"
 
 #include <QCommandLineParser>
@@ -13,23 +15,34 @@
 
 namespace {
 
-const char* const kSpellHelp = R"(Usage: norla-cli spell [--threads N] DATABASE
+constexpr int MaxSuggestions = 5;
+
+const char* const kSpellHelp = R"(Usage: norla-cli spell [--threads N] [--suggest] DATABASE
        norla-cli spell --accept WORD...
 
 Proofreads the subject, title, publication and note of every record of
-DATABASE in the dictionary of the record's language (its "Nyelv" field; an
-empty one reads as Hungarian), as "Műveletek" > "Helyesírás-ellenőrzés..."
-does. Records in a language without an installed dictionary are left
-unchecked, and a notice says so. Words in the folder's word list
-(sajatszavak.txt) are accepted.
+DATABASE, as "Műveletek" > "Helyesírás-ellenőrzés..." does. Each part of a
+field is judged in the installed language whose dictionary knows most of its
+words (the record's "Nyelv" field wins a tie; an empty one reads as
+Hungarian). Latin text, and text no installed dictionary fits, is left
+unchecked, and a notice says so. Accepted without a word: the folder's word
+list (sajatszavak.txt), the bibliographic abbreviations and sigla
+(roviditesek.txt, shipped and the folder's own), the words of the index
+set's and the database's names and of publications that several records
+name, and capitalised words with no dictionary word one letter away (names,
+not typos).
 
 Each unknown word is one line: the word, the number of records holding it,
 the language and the names of those records, separated by tabs; a fifth
 field "régi alak?" marks a word found only in records published before the
-old-spelling year (helyesiras.regi_ev in config.kzs, default 1922). The most
+old-spelling year (helyesiras.regi_ev in config.kzs, default 1922) that an
+old-spelling rule (regi_iras.txt) turns into a dictionary word. The most
 frequent words come first. "N ismeretlen szó" goes to standard error.
+With --suggest, a field after the records lists the suggestions for the
+word, likeliest first, separated by ", " (before "régi alak?").
 
   --accept      add the words to the folder's word list instead
+  --suggest     list the suggestions for each word (takes longer)
   --threads N   threads that share the work (default 2)
   -h, --help    show this help
 
@@ -67,6 +80,7 @@ int runSpellCommand(const QStringList& args)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringLiteral("accept")));
+    parser.addOption(QCommandLineOption(QStringLiteral("suggest")));
     parser.addOption(QCommandLineOption(QStringLiteral("threads"), QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     if (!parser.parse(QStringList{QStringLiteral("norla-cli spell")} + args))
@@ -99,6 +113,8 @@ int runSpellCommand(const QStringList& args)
     Dictionaries dictionaries(languages);
     WordList accepted = WordList::ofFolder(folder);
     accepted.reload();
+    const SpellingLexicon lexicon = SpellingLexicon::ofFolder(folder);
+    options.lexicon = &lexicon;
 
     DatabaseDocument document;
     document.load(positional.first());
@@ -108,19 +124,36 @@ int runSpellCommand(const QStringList& args)
                                            .run(
                                                lines.lineCount(), [&](int i) { return lines.line(i); }, job);
 
+    const bool suggest = parser.isSet(QStringLiteral("suggest"));
     QTextStream& out = cliOut();
     for (const Proofreader::Word& word : result.words) {
         out << word.word << '\t' << word.count() << '\t' << word.language << '\t'
             << recordNames(lines, word.records);
+        if (suggest) {
+            QStringList suggestions;
+            if (const Dictionaries::Engine engine = dictionaries.loadedForLanguage(word.language))
+                suggestions = Suggestions::forWord(*engine, word.word, MaxSuggestions,
+                                                   word.oldSpelling ? lexicon.rulesFor(engine->name())
+                                                                    : QList<SpellingLexicon::Rule>{});
+            out << '\t' << suggestions.join(QStringLiteral(", "));
+        }
         if (word.oldSpelling)
             out << QStringLiteral("\trégi alak?");
         out << '\n';
     }
     out << Qt::flush;
     for (const auto& [language, records] : result.uncheckedLanguages)
-        cliErr() << QStringLiteral("%1 rekord nincs ellenőrizve: a(z) „%2” nyelvhez nincs telepített szótár")
+        cliErr() << QStringLiteral(
+                        "%1 rekordban „%2” nyelvű szöveg nincs ellenőrizve: ehhez a nyelvhez nincs "
+                        "telepített szótár")
                         .arg(records)
                         .arg(language.isEmpty() ? QStringLiteral("üres") : language)
+                 << '\n';
+    if (result.unrecognisedRecords > 0)
+        cliErr() << QStringLiteral(
+                        "%1 rekordban olyan szöveg van, amelyre egyik telepített szótár sem illik; "
+                        "ez nincs ellenőrizve")
+                        .arg(result.unrecognisedRecords)
                  << '\n';
     for (const QString& error : result.dictionaryErrors)
         cliErr() << error << '\n';

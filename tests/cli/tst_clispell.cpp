@@ -53,9 +53,19 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("könyvtártörtént\t2\tmagyar\tMa.000001.00, Ma.000003.00\n"
                                          "gyüjtemény\t1\tmagyar\tMa.000002.00\trégi alak?\n"));
-        QVERIFY2(run.err.contains(QStringLiteral("1 rekord nincs ellenőrizve: a(z) „latin” nyelvhez")),
+        QVERIFY2(run.err.contains(QStringLiteral("1 rekordban „latin” nyelvű szöveg nincs ellenőrizve")),
                  qPrintable(run.err));
         QVERIFY(run.err.endsWith(QStringLiteral("2 ismeretlen szó\n")));
+
+        // With --suggest the meant word stands first among the suggestions.
+        run = spell(dir.path(), {QStringLiteral("--suggest"), QStringLiteral("db.rtf")});
+        QCOMPARE(run.exitCode, 0);
+        const QStringList first = run.out.split(u'\n').first().split(u'\t');
+        QCOMPARE(first.size(), 5);
+        QCOMPARE(first[4].section(QStringLiteral(", "), 0, 0), QStringLiteral("könyvtártörténet"));
+        QVERIFY2(run.out.contains(QStringLiteral("\tgyűjtemény\trégi alak?\n")) ||
+                     run.out.contains(QStringLiteral("\tgyűjtemény, ")),
+                 qPrintable(run.out));
 
         run = spell(dir.path(), {QStringLiteral("--accept"), QStringLiteral("könyvtártörtént")});
         QCOMPARE(run.exitCode, 0);

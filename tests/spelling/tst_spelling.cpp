@@ -1,6 +1,8 @@
 // Proofreading in the core: the dictionaries by record language, the words a
-// field offers for checking, the folder's word list (also written by two
-// processes at once), the old-spelling rule and the whole-database run.
+// field offers for checking, what a field's proofreading reports (the table
+// of languages, names, abbreviations and old forms), the suggestions, the
+// folder's word list (also written by two processes at once), the
+// old-spelling year and the whole-database run.
 
 #include "TestSupport.h"
 
@@ -10,8 +12,11 @@
 #include "core/record/WorkFolder.h"
 #include "core/settings/AppSettings.h"
 #include "core/spelling/Dictionaries.h"
+#include "core/spelling/FieldJudge.h"
 #include "core/spelling/Proofreader.h"
+#include "core/spelling/SpellingLexicon.h"
 #include "core/spelling/SpellingSettings.h"
+#include "core/spelling/Suggestions.h"
 #include "core/spelling/TextSpelling.h"
 #include "core/spelling/WordList.h"
 #include "core/spelling/WordScanner.h"
@@ -235,6 +240,179 @@ private Q_SLOTS:
         QCOMPARE(TextSpelling::isOldSpelling(year, 1922), old);
     }
 
+    // What proofreading reports in one field, and what it lets pass. A word
+    // followed by "(old)" is to be reported as an old form.
+    void fieldReportsOnlyRealErrors_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QStringList>("reported");
+        const auto row = [](const char* label, const char* text, const char* language, const char* year,
+                            QStringList reported) {
+            QTest::newRow(label) << QString::fromUtf8(text) << QString::fromUtf8(language)
+                                 << QString::fromUtf8(year) << reported;
+        };
+        // Hungarian titles with one planted typo each.
+        row("hu letter missing", "A magyar könyvtártörtnet forrásai", "magyar", "1990", {"könyvtártörtnet"});
+        row("hu letter doubled", "Bibliográfiia és sajtótörténet", "magyar", "1990", {"Bibliográfiia"});
+        row("hu accent lost", "Adatok a hazai könyvkiadás torténetéhez", "magyar", "1990", {"torténetéhez"});
+        row("hu letters swapped", "A régi magyar nyomtatványok kéziartai", "magyar", "1990", {"kéziartai"});
+        row("hu capital typo mid-title", "Az Országos Széchényi Könyvtrá évkönyve", "magyar", "1990",
+            {"Könyvtrá"});
+        row("hu correct", "Könyvtártörténeti tanulmányok a tizenhatodik századról", "magyar", "1990", {});
+        // Hungarian titles in records of other languages.
+        row("hu title, German record", "Tanulmányok a régi magyar nyomtatványok köréből", "német", "1990",
+            {});
+        row("hu title typo, German record", "Tanulmányok a régi magyar nyomtatvnyok köréből", "német", "1990",
+            {"nyomtatvnyok"});
+        row("hu title, English record", "Kérdések és viták – régi magyar nyomtatványok", "angol", "1990", {});
+        row("hu title, Italian record", "Új szempontok: általános nyelvészet", "olasz", "1990", {});
+        // German and Latin titles in records of either language.
+        row("de title, Hungarian record", "Geschichte des Buchdrucks in Ungarn", "magyar", "1990", {});
+        row("de title typo, German record", "Die Geschihte der Bibliothek", "német", "1990", {"Geschihte"});
+        row("de title typo, Hungarian record", "Die Geschihte der Bibliothek", "magyar", "1990",
+            {"Geschihte"});
+        row("de subtitle", "A pesti nyomdák története = Geschichte der Pester Druckereien", "magyar", "1990",
+            {});
+        row("la title, Hungarian record", "Historia regni Hungariae", "magyar", "1990", {});
+        row("la title, Latin record", "De bello Gallico", "latin", "1990", {});
+        row("la title, German record", "Annales ecclesiastici regni Hungariae", "német", "1990", {});
+        row("la quotation", "„Corpus juris Hungarici”: a magyar jog forrásai", "magyar", "1990", {});
+        row("la place alone", "Pannonia", "görög", "1990", {});
+        row("Danish title", "Bøger og læsere: olvasás a skandináv városokban", "magyar", "1990", {});
+        row("foreign letters", "Melléklet: Ærø szigetének térképe", "magyar", "1990", {});
+        // Names, abbreviations and sigla.
+        row("name beside a given name", "Emlékkönyv Somlyai Dénes tiszteletére", "magyar", "1990", {});
+        row("names of the lists", "Pálfalvi hagyatéka és Orbók levelei", "magyar", "1990", {});
+        row("name with a suffix", "Levelek Pálfalvinak", "magyar", "1990", {});
+        row("name no word is near", "Misztótfalusi Kis Miklós betűi", "magyar", "1990", {});
+        row("name with foreign letters", "Wierzbiłowski hagyatéka", "magyar", "1990", {});
+        row("offprint", "Különny. a MKsz 1998. évi számából", "magyar", "1990", {});
+        row("editor and bibliography", "Szerk. Kovács János. Bibliogr. a kötet végén", "magyar", "1990", {});
+        row("siglum with a suffix", "Ism. az ItK-ban és az RMNy-ben", "magyar", "1990", {});
+        row("review", "Ism.: Kovács János, MKsz 2001", "magyar", "1990", {});
+        row("mistyped abbreviations", "Bbiliogr. a kötet végén. Küllönny. a MKsz-ből", "magyar", "1990",
+            {"Bbiliogr", "Küllönny"});
+        row("short words before a full stop", "Kis. fil. könyvt. 3. sz.", "magyar", "1990", {});
+        // Old spellings: only what a rule explains, only in old records.
+        row("old forms of 1880", "A magyar irodalom czímjegyzéke", "magyar", "1880", {"czímjegyzéke(old)"});
+        row("two old forms", "Gyüjtemény a régi iró munkáiból", "magyar", "1880",
+            {"Gyüjtemény(old)", "iró(old)"});
+        row("old forms of 1990", "Gyüjtemény a régi iró munkáiból", "magyar", "1990", {"Gyüjtemény", "iró"});
+        row("typo of 1880", "A könyvtártörtnet vázlata", "magyar", "1880", {"könyvtártörtnet"});
+        row("few known words of 1880", "A czím és a gyüjtemény", "magyar", "1880",
+            {"czím(old)", "gyüjtemény(old)"});
+    }
+    void fieldReportsOnlyRealErrors()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, language);
+        QFETCH(QString, year);
+        QFETCH(QStringList, reported);
+        if (!hasGerman())
+            QSKIP("hunspell-de-de is not installed (scripts/install-deps.sh test)");
+        SpellingLexicon lexicon = SpellingLexicon::builtIn();
+        lexicon.addNames({QStringLiteral("Pálfalvi Márton"), QStringLiteral("Orbók Réka")});
+        FieldJudge judge(lexicon);
+        FieldJudge::Languages languages;
+        for (const QString& name : FieldJudge::candidateLanguages(m_dictionaries.languages(), language))
+            languages.push_back({name, m_dictionaries.forLanguage(name)});
+        const FieldJudge::Verdict verdict =
+            judge.judge(text, languages, TextSpelling::isOldSpelling(year, 1922));
+        QStringList found;
+        for (const FieldJudge::Finding& finding : verdict.findings)
+            found.append(text.mid(finding.span.start, finding.span.length) +
+                         (finding.oldForm ? QStringLiteral("(old)") : QString()));
+        QCOMPARE(found, reported);
+    }
+
+    // The single-edit typo's word is among the first three suggestions.
+    void suggestionsPutTheMeantWordFirst_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("typo");
+        QTest::addColumn<QString>("meant");
+        QTest::addColumn<bool>("old");
+        const auto row = [](const char* language, const char* typo, const char* meant, bool old = false) {
+            QTest::addRow("%s %s", language, typo)
+                << QString::fromUtf8(language) << QString::fromUtf8(typo) << QString::fromUtf8(meant) << old;
+        };
+        row("magyar", "könyvtártörtnet", "könyvtártörténet");
+        row("magyar", "gyüjtemény", "gyűjtemény");
+        row("magyar", "bibliográfiia", "bibliográfia");
+        row("magyar", "nyomtatvnyok", "nyomtatványok");
+        row("magyar", "kéziartok", "kéziratok");
+        row("magyar", "Tanulmnyok", "Tanulmányok");
+        row("magyar", "forrásaii", "forrásai");
+        row("magyar", "torténetéhez", "történetéhez");
+        row("magyar", "Könyvtrá", "Könyvtár");
+        row("magyar", "könyvtártörtént", "könyvtártörténet");
+        row("magyar", "anjou-kor", "Anjou-kor");
+        row("magyar", "czím", "cím", true);
+        row("magyar", "czímjegyzéke", "címjegyzéke", true);
+        row("német", "Geschihte", "Geschichte");
+        row("német", "Bibliotehk", "Bibliothek");
+        row("német", "Buchdrukcs", "Buchdrucks");
+    }
+    void suggestionsPutTheMeantWordFirst()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, typo);
+        QFETCH(QString, meant);
+        QFETCH(bool, old);
+        if (language == u"német" && !hasGerman())
+            QSKIP("hunspell-de-de is not installed (scripts/install-deps.sh test)");
+        const Dictionaries::Engine engine = m_dictionaries.forLanguage(language);
+        const SpellingLexicon lexicon = SpellingLexicon::builtIn();
+        const QStringList suggestions = Suggestions::forWord(
+            *engine, typo, 8, old ? lexicon.rulesFor(engine->name()) : QList<SpellingLexicon::Rule>{});
+        QVERIFY2(suggestions.mid(0, 3).contains(meant), qPrintable(suggestions.join(u", ")));
+        if (old)
+            QCOMPARE(suggestions.value(0), meant);
+    }
+
+    void lexiconReadsItsTables()
+    {
+        SpellingLexicon lexicon;
+        lexicon.addAbbreviations(
+            SpellingLexicon::tableLines("# megjegyzés\nszerk.\n\nMKsz\nTud. és Műsz.\n"));
+        QVERIFY(lexicon.isAbbreviation(u"szerk", true));
+        QVERIFY(lexicon.isAbbreviation(u"Szerk", true));
+        QVERIFY(!lexicon.isAbbreviation(u"szerk", false)); // without its full stop it is a word to judge
+        QVERIFY(lexicon.isAbbreviation(u"MKsz", false));
+        QVERIFY(lexicon.isAbbreviation(u"MKsz-ben", false));
+        QVERIFY(!lexicon.isAbbreviation(u"Mksz", false));
+        QVERIFY(lexicon.isAbbreviation(u"Műsz", true));
+        lexicon.addLatinWords({QStringLiteral("regni"), QStringLiteral("-orum")});
+        QVERIFY(lexicon.isLatin(u"Regni"));
+        QVERIFY(lexicon.isLatin(u"Hungarorum"));
+        QVERIFY(!lexicon.isLatin(u"forum"));
+        lexicon.addNames({QStringLiteral("Pálfalvi Márton"), QStringLiteral("Kovács és Társa")});
+        QVERIFY(lexicon.isName(u"Pálfalvinak"));
+        QVERIFY(lexicon.isName(u"Pálfalvi-hagyaték"));
+        QVERIFY(!lexicon.isName(u"és"));
+        QVERIFY(!lexicon.isName(u"Pálfalvikönyvtárának"));
+        lexicon.addRules(
+            {QStringLiteral("hu\tcz\tc"), QStringLiteral("de th t"), QStringLiteral("rossz sor")});
+        QCOMPARE(lexicon.rulesFor(QStringLiteral("hu_HU")).size(), 1);
+        QCOMPARE(lexicon.rulesFor(QStringLiteral("de_DE")).first().oldForm, QStringLiteral("th"));
+
+        // The shipped tables are there, and a folder's own files add to them.
+        const SpellingLexicon shipped = SpellingLexicon::builtIn();
+        QVERIFY(shipped.isAbbreviation(u"Különny", true));
+        QVERIFY(shipped.isAbbreviation(u"RMNy", false));
+        QVERIFY(shipped.isLatin(u"Hungariae"));
+        QVERIFY(shipped.rulesFor(QStringLiteral("hu_HU")).size() >= 10);
+        TempWorkDir dir;
+        dir.writeBytes(SpellingLexicon::AbbreviationsFile, QByteArray("Tszle.\n"));
+        TextFile::writeUnicode(dir.file(WorkFolder::CreatorsFile), {QStringLiteral("Zvara Edina")});
+        const SpellingLexicon folder = SpellingLexicon::ofFolder(dir.path());
+        QVERIFY(folder.isAbbreviation(u"Tszle", true));
+        QVERIFY(folder.isAbbreviation(u"Különny", true));
+        QVERIFY(folder.isName(u"Zvara"));
+    }
+
     void wordListIsWrittenAndReadBack()
     {
         TempWorkDir dir;
@@ -325,10 +503,45 @@ private Q_SLOTS:
                                       QStringLiteral("könyvtártörtént magyar 2 new 3"),
                                       QStringLiteral("gyüjtemény magyar 1 old 0")}));
         QCOMPARE(result.words[1].records, (QList<int>{0, 5}));
-        QCOMPARE(result.checkedRecords, 5);
-        // Told once per language, whatever its letter case.
+        // The Latin records are read too: their titles are found Latin and left alone.
+        QCOMPARE(result.checkedRecords, 7);
         QCOMPARE(result.uncheckedLanguages, (QList<std::pair<QString, int>>{{QStringLiteral("latin"), 2}}));
         QCOMPARE(job.progressDone(), job.progressTotal());
+    }
+
+    // A journal several records name is a title; the names of the
+    // database's creators are names wherever they stand.
+    void namesOfTheDatabaseAreAccepted()
+    {
+        auto record = [](const QString& name, const QString& publication, const QString& creator) {
+            QStringList fields =
+                RecordLine::split(recordLine(name, QStringLiteral("Emlékkönyv Orbók tiszteletére"),
+                                             QStringLiteral("1990"), QStringLiteral("magyar")));
+            RecordSchema::value(fields, Field::Publication) = publication;
+            RecordSchema::value(fields, Field::Creator1) = creator;
+            return RecordLine::join(fields);
+        };
+        const auto reported = [&](const QStringList& lines) {
+            WordList accepted;
+            JobControl job;
+            const Proofreader::Result result =
+                Proofreader(m_dictionaries, accepted, {})
+                    .run(
+                        int(lines.size()), [&](int i) { return QStringView(lines[i]); }, job);
+            QStringList words;
+            for (const Proofreader::Word& word : result.words)
+                words.append(word.word);
+            return words;
+        };
+        // "Orbók" is a creator of the database; "Tiszatáj" is a journal two records name.
+        const QString journal = QStringLiteral("Tiszatáj");
+        QCOMPARE(reported({record(QStringLiteral("Ma00000100"), journal, QStringLiteral("01Orbók Réka")),
+                           record(QStringLiteral("Ma00000200"), journal, QString())}),
+                 QStringList{});
+        QCOMPARE(reported({record(QStringLiteral("Ma00000100"), journal, QStringLiteral("01Orbók Réka"))}),
+                 QStringList{journal});
+        QCOMPARE(reported({record(QStringLiteral("Ma00000100"), QString(), QStringLiteral("01Kiss Réka"))}),
+                 QStringList{QStringLiteral("Orbók")});
     }
 
     void proofreadingStopsWhenAsked()

@@ -121,6 +121,15 @@ private Q_SLOTS:
             << QStringLiteral("1990") << QList<Range>{{18, 15, Kind::Unknown}};
         QTest::newRow("no Latin dictionary") << QStringLiteral("De bello Gallico") << QStringLiteral("latin")
                                              << QStringLiteral("1990") << QList<Range>{};
+        QTest::newRow("Latin title in a Hungarian record")
+            << QStringLiteral("Historia regni Hungariae") << QStringLiteral("magyar")
+            << QStringLiteral("1990") << QList<Range>{};
+        QTest::newRow("names and sigla")
+            << QStringLiteral("Emlékkönyv Somlyai Dénes tiszteletére. Különny. a MKsz-ből")
+            << QStringLiteral("magyar") << QStringLiteral("1990") << QList<Range>{};
+        QTest::newRow("unknown word of 1880 that no rule explains")
+            << QStringLiteral("A könyvtártörtnet czíme") << QStringLiteral("magyar") << QStringLiteral("1880")
+            << QList<Range>{{2, 15, Kind::Unknown}, {18, 5, Kind::OldSpelling}};
     }
     void underlineLiesUnderTheWord()
     {
@@ -139,8 +148,11 @@ private Q_SLOTS:
         Form field;
         QCOMPARE(field.check(QStringLiteral("Die Geschichte der Bibliotheek"), QStringLiteral("német")),
                  (QList<Range>{{19, 11, Kind::Unknown}}));
-        // The same words in a Hungarian record are all unknown.
-        QCOMPARE(field.check(QStringLiteral("Bibliothek Geschichte"), QStringLiteral("magyar")).size(), 2);
+        // A German title in a Hungarian record is judged in German, not flagged word by word.
+        QCOMPARE(field.check(QStringLiteral("Die Geschichte der Bibliothek"), QStringLiteral("magyar")),
+                 QList<Range>{});
+        QCOMPARE(field.check(QStringLiteral("Die Geschichte der Bibliotheek"), QStringLiteral("magyar")),
+                 (QList<Range>{{19, 11, Kind::Unknown}}));
     }
 
     void suggestionReplacesTheWordAsTyping()
@@ -174,18 +186,18 @@ private Q_SLOTS:
     void addedAndSkippedWordsAreNoLongerFlagged()
     {
         Form field;
-        QCOMPARE(field.check(QStringLiteral("Wierzbiłowski és Xylofrank")).size(), 2);
+        QCOMPARE(field.check(QStringLiteral("könyvtártörtnet és nyomtatvnyok")).size(), 2);
         std::unique_ptr<QMenu> menu(field.underline->createContextMenu(1));
         actionNamed(menu.get(), QStringLiteral("spellAddWord"))->trigger();
-        menu.reset(field.underline->createContextMenu(18));
+        menu.reset(field.underline->createContextMenu(22));
         actionNamed(menu.get(), QStringLiteral("spellSkipWord"))->trigger();
         field.underline->recheckNow();
         QCOMPARE(field.underline->ranges(), QList<Range>{});
         // Added into the folder's list; skipped only for this session.
-        QCOMPARE(field.dir.readBytes(WorkFolder::AcceptedWordsFile), QByteArray("Wierzbiłowski\n"));
+        QCOMPARE(field.dir.readBytes(WorkFolder::AcceptedWordsFile), QByteArray("könyvtártörtnet\n"));
         SpellingService later(field.dir.path());
-        QVERIFY(later.wordList().contains(QStringLiteral("Wierzbiłowski")));
-        QVERIFY(!later.skippedWords().contains(QStringLiteral("Xylofrank")));
+        QVERIFY(later.wordList().contains(QStringLiteral("könyvtártörtnet")));
+        QVERIFY(!later.skippedWords().contains(QStringLiteral("nyomtatvnyok")));
     }
 
     void reportReplacesEverywhereInOneStep()
@@ -220,6 +232,24 @@ private Q_SLOTS:
         QCOMPARE(typo->text(1), QStringLiteral("2"));
 
         tree->setCurrentItem(typo);
+        // Nothing is offered ready for a replacement in many records.
+        auto* replacement = report.findChild<QLineEdit*>(QStringLiteral("edit_helyescsere"));
+        QCOMPARE(replacement->text(), QString());
+        report.findChild<QPushButton*>(QStringLiteral("gomb_helyescsere"))->click();
+        QCOMPARE(dialogs.questions.size(), 0);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages.first().contains(QStringLiteral("javaslatok közül")),
+                 qPrintable(dialogs.messages.first()));
+        QCOMPARE(titleOf(session.document(), 0), QStringLiteral("A könyvtártörtént forrásai"));
+        auto* suggestions = report.findChild<QListWidget*>(QStringLiteral("lb_helyesjavaslatok"));
+        QTRY_VERIFY_WITH_TIMEOUT(suggestions->count() > 0, 20000);
+        QCOMPARE(replacement->text(), QString());
+        const QList<QListWidgetItem*> meant =
+            suggestions->findItems(QStringLiteral("könyvtártörténet"), Qt::MatchExactly);
+        QStringList offered;
+        for (int i = 0; i < suggestions->count(); ++i)
+            offered.append(suggestions->item(i)->text());
+        QVERIFY2(!meant.isEmpty() && suggestions->row(meant.first()) < 3, qPrintable(offered.join(u", ")));
         auto* records = report.findChild<QListWidget*>(QStringLiteral("lb_helyesrekordok"));
         QCOMPARE(records->count(), 2);
         QCOMPARE(records->item(1)->text(), QStringLiteral("Ma.000003.00"));
@@ -229,8 +259,9 @@ private Q_SLOTS:
         QCOMPARE(jump.size(), 1);
         QCOMPARE(jump.first().first().toInt(), 2);
 
-        report.findChild<QLineEdit*>(QStringLiteral("edit_helyescsere"))
-            ->setText(QStringLiteral("könyvtártörténet"));
+        // Picking the suggestion puts it in the replacement; the count is confirmed.
+        Q_EMIT suggestions->itemClicked(meant.first());
+        QCOMPARE(replacement->text(), QStringLiteral("könyvtártörténet"));
         dialogs.yesNoAnswers.enqueue(true);
         report.findChild<QPushButton*>(QStringLiteral("gomb_helyescsere"))->click();
         QCOMPARE(dialogs.questions.size(), 1);

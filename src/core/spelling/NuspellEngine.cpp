@@ -1,6 +1,7 @@
 #include "core/record/NorlaError.h"
 #include "core/spelling/SpellEngine.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <nuspell/dictionary.hxx>
@@ -8,6 +9,67 @@
 #include <filesystem>
 
 namespace {
+
+// The stems of a .dic file in UTF-8, lower case: each line's word before
+// its flags. Another encoding gives none.
+QSet<QString> listedStems(const QString& dicPath, bool utf8)
+{
+    QSet<QString> stems;
+    QFile file(dicPath);
+    if (!utf8 || !file.open(QIODevice::ReadOnly))
+        return stems;
+    file.readLine(); // the word count
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        qsizetype end = 0;
+        while (end < line.size() && line[end] != '/' && line[end] != '\t' && line[end] != ' ' &&
+               line[end] != '\n' && line[end] != '\r')
+            ++end;
+        if (end >= 2)
+            stems.insert(QString::fromUtf8(line.first(end)).toLower());
+    }
+    return stems;
+}
+
+bool isUtf8Dictionary(const QString& affPath)
+{
+    QFile file(affPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith("SET "))
+            return line.mid(4).trimmed().toUpper() == "UTF-8";
+    }
+    return false;
+}
+
+// The letters of the TRY line of an .aff file in UTF-8, lower case, each
+// once: the letters the dictionary's author found most often mistyped first.
+QString tryLetters(const QString& affPath)
+{
+    QFile file(affPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    bool utf8 = false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (line.startsWith("SET "))
+            utf8 = line.mid(4).trimmed().toUpper() == "UTF-8";
+        if (!line.startsWith("TRY "))
+            continue;
+        if (!utf8)
+            return {};
+        QString letters;
+        for (QChar c : QString::fromUtf8(line.mid(4).trimmed())) {
+            const QChar lower = c.toLower();
+            if (lower.isLetter() && !letters.contains(lower))
+                letters.append(lower);
+        }
+        return letters;
+    }
+    return {};
+}
 
 // Nuspell was measured against Hunspell on the Hungarian dictionary: it
 // checks words about three times faster and its checks are safe to run from
@@ -20,7 +82,8 @@ class NuspellEngine final : public SpellEngine
 {
 public:
     explicit NuspellEngine(const QString& affPath)
-        : SpellEngine(scriptOfDictionary(QFileInfo(affPath).completeBaseName()))
+        : SpellEngine(scriptOfDictionary(QFileInfo(affPath).completeBaseName()),
+                      QFileInfo(affPath).completeBaseName(), tryLetters(affPath))
     {
         const QString dicPath = affPath.chopped(4) + QStringLiteral(".dic");
         if (!QFileInfo(affPath).isReadable() || !QFileInfo(dicPath).isReadable())
@@ -31,6 +94,7 @@ public:
             throw NorlaError(
                 QStringLiteral("A szótár hibás (%1): %2").arg(affPath, QString::fromUtf8(error.what())));
         }
+        setStems(listedStems(dicPath, isUtf8Dictionary(affPath)));
     }
 
     bool isCorrect(QStringView word) const override
@@ -70,6 +134,45 @@ QChar::Script SpellEngine::scriptOfDictionary(const QString& name)
     if (language == u"he" || language == u"yi")
         return QChar::Script_Hebrew;
     return QChar::Script_Latin;
+}
+
+namespace {
+
+// The alphabets of the dictionaries the program is used with most.
+QString ownLettersOf(const QString& name)
+{
+    const QString language = name.section(u'_', 0, 0).toLower();
+    if (language == u"hu")
+        return QStringLiteral("aábcdeéfghiíjklmnoóöőpqrstuúüűvwxyz");
+    if (language == u"de")
+        return QStringLiteral("abcdefghijklmnopqrstuvwxyzäöüß");
+    if (language == u"en")
+        return QStringLiteral("abcdefghijklmnopqrstuvwxyz");
+    return {};
+}
+
+} // namespace
+
+SpellEngine::SpellEngine(QChar::Script script, QString name, QString letters)
+    : m_script(script), m_name(std::move(name)), m_letters(std::move(letters)),
+      m_ownLetters(ownLettersOf(m_name))
+{
+    if (m_letters.isEmpty())
+        m_letters = m_ownLetters.isEmpty() ? QStringLiteral("abcdefghijklmnopqrstuvwxyz") : m_ownLetters;
+    // Every letter of the alphabet is tried, the likeliest ones first.
+    for (QChar c : std::as_const(m_ownLetters))
+        if (!m_letters.contains(c))
+            m_letters.append(c);
+}
+
+bool SpellEngine::hasOwnLettersOnly(QStringView word) const
+{
+    if (m_ownLetters.isEmpty())
+        return true;
+    for (QChar c : word)
+        if (c.isLetter() && !m_ownLetters.contains(c.toLower()))
+            return false;
+    return true;
 }
 
 bool SpellEngine::judges(QStringView word) const

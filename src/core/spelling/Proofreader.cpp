@@ -4,6 +4,8 @@
 #include "core/record/TextFile.h"
 #include "core/search/SearchEngine.h"
 #include "core/spelling/Dictionaries.h"
+#include "core/spelling/FieldJudge.h"
+#include "core/spelling/SpellingLexicon.h"
 #include "core/spelling/TextSpelling.h"
 
 #include <QHash>
@@ -12,12 +14,15 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 // How often a worker asks whether to stop and reports progress.
 constexpr int ProgressEvery = 256;
+// Records that must name a publication before its words count as names.
+constexpr int MinPublicationRecords = 2;
 
 struct Occurrences
 {
@@ -25,15 +30,17 @@ struct Occurrences
     bool allOld = true;
 };
 
-// The words of one dictionary: word -> the records holding it.
-using WordTable = QHash<QString, Occurrences>;
+// language -> word -> the records where it was reported.
+using WordTable = QHash<QString, QHash<QString, Occurrences>>;
 
 // What one worker gathers from its share of the records.
 struct Gathered
 {
-    QHash<QString, WordTable> byDictionary; // dictionary path -> words
-    QHash<QString, QString> languageOfDictionary;
+    WordTable words;
     QHash<QString, int> unchecked; // language -> records
+    int unrecognised = 0;
+    QStringList names;                // of the records' creators, publishers and places
+    QHash<QString, int> publications; // record counts
     int checkedRecords = 0;
 };
 
@@ -75,12 +82,24 @@ QSet<QString> recordWords(const QStringList& fields)
     return words;
 }
 
-// How the list names a language: as nyelv.zda writes it, an empty one as
-// the Hungarian it is read in.
+// How the list names a record's language: as nyelv.zda writes it, an empty
+// one as the Hungarian it is read in.
 QString shownLanguage(const QString& language)
 {
     const QString normalized = SpellingLanguages::normalized(language);
     return normalized.isEmpty() ? QStringLiteral("magyar") : normalized;
+}
+
+void addNamesOf(const QStringList& fields, QStringList& names)
+{
+    for (Field field : {Field::Creator1, Field::Creator2, Field::Creator3, Field::Creator4}) {
+        const QString& creator = RecordSchema::value(fields, field);
+        if (creator.size() > 2)
+            names.append(creator.mid(2)); // after the role code
+    }
+    for (Field field : {Field::Publisher, Field::Place})
+        if (!RecordSchema::value(fields, field).isEmpty())
+            names.append(RecordSchema::value(fields, field));
 }
 
 } // namespace
@@ -93,16 +112,25 @@ Proofreader::Proofreader(Dictionaries& dictionaries, const WordList& accepted, O
 Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobControl& job) const
 {
     const int threads = std::clamp(m_options.threads, 1, 16);
-    // Progress: the records first, then the distinct words, in equal halves.
-    const qint64 total = 2 * qint64(qMax(lineCount, 1));
+    const qint64 total = qMax(lineCount, 1);
     std::atomic<qint64> recordsDone{0};
     job.setProgress(0, total);
+    static const SpellingLexicon shipped = SpellingLexicon::builtIn();
+    const SpellingLexicon& lexicon = m_options.lexicon ? *m_options.lexicon : shipped;
 
     std::vector<Gathered> gathered(static_cast<size_t>(threads));
     const SpellingLanguages& languages = m_dictionaries.languages();
+    // The languages every field may be in are loaded here, once, rather than
+    // by both workers at the same moment.
+    for (const QString& name : FieldJudge::candidateLanguages(languages, QString()))
+        m_dictionaries.forLanguage(name);
+    std::mutex errorsMutex;
+    QStringList dictionaryErrors;
     onThreads(threads, [&](int t) {
         Gathered& mine = gathered[size_t(t)];
-        QHash<QString, QString> pathOfLanguage; // the file look-up is the costly part
+        FieldJudge judge(lexicon, &m_accepted);
+        // The languages of each record language, looked up once: the file look-up is the costly part.
+        QHash<QString, std::pair<FieldJudge::Languages, bool>> languagesOf;
         const int first = int(qint64(lineCount) * t / threads);
         const int last = int(qint64(lineCount) * (t + 1) / threads);
         for (int i = first; i < last; ++i) {
@@ -115,24 +143,63 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
             const QStringList fields =
                 RecordLine::split(line.first(qMin(line.size(), qsizetype(RecordLine::MaxReadLength))));
             const QString& language = RecordSchema::value(fields, Field::Language);
-            auto known = pathOfLanguage.constFind(language);
-            if (known == pathOfLanguage.cend())
-                known = pathOfLanguage.insert(language, languages.affixPath(language));
-            if (known->isEmpty()) {
-                ++mine.unchecked[SpellingLanguages::normalized(language)];
+            auto known = languagesOf.constFind(language);
+            if (known == languagesOf.cend()) {
+                FieldJudge::Languages candidates;
+                for (const QString& name : FieldJudge::candidateLanguages(languages, language)) {
+                    if (Dictionaries::Engine engine = m_dictionaries.forLanguage(name)) {
+                        candidates.push_back({name, engine});
+                    } else {
+                        const std::lock_guard guard(errorsMutex);
+                        const QString error = m_dictionaries.loadError(name);
+                        if (!error.isEmpty() && !dictionaryErrors.contains(error))
+                            dictionaryErrors.append(error);
+                    }
+                }
+                known = languagesOf.insert(language, {candidates, languages.affixPath(language).isEmpty()});
+            }
+            const FieldJudge::Languages& candidates = known->first;
+            const bool withoutDictionary = known->second;
+            addNamesOf(fields, mine.names);
+            if (const QString& publication = RecordSchema::value(fields, Field::Publication);
+                !publication.isEmpty())
+                ++mine.publications[publication];
+            if (candidates.empty()) {
+                ++mine.unchecked[shownLanguage(language)];
                 recordsDone.fetch_add(1, std::memory_order_relaxed);
                 continue;
             }
             ++mine.checkedRecords;
-            if (!mine.languageOfDictionary.contains(*known))
-                mine.languageOfDictionary.insert(*known, shownLanguage(language));
             const bool old = TextSpelling::isOldSpelling(RecordSchema::value(fields, Field::Year),
                                                          m_options.oldSpellingBefore);
-            WordTable& table = mine.byDictionary[*known];
-            for (const QString& word : recordWords(fields)) {
-                Occurrences& occurrences = table[word];
-                occurrences.records.append(i);
-                occurrences.allOld = occurrences.allOld && old;
+            bool latin = false;
+            bool unrecognised = false;
+            QSet<std::pair<QString, QString>> reported; // a word once per record
+            for (Field field : TextSpelling::CheckedFields) {
+                const QString& text = RecordSchema::value(fields, field);
+                if (text.isEmpty())
+                    continue;
+                const FieldJudge::Verdict verdict = judge.judge(text, candidates, old);
+                latin = latin || verdict.latin;
+                unrecognised = unrecognised || verdict.unrecognised;
+                for (const FieldJudge::Finding& finding : verdict.findings) {
+                    const QString& shown = candidates[size_t(finding.language)].name;
+                    QString word = text.sliced(finding.span.start, finding.span.length);
+                    Occurrences& occurrences = mine.words[shown][word];
+                    if (!reported.contains({shown, word})) {
+                        occurrences.records.append(i);
+                        reported.insert({shown, std::move(word)});
+                    }
+                    occurrences.allOld = occurrences.allOld && finding.oldForm;
+                }
+            }
+            if (latin)
+                ++mine.unchecked[QStringLiteral("latin")];
+            if (unrecognised) {
+                if (withoutDictionary)
+                    ++mine.unchecked[shownLanguage(language)];
+                else
+                    ++mine.unrecognised;
             }
             recordsDone.fetch_add(1, std::memory_order_relaxed);
         }
@@ -143,14 +210,15 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
     for (size_t t = 1; t < gathered.size(); ++t) {
         Gathered& part = gathered[t];
         all.checkedRecords += part.checkedRecords;
+        all.unrecognised += part.unrecognised;
+        all.names += part.names;
+        for (auto it = part.publications.cbegin(); it != part.publications.cend(); ++it)
+            all.publications[it.key()] += it.value();
         for (auto it = part.unchecked.cbegin(); it != part.unchecked.cend(); ++it)
             all.unchecked[it.key()] += it.value();
-        for (auto it = part.languageOfDictionary.cbegin(); it != part.languageOfDictionary.cend(); ++it)
-            if (!all.languageOfDictionary.contains(it.key()))
-                all.languageOfDictionary.insert(it.key(), it.value());
-        for (auto dict = part.byDictionary.begin(); dict != part.byDictionary.end(); ++dict) {
-            WordTable& into = all.byDictionary[dict.key()];
-            for (auto word = dict->begin(); word != dict->end(); ++word) {
+        for (auto language = part.words.begin(); language != part.words.end(); ++language) {
+            auto& into = all.words[language.key()];
+            for (auto word = language->begin(); word != language->end(); ++word) {
                 Occurrences& target = into[word.key()];
                 target.records += word->records;
                 target.allOld = target.allOld && word->allOld;
@@ -160,64 +228,34 @@ Proofreader::Result Proofreader::run(int lineCount, const LineAt& lineAt, JobCon
 
     Result result;
     result.checkedRecords = all.checkedRecords;
+    result.unrecognisedRecords = all.unrecognised;
+    result.dictionaryErrors = dictionaryErrors;
     for (auto it = all.unchecked.cbegin(); it != all.unchecked.cend(); ++it)
         result.uncheckedLanguages.append({it.key(), it.value()});
     std::sort(result.uncheckedLanguages.begin(), result.uncheckedLanguages.end());
 
-    // Every distinct word of every dictionary, judged once.
-    struct Candidate
-    {
-        const QString* dictionaryPath;
-        const QString* word;
-        const Occurrences* occurrences;
-        const SpellEngine* engine;
-    };
-    std::vector<Candidate> candidates;
-    QHash<QString, Dictionaries::Engine> engines;
-    for (auto dict = all.byDictionary.cbegin(); dict != all.byDictionary.cend(); ++dict) {
-        const QString& language = all.languageOfDictionary.value(dict.key());
-        Dictionaries::Engine engine = m_dictionaries.forLanguage(language);
-        if (!engine) {
-            result.dictionaryErrors.append(m_dictionaries.loadError(language));
-            continue;
-        }
-        engines.insert(dict.key(), engine);
-        for (auto word = dict->cbegin(); word != dict->cend(); ++word)
-            candidates.push_back({&dict.key(), &word.key(), &word.value(), engine.get()});
-    }
-    job.throwIfStopped();
-
-    std::vector<char> unknown(candidates.size(), 0);
-    std::atomic<size_t> next{0};
-    std::atomic<qint64> judged{0};
-    onThreads(threads, [&](int t) {
-        for (size_t i = next.fetch_add(1); i < candidates.size(); i = next.fetch_add(1)) {
-            const Candidate& c = candidates[i];
-            unknown[i] =
-                c.engine->judges(*c.word) && !m_accepted.contains(*c.word) && !c.engine->isCorrect(*c.word);
-            const qint64 done = judged.fetch_add(1, std::memory_order_relaxed) + 1;
-            if (done % ProgressEvery == 0) {
-                job.throwIfStopped();
-                if (t == 0)
-                    job.setProgress(qMax<qint64>(1, lineCount) +
-                                        done * qMax(lineCount, 1) / qint64(candidates.size()),
-                                    total);
-            }
-        }
-    });
-
+    SpellingLexicon ownNames;
+    // A journal or series that several records name ("Tiszatáj",
+    // "Ethnographia") is a title, its words names; a typo in one record's
+    // copy of it stays unknown.
+    for (auto it = all.publications.cbegin(); it != all.publications.cend(); ++it)
+        if (it.value() >= MinPublicationRecords)
+            all.names.append(it.key());
+    all.names.removeDuplicates();
+    ownNames.addNames(all.names);
     QSet<QString> unknownWords;
-    for (size_t i = 0; i < candidates.size(); ++i) {
-        if (!unknown[i])
-            continue;
-        const Candidate& c = candidates[i];
-        Word word;
-        word.word = *c.word;
-        word.language = all.languageOfDictionary.value(*c.dictionaryPath);
-        word.records = c.occurrences->records;
-        word.oldSpelling = c.occurrences->allOld;
-        result.words.push_back(std::move(word));
-        unknownWords.insert(*c.word);
+    for (auto language = all.words.cbegin(); language != all.words.cend(); ++language) {
+        for (auto it = language->cbegin(); it != language->cend(); ++it) {
+            if (ownNames.isName(it.key()))
+                continue;
+            Word word;
+            word.word = it.key();
+            word.language = language.key();
+            word.records = it->records;
+            word.oldSpelling = it->allOld;
+            result.words.push_back(std::move(word));
+            unknownWords.insert(it.key());
+        }
     }
 
     if (!m_options.indexFolder.isEmpty()) {

@@ -13,14 +13,18 @@
 #include <vector>
 
 class Dictionaries;
+class SpellingLexicon;
 
-// Proofreads a whole database: every checked field of every record in the
-// dictionary of the record's language. Each unknown word is listed once per
-// language, with the records that hold it, most widespread first.
+// Proofreads a whole database: every checked field of every record, each
+// part of a field in the installed language its words fit (see FieldJudge).
+// Each reported word is listed once per language, with the records that
+// hold it, most widespread first. A capitalised word that a name of the
+// database's own creators, publishers or places holds, or a publication
+// that more than one record names, is not reported.
 //
-// The records are read in two halves side by side, the distinct words then
-// checked on both threads against the shared dictionaries: a database holds
-// far fewer distinct words than words, so each is judged once.
+// The records are read in two halves side by side, each half with a judge
+// of its own that remembers the dictionaries' verdicts: a database holds far
+// fewer distinct words than words, so most words cost one look-up a thread.
 class Proofreader final
 {
 public:
@@ -31,6 +35,9 @@ public:
         // word's record count there; empty for none.
         QString indexFolder;
         int threads = 2;
+        // The abbreviations, Latin words, old-spelling rules and names; the
+        // shipped tables when none is given.
+        const SpellingLexicon* lexicon = nullptr;
     };
 
     struct Word
@@ -38,7 +45,8 @@ public:
         QString word;
         QString language;   // as the records name it ("magyar"; an empty language reads as its dictionary's)
         QList<int> records; // line indexes, ascending
-        // Every record that holds it was published before the old-spelling year.
+        // Every record that holds it was published before the old-spelling
+        // year, and an old-spelling rule makes a dictionary word of it.
         bool oldSpelling = false;
         // Records of the index set that use the word, -1 without an index set.
         int indexSetRecords = -1;
@@ -48,8 +56,13 @@ public:
     struct Result
     {
         std::vector<Word> words;
-        // Languages whose records were left unchecked, with their record counts.
+        // Languages without a dictionary ("latin", or the record's own when no
+        // installed dictionary fits its text either), with the number of
+        // records where text in them was left unchecked.
         QList<std::pair<QString, int>> uncheckedLanguages;
+        // Records with text that no installed dictionary fits (a Danish title
+        // in a Hungarian record), left unchecked.
+        int unrecognisedRecords = 0;
         // Dictionaries that are installed but could not be loaded.
         QStringList dictionaryErrors;
         int checkedRecords = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QChar>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -27,6 +28,19 @@ public:
     // typo, and is not judged by this dictionary at all.
     QChar::Script script() const { return m_script; }
     bool judges(QStringView word) const;
+    // The dictionary's file name without its extension ("hu_HU").
+    const QString& name() const { return m_name; }
+    // The lower-case letters of the language, in the order a typo most likely
+    // puts them: what single-edit suggestions try.
+    const QString& letters() const { return m_letters; }
+    // Whether every letter of `word` is one of the language's own ("ø" is no
+    // Hungarian letter, so "Bøger" is a foreign word, not a typo).
+    bool hasOwnLettersOnly(QStringView word) const;
+    // Whether `lowered` (in lower case) is one of the stems the dictionary
+    // lists; the forms it accepts by compounding are not. A suggestion whose
+    // edit falls inside a long listed stem is far likelier the meant word
+    // than one made of odd compound parts ("könyvtártörtéínt").
+    bool isListedStem(const QString& lowered) const { return m_stems.contains(lowered); }
 
     // Loads the dictionary whose affix file is `affPath` (its word file lies
     // beside it with the extension .dic). Throws NorlaError with a message
@@ -37,9 +51,16 @@ public:
     static QChar::Script scriptOfDictionary(const QString& name);
 
 protected:
-    explicit SpellEngine(QChar::Script script) : m_script(script) {}
+    SpellEngine(QChar::Script script, QString name, QString letters);
+    void setStems(QSet<QString> stems) { m_stems = std::move(stems); }
     Q_DISABLE_COPY_MOVE(SpellEngine)
 
 private:
     QChar::Script m_script;
+    QString m_name;
+    QString m_letters;
+    // The letters of the language's own alphabet; empty when not known, and
+    // then no word is taken for foreign by its letters.
+    QString m_ownLetters;
+    QSet<QString> m_stems;
 };

@@ -2,6 +2,7 @@
 
 #include "core/record/RecordSchema.h"
 #include "core/session/EditingSession.h"
+#include "core/spelling/Suggestions.h"
 #include "core/spelling/TextSpelling.h"
 #include "ui/common/BackgroundJob.h"
 #include "ui/common/Named.h"
@@ -26,6 +27,7 @@ namespace ObjectName {
 const QString Dialog = QStringLiteral("helyesirasform");
 const QString Words = QStringLiteral("tv_helyesszavak");
 const QString Records = QStringLiteral("lb_helyesrekordok");
+const QString Suggestions = QStringLiteral("lb_helyesjavaslatok");
 const QString Replacement = QStringLiteral("edit_helyescsere");
 const QString Progress = QStringLiteral("pb_helyesiras");
 const QString Status = QStringLiteral("lab_helyesallapot");
@@ -47,6 +49,7 @@ enum Column
 };
 
 constexpr int WordIndexRole = Qt::UserRole;
+constexpr int MaxSuggestions = 6;
 constexpr int RecordIndexRole = Qt::UserRole;
 
 QString dottedNameOf(QStringView line)
@@ -63,8 +66,13 @@ QString uncheckedNotice(const Proofreader::Result& result)
                              .arg(records));
     QString notice;
     if (!languages.isEmpty())
-        notice =
-            QStringLiteral(" Nincs hozzá szótár, ezért nincs ellenőrizve: %1.").arg(languages.join(u", "));
+        notice = QStringLiteral(" Nincs hozzá szótár, ezért nincs ellenőrizve az ilyen nyelvű szöveg: %1.")
+                     .arg(languages.join(u", "));
+    if (result.unrecognisedRecords > 0)
+        notice +=
+            QStringLiteral(" %1 rekordban olyan szöveg van, amelyre egyik telepített szótár sem illik; ez "
+                           "nincs ellenőrizve.")
+                .arg(result.unrecognisedRecords);
     for (const QString& error : result.dictionaryErrors)
         notice += u' ' + error;
     return notice;
@@ -102,13 +110,24 @@ void SpellingReportDialog::buildControls()
     m_records = named(new QListWidget(this), ObjectName::Records);
     connect(m_records, &QListWidget::itemDoubleClicked, this, &SpellingReportDialog::jumpToRecord);
 
+    // Picking a suggestion puts it in "Csere erre:"; nothing else does.
+    m_suggestions = named(new QListWidget(this), ObjectName::Suggestions);
+    connect(m_suggestions, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { m_replacement->setText(item->text()); });
+    connect(m_suggestions, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { m_replacement->setText(item->text()); });
+    auto* side = new QSplitter(Qt::Vertical, this);
+    side->addWidget(m_records);
+    side->addWidget(m_suggestions);
+
     auto* splitter = new QSplitter(this);
     splitter->addWidget(m_words);
-    splitter->addWidget(m_records);
+    splitter->addWidget(side);
     splitter->setStretchFactor(0, 4);
     splitter->setStretchFactor(1, 1);
 
     m_replacement = named(new QLineEdit(this), ObjectName::Replacement);
+    m_replacement->setPlaceholderText(QStringLiteral("írja be, vagy válasszon javaslatot"));
     m_jumpButton = named(new QPushButton(QStringLiteral("Ugrás a rekordhoz"), this), ObjectName::JumpButton);
     m_acceptButton =
         named(new QPushButton(QStringLiteral("Felvétel a szótárba"), this), ObjectName::AcceptButton);
@@ -160,11 +179,14 @@ void SpellingReportDialog::runCheck()
     }
     stopSuggestions();
     m_words->clear();
+    m_suggestionsOfWord.clear();
     m_result.reset();
     const DatabaseDocument::Snapshot lines = m_session.document().snapshot();
     Proofreader::Options options;
     options.oldSpellingBefore = m_service.oldSpellingBefore();
     options.indexFolder = m_service.folder();
+    m_service.reloadLexicon();
+    options.lexicon = &m_service.lexicon();
     const WordList accepted = m_service.wordList();
     // The runner's stop (Mégsem, Esc, closing the window) reaches the run
     // at its next look at the control, where the run stores its progress.
@@ -242,16 +264,16 @@ const Proofreader::Word* SpellingReportDialog::wordOf(const QTreeWidgetItem* ite
 void SpellingReportDialog::showWord(QTreeWidgetItem* item)
 {
     m_records->clear();
+    m_suggestions->clear();
+    // A replacement in many records is typed or picked, never offered ready.
+    m_replacement->clear();
     const Proofreader::Word* word = wordOf(item);
     m_replaceButton->setEnabled(word);
     m_jumpButton->setEnabled(word);
     m_acceptButton->setEnabled(word);
-    if (!word) {
-        m_replacement->clear();
+    if (!word)
         return;
-    }
-    const QString suggestion = item->text(SuggestionColumn);
-    m_replacement->setText(suggestion.isEmpty() ? word->word : suggestion);
+    showSuggestionsOf(item->data(WordColumn, WordIndexRole).toInt());
     const DatabaseDocument& document = m_session.document();
     for (int index : word->records) {
         if (index >= document.lineCount())
@@ -300,6 +322,14 @@ void SpellingReportDialog::replaceEverywhere()
     const QString replacement = m_replacement->text().trimmed();
     if (replacement == word->word)
         return;
+    if (replacement.isEmpty()) {
+        UserDialogs::instance().inform(
+            this,
+            QStringLiteral("Írja be a „Csere erre:” mezőbe, mire cserélje a(z) „%1” szót, vagy válasszon "
+                           "a javaslatok közül.")
+                .arg(word->word));
+        return;
+    }
     if (!TextSpelling::isValidReplacement(replacement)) {
         UserDialogs::instance().inform(
             this, QStringLiteral("A csere szövege nem lehet üres, és nem lehet benne csillag (*)."));
@@ -347,8 +377,10 @@ void SpellingReportDialog::startSuggestions()
     struct Job
     {
         int row;
-        QString word;
+        int word;
+        QString text;
         Dictionaries::Engine engine;
+        QList<SpellingLexicon::Rule> rules;
     };
     std::vector<Job> jobs;
     for (int g = 0; g < m_words->topLevelItemCount(); ++g) {
@@ -357,7 +389,10 @@ void SpellingReportDialog::startSuggestions()
             QTreeWidgetItem* item = group->child(c);
             const Proofreader::Word* word = wordOf(item);
             if (Dictionaries::Engine engine = m_service.dictionaries().loadedForLanguage(word->language)) {
-                jobs.push_back({int(m_suggestionRows.size()), word->word, engine});
+                jobs.push_back({int(m_suggestionRows.size()), item->data(WordColumn, WordIndexRole).toInt(),
+                                word->word, engine,
+                                word->oldSpelling ? m_service.lexicon().rulesFor(engine->name())
+                                                  : QList<SpellingLexicon::Rule>{}});
                 m_suggestionRows.append(QPersistentModelIndex(m_words->indexFromItem(item)));
             }
         }
@@ -367,25 +402,42 @@ void SpellingReportDialog::startSuggestions()
             for (const Job& job : jobs) {
                 if (control.stopRequested())
                     return;
-                const QString suggestion = job.engine->suggestions(job.word, 1).value(0);
+                const QStringList suggestions =
+                    Suggestions::forWord(*job.engine, job.text, MaxSuggestions, job.rules);
                 QMetaObject::invokeMethod(
-                    this, [this, run, row = job.row, suggestion] { showSuggestion(run, row, suggestion); },
+                    this,
+                    [this, run, row = job.row, word = job.word, suggestions] {
+                        showSuggestions(run, row, word, suggestions);
+                    },
                     Qt::QueuedConnection);
             }
         },
         {});
 }
 
-void SpellingReportDialog::showSuggestion(int run, int row, const QString& suggestion)
+void SpellingReportDialog::showSuggestions(int run, int row, int word, const QStringList& suggestions)
 {
     // A row of an earlier run, or one gone meanwhile (accepted, replaced), is passed over.
     if (run != m_suggestionRun || row >= m_suggestionRows.size() || !m_suggestionRows[row].isValid())
         return;
     QTreeWidgetItem* item = m_words->itemFromIndex(m_suggestionRows[row]);
-    item->setText(SuggestionColumn, suggestion);
-    if (item == m_words->currentItem() && m_replacement->text() == item->text(WordColumn) &&
-        !suggestion.isEmpty())
-        m_replacement->setText(suggestion);
+    item->setText(SuggestionColumn, suggestions.value(0));
+    m_suggestionsOfWord.insert(word, suggestions);
+    if (item == m_words->currentItem())
+        showSuggestionsOf(word);
+}
+
+void SpellingReportDialog::showSuggestionsOf(int word)
+{
+    m_suggestions->clear();
+    const auto found = m_suggestionsOfWord.constFind(word);
+    if (found == m_suggestionsOfWord.cend())
+        return;
+    m_suggestions->addItems(*found);
+    if (found->isEmpty()) {
+        auto* none = new QListWidgetItem(QStringLiteral("(nincs javaslat)"), m_suggestions);
+        none->setFlags(Qt::NoItemFlags);
+    }
 }
 
 void SpellingReportDialog::stopSuggestions()

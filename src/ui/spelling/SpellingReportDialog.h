@@ -4,6 +4,7 @@
 #include "ui/common/BackgroundJob.h"
 
 #include <QDialog>
+#include <QHash>
 #include <QList>
 #include <QPersistentModelIndex>
 
@@ -25,7 +26,9 @@ class SpellingService;
 // that hold it; the words of records older than the old-spelling year are
 // listed apart as "régi alak?". From the list the user jumps to a record,
 // adds the selected words to the folder's word list, or replaces a word in
-// every record that holds it (one step of the undo history).
+// every record that holds it (one step of the undo history). The replacement
+// never starts filled in: the user types it or picks one of the word's
+// suggestions, and confirms the number of records it changes.
 class SpellingReportDialog final : public QDialog
 {
     Q_OBJECT
@@ -58,7 +61,8 @@ private:
     void jumpToRecord();
     void startSuggestions();
     void stopSuggestions();
-    void showSuggestion(int run, int row, const QString& suggestion);
+    void showSuggestions(int run, int row, int word, const QStringList& suggestions);
+    void showSuggestionsOf(int word);
     const Proofreader::Word* wordOf(const QTreeWidgetItem* item) const;
 
     EditingSession& m_session;
@@ -66,6 +70,7 @@ private:
     BackgroundJob* m_job = nullptr;
     QTreeWidget* m_words = nullptr;
     QListWidget* m_records = nullptr;
+    QListWidget* m_suggestions = nullptr;
     QLineEdit* m_replacement = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;
@@ -80,4 +85,5 @@ private:
     BackgroundJob m_suggester;
     int m_suggestionRun = 0;
     QList<QPersistentModelIndex> m_suggestionRows;
+    QHash<int, QStringList> m_suggestionsOfWord; // by index into the result's words
 };

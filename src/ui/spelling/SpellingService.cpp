@@ -22,7 +22,7 @@ SpellingService::SpellingService(const QString& folder, QObject* parent)
 SpellingService::SpellingService(const QString& folder, std::shared_ptr<Dictionaries> dictionaries,
                                  QObject* parent)
     : QObject(parent), m_folder(folder), m_dictionaries(std::move(dictionaries)),
-      m_words(WordList::ofFolder(folder)),
+      m_words(WordList::ofFolder(folder)), m_lexicon(SpellingLexicon::ofFolder(folder)),
       m_oldSpellingBefore(SpellingSettings::read(folder).oldSpellingBefore)
 {
     // One dictionary at a time: two loads at once would only share the disk.
@@ -59,6 +59,26 @@ Dictionaries::Engine SpellingService::engineFor(const QString& language)
             this, [this] { Q_EMIT dictionaryLoaded(); }, Qt::QueuedConnection);
     });
     return {};
+}
+
+std::optional<FieldJudge::Languages> SpellingService::languagesFor(const QString& language)
+{
+    FieldJudge::Languages languages;
+    bool ready = true;
+    for (const QString& name : FieldJudge::candidateLanguages(m_dictionaries->languages(), language)) {
+        if (Dictionaries::Engine engine = engineFor(name))
+            languages.push_back({name, engine});
+        else if (m_dictionaries->loadError(name).isEmpty())
+            ready = false; // still loading
+    }
+    if (!ready)
+        return std::nullopt;
+    return languages;
+}
+
+void SpellingService::reloadLexicon()
+{
+    m_lexicon = SpellingLexicon::ofFolder(m_folder);
 }
 
 void SpellingService::acceptWords(const QStringList& words)

@@ -1,5 +1,6 @@
 #include "ui/spelling/SpellingUnderline.h"
 
+#include "core/spelling/Suggestions.h"
 #include "core/spelling/TextSpelling.h"
 #include "ui/common/Named.h"
 #include "ui/common/UserDialogs.h"
@@ -106,7 +107,9 @@ private:
 
 SpellingUnderline::SpellingUnderline(QLineEdit* edit, SpellingService* service)
     : QObject(edit), m_edit(edit), m_watched(edit), m_service(service),
-      m_layer(new UnderlineLayer(edit, this))
+      m_layer(new UnderlineLayer(edit, this)),
+      m_judge(
+          std::make_unique<FieldJudge>(service->lexicon(), &service->wordList(), &service->skippedWords()))
 {
     named(this, QStringLiteral("spellingUnderline"));
     m_pause.setSingleShot(true);
@@ -151,28 +154,29 @@ void SpellingUnderline::recheckNow()
     check();
 }
 
-// The words of the edit judged again. Until the language's dictionary has
-// loaded nothing is underlined; a record in a language without one is never
-// checked, so no foreign word is judged by the Hungarian dictionary.
+// The words of the edit judged again. Until the dictionaries have loaded
+// nothing is underlined; text in no installed language (Latin, say) is never
+// judged, so no foreign word is taken for a Hungarian typo.
 void SpellingUnderline::check()
 {
     if (!m_edit)
         return;
-    const Dictionaries::Engine engine = m_service->engineFor(m_language);
-    if (engine != m_checker.engine())
-        m_checker = WordChecker(engine, &m_service->wordList(), &m_service->skippedWords());
+    const std::optional<FieldJudge::Languages> languages = m_service->languagesFor(m_language);
     QList<Range> ranges;
     QStringList words;
-    if (engine) {
+    QList<Dictionaries::Engine> engines;
+    if (languages && !languages->empty()) {
         const QString text = m_edit->text();
-        const Kind kind = m_oldSpelling ? Kind::OldSpelling : Kind::Unknown;
-        for (const WordScanner::Span& span :
-             TextSpelling::unknownWords(text, [this](QStringView word) { return m_checker.isKnown(word); })) {
-            ranges.append({int(span.start), int(span.length), kind});
-            words.append(text.mid(span.start, span.length));
+        const FieldJudge::Verdict verdict = m_judge->judge(text, *languages, m_oldSpelling);
+        for (const FieldJudge::Finding& finding : verdict.findings) {
+            ranges.append({int(finding.span.start), int(finding.span.length),
+                           finding.oldForm ? Kind::OldSpelling : Kind::Unknown});
+            words.append(text.mid(finding.span.start, finding.span.length));
+            engines.append((*languages)[size_t(finding.language)].engine);
         }
     }
     m_words = words;
+    m_engines = engines;
     setRanges(ranges);
 }
 
@@ -183,15 +187,18 @@ void SpellingUnderline::dropStaleRanges()
     const QString text = m_edit->text();
     QList<Range> kept;
     QStringList keptWords;
+    QList<Dictionaries::Engine> keptEngines;
     for (qsizetype i = 0; i < m_ranges.size(); ++i) {
         const Range& range = m_ranges[i];
         if (text.mid(range.start, range.length) == m_words[i] && !isLetterAt(text, range.start - 1) &&
             !isLetterAt(text, range.start + range.length)) {
             kept.append(range);
             keptWords.append(m_words[i]);
+            keptEngines.append(m_engines[i]);
         }
     }
     m_words = keptWords;
+    m_engines = keptEngines;
     setRanges(kept);
 }
 
@@ -216,8 +223,10 @@ QMenu* SpellingUnderline::createContextMenu(int position)
 {
     QMenu* menu = m_edit->createStandardContextMenu();
     const std::optional<Range> range = rangeAt(position);
-    if (!range || !m_checker.engine())
+    const qsizetype index = range ? m_ranges.indexOf(*range) : -1;
+    if (index < 0 || !m_engines[index])
         return menu;
+    const SpellEngine& engine = *m_engines[index];
     const QString word = m_edit->text().mid(range->start, range->length);
     QAction* first = menu->actions().value(0);
     auto addBefore = [&](const QString& text, const QString& name) {
@@ -229,7 +238,10 @@ QMenu* SpellingUnderline::createContextMenu(int position)
     QStringList suggestions;
     {
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        suggestions = m_checker.engine()->suggestions(word, MaxSuggestions);
+        suggestions = Suggestions::forWord(engine, word, MaxSuggestions,
+                                           range->kind == Kind::OldSpelling
+                                               ? m_service->lexicon().rulesFor(engine.name())
+                                               : QList<SpellingLexicon::Rule>{});
         QGuiApplication::restoreOverrideCursor();
     }
     for (const QString& suggestion : std::as_const(suggestions)) {

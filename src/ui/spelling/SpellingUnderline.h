@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/spelling/WordChecker.h"
+#include "core/spelling/FieldJudge.h"
 
 #include <QList>
 #include <QObject>
@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <memory>
 #include <optional>
 
 #include <QLineEdit>
@@ -15,15 +16,15 @@ class QMenu;
 class SpellingService;
 class UnderlineLayer;
 
-// Proofreads a single-line edit as the user types: unknown words get a red
-// wavy underline, and in a record older than the old-spelling year a grey
-// dotted one ("régi alak?"). The lines are drawn by a see-through layer over
-// the edit, so the control stays the same QLineEdit with its name, signals
-// and undo; its context menu gains the suggestions for the word under the
-// pointer, "Felvétel a szótárba" and "Kihagyás".
+// Proofreads a single-line edit as the user types, as FieldJudge decides:
+// unknown words get a red wavy underline, and the old forms of a record older
+// than the old-spelling year a grey dotted one ("régi alak?"). The lines are drawn by a see-through layer
+// over the edit, so the control stays the same QLineEdit with its name, signals and undo; its context menu
+// gains the suggestions for the word under the pointer, "Felvétel a szótárba" and "Kihagyás".
 //
 // The words are judged a moment after the text changes, never inside the
-// keystroke, and only once the record language's dictionary has loaded.
+// keystroke, and only once the dictionaries of every language the field may
+// be in have loaded.
 class SpellingUnderline final : public QObject
 {
     Q_OBJECT
@@ -92,7 +93,8 @@ private:
     QTimer m_pause;
     QString m_language;
     bool m_oldSpelling = false;
-    WordChecker m_checker;
+    std::unique_ptr<FieldJudge> m_judge;
     QList<Range> m_ranges;
-    QStringList m_words; // the word under each range
+    QStringList m_words;                   // the word under each range
+    QList<Dictionaries::Engine> m_engines; // the dictionary that judged each range
 };
