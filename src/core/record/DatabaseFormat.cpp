@@ -165,7 +165,7 @@ bool looksLikeUtf16WithoutMark(QByteArrayView head)
 
 Verdict binary()
 {
-    return {QStringLiteral("bináris fájl, nem szöveg"), false, ChooseDatabase};
+    return {Verdict::Kind::Foreign, QStringLiteral("bináris fájl"), ChooseDatabase};
 }
 
 } // namespace
@@ -175,16 +175,16 @@ namespace DatabaseFormat {
 Verdict judge(QByteArrayView head, QByteArrayView tail, qint64 fileSize)
 {
     if (const QString kind = signatureKind(head, fileSize); !kind.isEmpty())
-        return {kind, false,
+        return {Verdict::Kind::Foreign, kind,
                 kind.startsWith(u"dBase") ? QStringLiteral("A dBase-táblát a Konvertálás oldal alakítja "
                                                            "adatbázissá.")
                                           : ChooseDatabase};
     const bool littleEndian = startsWith(head, "\xFF\xFE");
     const bool bigEndian = startsWith(head, "\xFE\xFF");
     if (littleEndian || bigEndian) {
-        const Verdict cut{QStringLiteral("UTF-16 szöveg, de a vége egy fél karakternél megszakad (csonka "
+        const Verdict cut{Verdict::Kind::Damaged,
+                          QStringLiteral("UTF-16 szöveg, de a vége egy fél karakternél megszakad (csonka "
                                          "fájl, például félbemaradt másolás vagy mentés után)"),
-                          true,
                           QStringLiteral("Nem olvasom be, hogy a csonka változat ne kerülhessen mentésre; "
                                          "keresse meg az ép példányát (biztonsági mentés, helyreállítási "
                                          "másolat).")};
@@ -199,15 +199,16 @@ Verdict judge(QByteArrayView head, QByteArrayView tail, qint64 fileSize)
         }
         const QByteArrayView body = head.sliced(2);
         if (tooMany(oddUnits(body, littleEndian), body.size() / 2))
-            return {QStringLiteral("UTF-16 jellel kezdődik, de a tartalma nem ép UTF-16 szöveg (bináris "
+            return {Verdict::Kind::Damaged,
+                    QStringLiteral("UTF-16 jellel kezdődik, de a tartalma nem ép UTF-16 szöveg (bináris "
                                    "adat vagy sérült fájl)"),
-                    true, ChooseDatabase};
+                    ChooseDatabase};
         return {};
     }
     const QByteArrayView text = startsWith(head, "\xEF\xBB\xBF") ? head.sliced(3) : head;
     if (text.contains('\0')) {
         if (text.data() == head.data() && looksLikeUtf16WithoutMark(head))
-            return {QStringLiteral("UTF-16 szöveg bájtsorrend-jel (BOM) nélkül"), false,
+            return {Verdict::Kind::Unreadable, QStringLiteral("UTF-16 szöveg bájtsorrend-jel (BOM) nélkül"),
                     QStringLiteral("Mentse el egy szövegszerkesztőben UTF-16 vagy UTF-8 kódolással, "
                                    "bájtsorrend-jellel (BOM), és nyissa meg újra.")};
         return binary();
@@ -215,8 +216,7 @@ Verdict judge(QByteArrayView head, QByteArrayView tail, qint64 fileSize)
     if (tooMany(oddBytes(text), text.size()))
         return binary();
     if (startsWith(text, "{\\rtf"))
-        return {QStringLiteral("valódi RTF-dokumentum (például szövegszerkesztőből), nem Norla-adatbázis"),
-                false,
+        return {Verdict::Kind::Foreign, QStringLiteral("valódi RTF-dokumentum (például szövegszerkesztőből)"),
                 QStringLiteral("Ha a szövegét rekordokba szeretné átvenni, töltse be forrásként "
                                "(Fájl > Forrás betöltése...).")};
     return {};
@@ -225,9 +225,21 @@ Verdict judge(QByteArrayView head, QByteArrayView tail, qint64 fileSize)
 QString message(const QString& path, const Verdict& verdict)
 {
     const QString name = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    return QStringLiteral("A(z) %1 fájl %2: %3. Nem olvasom be rekordokként, és nem is írok bele. %4")
-        .arg(name, verdict.damaged ? QStringLiteral("nem ép adatbázis") : QStringLiteral("nem adatbázis"),
-             verdict.what, verdict.advice);
+    QString headline;
+    switch (verdict.kind) {
+    case Verdict::Kind::Database:
+    case Verdict::Kind::Foreign:
+        headline = QStringLiteral("%1, nem adatbázis").arg(verdict.what);
+        break;
+    case Verdict::Kind::Damaged:
+        headline = QStringLiteral("nem ép adatbázis: %1").arg(verdict.what);
+        break;
+    case Verdict::Kind::Unreadable:
+        headline = QStringLiteral("nem olvasható adatbázisként: %1").arg(verdict.what);
+        break;
+    }
+    return QStringLiteral("A(z) %1 fájl %2. Nem olvasom be rekordokként, és nem is írok bele. %3")
+        .arg(name, headline, verdict.advice);
 }
 
 void check(const QString& path, QByteArrayView head, QByteArrayView tail, qint64 fileSize)

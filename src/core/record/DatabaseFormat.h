@@ -19,10 +19,17 @@ constexpr qsizetype SampleBytes = 16 * 1024;
 // SampleBytes of the file (or all of it), `tail` its last two bytes.
 struct Verdict
 {
-    QString what;         // "PNG-kép", "bináris fájl", …
-    bool damaged = false; // a database's own format, but cut or spoilt
-    QString advice;       // what to do instead
-    bool isDatabase() const { return what.isEmpty(); }
+    enum class Kind
+    {
+        Database,
+        Foreign,   // another kind of file: "PNG-kép, nem adatbázis"
+        Damaged,   // a database's own form, but cut or spoilt
+        Unreadable // text, but not in a form a database is read in
+    };
+    Kind kind = Kind::Database;
+    QString what;   // "PNG-kép", "bináris fájl", …
+    QString advice; // what to do instead
+    bool isDatabase() const { return kind == Kind::Database; }
 };
 Verdict judge(QByteArrayView head, QByteArrayView tail, qint64 fileSize);
 
