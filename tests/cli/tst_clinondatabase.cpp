@@ -75,6 +75,8 @@ private Q_SLOTS:
             QSKIP("this build has no such command");
         TempWorkDir dir;
         dir.writeBytes(Database, bytes);
+        // A working folder as the commands expect it (publish reads the subject tree first).
+        dir.writeBytes(QStringLiteral("menu0.zda"), "*Helytörténet\r\n");
         const QMap<QString, QByteArray> before = folderContents(dir.path());
 
         const ProgramRun run = runProgram(QStringLiteral(NORLA_CLI_PATH), args, dir.path());

@@ -126,7 +126,12 @@ private Q_SLOTS:
         ScriptedDialogs dialogs;
         FaultSite site(fault, base.path(), QStringLiteral("config.kzs"), kEarlierSettings);
         QDir::setCurrent(site.folder());
-        {
+        // A folder standing in the file's place is there from the start; the
+        // other faults can arise while the program runs.
+        const bool fromTheStart = fault == Fault::TargetIsDirectory;
+        if (fromTheStart) {
+            ARM_OR_SKIP(site);
+        } else {
             // The fault arises while the program runs: leaving says so, with the cause.
             NorlaProgram program;
             MainWindow& window = program.mainWindow();
@@ -137,6 +142,7 @@ private Q_SLOTS:
             QVERIFY(window.close());
             QCOMPARE(dialogs.messages, QStringList{cannotCreate(site.target(), fault)});
             QCOMPARE(site.changes(), QString());
+            dialogs.messages.clear();
         }
         {
             // A fault there from the start (a read-only working folder) is
@@ -146,14 +152,14 @@ private Q_SLOTS:
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QVERIFY(window.close());
-            QVERIFY(dialogs.messages.size() == 1);
+            QVERIFY(dialogs.messages.isEmpty());
             QCOMPARE(site.changes(), QString());
 
             // Still working: with the fault gone the next leave writes the file.
             site.lift();
             window.show();
             QVERIFY(window.close());
-            QCOMPARE(dialogs.messages.size(), 1);
+            QVERIFY(dialogs.messages.isEmpty());
         }
         const QStringList written = TextFile::read8Bit(site.target());
         QCOMPARE(written.size(), 8);
@@ -265,7 +271,7 @@ private Q_SLOTS:
         QVERIFY(f.dialogs.questions.isEmpty());
         QVERIFY(f.dialogs.messages.isEmpty());
         auto* bar = f.find<QLabel>(QStringLiteral("lab_hozzaferes"));
-        QVERIFY(bar->isVisible());
+        QVERIFY(!bar->isHidden());
         QVERIFY2(bar->text().startsWith(
                      QStringLiteral("Írásvédett mappa: a(z) %1 mappába nem lehet írni").arg(site.folder())),
                  qPrintable(bar->text()));

@@ -66,7 +66,8 @@ QString signatureKind(QByteArrayView head, qint64 fileSize)
         return QStringLiteral("GIF-kép");
     if (startsWith(head, "\xFF\xD8\xFF"))
         return QStringLiteral("JPEG-kép");
-    if (startsWith(head, "II*\0") || startsWith(head, "MM\0*"))
+    // Sized by hand: a literal with a NUL inside would end there.
+    if (startsWith(head, QByteArrayView("II*\0", 4)) || startsWith(head, QByteArrayView("MM\0*", 4)))
         return QStringLiteral("TIFF-kép");
     if (startsWith(head, "RIFF") && at(head, 8, "WEBP"))
         return QStringLiteral("WebP-kép");

@@ -106,9 +106,9 @@ QString explain(Access access, Cause cause, const QString& path, int errorNumber
         return QStringLiteral("A fájl nem található: nincs ilyen nevű fájl a mappában (talán áthelyezték, "
                               "átnevezték vagy törölték). Ellenőrizze a fájl nevét és helyét.");
     case Cause::FolderMissing:
-        return QStringLiteral("A(z) %1 mappa nem létezik, vagy nem érhető el: talán törölték vagy "
-                              "áthelyezték, amíg a program dolgozott, vagy megszakadt a kapcsolat a "
-                              "hálózati meghajtóval. %2")
+        return QStringLiteral("A(z) %1 mappa nem létezik, vagy nem érhető el: talán elírták a nevét, vagy "
+                              "törölték, áthelyezték, amíg a program dolgozott, vagy megszakadt a kapcsolat "
+                              "a hálózati meghajtóval. %2")
             .arg(folder, open ? QStringLiteral("Ellenőrizze az útvonalat.")
                               : QStringLiteral("Mentsen egy létező mappába."));
     case Cause::IsFolder:
