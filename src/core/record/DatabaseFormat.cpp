@@ -116,20 +116,20 @@ qsizetype oddUnits(QByteArrayView body, bool littleEndian)
         const uint b = byteAt(body, 2 * i + 1);
         return char16_t(littleEndian ? (a | (b << 8)) : (b | (a << 8)));
     };
+    const auto isControl = [](char16_t c) {
+        return c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r' && c != u'\f';
+    };
+    const auto isLow = [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; };
     qsizetype odd = 0;
     for (qsizetype i = 0; i < units; ++i) {
         const char16_t c = unitAt(i);
-        if (c < 0x20) {
-            if (c != u'\t' && c != u'\n' && c != u'\r' && c != u'\f')
-                ++odd;
-        } else if (c == 0xFFFE || c == 0xFFFF) {
-            ++odd;
-        } else if (c >= 0xD800 && c <= 0xDBFF) {
-            if (i + 1 < units && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) <= 0xDFFF)
+        if (c >= 0xD800 && c <= 0xDBFF) {
+            // A high surrogate cut by the end of the sample is no fault.
+            if (i + 1 < units && isLow(unitAt(i + 1)))
                 ++i;
             else if (i + 1 < units)
-                ++odd; // a high surrogate cut by the end of the sample is no fault
-        } else if (c >= 0xDC00 && c <= 0xDFFF) {
+                ++odd;
+        } else if (isControl(c) || c == 0xFFFE || c == 0xFFFF || isLow(c)) {
             ++odd;
         }
     }
