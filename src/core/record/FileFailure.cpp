@@ -71,7 +71,7 @@ Cause diagnose(Access access, const QString& path, int errorNumber)
     const QFileInfo folderInfo(folder);
     if (errorNumber == ESTALE)
         return Cause::Deleted;
-    if (errorNumber == ENOSPC || errorNumber == EDQUOT)
+    if (access == Access::Create && (errorNumber == ENOSPC || errorNumber == EDQUOT))
         return Cause::DiskFull;
     if (errorNumber == EIO)
         return Cause::DeviceError;
