@@ -9,6 +9,7 @@
 #include "core/session/RecoveryCopy.h"
 
 #include <QCommandLineParser>
+#include <QDir>
 #include <QFileInfo>
 
 #include <memory>
@@ -39,11 +40,18 @@ and it is never applied.
   --apply       write the changed records into DATABASE (atomically: a
                 failed write leaves the file as it was) and report
                 "N rekord módosult" on standard error
+  --take-over-stale-lock
+                with --apply: take over a lock that names no holder (an
+                empty or unreadable DATABASE.norla-zarolas, as a crash
+                while opening leaves it) or that another machine left more
+                than a day ago. Only when nobody works in the database.
   -h, --help    show this help
 
 The file is never changed while an editor, here or on another machine,
 has it open (its lock file DATABASE.norla-zarolas names who), nor while the
-editor holds unsaved changes of it.
+editor holds unsaved changes of it. A lock whose holder is gone for all
+anyone can tell is released with --take-over-stale-lock, or by deleting
+the lock file.
 Exit status: 0 on success, 1 when the file cannot be read or written or is
 held by an editor, 2 for wrong usage.
 )HELP";
@@ -73,14 +81,40 @@ bool heldByEditor(const QString& path)
 // no editor opens the file for writing in between. A database that another
 // process has open is left alone: its holder's next save would put the old
 // records back. A lock of another host left for more than a day is refused
-// too, for only a user can tell whether its holder is gone.
-std::unique_ptr<DatabaseLock> lockForApplying(const QString& path)
+// too, and so is a lock file that names no holder, for only a user can tell
+// whether its holder is gone: --take-over-stale-lock says so.
+std::unique_ptr<DatabaseLock> lockForApplying(const QString& path, bool takeOverStale)
 {
     auto lock = std::make_unique<DatabaseLock>(path);
     const DatabaseLock::State state = lock->acquire();
-    if (state != DatabaseLock::State::Held && state != DatabaseLock::State::Abandoned)
+    if (state != DatabaseLock::State::Held && !DatabaseLock::mayBeTakenOver(state))
         return lock;
+    const QString lockFile =
+        QDir::toNativeSeparators(QFileInfo(DatabaseLock::lockPathFor(path)).absoluteFilePath());
+    if (DatabaseLock::mayBeTakenOver(state) && takeOverStale) {
+        if (lock->takeOver())
+            return lock;
+        throw NorlaError(QStringLiteral("A(z) %1 zárolófájlt nem sikerült átvenni. Törölje kézzel, ha biztos "
+                                        "benne, hogy senki nem dolgozik az adatbázisban.")
+                             .arg(lockFile));
+    }
+    if (state == DatabaseLock::State::Nameless)
+        throw NorlaError(
+            QStringLiteral("A(z) %1 adatbázis zárolófájlja (%2) nem nevezi meg, ki tartja "
+                           "megnyitva: üres vagy olvashatatlan, ahogy egy megnyitás közben leállt "
+                           "program hagyja. Ha biztos benne, hogy most senki nem dolgozik az "
+                           "adatbázisban, adja meg a --take-over-stale-lock kapcsolót is, vagy "
+                           "törölje a zárolófájlt.")
+                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()), lockFile));
     const std::optional<LockOwner> holder = lock->owner();
+    if (state == DatabaseLock::State::Abandoned)
+        throw NorlaError(
+            QStringLiteral("A(z) %1 adatbázist egy másik gépen nyitották meg, és több mint egy "
+                           "napja nem zárták be: %2. Ha biztos benne, hogy azon a gépen már "
+                           "senki nem dolgozik vele, adja meg a --take-over-stale-lock kapcsolót "
+                           "is, vagy törölje a(z) %3 zárolófájlt.")
+                .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()),
+                     holder.value_or(LockOwner{}).describe(), lockFile));
     throw NorlaError(QStringLiteral("A(z) %1 adatbázist most más tartja megnyitva: %2. Amíg nyitva van, a "
                                     "csere nem írhat bele; kérje meg, hogy zárja be, vagy cseréljen a "
                                     "megnyitott adatbázisban.")
@@ -96,6 +130,7 @@ int runReplaceCommand(const QStringList& args)
     for (const char16_t* option : {u"field", u"find", u"regex", u"with"})
         parser.addOption(QCommandLineOption(QString::fromUtf16(option), QString(), QStringLiteral("value")));
     parser.addOption(QCommandLineOption(QStringLiteral("apply")));
+    parser.addOption(QCommandLineOption(QStringLiteral("take-over-stale-lock")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     if (!parser.parse(QStringList{QStringLiteral("norla-cli replace")} + args)) {
         cliErr() << "norla-cli replace: " << parser.errorText() << Qt::endl;
@@ -132,7 +167,8 @@ int runReplaceCommand(const QStringList& args)
 
     const QString path = parser.positionalArguments().first();
     const bool apply = parser.isSet(QStringLiteral("apply"));
-    const std::unique_ptr<DatabaseLock> lock = apply ? lockForApplying(path) : nullptr;
+    const std::unique_ptr<DatabaseLock> lock =
+        apply ? lockForApplying(path, parser.isSet(QStringLiteral("take-over-stale-lock"))) : nullptr;
     DatabaseDocument document;
     document.load(path);
     JobControl control;

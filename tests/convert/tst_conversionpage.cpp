@@ -282,8 +282,7 @@ void TestConversionPage::errorsEndTheStepAndKeepWhatWasDone()
     // A result that cannot be written.
     dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("nincs/ilyen/mappa")));
     ui.step(3);
-    QCOMPARE(dialogs.messages.last(),
-             QStringLiteral("Cannot create file %1").arg(dir.file(QStringLiteral("nincs/ilyen/mappa.rtf"))));
+    QCOMPARE(dialogs.messages.last(), cannotCreateFile(dir.file(QStringLiteral("nincs/ilyen/mappa.rtf"))));
 }
 
 void TestConversionPage::failedOpenKeepsStepTwoEnabled()
@@ -304,8 +303,7 @@ void TestConversionPage::failedOpenKeepsStepTwoEnabled()
     ui.chooseKind(Zdb);
     dialogs.openFileAnswers.enqueue(dir.file(QStringLiteral("nincs.zdb")));
     ui.step(1);
-    QCOMPARE(dialogs.messages.last(),
-             QStringLiteral("Cannot open file %1").arg(dir.file(QStringLiteral("nincs.zdb"))));
+    QCOMPARE(dialogs.messages.last(), cannotOpenFile(dir.file(QStringLiteral("nincs.zdb"))));
     QVERIFY(ui.enabled("re103"));
     QCOMPARE(ui.text("re103"), QString());
 }

@@ -108,7 +108,7 @@ void TestConversionSession::failedSaveKeepsThePreviousFile()
 {
     const QString target = m_dir.file(QStringLiteral("nincs/mappa/lista"));
     QCOMPARE(errorOf([&] { ConversionSession::saveResult(target, {QStringLiteral("x")}); }),
-             QStringLiteral("Cannot create file %1.rtf").arg(target));
+             cannotCreateFile(target + QStringLiteral(".rtf")));
 }
 
 void TestConversionSession::textSourceIsReadLikeADatabase_data()
@@ -145,8 +145,7 @@ void TestConversionSession::unreadableTextSourceLeavesNoLines()
     session.openSource(m_dir.file(QStringLiteral("elso.txt")));
     QCOMPARE(session.sourceLines().size(), 1);
     const QString missing = m_dir.file(QStringLiteral("nincs.txt"));
-    QCOMPARE(errorOf([&] { session.openSource(missing); }),
-             QStringLiteral("Cannot open file %1").arg(missing));
+    QCOMPARE(errorOf([&] { session.openSource(missing); }), cannotOpenFile(missing));
     QCOMPARE(session.sourceLines(), QStringList());
     QCOMPARE(session.sourcePath(), missing);
 }

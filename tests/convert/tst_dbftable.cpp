@@ -271,9 +271,8 @@ void TestDbfTable::closedTableCannotBeRead()
     DbfTable table;
     QVERIFY(!errorOf([&] { table.forEachRecord([](const DbfTable::Record&) {}); }).isEmpty());
     const QString missing = m_dir.file(QStringLiteral("nincs.dbf"));
-    QCOMPARE(errorOf([&] { table.open(missing); }), QStringLiteral("Cannot open file %1").arg(missing));
-    QCOMPARE(errorOf([&] { table.open(m_dir.path()); }),
-             QStringLiteral("Cannot open file %1").arg(m_dir.path()));
+    QCOMPARE(errorOf([&] { table.open(missing); }), cannotOpenFile(missing));
+    QCOMPARE(errorOf([&] { table.open(m_dir.path()); }), cannotOpenFile(m_dir.path()));
 }
 
 QTEST_GUILESS_MAIN(TestDbfTable)

@@ -1,15 +1,18 @@
 // Every writer of the program against the ways a write fails: a read-only
 // folder, a full device, a target name taken by a folder and a locked file.
-// Each must show "Cannot create file <full path>", leave what was there byte
-// for byte (no temporary file left either), and leave the program working.
+// Each must show "Cannot create file <full path>" with the cause in a second
+// line, leave what was there byte for byte (no temporary file left either),
+// and leave the program working.
 #include "../workspace/WorkspaceFixture.h"
 #include "FaultSite.h"
 #include "ScriptedDialogs.h"
 #include "TestSupport.h"
 
 #include "app/NorlaProgram.h"
+#include "core/record/FileFailure.h"
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
+#include "core/session/RecoveryCopy.h"
 #include "ui/convert/ConversionPage.h"
 #include "ui/convert/LinePane.h"
 #include "ui/index/IndexDialog.h"
@@ -20,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,6 +70,31 @@ void expectStillModified(WorkspaceFixture& f)
     QVERIFY(f.window().document().lines().first().contains(QStringLiteral("Javított cím")));
 }
 
+// The cause each fault is told by.
+FileFailure::Cause causeOf(Fault fault)
+{
+    switch (fault) {
+    case Fault::ImmutableFolder:
+        return FileFailure::Cause::ReadOnlyFolder;
+    case Fault::ParentIsFile:
+        return FileFailure::Cause::FolderMissing;
+    case Fault::FullDevice:
+        return FileFailure::Cause::DiskFull;
+    case Fault::TargetIsDirectory:
+        return FileFailure::Cause::IsFolder;
+    case Fault::LockedTarget:
+        return FileFailure::Cause::ReadOnlyFile;
+    }
+    return FileFailure::Cause::Other;
+}
+
+// "Cannot create file <path>", then the Hungarian line of the fault's cause.
+QString cannotCreate(const QString& path, Fault fault)
+{
+    return QStringLiteral("Cannot create file %1\n").arg(path) +
+           FileFailure::explain(FileFailure::Access::Create, causeOf(fault), path, 0);
+}
+
 void addFaultRows(std::initializer_list<Fault> faults)
 {
     QTest::addColumn<Fault>("fault");
@@ -96,22 +125,38 @@ private Q_SLOTS:
         TempWorkDir base;
         ScriptedDialogs dialogs;
         FaultSite site(fault, base.path(), QStringLiteral("config.kzs"), kEarlierSettings);
-        ARM_OR_SKIP(site);
         QDir::setCurrent(site.folder());
-        {
+        // A folder standing in the file's place is there from the start; the
+        // other faults can arise while the program runs.
+        const bool fromTheStart = fault == Fault::TargetIsDirectory;
+        if (fromTheStart) {
+            ARM_OR_SKIP(site);
+        } else {
+            // The fault arises while the program runs: leaving says so, with the cause.
             NorlaProgram program;
             MainWindow& window = program.mainWindow();
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
+            ARM_OR_SKIP(site);
             dialogs.messages.clear();
             QVERIFY(window.close());
-            QCOMPARE(dialogs.messages,
-                     QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+            QCOMPARE(dialogs.messages, QStringList{cannotCreate(site.target(), fault)});
+            QCOMPARE(site.changes(), QString());
+            dialogs.messages.clear();
+        }
+        {
+            // A fault there from the start (a read-only working folder) is
+            // no news at every exit: the settings stay as they were, unsaid.
+            NorlaProgram program;
+            MainWindow& window = program.mainWindow();
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QVERIFY(window.close());
+            QVERIFY(dialogs.messages.isEmpty());
             QCOMPARE(site.changes(), QString());
 
             // Still working: with the fault gone the next leave writes the file.
             site.lift();
-            dialogs.messages.clear();
             window.show();
             QVERIFY(window.close());
             QVERIFY(dialogs.messages.isEmpty());
@@ -167,8 +212,7 @@ private Q_SLOTS:
         auto* run = dialog.findChild<QPushButton*>(QStringLiteral("gomb_index"));
         QTest::mouseClick(run, Qt::LeftButton);
 
-        QCOMPARE(dialogs.messages,
-                 QStringList{QStringLiteral("Cannot create file %1/%2").arg(site.folder(), named)});
+        QCOMPARE(dialogs.messages, QStringList{cannotCreate(site.folder() + u'/' + named, fault)});
         QCOMPARE(site.changes(), QString());
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.indexingFinished());
@@ -201,7 +245,7 @@ private Q_SLOTS:
         editAndSaveRecord(f);
 
         f.action(QStringLiteral("menu0_save"))->trigger();
-        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(f.dialogs.messages, QStringList{cannotCreate(site.target(), fault)});
         QCOMPARE(site.changes(), QString());
         expectStillModified(f);
 
@@ -211,6 +255,34 @@ private Q_SLOTS:
         QVERIFY(f.dialogs.messages.isEmpty());
         QCOMPARE(TextFile::readUnicode(site.target()), f.window().document().lines());
         QVERIFY(!f.action(QStringLiteral("menu0_save"))->isEnabled());
+    }
+
+    // A database in a folder that takes no writes is said so once, as it
+    // opens: F2 keeps quiet after that (no recovery copy is tried there), and
+    // a save names the folder as the cause.
+    void readOnlyFolderIsSaidAtOpen()
+    {
+        WorkspaceFixture f;
+        FaultSite site(Fault::ImmutableFolder, f.dir.path(), QStringLiteral("adatok.rtf"),
+                       TextFile::encodeUnicode(WorkspaceFixture::sampleLines()));
+        ARM_OR_SKIP(site);
+        f.open(site.target());
+        QCOMPARE(f.window().document().lineCount(), 3);
+        QVERIFY(f.dialogs.questions.isEmpty());
+        QVERIFY(f.dialogs.messages.isEmpty());
+        auto* bar = f.find<QLabel>(QStringLiteral("lab_hozzaferes"));
+        QVERIFY(!bar->isHidden());
+        QVERIFY2(bar->text().startsWith(
+                     QStringLiteral("Írásvédett mappa: a(z) %1 mappába nem lehet írni").arg(site.folder())),
+                 qPrintable(bar->text()));
+
+        editAndSaveRecord(f);
+        QTest::qWait(RecoveryCopy::WriteDelay * 3);
+        QVERIFY2(f.dialogs.messages.isEmpty(), qPrintable(f.dialogs.messages.join(u'\n')));
+        f.action(QStringLiteral("menu0_save"))->trigger();
+        QCOMPARE(f.dialogs.messages, QStringList{cannotCreate(site.target(), Fault::ImmutableFolder)});
+        QCOMPARE(site.changes(), QString());
+        expectStillModified(f);
     }
 
     // "Adatbázis mentése másként..." writes the document to a chosen file.
@@ -229,7 +301,7 @@ private Q_SLOTS:
             f.dialogs.yesNoAnswers.enqueue(true);
         f.dialogs.saveFileAnswers.enqueue(site.target());
         f.action(QStringLiteral("menu0_saveas"))->trigger();
-        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(f.dialogs.messages, QStringList{cannotCreate(site.target(), fault)});
         QCOMPARE(site.changes(), QString());
         expectStillModified(f);
 
@@ -259,7 +331,7 @@ private Q_SLOTS:
         f.dialogs.yesNoAnswers.enqueue(true);
         f.dialogs.saveFileAnswers.enqueue(site.target());
         f.action(QStringLiteral("menu0_uj"))->trigger();
-        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(f.dialogs.messages, QStringList{cannotCreate(site.target(), fault)});
         QCOMPARE(site.changes(), QString());
         // The open database stays open and untouched.
         QCOMPARE(f.window().windowTitle(), title);
@@ -315,7 +387,7 @@ private Q_SLOTS:
         answerReplace();
         dialogs.saveFileAnswers.enqueue(site.target());
         click(QStringLiteral("gkonv3"));
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot create file %1").arg(site.target())});
+        QCOMPARE(dialogs.messages, QStringList{cannotCreate(site.target(), fault)});
         QCOMPARE(site.changes(), QString());
 
         // Still working: with the fault gone step 3 writes the same result.

@@ -87,9 +87,6 @@ private Q_SLOTS:
         QTest::newRow("8-bit CR LF at block end") << QByteArray(kBlock - 1, 'a') + "\r\nb";
         QTest::newRow("utf-8 letter across block end")
             << encoded(QString(kBlock - 4, u'a') + QStringLiteral("őűő\nx"), "utf-8");
-        QTest::newRow("utf-16le odd last byte") << QByteArray("\xFF\xFE"
-                                                              "a\0\r\0\n\0b",
-                                                              9);
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("mark only") << QByteArray("\xFF\xFE");
         QTest::newRow("one byte") << QByteArray("\xFF");
@@ -162,7 +159,7 @@ private Q_SLOTS:
             DatabaseStream stream(dir.file(QStringLiteral("nincs.rtf")));
             QFAIL("no error");
         } catch (const NorlaError& error) {
-            QCOMPARE(error.message(), QStringLiteral("Cannot open file %1/nincs.rtf").arg(dir.path()));
+            QCOMPARE(error.message(), cannotOpenFile(dir.path() + QStringLiteral("/nincs.rtf")));
         }
     }
 };

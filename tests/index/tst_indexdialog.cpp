@@ -199,7 +199,7 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(dir.file(QStringLiteral("b.rtf"))));
         QTest::mouseClick(c.index, Qt::LeftButton);
 
-        QCOMPARE(dialogs.messages, QStringList{QStringLiteral("Cannot open file %1/b.rtf").arg(dir.path())});
+        QCOMPARE(dialogs.messages, QStringList{cannotOpenFile(dir.path() + QStringLiteral("/b.rtf"))});
         QVERIFY(dialog.isVisible());
         QVERIFY(!dialog.indexingFinished());
         expectEarlierSet(dir);

@@ -487,7 +487,7 @@ private slots:
         QVERIFY(QFile::link(dir.file(QStringLiteral("nincs.ztf")), dir.file(QStringLiteral("adatb2.ztf"))));
         JobControl job;
         QCOMPARE(errorOf([&] { Overview::tallyIndexSet(dir.path(), job); }),
-                 QStringLiteral("Cannot open file ") + dir.file(QStringLiteral("adatb2.ztf")));
+                 cannotOpenFile(dir.file(QStringLiteral("adatb2.ztf"))));
     }
 
     void hungarianNumbers()

@@ -425,7 +425,7 @@ private slots:
         TempWorkDir dir;
         const QString target = dir.file(QStringLiteral("nincs/konyv.pdf"));
         QCOMPARE(errorOf([&] { writeBook(bookOf(Grouping::None), PublishFormat::Pdf, target); }),
-                 QStringLiteral("Cannot create file ") + target);
+                 cannotCreateFile(target));
     }
 };
 

@@ -60,8 +60,8 @@ void tst_DatabaseDocument::readsEveryKindOfFile_data()
                                     << QStringList{"a", "b"};
     QTest::newRow("two final breaks")
         << QByteArray("\xFF\xFE", 2) + utf16("a\r\n\r\n", true) << QStringList{"a", ""};
-    QTest::newRow("odd last byte") << QByteArray("\xFF\xFE", 2) + utf16("ab", true) + 'x'
-                                   << QStringList{QStringLiteral("ab\uFFFD")};
+    // A UTF-16 file of an odd number of bytes is cut short: tst_databaseformat
+    // has it refused.
 }
 
 void tst_DatabaseDocument::readsEveryKindOfFile()
@@ -155,7 +155,7 @@ void tst_DatabaseDocument::failuresChangeNothing()
             document.saveAs(target);
             QFAIL("the save should have failed");
         } catch (const NorlaError& error) {
-            QCOMPARE(error.message(), "Cannot create file " + target);
+            QCOMPARE(error.message(), cannotCreateFile(target));
         }
         QVERIFY(document.isModified());
     }

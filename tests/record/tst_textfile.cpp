@@ -94,7 +94,7 @@ private Q_SLOTS:
                 TextFile::writeUnicode(bad, {QStringLiteral("új")});
                 QFAIL("writing must fail");
             } catch (const NorlaError& error) {
-                QCOMPARE(error.message(), QStringLiteral("Cannot create file ") + bad);
+                QCOMPARE(error.message(), cannotCreateFile(bad));
             }
         }
         QCOMPARE(dir.readBytes(QStringLiteral("db.rtf")), before);
@@ -104,8 +104,7 @@ private Q_SLOTS:
             TextFile::readUnicode(dir.file(QStringLiteral("missing.rtf")));
             QFAIL("reading must fail");
         } catch (const NorlaError& error) {
-            QCOMPARE(error.message(),
-                     QStringLiteral("Cannot open file ") + dir.file(QStringLiteral("missing.rtf")));
+            QCOMPARE(error.message(), cannotOpenFile(dir.file(QStringLiteral("missing.rtf"))));
         }
     }
 };

@@ -27,7 +27,7 @@ namespace {
 
 QString cannotOpen(const TempWorkDir& dir, const QString& name)
 {
-    return QStringLiteral("Cannot open file ") + dir.file(name);
+    return cannotOpenFile(dir.file(name));
 }
 
 void writeDirectory(const TempWorkDir& dir, const QStringList& names, const QStringList& chunks)
@@ -385,7 +385,7 @@ private Q_SLOTS:
         QVERIFY(page.loadBrowseList(dir.path(), false));
         clickRow(list(page), row);
         if (message.contains(u'%'))
-            message = message.arg(dir.file(QStringLiteral("adatb7.ztf")));
+            message = cannotOpenFile(dir.file(QStringLiteral("adatb7.ztf")));
         QCOMPARE(dialogs.messages, QStringList{message});
         // The view keeps the record shown before.
         QCOMPARE(field(page, "edit_talrekord"), QStringLiteral("Ka00000100"));

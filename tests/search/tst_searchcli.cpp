@@ -208,7 +208,7 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out.count(u'\n'), 40);
         QCOMPARE(run.err.trimmed(),
-                 QStringLiteral("norla-cli: Cannot open file ") + dir.file(QStringLiteral("adatb2.ztf")));
+                 QStringLiteral("norla-cli: ") + cannotOpenFile(dir.file(QStringLiteral("adatb2.ztf"))));
     }
 
     // A full disk must not pass for a search that printed its hits.

@@ -563,8 +563,7 @@ private Q_SLOTS:
                 engine.run(dir.path(), sink);
                 QFAIL("the unreadable chunk was not reported");
             } catch (const NorlaError& error) {
-                QCOMPARE(error.message(),
-                         QStringLiteral("Cannot open file ") + dir.file(QStringLiteral("adatb2.ztf")));
+                QCOMPARE(error.message(), cannotOpenFile(dir.file(QStringLiteral("adatb2.ztf"))));
             }
             QCOMPARE(sink.names, QStringList{QStringLiteral("Ka00012300")});
         }

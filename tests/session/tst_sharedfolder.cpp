@@ -90,6 +90,7 @@ private Q_SLOTS:
     void secondOpenerReadsOnlyAndCannotWrite();
     void lockOfAKilledProcessIsTakenOver();
     void abandonedLockOfAnotherHostIsOfferedForTakingOver();
+    void namelessLockIsOfferedAndReleasedFromTheCommandLine();
     void lockGoesWithTheDatabase();
     void changeOnDiskIsNoticedBeforeASave();
     void touchedButUnchangedFileIsNotAChange();
@@ -201,6 +202,68 @@ void SharedFolderTest::abandonedLockOfAnotherHostIsOfferedForTakingOver()
     OtherProcess other({QStringLiteral("hold"), path});
     QCOMPARE(other.answer(), QStringLiteral("ro"));
     other.finish();
+}
+
+// An empty lock file, as a crash between making the lock file and writing it
+// leaves one, names nobody: it is offered for taking over rather than
+// holding the database for good, and the command line says how to release it.
+void SharedFolderTest::namelessLockIsOfferedAndReleasedFromTheCommandLine()
+{
+    TempWorkDir dir;
+    const QString path = dir.file(QStringLiteral("kotetek1.rtf"));
+    TextFile::writeUnicode(path, sampleLines(2));
+    const QString lockPath = DatabaseLock::lockPathFor(path);
+    const auto writeEmptyLock = [&](const QDateTime& when) {
+        QFile lockFile(lockPath);
+        QVERIFY(lockFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(lockFile.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+
+    // Just made, it may be a lock being written this very moment: held.
+    writeEmptyLock(QDateTime::currentDateTimeUtc());
+    QCOMPARE(DatabaseLock(path).acquire(), DatabaseLock::State::Held);
+    writeEmptyLock(QDateTime::currentDateTimeUtc().addSecs(-60));
+    QCOMPARE(DatabaseLock(path).acquire(), DatabaseLock::State::Nameless);
+    // Opened without asking anyone, it opens read only.
+    {
+        EditingSession session;
+        session.open(path);
+        QVERIFY(session.isReadOnly());
+        QVERIFY2(session.readOnlyMessage().contains(QStringLiteral("nem nevezi meg")),
+                 qPrintable(session.readOnlyMessage()));
+    }
+
+    const QByteArray before = dir.readBytes(QStringLiteral("kotetek1.rtf"));
+    const QStringList replace{QStringLiteral("replace"), QStringLiteral("--find"), QStringLiteral("tárgy"),
+                              QStringLiteral("--with"),  QStringLiteral("téma"),   QStringLiteral("--apply")};
+    const ProgramRun refused =
+        runProgram(QStringLiteral(NORLA_CLI_PATH), replace + QStringList{path}, dir.path());
+    QCOMPARE(refused.exitCode, 1);
+    QVERIFY2(refused.err.contains(QStringLiteral("nem nevezi meg, ki tartja megnyitva")),
+             qPrintable(refused.err));
+    QVERIFY2(refused.err.contains(lockPath), qPrintable(refused.err));
+    QVERIFY2(refused.err.contains(QStringLiteral("--take-over-stale-lock")), qPrintable(refused.err));
+    QVERIFY2(!refused.err.contains(QStringLiteral("ismeretlen")), qPrintable(refused.err));
+    QCOMPARE(dir.readBytes(QStringLiteral("kotetek1.rtf")), before);
+
+    const ProgramRun taken =
+        runProgram(QStringLiteral(NORLA_CLI_PATH),
+                   replace + QStringList{QStringLiteral("--take-over-stale-lock"), path}, dir.path());
+    QCOMPARE(taken.exitCode, 0);
+    QVERIFY2(taken.err.contains(QStringLiteral("2 rekord módosult")), qPrintable(taken.err));
+    QVERIFY(dir.readBytes(QStringLiteral("kotetek1.rtf")) != before);
+    // The lock went with the command.
+    QCOMPARE(DatabaseLock(path).acquire(), DatabaseLock::State::Locked);
+
+    // A lock someone holds is not taken over by the option.
+    OtherProcess holder({QStringLiteral("hold"), path});
+    QCOMPARE(holder.answer(), QStringLiteral("rw"));
+    const ProgramRun held =
+        runProgram(QStringLiteral(NORLA_CLI_PATH),
+                   replace + QStringList{QStringLiteral("--take-over-stale-lock"), path}, dir.path());
+    QCOMPARE(held.exitCode, 1);
+    QVERIFY2(held.err.contains(QStringLiteral("most más tartja megnyitva")), qPrintable(held.err));
+    holder.finish();
 }
 
 void SharedFolderTest::lockGoesWithTheDatabase()

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "core/record/FileFailure.h"
 #include "core/record/NorlaError.h"
 #include "core/record/TextFile.h"
 
@@ -100,4 +101,14 @@ QMap<QString, QByteArray> folderContents(const QString& path)
             entries.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : "<unreadable>");
     }
     return entries;
+}
+
+QString cannotOpenFile(const QString& path)
+{
+    return FileFailure::message(FileFailure::Access::Open, path, 0);
+}
+
+QString cannotCreateFile(const QString& path)
+{
+    return FileFailure::message(FileFailure::Access::Create, path, 0);
 }

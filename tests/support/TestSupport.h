@@ -55,3 +55,9 @@ QMap<QString, QByteArray> folderContents(const QString& path);
 
 // The message of the NorlaError an action throws; empty when it throws none.
 QString errorOf(const std::function<void()>& action);
+
+// The message of a file that cannot be read or written, as the program gives
+// it for `path` as the file system stands now: "Cannot open file <path>" or
+// "Cannot create file <path>", then the Hungarian line with the cause.
+QString cannotOpenFile(const QString& path);
+QString cannotCreateFile(const QString& path);

@@ -199,7 +199,7 @@ void tst_BackgroundLoad::unreadableRecoveryCopyOpensTheFile()
     f.action(QStringLiteral("menu0_open"))->trigger();
     UserDialogs::install(&f.dialogs);
 
-    QCOMPARE(dialogs.messages, QStringList{"Cannot open file " + copy});
+    QCOMPARE(dialogs.messages, QStringList{cannotOpenFile(copy)});
     QCOMPARE(f.window().document().lines(), WorkspaceFixture::sampleLines());
     QVERIFY(!f.window().document().isModified());
     QCOMPARE(f.window().windowTitle(), "Norla 7.2   -   [ " + database + " ]");

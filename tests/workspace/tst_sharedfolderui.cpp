@@ -85,9 +85,16 @@ void SharedFolderUiTest::databaseHeldElsewhereOpensReadOnly()
     for (const QString& name :
          {QStringLiteral("menu3_mentes"), QStringLiteral("menu3_torles"), QStringLiteral("menu0_save")})
         QVERIFY2(!f.action(name)->isEnabled(), qPrintable(name));
+    // F2 says why it saves nothing.
     QTest::keyClick(&f.window(), Qt::Key_F2);
     QVERIFY(!f.window().document().isModified());
+    QCOMPARE(f.dialogs.messages.size(), 1);
+    QVERIFY2(f.dialogs.messages.first().startsWith(QStringLiteral("Az F2 nem menti a rekordot.")),
+             qPrintable(f.dialogs.messages.first()));
+    f.dialogs.messages.clear();
     QVERIFY(f.action(QStringLiteral("menu0_saveas"))->isEnabled());
+    // No new records either.
+    QVERIFY(!f.action(QStringLiteral("menu3_felvitel"))->isEnabled());
     f.action(QStringLiteral("menu3_felvitel"))->trigger();
     f.edit(1)->setText(QStringLiteral("55"));
     QVERIFY(!f.action(QStringLiteral("menu3_mentes"))->isEnabled());

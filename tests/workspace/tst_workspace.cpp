@@ -330,7 +330,7 @@ void tst_Workspace::loadFailureKeepsTheDocument()
     f.openSample();
     const QString title = f.window().windowTitle();
     f.open(f.dir.file("nincs.rtf"));
-    QCOMPARE(f.dialogs.messages, QStringList{"Cannot open file " + f.dir.file("nincs.rtf")});
+    QCOMPARE(f.dialogs.messages, QStringList{cannotOpenFile(f.dir.file("nincs.rtf"))});
     QVERIFY(!f.program->loadingWindow().isVisible());
     QCOMPARE(f.window().windowTitle(), title);
     QCOMPARE(f.window().document().lineCount(), 3);
@@ -875,7 +875,7 @@ void tst_Workspace::failedSaveKeepsTheOldFile()
 
     f.dialogs.saveFileAnswers.enqueue(f.dir.file(target));
     f.action("menu0_saveas")->trigger();
-    QCOMPARE(f.dialogs.messages, QStringList{"Cannot create file " + f.dir.file(target)});
+    QCOMPARE(f.dialogs.messages, QStringList{cannotCreateFile(f.dir.file(target))});
     QCOMPARE(f.dir.readBytes("minta.rtf"), before);
     QVERIFY(f.action("menu0_save")->isEnabled());
     QVERIFY(f.window().windowTitle().endsWith(" *"));
@@ -888,7 +888,7 @@ void tst_Workspace::failedSaveKeepsTheOldFile()
     QDir(f.dir.path()).mkdir("minta.rtf");
     QVERIFY(!f.window().close());
     QCOMPARE(f.dialogs.messages.size(), 2);
-    QCOMPARE(f.dialogs.messages[0], "Cannot create file " + documentPath);
+    QCOMPARE(f.dialogs.messages[0], cannotCreateFile(documentPath));
     QVERIFY(f.window().isVisible());
 }
 

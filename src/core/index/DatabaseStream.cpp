@@ -1,6 +1,7 @@
 #include "core/index/DatabaseStream.h"
 
 #include "core/index/TextScan.h"
+#include "core/record/DatabaseFormat.h"
 #include "core/record/NorlaError.h"
 #include "core/record/Win1250.h"
 
@@ -23,8 +24,22 @@ DatabaseStream::DatabaseStream(const QString& path) : m_file(path)
 {
     if (QFileInfo(path).isDir() || !m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         fail();
+    checkIsDatabase();
     if (!mapUtf16LE())
         restart();
+}
+
+// The start and the end of the file decide whether it is a database at all,
+// before a line of it is read as a record.
+void DatabaseStream::checkIsDatabase()
+{
+    const qint64 size = m_file.size();
+    QByteArray head(qMin<qint64>(size, DatabaseFormat::SampleBytes), Qt::Uninitialized);
+    QByteArray tail(qMin<qint64>(size, 2), Qt::Uninitialized);
+    if (m_file.read(head.data(), head.size()) != head.size() || !m_file.seek(size - tail.size()) ||
+        m_file.read(tail.data(), tail.size()) != tail.size() || !m_file.seek(0))
+        fail();
+    DatabaseFormat::check(m_file.fileName(), head, tail, size);
 }
 
 // Only a UTF-16LE file with the mark and whole units is mapped; everything
@@ -178,9 +193,11 @@ void DatabaseStream::decodeBlock()
         decodeUtf16(false);
         break;
     case Encoding::Utf8:
+        DatabaseFormat::checkNoNulByte(m_file.fileName(), m_block);
         decodeUtf8();
         break;
     case Encoding::Win1250: {
+        DatabaseFormat::checkNoNulByte(m_file.fileName(), m_block);
         const std::size_t old = m_units.size();
         m_units.resize(old + std::size_t(m_block.size()));
         char16_t* dst = m_units.data() + old;

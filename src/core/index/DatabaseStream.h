@@ -20,7 +20,8 @@ class DatabaseStream final
     Q_DISABLE_COPY_MOVE(DatabaseStream)
 
 public:
-    // Throws NorlaError "Cannot open file <absolute path>".
+    // Throws NorlaError "Cannot open file <absolute path>", or the refusal
+    // of a file that is no database (a picture, an archive, binary data).
     explicit DatabaseStream(const QString& path);
 
     // The next line, valid until the next call; false after the last line.
@@ -44,6 +45,7 @@ private:
         Win1250
     };
 
+    void checkIsDatabase();
     bool fill();
     void readBlock();
     void detectEncoding();

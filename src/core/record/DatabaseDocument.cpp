@@ -1,5 +1,6 @@
 #include "core/record/DatabaseDocument.h"
 
+#include "core/record/DatabaseFormat.h"
 #include "core/record/RecordSchema.h"
 #include "core/record/TextFile.h"
 #include "core/record/Win1250.h"
@@ -134,6 +135,12 @@ bool isUtf16LittleEndianWithMark(QByteArrayView bytes)
     return bytes.size() >= 2 && uchar(bytes[0]) == 0xFF && uchar(bytes[1]) == 0xFE;
 }
 
+bool isUtf16(QByteArrayView bytes)
+{
+    return isUtf16LittleEndianWithMark(bytes) ||
+           (bytes.size() >= 2 && uchar(bytes[0]) == 0xFE && uchar(bytes[1]) == 0xFF);
+}
+
 } // namespace
 
 // Line ends as every Unicode text file is read: CR LF, CR, LF and U+2028; a
@@ -225,12 +232,20 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Job
     // A UTF-16LE file of whole code units is already the text a QString
     // holds: it is split piece by piece as it arrives and then read in
     // place, never copied. Any other file is decoded once it is whole.
-    LineSplitter splitter(contents, QFileInfo(path).size() / 2);
+    const qint64 expectedSize = QFileInfo(path).size();
+    LineSplitter splitter(contents, expectedSize / 2);
     bool splitting = Q_BYTE_ORDER == Q_LITTLE_ENDIAN;
+    bool headChecked = false;
     QByteArray bytes = TextFile::readBytes(path, [&](QByteArrayView soFar) {
         control.throwIfStopped();
         hash.add(soFar.sliced(hashed));
         hashed = soFar.size();
+        // A file that is no database is refused on its first piece, before
+        // a large one is read whole.
+        if (!headChecked && (soFar.size() >= DatabaseFormat::SampleBytes || soFar.size() >= expectedSize)) {
+            DatabaseFormat::check(path, soFar, {}, expectedSize);
+            headChecked = true;
+        }
         if (!splitting || soFar.size() < 2)
             return;
         if (!isUtf16LittleEndianWithMark(soFar)) {
@@ -241,16 +256,20 @@ DatabaseDocument::Contents DatabaseDocument::read(const QString& path, const Job
                       false);
     });
     control.throwIfStopped();
+    DatabaseFormat::check(path, bytes, QByteArrayView(bytes).last(qMin<qsizetype>(2, bytes.size())),
+                          bytes.size());
     hash.add(QByteArrayView(bytes).sliced(hashed));
     contents.m_stamp = DiskStamp::taken(path, hash.value());
 
     const bool inPlace = splitting && isUtf16LittleEndianWithMark(bytes) && bytes.size() % 2 == 0;
-    if (inPlace)
+    if (inPlace) {
         contents.m_text = QString::fromRawData(reinterpret_cast<const QChar*>(bytes.constData() + 2),
                                                (bytes.size() - 2) / 2);
-    else
+    } else {
+        // Text in one byte per letter never holds a NUL; a binary file does.
+        if (!isUtf16(bytes))
+            DatabaseFormat::checkNoNulByte(path, bytes);
         contents.m_text = TextFile::decodeUnicodeToString(bytes);
-    if (!inPlace) {
         control.throwIfStopped();
         splitter.restart();
     }

@@ -28,7 +28,13 @@ DatabaseLock::State DatabaseLock::acquire()
             break;
         }
         const std::optional<LockOwner> holder = m_lock.owner();
-        if (holder && !holder->onThisHost && holder->since.isValid() &&
+        if (!holder) {
+            const QDateTime written = QFileInfo(m_lock.path()).lastModified().toUTC();
+            if (!written.isValid() || written.secsTo(QDateTime::currentDateTimeUtc()) >= NamelessAfterSeconds)
+                return State::Nameless;
+            return State::Held;
+        }
+        if (!holder->onThisHost && holder->since.isValid() &&
             holder->since.secsTo(QDateTime::currentDateTimeUtc()) > AbandonedAfterSeconds)
             return State::Abandoned;
         return State::Held;

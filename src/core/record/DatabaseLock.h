@@ -22,12 +22,17 @@ public:
         Locked,    // this process holds it
         Held,      // a live process holds it; open for reading only
         Abandoned, // another host's lock older than a day: offered for taking over
+        Nameless,  // a lock file that names no holder (empty or unreadable, as a crash while
+                   // taking the lock leaves it): offered for taking over
         Unlockable // no lock file can be made there (read-only folder); opened as before
     };
 
     // Another host's lock counts as abandoned after this long: its process
     // cannot be asked whether it lives, and nobody keeps a database open for days.
     static constexpr qint64 AbandonedAfterSeconds = 24 * 60 * 60;
+    // A lock file is written within a moment of being made; one still empty
+    // after this long never will be.
+    static constexpr qint64 NamelessAfterSeconds = 2;
 
     static QString lockPathFor(const QString& databasePath);
 
@@ -51,6 +56,9 @@ public:
     static std::unique_ptr<DatabaseLock> forReplacing(const QString& databasePath);
     // The message of that refusal.
     static QString heldMessage(const QString& databasePath, const LockOwner& owner);
+    // Whether the lock may be offered for taking over: its holder is gone
+    // for all anyone can tell (Abandoned, Nameless).
+    static bool mayBeTakenOver(State state) { return state == State::Abandoned || state == State::Nameless; }
 
 private:
     QString m_databasePath;

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/record/FileFailure.h"
+
 #include <QString>
 
+#include <cerrno>
 #include <exception>
 
 // The one error type of the core: it carries the text the user sees in the
@@ -11,13 +14,16 @@ class NorlaError : public std::exception
 public:
     explicit NorlaError(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
 
-    static NorlaError cannotOpen(const QString& path)
+    // "Cannot open file <path>" and "Cannot create file <path>", each
+    // followed by a Hungarian line with the cause. `errorNumber` is the errno
+    // of the call that failed, when the caller still has it.
+    static NorlaError cannotOpen(const QString& path, int errorNumber = errno)
     {
-        return NorlaError(QStringLiteral("Cannot open file %1").arg(path));
+        return NorlaError(FileFailure::message(FileFailure::Access::Open, path, errorNumber));
     }
-    static NorlaError cannotCreate(const QString& path)
+    static NorlaError cannotCreate(const QString& path, int errorNumber = errno)
     {
-        return NorlaError(QStringLiteral("Cannot create file %1").arg(path));
+        return NorlaError(FileFailure::message(FileFailure::Access::Create, path, errorNumber));
     }
 
     const QString& message() const noexcept { return m_message; }

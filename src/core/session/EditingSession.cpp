@@ -143,7 +143,7 @@ void EditingSession::open(const QString& path, DatabaseDocument::Contents&& cont
 {
     std::shared_ptr<DatabaseLock> lock = lockFor(path);
     const bool held =
-        lock->state() == DatabaseLock::State::Held || lock->state() == DatabaseLock::State::Abandoned;
+        lock->state() == DatabaseLock::State::Held || DatabaseLock::mayBeTakenOver(lock->state());
     open(path, std::move(contents), std::move(lock), held);
 }
 
@@ -158,10 +158,11 @@ std::shared_ptr<DatabaseLock> EditingSession::lockFor(const QString& path) const
 
 QString EditingSession::readOnlyMessage() const
 {
-    const QString holder =
-        m_readOnlyHolder ? QStringLiteral(" (%1)").arg(m_readOnlyHolder->describe()) : QString();
-    return QStringLiteral("Az adatbázis csak olvasásra van megnyitva: más tartja megnyitva%1, ezért "
-                          "ebben az ablakban nem módosítható. Más néven elmenthető.")
+    const QString holder = m_readOnlyHolder
+                               ? QStringLiteral("más tartja megnyitva (%1)").arg(m_readOnlyHolder->describe())
+                               : QStringLiteral("a zárolófájlja nem nevezi meg, ki tartja megnyitva");
+    return QStringLiteral("Az adatbázis csak olvasásra van megnyitva: %1, ezért ebben az ablakban nem "
+                          "módosítható. Más néven elmenthető.")
         .arg(holder);
 }
 
@@ -176,6 +177,7 @@ void EditingSession::open(const QString& path, DatabaseDocument::Contents&& cont
     m_readOnlyHolder = readOnly && lock ? lock->owner() : std::nullopt;
     m_lock = readOnly ? nullptr : std::move(lock);
     m_readOnly = readOnly;
+    m_unwritable = readOnly ? std::nullopt : FileFailure::unwritable(path);
     m_document.adopt(path, std::move(contents));
     m_history.clear();
     m_recovery.discard();
@@ -382,7 +384,7 @@ void EditingSession::followHistory()
     m_document.setModified(!clean);
     if (clean)
         m_recovery.discard();
-    else if (!m_readOnly)
+    else if (!m_readOnly && !m_unwritable)
         m_recovery.documentChanged(m_document);
     Q_EMIT documentChanged();
 }

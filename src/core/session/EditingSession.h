@@ -2,6 +2,7 @@
 
 #include "core/record/DatabaseDocument.h"
 #include "core/record/DatabaseLock.h"
+#include "core/record/FileFailure.h"
 #include "core/record/RecordForm.h"
 #include "core/session/RecoveryCopy.h"
 #include "core/session/UndoStack.h"
@@ -101,6 +102,12 @@ public:
     bool isReadOnly() const { return m_readOnly; }
     // Why a writing command is refused while read only, naming who holds the database.
     QString readOnlyMessage() const;
+    // Who held the database when it opened read only, when the lock file names anyone.
+    const std::optional<LockOwner>& readOnlyHolder() const { return m_readOnlyHolder; }
+    // Why the database cannot be saved to its own file, found when it
+    // opened (a write-protected folder or file), so that it is said once
+    // then and not at every change: no recovery copy is tried there either.
+    const std::optional<FileFailure::Cause>& unwritable() const { return m_unwritable; }
     // The database is left (a New database, leaving the program): its lock goes.
     void releaseLock();
     // A copy newer than the database just opened exists.
@@ -183,6 +190,7 @@ private:
     DatabaseDocument m_document;
     std::shared_ptr<DatabaseLock> m_lock;
     bool m_readOnly = false;
+    std::optional<FileFailure::Cause> m_unwritable;
     std::optional<LockOwner> m_readOnlyHolder; // who held the database when it opened read only
     RecoveryCopy m_recovery;
     UndoStack m_history;

@@ -65,9 +65,14 @@ bool WordList::contains(QStringView word) const
 void WordList::add(const QStringList& words)
 {
     QLockFile lock(m_path + QStringLiteral(".lock"));
-    if (!lock.tryLock(LockWaitMs))
+    if (!lock.tryLock(LockWaitMs)) {
+        // Only a lock someone holds means a colleague; a lock that cannot be
+        // made at all is the folder's doing (write-protected, full).
+        if (lock.error() != QLockFile::LockFailedError)
+            throw NorlaError::cannotCreate(QFileInfo(m_path).absoluteFilePath());
         throw NorlaError(QStringLiteral("A szólista most nem írható, mert más éppen menti: %1")
                              .arg(QFileInfo(m_path).absoluteFilePath()));
+    }
     QStringList onFile = readFileWords(m_path);
     QSet<QString> known(onFile.begin(), onFile.end());
     bool changed = false;

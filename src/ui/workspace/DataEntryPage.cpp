@@ -6,11 +6,13 @@
 #include "ui/workspace/RadioGroup.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QRadioButton>
 #include <QTextEdit>
 #include <QToolBar>
@@ -110,6 +112,16 @@ DataEntryPage::DataEntryPage(QToolBar* toolBar, QWidget* parent) : QWidget(paren
     page->setSpacing(2);
     toolBar->setParent(this);
     page->addWidget(toolBar);
+    accessBar = named(new QLabel(this), QStringLiteral("lab_hozzaferes"));
+    accessBar->setWordWrap(true);
+    accessBar->setMargin(4);
+    accessBar->setAutoFillBackground(true);
+    QPalette barColours = accessBar->palette();
+    barColours.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xCE));
+    barColours.setColor(QPalette::WindowText, QColor(0x3D, 0x2E, 0x00));
+    accessBar->setPalette(barColours);
+    accessBar->hide();
+    page->addWidget(accessBar);
     page->addLayout(body, 1);
 
     m_toolBar = toolBar;

@@ -72,6 +72,11 @@ public:
     // Indexed by creator slot 0 … 3 (cbox1 … cbox4).
     std::array<QComboBox*, RecordSchema::CreatorCount> roleLists{};
 
+    // The bar under the tool bar that says how the database is open when it
+    // cannot be written: read only (who holds it), or in a write-protected
+    // folder. Hidden otherwise.
+    QLabel* accessBar = nullptr; // lab_hozzaferes
+
     QTextEdit* sourceWindow = nullptr;
     QLabel* recordNameCaption = nullptr;
     QWidget* shownNamePanel = nullptr; // pan101: the shown record's name, in Browse

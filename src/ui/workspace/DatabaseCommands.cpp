@@ -20,8 +20,10 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -37,6 +39,14 @@ void fillList(QComboBox* combo, const QStringList& entries)
     combo->addItems(entries);
     // A freshly filled list has no selection until a record or a mode picks one.
     combo->setCurrentIndex(-1);
+}
+
+// The file the document read or last saved as its own is gone: deleted or
+// moved away, not written by someone else.
+bool fileDeletedSinceRead(const DatabaseDocument& document)
+{
+    const DiskStamp& stamp = document.diskStamp();
+    return stamp.isValid() && stamp.exists && !QFileInfo::exists(stamp.path);
 }
 
 } // namespace
@@ -224,12 +234,22 @@ bool RecordEditor::settleDatabaseLock(DatabaseLock& lock, bool& readOnly)
         readOnly = true;
         return true;
     }
-    case DatabaseLock::State::Abandoned: {
+    case DatabaseLock::State::Abandoned:
+    case DatabaseLock::State::Nameless: {
         const QString question =
-            QStringLiteral("A(z) %1 adatbázist egy másik gépen nyitották meg, és több mint egy napja nem "
-                           "zárták be: %2.\n\nHa biztos benne, hogy azon a gépen már senki nem dolgozik vele "
-                           "(például a gép leállt), átveheti. Különben nyissa meg csak olvasásra.")
-                .arg(path, holder);
+            lock.state() == DatabaseLock::State::Nameless
+                ? QStringLiteral(
+                      "A(z) %1 adatbázis mellett zárolófájl áll (%2), de nem nevezi meg, ki tartja "
+                      "megnyitva: üres vagy olvashatatlan. Ilyet többnyire egy program hagy hátra, "
+                      "amely az adatbázis megnyitása közben leállt.\n\nHa biztos benne, hogy most "
+                      "senki más nem dolgozik az adatbázisban, átveheti. Különben nyissa meg csak "
+                      "olvasásra.")
+                      .arg(path, QDir::toNativeSeparators(DatabaseLock::lockPathFor(lock.databasePath())))
+                : QStringLiteral("A(z) %1 adatbázist egy másik gépen nyitották meg, és több mint egy napja "
+                                 "nem zárták be: %2.\n\nHa biztos benne, hogy azon a gépen már senki nem "
+                                 "dolgozik vele (például a gép leállt), átveheti. Különben nyissa meg csak "
+                                 "olvasásra.")
+                      .arg(path, holder);
         switch (UserDialogs::instance().askChoice(m_window, question,
                                                   {QStringLiteral("Átvétel"),
                                                    QStringLiteral("Megnyitás csak olvasásra"),
@@ -261,15 +281,25 @@ RecordEditor::DiskAnswer RecordEditor::confirmSaveOverChangedFile()
     const DatabaseDocument& document = m_session.document();
     if (!document.fileChangedOnDisk())
         return DiskAnswer::Save;
+    const bool deleted = fileDeletedSinceRead(document);
+    const QString target = QDir::toNativeSeparators(document.saveTarget());
     const QString question =
-        QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte vagy mentette, más is "
-                       "módosította (egy másik program vagy egy munkatárs). Ha most felülírja, az ő "
-                       "változtatásai elvesznek.\n\nFelülírás: a megnyitott adatbázis kerül a fájlba. Mentés "
-                       "másként...: más néven menti, a fájl megmarad. Mégse: nem ment.")
-            .arg(QDir::toNativeSeparators(document.saveTarget()));
-    switch (UserDialogs::instance().askChoice(
-        m_window, question,
-        {QStringLiteral("Felülírás"), QStringLiteral("Mentés másként..."), QStringLiteral("Mégse")})) {
+        deleted
+            ? QStringLiteral("A(z) %1 adatbázis fájlját törölték vagy áthelyezték, amióta ez az ablak "
+                             "betöltötte vagy mentette. A rekordok ebben az ablakban megvannak.\n\nMentés: "
+                             "a megnyitott adatbázis újra létrejön ezen a néven. Mentés másként...: más "
+                             "néven menti. Mégse: nem ment.")
+                  .arg(target)
+            : QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte vagy mentette, "
+                             "más is módosította (egy másik program vagy egy munkatárs). Ha most felülírja, "
+                             "az ő változtatásai elvesznek.\n\nFelülírás: a megnyitott adatbázis kerül a "
+                             "fájlba. Mentés másként...: más néven menti, a fájl megmarad. Mégse: nem "
+                             "ment.")
+                  .arg(target);
+    switch (
+        UserDialogs::instance().askChoice(m_window, question,
+                                          {deleted ? QStringLiteral("Mentés") : QStringLiteral("Felülírás"),
+                                           QStringLiteral("Mentés másként..."), QStringLiteral("Mégse")})) {
     case 0:
         return DiskAnswer::Save;
     case 1:
@@ -292,6 +322,19 @@ void RecordEditor::offerReloadOfChangedFile()
     if (now.looksAlike(m_reloadDeclinedFor))
         return;
     m_askingAboutDisk = true;
+    if (fileDeletedSinceRead(document)) {
+        // Nothing to reload: the records live on only in this window.
+        UserDialogs::instance().inform(
+            m_window,
+            QStringLiteral("A(z) %1 adatbázis fájlját törölték vagy áthelyezték, amióta ez az ablak "
+                           "betöltötte. A rekordok ebben az ablakban megvannak: ha meg akarja őrizni "
+                           "őket, az „Adatbázis mentése” újra létrehozza a fájlt, az „Adatbázis "
+                           "mentése másként...” más néven menti.")
+                .arg(QDir::toNativeSeparators(document.path())));
+        m_askingAboutDisk = false;
+        m_reloadDeclinedFor = now;
+        return;
+    }
     const bool reload = UserDialogs::instance().askYesNo(
         m_window,
         QStringLiteral("A(z) %1 adatbázis fájlját azóta, hogy ez az ablak betöltötte, más is módosította. "
@@ -335,10 +378,55 @@ bool RecordEditor::loadDatabase(const QString& path)
         else
             enterBrowse();
         setSaveCommandEnabled(false);
+        applyAccessState();
         // A restored document is modified from the start.
         updateDocumentState();
         refreshRawViewIfShown();
     });
+}
+
+void RecordEditor::applyAccessState()
+{
+    const bool readOnly = m_session.isReadOnly();
+    // Only one F2 is bound at a time, so the key is never ambiguous.
+    m_commands.saveRecord->setShortcut(readOnly ? QKeySequence() : QKeySequence(Qt::Key_F2));
+    m_readOnlySaveKey->setEnabled(readOnly);
+    // The field groups whose columns leave them as they were take the state here.
+    setGroupEnabled(WorkspaceStates::Group::FreeControls, true);
+
+    QLabel* bar = m_page->accessBar;
+    const QString folder = QDir::toNativeSeparators(QFileInfo(m_session.document().path()).absolutePath());
+    if (readOnly) {
+        const std::optional<LockOwner>& holder = m_session.readOnlyHolder();
+        bar->setText(holder
+                         ? QStringLiteral("Csak olvasásra megnyitva: más tartja megnyitva (%1). A rekordok "
+                                          "itt nem módosíthatók; az „Adatbázis mentése másként...” más "
+                                          "néven mentheti.")
+                               .arg(holder->describe())
+                         : QStringLiteral("Csak olvasásra megnyitva: a zárolófájl nem nevezi meg, ki tartja "
+                                          "megnyitva. A rekordok itt nem módosíthatók; az „Adatbázis "
+                                          "mentése másként...” más néven mentheti."));
+    } else if (m_session.unwritable() == FileFailure::Cause::ReadOnlyFolder) {
+        bar->setText(QStringLiteral("Írásvédett mappa: a(z) %1 mappába nem lehet írni, ezért az adatbázis "
+                                    "nem menthető a helyére, és helyreállítási másolat sem készül. A "
+                                    "módosításokat az „Adatbázis mentése másként...” paranccsal mentheti egy "
+                                    "írható mappába.")
+                         .arg(folder));
+    } else if (m_session.unwritable() == FileFailure::Cause::ReadOnlyFile) {
+        bar->setText(QStringLiteral("Írásvédett fájl: az adatbázis fájlja nem írható felül. A módosításokat "
+                                    "az „Adatbázis mentése másként...” paranccsal mentheti más néven, vagy "
+                                    "vegye le a fájlról az írásvédelmet."));
+    } else {
+        bar->clear();
+    }
+    bar->setVisible(!bar->text().isEmpty());
+}
+
+void RecordEditor::explainReadOnlySave()
+{
+    if (m_session.isReadOnly())
+        UserDialogs::instance().inform(m_window, QStringLiteral("Az F2 nem menti a rekordot. ") +
+                                                     m_session.readOnlyMessage());
 }
 
 void RecordEditor::cancelDatabaseRead()

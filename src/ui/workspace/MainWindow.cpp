@@ -61,6 +61,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     try {
         m_settings.write(m_startDir);
     } catch (const NorlaError&) {
+        // A working folder that takes no writes (a read-only share) is no
+        // news at every exit: the settings simply stay as they are.
+        m_settingsUnwritable = true;
     }
 
     m_commands = new WorkspaceCommands(this);
@@ -296,6 +299,13 @@ void MainWindow::writeSettingsOnLeave()
     m_settings.top = frame.y();
     m_settings.width = frame.width();
     m_settings.height = frame.height();
+    if (m_settingsUnwritable) {
+        try {
+            m_settings.write(m_startDir);
+        } catch (const NorlaError&) {
+        }
+        return;
+    }
     runGuarded(this, [this] { m_settings.write(m_startDir); });
 }
 

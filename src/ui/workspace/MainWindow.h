@@ -101,6 +101,7 @@ private:
     QString m_startDir;
     AppSettings m_settings;
     bool m_firstActivationDone = false;
+    bool m_settingsUnwritable = false; // config.kzs could not be rewritten at start-up
 
     WorkspaceCommands* m_commands = nullptr;
     RecordEditor* m_editor = nullptr;

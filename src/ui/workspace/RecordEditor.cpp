@@ -20,6 +20,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
+#include <QShortcut>
 #include <QTextEdit>
 
 namespace {
@@ -54,9 +55,9 @@ RecordEditor::RecordEditor(WorkspaceCommands& commands, AppSettings& settings, c
             return;
         UserDialogs::instance().inform(
             m_window,
-            QStringLiteral("A mentetlen módosítások helyreállítási másolata nem írható (%1). A "
+            QStringLiteral("A mentetlen módosítások helyreállítási másolata nem írható:\n%1\n\nA "
                            "módosítások megvannak, de egy váratlan leállás után elvesznének: mentse "
-                           "az adatbázist.")
+                           "az adatbázist minél előbb.")
                 .arg(message));
     });
 
@@ -65,6 +66,12 @@ RecordEditor::RecordEditor(WorkspaceCommands& commands, AppSettings& settings, c
     m_rawPage = WorkspacePages::createRawDatabasePage(m_rawView);
     for (Field field : DataEntryPage::DataFields)
         m_dataFields.append(m_page->edit(field));
+
+    // F2 of a database open read only: the save command is off then, and a
+    // key that does nothing would leave the user guessing.
+    m_readOnlySaveKey = new QShortcut(QKeySequence(Qt::Key_F2), window);
+    m_readOnlySaveKey->setEnabled(false);
+    connect(m_readOnlySaveKey, &QShortcut::activated, this, &RecordEditor::explainReadOnlySave);
 
     connectCommands();
     registerStateGroups();

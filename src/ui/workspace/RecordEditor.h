@@ -26,6 +26,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QShortcut;
 class QTableWidget;
 class QTextDocument;
 class QTextEdit;
@@ -175,6 +176,10 @@ private:
         Cancel
     };
     DiskAnswer confirmSaveOverChangedFile();
+    // The bar, the fields and F2 as the open database allows: read only, in
+    // a write-protected folder, or free.
+    void applyAccessState();
+    void explainReadOnlySave();
     void updateDocumentState();
     void rebuildRecordNameList();
     void reloadLookupLists();
@@ -254,6 +259,7 @@ private:
     bool m_askingAboutDisk = false;         // the reload question is up
     DiskStamp m_reloadDeclinedFor;          // the file's state the user chose to keep editing over
     BackgroundJob* m_runningRead = nullptr; // while readInBackground() waits for it
+    QShortcut* m_readOnlySaveKey = nullptr; // F2 while read only: says why nothing is saved
     QString m_lastOpenPath;                 // the open dialog starts at the file chosen last
     SourceLoader* m_sourceLoader = nullptr; // made with the first source load
     QAction* m_sourceCancel = nullptr;      // "Mégsem" beside the loading button

@@ -83,14 +83,24 @@ void RecordEditor::applyStateColumn(WorkspaceStates::Column column)
 
 void RecordEditor::setGroupEnabled(Group group, bool enabled)
 {
-    enabled = enabled && !(m_session.isReadOnly() && WorkspaceStates::isOffWhenReadOnly(group));
+    const bool readOnly = m_session.isReadOnly();
+    enabled = enabled && !(readOnly && WorkspaceStates::isOffWhenReadOnly(group));
+    const bool lockField = readOnly && WorkspaceStates::isFieldGroup(group);
     for (QObject* object : m_stateGroups[size_t(group)]) {
-        if (auto* menu = qobject_cast<QMenu*>(object))
-            menu->menuAction()->setEnabled(enabled);
-        else if (auto* action = qobject_cast<QAction*>(object))
+        if (auto* menu = qobject_cast<QMenu*>(object)) {
+            // The extraction menus only fill fields.
+            const bool fills = menu == m_commands.insertMenu || menu == m_commands.appendMenu;
+            menu->menuAction()->setEnabled(enabled && !(readOnly && fills));
+        } else if (auto* action = qobject_cast<QAction*>(object)) {
             action->setEnabled(enabled);
-        else if (auto* widget = qobject_cast<QWidget*>(object))
-            widget->setEnabled(enabled);
+        } else if (auto* edit = qobject_cast<QLineEdit*>(object)) {
+            edit->setEnabled(enabled);
+            edit->setReadOnly(lockField);
+        } else if (auto* widget = qobject_cast<QWidget*>(object)) {
+            const bool changesField = qobject_cast<QComboBox*>(widget) || qobject_cast<QCheckBox*>(widget) ||
+                                      qobject_cast<RadioGroup*>(widget) || qobject_cast<DropBox*>(widget);
+            widget->setEnabled(enabled && !(lockField && changesField));
+        }
     }
 }
 

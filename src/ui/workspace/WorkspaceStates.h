@@ -87,9 +87,25 @@ inline constexpr Row Table[] = {
 // clang-format on
 
 // A database opened for reading only (another process holds it) offers none
-// of the commands that write it, whatever the column or the group's own
-// rule would say; saving it under another name stays.
-inline constexpr Group ReadOnlyOff[] = {Group::DatabaseSave, Group::DeleteCommand, Group::SaveCommand};
+// of the commands that write it or fill the form for a save, whatever the
+// column or the group's own rule would say; saving it under another name stays.
+inline constexpr Group ReadOnlyOff[] = {Group::DatabaseSave,    Group::DeleteCommand,
+                                        Group::SaveCommand,     Group::NewRecordCommands,
+                                        Group::ExchangeCommand, Group::ClearCommand};
+
+// The groups that hold the form's fields: read only, their edits stay
+// readable and selectable but take no typing, and the lists, boxes and
+// choices that would change a field are off.
+inline constexpr Group FieldGroups[] = {Group::RecordControls, Group::ChoiceGroups, Group::Translation,
+                                        Group::FreeControls};
+
+constexpr bool isFieldGroup(Group group)
+{
+    for (const Group field : FieldGroups)
+        if (field == group)
+            return true;
+    return false;
+}
 
 constexpr bool isOffWhenReadOnly(Group group)
 {
