@@ -103,6 +103,11 @@ private Q_SLOTS:
         CheckNotice* notice = features().notice();
         QVERIFY(!notice->isHidden());
         QVERIFY(notice->text().contains(QStringLiteral("hibás évszám")));
+        // It stands under the fields, as the guide says, not above the tool bar.
+        auto* fields = f().window().findChild<QWidget*>(QStringLiteral("pan_mezok"));
+        QTRY_VERIFY(notice->mapTo(&f().window(), QPoint()).y() >=
+                    fields->mapTo(&f().window(), QPoint(0, fields->height())).y());
+        QCOMPARE(notice->parentWidget(), fields->parentWidget());
         QCOMPARE(features().completions(NameKind::Creator, QStringLiteral("vitt")),
                  QStringList{QStringLiteral("Újonnan Vitt Név")});
 
