@@ -131,7 +131,7 @@ private Q_SLOTS:
         QVERIFY(list->topLevelItemCount() > 0);
         f().dialogs.saveFileAnswers.enqueue(f().dir.file(QStringLiteral("jelentes")));
         f().window().findChild<QPushButton*>(QStringLiteral("gomb_csv"))->click();
-        QVERIFY(f().dir.readBytes(QStringLiteral("jelentes.csv")).startsWith("Rekord,"));
+        QVERIFY(f().dir.readBytes(QStringLiteral("jelentes.csv")).startsWith("\xEF\xBB\xBFRekord,"));
         const int line = list->topLevelItem(0)->data(0, Qt::UserRole + 1).toInt();
         Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 0);
         QCOMPARE(f().window().currentRecordIndex(), line);
