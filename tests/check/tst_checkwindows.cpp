@@ -105,9 +105,11 @@ private Q_SLOTS:
         QVERIFY(notice->text().contains(QStringLiteral("hibás évszám")));
         // It stands under the fields, as the guide says, not above the tool bar.
         auto* fields = f().window().findChild<QWidget*>(QStringLiteral("pan_mezok"));
+        f().window().showPage(MainWindow::EntryPage);
         QTRY_VERIFY(notice->mapTo(&f().window(), QPoint()).y() >=
                     fields->mapTo(&f().window(), QPoint(0, fields->height())).y());
         QCOMPARE(notice->parentWidget(), fields->parentWidget());
+        f().window().showPage(MainWindow::BrowsePageIndex);
         QCOMPARE(features().completions(NameKind::Creator, QStringLiteral("vitt")),
                  QStringList{QStringLiteral("Újonnan Vitt Név")});
 
