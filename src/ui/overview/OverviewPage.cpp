@@ -226,6 +226,11 @@ void OverviewPage::clearCharts()
 
 void OverviewPage::showSummary()
 {
+    // Its values are those of the counts replaced. Closed, not deleted: a
+    // search started from it counts again in an event loop of its own, while
+    // its list is still handling the click.
+    if (m_foldedDialog)
+        m_foldedDialog->close();
     clearCharts();
     m_csvButton->setEnabled(m_summary.has_value());
     if (!m_summary) {
@@ -352,7 +357,8 @@ void OverviewPage::barClicked(Overview::Dimension dimension, const Overview::Cha
 
 void OverviewPage::showFoldedRows(Overview::Dimension dimension, const Overview::ChartBar& bar)
 {
-    delete m_foldedDialog;
+    if (m_foldedDialog)
+        m_foldedDialog->close();
     auto* dialog = named(new QDialog(this), ObjectName::FoldedDialog);
     m_foldedDialog = dialog;
     dialog->setAttribute(Qt::WA_DeleteOnClose);
