@@ -358,7 +358,7 @@ def make_database(rng, volume_codes, count, subject_list):
 PLANTED = [
     ("kotetek1.rtf", "Si0001080a", 7, "Világirodalom: tanulmányok", "Világirodalom: tanulmnyok"),
     ("kotetek1.rtf", "Ka00008300", 11, "1904", "19O4"),
-    ("kotetek1.rtf", "Si00015100", 4, "02Almási Sándor", "02Almasi Sandor"),
+    ("kotetek2.rtf", "Ze00001300", 5, "03Almási Réka", "03Almasi Reka"),
     ("kotetek1.rtf", "No00007100", 13, "Budapest", "Bp."),
 ]
 

@@ -137,7 +137,8 @@ private slots:
         QVERIFY(creator);
         creator->setFocus();
         creator->selectAll();
-        QTest::keyClicks(creator, QStringLiteral("al"));
+        // Both forms of the sample's name typed with and without accents.
+        QTest::keyClicks(creator, QStringLiteral("almasi r"));
         auto* list = find<QListView>(window, QStringLiteral("Edit4_kiegeszites"));
         QVERIFY(list && list->isVisible());
         // The list is a window of its own: painted onto the main window where it stands.
@@ -149,10 +150,11 @@ private slots:
         }
         QApplication::processEvents();
         // The sample's name typed without accents stands beside its accented form.
-        QVERIFY(list->model()
-                    ->match(list->model()->index(0, 0), Qt::DisplayRole, QStringLiteral("Almasi Sandor"), 1,
-                            Qt::MatchExactly)
-                    .size() == 1);
+        for (const QString& form : {QStringLiteral("Almási Réka"), QStringLiteral("Almasi Reka")})
+            QVERIFY2(list->model()
+                             ->match(list->model()->index(0, 0), Qt::DisplayRole, form, 1, Qt::MatchExactly)
+                             .size() == 1,
+                     qPrintable(form));
         saveImage(picture.toImage(), QStringLiteral("kiegeszites"));
         QTest::keyClick(creator, Qt::Key_Escape);
 
