@@ -33,11 +33,6 @@ bool needsQuotes(QStringView text, QChar separator)
 
 } // namespace
 
-QStringView withoutByteOrderMark(QStringView text)
-{
-    return text.startsWith(QChar(0xFEFF)) ? text.sliced(1) : text;
-}
-
 bool readsAsFormula(QStringView cell)
 {
     if (cell.isEmpty())

@@ -26,9 +26,6 @@ inline QByteArray startOfFile(Mark mark)
 {
     return mark == Mark::ByteOrderMark ? byteOrderMark() : QByteArray();
 }
-// The text of a CSV file without its byte-order mark, if it has one.
-QStringView withoutByteOrderMark(QStringView text);
-
 // Whether a spreadsheet would take the cell for a formula: it starts with
 // "=", "+", "-", "@", a tab or a carriage return. A plain number ("-12",
 // "+3,5") is a number, not a formula, and stays as it is.
