@@ -1,5 +1,6 @@
 #include "core/exchange/CsvFormat.h"
 
+#include "core/record/CsvText.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordSchema.h"
 
