@@ -347,6 +347,32 @@ def make_database(rng, volume_codes, count, subject_list):
     return lines
 
 
+# Faults of real data, planted in a few records so that every check of the
+# editor finds something in the sample on first use: proofreading a typo,
+# the record check an impossible year, the name variants a name typed
+# without accents beside its accented form, the unification of places an
+# abbreviation beside the full name. Each is one field of one record; the
+# value the generator gave is checked, so a change to the generator that
+# moves the records stops the script here instead of planting elsewhere.
+# (database, record name, field position, generated value, planted value)
+PLANTED = [
+    ("kotetek1.rtf", "Si0001080a", 7, "Világirodalom: tanulmányok", "Világirodalom: tanulmnyok"),
+    ("kotetek1.rtf", "Ka00008300", 11, "1904", "19O4"),
+    ("kotetek2.rtf", "Ze00001300", 5, "03Almási Réka", "03Almasi Reka"),
+    ("kotetek1.rtf", "No00007100", 13, "Budapest", "Bp."),
+]
+
+
+def plant_faults(databases):
+    for database, name, position, generated, planted in PLANTED:
+        lines = databases[database]
+        index = next(i for i, line in enumerate(lines) if line.split(SEPARATOR)[0] == name)
+        fields = lines[index].split(SEPARATOR)
+        assert fields[position] == generated, (name, fields[position])
+        fields[position] = planted
+        lines[index] = SEPARATOR.join(fields)
+
+
 NAME_PATTERN = re.compile(r"^(Ka|Lu|No|Si|Vu|Ze|Go|Ma)\d{6}(00|\d[a-z])$")
 
 
@@ -416,6 +442,7 @@ def main():
         "kotetek2.rtf": make_database(rng, ["Vu", "Ze", "Go"], 50, subject_list),
         "adatbazis.rtf": make_database(rng, ["Ma"], 50, subject_list),
     }
+    plant_faults(databases)
     for name, lines in databases.items():
         for line in lines:
             check_record(line)

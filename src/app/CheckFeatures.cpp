@@ -13,11 +13,11 @@
 #include "ui/common/UserDialogs.h"
 #include "ui/search/BrowsePage.h"
 #include "ui/search/HitsPage.h"
+#include "ui/workspace/DataEntryPage.h"
 #include "ui/workspace/MainWindow.h"
 #include "ui/workspace/RecordEditor.h"
 
 #include <QAction>
-#include <QBoxLayout>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -121,15 +121,10 @@ void CheckFeatures::addMenuEntries()
 
 void CheckFeatures::placeNotice()
 {
+    // Under the fields, where the eye is after F2; the page's own notice
+    // column keeps it there whatever else the page's layout holds.
     m_notice = new CheckNotice(&m_main);
-    QWidget* fields = m_main.findChild<QWidget*>(QStringLiteral("pan_mezok"));
-    auto* layout = fields && fields->parentWidget()
-                       ? qobject_cast<QBoxLayout*>(fields->parentWidget()->layout())
-                       : nullptr;
-    if (layout) {
-        m_notice->setParent(fields->parentWidget());
-        layout->insertWidget(layout->indexOf(fields) + 1, m_notice);
-    }
+    m_main.entryPage()->addNotice(m_notice);
     m_notice->hide();
     connect(m_notice, &CheckNotice::documentRecordRequested, this, &CheckFeatures::showDocumentRecord);
     connect(m_notice, &CheckNotice::indexedRecordRequested, this, &CheckFeatures::showIndexedRecord);

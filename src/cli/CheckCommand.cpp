@@ -40,6 +40,8 @@ separated by tabs, sorted by record. The checks:
 
   --csv         print the findings as CSV (a header row, then one row each)
   --no-index    do not compare with the index set
+  --no-bom      CSV without the byte-order mark spreadsheets need to read
+                it as UTF-8
   -h, --help    show this help
 
 "N hiba" goes to standard error. Exit status: 0 when nothing was found, 1
@@ -54,6 +56,7 @@ int runCheckCommand(const QStringList& args)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringLiteral("csv")));
     parser.addOption(QCommandLineOption(QStringLiteral("no-index")));
+    parser.addOption(QCommandLineOption(QStringLiteral("no-bom")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     if (!parser.parse(QStringList{QStringLiteral("norla-cli check")} + args)) {
         cliErr() << "norla-cli check: " << parser.errorText() << Qt::endl;
@@ -83,7 +86,9 @@ int runCheckCommand(const QStringList& args)
     const std::vector<RecordFinding> findings =
         DatabaseCheck::run(document.snapshot(), checker, indexed.isEmpty() ? nullptr : &indexed, control);
     if (parser.isSet(QStringLiteral("csv"))) {
-        const QByteArray csv = DatabaseCheck::toCsv(findings);
+        const QByteArray csv = DatabaseCheck::toCsv(findings, parser.isSet(QStringLiteral("no-bom"))
+                                                                  ? CsvText::Mark::None
+                                                                  : CsvText::Mark::ByteOrderMark);
         std::fwrite(csv.constData(), 1, size_t(csv.size()), stdout);
         std::fflush(stdout);
     } else {

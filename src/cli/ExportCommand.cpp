@@ -21,7 +21,10 @@ Writes records for the reference managers and spreadsheets:
 
   bibtex  BibTeX, UTF-8, with biblatex fields where BibTeX has none
   ris     RIS, UTF-8
-  csv     CSV, UTF-8, a header row of the 19 fields, RFC 4180 quoting
+  csv     CSV, UTF-8 with a byte-order mark, a header row of the 19 fields,
+          RFC 4180 quoting; a cell that would read as a formula (it starts
+          with =, +, -, @, a tab or a carriage return, and is not a plain
+          number) starts with "'"
 
 WHAT is one of:
   DATABASE          a database file: all its records, in file order
@@ -32,6 +35,7 @@ WHAT is one of:
 
 Options:
   --format F        bibtex, ris or csv (required)
+  --no-bom          CSV without the byte-order mark
   --output FILE     write to FILE instead of standard output; the file is
                     replaced only once every record is written, so a failure
                     leaves the previous file as it was
@@ -42,10 +46,11 @@ Exit status: 0 when everything was written, 1 when a file cannot be read or
 written, 2 for wrong usage.
 )";
 
-qint64 exportTo(const QString& output, ExportFormat format, const RecordSource& source)
+qint64 exportTo(const QString& output, ExportFormat format, const ExportOptions& options,
+                const RecordSource& source)
 {
     if (!output.isEmpty()) {
-        ExportFile file(output, format);
+        ExportFile file(output, format, options);
         source([&file](QStringView line) { file.add(line); });
         file.commit();
         return file.recordCount();
@@ -53,7 +58,7 @@ qint64 exportTo(const QString& output, ExportFormat format, const RecordSource& 
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly))
         throw NorlaError::cannotCreate(QStringLiteral("<stdout>"));
-    RecordExporter exporter(format, out, QStringLiteral("<stdout>"));
+    RecordExporter exporter(format, out, QStringLiteral("<stdout>"), options);
     source([&exporter](QStringView line) { exporter.add(line); });
     exporter.finish();
     if (!out.flush())
@@ -71,6 +76,7 @@ int runExportCommand(const QStringList& args)
     parser.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("format")));
     parser.addOption(QCommandLineOption(QStringLiteral("output"), QString(), QStringLiteral("file")));
     parser.addOption(QCommandLineOption(QStringLiteral("index")));
+    parser.addOption(QCommandLineOption(QStringLiteral("no-bom")));
     const auto usage = [](const QString& problem) {
         cliErr() << "norla-cli export: " << problem << "\n"
                  << "Run \"norla-cli export --help\" for the options." << Qt::endl;
@@ -96,7 +102,10 @@ int runExportCommand(const QStringList& args)
         if (!positional.isEmpty() && !output.isEmpty() &&
             QFileInfo(output).absoluteFilePath() == QFileInfo(positional.first()).absoluteFilePath())
             return usage(QStringLiteral("--output would replace the database being exported"));
-        const qint64 count = exportTo(output, format, source);
+        ExportOptions options;
+        if (parser.isSet(QStringLiteral("no-bom")))
+            options.csvMark = CsvText::Mark::None;
+        const qint64 count = exportTo(output, format, options, source);
         cliErr() << count << " records exported"
                  << (output.isEmpty() ? QString() : QStringLiteral(" to ") + output) << Qt::endl;
         return 0;

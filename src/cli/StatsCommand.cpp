@@ -12,7 +12,8 @@
 
 namespace {
 
-const char* const kStatsHelp = R"(Usage: norla-cli stats [DATABASE | --index] [--format text|csv|json]
+const char* const kStatsHelp =
+    R"(Usage: norla-cli stats [DATABASE | --index] [--format text|csv|json] [--no-bom]
 
 Counts the records of the index file set of the current folder (the default,
 or --index) or of one database file, as the editor's "Áttekintés" page does:
@@ -22,8 +23,10 @@ default), database file, and for each field how many records leave it empty.
 Years that are not a year are counted as "ismeretlen".
 
   --index         the index file set (adatb*.ztf), the default
-  --format F      text (the default), csv (";" between the fields, UTF-8) or
-                  json
+  --format F      text (the default), csv (";" between the fields, UTF-8
+                  with a byte-order mark, a cell that would read as a
+                  formula starts with "'") or json
+  --no-bom        CSV without the byte-order mark
   -h, --help      show this help
 
 Exit status: 0 when the counts were printed, 1 when a file cannot be read
@@ -45,6 +48,7 @@ int runStatsCommand(const QStringList& args)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringLiteral("index")));
     parser.addOption(QCommandLineOption(QStringLiteral("format"), QString(), QStringLiteral("value")));
+    parser.addOption(QCommandLineOption(QStringLiteral("no-bom")));
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     if (!parser.parse(QStringList{QStringLiteral("norla-cli stats")} + args))
         return usageError(parser.errorText());
@@ -73,7 +77,10 @@ int runStatsCommand(const QStringList& args)
     if (format == u"csv" || format == u"json") {
         QFile out;
         cliOut().flush();
-        const QByteArray bytes = format == u"csv" ? Overview::toCsv(summary) : Overview::toJson(summary);
+        const CsvText::Mark mark =
+            parser.isSet(QStringLiteral("no-bom")) ? CsvText::Mark::None : CsvText::Mark::ByteOrderMark;
+        const QByteArray bytes =
+            format == u"csv" ? Overview::toCsv(summary, mark) : Overview::toJson(summary);
         written = out.open(stdout, QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.flush();
     } else {
         cliOut() << Overview::toText(summary) << Qt::flush;

@@ -103,6 +103,13 @@ private Q_SLOTS:
         CheckNotice* notice = features().notice();
         QVERIFY(!notice->isHidden());
         QVERIFY(notice->text().contains(QStringLiteral("hibás évszám")));
+        // It stands under the fields, as the guide says, not above the tool bar.
+        auto* fields = f().window().findChild<QWidget*>(QStringLiteral("pan_mezok"));
+        f().window().showPage(MainWindow::EntryPage);
+        QTRY_VERIFY(notice->mapTo(&f().window(), QPoint()).y() >=
+                    fields->mapTo(&f().window(), QPoint(0, fields->height())).y());
+        QCOMPARE(notice->parentWidget(), fields->parentWidget());
+        f().window().showPage(MainWindow::BrowsePageIndex);
         QCOMPARE(features().completions(NameKind::Creator, QStringLiteral("vitt")),
                  QStringList{QStringLiteral("Újonnan Vitt Név")});
 
@@ -126,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(list->topLevelItemCount() > 0);
         f().dialogs.saveFileAnswers.enqueue(f().dir.file(QStringLiteral("jelentes")));
         f().window().findChild<QPushButton*>(QStringLiteral("gomb_csv"))->click();
-        QVERIFY(f().dir.readBytes(QStringLiteral("jelentes.csv")).startsWith("Rekord,"));
+        QVERIFY(f().dir.readBytes(QStringLiteral("jelentes.csv")).startsWith("\xEF\xBB\xBFRekord,"));
         const int line = list->topLevelItem(0)->data(0, Qt::UserRole + 1).toInt();
         Q_EMIT list->itemDoubleClicked(list->topLevelItem(0), 0);
         QCOMPARE(f().window().currentRecordIndex(), line);

@@ -50,12 +50,13 @@ private Q_SLOTS:
         dir.writeBytes(QStringLiteral("out.csv"), run.out.toUtf8());
         QProcess python;
         python.setWorkingDirectory(dir.path());
-        python.start(QStringLiteral("python3"),
-                     {QStringLiteral("-c"),
-                      QStringLiteral("import csv,sys\n"
-                                     "rows=list(csv.reader(open('out.csv',encoding='utf-8',newline='')))\n"
-                                     "print('|'.join(rows[0]))\n"
-                                     "for r in rows[1:]: print(len(r), r[0], r[1], r[2], r[3], sep='|')\n")});
+        python.start(
+            QStringLiteral("python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import csv,sys\n"
+                            "rows=list(csv.reader(open('out.csv',encoding='utf-8-sig',newline='')))\n"
+                            "print('|'.join(rows[0]))\n"
+                            "for r in rows[1:]: print(len(r), r[0], r[1], r[2], r[3], sep='|')\n")});
         QVERIFY(python.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
                  (QStringList{QStringLiteral("Rekord|Mező|Ellenőrzés|Részlet"),

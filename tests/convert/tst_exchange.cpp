@@ -3,9 +3,12 @@
 #include "core/convert/ConversionSession.h"
 #include "core/exchange/RecordExporter.h"
 #include "core/exchange/RisFormat.h"
+#include "core/index/DatabaseStream.h"
+#include "core/record/CsvText.h"
 #include "core/record/RecordLine.h"
 #include "core/record/TextFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -130,7 +133,13 @@ private Q_SLOTS:
     void risTagLines();
     void foreignBibtex();
     void csvHeaderAndQuoting();
+    void csvCellsAreGuarded_data();
+    void csvCellsAreGuarded();
     void bibtexKeysAreUnique();
+    void latexSpecialsRoundTrip_data();
+    void latexSpecialsRoundTrip();
+    void sampleCompilesWithBiblatex_data();
+    void sampleCompilesWithBiblatex();
     void independentBibtexReader();
     void independentBibutilsReaders_data();
     void independentBibutilsReaders();
@@ -375,6 +384,46 @@ void TestExchange::csvHeaderAndQuoting()
     QVERIFY(rows[1].endsWith(QStringLiteral(",0,,papír")));
 }
 
+// A cell a spreadsheet would run as a formula gets a leading apostrophe;
+// a plain number and ordinary text stay as they are.
+void TestExchange::csvCellsAreGuarded_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("formula") << QStringLiteral("=SUM(A1:A9)") << QStringLiteral("'=SUM(A1:A9)");
+    QTest::newRow("hyperlink") << QStringLiteral("=HYPERLINK(\"http://x\")")
+                               << QStringLiteral("\"'=HYPERLINK(\"\"http://x\"\")\"");
+    QTest::newRow("plus") << QStringLiteral("+1+2") << QStringLiteral("'+1+2");
+    QTest::newRow("minus formula") << QStringLiteral("-2+3") << QStringLiteral("'-2+3");
+    QTest::newRow("at") << QStringLiteral("@SUM(1)") << QStringLiteral("'@SUM(1)");
+    QTest::newRow("tab") << QStringLiteral("\tx") << QStringLiteral("'\tx");
+    QTest::newRow("carriage return") << QStringLiteral("\rx") << QStringLiteral("\"'\rx\"");
+    QTest::newRow("dash in text") << QStringLiteral("- lásd még") << QStringLiteral("'- lásd még");
+    QTest::newRow("negative number") << QStringLiteral("-12") << QStringLiteral("-12");
+    QTest::newRow("negative decimal") << QStringLiteral("-3,5") << QStringLiteral("\"-3,5\"");
+    QTest::newRow("signed number") << QStringLiteral("+36") << QStringLiteral("+36");
+    QTest::newRow("year range") << QStringLiteral("1907–1910") << QStringLiteral("1907–1910");
+    QTest::newRow("equals inside") << QStringLiteral("a=b") << QStringLiteral("a=b");
+    QTest::newRow("empty") << QString() << QString();
+}
+
+void TestExchange::csvCellsAreGuarded()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, written);
+    QCOMPARE(CsvText::cell(value, u','), written);
+    // The export writes the note field so.
+    QStringList fields(RecordLine::FieldCount);
+    fields[0] = QStringLiteral("Ka00000100");
+    fields[14] = value;
+    const QByteArray bytes = RecordExporter::encodeAll(ExportFormat::Csv, {RecordLine::join(fields)});
+    QVERIFY(bytes.startsWith(CsvText::byteOrderMark()));
+    const QByteArray bare =
+        RecordExporter::encodeAll(ExportFormat::Csv, {RecordLine::join(fields)}, {CsvText::Mark::None});
+    QCOMPARE(bare, bytes.mid(3));
+    QVERIFY(QString::fromUtf8(bare).contains(u',' + written + u','));
+}
+
 void TestExchange::bibtexKeysAreUnique()
 {
     const QString a = QStringLiteral("Ka00000100**könyv");
@@ -385,6 +434,125 @@ void TestExchange::bibtexKeysAreUnique()
     QVERIFY(text.contains(QStringLiteral("@book{Ka00000100-2,")));
     QVERIFY(text.contains(QStringLiteral("@book{rekord,")));
     QVERIFY(text.contains(QStringLiteral("@book{Ka00000100-3,")));
+}
+
+// Every character LaTeX reads as markup goes out escaped and comes back as
+// it was, in titles, names, notes and links alike.
+void TestExchange::latexSpecialsRoundTrip_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("written");
+    const int title = 7;
+    const int creator = 3;
+    const int note = 14;
+    const int link = 15;
+    QTest::newRow("percent, underscore, ampersand, hash") << title << QStringLiteral("50% of C_programs & #1")
+                                                          << QStringLiteral("50\\% of C\\_programs \\& \\#1");
+    QTest::newRow("dollar and caret")
+        << title << QStringLiteral("$5 ^ 2") << QStringLiteral("\\$5 \\textasciicircum{} 2");
+    QTest::newRow("tilde") << title << QStringLiteral("a~b") << QStringLiteral("a\\textasciitilde{}b");
+    QTest::newRow("braces and backslash")
+        << title << QStringLiteral("{x}\\y") << QStringLiteral("\\{x\\}\\textbackslash{}y");
+    QTest::newRow("escape written as text")
+        << title << QStringLiteral("\\& and \\textbf{b}")
+        << QStringLiteral("\\textbackslash{}\\& and \\textbackslash{}textbf\\{b\\}");
+    QTest::newRow("accents untouched")
+        << title << QStringLiteral("Ősz ^ tél") << QStringLiteral("Ősz \\textasciicircum{} tél");
+    QTest::newRow("name") << creator << QStringLiteral("01Kovács_János & Tsa")
+                          << QStringLiteral("{Kovács\\_János \\& Tsa}");
+    QTest::newRow("note") << note << QStringLiteral("100% ~ 1$")
+                          << QStringLiteral("100\\% \\textasciitilde{} 1\\$");
+    QTest::newRow("link verbatim") << link << QStringLiteral("https://example.org/a_b%20c?x=1&y=~z#top")
+                                   << QStringLiteral("https://example.org/a_b%20c?x=1&y=~z#top");
+}
+
+void TestExchange::latexSpecialsRoundTrip()
+{
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    QFETCH(QString, written);
+    QStringList fields(RecordLine::FieldCount);
+    fields[0] = QStringLiteral("Ka00000100");
+    fields[1] = QStringLiteral("könyv");
+    fields[3] = QStringLiteral("01");
+    fields[4] = QStringLiteral("02");
+    fields[5] = QStringLiteral("03");
+    fields[6] = QStringLiteral("04");
+    fields[7] = QStringLiteral("Cím");
+    fields[16] = QStringLiteral("0");
+    fields[18] = QStringLiteral("papír");
+    fields[field] = value;
+    const QString line = RecordLine::join(fields);
+    const QString text = QString::fromUtf8(RecordExporter::encodeAll(ExportFormat::BibTeX, {line}));
+    QVERIFY2(text.contains(written), qPrintable(text));
+    const QStringList back = convertBack(SourceKind::BibTeX, text.split(u'\n'));
+    QCOMPARE(back.size(), 1);
+    QCOMPARE(withoutName(back.first()), withoutName(line));
+}
+
+void TestExchange::sampleCompilesWithBiblatex_data()
+{
+    QTest::addColumn<QString>("backend");
+    QTest::newRow("biber") << QStringLiteral("biber");
+    QTest::newRow("bibtex") << QStringLiteral("bibtex");
+}
+
+// The whole sample, exported, goes through LaTeX with biblatex: no value
+// stops it or turns the rest of a line into a comment.
+void TestExchange::sampleCompilesWithBiblatex()
+{
+    QFETCH(QString, backend);
+    const QString pdflatex = QStandardPaths::findExecutable(QStringLiteral("pdflatex"));
+    const QString runner = QStandardPaths::findExecutable(backend);
+    const QString kpsewhich = QStandardPaths::findExecutable(QStringLiteral("kpsewhich"));
+    if (pdflatex.isEmpty() || runner.isEmpty() || kpsewhich.isEmpty())
+        QSKIP(qPrintable(QStringLiteral("pdflatex or %1 is not installed (texlive-latex-base, "
+                                        "texlive-bibtex-extra, biber)")
+                             .arg(backend)));
+    // biblatex needs etoolbox and friends from texlive-latex-recommended.
+    for (const QString& style : {QStringLiteral("biblatex.sty"), QStringLiteral("etoolbox.sty")}) {
+        int status = -1;
+        if (runTool(kpsewhich, {style}, {}, &status).trimmed().isEmpty())
+            QSKIP(qPrintable(style + QStringLiteral(" is not installed (texlive-bibtex-extra, "
+                                                    "texlive-latex-recommended)")));
+    }
+    TempWorkDir dir;
+    dir.seedFromSample();
+    QStringList lines;
+    for (const QString& name : QDir(dir.path()).entryList({QStringLiteral("*.rtf")}, QDir::Files)) {
+        DatabaseStream stream(dir.file(name));
+        QStringView line;
+        while (stream.next(&line))
+            lines.append(line.toString());
+    }
+    QVERIFY(lines.size() >= 100);
+    // And the records of every character LaTeX reads as markup.
+    lines += corpus();
+    dir.writeBytes(QStringLiteral("minta.bib"), RecordExporter::encodeAll(ExportFormat::BibTeX, lines));
+    // pdflatex has no Greek or Cyrillic fonts unless the language packages
+    // are installed (xelatex and lualatex set them with a Unicode font); such
+    // letters print as "?" here, since the test judges the escapes.
+    dir.writeBytes(QStringLiteral("minta.tex"),
+                   QStringLiteral("\\documentclass{article}\n"
+                                  "\\makeatletter\\def\\UTFviii@undefined@err#1{?}\\makeatother\n"
+                                  "\\usepackage[backend=%1]{biblatex}\n\\addbibresource{minta.bib}\n"
+                                  "\\begin{document}\n\\nocite{*}\n\\printbibliography\n\\end{document}\n")
+                       .arg(backend)
+                       .toUtf8());
+    const QStringList latexArgs = {QStringLiteral("-interaction=nonstopmode"),
+                                   QStringLiteral("-halt-on-error"), QStringLiteral("minta.tex")};
+    for (const auto& [program, args] : QList<QPair<QString, QStringList>>{
+             {pdflatex, latexArgs}, {runner, {QStringLiteral("minta")}}, {pdflatex, latexArgs}}) {
+        const ProgramRun run = runProgram(program, args, dir.path());
+        QVERIFY2(run.exitCode == 0, qPrintable(program + u'\n' + run.out.right(1500) + run.err.right(500)));
+    }
+    const QString log = QString::fromUtf8(dir.readBytes(QStringLiteral("minta.log")));
+    QVERIFY2(!log.contains(QStringLiteral("\n! ")), qPrintable(log.right(3000)));
+    QVERIFY(QFile::exists(dir.file(QStringLiteral("minta.pdf"))));
+    // Every entry is in the bibliography.
+    const QString bbl = QString::fromUtf8(dir.readBytes(QStringLiteral("minta.bbl")));
+    QCOMPARE(bbl.count(QStringLiteral("\\entry{")), lines.size());
 }
 
 void TestExchange::independentBibtexReader()
@@ -406,6 +574,8 @@ from bibtexparser.bparser import BibTexParser
 db = bibtexparser.loads(sys.stdin.buffer.read().decode('utf-8'), BibTexParser(common_strings=True))
 def plain(s):
     s = s.replace('\\textbackslash{}', '\x00').replace('\\{', '\x01').replace('\\}', '\x02')
+    s = s.replace('\\textasciitilde{}', '~').replace('\\textasciicircum{}', '^')
+    s = re.sub(r'\\([&%$#_])', r'\1', s)
     s = s.replace('{', '').replace('}', '')
     return s.replace('\x01', '{').replace('\x02', '}').replace('\x00', '\\').replace('\n', ' ')
 names = lambda s: '|'.join(plain(n) for n in re.split(r'\s+and\s+(?![^{]*\})', s)) if s else ''

@@ -6,6 +6,7 @@
 #include "core/job/JobControl.h"
 #include "core/overview/Overview.h"
 #include "core/overview/TextCounts.h"
+#include "core/record/CsvText.h"
 #include "core/record/OperationCancelled.h"
 #include "core/record/RecordLine.h"
 #include "core/record/RecordSchema.h"
@@ -391,7 +392,10 @@ private slots:
         const Overview::Summary summary = summariseFolder(dir);
 
         QMap<QString, qint64> fromCsv;
-        const QStringList csv = QString::fromUtf8(Overview::toCsv(summary)).split(QStringLiteral("\r\n"));
+        const QByteArray bytes = Overview::toCsv(summary);
+        QVERIFY(bytes.startsWith(CsvText::byteOrderMark()));
+        QCOMPARE(Overview::toCsv(summary, CsvText::Mark::None), bytes.mid(3));
+        const QStringList csv = QString::fromUtf8(bytes.mid(3)).split(QStringLiteral("\r\n"));
         QCOMPARE(csv.first(), QStringLiteral("Szempont;Érték;Rekordok"));
         for (const QString& line : csv.mid(1)) {
             if (line.isEmpty())
@@ -424,6 +428,127 @@ private slots:
         QCOMPARE(gaps.at(7)[QStringLiteral("empty")].toInteger(), summary.completeness.at(7).empty);
     }
 
+    // A chart of many rows: decades keep the newest and add the oldest up in
+    // "korábbi" first; other charts keep the largest and add the rest up in
+    // "egyéb" last. Rows are "label:count"; decades are named by their first year.
+    void chartBarsFoldTheRest_data()
+    {
+        QTest::addColumn<int>("dimension");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<int>("maxBars");
+        QTest::addColumn<QStringList>("bars");
+        QTest::addColumn<QStringList>("folded");
+        const auto decades = [](int from, int to) {
+            QStringList rows;
+            for (int first = from; first <= to; first += 10)
+                rows.append(QStringLiteral("%1:%2").arg(first).arg(first % 100 + 1));
+            return rows;
+        };
+        QTest::newRow("decades that fit")
+            << int(Dimension::Decade) << decades(1990, 2020) << 4
+            << QStringList{QStringLiteral("1990–1999:91"), QStringLiteral("2000–2009:1"),
+                           QStringLiteral("2010–2019:11"), QStringLiteral("2020–2029:21")}
+            << QStringList();
+        QTest::newRow("18 decades, the newest shown")
+            << int(Dimension::Decade) << decades(1850, 2020) << 15
+            << (QStringList{QStringLiteral("korábbi:")} + QStringList{QStringLiteral("1890–1899:91")})
+            << QStringList{QStringLiteral("1850–1859:51"), QStringLiteral("1860–1869:61"),
+                           QStringLiteral("1870–1879:71"), QStringLiteral("1880–1889:81")};
+        QTest::newRow("decades and unknown")
+            << int(Dimension::Decade) << (decades(1970, 2020) << QStringLiteral("?:5")) << 4
+            << QStringList{QStringLiteral("korábbi:"), QStringLiteral("2010–2019:11"),
+                           QStringLiteral("2020–2029:21"), QStringLiteral("ismeretlen:5")}
+            << QStringList{QStringLiteral("1970–1979:71"), QStringLiteral("1980–1989:81"),
+                           QStringLiteral("1990–1999:91"), QStringLiteral("2000–2009:1")};
+        QTest::newRow("languages") << int(Dimension::Language)
+                                   << QStringList{QStringLiteral("magyar:50"), QStringLiteral("német:20"),
+                                                  QStringLiteral("latin:9"), QStringLiteral("angol:3"),
+                                                  QStringLiteral("?:2")}
+                                   << 3
+                                   << QStringList{QStringLiteral("magyar:50"), QStringLiteral("német:20"),
+                                                  QStringLiteral("egyéb (3 érték):14")}
+                                   << QStringList{QStringLiteral("latin:9"), QStringLiteral("angol:3"),
+                                                  QStringLiteral("ismeretlen:2")};
+    }
+    void chartBarsFoldTheRest()
+    {
+        QFETCH(int, dimension);
+        QFETCH(QStringList, rows);
+        QFETCH(int, maxBars);
+        QFETCH(QStringList, bars);
+        QFETCH(QStringList, folded);
+        QList<Overview::CountRow> counted;
+        for (const QString& row : std::as_const(rows)) {
+            const QString label = row.section(u':', 0, 0);
+            const qint64 count = row.section(u':', 1).toLongLong();
+            if (label == u"?") {
+                counted.append({Overview::unknownLabel(), count, {}});
+            } else if (Dimension(dimension) == Dimension::Decade) {
+                QStringList years;
+                for (int year = label.toInt(); year < label.toInt() + 10; ++year)
+                    years.append(QString::number(year));
+                counted.append({QStringLiteral("%1–%2").arg(label).arg(label.toInt() + 9), count, years});
+            } else {
+                counted.append({label, count, {label}});
+            }
+        }
+        const QList<Overview::ChartBar> chart = Overview::chartBars(Dimension(dimension), counted, maxBars);
+        QVERIFY(chart.size() <= maxBars);
+        const auto named = [](const Overview::CountRow& row) {
+            return row.label + u':' + QString::number(row.count);
+        };
+        QStringList shown;
+        for (const Overview::ChartBar& bar : chart)
+            shown.append(named(bar.row));
+        QStringList foldedShown;
+        QStringList foldedYears;
+        qint64 total = 0;
+        for (const Overview::ChartBar& bar : chart) {
+            total += bar.row.count;
+            for (const Overview::CountRow& row : bar.folded) {
+                foldedShown.append(named(row));
+                foldedYears += row.searchTexts;
+            }
+        }
+        // Nothing is lost: the bars add up to the rows.
+        qint64 all = 0;
+        for (const Overview::CountRow& row : std::as_const(counted))
+            all += row.count;
+        QCOMPARE(total, all);
+        QCOMPARE(foldedShown, folded);
+        if (chart.constFirst().row.label == Overview::earlierLabel()) { // its count is the sum checked above
+            QCOMPARE(shown.size(), maxBars);
+            QCOMPARE(chart.constFirst().row.searchTexts, foldedYears);
+            const std::optional<SearchCriteria> search =
+                Overview::searchFor(Dimension::Decade, chart.constFirst().row);
+            QVERIFY(search);
+            QCOMPARE(search->terms, foldedYears);
+            QCOMPARE(shown.mid(1, bars.size() - 1), bars.mid(1));
+            QCOMPARE(chart.constLast().row.label.left(4),
+                     Dimension(dimension) == Dimension::Decade && counted.constLast().searchTexts.isEmpty()
+                         ? QStringLiteral("isme")
+                         : QStringLiteral("2020"));
+        } else {
+            QCOMPARE(shown, bars);
+        }
+        if (!folded.isEmpty() && Dimension(dimension) != Dimension::Decade)
+            QVERIFY(!Overview::searchFor(Dimension(dimension), chart.constLast().row));
+    }
+
+    // What norla-cli writes to standard output, as bytes.
+    static QByteArray shellOutput(const TempWorkDir& dir, const QStringList& args)
+    {
+        QStringList quoted;
+        for (const QString& arg : args)
+            quoted.append(u'\'' + arg + u'\'');
+        const ProgramRun run = runProgram(
+            QStringLiteral("/bin/sh"),
+            {QStringLiteral("-c"),
+             QStringLiteral("'%1' %2 > out.bin").arg(QStringLiteral(NORLA_CLI_PATH), quoted.join(u' '))},
+            dir.path());
+        return run.exitCode == 0 ? dir.readBytes(QStringLiteral("out.bin")) : QByteArray();
+    }
+
     // norla-cli stats prints what the page shows, in each format; a wrong
     // call or an unreadable database gives its exit status.
     void statsOnTheCommandLine_data()
@@ -436,6 +561,9 @@ private slots:
         QTest::newRow("csv of the index")
             << QStringList{QStringLiteral("--index"), QStringLiteral("--format=csv")} << 0
             << QStringLiteral("csv");
+        QTest::newRow("csv without the mark")
+            << QStringList{QStringLiteral("--format=csv"), QStringLiteral("--no-bom")} << 0
+            << QStringLiteral("csv without the mark");
         QTest::newRow("text") << QStringList() << 0 << QStringLiteral("text");
         QTest::newRow("a database") << QStringList{QStringLiteral("egy.rtf"), QStringLiteral("--format"),
                                                    QStringLiteral("json")}
@@ -459,8 +587,11 @@ private slots:
         const Overview::Summary summary = summariseFolder(dir);
         if (output == u"json")
             QCOMPARE(run.out.toUtf8(), Overview::toJson(summary));
-        else if (output == u"csv")
-            QCOMPARE(run.out.toUtf8(), Overview::toCsv(summary));
+        else if (output.startsWith(u"csv"))
+            // The bytes as a file gets them: the decoded output has lost its mark.
+            QCOMPARE(shellOutput(dir, QStringList{QStringLiteral("stats")} + args),
+                     Overview::toCsv(summary,
+                                     output == u"csv" ? CsvText::Mark::ByteOrderMark : CsvText::Mark::None));
         else if (output == u"text")
             QCOMPARE(run.out, Overview::toText(summary));
         else if (output == u"database")

@@ -4,6 +4,8 @@
 
 #include "app/NorlaProgram.h"
 #include "core/index/IndexBuilder.h"
+#include "core/record/RecordLine.h"
+#include "core/record/TextFile.h"
 #include "ui/overview/OverviewPage.h"
 #include "ui/search/HitsPage.h"
 #include "ui/search/SearchDialog.h"
@@ -14,9 +16,11 @@
 #include <QBarSet>
 #include <QChartView>
 #include <QCheckBox>
+#include <QDialog>
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -71,6 +75,41 @@ private:
             return nullptr;
         main.showPage(MainWindow::OverviewPageIndex);
         return main.findChild<OverviewPage*>(QStringLiteral("lap_attekintes"));
+    }
+
+    // The sample folder, indexed from one more database of 36 records over
+    // 18 decades (1850–2029) in 20 languages.
+    static void seedManyValues(const TempWorkDir& dir)
+    {
+        dir.seedFromSample();
+        QStringList lines;
+        int n = 0;
+        for (int decade = 1850; decade <= 2020; decade += 10) {
+            for (int k = 0; k < 2; ++k) {
+                QStringList f(RecordLine::FieldCount);
+                f[0] = QStringLiteral("Ma%1").arg(++n, 6, 10, QLatin1Char('0')) + QStringLiteral("00");
+                f[1] = QStringLiteral("könyv");
+                f[3] = QStringLiteral("01Szerző %1").arg(n);
+                f[4] = QStringLiteral("02");
+                f[5] = QStringLiteral("03");
+                f[6] = QStringLiteral("04");
+                f[7] = QStringLiteral("Cím %1").arg(n);
+                f[11] = QString::number(decade + 3 * k);
+                f[16] = QStringLiteral("0");
+                // No language is a part of another: a restriction finds each alone.
+                f[17] = QChar(u'a' + n % 20) + QStringLiteral("nyelv");
+                f[18] = QStringLiteral("papír");
+                lines.append(RecordLine::join(f));
+            }
+        }
+        TextFile::writeUnicode(dir.file(QStringLiteral("sok.rtf")), lines);
+        IndexBuilder(dir.path()).build({QStringLiteral("sok.rtf")});
+    }
+
+    static QStringList categories(QChartView* view)
+    {
+        auto* axis = qobject_cast<QBarCategoryAxis*>(view->chart()->axes(Qt::Vertical).constFirst());
+        return axis ? axis->categories() : QStringList();
     }
 
     static QStringList pageHits(MainWindow& main)
@@ -138,6 +177,60 @@ private slots:
         }
     }
 
+    // The decade chart keeps the newest decades and adds the oldest up in
+    // "korábbi", which searches their years; an "egyéb" bar lists its values,
+    // and a click on one searches it.
+    void foldedBarsLeadToTheirRecords()
+    {
+        TempWorkDir dir;
+        seedManyValues(dir);
+        ScriptedDialogs dialogs;
+        NorlaProgram program;
+        MainWindow& main = program.mainWindow();
+        auto* page = openOverview(main);
+        QVERIFY(page);
+        QTRY_VERIFY(page->summary().has_value());
+        QCOMPARE(page->summary()->records, 36);
+
+        QChartView* decades = nullptr;
+        QTRY_VERIFY((decades = page->findChild<QChartView*>(QStringLiteral("overviewChart_decade"))) &&
+                    decades->isVisible());
+        // Drawn bottom up: the newest decade at the bottom, "korábbi" on top.
+        const QStringList shown = categories(decades);
+        QCOMPARE(shown.size(), 15);
+        QCOMPARE(shown.constFirst(), QStringLiteral("2020–2029 (2)"));
+        QCOMPARE(shown.constLast(), QStringLiteral("korábbi (8)"));
+        QVERIFY(clickBar(decades, QStringLiteral("korábbi")));
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::HitsPageIndex));
+        QStringList years;
+        for (int year = 1850; year < 1890; ++year)
+            years.append(QString::number(year));
+        const QStringList expected = cliHits(
+            dir.path(), {QStringLiteral("--terms"), years.join(u','), QStringLiteral("--or"),
+                         QStringLiteral("--word"), QStringLiteral("--fields"), QStringLiteral("year")});
+        QCOMPARE(expected.size(), 8);
+        QCOMPARE(pageHits(main), expected);
+
+        main.showPage(MainWindow::OverviewPageIndex);
+        auto* languages = page->findChild<QChartView*>(QStringLiteral("overviewChart_language"));
+        QTRY_VERIFY(languages && languages->isVisible());
+        QCOMPARE(categories(languages).constFirst(), QStringLiteral("egyéb (6 érték) (8)"));
+        QVERIFY(clickBar(languages, QStringLiteral("egyéb (6 érték)")));
+        QDialog* folded = nullptr;
+        QTRY_VERIFY((folded = page->findChild<QDialog*>(QStringLiteral("overviewFoldedValues"))) &&
+                    folded->isVisible());
+        auto* list = folded->findChild<QListWidget*>(QStringLiteral("overviewFoldedValuesList"));
+        QCOMPARE(list->count(), 6);
+        QListWidgetItem* item = list->item(2);
+        const QString language = item->text().section(QStringLiteral(" ("), 0, 0);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+        QTRY_COMPARE(main.currentPage(), int(MainWindow::HitsPageIndex));
+        QVERIFY(!folded->isVisible());
+        QCOMPARE(pageHits(main), cliHits(dir.path(), {QStringLiteral("--language"), language}));
+        QCOMPARE(program.searchDialog().criteria().restrictions[SearchCriteria::Language].text, language);
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
     void chartsAndCountsAreSaved()
     {
         TempWorkDir dir;
@@ -160,7 +253,7 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
         QVERIFY(dir.readBytes(QStringLiteral("kotet.svg")).contains("<svg"));
         QVERIFY(QImage(dir.file(QStringLiteral("kotet.png"))).width() > 0);
-        QVERIFY(dir.readBytes(QStringLiteral("osszes.csv")).startsWith("Szempont;"));
+        QVERIFY(dir.readBytes(QStringLiteral("osszes.csv")).startsWith("\xEF\xBB\xBFSzempont;"));
 
         // A folder that cannot take the file: a message, and nothing claimed.
         dialogs.saveFileAnswers.enqueue(dir.file(QStringLiteral("nincs/osszes.csv")));

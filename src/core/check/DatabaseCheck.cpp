@@ -53,12 +53,7 @@ std::vector<std::vector<int>> othersByHash(const std::vector<quint64>& hashes)
 
 QByteArray csvField(const QString& text)
 {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.contains(',') || bytes.contains('"') || bytes.contains('\n') || bytes.contains('\r')) {
-        bytes.replace("\"", "\"\"");
-        bytes = '"' + bytes + '"';
-    }
-    return bytes;
+    return CsvText::cell(text, u',').toUtf8();
 }
 
 } // namespace
@@ -167,9 +162,10 @@ QString toText(const std::vector<RecordFinding>& findings)
     return text;
 }
 
-QByteArray toCsv(const std::vector<RecordFinding>& findings)
+QByteArray toCsv(const std::vector<RecordFinding>& findings, CsvText::Mark mark)
 {
-    QByteArray csv = "Rekord,Mez\xc5\x91,Ellen\xc5\x91rz\xc3\xa9s,R\xc3\xa9szlet\r\n";
+    QByteArray csv = CsvText::startOfFile(mark);
+    csv += "Rekord,Mez\xc5\x91,Ellen\xc5\x91rz\xc3\xa9s,R\xc3\xa9szlet\r\n";
     for (const RecordFinding& f : findings) {
         csv += csvField(f.recordName) + ',' + csvField(CheckText::fieldName(f.finding.field)) + ',' +
                csvField(CheckText::kindName(f.finding.kind)) + ',' + csvField(f.finding.detail) + "\r\n";

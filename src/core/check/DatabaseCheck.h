@@ -3,6 +3,7 @@
 #include "core/check/DuplicateKeys.h"
 #include "core/check/RecordCheck.h"
 #include "core/job/JobControl.h"
+#include "core/record/CsvText.h"
 #include "core/record/DatabaseDocument.h"
 
 #include <QByteArray>
@@ -32,8 +33,9 @@ std::vector<RecordFinding> run(const DatabaseDocument::Snapshot& lines, const Re
 
 // The findings as a text a user reads, one per line: record, field, check.
 QString toText(const std::vector<RecordFinding>& findings);
-// The findings as CSV (UTF-8, comma-separated, quoted where needed, CR LF
-// line ends), with a header row.
-QByteArray toCsv(const std::vector<RecordFinding>& findings);
+// The findings as CSV (UTF-8, comma-separated, cells guarded and quoted as
+// CsvText writes them, CR LF line ends), with a header row.
+QByteArray toCsv(const std::vector<RecordFinding>& findings,
+                 CsvText::Mark mark = CsvText::Mark::ByteOrderMark);
 
 } // namespace DatabaseCheck

@@ -527,30 +527,84 @@ Place placeOfField(const QString& name)
     return places(name);
 }
 
-bool needsBibEscape(QStringView text)
+// What LaTeX makes of a character other than itself: a command (\ { }),
+// an alignment tab (&), a comment (%), math ($ ^ _), a parameter (#) or a
+// tie (~). The export writes each so that it prints as itself, and the
+// reader (LatexText) turns each back into the character, so a value comes
+// back exact.
+QStringView latexEscape(QChar c)
 {
-    for (const QChar c : text)
-        if (c == u'\\' || c == u'{' || c == u'}')
-            return true;
-    return false;
+    switch (c.unicode()) {
+    case u'\\':
+        return u"\\textbackslash{}";
+    case u'{':
+        return u"\\{";
+    case u'}':
+        return u"\\}";
+    case u'&':
+        return u"\\&";
+    case u'%':
+        return u"\\%";
+    case u'$':
+        return u"\\$";
+    case u'#':
+        return u"\\#";
+    case u'_':
+        return u"\\_";
+    case u'~':
+        return u"\\textasciitilde{}";
+    case u'^':
+        return u"\\textasciicircum{}";
+    default:
+        return {};
+    }
 }
 
-// Braces and backslashes are the only characters that change the meaning of
-// a braced BibTeX value; everything else is UTF-8 text as it is.
 void appendBibEscaped(QString& out, QStringView text)
 {
-    if (!needsBibEscape(text)) {
-        out.append(text);
-        return;
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QStringView escape = latexEscape(text[i]);
+        if (escape.isEmpty())
+            continue;
+        out.append(text.sliced(plainFrom, i - plainFrom)).append(escape);
+        plainFrom = i + 1;
     }
-    for (const QChar c : text) {
-        if (c == u'\\')
-            out.append(u"\\textbackslash{}");
-        else if (c == u'{' || c == u'}')
-            out.append(u'\\').append(c);
+    out.append(text.sliced(plainFrom));
+}
+
+// biblatex reads a link verbatim: the characters above stand for
+// themselves there, and an escape would end up in the address. Only the
+// braces that delimit the value, and a backslash before them, cannot be
+// written; they go as the address's own %-escapes.
+void appendBibUrl(QString& out, QStringView url)
+{
+    for (const QChar c : url) {
+        if (c == u'{')
+            out.append(u"%7B");
+        else if (c == u'}')
+            out.append(u"%7D");
+        else if (c == u'\\')
+            out.append(u"%5C");
         else
             out.append(c);
     }
+}
+
+// A link read back: verbatim, but with the escapes older BibTeX files put
+// before "%", "&", "_", "#" and "~" taken off.
+QString urlText(const QString& raw)
+{
+    if (!raw.contains(u'\\'))
+        return raw;
+    QString out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] == u'\\' && i + 1 < raw.size() && QStringView(u"%&_#~$").contains(raw[i + 1]))
+            continue;
+        out.append(raw[i]);
+    }
+    return out;
 }
 
 // A name without a comma is kept whole (a Hungarian name reads family name
@@ -635,7 +689,10 @@ public:
             if (value.isEmpty())
                 return;
             open(name);
-            appendBibEscaped(out, value);
+            if (name == bibtexName(Place::Link))
+                appendBibUrl(out, value);
+            else
+                appendBibEscaped(out, value);
             out.append(u"},");
         };
         // The names of one role joined by "and", in slot order.
@@ -748,7 +805,7 @@ Exchange::Record BibtexFormat::toRecord(const ImportEntry& entry) const
             forEachName(flat, [&](const QString& name) { record.addCreator(*role, name); });
             continue;
         }
-        const QString value = LatexText::decoded(flat);
+        const QString value = place == Place::Link ? urlText(flat) : LatexText::decoded(flat);
         if (value.isEmpty())
             continue;
         switch (place) {
@@ -787,7 +844,8 @@ Exchange::Record BibtexFormat::toRecord(const ImportEntry& entry) const
     return record.finish();
 }
 
-std::unique_ptr<RecordWriter> BibtexFormat::writer() const
+std::unique_ptr<RecordWriter> BibtexFormat::writer(const ExportOptions& options) const
 {
+    Q_UNUSED(options);
     return std::make_unique<BibtexWriter>();
 }

@@ -23,5 +23,5 @@ public:
     // Fields without a place in a record go into the note as "field: value".
     Exchange::Record toRecord(const ImportEntry& entry) const override;
 
-    std::unique_ptr<RecordWriter> writer() const override;
+    std::unique_ptr<RecordWriter> writer(const ExportOptions& options) const override;
 };

@@ -1,40 +1,26 @@
 #include "core/exchange/CsvFormat.h"
 
+#include "core/record/CsvText.h"
 #include "core/record/FieldCursor.h"
 #include "core/record/RecordSchema.h"
 
 namespace {
 
-bool needsCsvQuotes(QStringView value)
-{
-    for (const QChar c : value)
-        if (c == u'"' || c == u',' || c == u'\n' || c == u'\r')
-            return true;
-    return false;
-}
-
 void appendCsvField(QString& out, QStringView value)
 {
-    if (!needsCsvQuotes(value)) {
-        out.append(value);
-        return;
-    }
-    out.append(u'"');
-    for (const QChar c : value) {
-        if (c == u'"')
-            out.append(u'"');
-        out.append(c);
-    }
-    out.append(u'"');
+    CsvText::appendCell(out, value, u',');
 }
 
 class CsvWriter final : public RecordWriter
 {
 public:
+    explicit CsvWriter(CsvText::Mark mark) : m_mark(mark) {}
+
     void begin(QString& out) override
     {
         // The mark tells spreadsheets that the text is UTF-8.
-        out.append(QChar(0xFEFF));
+        if (m_mark == CsvText::Mark::ByteOrderMark)
+            out.append(QChar(0xFEFF));
         for (const RecordSchema::FieldEntry& entry : RecordSchema::Table) {
             if (entry.field != Field::RecordName)
                 out.append(u',');
@@ -53,11 +39,14 @@ public:
         }
         out.append(u"\r\n");
     }
+
+private:
+    const CsvText::Mark m_mark;
 };
 
 } // namespace
 
-std::unique_ptr<RecordWriter> CsvFormat::writer() const
+std::unique_ptr<RecordWriter> CsvFormat::writer(const ExportOptions& options) const
 {
-    return std::make_unique<CsvWriter>();
+    return std::make_unique<CsvWriter>(options.csvMark);
 }

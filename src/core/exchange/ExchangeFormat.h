@@ -2,6 +2,7 @@
 
 #include "core/exchange/ExchangeRecord.h"
 #include "core/exchange/ImportEntry.h"
+#include "core/record/CsvText.h"
 
 #include <QList>
 #include <QString>
@@ -15,6 +16,13 @@ enum class ExportFormat
     BibTeX,
     Ris,
     Csv
+};
+
+// What an export is asked beyond its format.
+struct ExportOptions
+{
+    // CSV: whether the file starts with the byte-order mark spreadsheets need.
+    CsvText::Mark csvMark = CsvText::Mark::ByteOrderMark;
 };
 
 // Turns record lines into one format's text. A writer serves one export
@@ -67,7 +75,7 @@ public:
     virtual Exchange::Record toRecord(const ImportEntry& entry) const;
 
     // A writer for one export.
-    virtual std::unique_ptr<RecordWriter> writer() const = 0;
+    virtual std::unique_ptr<RecordWriter> writer(const ExportOptions& options) const = 0;
 
     // BibTeX, RIS and CSV, in that order.
     static const QList<const ExchangeFormat*>& all();

@@ -38,6 +38,8 @@ QString symbol(QStringView command)
         {QStringLiteral("j"), QStringLiteral("ȷ")},
         {QStringLiteral("textbackslash"), QStringLiteral("\\")},
         {QStringLiteral("textasciitilde"), QStringLiteral("~")},
+        {QStringLiteral("textasciicircum"), QStringLiteral("^")},
+        {QStringLiteral("textunderscore"), QStringLiteral("_")},
         {QStringLiteral("textendash"), QStringLiteral("–")},
         {QStringLiteral("textemdash"), QStringLiteral("—")},
         {QStringLiteral("S"), QStringLiteral("§")},

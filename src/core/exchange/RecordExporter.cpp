@@ -14,8 +14,9 @@ constexpr qsizetype kFlushChars = 1 << 19;
 
 } // namespace
 
-RecordExporter::RecordExporter(ExportFormat format, QIODevice& out, QString outName)
-    : m_writer(ExchangeFormat::of(format).writer()), m_out(out), m_outName(std::move(outName))
+RecordExporter::RecordExporter(ExportFormat format, QIODevice& out, QString outName,
+                               const ExportOptions& options)
+    : m_writer(ExchangeFormat::of(format).writer(options)), m_out(out), m_outName(std::move(outName))
 {
     m_writer->begin(m_text);
 }
@@ -77,24 +78,25 @@ void RecordExporter::finish()
     flush();
 }
 
-QByteArray RecordExporter::encodeAll(ExportFormat format, const QStringList& lines)
+QByteArray RecordExporter::encodeAll(ExportFormat format, const QStringList& lines,
+                                     const ExportOptions& options)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    RecordExporter exporter(format, buffer, QString());
+    RecordExporter exporter(format, buffer, QString(), options);
     for (const QString& line : lines)
         exporter.add(line);
     exporter.finish();
     return bytes;
 }
 
-ExportFile::ExportFile(const QString& path, ExportFormat format)
+ExportFile::ExportFile(const QString& path, ExportFormat format, const ExportOptions& options)
     : m_path(path), m_file(std::make_unique<QSaveFile>(path))
 {
     if (!m_file->open(QIODevice::WriteOnly))
         throw NorlaError::cannotCreate(path);
-    m_exporter = std::make_unique<RecordExporter>(format, *m_file, path);
+    m_exporter = std::make_unique<RecordExporter>(format, *m_file, path, options);
 }
 
 // An uncommitted QSaveFile leaves the previous file as it was.

@@ -21,7 +21,7 @@ class RecordExporter final
     Q_DISABLE_COPY_MOVE(RecordExporter)
 
 public:
-    RecordExporter(ExportFormat format, QIODevice& out, QString outName);
+    RecordExporter(ExportFormat format, QIODevice& out, QString outName, const ExportOptions& options = {});
     ~RecordExporter();
 
     // "bibtex", "ris", "csv".
@@ -37,7 +37,8 @@ public:
     qint64 recordCount() const { return m_count; }
 
     // The whole export of `lines` as bytes.
-    static QByteArray encodeAll(ExportFormat format, const QStringList& lines);
+    static QByteArray encodeAll(ExportFormat format, const QStringList& lines,
+                                const ExportOptions& options = {});
 
 private:
     void flushIfFull();
@@ -59,7 +60,7 @@ class ExportFile final
 
 public:
     // Throws NorlaError "Cannot create file".
-    ExportFile(const QString& path, ExportFormat format);
+    ExportFile(const QString& path, ExportFormat format, const ExportOptions& options = {});
     ~ExportFile();
 
     void add(QStringView line) { m_exporter->add(line); }

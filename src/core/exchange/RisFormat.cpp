@@ -472,7 +472,8 @@ Exchange::Record RisFormat::toRecord(const ImportEntry& entry) const
     return record.finish();
 }
 
-std::unique_ptr<RecordWriter> RisFormat::writer() const
+std::unique_ptr<RecordWriter> RisFormat::writer(const ExportOptions& options) const
 {
+    Q_UNUSED(options);
     return std::make_unique<RisWriter>();
 }

@@ -21,5 +21,5 @@ public:
     // Tags without a place in a record go into the note as "TAG: value".
     Exchange::Record toRecord(const ImportEntry& entry) const override;
 
-    std::unique_ptr<RecordWriter> writer() const override;
+    std::unique_ptr<RecordWriter> writer(const ExportOptions& options) const override;
 };

@@ -409,6 +409,44 @@ Summary summariseSnapshot(const DatabaseDocument::Snapshot& lines, const QString
     return summarise(tally, Source::Database, readSubjects(subjectTreePath), {{name, tally.records()}});
 }
 
+QString earlierLabel()
+{
+    return QStringLiteral("korábbi");
+}
+
+QList<ChartBar> chartBars(Dimension dimension, const QList<CountRow>& rows, int maxBars)
+{
+    QList<ChartBar> bars;
+    if (rows.size() <= maxBars || maxBars < 2) {
+        for (const CountRow& row : rows)
+            bars.append({row, {}});
+        return bars;
+    }
+    if (dimension == Dimension::Decade) {
+        // The unknown row, last, is no decade: it keeps its own bar.
+        const bool unknownLast = rows.constLast().searchTexts.isEmpty();
+        const qsizetype decades = rows.size() - (unknownLast ? 1 : 0);
+        const qsizetype shownDecades = maxBars - 1 - (unknownLast ? 1 : 0);
+        ChartBar earlier{{earlierLabel(), 0, {}}, rows.first(decades - shownDecades)};
+        for (const CountRow& row : std::as_const(earlier.folded)) {
+            earlier.row.count += row.count;
+            earlier.row.searchTexts += row.searchTexts;
+        }
+        bars.append(earlier);
+        for (qsizetype i = decades - shownDecades; i < rows.size(); ++i)
+            bars.append({rows.at(i), {}});
+        return bars;
+    }
+    for (qsizetype i = 0; i < maxBars - 1; ++i)
+        bars.append({rows.at(i), {}});
+    ChartBar others{{QStringLiteral("egyéb (%1 érték)").arg(rows.size() - maxBars + 1), 0, {}},
+                    rows.sliced(maxBars - 1)};
+    for (const CountRow& row : std::as_const(others.folded))
+        others.row.count += row.count;
+    bars.append(others);
+    return bars;
+}
+
 std::optional<SearchCriteria> searchFor(Dimension dimension, const CountRow& row)
 {
     if (row.searchTexts.isEmpty())

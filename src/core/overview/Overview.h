@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/overview/RecordTally.h"
+#include "core/record/CsvText.h"
 #include "core/record/DatabaseDocument.h"
 #include "core/record/RecordSchema.h"
 #include "core/search/SearchCriteria.h"
@@ -122,14 +123,30 @@ Summary summariseDatabaseFile(const QString& path, const QString& subjectTreePat
 Summary summariseSnapshot(const DatabaseDocument::Snapshot& lines, const QString& name,
                           const QString& subjectTreePath, JobControl& job);
 
+// A bar of a chart: one row, or rows added up in one bar.
+struct ChartBar
+{
+    CountRow row;
+    QList<CountRow> folded; // the rows added up in this bar; empty for a row of its own
+};
+
+// The bars of a chart that shows at most `maxBars`. Decades stay in time
+// order, the newest always shown: the oldest are added up in a first bar,
+// "korábbi", whose search looks for all their years. The other charts keep
+// their first (largest) rows and add the rest up in a last bar, "egyéb (N
+// érték)", which searches nothing but lists its rows.
+QList<ChartBar> chartBars(Dimension dimension, const QList<CountRow>& rows, int maxBars);
+QString earlierLabel();
+
 // The search that lists a row's records, set as the search dialog would be
 // set for it; none for a row no search can find.
 std::optional<SearchCriteria> searchFor(Dimension dimension, const CountRow& row);
 
 // The summary as text (for a terminal), CSV (UTF-8, ";" between the fields,
-// as spreadsheets of the Hungarian locale read it) and JSON.
+// as spreadsheets of the Hungarian locale read it, cells guarded as
+// CsvText writes them) and JSON.
 QString toText(const Summary& summary);
-QByteArray toCsv(const Summary& summary);
+QByteArray toCsv(const Summary& summary, CsvText::Mark mark = CsvText::Mark::ByteOrderMark);
 QByteArray toJson(const Summary& summary);
 
 } // namespace Overview

@@ -1,5 +1,7 @@
 #include "core/overview/Overview.h"
 
+#include "core/record/CsvText.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,19 +20,12 @@ QString emptyFieldsCaption()
     return QStringLiteral("Üresen hagyott mező");
 }
 
-// A CSV field, quoted when it holds the separator, a quote or a line break.
-QString csvField(const QString& text)
-{
-    if (!text.contains(u';') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + quoted + u'"';
-}
-
 void appendCsvLine(QString& out, const QString& group, const QString& label, qint64 count)
 {
-    out += csvField(group) + u';' + csvField(label) + u';' + QString::number(count) + QStringLiteral("\r\n");
+    CsvText::appendCell(out, group, u';');
+    out += u';';
+    CsvText::appendCell(out, label, u';');
+    out += u';' + QString::number(count) + QStringLiteral("\r\n");
 }
 
 // Label and count lines under a heading, the counts right-aligned.
@@ -73,7 +68,7 @@ QString toText(const Summary& summary)
     return out;
 }
 
-QByteArray toCsv(const Summary& summary)
+QByteArray toCsv(const Summary& summary, CsvText::Mark mark)
 {
     QString out = QStringLiteral("Szempont;Érték;Rekordok\r\n");
     appendCsvLine(out, QStringLiteral("Összesen"), {}, summary.records);
@@ -82,7 +77,7 @@ QByteArray toCsv(const Summary& summary)
             appendCsvLine(out, caption(dimension), row.label, row.count);
     for (const FieldGap& gap : summary.completeness)
         appendCsvLine(out, emptyFieldsCaption(), fieldCaption(gap.field), gap.empty);
-    return out.toUtf8();
+    return CsvText::startOfFile(mark) + out.toUtf8();
 }
 
 QByteArray toJson(const Summary& summary)

@@ -12,6 +12,8 @@
 #include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QGraphicsLayout>
 #include <QGridLayout>
@@ -19,6 +21,7 @@
 #include <QHeaderView>
 #include <QHorizontalBarSeries>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QPen>
 #include <QProgressBar>
@@ -45,6 +48,8 @@ constexpr auto StopButton = "overviewStop";
 constexpr auto Progress = "overviewProgress";
 constexpr auto Status = "overviewStatus";
 constexpr auto Completeness = "overviewCompleteness";
+constexpr auto FoldedDialog = "overviewFoldedValues";
+constexpr auto FoldedList = "overviewFoldedValuesList";
 } // namespace ObjectName
 
 // "overviewChart_volume", "overviewSaveChart_volume", …
@@ -63,7 +68,7 @@ enum SourceChoice
     DatabaseChoice
 };
 
-// A chart shows this many bars; the rest are added up in one more.
+// A chart shows this many bars, one of them the rows added up.
 constexpr int kMaxBars = 15;
 constexpr int kBarHeight = 22;
 constexpr int kChartFrameHeight = 110;
@@ -81,19 +86,6 @@ QString percent(qint64 part, qint64 whole)
     if (whole <= 0)
         return QStringLiteral("–");
     return hungarian().toString(100.0 * double(part) / double(whole), 'f', 1) + QStringLiteral(" %");
-}
-
-// The rows a chart draws: the first ones, and the others added up.
-QList<Overview::CountRow> shownRows(const QList<Overview::CountRow>& rows)
-{
-    if (rows.size() <= kMaxBars)
-        return rows;
-    QList<Overview::CountRow> shown = rows.first(kMaxBars - 1);
-    qint64 others = 0;
-    for (qsizetype i = kMaxBars - 1; i < rows.size(); ++i)
-        others += rows.at(i).count;
-    shown.append({QStringLiteral("egyéb (%1 érték)").arg(rows.size() - kMaxBars + 1), others, {}});
-    return shown;
 }
 
 // Writes through a file that replaces `path` only once it is whole.
@@ -234,6 +226,11 @@ void OverviewPage::clearCharts()
 
 void OverviewPage::showSummary()
 {
+    // Its values are those of the counts replaced. Closed, not deleted: a
+    // search started from it counts again in an event loop of its own, while
+    // its list is still handling the click.
+    if (m_foldedDialog)
+        m_foldedDialog->close();
     clearCharts();
     m_csvButton->setEnabled(m_summary.has_value());
     if (!m_summary) {
@@ -276,7 +273,7 @@ QWidget* OverviewPage::chartPanel(Overview::Dimension dimension)
 
 QChartView* OverviewPage::chartView(Overview::Dimension dimension, const QList<Overview::CountRow>& rows)
 {
-    const QList<Overview::CountRow> shown = shownRows(rows);
+    const QList<Overview::ChartBar> shown = Overview::chartBars(dimension, rows, kMaxBars);
     auto* chart = new QChart;
     chart->setTitle(Overview::caption(dimension));
     chart->legend()->hide();
@@ -292,7 +289,7 @@ QChartView* OverviewPage::chartView(Overview::Dimension dimension, const QList<O
     QStringList categories;
     qint64 largest = 0;
     for (qsizetype i = shown.size() - 1; i >= 0; --i) {
-        const Overview::CountRow& row = shown.at(i);
+        const Overview::CountRow& row = shown.at(i).row;
         set->append(qreal(row.count));
         categories.append(QStringLiteral("%1 (%2)").arg(row.label, Overview::formatCount(row.count)));
         largest = qMax(largest, row.count);
@@ -348,12 +345,55 @@ void OverviewPage::fillCompleteness()
                                      m_completeness->rowHeight(0) * (m_completeness->rowCount() + 1));
 }
 
-void OverviewPage::barClicked(Overview::Dimension dimension, const Overview::CountRow& row)
+void OverviewPage::barClicked(Overview::Dimension dimension, const Overview::ChartBar& bar)
 {
     if (m_job->isRunning())
         return;
-    if (const std::optional<SearchCriteria> criteria = Overview::searchFor(dimension, row))
+    if (const std::optional<SearchCriteria> criteria = Overview::searchFor(dimension, bar.row))
         Q_EMIT searchRequested(*criteria);
+    else if (!bar.folded.isEmpty())
+        showFoldedRows(dimension, bar);
+}
+
+void OverviewPage::showFoldedRows(Overview::Dimension dimension, const Overview::ChartBar& bar)
+{
+    if (m_foldedDialog)
+        m_foldedDialog->close();
+    auto* dialog = named(new QDialog(this), ObjectName::FoldedDialog);
+    m_foldedDialog = dialog;
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QStringLiteral("%1: %2").arg(Overview::caption(dimension), bar.row.label));
+    auto* layout = new QVBoxLayout(dialog);
+    const bool searchable = Overview::searchFor(dimension, bar.folded.constFirst()).has_value();
+    auto* hint = new QLabel(searchable ? QStringLiteral("Egy értékre kattintva a hozzá tartozó rekordok "
+                                                        "keresése indul az indexben.")
+                                       : QStringLiteral("Az értékek a rekordjaik számával."),
+                            dialog);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+    auto* list = named(new QListWidget(dialog), ObjectName::FoldedList);
+    for (const Overview::CountRow& row : bar.folded)
+        list->addItem(QStringLiteral("%1 (%2)").arg(row.label, Overview::formatCount(row.count)));
+    layout->addWidget(list, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
+    buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Bezárás"));
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
+    layout->addWidget(buttons);
+    // A click and a style's activation on the same click ask once: the
+    // first closes the list.
+    const auto search = [this, dialog, dimension, rows = bar.folded](const QListWidgetItem* item) {
+        const int at = item->listWidget()->row(item);
+        if (!dialog->isVisible() || at < 0 || at >= rows.size())
+            return;
+        if (const std::optional<SearchCriteria> criteria = Overview::searchFor(dimension, rows.at(at))) {
+            dialog->close();
+            Q_EMIT searchRequested(*criteria);
+        }
+    };
+    connect(list, &QListWidget::itemClicked, this, search);
+    connect(list, &QListWidget::itemActivated, this, search);
+    dialog->resize(360, 420);
+    dialog->show();
 }
 
 void OverviewPage::saveChart(Overview::Dimension dimension, QChartView* view)

@@ -3,6 +3,7 @@
 #include "core/overview/Overview.h"
 #include "core/record/DatabaseDocument.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -11,6 +12,7 @@
 class BackgroundJob;
 class JobControl;
 class QButtonGroup;
+class QDialog;
 class QGridLayout;
 class QLabel;
 class QProgressBar;
@@ -70,7 +72,9 @@ private:
     void fillCompleteness();
     void saveChart(Overview::Dimension dimension, QChartView* view);
     void saveCsv();
-    void barClicked(Overview::Dimension dimension, const Overview::CountRow& row);
+    void barClicked(Overview::Dimension dimension, const Overview::ChartBar& bar);
+    // The list of the rows an "egyéb" bar adds up; a click on one searches it.
+    void showFoldedRows(Overview::Dimension dimension, const Overview::ChartBar& bar);
 
     QString m_startDir;
     std::function<QString()> m_subjectTreePath;
@@ -87,4 +91,5 @@ private:
     QGridLayout* m_chartGrid = nullptr;
     QTableWidget* m_completeness = nullptr;
     BackgroundJob* m_job = nullptr;
+    QPointer<QDialog> m_foldedDialog;
 };
