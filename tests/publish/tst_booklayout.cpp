@@ -152,7 +152,11 @@ private slots:
         QTest::newRow("range") << QStringLiteral("384–389.") << QStringLiteral("384–") + joiner + "389.";
         QTest::newRow("year then number")
             << QStringLiteral("1998. 12 oldalon") << QStringLiteral("1998. 12 oldalon");
-        QTest::newRow("dash between words") << QStringLiteral("Kiss – Nagy") << QStringLiteral("Kiss – Nagy");
+        // A dash between blanks goes to the next line with the word after it.
+        QTest::newRow("dash between words")
+            << QStringLiteral("Kiss – Nagy") << "Kiss –" + joiner + nbsp + "Nagy";
+        QTest::newRow("area separator") << QStringLiteral("Szeged, 1998. – 704 p.")
+                                        << "Szeged, 1998. –" + joiner + nbsp + "704" + nbsp + "p.";
     }
     void noBreaks()
     {

@@ -150,7 +150,29 @@ QList<HitRun> BookComposer::entryRuns(int index, QString (*prepare)(const QStrin
             run.text = prepare(run.text);
         runs.append(std::move(run));
     }
+    if (prepare != nullptr)
+        bindDashesAcrossRuns(runs);
     return runs;
+}
+
+// The no-break rules see one run at a time; a " – " that an italic title
+// cuts in two still has to go to the next line with the word after it.
+void BookComposer::bindDashesAcrossRuns(QList<HitRun>& runs)
+{
+    constexpr QChar Dash(0x2013);
+    const QString bound = QString(QChar(0x2060)) + QChar(0x00A0); // a word joiner and a no-break space
+    for (qsizetype k = 0; k + 1 < runs.size(); ++k) {
+        QString& before = runs[k].text;
+        QString& after = runs[k + 1].text;
+        const qsizetype n = before.size();
+        if (n >= 3 && before[n - 1] == u' ' && before[n - 2] == Dash && before[n - 3].isSpace())
+            before.replace(n - 1, 1, bound);
+        else if (n >= 2 && before[n - 1] == Dash && before[n - 2].isSpace() && after.startsWith(u' '))
+            after.replace(0, 1, bound);
+        else if (n >= 1 && before[n - 1].isSpace() && after.size() >= 2 && after[0] == Dash &&
+                 after[1] == u' ')
+            after.replace(1, 1, bound);
+    }
 }
 
 BookComposer::Role BookComposer::roleOf(qsizetype paragraph) const

@@ -114,6 +114,7 @@ private:
     void addIndex(const QList<IndexLine>& lines, Kind heading, Kind letter, Kind line);
     // The entry's text, each run passed through `prepare` (unless null).
     QList<HitRun> entryRuns(int index, QString (*prepare)(const QString&)) const;
+    static void bindDashesAcrossRuns(QList<HitRun>& runs);
 
     qreal px(qreal pixels) const { return pixels * m_scale; }
 

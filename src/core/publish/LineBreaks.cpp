@@ -197,6 +197,16 @@ QString bind(const QString& text)
                     continue;
                 }
             }
+            // ". – Budapest": a dash between blanks opens what follows it (an
+            // area of the description, a second name), so it goes to the
+            // next line with it rather than dangling at a line's end.
+            // The line-break rules allow a break after a dash even before a
+            // no-break space, so a word joiner holds the two together.
+            if (text[i - 1] == EnDash && i > 1 && text[i - 2].isSpace()) {
+                out += WordJoiner;
+                out += NoBreakSpace;
+                continue;
+            }
             // "p. 12", "Bd. 3", "sz. 4"
             if (text[i - 1] == u'.' && text[i + 1].isDigit()) {
                 qsizetype start = i - 1;
