@@ -97,8 +97,9 @@ private slots:
         QVERIFY2(QFile::exists(path), qPrintable(f.dialogs.messages.join(u'\n')));
         const QString text = pdfText(path);
         // The chapter has an editor only, so it goes under its title.
-        for (const char* expected : {"Saját kötet", "Összeállította: Kovács Éva", "Pécs, 2026", "1. Harmadik cím",
-                                     "2. Nagy Anna", "3. Példa Szerző", "Szerkesztő Név", "Névmutató"})
+        for (const char* expected :
+             {"Saját kötet", "Összeállította: Kovács Éva", "Pécs, 2026", "1. Harmadik cím", "2. Nagy Anna",
+              "3. Példa Szerző", "Szerkesztő Név", "Névmutató"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         QVERIFY(f.status().contains(QStringLiteral("3 tétel")));
         QVERIFY(f.dialog().isVisible());
