@@ -62,7 +62,7 @@ QString recordNames(const DatabaseDocument::Snapshot& lines, const QList<int>& r
     QStringList names;
     names.reserve(records.size());
     for (int index : records)
-        names.append(RecordSchema::dottedName(RecordSchema::recordName(lines.line(index))));
+        names.append(RecordSchema::listedName(lines.line(index)));
     return names.join(QStringLiteral(", "));
 }
 

@@ -51,8 +51,8 @@ private Q_SLOTS:
             }));
         ProgramRun run = spell(dir.path(), {QStringLiteral("db.rtf")});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("könyvtártörtént\t2\tmagyar\tMa.000001.00, Ma.000003.00\n"
-                                         "gyüjtemény\t1\tmagyar\tMa.000002.00\trégi alak?\n"));
+        QCOMPARE(run.out, QStringLiteral("könyvtártörtént\t2\tmagyar\tMa00000100, Ma00000300\n"
+                                         "gyüjtemény\t1\tmagyar\tMa00000200\trégi alak?\n"));
         QVERIFY2(run.err.contains(QStringLiteral("1 rekordban „latin” nyelvű szöveg nincs ellenőrizve")),
                  qPrintable(run.err));
         QVERIFY(run.err.endsWith(QStringLiteral("2 ismeretlen szó\n")));
@@ -71,7 +71,7 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(dir.readBytes(WorkFolder::AcceptedWordsFile), QStringLiteral("könyvtártörtént\n").toUtf8());
         run = spell(dir.path(), {QStringLiteral("db.rtf")});
-        QCOMPARE(run.out, QStringLiteral("gyüjtemény\t1\tmagyar\tMa.000002.00\trégi alak?\n"));
+        QCOMPARE(run.out, QStringLiteral("gyüjtemény\t1\tmagyar\tMa00000200\trégi alak?\n"));
         QVERIFY(run.err.endsWith(QStringLiteral("1 ismeretlen szó\n")));
     }
 

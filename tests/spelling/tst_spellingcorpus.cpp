@@ -12,8 +12,6 @@
 
 #include "TestSupport.h"
 
-#include "core/record/RecordSchema.h"
-
 #include <QFile>
 #include <QSet>
 #include <QtTest>
@@ -24,7 +22,7 @@ const QString CorpusFolder = QStringLiteral(NORLA_TEST_DATA_DIR "/spelling");
 
 struct Planted
 {
-    QString record; // as the report writes it: "Ko.000001.00"
+    QString record; // as the report and the record-name list write it: "Ko00000100"
     QString word;
     bool old = false;
     QString meant; // the word a typo was made of
@@ -40,7 +38,7 @@ QList<Planted> readKey()
         const QStringList columns = line.split(u'\t');
         if (line.startsWith(u'#') || columns.size() != 4)
             continue;
-        planted.append({RecordSchema::dottedName(columns[0]), columns[1], columns[2] == u"old", columns[3]});
+        planted.append({columns[0], columns[1], columns[2] == u"old", columns[3]});
     }
     return planted;
 }

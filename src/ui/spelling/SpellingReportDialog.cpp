@@ -52,9 +52,9 @@ constexpr int WordIndexRole = Qt::UserRole;
 constexpr int MaxSuggestions = 6;
 constexpr int RecordIndexRole = Qt::UserRole;
 
-QString dottedNameOf(QStringView line)
+QString listedNameOf(QStringView line)
 {
-    return RecordSchema::dottedName(RecordSchema::recordName(line));
+    return RecordSchema::listedName(line);
 }
 
 QString uncheckedNotice(const Proofreader::Result& result)
@@ -278,7 +278,7 @@ void SpellingReportDialog::showWord(QTreeWidgetItem* item)
     for (int index : word->records) {
         if (index >= document.lineCount())
             continue;
-        auto* row = new QListWidgetItem(dottedNameOf(document.line(index)), m_records);
+        auto* row = new QListWidgetItem(listedNameOf(document.line(index)), m_records);
         row->setData(RecordIndexRole, index);
     }
     m_records->setCurrentRow(0);
