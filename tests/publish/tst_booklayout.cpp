@@ -5,6 +5,7 @@
 #include "core/publish/Bibliography.h"
 #include "core/publish/BookComposer.h"
 #include "core/publish/BookWriter.h"
+#include "core/publish/FilingRules.h"
 #include "core/publish/LineBreaks.h"
 #include "core/publish/PagePainter.h"
 
@@ -211,7 +212,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(QString, letter);
-        QCOMPARE(BookComposer::filingLetter(name), letter);
+        QCOMPARE(FilingRules::filingLetter(name), letter);
     }
 
     void pagesKeepTheRules_data()
@@ -240,7 +241,7 @@ private slots:
             headings.insert(group.heading);
         std::set<QString> letters;
         for (const IndexLine& line : book.names)
-            letters.insert(BookComposer::filingLetter(line.text));
+            letters.insert(FilingRules::filingLetter(line.text));
 
         int firstEntryPage = -1;
         int indexPage = -1;

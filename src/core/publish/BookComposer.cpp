@@ -1,6 +1,7 @@
 #include "core/publish/BookComposer.h"
 
 #include "core/publish/EntryText.h"
+#include "core/publish/FilingRules.h"
 #include "core/publish/LineBreaks.h"
 #include "core/record/RecordLine.h"
 
@@ -86,44 +87,12 @@ void BookComposer::addIndex(const QList<IndexLine>& lines, Kind heading, Kind le
     m_paragraphs.push_back({heading, 0});
     QString current;
     for (int i = 0; i < lines.size(); ++i) {
-        const QString filing = filingLetter(lines[i].text);
+        const QString filing = FilingRules::filingLetter(lines[i].text);
         if (!filing.isEmpty() && filing != current)
             m_paragraphs.push_back({letter, i});
         current = filing;
         m_paragraphs.push_back({line, i});
     }
-}
-
-QString BookComposer::filingLetter(const QString& text)
-{
-    qsizetype at = 0;
-    while (at < text.size() && !text[at].isLetterOrNumber())
-        ++at;
-    if (at == text.size())
-        return QString();
-    if (text[at].isDigit())
-        return QStringLiteral("0–9");
-    // The Hungarian alphabet's double and triple letters, longest first.
-    static const QStringView Clusters[] = {u"dzs", u"cs", u"dz", u"gy", u"ly", u"ny", u"sz", u"ty", u"zs"};
-    const QString start = text.mid(at, 3).toLower();
-    for (const QStringView cluster : Clusters)
-        if (start.startsWith(cluster))
-            return cluster.first(1).toString().toUpper() + cluster.mid(1).toString();
-    const QChar first = text[at].toLower();
-    // Long and short vowels file together, except that ö and ü are letters of their own.
-    switch (first.unicode()) {
-    case u'ö':
-    case u'ő':
-        return QStringLiteral("Ö");
-    case u'ü':
-    case u'ű':
-        return QStringLiteral("Ü");
-    default:
-        break;
-    }
-    const QString decomposed = first.decomposition();
-    const QChar base = decomposed.isEmpty() || !decomposed[0].isLetter() ? first : decomposed[0];
-    return QString(base.toUpper());
 }
 
 QString BookComposer::compilerLine(const Bibliography& book)
@@ -249,10 +218,10 @@ BookComposer::Piece BookComposer::piece(qsizetype paragraph) const
         piece.text = placeIndexHeading();
         break;
     case Kind::IndexLetter:
-        piece.text = filingLetter(m_book.names[p.index].text);
+        piece.text = FilingRules::filingLetter(m_book.names[p.index].text);
         break;
     case Kind::PlaceLetter:
-        piece.text = filingLetter(m_book.places[p.index].text);
+        piece.text = FilingRules::filingLetter(m_book.places[p.index].text);
         break;
     case Kind::IndexLine:
     case Kind::PlaceLine: {
@@ -372,7 +341,7 @@ void BookComposer::composeOne(QTextCursor& cursor, const Paragraph& paragraph, b
         const QTextCharFormat chars = charFormat(11, true, false);
         startBlock(block, chars);
         cursor.insertText(
-            filingLetter(
+            FilingRules::filingLetter(
                 (paragraph.kind == Kind::IndexLetter ? m_book.names : m_book.places)[paragraph.index].text),
             chars);
         return;

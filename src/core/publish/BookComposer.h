@@ -71,10 +71,6 @@ public:
     // The paragraphs after the title page.
     qsizetype bodyStart() const { return m_titlePageEnd; }
 
-    // The letter an index line is filed under in the Hungarian alphabet:
-    // "Cs" for "Csizmadia", "Ö" for "Őri", "A" for "Ábel"; "0–9" for a number.
-    static QString filingLetter(const QString& text);
-
     qsizetype paragraphCount() const { return qsizetype(m_paragraphs.size()); }
     // The entry a paragraph shows, or -1 for a heading, the title page or an index line.
     qsizetype entryOf(qsizetype paragraph) const;
