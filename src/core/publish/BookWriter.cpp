@@ -117,9 +117,13 @@ void addOutline(const PdfDocument& pdf, const std::vector<PagePainter::Mark>& ma
 // the title page, the outline added, and the whole written to `finished`.
 void finishPdf(const QString& painted, const PagePainter& painter, qreal paperHeight, const QString& finished)
 {
+    // QPDF's C interface keeps the file names it is given and reads them
+    // again while writing, so they must outlive the document.
+    const QByteArray paintedName = QFile::encodeName(painted);
+    const QByteArray finishedName = QFile::encodeName(finished);
     const PdfDocument pdf;
     qpdf_data q = *pdf;
-    qpdf_read(q, QFile::encodeName(painted).constData(), nullptr);
+    qpdf_read(q, paintedName.constData(), nullptr);
     pdf.check();
     const int pages = qpdf_get_num_pages(q);
     const int moved = painter.contentsPages();
@@ -135,7 +139,7 @@ void finishPdf(const QString& painted, const PagePainter& painter, qreal paperHe
         pdf.check();
     }
     addOutline(pdf, painter.marks(), paperHeight);
-    qpdf_init_write(q, QFile::encodeName(finished).constData());
+    qpdf_init_write(q, finishedName.constData());
     // The painted streams are copied as they are, not decoded and packed again.
     qpdf_set_decode_level(q, qpdf_dl_none);
     qpdf_set_compress_streams(q, QPDF_TRUE);
