@@ -2,6 +2,7 @@
 
 #include "core/record/TextFile.h"
 #include "core/record/WorkFolder.h"
+#include "core/spelling/WordList.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,16 +62,12 @@ bool isAllLower(QStringView text)
 
 } // namespace
 
+// The word list's reading (byte-order mark, blanks, empty lines), less the
+// tables' comment lines.
 QStringList SpellingLexicon::tableLines(QByteArrayView bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    QStringList lines;
-    for (const QString& raw : QString::fromUtf8(bytes).split(u'\n')) {
-        const QString line = raw.trimmed();
-        if (!line.isEmpty() && !line.startsWith(u'#'))
-            lines.append(line);
-    }
+    QStringList lines = WordList::parse(bytes);
+    lines.removeIf([](const QString& line) { return line.startsWith(u'#'); });
     return lines;
 }
 
